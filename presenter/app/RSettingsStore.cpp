@@ -1,0 +1,159 @@
+#include "RSettingsStore.h"
+
+#include <QAudioDeviceInfo>
+#include <QDebug>
+#include <QDir>
+#include <QHash>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTextCodec>
+
+namespace {
+
+const QHash<QString, QVariant> &defaults()
+{
+    static const QHash<QString, QVariant> table = {
+        {RSettingsKeys::FileDir, QString()},
+        {RSettingsKeys::FileExt, QStringLiteral("jpg")},
+        {RSettingsKeys::FileSaveColorType, 0},
+        {RSettingsKeys::FileASnapInterval, 3},
+        {RSettingsKeys::FileNameType, 0},
+        {RSettingsKeys::FileNamePrefix, QStringLiteral("Img")},
+        {RSettingsKeys::FileNameNumLength, 3},
+        {RSettingsKeys::FileNameCurNum, 1},
+        {RSettingsKeys::FileCardMix, 0},
+        {RSettingsKeys::VideoRotate, 0},
+        {RSettingsKeys::VideoP, QString()},
+        {RSettingsKeys::VideoV, QString()},
+        {RSettingsKeys::PenWidth, 6},
+        {RSettingsKeys::PenColor, QColor(255, 16, 0, 255)},
+        {RSettingsKeys::SystemLangue, 0},
+    };
+    return table;
+}
+
+QSettings::Status writeIni(const std::function<void(QSettings &)> &fill, bool utf8)
+{
+    QSettings ini(RSettingsStore::configIniPath(), QSettings::IniFormat);
+    if (utf8)
+        ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
+    fill(ini);
+    ini.sync();
+    return ini.status();
+}
+
+} // namespace
+
+QVariant RSettingsStore::defaultValue(const QString &key)
+{
+    return defaults().value(key);
+}
+
+QVariant RSettingsStore::value(const QString &key)
+{
+    QSettings settings(organisation(), application());
+    return settings.value(key, defaultValue(key));
+}
+
+bool RSettingsStore::contains(const QString &key)
+{
+    QSettings settings(organisation(), application());
+    return settings.contains(key);
+}
+
+int RSettingsStore::readInt(const QString &key)
+{
+    return value(key).toInt();
+}
+
+QString RSettingsStore::readString(const QString &key)
+{
+    return value(key).toString();
+}
+
+bool RSettingsStore::readFlag(const QString &key)
+{
+    return value(key).toInt() == 1;
+}
+
+QColor RSettingsStore::readColor(const QString &key)
+{
+    const QVariant v = value(key);
+    if (v.canConvert<QColor>())
+        return v.value<QColor>();
+    return QColor();
+}
+
+bool RSettingsStore::write(const QString &key, const QVariant &value)
+{
+    QSettings settings(organisation(), application());
+    settings.setValue(key, value);
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        qInfo() << "RSettingsStore::write: failed" << key << settings.status();
+        return false;
+    }
+    return true;
+}
+
+QString RSettingsStore::defaultPictureFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString candidate = folder + "/Visora";
+    if (QDir(candidate).exists() || QDir().mkpath(candidate))
+        folder = candidate;
+    else
+        qInfo() << "RSettingsStore::defaultPictureFolder: cannot create" << candidate;
+    return folder;
+}
+
+QString RSettingsStore::pictureFolder()
+{
+    const QString dir = readString(RSettingsKeys::FileDir);
+    return dir.isEmpty() ? defaultPictureFolder() : dir;
+}
+
+QString RSettingsStore::configIniPath()
+{
+    return QDir::currentPath() + "/Tolvani/Config.ini";
+}
+
+QString RSettingsStore::joinAudioNames(const QStringList &names)
+{
+    QString list;
+    for (const QString &name : names) {
+        if (!name.isEmpty())
+            list += name + ";";
+    }
+    return list;
+}
+
+QStringList RSettingsStore::audioInputNames()
+{
+    QStringList names;
+    const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
+    for (const QAudioDeviceInfo &info : devices)
+        names << info.deviceName();
+    return names;
+}
+
+bool RSettingsStore::writeConfigIni(const QString &folder, const QString &audioList)
+{
+    const auto status = writeIni([&](QSettings &ini) {
+        ini.setValue(RSettingsKeys::ClientFilePath, folder);
+        ini.setValue(RSettingsKeys::ClientAudiolist, audioList);
+    }, true);
+    if (status != QSettings::NoError)
+        qInfo() << "RSettingsStore::writeConfigIni: failed" << configIniPath() << status;
+    return status == QSettings::NoError;
+}
+
+bool RSettingsStore::writeConfigIniFolder(const QString &folder)
+{
+    const auto status = writeIni([&](QSettings &ini) {
+        ini.setValue(RSettingsKeys::ClientFilePath, folder);
+    }, false);
+    if (status != QSettings::NoError)
+        qInfo() << "RSettingsStore::writeConfigIniFolder: failed" << configIniPath() << status;
+    return status == QSettings::NoError;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Keys of the per-user settings store. Each reader and writer opens its own
+// short-lived QSettings, so two programs sharing the store never hold it open.
+namespace RSettingsKeys {
+inline const QString FileDir = QStringLiteral("File/Dir");
+inline const QString FileExt = QStringLiteral("File/Ext");
+inline const QString FileSaveColorType = QStringLiteral("File/SaveColorType");
+inline const QString FileASnapInterval = QStringLiteral("File/ASnapInterval");
+inline const QString FileNameType = QStringLiteral("File/NameType");
+inline const QString FileNamePrefix = QStringLiteral("File/NamePrefix");
+inline const QString FileNameNumLength = QStringLiteral("File/NameNumLength");
+inline const QString FileNameCurNum = QStringLiteral("File/NameCurNum");
+inline const QString FileCardMix = QStringLiteral("File/CardMix");
+inline const QString FileAutoCut = QStringLiteral("File/AutoCut");
+inline const QString FileAutoRotate = QStringLiteral("File/AutoRotate");
+inline const QString VideoType = QStringLiteral("Video/Type");
+inline const QString VideoRotate = QStringLiteral("Video/Rotate");
+inline const QString VideoCamera = QStringLiteral("Video/Camera");
+inline const QString VideoP = QStringLiteral("Video/P");
+inline const QString VideoV = QStringLiteral("Video/V");
+inline const QString VideoResolutionIndex = QStringLiteral("Video/ResolutionIndex");
+inline const QString VideoRecRess = QStringLiteral("Video/RecRess");
+inline const QString PenWidth = QStringLiteral("Pen/Width");
+inline const QString PenColor = QStringLiteral("Pen/Color");
+inline const QString SystemLangue = QStringLiteral("System/Langue");
+// Keys of the recorder's Config.ini.
+inline const QString ClientFilePath = QStringLiteral("Client/file_path");
+inline const QString ClientAudiolist = QStringLiteral("Client/Audiolist");
+} // namespace RSettingsKeys
+
+class RSettingsStore
+{
+public:
+    static const char *organisation() { return "Quendra"; }
+    static const char *application() { return "KT7306219"; }
+
+    // The default of a key when it is absent (an invalid QVariant for keys without one).
+    static QVariant defaultValue(const QString &key);
+
+    // Raw value with the table default applied.
+    static QVariant value(const QString &key);
+    static bool contains(const QString &key);
+
+    // Typed readers using Qt's usual conversions: a non-number reads as 0.
+    static int readInt(const QString &key);
+    static QString readString(const QString &key);
+    // True only when the stored value is exactly 1 ("File/CardMix").
+    static bool readFlag(const QString &key);
+    // An unconvertible stored value gives an invalid colour.
+    static QColor readColor(const QString &key);
+
+    // Returns false when the store could not be written; callers go on
+    // with their values in memory.
+    static bool write(const QString &key, const QVariant &value);
+
+    // Pictures location + "/Visora", created when possible, else the bare
+    // Pictures location. Never written back to "File/Dir".
+    static QString defaultPictureFolder();
+
+    // "File/Dir", or the default picture folder when it is empty.
+    static QString pictureFolder();
+
+    // QDir::currentPath() + "/Tolvani/Config.ini".
+    static QString configIniPath();
+
+    // Each non-empty audio input name followed by ";".
+    static QString joinAudioNames(const QStringList &names);
+    static QStringList audioInputNames();
+
+    // The start-up write of Config.ini: folder and microphones, UTF-8.
+    static bool writeConfigIni(const QString &folder, const QString &audioList);
+    // The capture-settings write: only the folder, without a codec.
+    static bool writeConfigIniFolder(const QString &folder);
+};

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package the presenter needs to build, run and test.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake pkg-config git
+  # Qt 5
+  qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
+  libqt5svg5 qttools5-dev qttools5-dev-tools qttranslations5-l10n
+  # cameras on Linux go through GStreamer's V4L2 source
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # image processing
+  libopencv-dev
+  # PDF checks in tests
+  poppler-utils
+  # headless display for tests, screenshots and the run command
+  xvfb xauth x11-utils imagemagick
+  # a CJK font so Chinese texts render
+  fonts-wqy-microhei
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"
