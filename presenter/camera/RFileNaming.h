@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The naming rule shared by captures and scene snapshots.
+class RFileNaming
+{
+public:
+    // "yyyyMMdd_HHmmss"
+    static QString timeStamp(const QDateTime &t);
+    // prefix + stamp, or (nameType == 1) prefix + number padded with '0' to
+    // numLength digits; a longer number is written in full.
+    static QString baseName(int nameType, const QString &prefix, int number, int numLength, const QDateTime &t);
+    // A path in dir for base.ext that does not exist yet; when taken, "_1",
+    // "_2", ... go before the extension.
+    static QString uniqueFileName(const QString &dir, const QString &base, const QString &ext);
+};

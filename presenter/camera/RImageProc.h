@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+
+#include <opencv2/core.hpp>
+
+// A rotated rectangle in picture pixels. The angle follows the older OpenCV
+// convention, [-90, 0): the cut below relies on it, so it is normalised where
+// a rectangle is read from OpenCV.
+struct RRotatedRect
+{
+    float cx = 0;
+    float cy = 0;
+    float width = 0;
+    float height = 0;
+    float angle = 0;
+    bool isValid() const;
+};
+
+// Document image routines. All static and free of widgets, so they run on any
+// thread and in tests without a camera.
+class RImageProc
+{
+public:
+    // Wraps the picture's pixels (no copy); the caller keeps `image` alive.
+    // 32-bit formats give 4 channels, Indexed8 one, RGB888 a BGR copy,
+    // anything else is taken as 4 channels over the picture's rows.
+    static cv::Mat imageToMat(const QImage &image);
+    // 1 channel -> Indexed8 grey, 3 -> RGB888, 4 -> RGB32; the result owns its pixels.
+    static QImage matToImage(const cv::Mat &mat);
+
+    // The four corners (truncated) of the largest outer contour's minimum-area
+    // rectangle, or an empty list; on success fills *rect (may be null).
+    static QList<QPoint> detectRect(const QImage &image, RRotatedRect *rect);
+    // Upright patch of `rect`; a null picture for a degenerate rectangle or picture.
+    static QImage cutRotatedRect(const QImage &image, const RRotatedRect &rect);
+
+    // 100x100 one-channel grey frame for change detection (aspect ignored).
+    static cv::Mat referenceFrame(const QImage &image);
+    // Peak signal-to-noise ratio in dB; 0 for identical frames.
+    static double framePsnr(const cv::Mat &a, const cv::Mat &b);
+
+    // Grayscale8, value (11r + 16g + 5b) >> 5.
+    static QImage toGray(const QImage &image);
+    // Grayscale8, 255 where the grey value >= ival, else 0; ival < 1 uses Otsu.
+    static QImage toThreadhold(const QImage &image, int ival);
+    // Otsu threshold of the grey values, -1 for a null picture.
+    static int otsuThreshold(const QImage &image);
+};
