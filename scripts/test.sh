@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the packages, builds and runs the whole test suite headless.
+#   scripts/test.sh             normal build in build/
+#   scripts/test.sh --sanitize  AddressSanitizer + UBSan build in build-asan/
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bash "$root/scripts/install-deps.sh"
+
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+  export VISORA_BUILD_DIR="${VISORA_BUILD_DIR:-$root/build-asan}"
+  export VISORA_BUILD_TYPE=Debug
+  extra=(-DVISORA_SANITIZE=ON -DVISORA_BUILD_BENCH=OFF)
+fi
+build="${VISORA_BUILD_DIR:-$root/build}"
+bash "$root/scripts/build.sh" "${extra[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 600
