@@ -65,6 +65,8 @@ public:
     // Outline of a shape kind between two corners, in the coordinates of the
     // corners; empty for the pen kind or when the corners coincide.
     static QPainterPath shapePath(CurStatus kind, QPointF start, QPointF end);
+    // Draws the outline of a shape kind the way the item paints it.
+    static void drawShape(QPainter *painter, CurStatus kind, QPointF start, QPointF end, int penWidth, QColor penColor);
     // Smoothed pen path through the points; empty with fewer than 3 points.
     static QPainterPath penPath(const QVector<QPointF> &points);
     // Geometry of a stroke from scene points; one point or none gives all zero.
@@ -94,4 +96,5 @@ private:
     QPointF m_ptStart;
     QPointF m_ptEnd;
     QVector<QPointF> m_listPoints;
+    QRectF m_rectPoints; // extent of m_listPoints, kept for boundingRect()
 };
