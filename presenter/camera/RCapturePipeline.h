@@ -52,4 +52,19 @@ public:
     // numbered; never an existing file. The number is consumed even if the
     // save later fails, so the caller stores it whatever happens.
     static QString nextDocumentPath(RCaptureParams &p, const QDateTime &now);
+
+    // Extension of the document: "pdf" when m_strFileExt is "pdf" in any case,
+    // otherwise m_strFileExt in lower case ("png" when empty).
+    static QString documentExt(const RCaptureParams &p);
+
+    // The save of a capture: names the document, queues it on
+    // RImageSaver::instance() (a one-page PDF, or the picture itself for
+    // another extension) and, when numbered, stores the advanced number in
+    // the settings whatever becomes of the save. Returns the job id (its
+    // `finished` tells the outcome), -1 when there was nothing to save.
+    static int saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path = nullptr);
+
+    // Name (without folder) for a scene snapshot of extension `ext`, unique in
+    // p.m_strCurImageDir; when numbered, advances the number and stores it at once.
+    static QString nextFileName(RCaptureParams &p, const QString &ext, const QDateTime &now);
 };

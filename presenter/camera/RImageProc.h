@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QList>
 #include <QPoint>
+#include <QVector>
 
 #include <opencv2/core.hpp>
 
@@ -48,4 +49,6 @@ public:
     static QImage toThreadhold(const QImage &image, int ival);
     // Otsu threshold of the grey values, -1 for a null picture.
     static int otsuThreshold(const QImage &image);
+    // 256 counters of the grey values (formula of toGray), one count per pixel.
+    static QVector<qint64> greyHistogram(const QImage &image);
 };

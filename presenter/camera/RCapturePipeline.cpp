@@ -1,0 +1,195 @@
+#include "RCapturePipeline.h"
+
+#include "RFileNaming.h"
+#include "RImageSaver.h"
+#include "RSettingsStore.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTransform>
+
+#include <opencv2/core.hpp>
+
+#include <exception>
+
+namespace {
+
+const char *boolText(bool b)
+{
+    return b ? "true" : "false";
+}
+
+QImage composeCover(const QImage &picture, const RCaptureParams &p)
+{
+    QImage out(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
+    QPainter painter(&out);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(out.rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(0, 0, picture);
+    painter.setOpacity(p.m_iAlphaCover / 255.0);
+    qInfo().noquote() << "RCapturePipeline::process: 222iangle:" << p.m_iCoverAngle
+                      << "222m_iRotateAngle:" << p.m_iRotateAngle;
+    const int cw = p.m_imageCover.width();
+    const int ch = p.m_imageCover.height();
+    const int x = int(p.m_ptCoverCenter.x() - cw / 2);
+    const int y = int(p.m_ptCoverCenter.y() - ch / 2);
+    // The watermark was turned back by the rotation already; choose its corner
+    // so that the rotation of step 4 brings it to its place.
+    QPoint at(x, y);
+    switch (p.m_iRotateAngle) {
+    case 90:
+        at = QPoint(x, y - ch);
+        break;
+    case 180:
+        at = QPoint(x - cw, y - ch);
+        break;
+    case 270:
+        at = QPoint(x - cw, y);
+        break;
+    default:
+        break;
+    }
+    painter.drawImage(at, p.m_imageCover);
+    painter.end();
+    return out;
+}
+
+QImage mergeCards(const QImage &first, const QImage &second)
+{
+    QImage out(first.width(), first.height() + second.height(), QImage::Format_ARGB32_Premultiplied);
+    if (out.isNull())
+        return out;
+    QPainter painter(&out);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(out.rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(0, 0, first);
+    // No scaling: a wider second side is clipped at the first side's width.
+    painter.drawImage(0, first.height(), second);
+    painter.end();
+    return out;
+}
+
+QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect, RCardState &card)
+{
+    QImage image = captured;
+
+    if (p.m_bCoverItem) {
+        qInfo().noquote() << "RCamera::cameraImageCaptured m_bCoverItem:" << boolText(p.m_bCoverItem)
+                          << "Cover x:" << p.m_ptCoverOffset.x() << "Cover y:" << p.m_ptCoverOffset.y()
+                          << "m_iAlphaCover:" << p.m_iAlphaCover;
+        if (image.width() > 0)
+            image = composeCover(image, p);
+        if (image.width() <= 0)
+            return QImage();
+    }
+
+    if (p.m_bCutRect) {
+        const int left = qMin(p.m_ptCut1.x(), p.m_ptCut2.x());
+        const int top = qMin(p.m_ptCut1.y(), p.m_ptCut2.y());
+        const int width = qAbs(p.m_ptCut1.x() - p.m_ptCut2.x());
+        const int height = qAbs(p.m_ptCut1.y() - p.m_ptCut2.y());
+        qInfo().noquote() << "RCapturePipeline::process: cut:"
+                          << QStringLiteral("%1,%2,%3,%4").arg(left).arg(top).arg(width).arg(height);
+        image = image.copy(left, top, width, height);
+    }
+
+    if (p.m_bAutoCut)
+        image = RImageProc::cutRotatedRect(image, rotRect);
+
+    const int turn = p.m_iRotateAngle % 360;
+    if (turn != 0) {
+        qInfo().noquote() << "RCapturePipeline::process: m_iRotateAngle:" << p.m_iRotateAngle;
+        // Reduced to one turn, so 450 takes Qt's exact quarter-turn path like 90.
+        image = image.transformed(QTransform().rotate(turn < 0 ? turn + 360 : turn), Qt::SmoothTransformation);
+    }
+
+    if (p.m_iSaveColorType == 1)
+        image = RImageProc::toGray(image);
+    else if (p.m_iSaveColorType == 2)
+        image = RImageProc::toThreadhold(image, 0);
+
+    // An empty page is not a card side: the alternation stays where it was.
+    if (image.isNull() || image.width() < 1 || image.height() < 1) {
+        qInfo() << "RCapturePipeline::process: empty picture, nothing to save";
+        return QImage();
+    }
+
+    if (p.m_bCardMix) {
+        qInfo().noquote() << "RCapturePipeline::process: if(m_bCardMix)" << card.m_iCardCount;
+        if (card.m_iCardCount == 0) {
+            card.m_imageCardFirst = image;
+            card.m_iCardCount = 1;
+        } else {
+            card.m_iCardCount = 0;
+            if (!card.m_imageCardFirst.isNull())
+                image = mergeCards(card.m_imageCardFirst, image);
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+QImage RCapturePipeline::process(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect,
+                                 RCardState &card)
+{
+    try {
+        return runSteps(captured, p, rotRect, card);
+    } catch (const cv::Exception &e) {
+        qInfo().noquote() << "RCapturePipeline::process: catch" << e.what();
+    } catch (const std::exception &e) {
+        qInfo().noquote() << "RCapturePipeline::process: catch" << e.what();
+    } catch (...) {
+        qInfo().noquote() << "RCapturePipeline::process: catch";
+    }
+    return QImage();
+}
+
+QString RCapturePipeline::documentExt(const RCaptureParams &p)
+{
+    const QString ext = p.m_strFileExt.trimmed().toLower();
+    if (ext.startsWith(QLatin1Char('.')))
+        return ext.mid(1).isEmpty() ? QStringLiteral("png") : ext.mid(1);
+    return ext.isEmpty() ? QStringLiteral("png") : ext;
+}
+
+QString RCapturePipeline::nextDocumentPath(RCaptureParams &p, const QDateTime &now)
+{
+    const QString base =
+        RFileNaming::baseName(p.m_iNameType, p.m_strNamePrefix, p.m_iNameCurNum, p.m_iNameNumLength, now);
+    if (p.m_iNameType == 1 && p.m_iNameCurNum < INT_MAX)
+        ++p.m_iNameCurNum;
+    return RFileNaming::uniqueFileName(p.m_strCurImageDir, base, documentExt(p));
+}
+
+int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path)
+{
+    qInfo().noquote() << "RCapturePipeline::saveDocument: m_strFileExt:" << p.m_strFileExt;
+    if (page.isNull())
+        return -1;
+    const QString target = nextDocumentPath(p, now);
+    if (path)
+        *path = target;
+    // Stored before the outcome is known: numbers are consumed even by a failed save.
+    if (p.m_iNameType == 1)
+        RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
+    RImageSaver *saver = RImageSaver::instance();
+    return documentExt(p) == QLatin1String("pdf") ? saver->savePdf(page, target) : saver->saveImage(page, target);
+}
+
+QString RCapturePipeline::nextFileName(RCaptureParams &p, const QString &ext, const QDateTime &now)
+{
+    const QString base =
+        RFileNaming::baseName(p.m_iNameType, p.m_strNamePrefix, p.m_iNameCurNum, p.m_iNameNumLength, now);
+    if (p.m_iNameType == 1) {
+        if (p.m_iNameCurNum < INT_MAX)
+            ++p.m_iNameCurNum;
+        RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
+    }
+    return QFileInfo(RFileNaming::uniqueFileName(p.m_strCurImageDir, base, ext)).fileName();
+}

@@ -1,0 +1,504 @@
+#include "RImageProc.h"
+
+#include <QDebug>
+#include <QVector>
+#include <QtEndian>
+
+#include <opencv2/core/hal/intrin.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr bool kLittleEndian = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+
+bool isRgb32Family(QImage::Format f)
+{
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+inline uchar greyOf(int r, int g, int b)
+{
+    return uchar((11 * r + 16 * g + 5 * b) >> 5);
+}
+
+// One row of 32-bit pixels, memory order B G R A.
+void greyRowBgra(const uchar *s, uchar *d, int w)
+{
+    int x = 0;
+#if CV_SIMD128
+    const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
+    const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
+    for (; x <= w - 16; x += 16) {
+        cv::v_uint8x16 b, g, r, a;
+        cv::v_load_deinterleave(s + 4 * x, b, g, r, a);
+        cv::v_uint16x8 b0, b1, g0, g1, r0, r1;
+        cv::v_expand(b, b0, b1);
+        cv::v_expand(g, g0, g1);
+        cv::v_expand(r, r0, r1);
+        // At most 32 * 255, so 16 bits never overflow.
+        const cv::v_uint16x8 y0 = cv::v_shr<5>(cv::v_mul_wrap(r0, k11) + cv::v_shl<4>(g0) + cv::v_mul_wrap(b0, k5));
+        const cv::v_uint16x8 y1 = cv::v_shr<5>(cv::v_mul_wrap(r1, k11) + cv::v_shl<4>(g1) + cv::v_mul_wrap(b1, k5));
+        cv::v_store(d + x, cv::v_pack(y0, y1));
+    }
+#endif
+    for (; x < w; ++x)
+        d[x] = greyOf(s[4 * x + 2], s[4 * x + 1], s[4 * x]);
+}
+
+// One row of RGB888, memory order R G B.
+void greyRowRgb(const uchar *s, uchar *d, int w)
+{
+    int x = 0;
+#if CV_SIMD128
+    const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
+    const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
+    for (; x <= w - 16; x += 16) {
+        cv::v_uint8x16 r, g, b;
+        cv::v_load_deinterleave(s + 3 * x, r, g, b);
+        cv::v_uint16x8 b0, b1, g0, g1, r0, r1;
+        cv::v_expand(b, b0, b1);
+        cv::v_expand(g, g0, g1);
+        cv::v_expand(r, r0, r1);
+        const cv::v_uint16x8 y0 = cv::v_shr<5>(cv::v_mul_wrap(r0, k11) + cv::v_shl<4>(g0) + cv::v_mul_wrap(b0, k5));
+        const cv::v_uint16x8 y1 = cv::v_shr<5>(cv::v_mul_wrap(r1, k11) + cv::v_shl<4>(g1) + cv::v_mul_wrap(b1, k5));
+        cv::v_store(d + x, cv::v_pack(y0, y1));
+    }
+#endif
+    for (; x < w; ++x)
+        d[x] = greyOf(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
+}
+
+void addToHistogram(const uchar *d, int w, qint64 *hist)
+{
+    // Four partial counters hide the store-to-load dependency of runs of equal values.
+    uint h[4][256] = {};
+    int x = 0;
+    for (; x <= w - 4; x += 4) {
+        ++h[0][d[x]];
+        ++h[1][d[x + 1]];
+        ++h[2][d[x + 2]];
+        ++h[3][d[x + 3]];
+    }
+    for (; x < w; ++x)
+        ++h[0][d[x]];
+    for (int i = 0; i < 256; ++i)
+        hist[i] += qint64(h[0][i]) + h[1][i] + h[2][i] + h[3][i];
+}
+
+// Grey values of `src` into the Grayscale8 picture `dst` (same size), with the
+// histogram when `hist` is given. The formula is applied to the RGB value that
+// QImage::pixel() reports, so every format gives what the per-pixel rule gives.
+void greyInto(const QImage &src, QImage &dst, qint64 *hist)
+{
+    const int w = src.width();
+    const int h = src.height();
+    const QImage::Format f = src.format();
+
+    std::array<uchar, 256> lut{};
+    if (f == QImage::Format_Indexed8) {
+        const QVector<QRgb> table = src.colorTable();
+        // Indices past the table read as 0, like QImage::pixel().
+        for (int i = 0; i < table.size() && i < 256; ++i)
+            lut[i] = greyOf(qRed(table[i]), qGreen(table[i]), qBlue(table[i]));
+    }
+
+    enum Kind { Bgra, Rgb, Lut, Copy, Generic } kind = Generic;
+    if (kLittleEndian && isRgb32Family(f))
+        kind = Bgra;
+    else if (f == QImage::Format_RGB888)
+        kind = Rgb;
+    else if (f == QImage::Format_Indexed8)
+        kind = Lut;
+    else if (f == QImage::Format_Grayscale8)
+        kind = Copy; // (32 v) >> 5 == v
+
+    // Row pointers taken once: scanLine() touches the picture's shared state,
+    // which the worker threads must not do.
+    const uchar *srcBits = src.constBits();
+    const qsizetype srcStride = src.bytesPerLine();
+    uchar *dstBits = dst.bits();
+    const qsizetype dstStride = dst.bytesPerLine();
+    auto rows = [&](int y0, int y1, qint64 *hst) {
+        for (int y = y0; y < y1; ++y) {
+            const uchar *s = srcBits + y * srcStride;
+            uchar *d = dstBits + y * dstStride;
+            switch (kind) {
+            case Bgra:
+                greyRowBgra(s, d, w);
+                break;
+            case Rgb:
+                greyRowRgb(s, d, w);
+                break;
+            case Lut:
+                for (int x = 0; x < w; ++x)
+                    d[x] = lut[s[x]];
+                break;
+            case Copy:
+                memcpy(d, s, size_t(w));
+                break;
+            case Generic:
+                for (int x = 0; x < w; ++x) {
+                    const QRgb c = src.pixel(x, y);
+                    d[x] = greyOf(qRed(c), qGreen(c), qBlue(c));
+                }
+                break;
+            }
+            if (hst)
+                addToHistogram(d, w, hst);
+        }
+    };
+
+    // Small pictures are not worth waking the thread pool for.
+    const qint64 pixels = qint64(w) * h;
+    const int stripes = (pixels < 512 * 512 || kind == Generic) ? 1 : qMin(h, 16);
+    std::vector<std::array<qint64, 256>> partial(size_t(stripes), std::array<qint64, 256>{});
+    auto body = [&](const cv::Range &r) {
+        for (int i = r.start; i < r.end; ++i)
+            rows(int(qint64(h) * i / stripes), int(qint64(h) * (i + 1) / stripes), hist ? partial[size_t(i)].data() : nullptr);
+    };
+    if (stripes == 1)
+        body(cv::Range(0, 1));
+    else
+        cv::parallel_for_(cv::Range(0, stripes), body, stripes);
+    if (hist) {
+        for (const auto &p : partial)
+            for (int i = 0; i < 256; ++i)
+                hist[i] += p[size_t(i)];
+    }
+}
+
+int otsuFromHistogram(const qint64 *count)
+{
+    double total = 0;
+    double sum = 0;
+    for (int i = 0; i < 256; ++i) {
+        total += double(count[i]);
+        sum += double(i) * double(count[i]);
+    }
+    double wB = 0;
+    double sumB = 0;
+    double best = 0.0;
+    int threshold = 0;
+    for (int t = 0; t < 256; ++t) {
+        wB += double(count[t]);
+        if (wB == 0)
+            continue;
+        const double wF = total - wB;
+        if (wF == 0)
+            break;
+        sumB += double(t) * double(count[t]);
+        const double mB = sumB / wB;
+        const double mF = (sum - sumB) / wF;
+        const double between = wB * wF * (mB - mF) * (mB - mF);
+        if (between > best) {
+            best = between;
+            threshold = t;
+        }
+    }
+    return threshold;
+}
+
+// One-channel grey matrix of the picture for the edge work. Wraps or converts
+// into `grey`, whose buffer is reused between calls.
+void toGreyMat(const QImage &image, cv::Mat &grey)
+{
+    const QImage::Format f = image.format();
+    if (isRgb32Family(f)) {
+        cv::cvtColor(RImageProc::imageToMat(image), grey, cv::COLOR_BGRA2GRAY);
+    } else if (f == QImage::Format_RGB888) {
+        const cv::Mat rgb(image.height(), image.width(), CV_8UC3, const_cast<uchar *>(image.constBits()),
+                          size_t(image.bytesPerLine()));
+        cv::cvtColor(rgb, grey, cv::COLOR_RGB2GRAY);
+    } else {
+        const QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
+        cv::cvtColor(RImageProc::imageToMat(rgb32), grey, cv::COLOR_BGRA2GRAY);
+    }
+}
+
+// Expresses the same rectangle so that the cut's rotation (angle + 90) is the
+// smallest one, within [-45, 45). OpenCV 4.5+ reports (0, 90], older versions
+// [-90, 0); either way a page tilted a little comes out upright.
+RRotatedRect normalised(const cv::RotatedRect &r)
+{
+    RRotatedRect out;
+    out.cx = r.center.x;
+    out.cy = r.center.y;
+    out.width = r.size.width;
+    out.height = r.size.height;
+    float turn = r.angle + 90.0f;
+    turn = std::fmod(turn, 360.0f);
+    for (int guard = 0; turn >= 45.0f && guard < 8; ++guard) {
+        turn -= 90.0f;
+        std::swap(out.width, out.height);
+    }
+    for (int guard = 0; turn < -45.0f && guard < 8; ++guard) {
+        turn += 90.0f;
+        std::swap(out.width, out.height);
+    }
+    out.angle = turn - 90.0f;
+    return out;
+}
+
+} // namespace
+
+bool RRotatedRect::isValid() const
+{
+    return std::isfinite(cx) && std::isfinite(cy) && std::isfinite(width) && std::isfinite(height)
+        && std::isfinite(angle) && width > 0 && height > 0;
+}
+
+cv::Mat RImageProc::imageToMat(const QImage &image)
+{
+    if (image.isNull())
+        return cv::Mat();
+    uchar *bits = const_cast<uchar *>(image.constBits()); // read-only use by contract
+    const size_t step = size_t(image.bytesPerLine());
+    switch (image.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return cv::Mat(image.height(), image.width(), CV_8UC4, bits, step);
+    case QImage::Format_Indexed8:
+    case QImage::Format_Grayscale8:
+        return cv::Mat(image.height(), image.width(), CV_8UC1, bits, step);
+    case QImage::Format_RGB888: {
+        cv::Mat bgr;
+        cv::cvtColor(cv::Mat(image.height(), image.width(), CV_8UC3, bits, step), bgr, cv::COLOR_RGB2BGR);
+        return bgr;
+    }
+    default: {
+        // Reading other layouts as 4 channels would run past their rows;
+        // convert instead and let the matrix own the copy.
+        const QImage c = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        return cv::Mat(c.height(), c.width(), CV_8UC4, const_cast<uchar *>(c.constBits()), size_t(c.bytesPerLine()))
+            .clone();
+    }
+    }
+}
+
+QImage RImageProc::matToImage(const cv::Mat &mat)
+{
+    if (mat.empty() || mat.dims != 2)
+        return QImage();
+    if (mat.depth() != CV_8U || (mat.channels() != 1 && mat.channels() != 3 && mat.channels() != 4)) {
+        qDebug("RImageProc::matToImage: Image format is not supported: depth=%d and %d channels\n", mat.depth(),
+               mat.channels());
+        return QImage();
+    }
+    QImage out;
+    switch (mat.channels()) {
+    case 1: {
+        out = QImage(mat.cols, mat.rows, QImage::Format_Indexed8);
+        QVector<QRgb> table(256);
+        for (int i = 0; i < 256; ++i)
+            table[i] = qRgb(i, i, i);
+        out.setColorTable(table);
+        break;
+    }
+    case 3:
+        out = QImage(mat.cols, mat.rows, QImage::Format_RGB888);
+        break;
+    default:
+        out = QImage(mat.cols, mat.rows, QImage::Format_RGB32);
+        break;
+    }
+    if (out.isNull())
+        return out;
+    cv::Mat dst(out.height(), out.width(), mat.type(), out.bits(), size_t(out.bytesPerLine()));
+    if (mat.channels() == 3)
+        cv::cvtColor(mat, dst, cv::COLOR_BGR2RGB);
+    else
+        mat.copyTo(dst);
+    return out;
+}
+
+QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
+{
+    QList<QPoint> corners;
+    if (image.isNull() || image.width() < 1 || image.height() < 1)
+        return corners;
+    try {
+        // Buffers kept between ticks: the detection runs twice a second on
+        // full frames, and reallocating them costs more than the edge work.
+        thread_local cv::Mat grey;
+        thread_local cv::Mat edges;
+        thread_local cv::Mat closed;
+        thread_local const cv::Mat kernel = cv::Mat::ones(9, 9, CV_8UC1);
+        thread_local std::vector<std::vector<cv::Point>> contours;
+
+        toGreyMat(image, grey);
+        cv::Canny(grey, edges, 80.0, 126.0, 3, false);
+        cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, kernel, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
+                         cv::morphologyDefaultBorderValue());
+        contours.clear();
+        cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE, cv::Point());
+        if (contours.empty())
+            return corners;
+
+        double bestArea = 0;
+        size_t best = 0;
+        for (size_t i = 0; i < contours.size(); ++i) {
+            const cv::Rect box = cv::boundingRect(contours[i]);
+            const double area = double(box.width) * double(box.height);
+            if (area > bestArea) {
+                bestArea = area;
+                best = i;
+            }
+        }
+        const cv::RotatedRect found = cv::minAreaRect(contours[best]);
+        cv::Point2f pts[4];
+        found.points(pts);
+        for (const cv::Point2f &p : pts)
+            corners.append(QPoint(int(p.x), int(p.y)));
+        if (rect)
+            *rect = normalised(found);
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::detectRect: catch" << e.what();
+        corners.clear();
+    }
+    return corners;
+}
+
+QImage RImageProc::cutRotatedRect(const QImage &image, const RRotatedRect &rect)
+{
+    if (image.isNull() || !rect.isValid()) {
+        qInfo() << "RImageProc::cutRotatedRect: nothing to cut" << image.size() << rect.width << rect.height;
+        return QImage();
+    }
+    // The extra 90 degrees exchange the sides.
+    const int pw = cvRound(rect.height);
+    const int ph = cvRound(rect.width);
+    const qint64 limit = qMax<qint64>(4 * qint64(image.width()) * image.height(), 1 << 20);
+    if (pw < 1 || ph < 1 || qint64(pw) * ph > limit) {
+        qInfo() << "RImageProc::cutRotatedRect: degenerate rectangle" << pw << ph;
+        return QImage();
+    }
+    try {
+        // Warping straight into the patch: the rotation about the centre, then
+        // a shift that puts the patch's top-left at the origin. The same samples
+        // as a full-frame warp followed by taking the patch, at a fraction of the cost.
+        cv::Mat m = cv::getRotationMatrix2D(cv::Point2f(rect.cx, rect.cy), double(rect.angle) + 90.0, 1.0);
+        m.at<double>(0, 2) -= double(rect.cx) - (pw - 1) * 0.5;
+        m.at<double>(1, 2) -= double(rect.cy) - (ph - 1) * 0.5;
+
+        QImage out(pw, ph, QImage::Format_RGB888);
+        if (out.isNull())
+            return out;
+        cv::Mat dst(ph, pw, CV_8UC3, out.bits(), size_t(out.bytesPerLine()));
+        if (isRgb32Family(image.format())) {
+            thread_local cv::Mat patch;
+            cv::warpAffine(imageToMat(image), patch, m, cv::Size(pw, ph), cv::INTER_CUBIC, cv::BORDER_CONSTANT,
+                           cv::Scalar::all(0));
+            cv::cvtColor(patch, dst, cv::COLOR_BGRA2RGB);
+        } else {
+            const QImage rgb = image.format() == QImage::Format_RGB888 ? image
+                                                                       : image.convertToFormat(QImage::Format_RGB888);
+            const cv::Mat src(rgb.height(), rgb.width(), CV_8UC3, const_cast<uchar *>(rgb.constBits()),
+                              size_t(rgb.bytesPerLine()));
+            cv::warpAffine(src, dst, m, cv::Size(pw, ph), cv::INTER_CUBIC, cv::BORDER_CONSTANT, cv::Scalar::all(0));
+        }
+        return out;
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::cutRotatedRect: catch" << e.what();
+        return QImage();
+    }
+}
+
+cv::Mat RImageProc::referenceFrame(const QImage &image)
+{
+    if (image.isNull() || image.width() < 1 || image.height() < 1)
+        return cv::Mat();
+    QImage small = image.scaled(100, 100, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (!isRgb32Family(small.format()))
+        small = small.convertToFormat(QImage::Format_RGB32);
+    cv::Mat grey;
+    cv::cvtColor(imageToMat(small), grey, cv::COLOR_BGR2GRAY);
+    return grey;
+}
+
+double RImageProc::framePsnr(const cv::Mat &a, const cv::Mat &b)
+{
+    if (a.empty() || a.size() != b.size() || a.type() != b.type()) {
+        qInfo() << "RImageProc::framePsnr: frames cannot be compared";
+        return 0.0;
+    }
+    try {
+        cv::Mat diff;
+        cv::absdiff(a, b, diff);
+        diff.convertTo(diff, CV_32F);
+        diff = diff.mul(diff);
+        const cv::Scalar s = cv::sum(diff);
+        const double sse = s.val[0] + s.val[1] + s.val[2];
+        if (sse <= 1e-10)
+            return 0.0;
+        const double mse = sse / double(a.channels() * a.total());
+        return 10.0 * std::log10((255.0 * 255.0) / mse);
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::framePsnr: catch" << e.what();
+        return 0.0;
+    }
+}
+
+QVector<qint64> RImageProc::greyHistogram(const QImage &image)
+{
+    QVector<qint64> hist(256, 0);
+    if (image.isNull())
+        return hist;
+    if (image.format() == QImage::Format_Grayscale8) {
+        for (int y = 0; y < image.height(); ++y)
+            addToHistogram(image.constScanLine(y), image.width(), hist.data());
+        return hist;
+    }
+    QImage grey(image.size(), QImage::Format_Grayscale8);
+    if (grey.isNull())
+        return hist;
+    greyInto(image, grey, hist.data());
+    return hist;
+}
+
+QImage RImageProc::toGray(const QImage &image)
+{
+    qDebug() << "RSCameraWidget::toGray:";
+    if (image.isNull())
+        return QImage();
+    QImage grey(image.size(), QImage::Format_Grayscale8);
+    if (grey.isNull())
+        return grey;
+    greyInto(image, grey, nullptr);
+    qDebug() << "RSCameraWidget::toGray end wid:" << grey.width();
+    return grey;
+}
+
+QImage RImageProc::toThreadhold(const QImage &image, int ival)
+{
+    if (image.isNull())
+        return QImage();
+    QImage bw(image.size(), QImage::Format_Grayscale8);
+    if (bw.isNull())
+        return bw;
+    QVector<qint64> hist;
+    if (ival < 1)
+        hist.fill(0, 256);
+    greyInto(image, bw, ival < 1 ? hist.data() : nullptr);
+    if (ival < 1)
+        ival = otsuFromHistogram(hist.constData());
+    qDebug() << "RImageProc::toThreadhold: Threshold:" << ival;
+
+    // Values are whole numbers, so ">= ival" is "> ival - 1".
+    cv::Mat m(bw.height(), bw.width(), CV_8UC1, bw.bits(), size_t(bw.bytesPerLine()));
+    cv::threshold(m, m, double(ival) - 1.0, 255.0, cv::THRESH_BINARY);
+    qDebug() << "RSCameraWidget::toThreadhold end ival:" << ival;
+    return bw;
+}
+
+int RImageProc::otsuThreshold(const QImage &image)
+{
+    if (image.isNull())
+        return -1;
+    const QVector<qint64> hist = greyHistogram(image);
+    return otsuFromHistogram(hist.constData());
+}
