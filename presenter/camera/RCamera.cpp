@@ -1,0 +1,618 @@
+#include "RCamera.h"
+
+#include "RCameraGuard.h"
+#include "RCameraImaProDlg.h"
+#include "RDeviceIds.h"
+#include "RFileNaming.h"
+#include "RImageSaver.h"
+#include "RResolutionRule.h"
+#include "RSettingsStore.h"
+#include "RTestCamera.h"
+
+#include <QCamera>
+#include <QCameraImageCapture>
+#include <QCameraImageProcessing>
+#include <QCameraInfo>
+#include <QCameraViewfinder>
+#include <QCameraViewfinderSettings>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImageEncoderSettings>
+#include <QPalette>
+#include <QScreen>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace {
+const char *kInit = "RCamera::initCamera:";
+} // namespace
+
+RCamera::RCamera(QWidget *parent)
+    : QWidget(parent)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    m_dScale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
+
+    m_listVid << QStringLiteral("1b17") << QStringLiteral("1E4E");
+    m_listPid << QStringLiteral("10a0") << QStringLiteral("050A") << QStringLiteral("080A") << QStringLiteral("100A")
+              << QStringLiteral("120A") << QStringLiteral("160A") << QStringLiteral("0501") << QStringLiteral("1001")
+              << QStringLiteral("1201") << QStringLiteral("1601") << QStringLiteral("1003") << QStringLiteral("100c")
+              << QStringLiteral("0810");
+
+    // The whiteboard is this widget's own background with the viewfinder hidden.
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::All, QPalette::Window, QColor(255, 255, 255, 255));
+    setPalette(pal);
+
+    m_viewfinder = new QCameraViewfinder(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_viewfinder);
+
+    m_detectTimer.setInterval(1000);
+    m_rectTimer.setInterval(500);
+    connect(&m_detectTimer, &QTimer::timeout, this, &RCamera::detectNetImage);
+    connect(&m_rectTimer, &QTimer::timeout, this, &RCamera::detectImageRectObject);
+    connect(RImageSaver::instance(), &RImageSaver::finished, this, &RCamera::saverFinished);
+}
+
+RCamera::~RCamera()
+{
+    qDebug().noquote() << "RCamera::~RCamera()";
+    m_detectTimer.stop();
+    m_rectTimer.stop();
+    if (m_testCamera) {
+        qDebug().noquote() << "RCamera::~RCamera()" << "if(tc)";
+        m_testCamera->setRun(false);
+        m_testThread->quit();
+        m_testThread->wait();
+        delete m_testCamera;
+        m_testCamera = nullptr;
+        delete m_testThread;
+        m_testThread = nullptr;
+        qDebug().noquote() << "RCamera::~RCamera()" << "if(tc) end";
+    }
+    releaseCamera();
+    qDebug().noquote() << "RCamera::~RCamera() end";
+}
+
+void RCamera::setDeviceIds(QString vid, QString pid)
+{
+    m_strVID = vid;
+    m_strPID = pid;
+}
+
+void RCamera::releaseCamera()
+{
+    delete m_pImaProDlg;
+    m_pImaProDlg = nullptr;
+    m_imageProcessing = nullptr;
+    delete m_imageCapture;
+    m_imageCapture = nullptr;
+    if (m_cameraMain) {
+        m_cameraMain->disconnect(this);
+        RCameraGuard::stop(m_cameraMain);
+        m_cameraMain->setViewfinder(static_cast<QVideoWidget *>(nullptr));
+        RCameraGuard::destroy(m_cameraMain);
+        m_cameraMain = nullptr;
+    }
+}
+
+QString RCamera::getConnectDeviceName()
+{
+    QString result;
+    const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
+    qDebug().noquote() << "RCamera::getConnectDeviceName()" << "listCameras.size():" << cameras.size();
+    for (const QCameraInfo &info : cameras) {
+        const QString dev = info.deviceName();
+        const QString vid = RDeviceIds::vendorId(dev);
+        const QString pid = RDeviceIds::productId(dev);
+        qDebug().noquote() << "RCamera::getConnectDeviceName()"
+                           << "deviceName()：" << dev << "vid:" << vid << "pid:" << pid;
+        if (m_listVid.contains(vid, Qt::CaseInsensitive) && m_listPid.contains(pid, Qt::CaseInsensitive)) {
+            result = info.description();
+            qDebug().noquote() << "RCamera::getConnectDeviceName()"
+                               << "m_strCurDevice：" << result;
+        }
+    }
+    qDebug().noquote() << "RCamera::getConnectDeviceName() end：" << result;
+    return result;
+}
+
+QSize RCamera::initCamera(QString name)
+{
+    qDebug().noquote() << kInit << name << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
+    m_bFound = false;
+    m_bFoundNotOpened = false;
+    QString strVisora = name;
+    if (strVisora.isEmpty())
+        strVisora = getConnectDeviceName();
+    if (strVisora.isEmpty()) {
+        m_bFound = false;
+        return QSize(0, 0);
+    }
+    qDebug().noquote() << "RCamera::initCamera:strVisora:" << strVisora;
+    m_strCurDevice = strVisora;
+
+    // A reopen replaces the previous set instead of leaking it.
+    releaseCamera();
+    m_sizeCurrent = QSize(0, 0);
+
+    QCameraInfo chosen;
+    QString vid;
+    QString pid;
+    const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
+    for (const QCameraInfo &info : cameras) {
+        if (info.description() != strVisora)
+            continue;
+        qDebug().noquote() << kInit << "Found:" << info.description();
+        vid = RDeviceIds::vendorId(info.deviceName());
+        pid = RDeviceIds::productId(info.deviceName());
+        m_bFound = true;
+        chosen = info; // the last match wins
+    }
+    if (!m_bFound) {
+        qDebug().noquote() << kInit << "Not Found m_cameraMain = nullptr";
+        return QSize(0, 0);
+    }
+
+    m_cameraMain = RCameraGuard::createCamera(chosen);
+    connect(m_cameraMain, &QCamera::errorOccurred, this,
+            [](QCamera::Error e) { qDebug().noquote() << "QCamera::Error value:" << RCameraGuard::errorName(e); });
+    qDebug() << kInit << "state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
+
+    RCameraGuard::start(m_cameraMain);
+    qDebug() << kInit << "11111"
+             << "state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
+    if (m_cameraMain->state() == QCamera::UnloadedState) {
+        m_bFoundNotOpened = true;
+        releaseCamera();
+        qDebug().noquote() << kInit << "Found m_cameraMain = nullptr";
+        return QSize(0, 0);
+    }
+
+    m_imageCapture = new QCameraImageCapture(m_cameraMain);
+    m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
+    m_cameraMain->setCaptureMode(QCamera::CaptureStillImage);
+    m_cameraMain->setViewfinder(m_viewfinder);
+    QCameraImageCapture *cap = m_imageCapture;
+    connect(this, &RCamera::sCapture, cap, [cap]() { cap->capture(); });
+    connect(cap, &QCameraImageCapture::imageCaptured, this, &RCamera::cameraImageCaptured);
+
+    m_solutionCurlist = m_cameraMain->supportedViewfinderResolutions();
+    qDebug().noquote() << kInit << "m_solutionCurlist.size():" << m_solutionCurlist.size();
+    if (m_solutionCurlist.isEmpty()) {
+        // Nothing can be shown at a known size: treat as unusable.
+        m_bFoundNotOpened = true;
+        releaseCamera();
+        qDebug().noquote() << kInit << "no resolution" << "Found m_cameraMain = nullptr";
+        return QSize(0, 0);
+    }
+
+    const RResolutionRule::Rule rule = RResolutionRule::systemRule();
+    const RResolutionRule::Choice choice = RResolutionRule::choose(m_solutionCurlist, rule);
+    m_iMaxWidth = choice.maxWidth;
+    m_iMaxHeight = choice.maxHeight;
+
+    qDebug().noquote() << kInit << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
+    // The list may have shrunk since the index was chosen; never index outside it.
+    if (m_iCurResolutionIndex < 0 || m_iCurResolutionIndex >= m_solutionCurlist.size())
+        m_iCurResolutionIndex = choice.defaultIndex;
+    qDebug().noquote() << kInit << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
+
+    m_bSupportJpeg = false;
+    const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
+    for (int i = 0; i < formats.size(); ++i) {
+        qDebug() << kInit << i << ":" << formats.at(i);
+        if (formats.at(i) == QVideoFrame::Format_Jpeg)
+            m_bSupportJpeg = true;
+    }
+
+    if (m_cameraMain->focus() && m_cameraMain->focus()->isAvailable())
+        qDebug().noquote() << kInit << "focus is availble!";
+
+    RSettingsStore::write(RSettingsKeys::VideoCamera, strVisora);
+    RSettingsStore::write(RSettingsKeys::VideoP, pid);
+    RSettingsStore::write(RSettingsKeys::VideoV, vid);
+    RSettingsStore::write(RSettingsKeys::VideoResolutionIndex, m_iCurResolutionIndex);
+    RSettingsStore::write(RSettingsKeys::VideoRecRess, choice.recordingText);
+    qDebug().noquote() << kInit << "strVisora:" << strVisora;
+
+    startDeviceTest();
+    m_bCameraRun = true;
+    m_bLost = false;
+
+    const QSize size = m_solutionCurlist.at(m_iCurResolutionIndex);
+    qDebug().noquote() << kInit << "m_iVideoType:" << m_iVideoType;
+    applyViewfinder(size, m_iVideoType);
+
+    resize(size);
+    m_sizeCurrent = size;
+    QImageEncoderSettings encoding = m_imageCapture->encodingSettings();
+    encoding.setResolution(size);
+    m_imageCapture->setEncodingSettings(encoding);
+
+    m_imageProcessing = m_cameraMain->imageProcessing();
+    m_pImaProDlg = new RCameraImaProDlg();
+    m_pImaProDlg->changeLanguage(m_iLanguage);
+    connect(m_pImaProDlg, &RCameraImaProDlg::sValChanged, this, &RCamera::setImageProcess);
+
+    m_strCurDevice = strVisora;
+    m_testCamera->setDevName(m_strCurDevice);
+    qDebug().noquote() << kInit << "emit startTestThread()";
+    requestTestRun();
+    m_bInited = true;
+
+    if (m_bWhiteBoard) // a reopen during the whiteboard keeps the board
+        RCameraGuard::stop(m_cameraMain);
+
+    const QCameraViewfinderSettings applied = m_cameraMain->viewfinderSettings();
+    qDebug() << kInit << "cur format:" << applied.pixelFormat();
+    qDebug() << kInit << "cur minimumFrameRate:" << applied.minimumFrameRate();
+    return size;
+}
+
+void RCamera::applyViewfinder(const QSize &resolution, int videoType)
+{
+    QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
+    if (resolution.isValid())
+        settings.setResolution(resolution);
+    const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
+    if (videoType >= 1 && formats.contains(QVideoFrame::Format_YUYV)) {
+        settings.setPixelFormat(QVideoFrame::Format_YUYV);
+        qDebug().noquote() << "RCamera::setPixelFormat:YUYV:" << videoType;
+    } else if (formats.contains(QVideoFrame::Format_Jpeg)) {
+        settings.setPixelFormat(QVideoFrame::Format_Jpeg);
+        qDebug().noquote() << "RCamera::setPixelFormat:Jpeg:" << videoType;
+    }
+    m_cameraMain->setViewfinderSettings(settings);
+}
+
+void RCamera::startDeviceTest()
+{
+    if (!m_testThread)
+        m_testThread = new QThread(this);
+    if (m_testCamera)
+        return;
+    m_testCamera = new RTestCamera();
+    connect(this, &RCamera::startTestThread, m_testCamera, &RTestCamera::TestDevice);
+    m_testCamera->setDevName(m_strCurDevice);
+    connect(m_testCamera, &RTestCamera::response, this, &RCamera::showResponse);
+    m_testThread->start(QThread::InheritPriority);
+    m_testCamera->moveToThread(m_testThread);
+}
+
+void RCamera::requestTestRun()
+{
+    // One loop at a time: a request while one runs would only queue up.
+    if (m_testCamera && m_testCamera->claimStart())
+        emit startTestThread();
+}
+
+QSize RCamera::setResolutionIndex(int index)
+{
+    if (!m_cameraMain || m_solutionCurlist.isEmpty())
+        return QSize();
+    if (index < 0 || index >= m_solutionCurlist.size())
+        index = m_solutionCurlist.size() - 1;
+    m_iCurResolutionIndex = index;
+    const QSize size = m_solutionCurlist.at(index);
+    m_iMaxWidth = size.width();
+    m_iMaxHeight = size.height();
+    qDebug().noquote() << "RCamera::setResolutionIndex:"
+                       << "Width:" << m_iMaxWidth << "Index:" << index;
+    // Keep the chosen pixel format: only the resolution changes.
+    QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
+    settings.setResolution(size);
+    m_cameraMain->setViewfinderSettings(settings);
+    qDebug().noquote() << "RCamera::setResolutionIndex:"
+                       << "m_iCurResolutionX:" << size.width() << "m_iCurResolutionY:" << size.height();
+    resize(size);
+    m_sizeCurrent = size;
+    if (m_imageCapture) {
+        QImageEncoderSettings encoding = m_imageCapture->encodingSettings();
+        encoding.setResolution(size);
+        m_imageCapture->setEncodingSettings(encoding);
+    }
+    RSettingsStore::write(RSettingsKeys::VideoResolutionIndex, index);
+    return size;
+}
+
+void RCamera::setVideoFormat(int type)
+{
+    if (!m_cameraMain)
+        return;
+    // Keep the resolution: only the pixel format changes.
+    QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
+    const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
+    if (type >= 1 && formats.contains(QVideoFrame::Format_YUYV))
+        settings.setPixelFormat(QVideoFrame::Format_YUYV);
+    else if (formats.contains(QVideoFrame::Format_Jpeg))
+        settings.setPixelFormat(QVideoFrame::Format_Jpeg);
+    qDebug() << "RCamera::setVideoFormat:" << type << settings.pixelFormat();
+    m_cameraMain->setViewfinderSettings(settings);
+}
+
+void RCamera::capture()
+{
+    emit sCapture();
+}
+
+void RCamera::stopCamera(bool bstop)
+{
+    qDebug().noquote() << "RCamera::stopCamera:" << bstop;
+    if (bstop) {
+        if (m_cameraMain) {
+            RCameraGuard::stop(m_cameraMain);
+            m_bCameraRun = false;
+        }
+        return;
+    }
+    qDebug().noquote() << "RCamera::stopCamera m_cameraMain->start()" << (m_cameraMain == nullptr);
+    if (m_cameraMain) {
+        qDebug().noquote() << "RCamera::stopCamera m_cameraMain->start() m_cameraMain == nullptr";
+        if (m_cameraMain->state() == QCamera::ActiveState)
+            RCameraGuard::stop(m_cameraMain);
+        RCameraGuard::start(m_cameraMain);
+        qDebug().noquote() << "RCamera::stopCamera" << "22222";
+        m_bCameraRun = true;
+    } else {
+        qDebug().noquote() << "RCamera::stopCamera initCamera(m_strCurDevice):" << m_strCurDevice;
+        initCamera(m_strCurDevice);
+    }
+}
+
+void RCamera::setWhiteBoard(bool bIsWhiteBoard)
+{
+    qDebug().noquote() << "RCamera::setWhiteBoard:" << bIsWhiteBoard;
+    m_bWhiteBoard = bIsWhiteBoard;
+    if (bIsWhiteBoard) {
+        if (m_cameraMain)
+            RCameraGuard::stop(m_cameraMain);
+        m_viewfinder->hide();
+    } else {
+        m_viewfinder->show();
+        if (m_cameraMain) {
+            RCameraGuard::start(m_cameraMain);
+            qDebug().noquote() << "RCamera::setWhiteBoard:" << "33333";
+        }
+    }
+    qDebug().noquote() << "RCamera::setWhiteBoard:end";
+}
+
+void RCamera::setCameraTest(bool b)
+{
+    qDebug().noquote() << "RCamera::setCameraTest:" << b;
+    if (!m_bInited || !m_testCamera)
+        return;
+    m_testCamera->setRun(b);
+    if (!b) {
+        if (m_cameraMain)
+            RCameraGuard::stop(m_cameraMain);
+        qDebug().noquote() << "RCamera::setCameraTest:" << "m_cameraMain->stop()";
+    } else {
+        if (m_cameraMain)
+            RCameraGuard::start(m_cameraMain);
+        qDebug().noquote() << "RCamera::setCameraTest:" << "44444";
+        requestTestRun();
+    }
+}
+
+void RCamera::showResponse(QString devname, int iexist)
+{
+    emit sShowOrHideImageList(false);
+    if (devname.isEmpty() || devname != m_strCurDevice)
+        return;
+    if (iexist == 0) {
+        qDebug().noquote() << "RCamera::showResponse:" << devname << ":设备丢失：" << 0;
+        m_bLost = true;
+    }
+    if (!m_bInited) {
+        qDebug().noquote() << "RCamera::showResponse:"
+                           << "!m_bInited";
+    } else if (m_bCameraRun && m_bLost) {
+        qDebug().noquote() << "RCamera::showResponse: 重新连接";
+        initCamera(m_strCurDevice);
+    }
+}
+
+void RCamera::slotCloseApp()
+{
+    if (m_testCamera)
+        m_testCamera->setRun(false);
+    stopCamera(true);
+    close();
+}
+
+void RCamera::slotChangeLangue(int ilangue)
+{
+    qDebug().noquote() << "RCamera::slotChangeLangue" << m_iLanguage;
+    if (m_pImaProDlg)
+        m_pImaProDlg->changeLanguage(ilangue);
+    m_iLanguage = ilangue;
+}
+
+void RCamera::showImageProcess()
+{
+    qDebug().noquote() << "RCamera::showImageProcess:m_iLanguage:" << m_iLanguage;
+    if (!m_pImaProDlg)
+        return;
+    if (m_imageProcessing) {
+        m_dBrightness = m_imageProcessing->brightness();
+        m_dContrast = m_imageProcessing->contrast();
+        m_dSaturation = m_imageProcessing->saturation();
+    }
+    m_pImaProDlg->initVals(m_dBrightness, m_dContrast, m_dSaturation);
+    m_pImaProDlg->changeLanguage(m_iLanguage);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize();
+    QPoint pos;
+    if (RCameraImaProDlg::placement(screenSize, m_dScale, &pos))
+        m_pImaProDlg->move(pos);
+    m_pImaProDlg->show();
+    qDebug().noquote() << "RCamera::showImageProcess:"
+                       << "width:" << screenSize.width() << "height:" << screenSize.height();
+    qDebug().noquote() << "RCamera::showImageProcess():dpi:" << m_dScale;
+    qDebug() << "RCamera::showImageProcess():size:" << m_pImaProDlg->size();
+}
+
+void RCamera::setImageProcess(int itype, double qval)
+{
+    if (!m_imageProcessing)
+        return;
+    switch (itype) {
+    case 0:
+        m_imageProcessing->setBrightness(qval);
+        break;
+    case 1:
+        m_imageProcessing->setContrast(qval);
+        break;
+    case 2:
+        m_imageProcessing->setSaturation(qval);
+        break;
+    default:
+        break;
+    }
+}
+
+void RCamera::cameraImageCaptured(int id, QImage image)
+{
+    qDebug().noquote() << "RCamera::cameraImageCaptured" << "id:" << id;
+    // The cut and detection coordinates are those of the shown picture.
+    if (!image.isNull() && m_sizeCurrent.isValid() && !m_sizeCurrent.isEmpty() && image.size() != m_sizeCurrent)
+        image = image.scaled(m_sizeCurrent, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage page = RCapturePipeline::process(image, m_params, m_rotRect, m_cardState);
+    if (page.isNull()) {
+        qDebug().noquote() << "RCamera::cameraImageCaptured" << "nothing to save";
+        return;
+    }
+    if (!m_params.m_strCurImageDir.isEmpty())
+        QDir().mkpath(m_params.m_strCurImageDir);
+    const QString path = RCapturePipeline::nextDocumentPath(m_params, QDateTime::currentDateTime());
+    if (m_params.m_iNameType == 1)
+        RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
+    qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
+    m_pendingPdf.insert(RImageSaver::instance()->savePdf(page, path));
+}
+
+void RCamera::saverFinished(int id, const QString &path, bool ok)
+{
+    if (!m_pendingPdf.remove(id))
+        return;
+    qDebug().noquote() << "RCamera::cameraImageCaptured"
+                       << "bOK:" << ok << path;
+    if (!ok)
+        return;
+    emit sShowOrHideImageList(true);
+    const QFileInfo fi(path);
+    emit sCaptureFinished(fi.absolutePath(), fi.fileName());
+}
+
+QString RCamera::nextFileName(QString ext)
+{
+    const QString base = RFileNaming::baseName(m_params.m_iNameType, m_params.m_strNamePrefix, m_params.m_iNameCurNum,
+                                               m_params.m_iNameNumLength, QDateTime::currentDateTime());
+    if (m_params.m_iNameType == 1) {
+        ++m_params.m_iNameCurNum;
+        RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
+    }
+    const QString path = RFileNaming::uniqueFileName(m_params.m_strCurImageDir, base, ext);
+    return QFileInfo(path).fileName();
+}
+
+void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
+                             bool autoCut, bool autoRotate)
+{
+    m_params.m_iSnapMode = snapType;
+    m_params.m_iSaveColorType = colorType;
+    m_params.m_iNameType = nameType;
+    m_params.m_strNamePrefix = prefix;
+    m_params.m_iNameNumLength = numLength;
+    m_params.m_bCardMix = cardMix;
+    setCameraAuto(autoCut, autoRotate);
+    if (snapType == 2)
+        startDetect();
+    else
+        m_detectTimer.stop(); // no automatic snapshots outside the change mode
+}
+
+void RCamera::setCameraAuto(bool autoCut, bool autoRotate)
+{
+    m_params.m_bAutoCut = autoCut;
+    m_params.m_bAutoRotate = autoRotate;
+    if (autoCut)
+        startRectDetect();
+    else
+        stopRectDetect();
+}
+
+void RCamera::setCutRect(bool on, QPoint p1, QPoint p2)
+{
+    m_params.m_bCutRect = on;
+    m_params.m_ptCut1 = p1;
+    m_params.m_ptCut2 = p2;
+}
+
+void RCamera::setCover(bool on, QPointF offset, QPointF center, int alpha, QImage image, int angle)
+{
+    m_params.m_bCoverItem = on;
+    m_params.m_ptCoverOffset = offset;
+    m_params.m_ptCoverCenter = center;
+    m_params.m_iAlphaCover = alpha;
+    m_params.m_imageCover = image;
+    m_params.m_iCoverAngle = angle;
+}
+
+void RCamera::startDetect()
+{
+    const QImage frame = grab().toImage();
+    if (frame.width() > 0 && frame.height() > 0) {
+        m_matReference = RImageProc::referenceFrame(frame);
+        m_detectTimer.start();
+    }
+}
+
+void RCamera::startRectDetect()
+{
+    if (!m_rectTimer.isActive())
+        m_rectTimer.start();
+}
+
+void RCamera::stopRectDetect()
+{
+    if (m_rectTimer.isActive())
+        m_rectTimer.stop();
+}
+
+void RCamera::detectNetImage()
+{
+    const QImage frame = grab().toImage();
+    if (frame.width() <= 0 || frame.height() <= 0 || m_matReference.rows <= 90)
+        return;
+    const cv::Mat current = RImageProc::referenceFrame(frame);
+    const double dnum = RImageProc::framePsnr(m_matReference, current);
+    qDebug().noquote() << "RCamera::detectNetImage" << "dnum:" << dnum
+                       << QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    if (dnum < 20.0)
+        emit sDetectSnap();
+}
+
+void RCamera::detectImageRectObject()
+{
+    const QImage frame = grab().toImage();
+    if (frame.width() <= 0 || frame.height() <= 0)
+        return;
+    RRotatedRect rect;
+    const QList<QPoint> points = RImageProc::detectRect(frame, &rect);
+    if (!points.isEmpty()) {
+        m_rotRect = rect;
+        m_fRectAngle = rect.angle;
+    }
+    m_listRectPoints = points;
+    emit detectRect4Point(m_listRectPoints);
+}

@@ -1,0 +1,178 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QPointF>
+#include <QSet>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <opencv2/core.hpp>
+
+#include "RCapturePipeline.h"
+#include "RImageProc.h"
+
+class QCamera;
+class QCameraImageCapture;
+class QCameraImageProcessing;
+class QCameraViewfinder;
+class QLabel;
+class QThread;
+class RCameraImaProDlg;
+class RTestCamera;
+
+// The live document-camera picture: finds and opens the camera, shows it in
+// a viewfinder that fills the widget, watches the device and reopens it when
+// it comes back, and runs the capture and detection routines.
+class RCamera : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RCamera(QWidget *parent = nullptr);
+    ~RCamera() override;
+
+    // Opens the device described by `name` (auto-detected when empty).
+    // Returns the picture size, 0x0 when nothing was opened.
+    QSize initCamera(QString name);
+    // Description of an attached camera whose ids are in the built-in tables.
+    QString getConnectDeviceName();
+    QSize setResolutionIndex(int index);
+    QList<QSize> resolutionList() const { return m_solutionCurlist; }
+    int curResolutionIndex() const { return m_iCurResolutionIndex; }
+    void setCurResolutionIndex(int index) { m_iCurResolutionIndex = index; }
+    void setVideoFormat(int type);
+    void setVideoType(int type) { m_iVideoType = type; }
+    int videoType() const { return m_iVideoType; }
+    // The ids the scene read from the settings store.
+    void setDeviceIds(QString vid, QString pid);
+    QString storedVid() const { return m_strVID; }
+    QString storedPid() const { return m_strPID; }
+    bool isFound() const { return m_bFound; }
+    bool isFoundNotOpened() const { return m_bFoundNotOpened; }
+    bool isSupportJpeg() const { return m_bSupportJpeg; }
+    QString curDeviceName() const { return m_strCurDevice; }
+    int language() const { return m_iLanguage; }
+    bool isInited() const { return m_bInited; }
+    bool isRunning() const { return m_bCameraRun; }
+    bool isLost() const { return m_bLost; }
+    bool isWhiteBoard() const { return m_bWhiteBoard; }
+    // The size of the picture being shown (0x0 without a camera).
+    QSize currentResolution() const { return m_sizeCurrent; }
+
+    void capture();
+    void startDetect();
+    void startRectDetect();
+    void stopRectDetect();
+    bool isRectDetecting() const { return m_rectTimer.isActive(); }
+    bool isChangeDetecting() const { return m_detectTimer.isActive(); }
+
+    // Capture parameters (written by the scene before a capture).
+    void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
+                        bool autoCut, bool autoRotate);
+    void setCameraAuto(bool autoCut, bool autoRotate);
+    bool isAutoCut() const { return m_params.m_bAutoCut; }
+    void setSaveDir(QString dir) { m_params.m_strCurImageDir = dir; }
+    QString saveDir() const { return m_params.m_strCurImageDir; }
+    void setNameCurNum(int num) { m_params.m_iNameCurNum = num; }
+    int nameCurNum() const { return m_params.m_iNameCurNum; }
+    // The next name for the scene's own snapshots; advances and stores the number.
+    QString nextFileName(QString ext);
+    void setCaptureExt(QString ext) { m_params.m_strFileExt = ext; }
+    void setCutRect(bool on, QPoint p1, QPoint p2);
+    void setRotateAngle(int angle) { m_params.m_iRotateAngle = angle; }
+    void setCover(bool on, QPointF offset, QPointF center, int alpha, QImage image, int angle);
+    const RCaptureParams &captureParams() const { return m_params; }
+    QList<QPoint> rectPoints() const { return m_listRectPoints; }
+    float rectAngle() const { return m_fRectAngle; }
+    RRotatedRect rotatedRect() const { return m_rotRect; }
+
+    // The Qt objects of the open device (null when none is open).
+    QCamera *camera() const { return m_cameraMain; }
+    QCameraImageCapture *imageCapture() const { return m_imageCapture; }
+    QCameraViewfinder *viewfinder() const { return m_viewfinder; }
+    RCameraImaProDlg *imageProcessDialog() const { return m_pImaProDlg; }
+    RTestCamera *testWorker() const { return m_testCamera; }
+
+    void setCameraTest(bool b);
+
+signals:
+    void sCapture();
+    void startTestThread();
+    void sDetectSnap();
+    void detectRect4Point(QList<QPoint> points);
+    void sShowOrHideImageList(bool bshow);
+    // A capture document was written: folder and file name.
+    void sCaptureFinished(QString sdir, QString sname);
+
+public slots:
+    void stopCamera(bool bstop);
+    void setWhiteBoard(bool bIsWhiteBoard);
+    void showResponse(QString devname, int iexist);
+    void slotCloseApp();
+    void slotChangeLangue(int ilangue);
+    void showImageProcess();
+    void setImageProcess(int itype, double qval);
+    void cameraImageCaptured(int id, QImage image);
+    void detectNetImage();
+    void detectImageRectObject();
+
+private slots:
+    void saverFinished(int id, const QString &path, bool ok);
+
+private:
+    void startDeviceTest();
+    // Stops and deletes the camera, its capture object and the adjustment
+    // dialog of the previous open, so reopening never accumulates them.
+    void releaseCamera();
+    void applyViewfinder(const QSize &resolution, int videoType);
+    void requestTestRun();
+
+    // Device
+    int m_iLanguage = 0;
+    QString m_strCurDevice;
+    int m_iVideoType = 0;
+    bool m_bFound = false;
+    bool m_bFoundNotOpened = false;
+    bool m_bSupportJpeg = false;
+    int m_iCurResolutionIndex = -1;
+    QList<QSize> m_solutionCurlist;
+    int m_iMaxWidth = 0;
+    int m_iMaxHeight = 0;
+    QSize m_sizeCurrent;
+    QCamera *m_cameraMain = nullptr;
+    QCameraImageCapture *m_imageCapture = nullptr;
+    QCameraViewfinder *m_viewfinder = nullptr;
+    QCameraImageProcessing *m_imageProcessing = nullptr;
+    RCameraImaProDlg *m_pImaProDlg = nullptr;
+    bool m_bInited = false;
+    bool m_bCameraRun = false;
+    bool m_bLost = false;
+    bool m_bWhiteBoard = false;
+    double m_dScale = 1.0;
+    QThread *m_testThread = nullptr;
+    RTestCamera *m_testCamera = nullptr;
+    QStringList m_listVid;
+    QStringList m_listPid;
+    QString m_strVID;
+    QString m_strPID;
+    double m_dBrightness = 0;
+    double m_dContrast = 0;
+    double m_dSaturation = 0;
+
+    // Detection and snapshot state
+    QTimer m_detectTimer;
+    QTimer m_rectTimer;
+    cv::Mat m_matReference;
+    QList<QPoint> m_listRectPoints;
+    RRotatedRect m_rotRect;
+    float m_fRectAngle = 0;
+
+    // Capture
+    RCaptureParams m_params;
+    RCardState m_cardState;
+    QSet<int> m_pendingPdf;
+};
