@@ -1,0 +1,233 @@
+#include "VirtualCameraConfig.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// A camera list is a few hundred bytes; anything far bigger is not ours.
+constexpr qint64 kMaxConfigBytes = 1024 * 1024;
+// Largest frame we agree to render (8K UHD): a buffer pool of these still fits in memory.
+constexpr qint64 kMaxFramePixels = qint64(7680) * 4320;
+constexpr int kMaxFrameSide = 8192;
+
+QSize parseResolution(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,5})\\s*[xX]\\s*(\\d{1,5})\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return QSize();
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    if (width < 16 || height < 16 || width > kMaxFrameSide || height > kMaxFrameSide
+        || qint64(width) * height > kMaxFramePixels)
+        return QSize();
+    return QSize(width, height);
+}
+
+} // namespace
+
+QString VirtualCameraConfig::configPath()
+{
+    return QString::fromLocal8Bit(qgetenv("VISORA_VIRTUAL_CAMERA"));
+}
+
+QList<QSize> VirtualCameraConfig::defaultResolutions()
+{
+    return {QSize(1920, 1080), QSize(1280, 720), QSize(640, 480)};
+}
+
+QList<QVideoFrame::PixelFormat> VirtualCameraConfig::defaultPixelFormats()
+{
+    return {QVideoFrame::Format_Jpeg, QVideoFrame::Format_YUYV};
+}
+
+QVideoFrame::PixelFormat VirtualCameraConfig::pixelFormatFromName(const QString &name)
+{
+    const QString key = name.trimmed().toLower();
+    if (key == QLatin1String("jpeg") || key == QLatin1String("mjpeg") || key == QLatin1String("mjpg"))
+        return QVideoFrame::Format_Jpeg;
+    if (key == QLatin1String("yuyv") || key == QLatin1String("yuy2"))
+        return QVideoFrame::Format_YUYV;
+    if (key == QLatin1String("rgb32"))
+        return QVideoFrame::Format_RGB32;
+    if (key == QLatin1String("nv12"))
+        return QVideoFrame::Format_NV12;
+    return QVideoFrame::Format_Invalid;
+}
+
+QList<VirtualCameraDevice> VirtualCameraConfig::readAll()
+{
+    const QString path = configPath();
+    if (path.isEmpty())
+        return {};
+    return readAll(path);
+}
+
+QList<VirtualCameraDevice> VirtualCameraConfig::readAll(const QString &path)
+{
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        qInfo() << "VirtualCameraConfig::readAll: no configuration file:" << path;
+        return {};
+    }
+    if (info.size() > kMaxConfigBytes) {
+        qInfo() << "VirtualCameraConfig::readAll: file too large:" << path << "bytes:" << info.size();
+        return {};
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        qInfo() << "VirtualCameraConfig::readAll: cannot open:" << path << file.errorString();
+        return {};
+    }
+    const QByteArray data = file.read(kMaxConfigBytes + 1);
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        qInfo() << "VirtualCameraConfig::readAll: malformed JSON:" << path << parseError.errorString()
+                << "offset:" << parseError.offset;
+        return {};
+    }
+    if (!document.isObject() || !document.object().value(QStringLiteral("cameras")).isArray()) {
+        qInfo() << "VirtualCameraConfig::readAll: no \"cameras\" array:" << path;
+        return {};
+    }
+
+    const QString baseDir = info.absolutePath();
+    const QJsonArray cameras = document.object().value(QStringLiteral("cameras")).toArray();
+    QList<VirtualCameraDevice> devices;
+    QSet<QString> names;
+    for (int i = 0; i < cameras.size(); ++i) {
+        const VirtualCameraDevice device = parseCamera(cameras.at(i), baseDir, i);
+        if (!device.isValid())
+            continue;
+        if (names.contains(device.deviceName)) {
+            qInfo() << "VirtualCameraConfig::readAll: duplicate deviceName skipped:" << device.deviceName;
+            continue;
+        }
+        names.insert(device.deviceName);
+        devices.append(device);
+    }
+    return devices;
+}
+
+QList<VirtualCameraDevice> VirtualCameraConfig::presentDevices()
+{
+    QList<VirtualCameraDevice> devices = readAll();
+    devices.erase(std::remove_if(devices.begin(), devices.end(),
+                                 [](const VirtualCameraDevice &d) { return !d.present; }),
+                  devices.end());
+    return devices;
+}
+
+VirtualCameraDevice VirtualCameraConfig::findPresent(const QString &deviceName)
+{
+    const QList<VirtualCameraDevice> devices = presentDevices();
+    for (const VirtualCameraDevice &device : devices) {
+        if (device.deviceName == deviceName)
+            return device;
+    }
+    return VirtualCameraDevice();
+}
+
+VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, const QString &baseDir, int index)
+{
+    VirtualCameraDevice device;
+    if (!value.isObject()) {
+        qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "is not an object";
+        return device;
+    }
+    const QJsonObject object = value.toObject();
+
+    const QJsonValue name = object.value(QStringLiteral("deviceName"));
+    // Device names travel through Qt as Latin-1 byte arrays.
+    const QString deviceName = QString::fromLatin1(name.toString().trimmed().toLatin1());
+    if (!name.isString() || deviceName.isEmpty()) {
+        qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "has no deviceName string";
+        return device;
+    }
+    device.deviceName = deviceName;
+
+    const QJsonValue description = object.value(QStringLiteral("description"));
+    if (description.isString() && !description.toString().isEmpty()) {
+        device.description = description.toString();
+    } else {
+        if (!description.isUndefined())
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "description is not a string";
+        device.description = deviceName;
+    }
+
+    const QJsonValue resolutions = object.value(QStringLiteral("resolutions"));
+    if (resolutions.isArray()) {
+        for (const QJsonValue &entry : resolutions.toArray()) {
+            const QSize size = parseResolution(entry.toString());
+            if (!size.isValid()) {
+                qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "bad resolution:" << entry;
+                continue;
+            }
+            if (!device.resolutions.contains(size))
+                device.resolutions.append(size);
+        }
+    } else if (!resolutions.isUndefined()) {
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "resolutions is not an array";
+    }
+    if (device.resolutions.isEmpty())
+        device.resolutions = defaultResolutions();
+
+    const QJsonValue formats = object.value(QStringLiteral("pixelFormats"));
+    if (formats.isArray()) {
+        for (const QJsonValue &entry : formats.toArray()) {
+            const QVideoFrame::PixelFormat format = pixelFormatFromName(entry.toString());
+            if (format == QVideoFrame::Format_Invalid) {
+                qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "unknown pixel format:" << entry;
+                continue;
+            }
+            if (!device.pixelFormats.contains(format))
+                device.pixelFormats.append(format);
+        }
+    } else if (!formats.isUndefined()) {
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "pixelFormats is not an array";
+    }
+    if (device.pixelFormats.isEmpty())
+        device.pixelFormats = defaultPixelFormats();
+
+    const QJsonValue source = object.value(QStringLiteral("source"));
+    if (source.isString()) {
+        const QString text = source.toString().trimmed();
+        if (!text.isEmpty() && text.compare(QLatin1String("pattern"), Qt::CaseInsensitive) != 0)
+            device.source = QDir::cleanPath(QDir(baseDir).absoluteFilePath(text));
+    } else if (!source.isUndefined()) {
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "source is not a string, using the pattern";
+    }
+
+    const QJsonValue fps = object.value(QStringLiteral("fps"));
+    if (fps.isDouble() && fps.toDouble() >= 1.0 && fps.toDouble() <= 120.0) {
+        device.fps = fps.toDouble();
+    } else if (!fps.isUndefined()) {
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "fps must be a number in 1..120:" << fps;
+    }
+
+    const QJsonValue present = object.value(QStringLiteral("present"));
+    if (present.isBool())
+        device.present = present.toBool();
+    else if (!present.isUndefined())
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "present is not a boolean";
+
+    const QJsonValue busy = object.value(QStringLiteral("busy"));
+    if (busy.isBool())
+        device.busy = busy.toBool();
+    else if (!busy.isUndefined())
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "busy is not a boolean";
+
+    return device;
+}

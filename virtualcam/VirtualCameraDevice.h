@@ -1,0 +1,22 @@
+#pragma once
+// One camera entry of the configuration file, with defaults already filled in.
+
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QVideoFrame>
+
+struct VirtualCameraDevice
+{
+    QString description;
+    QString deviceName;
+    QList<QSize> resolutions;
+    QList<QVideoFrame::PixelFormat> pixelFormats;
+    // Absolute path of a picture, or empty for the generated desk scene.
+    QString source;
+    qreal fps = 30.0;
+    bool present = true;
+    bool busy = false;
+
+    bool isValid() const { return !deviceName.isEmpty(); }
+};
