@@ -1,0 +1,425 @@
+#include "RImageList.h"
+
+#include "RListWidget.h"
+#include "RPictureLoader.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+
+// Internal: index of an item's background job in the current folder load.
+constexpr int JobRole = Qt::UserRole + 2;
+// A box below this makes no visible thumbnail (screens under about 600 px).
+constexpr int kMinItemSide = 16;
+
+QSize primaryScreenSize()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->size();
+    return QSize(1920, 1080);
+}
+
+QString joinPath(const QString &dir, const QString &name)
+{
+    return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
+}
+
+QString folderOf(const QString &path)
+{
+    return QFileInfo(path).path();
+}
+
+} // namespace
+
+RImageList::RImageList(QWidget *parent)
+    : QWidget(parent)
+{
+    init(primaryScreenSize());
+}
+
+RImageList::RImageList(const QSize &screenSize, QWidget *parent)
+    : QWidget(parent)
+{
+    init(screenSize);
+}
+
+void RImageList::init(const QSize &screenSize)
+{
+    m_iScreenWidth = qMax(0, screenSize.width());
+    m_iScreenHeight = qMax(0, screenSize.height());
+    m_iIconWid = m_iScreenWidth / 24;
+    m_iBottomSpace = qRound(qMax(m_iIconWid, 68) * 1.25);
+    m_iItemSide = qMax(3 * m_iIconWid - 60, kMinItemSide);
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+
+    m_listWidget = new RListWidget(this);
+    m_listWidget->setViewMode(QListView::IconMode);
+    m_listWidget->setIconSize(QSize(m_iItemSide, m_iItemSide));
+    m_listWidget->setSpacing(10);
+    m_listWidget->setResizeMode(QListView::Adjust);
+    m_listWidget->setMovement(QListView::Static);
+    m_listWidget->setStyleSheet(QStringLiteral("QListWidget{font-size:%1px;} QScrollBar{width:%2px;}")
+                                    .arg(12 * (m_iScreenWidth / 1920))
+                                    .arg(20));
+
+    // The compare view goes in front of the list once it exists.
+    m_layoutMain = new QHBoxLayout(this);
+    m_layoutMain->setContentsMargins(10, 10, 10, 10);
+    m_layoutMain->addWidget(m_listWidget);
+
+    connect(m_listWidget, &QListWidget::itemDoubleClicked, this, &RImageList::openImageFile);
+    connect(this, &RImageList::sInsertOneItem, this, &RImageList::slotInserOneItem);
+
+    setGeometry(stripGeometry());
+
+    const int cores = qMax(1, QThread::idealThreadCount());
+    m_poolThumbs.setMaxThreadCount(cores);
+    m_iMaxRunning = cores;
+
+    m_timerDetect = new QTimer;
+    m_timerDetect->setInterval(1000);
+    connect(m_timerDetect, &QTimer::timeout, this, &RImageList::detectFileStatus);
+    m_timerDetect->start();
+
+    qInfo().noquote() << "RImageList::RImageList: screen" << m_iScreenWidth << "x" << m_iScreenHeight
+                      << "icon" << m_iIconWid << "item" << m_iItemSide << "threads" << cores;
+}
+
+RImageList::~RImageList()
+{
+    m_bClosing = true;
+    ++m_uGeneration;
+    m_timerDetect->stop();
+    delete m_timerDetect;
+    m_timerDetect = nullptr;
+    // Workers post back to this object; none may outlive it.
+    m_poolThumbs.clear();
+    m_poolThumbs.waitForDone();
+}
+
+QSize RImageList::thumbnailBox() const
+{
+    return QSize(m_iItemSide, 3 * m_iItemSide / 4);
+}
+
+QRect RImageList::stripGeometry() const
+{
+    return QRect(m_iScreenWidth - 3 * m_iIconWid - 20, 0, 3 * m_iIconWid,
+                 m_iScreenHeight - m_iBottomSpace);
+}
+
+int RImageList::pendingThumbnailCount() const
+{
+    return m_iJobsLeft + m_listSnaps.size();
+}
+
+bool RImageList::cameraIsPlaying() const
+{
+    // Only the compare view runs a camera of its own.
+    return false;
+}
+
+void RImageList::applyStripLayout()
+{
+    m_listWidget->show();
+    setGeometry(stripGeometry());
+    m_listWidget->setFixedWidth(qMax(0, 3 * m_iIconWid - 20));
+    resize(3 * m_iIconWid, m_iScreenHeight - m_iBottomSpace);
+}
+
+void RImageList::showScreenContrast(QString strCamera)
+{
+    qInfo().noquote() << "RImageList::showScreenContrast:" << strCamera
+                      << "no compare view, keeping the strip";
+    applyStripLayout();
+}
+
+QListWidgetItem *RImageList::makeItem(const QString &path) const
+{
+    auto *item = new QListWidgetItem;
+    item->setText(QFileInfo(path).fileName());
+    item->setData(RListWidget::PathRole, path);
+    item->setData(Qt::SizeHintRole, QSize(m_iItemSide, m_iItemSide));
+    item->setIcon(QIcon());
+    return item;
+}
+
+void RImageList::changeDir(QString strDir)
+{
+    qInfo().noquote() << "RImageList::changeDir:" << strDir;
+    ++m_uGeneration;
+    m_vecJobs.clear();
+    m_iNextJob = 0;
+    m_iJobsLeft = 0;
+    m_listSnaps.clear();
+    m_listWidget->clear();
+    m_listWidget->setDir(strDir);
+
+    // An empty path would mean the working directory to QDir.
+    const QDir dir(strDir);
+    if (strDir.isEmpty() || !dir.exists()) {
+        qInfo().noquote() << "RImageList::changeDir: no such folder" << strDir;
+        return;
+    }
+    m_strCurDir = strDir;
+
+    static const QStringList filters = {QStringLiteral("*.png"), QStringLiteral("*.jpg"),
+                                        QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"),
+                                        QStringLiteral("*.tif")};
+    const QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Name);
+
+    m_vecJobs.resize(names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString path = joinPath(strDir, names.at(i));
+        QListWidgetItem *item = makeItem(path);
+        item->setData(JobRole, i);
+        m_listWidget->addItem(item);
+        m_vecJobs[i].path = path;
+    }
+    // Persistent indexes follow the rows when snapshots are inserted on top
+    // or vanished files are taken out while thumbnails are still decoding.
+    QAbstractItemModel *model = m_listWidget->model();
+    for (int i = 0; i < names.size(); ++i)
+        m_vecJobs[i].index = QPersistentModelIndex(model->index(i, 0));
+    m_iJobsLeft = names.size();
+    qInfo().noquote() << "RImageList::changeDir: listed" << names.size() << "pictures";
+    scheduleThumbnails();
+}
+
+void RImageList::scheduleThumbnails()
+{
+    while (!m_bClosing && m_iRunning < m_iMaxRunning) {
+        const int job = nextThumbJob();
+        if (job < 0)
+            break;
+        startThumbJob(job);
+    }
+}
+
+int RImageList::nextThumbJob()
+{
+    if (m_iJobsLeft <= 0)
+        return -1;
+
+    // Rows on screen first, so a scrolled strip fills where the teacher looks.
+    const int count = m_listWidget->count();
+    if (isVisible() && m_listWidget->isVisible() && count > 0) {
+        const QRect view = m_listWidget->viewport()->rect();
+        int lo = 0;
+        int hi = count;
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (m_listWidget->visualItemRect(m_listWidget->item(mid)).bottom() < view.top())
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        for (int r = lo; r < count; ++r) {
+            QListWidgetItem *item = m_listWidget->item(r);
+            if (m_listWidget->visualItemRect(item).top() > view.bottom())
+                break;
+            const QVariant v = item->data(JobRole);
+            if (!v.isValid())
+                continue;
+            const int j = v.toInt();
+            if (j >= 0 && j < m_vecJobs.size() && m_vecJobs[j].state == JobState::Pending
+                && m_vecJobs[j].index.row() == r)
+                return j;
+        }
+    }
+
+    while (m_iNextJob < m_vecJobs.size()) {
+        ThumbJob &job = m_vecJobs[m_iNextJob];
+        if (job.state == JobState::Pending) {
+            if (job.index.isValid())
+                return m_iNextJob;
+            // Its item was taken out before the picture was decoded.
+            job.state = JobState::Done;
+            --m_iJobsLeft;
+        }
+        ++m_iNextJob;
+    }
+    return -1;
+}
+
+void RImageList::startThumbJob(int job)
+{
+    ThumbJob &entry = m_vecJobs[job];
+    entry.state = JobState::Running;
+    ++m_iRunning;
+    const quint64 generation = m_uGeneration.load();
+    const QString path = entry.path;
+    const QSize box = thumbnailBox();
+    m_poolThumbs.start([this, generation, job, path, box] {
+        QImage image;
+        // Queued work of a folder that is no longer listed is skipped.
+        if (m_uGeneration.load() == generation)
+            image = makeThumbnail(path, box);
+        QMetaObject::invokeMethod(
+            this, [this, generation, job, image] { thumbnailReady(generation, job, image); },
+            Qt::QueuedConnection);
+    });
+}
+
+void RImageList::thumbnailReady(quint64 generation, int job, const QImage &image)
+{
+    --m_iRunning;
+    if (m_bClosing)
+        return;
+    if (generation == m_uGeneration.load() && job >= 0 && job < m_vecJobs.size()) {
+        ThumbJob &entry = m_vecJobs[job];
+        entry.state = JobState::Done;
+        --m_iJobsLeft;
+        if (entry.index.isValid() && !image.isNull()) {
+            if (QListWidgetItem *item = m_listWidget->item(entry.index.row()))
+                item->setIcon(QIcon(QPixmap::fromImage(image)));
+        }
+        entry.index = QPersistentModelIndex();
+        if (m_iJobsLeft == 0)
+            qInfo().noquote() << "RImageList::changeDir: thumbnails done" << m_strCurDir;
+    }
+    scheduleThumbnails();
+}
+
+QImage RImageList::makeThumbnail(const QString &path, const QSize &box)
+{
+    try {
+        QImage image = RPictureLoader::loadScaled(path, box);
+        if (image.isNull())
+            return image;
+        // Small pictures are enlarged too, so every thumbnail fills its box.
+        if (image.size().scaled(box, Qt::KeepAspectRatio) != image.size())
+            image = image.scaled(box, Qt::KeepAspectRatio, Qt::FastTransformation);
+        return image;
+    } catch (const std::exception &e) {
+        qWarning().noquote() << "RImageList::makeThumbnail:" << path << e.what();
+    } catch (...) {
+        qWarning().noquote() << "RImageList::makeThumbnail:" << path << "unknown exception";
+    }
+    return QImage();
+}
+
+void RImageList::slotAddSnap(QString sdir, QString sname)
+{
+    try {
+        const QString path = sdir + QLatin1Char('/') + sname;
+        qInfo().noquote() << "RImageList::slotAddSnap:" << path;
+        if (!QFileInfo(path).isFile())
+            return;
+        SnapJob snap;
+        snap.seq = ++m_uSnapSeq;
+        snap.path = path;
+        m_listSnaps.append(snap);
+        const quint64 generation = m_uGeneration.load();
+        const quint64 seq = snap.seq;
+        const QSize box = thumbnailBox();
+        // Ahead of folder thumbnails still waiting in the pool.
+        m_poolThumbs.start(
+            [this, generation, seq, path, box] {
+                const QImage image = makeThumbnail(path, box);
+                QMetaObject::invokeMethod(
+                    this, [this, generation, seq, image] { snapshotReady(generation, seq, image); },
+                    Qt::QueuedConnection);
+            },
+            1);
+    } catch (const std::exception &e) {
+        qWarning().noquote() << "RImageList::slotAddSnap ex" << e.what();
+    } catch (...) {
+        qWarning().noquote() << "RImageList::slotAddSnap ex";
+    }
+}
+
+void RImageList::snapshotReady(quint64 generation, quint64 seq, const QImage &image)
+{
+    if (m_bClosing || generation != m_uGeneration.load())
+        return;
+    for (SnapJob &snap : m_listSnaps) {
+        if (snap.seq == seq) {
+            snap.ready = true;
+            snap.image = image;
+            break;
+        }
+    }
+    flushSnapshots();
+}
+
+// Snapshots go on top in the order they were taken, however their decoding
+// finished, so the newest is always the first row.
+void RImageList::flushSnapshots()
+{
+    while (!m_listSnaps.isEmpty() && m_listSnaps.first().ready) {
+        const SnapJob snap = m_listSnaps.takeFirst();
+        if (snap.image.width() <= 0 || snap.image.height() <= 0) {
+            qInfo().noquote() << "RImageList::slotAddSnap size is 0" << snap.path;
+            continue;
+        }
+        // A snapshot that overwrote a listed file replaces its stale thumbnail.
+        for (int r = m_listWidget->count() - 1; r >= 0; --r) {
+            if (m_listWidget->item(r)->data(RListWidget::PathRole).toString() == snap.path)
+                delete m_listWidget->takeItem(r);
+        }
+        QListWidgetItem *item = makeItem(snap.path);
+        item->setIcon(QIcon(QPixmap::fromImage(snap.image)));
+        emit sInsertOneItem(item);
+    }
+}
+
+void RImageList::slotInserOneItem(QListWidgetItem *item)
+{
+    if (!item || !m_listWidget)
+        return;
+    m_listWidget->insertItem(0, item);
+}
+
+void RImageList::detectFileStatus()
+{
+    for (int r = m_listWidget->count() - 1; r >= 0; --r) {
+        const QString path = m_listWidget->item(r)->data(RListWidget::PathRole).toString();
+        if (!path.isEmpty() && !QFileInfo(path).isFile()) {
+            qInfo().noquote() << "RImageList::detectFileStatus: RemoveItem:" << path;
+            delete m_listWidget->takeItem(r);
+        }
+    }
+}
+
+void RImageList::openImageFile(QListWidgetItem *item)
+{
+    if (!item)
+        return;
+    // The item's own folder: a snapshot may come from another one.
+    const QString path = m_listWidget->pathOf(item);
+    qInfo().noquote() << "RImageList::openImageFile:" << path;
+    emit imageChanged(folderOf(path), item->text());
+}
+
+void RImageList::closeTheWidget()
+{
+    close();
+}
+
+void RImageList::hideShowList()
+{
+    m_listWidget->setVisible(m_listWidget->isHidden());
+}
+
+void RImageList::keyPressEvent(QKeyEvent *event)
+{
+    qDebug() << "RImageList::keyPressEvent:" << event->key() << event->modifiers();
+    const Qt::KeyboardModifiers quitMods = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
+    if (event->key() == Qt::Key_P && event->modifiers() == quitMods)
+        emit sNoConfirmClose();
+    // Keys stop here on purpose.
+    event->accept();
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QPersistentModelIndex>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+#include <QVector>
+#include <QWidget>
+
+#include <atomic>
+
+class QHBoxLayout;
+class QListWidgetItem;
+class QTimer;
+class RContrastWidget;
+class RListWidget;
+
+// The strip of picture thumbnails at the right edge of the screen: lists the
+// pictures of the current folder, newest snapshots first, and hands a picture
+// to the scene by double-click or drag.
+//
+// Thumbnails are decoded on a thread pool; items appear at once in name order
+// with empty icons that fill in as the pictures arrive, visible rows first.
+class RImageList : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RImageList(QWidget *parent = nullptr);
+    // For a given screen size instead of the primary screen's.
+    explicit RImageList(const QSize &screenSize, QWidget *parent = nullptr);
+    ~RImageList() override;
+
+    // Opens or closes the compare view.
+    void showScreenContrast(QString strCamera);
+    bool cameraIsPlaying() const;
+
+    RListWidget *listWidget() const { return m_listWidget; }
+    QString currentDir() const { return m_strCurDir; }
+    int iconWidth() const { return m_iIconWid; }
+    int bottomSpace() const { return m_iBottomSpace; }
+    // Side of an item's square; thumbnails fit thumbnailBox().
+    int itemSide() const { return m_iItemSide; }
+    QSize thumbnailBox() const;
+    QRect stripGeometry() const;
+    // Thumbnails of the current folder and snapshots still being decoded.
+    int pendingThumbnailCount() const;
+
+signals:
+    void imageChanged(QString dir, QString name);
+    void sNoConfirmClose();
+    void sInsertOneItem(QListWidgetItem *item);
+
+public slots:
+    void openImageFile(QListWidgetItem *item);
+    void closeTheWidget();
+    void slotAddSnap(QString sdir, QString sname);
+    void hideShowList();
+    void changeDir(QString strDir);
+    void slotInserOneItem(QListWidgetItem *item);
+    void detectFileStatus();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    enum class JobState { Pending, Running, Done };
+    struct ThumbJob {
+        QString path;
+        QPersistentModelIndex index;
+        JobState state = JobState::Pending;
+    };
+    struct SnapJob {
+        quint64 seq = 0;
+        QString path;
+        bool ready = false;
+        QImage image;
+    };
+
+    void init(const QSize &screenSize);
+    void applyStripLayout();
+    QListWidgetItem *makeItem(const QString &path) const;
+    void scheduleThumbnails();
+    int nextThumbJob();
+    void startThumbJob(int job);
+    void thumbnailReady(quint64 generation, int job, const QImage &image);
+    void snapshotReady(quint64 generation, quint64 seq, const QImage &image);
+    void flushSnapshots();
+    static QImage makeThumbnail(const QString &path, const QSize &box);
+
+    RListWidget *m_listWidget = nullptr;
+    QString m_strCurDir;
+    // The compare view is added by its own piece of work; null until then.
+    RContrastWidget *m_widgetCon = nullptr;
+    QHBoxLayout *m_layoutMain = nullptr;
+    int m_iScreenWidth = 0;
+    int m_iScreenHeight = 0;
+    int m_iIconWid = 0;
+    int m_iItemSide = 0;
+    bool m_bClosing = false;
+    QTimer *m_timerDetect = nullptr;
+    int m_iBottomSpace = 0;
+
+    // Background thumbnails. The generation changes with every folder load so
+    // that a late result never lands in the list of another folder.
+    QThreadPool m_poolThumbs;
+    std::atomic<quint64> m_uGeneration{0};
+    QVector<ThumbJob> m_vecJobs;
+    int m_iNextJob = 0;
+    int m_iJobsLeft = 0;
+    int m_iRunning = 0;
+    int m_iMaxRunning = 1;
+    QList<SnapJob> m_listSnaps;
+    quint64 m_uSnapSeq = 0;
+};

@@ -1,0 +1,97 @@
+#include "VisoraTest.h"
+
+#include "RListWidget.h"
+
+namespace {
+
+// Records drag starts instead of running a real drag loop.
+class SpyList : public RListWidget
+{
+public:
+    QStringList started;
+
+protected:
+    void startDragFor(QListWidgetItem *item) override { started << pathOf(item); }
+};
+
+void sendMouse(QWidget *w, QEvent::Type type, const QPoint &pos, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, held, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+class TestListWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void drag_data()
+    {
+        const int d = QApplication::startDragDistance();
+        QTest::addColumn<QPoint>("move");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("onItem");
+        QTest::addColumn<bool>("takeItemFirst");
+        QTest::addColumn<bool>("dragged");
+        QTest::newRow("no movement") << QPoint(0, 0) << int(Qt::LeftButton) << true << false << false;
+        QTest::newRow("just short of the distance") << QPoint(d - 1, 0) << int(Qt::LeftButton) << true << false << false;
+        QTest::newRow("exactly the distance") << QPoint(0, d) << int(Qt::LeftButton) << true << false << true;
+        QTest::newRow("diagonal counts both axes") << QPoint(d / 2, d - d / 2) << int(Qt::LeftButton) << true << false << true;
+        QTest::newRow("right button") << QPoint(3 * d, 0) << int(Qt::RightButton) << true << false << false;
+        QTest::newRow("press on empty space") << QPoint(3 * d, 0) << int(Qt::LeftButton) << false << false << false;
+        QTest::newRow("item taken out before the move") << QPoint(3 * d, 0) << int(Qt::LeftButton) << true << true << false;
+    }
+    void drag()
+    {
+        QFETCH(QPoint, move);
+        QFETCH(int, button);
+        QFETCH(bool, onItem);
+        QFETCH(bool, takeItemFirst);
+        QFETCH(bool, dragged);
+        SpyList list;
+        list.setViewMode(QListView::IconMode);
+        list.setMovement(QListView::Static);
+        list.setGridSize(QSize(100, 100));
+        list.resize(300, 400);
+        const QString dir = QString::fromUtf8("/home/t/课堂 图片");
+        list.setDir(dir);
+        list.addItem(QString::fromUtf8("b 课.png"));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QPoint press = onItem ? list.visualItemRect(list.item(0)).center() : QPoint(250, 350);
+        QCOMPARE(list.itemAt(press) != nullptr, onItem);
+        const auto b = Qt::MouseButton(button);
+        sendMouse(list.viewport(), QEvent::MouseButtonPress, press, b, b);
+        if (takeItemFirst)
+            delete list.takeItem(0);
+        sendMouse(list.viewport(), QEvent::MouseMove, press + move, Qt::NoButton, b);
+        sendMouse(list.viewport(), QEvent::MouseMove, press + move, Qt::NoButton, b); // one drag per press
+        QCOMPARE(list.started, dragged ? QStringList{dir + QString::fromUtf8("/b 课.png")} : QStringList{});
+    }
+
+    void mimeData_data()
+    {
+        QTest::addColumn<QString>("path"); // item's own path, may be empty
+        QTest::addColumn<QString>("text");
+        QTest::newRow("listed item uses dir and name") << "" << "/pics/a.png";
+        QTest::newRow("item with its own path") << "/snaps/a.png" << "/snaps/a.png";
+    }
+    void mimeData()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        RListWidget list;
+        list.setDir("/pics");
+        auto *item = new QListWidgetItem("a.png", &list);
+        if (!path.isEmpty())
+            item->setData(RListWidget::PathRole, path);
+        QScopedPointer<QMimeData> mime(list.dragMimeData(item));
+        QVERIFY(mime->hasFormat("text/plain"));
+        QCOMPARE(mime->text(), text);
+        QVERIFY(!list.dragMimeData(nullptr));
+    }
+};
+
+VISORA_TEST_MAIN(TestListWidget)
+#include "tst_listwidget.moc"
