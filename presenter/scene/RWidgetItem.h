@@ -20,7 +20,7 @@ public:
     // points relative to the min corner.
     struct StrokeGeometry {
         QPointF topLeft;
-        QSizeF size;
+        QSizeF size = QSizeF(0, 0);
         QVector<QPointF> points;
     };
 
