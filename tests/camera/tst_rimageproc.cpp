@@ -1,0 +1,237 @@
+#include "VisoraTest.h"
+
+#include "RImageProc.h"
+
+#include <QRandomGenerator>
+
+#include <numeric>
+
+#include <opencv2/imgproc.hpp>
+
+// Random pixels in any format; Indexed8 gets a table shorter than 256 when asked,
+// so some indices point past it.
+static QImage randomImage(QImage::Format format, int w, int h, quint32 seed, int tableSize = 256)
+{
+    QRandomGenerator rng(seed);
+    QImage img(w, h, format);
+    if (format == QImage::Format_Indexed8) {
+        QVector<QRgb> table(tableSize);
+        for (QRgb &c : table)
+            c = rng.generate() | 0xff000000u;
+        img.setColorTable(table);
+    }
+    for (int y = 0; y < h; ++y) {
+        uchar *line = img.scanLine(y);
+        for (int i = 0; i < img.bytesPerLine(); ++i)
+            line[i] = uchar(rng.bounded(256));
+    }
+    return img;
+}
+
+// The rule exactly as written: Qt's pixel accessor, one pixel at a time.
+static int slowGrey(const QImage &img, int x, int y)
+{
+    const QRgb c = img.pixel(x, y);
+    return (11 * qRed(c) + 16 * qGreen(c) + 5 * qBlue(c)) >> 5;
+}
+
+class TestRImageProc : public QObject
+{
+    Q_OBJECT
+private slots:
+    void greyAndBlackWhiteFollowTheRule_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("tableSize");
+        const QList<QPair<const char *, QImage::Format>> formats = {
+            {"RGB32", QImage::Format_RGB32},          {"ARGB32", QImage::Format_ARGB32},
+            {"ARGB32pm", QImage::Format_ARGB32_Premultiplied}, {"RGB888", QImage::Format_RGB888},
+            {"Indexed8", QImage::Format_Indexed8},    {"Grayscale8", QImage::Format_Grayscale8},
+            {"RGB16 (other format)", QImage::Format_RGB16}};
+        for (const auto &f : formats) {
+            QTest::addRow("%s one pixel", f.first) << int(f.second) << 1 << 1 << 256;
+            QTest::addRow("%s odd width", f.first) << int(f.second) << 37 << 5 << 256;
+            QTest::addRow("%s large odd width, striped", f.first) << int(f.second) << 1001 << 601 << 256;
+        }
+        QTest::newRow("Indexed8 with short colour table") << int(QImage::Format_Indexed8) << 19 << 3 << 100;
+    }
+    void greyAndBlackWhiteFollowTheRule()
+    {
+        QFETCH(int, format);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, tableSize);
+        const QImage img = randomImage(QImage::Format(format), width, height, quint32(width * 131 + format), tableSize);
+        const QImage grey = RImageProc::toGray(img);
+        const QImage fixedBw = RImageProc::toThreadhold(img, 100);
+        const QImage otsuBw = RImageProc::toThreadhold(img, 0);
+        const int t = RImageProc::otsuThreshold(img);
+        QCOMPARE(grey.format(), QImage::Format_Grayscale8);
+        QCOMPARE(grey.size(), img.size());
+        QCOMPARE(otsuBw.bytesPerLine(), grey.bytesPerLine());
+        QVERIFY(t >= 0 && t <= 255);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int g = slowGrey(img, x, y);
+                QCOMPARE(int(grey.constScanLine(y)[x]), g);
+                QCOMPARE(int(fixedBw.constScanLine(y)[x]), g >= 100 ? 255 : 0);
+                QCOMPARE(int(otsuBw.constScanLine(y)[x]), g >= t ? 255 : 0);
+            }
+    }
+
+    void otsu_data()
+    {
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<int>("threshold");
+        // Two levels: every t between them separates equally well, the first is kept.
+        QTest::newRow("two levels: the dark level") << QList<int>{10, 10, 10, 200, 200, 200} << 10;
+        QTest::newRow("uniform: 0") << QList<int>{77, 77, 77, 77} << 0;
+        QTest::newRow("single pixel: 0") << QList<int>{128} << 0;
+        QTest::newRow("outlier is split off") << QList<int>{0, 100, 100, 100, 100, 100} << 0;
+    }
+    void otsu()
+    {
+        QFETCH(QList<int>, values);
+        QFETCH(int, threshold);
+        QImage img(values.size(), 1, QImage::Format_Grayscale8);
+        for (int i = 0; i < values.size(); ++i)
+            img.scanLine(0)[i] = uchar(values[i]);
+        QCOMPARE(RImageProc::otsuThreshold(img), threshold);
+        // The threshold value itself becomes white.
+        const QImage bw = RImageProc::toThreadhold(img, 0);
+        for (int i = 0; i < values.size(); ++i)
+            QCOMPARE(int(bw.constScanLine(0)[i]), values[i] >= threshold ? 255 : 0);
+    }
+
+    void nullPictures()
+    {
+        QCOMPARE(RImageProc::otsuThreshold(QImage()), -1);
+        QVERIFY(RImageProc::toGray(QImage()).isNull());
+        QVERIFY(RImageProc::toThreadhold(QImage(), 0).isNull());
+        QVERIFY(RImageProc::referenceFrame(QImage()).empty());
+        QVERIFY(RImageProc::matToImage(cv::Mat()).isNull());
+    }
+
+    void histogramCountsEachPixelOnce_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::newRow("3x2 grey, padded rows") << int(QImage::Format_Grayscale8);
+        QTest::newRow("3x2 RGB888, padded rows") << int(QImage::Format_RGB888);
+    }
+    void histogramCountsEachPixelOnce()
+    {
+        QFETCH(int, format);
+        QImage img(3, 2, QImage::Format(format));
+        memset(img.bits(), 0xff, size_t(img.sizeInBytes())); // padding too
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x)
+                img.setPixel(x, y, qRgb(10 * (x + 3 * y + 1), 10 * (x + 3 * y + 1), 10 * (x + 3 * y + 1)));
+        const QVector<qint64> hist = RImageProc::greyHistogram(img);
+        QCOMPARE(std::accumulate(hist.begin(), hist.end(), qint64(0)), qint64(6));
+        QCOMPARE(hist[255], qint64(0));
+        for (int v = 1; v <= 6; ++v)
+            QCOMPARE(hist[slowGrey(img, (v - 1) % 3, (v - 1) / 3)], qint64(1));
+    }
+
+    void imageToMatChannels_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<bool>("wraps");
+        QTest::newRow("RGB32 wraps 4") << int(QImage::Format_RGB32) << 4 << true;
+        QTest::newRow("ARGB32pm wraps 4") << int(QImage::Format_ARGB32_Premultiplied) << 4 << true;
+        QTest::newRow("Indexed8 wraps 1") << int(QImage::Format_Indexed8) << 1 << true;
+        QTest::newRow("RGB888 gives BGR") << int(QImage::Format_RGB888) << 3 << false;
+        QTest::newRow("RGB16 converted, no over-read") << int(QImage::Format_RGB16) << 4 << false;
+    }
+    void imageToMatChannels()
+    {
+        QFETCH(int, format);
+        QFETCH(int, channels);
+        QFETCH(bool, wraps);
+        QImage img(5, 3, QImage::Format(format));
+        if (img.format() == QImage::Format_Indexed8)
+            img.setColorTable({qRgb(0, 0, 0), qRgb(255, 0, 0)});
+        img.fill(1);
+        if (img.format() != QImage::Format_Indexed8)
+            img.fill(QColor(255, 0, 0));
+        const QImage shared = img; // must stay shared: no detaching copy
+        const cv::Mat m = RImageProc::imageToMat(img);
+        QCOMPARE(m.channels(), channels);
+        QCOMPARE(m.cols, 5);
+        QCOMPARE(m.data == img.constBits(), wraps);
+        QVERIFY(shared.constBits() == img.constBits());
+        if (channels >= 3)
+            QCOMPARE(int(m.at<uchar>(2, 4 * channels + 2)), 255); // red in BGR order
+    }
+
+    void matToImageOwnsPixels_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("format");
+        QTest::newRow("grey -> Indexed8") << CV_8UC1 << int(QImage::Format_Indexed8);
+        QTest::newRow("BGR -> RGB888") << CV_8UC3 << int(QImage::Format_RGB888);
+        QTest::newRow("BGRA -> RGB32") << CV_8UC4 << int(QImage::Format_RGB32);
+        QTest::newRow("two channels: unsupported") << CV_8UC2 << int(QImage::Format_Invalid);
+        QTest::newRow("16-bit: unsupported") << CV_16UC3 << int(QImage::Format_Invalid);
+    }
+    void matToImageOwnsPixels()
+    {
+        QFETCH(int, type);
+        QFETCH(int, format);
+        cv::Mat m(4, 7, type, cv::Scalar(200, 100, 50, 255));
+        const QImage img = RImageProc::matToImage(m);
+        QCOMPARE(int(img.format()), format);
+        if (img.isNull())
+            return;
+        const QRgb before = img.pixel(6, 3);
+        m.setTo(cv::Scalar::all(0));
+        QCOMPARE(img.pixel(6, 3), before);
+        QCOMPARE(qRed(before), m.channels() == 1 ? 200 : 50);
+        QCOMPARE(qBlue(before), 200);
+    }
+
+    void framePsnr_data()
+    {
+        QTest::addColumn<int>("noise");
+        QTest::addColumn<bool>("invert");
+        QTest::addColumn<int>("verdict"); // -1 below 20 dB, 0 exactly 0, 1 above
+        QTest::newRow("identical frames: 0") << 0 << false << 0;
+        QTest::newRow("moderate change: above 20 dB") << 8 << false << 1;
+        QTest::newRow("strong change: below 20 dB") << 0 << true << -1;
+    }
+    void framePsnr()
+    {
+        QFETCH(int, noise);
+        QFETCH(bool, invert);
+        QFETCH(int, verdict);
+        const QImage page = randomImage(QImage::Format_RGB32, 640, 480, 7);
+        QImage changed = page;
+        QRandomGenerator rng(3);
+        for (int y = 0; y < changed.height(); ++y)
+            for (int x = 0; x < changed.width(); ++x) {
+                const int d = int(rng.bounded(2 * noise + 1)) - noise;
+                const QRgb c = page.pixel(x, y);
+                changed.setPixel(x, y, qRgb(qBound(0, qRed(c) + d, 255), qBound(0, qGreen(c) + d, 255),
+                                            qBound(0, qBlue(c) + d, 255)));
+            }
+        if (invert)
+            changed.invertPixels();
+        const cv::Mat a = RImageProc::referenceFrame(page);
+        const cv::Mat b = RImageProc::referenceFrame(changed);
+        QCOMPARE(a.rows, 100);
+        QCOMPARE(a.cols, 100);
+        QCOMPARE(a.type(), CV_8UC1);
+        const double dnum = RImageProc::framePsnr(a, b);
+        if (verdict == 0)
+            QCOMPARE(dnum, 0.0);
+        else
+            QCOMPARE(dnum < 20.0, verdict < 0);
+        QCOMPARE(RImageProc::framePsnr(a, cv::Mat()), 0.0); // cannot be compared: no crash
+    }
+};
+
+VISORA_TEST_MAIN(TestRImageProc)
+#include "tst_rimageproc.moc"
