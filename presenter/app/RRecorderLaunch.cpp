@@ -1,0 +1,59 @@
+#include "RRecorderLaunch.h"
+
+#include "RSettingsStore.h"
+
+#include <QDebug>
+#include <QProcess>
+#include <exception>
+
+QString RRecorderLaunch::launchWord()
+{
+    return QString::fromLatin1(RSettingsStore::application());
+}
+
+QString RRecorderLaunch::programPath(int langue)
+{
+    QString program = langue == 1 ? QStringLiteral("Tolvani/Brisklet_en") : QStringLiteral("Tolvani/Brisklet");
+#ifdef Q_OS_WIN
+    program += QStringLiteral(".exe");
+#endif
+    return program;
+}
+
+QStringList RRecorderLaunch::arguments(const QString &cameraDescription, const QString &resolutionList)
+{
+    QStringList args{launchWord(), cameraDescription};
+    const QStringList resolutions = resolutionList.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (resolutions.isEmpty())
+        args << QStringLiteral("640x480");
+    else
+        args << resolutions;
+    return args;
+}
+
+RRecorderLaunch::Result RRecorderLaunch::run(const QString &program, const QStringList &arguments)
+{
+    Result result;
+    try {
+        qInfo() << "RRecorderLaunch::run: program" << program << "arguments" << arguments;
+        QProcess process;
+        process.start(program, arguments, QIODevice::ReadWrite);
+        // A program that cannot start makes the wait return at once.
+        result.started = process.waitForStarted(-1);
+        if (result.started) {
+            process.waitForFinished(-1);
+            result.exitCode = process.exitCode();
+        } else {
+            qInfo() << "RRecorderLaunch::run: not started" << process.errorString();
+        }
+        result.output = QString::fromLocal8Bit(process.readAllStandardOutput());
+        qInfo() << "RRecorderLaunch::run: started" << result.started << "exit code" << result.exitCode
+                << "output" << result.output;
+        process.kill();
+    } catch (const std::exception &e) {
+        qInfo() << "RRecorderLaunch::run: catch" << e.what();
+    } catch (...) {
+        qInfo() << "RRecorderLaunch::run: catch";
+    }
+    return result;
+}
