@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QSize>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// Capture settings. The caller fills the public values, calls initData(),
+// runs the dialog and reads the values back after Accepted; the dialog itself
+// never touches the settings store.
+class RSetting : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit RSetting(QWidget *parent = nullptr);
+
+    int m_iLangue = 0;
+    int m_iVideoType = 0;
+    int m_iSnapType = 0;
+    QString m_strFileExt = QStringLiteral("jpg");
+    int m_iSaveColorType = 0;
+    int m_iASnapInterval = 3;
+    int m_iNameType = 0;
+    QString m_strNamePrefix = QStringLiteral("Img");
+    int m_iNameNumLength = 3;
+    int m_iNameCurNum = 1;
+    bool m_bCardMix = false;
+    bool m_bAutoCut = false;
+    bool m_bAutoRotate = false;
+    QList<QSize> m_listResolution;
+    int m_iCurResolutionIndex = 0;
+    QString m_strPath;
+
+    // Texts by language and controls from the values above.
+    void initData();
+
+    // Seconds between timed snapshots as the dialog allows them (1..9); a
+    // stored 0 or negative value must never become a busy timer.
+    static int clampInterval(int seconds);
+    // File-type combo index for an extension, by substring in the order png, jpg, bmp, tif.
+    static int fileTypeIndex(const QString &ext);
+    static QString fileTypeExt(int index);
+
+public slots:
+    void slotOK();
+    void slotCancel();
+    void setPath();
+
+private:
+    QComboBox *m_comboVideoType = nullptr;
+    QComboBox *m_comboResolution = nullptr;
+    QComboBox *m_comboNameType = nullptr;
+    QComboBox *m_comboFileType = nullptr;
+    QComboBox *m_comboColorType = nullptr;
+    QComboBox *m_comboSnapType = nullptr;
+    QCheckBox *m_checkCardMix = nullptr;
+    QCheckBox *m_checkAutoCut = nullptr;
+    QCheckBox *m_checkAutoRotate = nullptr;
+    QLineEdit *m_editPrefix = nullptr;
+    QLineEdit *m_editCurNum = nullptr;
+    QLineEdit *m_editPath = nullptr;
+    QSpinBox *m_spinNumLength = nullptr;
+    QSpinBox *m_spinInterval = nullptr;
+    QPushButton *m_btnBrowse = nullptr;
+    QPushButton *m_btnOK = nullptr;
+    QPushButton *m_btnCancel = nullptr;
+    QLabel *m_labelVideoType = nullptr;
+    QLabel *m_labelResolution = nullptr;
+    QLabel *m_labelNameType = nullptr;
+    QLabel *m_labelFileType = nullptr;
+    QLabel *m_labelColorType = nullptr;
+    QLabel *m_labelSnapType = nullptr;
+    QLabel *m_labelPrefix = nullptr;
+    QLabel *m_labelNumLength = nullptr;
+    QLabel *m_labelCurNum = nullptr;
+    QLabel *m_labelPath = nullptr;
+    QLabel *m_labelInterval = nullptr;
+};
