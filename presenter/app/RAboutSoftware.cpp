@@ -1,0 +1,58 @@
+#include "RAboutSoftware.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+RAboutSoftware::RAboutSoftware(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    QFont font(QStringLiteral("微软雅黑"));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
+    font.setPixelSize(qMax(1, static_cast<int>(12 * scale)));
+    setFont(font);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setSpacing(10);
+    layout->setContentsMargins(10, 10, 10, 10);
+
+    // Blank labels pad the name on both sides.
+    auto *nameRow = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i)
+        nameRow->addWidget(new QLabel(QStringLiteral("  "), this));
+    m_labelName = new QLabel(QStringLiteral("高拍仪软件 V1.3.0"), this);
+    m_labelName->setObjectName(QStringLiteral("labelName"));
+    nameRow->addWidget(m_labelName);
+    for (int i = 0; i < 3; ++i)
+        nameRow->addWidget(new QLabel(QStringLiteral("  "), this));
+    layout->addLayout(nameRow);
+
+    m_btnOK = new QPushButton(QStringLiteral("确定"), this);
+    m_btnOK->setObjectName(QStringLiteral("btnOK"));
+    m_btnOK->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(m_btnOK);
+    buttonRow->addStretch();
+    layout->addLayout(buttonRow);
+
+    connect(m_btnOK, &QPushButton::clicked, this, &RAboutSoftware::slotOK);
+}
+
+void RAboutSoftware::slotOK()
+{
+    accept();
+}
+
+void RAboutSoftware::slotSetLangue(int ilangue)
+{
+    const bool en = ilangue == 1;
+    setWindowTitle(en ? QStringLiteral("About") : QStringLiteral("关于"));
+    m_labelName->setText(en ? QStringLiteral("Scanner V1.3.0") : QStringLiteral("高拍仪 V1.3.0"));
+    m_btnOK->setText(en ? QStringLiteral("OK") : QStringLiteral("确定"));
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+// Shows the software's name and version.
+class RAboutSoftware : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit RAboutSoftware(QWidget *parent = nullptr);
+
+public slots:
+    void slotOK();
+    void slotSetLangue(int ilangue);
+
+private:
+    QPushButton *m_btnOK = nullptr;
+    QLabel *m_labelName = nullptr;
+};
