@@ -1,0 +1,764 @@
+#include "RTools.h"
+
+#include "Mybtn.h"
+#include "QTMyIconStyle.h"
+#include "RAboutSoftware.h"
+#include "RLanguage.h"
+#include "RPlacement.h"
+#include "RSettingsStore.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+struct ButtonDef {
+    const char *name;  // object name: the slot the button runs
+    const char *icon;
+    const char *cn;
+    const char *en;
+};
+
+const ButtonDef kButtons[RTools::ButtonCount] = {
+    {"closeApp", "closeapp.png", "关闭", "Exit"},
+    {"minApp", "min.png", "最小化", "Minimized"},
+    {"sysSetting", "sys.png", "设置", "Setting"},
+    {"setMove", "move.png", "移动", "Move"},
+    {"setRotate", "rotate.png", "旋转", "Rotate"},
+    {"setWrite", "pen.png", "标注", "Draw"},
+    {"setRubber", "rubber.png", "擦除", "Rubber"},
+    {"setUndo", "undo.png", "撤销擦除", "Undo"},
+    {"setSnap", "snap.png", "拍照", "Snap"},
+    {"setTracker", "tracker.png", "聚光灯", "Light"},
+    {"setStop", "stop.png", "冻结", "Freeze"},
+    {"setPDF", "pdf.png", "PDF", "PDF"},
+    {"setCamera11", "cam11.png", "1:1", "1:1"},
+    {"setCameraFull", "fulls.png", "适屏", "Screen"},
+    {"setCameraSet", "camset.png", "画面调节", "HSL Set"},
+    {"setWhiteboard", "board.png", "白板", "Board"},
+    {"setImageList", "down.png", "收展", "Expanse"},
+    {"setScrCon", "scrcon.png", "同屏对比", "Compare"},
+    {"setFile", "file.png", "文件", "Folder"},
+};
+
+struct MenuDef {
+    const char *name;
+    const char *icon;
+    const char *cn;
+    const char *en;
+};
+
+const MenuDef kSettingItems[RTools::SettingItemCount] = {
+    {"setLanguage", nullptr, "语言设置", "Language"},
+    {"setSnapSetting", nullptr, "拍摄设置", "Snap Set"},
+    {"setRecorder", nullptr, "录音录像", "Recorder"},
+    {"setCoverSet", nullptr, "水印设置", "Watermark"},
+    {"setPDFTool", nullptr, "PDF转合", "PDF Maker"},
+    {"setBarcode", nullptr, "扫二维码", "QR Code"},
+    {"setOCR", nullptr, "文字识别", "OCR"},
+    {"setDetect", nullptr, "故障检测", "Detect"},
+    {"setAbout", nullptr, "关于软件", "About"},
+};
+
+const MenuDef kShapeItems[RTools::ShapeItemCount] = {
+    {"setRectange", "rect.png", "矩形", "Rectangle"},
+    {"setTriangle", "triangle.png", "三角形", "Triangle"},
+    {"setEllipse", "ellipse.png", "椭圆", "Ellipse"},
+    {"setStar", "star.png", "星形", "Star"},
+    {"setDrawset", "drawset.png", "设置", "Draw Setting"},
+};
+
+const char *const kNormalStyle =
+    "QToolButton{border: none; background: rgb(100, 99, 99); color: rgb(0, 160, 230);} "
+    "QToolButton:hover{border: none; background: rgb(68, 69, 73); color: rgb(0, 160, 230);}";
+const char *const kSelectedStyle =
+    "QToolButton{border: none; background: rgb(0, 160, 230); color: rgb(68, 69, 73);}";
+
+} // namespace
+
+RTools::RTools(QWidget *parent)
+    : QWidget(parent)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        m_iScreenWidth = screen->size().width();
+        m_iScreenHeight = screen->size().height();
+        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
+    }
+    init();
+}
+
+RTools::RTools(int screenWidth, int screenHeight, double dpiScale, QWidget *parent)
+    : QWidget(parent)
+    , m_iScreenWidth(screenWidth)
+    , m_iScreenHeight(screenHeight)
+    , m_dDpiScale(dpiScale)
+{
+    init();
+}
+
+int RTools::buttonWidthFor(int screenWidth)
+{
+    return screenWidth / 24;
+}
+
+int RTools::buttonHeightFor(int screenWidth)
+{
+    return qMax(screenWidth / 24, 68);
+}
+
+QSize RTools::iconSizeFor(int screenWidth)
+{
+    const int side = static_cast<int>(buttonWidthFor(screenWidth) * 0.6);
+    return QSize(side, side);
+}
+
+int RTools::minimizeWidthFor(int screenWidth)
+{
+    const int w = buttonWidthFor(screenWidth);
+    return w + static_cast<int>(0.2 * w);
+}
+
+int RTools::fontPixelSizeFor(int screenWidth)
+{
+    // Below 1920 the integer ratio is 0, which would be no font at all.
+    return qMax(1, screenWidth / 1920) * 12;
+}
+
+QString RTools::settingMenuStyleSheet(int screenWidth, int fontPixelSize)
+{
+    const QString menu = QStringLiteral(
+        "QMenu{background-color: rgb(68, 69, 73); border-width: 0px; color: rgb(0, 160, 230);}");
+    if (screenWidth == 2560)
+        return menu + QStringLiteral("QMenu::item{margin: 20px; font-size: %1px;}").arg(fontPixelSize);
+    if (screenWidth == 3840)
+        return menu + QStringLiteral("QMenu::item{margin-top: 20px; margin-bottom: 20px; margin-left: 30px; "
+                                     "margin-right: 10px; font-size: %1px;}")
+                          .arg(fontPixelSize);
+    return QStringLiteral("QMenu::item{margin: 15px; font-size: %1px;}").arg(fontPixelSize);
+}
+
+QString RTools::shapesMenuStyleSheet(int fontPixelSize)
+{
+    return QStringLiteral("QMenu{background-color: rgb(68, 69, 73); border-width: 0px; color: rgb(0, 160, 230);}"
+                          "QMenu::item{margin-left: 10px; padding-top: 15px; padding-bottom: 15px; "
+                          "font-size: %1px;}")
+        .arg(fontPixelSize);
+}
+
+int RTools::shapesMenuHeight(int screenWidth, double dpiScale)
+{
+    if (screenWidth == 2560 && dpiScale >= 2.25)
+        return 361;
+    if (screenWidth == 3840) {
+        if (dpiScale > 2.25 && dpiScale <= 2.5)
+            return 381;
+        if (dpiScale > 2.5 && dpiScale <= 3.0)
+            return 416;
+        if (dpiScale > 3.0 && dpiScale <= 3.5)
+            return 461;
+    }
+    return 336;
+}
+
+QPoint RTools::shapesMenuPos(int screenWidth, double dpiScale, int annotateX, int iconWidth, int toolBarY)
+{
+    int x = annotateX + iconWidth / 2;
+    if (screenWidth == 2560)
+        x -= 10;
+    else if (screenWidth == 3840)
+        x -= 20;
+    return QPoint(x, toolBarY - shapesMenuHeight(screenWidth, dpiScale) + 10);
+}
+
+void RTools::init()
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    m_iButtonWidth = buttonWidthFor(m_iScreenWidth);
+    m_iButtonHeight = buttonHeightFor(m_iScreenWidth);
+    m_szIcon = iconSizeFor(m_iScreenWidth);
+
+    m_timerSnapLock = new QTimer(this);
+    m_timerSnapLock->setSingleShot(true);
+    m_timerSnapLock->setInterval(1000);
+    connect(m_timerSnapLock, &QTimer::timeout, this, &RTools::slotRecoverCanSnap);
+
+    createButtons();
+    createSettingMenu();
+    createShapesMenu();
+    setMode(0);
+    qDebug() << "RTools::init: screen" << m_iScreenWidth << m_iScreenHeight << "scale" << m_dDpiScale << "button"
+             << m_iButtonWidth << m_iButtonHeight << "icon" << m_szIcon;
+}
+
+QIcon RTools::icon(const QString &file) const
+{
+    const QPixmap pixmap(QStringLiteral(":/Kelu/images/") + file);
+    if (pixmap.isNull()) {
+        qDebug() << "RTools::icon: missing" << file;
+        return QIcon();
+    }
+    return QIcon(pixmap.scaled(m_szIcon, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void RTools::setButtonIcon(Button button, const QString &file)
+{
+    m_act[button]->setIcon(icon(file));
+}
+
+void RTools::createButtons()
+{
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+
+    for (int i = 0; i < ButtonCount; ++i) {
+        const ButtonDef &def = kButtons[i];
+        QToolButton *button = (i == BtnWrite || i == BtnRubber) ? new Mybtn(this) : new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(def.name));
+        auto *action = new QAction(icon(QString::fromLatin1(def.icon)), QString::fromUtf8(def.cn), button);
+        action->setFont(font);
+        // An explicit tool tip keeps the Chinese label when the text changes language.
+        action->setToolTip(QString::fromUtf8(def.cn));
+        action->setCheckable(i == BtnSetting || i == BtnMove || i == BtnWrite);
+        button->setDefaultAction(action);
+        button->setIconSize(m_szIcon);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setStyleSheet(QString::fromLatin1(kNormalStyle));
+        const int width = i == BtnMin ? minimizeWidthFor(m_iScreenWidth) : m_iButtonWidth;
+        button->setFixedSize(width, m_iButtonHeight);
+        m_btn[i] = button;
+        m_act[i] = action;
+    }
+
+    connect(m_act[BtnClose], &QAction::triggered, this, &RTools::closeApp);
+    connect(m_act[BtnMin], &QAction::triggered, this, &RTools::minApp);
+    connect(m_act[BtnMove], &QAction::triggered, this, &RTools::setMove);
+    connect(m_act[BtnRotate], &QAction::triggered, this, &RTools::setRotate);
+    connect(m_act[BtnWrite], &QAction::triggered, this, &RTools::setWrite);
+    connect(m_act[BtnRubber], &QAction::triggered, this, &RTools::setRubber);
+    connect(static_cast<Mybtn *>(m_btn[BtnRubber]), &Mybtn::doubleClicked, this, &RTools::setClearAll);
+    connect(m_act[BtnUndo], &QAction::triggered, this, &RTools::setUndo);
+    connect(m_act[BtnSnap], &QAction::triggered, this, &RTools::setSnap);
+    connect(m_act[BtnTracker], &QAction::triggered, this, &RTools::setTracker);
+    connect(m_act[BtnStop], &QAction::triggered, this, &RTools::setStop);
+    connect(m_act[BtnPdf], &QAction::triggered, this, &RTools::setPDF);
+    connect(m_act[BtnCamera11], &QAction::triggered, this, &RTools::setCamera11);
+    connect(m_act[BtnCameraFull], &QAction::triggered, this, &RTools::setCameraFull);
+    connect(m_act[BtnCameraSet], &QAction::triggered, this, &RTools::setCameraSet);
+    connect(m_act[BtnWhiteboard], &QAction::triggered, this, &RTools::setWhiteboard);
+    connect(m_act[BtnImageList], &QAction::triggered, this, &RTools::setImageList);
+    connect(m_act[BtnScrCon], &QAction::triggered, this, &RTools::setScrCon);
+    connect(m_act[BtnFile], &QAction::triggered, this, &RTools::setFile);
+
+    auto group = [this](int first, int last) {
+        auto *layout = new QHBoxLayout;
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        for (int i = first; i <= last; ++i)
+            layout->addWidget(m_btn[i]);
+        return layout;
+    };
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(group(BtnClose, BtnSetting));
+    layout->addStretch(1);
+    layout->addLayout(group(BtnMove, BtnWhiteboard));
+    layout->addStretch(1);
+    layout->addLayout(group(BtnImageList, BtnFile));
+}
+
+void RTools::createSettingMenu()
+{
+    using Slot = void (RTools::*)();
+    static const Slot handlers[SettingItemCount] = {
+        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setCoverSet, &RTools::setPDFTool,
+        &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
+    };
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+
+    m_menuSetting = new QMenu(this);
+    m_menuSetting->setObjectName(QStringLiteral("menuSetting"));
+    for (int i = 0; i < SettingItemCount; ++i) {
+        if (i > 0)
+            m_menuSetting->addSeparator();
+        QAction *action = m_menuSetting->addAction(QString::fromUtf8(kSettingItems[i].cn));
+        action->setObjectName(QString::fromLatin1(kSettingItems[i].name));
+        action->setFont(font);
+        connect(action, &QAction::triggered, this, handlers[i]);
+        m_actSetting[i] = action;
+    }
+    m_menuSetting->setStyleSheet(settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    m_btn[BtnSetting]->setMenu(m_menuSetting);
+    m_btn[BtnSetting]->setPopupMode(QToolButton::InstantPopup);
+}
+
+void RTools::createShapesMenu()
+{
+    using Slot = void (RTools::*)();
+    static const Slot handlers[ShapeItemCount] = {
+        &RTools::setRectange, &RTools::setTriangle, &RTools::setEllipse, &RTools::setStar, &RTools::setDrawset,
+    };
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+
+    m_menuWrite = new QMenu(m_btn[BtnWrite]);
+    m_menuWrite->setObjectName(QStringLiteral("menuWrite"));
+    auto *style = new QTMyIconStyle;
+    style->setParent(m_menuWrite);
+    m_menuWrite->setStyle(style);
+    for (int i = 0; i < ShapeItemCount; ++i) {
+        if (i > 0)
+            m_menuWrite->addSeparator();
+        QAction *action = m_menuWrite->addAction(icon(QString::fromLatin1(kShapeItems[i].icon)),
+                                                 QString::fromUtf8(kShapeItems[i].cn));
+        action->setObjectName(QString::fromLatin1(kShapeItems[i].name));
+        action->setFont(font);
+        connect(action, &QAction::triggered, this, handlers[i]);
+        m_actShape[i] = action;
+    }
+    m_menuWrite->setStyleSheet(shapesMenuStyleSheet(m_btn[BtnWrite]->font().pixelSize()));
+}
+
+void RTools::setMode(int mode)
+{
+    static const Button modeButtons[4] = {BtnMove, BtnWrite, BtnRubber, BtnTracker};
+    for (Button b : modeButtons)
+        m_btn[b]->setStyleSheet(QString::fromLatin1(kNormalStyle));
+    if (mode < 0 || mode > 3)
+        return;
+    m_btn[modeButtons[mode]]->setStyleSheet(QString::fromLatin1(kSelectedStyle));
+    m_bWriteSelected = mode == 1;
+    if (mode != 3)
+        m_bTracker = false;
+}
+
+// ---- slots -------------------------------------------------------------
+
+void RTools::slotShowOrHide(bool bshow)
+{
+    if (m_bScrCon)
+        return;
+    setButtonIcon(BtnImageList, bshow ? QStringLiteral("up.png") : QStringLiteral("down.png"));
+    emit sImageList(!m_bShowed);
+    m_bShowed = bshow;
+}
+
+void RTools::shutcutSanp()
+{
+    requestSnap("shutcutSanp");
+}
+
+void RTools::slotChangeToolLanguage(int ilanguage)
+{
+    m_iLangue = ilanguage;
+    const bool en = ilanguage != 0;
+    for (int i = 0; i < ButtonCount; ++i)
+        m_act[i]->setText(QString::fromUtf8(en ? kButtons[i].en : kButtons[i].cn));
+    for (int i = 0; i < SettingItemCount; ++i)
+        m_actSetting[i]->setText(QString::fromUtf8(en ? kSettingItems[i].en : kSettingItems[i].cn));
+    for (int i = 0; i < ShapeItemCount; ++i)
+        m_actShape[i]->setText(QString::fromUtf8(en ? kShapeItems[i].en : kShapeItems[i].cn));
+    // The freeze button keeps telling what a click will do.
+    applyFreezeTexts();
+    qInfo() << "RTools::slotChangeToolLanguage: langue" << ilanguage;
+}
+
+void RTools::slotRecoverCanSnap()
+{
+    m_timerSnapLock->stop();
+    m_bSnapping = false;
+}
+
+void RTools::closeApp()
+{
+    qInfo() << "RTools::closeApp:";
+    emit sClose();
+}
+
+void RTools::minApp()
+{
+    if (m_bScrCon)
+        return;
+    emit sMin();
+}
+
+void RTools::sysSetting()
+{
+    setSnapSetting();
+}
+
+void RTools::setMove()
+{
+    if (m_bScrCon)
+        return;
+    emit sMoveCamera();
+    setMode(0);
+}
+
+void RTools::setRotate()
+{
+    emit sRotate();
+}
+
+void RTools::setWrite()
+{
+    if (m_bScrCon)
+        return;
+    if (m_bWriteSelected) {
+        setWriteSet();
+        return;
+    }
+    emit sWrite();
+    setMode(1);
+}
+
+void RTools::setWriteSet()
+{
+    const QPoint pos = shapesMenuPos(m_iScreenWidth, m_dDpiScale, m_btn[BtnWrite]->x(), m_szIcon.width(), y());
+    qDebug() << "RTools::setWriteSet: menu at" << pos;
+    m_menuWrite->move(pos);
+    m_menuWrite->show();
+}
+
+void RTools::requestSnap(const char *from)
+{
+    if (m_bSnapping) {
+        qDebug().noquote() << QStringLiteral("RTools::%1: locked").arg(QLatin1String(from));
+        return;
+    }
+    // Show the strip so the new picture is seen; in compare mode it is shown
+    // already and the collapse state must not be disturbed.
+    if (!m_bScrCon) {
+        m_bShowed = false;
+        setImageList();
+    }
+    emit sSnap();
+    m_bSnapping = true;
+    m_timerSnapLock->start();
+}
+
+void RTools::setSnap()
+{
+    requestSnap("setSnap");
+}
+
+void RTools::setRubber()
+{
+    if (m_bScrCon)
+        return;
+    emit sRubber();
+    setMode(2);
+}
+
+void RTools::setClearAll()
+{
+    emit sClearAll();
+}
+
+void RTools::setUndo()
+{
+    if (m_bScrCon)
+        return;
+    emit sUndo();
+}
+
+void RTools::setTracker()
+{
+    m_bTracker = !m_bTracker;
+    if (m_bTracker) {
+        emit sTracker();
+        setMode(3);
+    } else {
+        emit sMoveCamera();
+        setMode(0);
+    }
+}
+
+void RTools::applyFreezeTexts()
+{
+    const bool en = m_iLangue != 0;
+    const QString text = m_bFreeze ? (en ? QStringLiteral("Unfreeze") : QStringLiteral("解冻"))
+                                   : (en ? QStringLiteral("Freeze") : QStringLiteral("冻结"));
+    m_act[BtnStop]->setText(text);
+}
+
+void RTools::setStop()
+{
+    m_bFreeze = !m_bFreeze;
+    emit sStopCamera(m_bFreeze);
+    setButtonIcon(BtnStop, m_bFreeze ? QStringLiteral("start.png") : QStringLiteral("stop.png"));
+    applyFreezeTexts();
+    m_act[BtnStop]->setToolTip(m_act[BtnStop]->text());
+    qInfo() << "RTools::setStop: freeze" << m_bFreeze;
+}
+
+void RTools::setPDF()
+{
+    if (m_bSnapping) {
+        qDebug() << "RTools::setPDF: locked";
+        return;
+    }
+    emit sPDF();
+    m_bSnapping = true;
+    m_timerSnapLock->start();
+}
+
+void RTools::setCamera11()
+{
+    if (m_bScrCon || m_bWhiteboard)
+        return;
+    emit sCamera11();
+}
+
+void RTools::setCameraFull()
+{
+    if (m_bScrCon)
+        return;
+    emit sCameraFull();
+}
+
+void RTools::setCameraSet()
+{
+    if (m_bScrCon || m_bWhiteboard)
+        return;
+    emit sCameraSet();
+}
+
+void RTools::setWhiteboard()
+{
+    if (m_bScrCon)
+        return;
+    m_bWhiteboard = !m_bWhiteboard;
+    emit sWhiteboard(m_bWhiteboard);
+    if (m_bWhiteboard) {
+        setButtonIcon(BtnWhiteboard, QStringLiteral("unboard.png"));
+        emit sMoveCamera();
+        setMode(0);
+    } else {
+        setButtonIcon(BtnWhiteboard, QStringLiteral("board.png"));
+    }
+    showOrHideButton(QStringLiteral("setWhiteboard"), m_bWhiteboard);
+    qInfo() << "RTools::setWhiteboard: whiteboard" << m_bWhiteboard;
+}
+
+void RTools::setImageList()
+{
+    if (m_bScrCon)
+        return;
+    setButtonIcon(BtnImageList, m_bShowed ? QStringLiteral("up.png") : QStringLiteral("down.png"));
+    emit sImageList(m_bShowed);
+    m_bShowed = !m_bShowed;
+}
+
+void RTools::setScrCon()
+{
+    m_bScrCon = !m_bScrCon;
+    if (m_bScrCon) {
+        if (!m_bShowed) {
+            setButtonIcon(BtnImageList, QStringLiteral("down.png"));
+            emit sImageList(false);
+            m_bShowed = true;
+        }
+        setButtonIcon(BtnScrCon, QStringLiteral("unscrcon.png"));
+    } else {
+        setButtonIcon(BtnScrCon, QStringLiteral("scrcon.png"));
+    }
+    emit sScrCon();
+    showOrHideButton(QStringLiteral("setScrCon"), m_bScrCon);
+    qInfo() << "RTools::setScrCon: compare" << m_bScrCon;
+}
+
+void RTools::setFile()
+{
+    if (m_bScrCon)
+        return;
+    emit sFile();
+}
+
+void RTools::setHand()
+{
+    if (m_bScrCon)
+        return;
+    emit sWrite();
+    setMode(1);
+}
+
+void RTools::setRectange()
+{
+    if (m_bScrCon)
+        return;
+    emit sRect();
+    setMode(1);
+}
+
+void RTools::setTriangle()
+{
+    if (m_bScrCon)
+        return;
+    emit sTriangle();
+    setMode(1);
+}
+
+void RTools::setEllipse()
+{
+    if (m_bScrCon)
+        return;
+    emit sEllipse();
+    setMode(1);
+}
+
+void RTools::setStar()
+{
+    if (m_bScrCon)
+        return;
+    emit sStar();
+    setMode(1);
+}
+
+void RTools::setDrawset()
+{
+    if (m_bScrCon)
+        return;
+    emit sDrawset();
+}
+
+void RTools::setLanguage()
+{
+    RLanguage dialog;
+    dialog.m_iLangue = m_iLangue;
+    dialog.initData();
+    if (const auto pos = RPlacement::toolDialogPos(RPlacement::Language, m_iScreenWidth, m_dDpiScale,
+                                                   m_btn[BtnSetting]->x(), y()))
+        dialog.move(*pos);
+    const int result = dialog.exec();
+    qInfo() << "RTools::setLanguage: result" << result << "langue" << dialog.m_iLangue << "was" << m_iLangue;
+    if (result != QDialog::Accepted || dialog.m_iLangue == m_iLangue)
+        return;
+    m_iLangue = dialog.m_iLangue;
+    emit sChangeLanguage(m_iLangue);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, m_iLangue);
+}
+
+void RTools::setSnapSetting()
+{
+    if (m_bScrCon)
+        return;
+    emit sSetting();
+    emit sMoveCamera();
+    setMode(0);
+}
+
+void RTools::setRecorder()
+{
+    emit sRecorder();
+}
+
+void RTools::setCoverSet()
+{
+    emit sCoverDlg();
+}
+
+void RTools::setPDFTool()
+{
+    const auto pos = RPlacement::toolDialogPos(RPlacement::PdfMaker, m_iScreenWidth, m_dDpiScale, 0, y());
+    qInfo() << "RTools::setPDFTool: PDF maker not available yet; would be placed at"
+            << (pos ? *pos : QPoint(-1, -1));
+}
+
+void RTools::setBarcode()
+{
+    emit sBarcode();
+}
+
+void RTools::setOCR()
+{
+    const auto pos = RPlacement::toolDialogPos(RPlacement::TextRecognition, m_iScreenWidth, m_dDpiScale, 0, y());
+    qInfo() << "RTools::setOCR: text recognition not available yet; would be placed at"
+            << (pos ? *pos : QPoint(-1, -1));
+}
+
+void RTools::setDetect()
+{
+    emit sDetect();
+}
+
+void RTools::setAbout()
+{
+    RAboutSoftware dialog;
+    dialog.slotSetLangue(m_iLangue);
+    if (const auto pos = RPlacement::toolDialogPos(RPlacement::About, m_iScreenWidth, m_dDpiScale,
+                                                   m_btn[BtnSetting]->x(), y()))
+        dialog.move(*pos);
+    dialog.exec();
+}
+
+void RTools::showToolWid()
+{
+    qDebug() << "RTools::showToolWid:";
+}
+
+void RTools::showOrHideButton(QString btnName, bool bValue)
+{
+    qDebug() << "RTools::showOrHideButton:" << btnName << bValue;
+    if (btnName == QLatin1String("setScrCon")) {
+        if (bValue) {
+            saveStatusLast();
+            for (int i = 0; i < ButtonCount; ++i)
+                m_btn[i]->setVisible(i == BtnScrCon);
+        } else {
+            setLastStatus();
+        }
+    } else if (btnName == QLatin1String("setWhiteboard")) {
+        if (bValue) {
+            saveStatusLast();
+            for (Button b : {BtnClose, BtnMin, BtnMove, BtnWrite, BtnRubber, BtnUndo, BtnSnap, BtnCameraFull})
+                m_btn[b]->show();
+            for (Button b : {BtnSetting, BtnRotate, BtnTracker, BtnStop, BtnPdf, BtnCamera11, BtnCameraSet})
+                m_btn[b]->hide();
+            for (int i = BtnWhiteboard; i <= BtnFile; ++i)
+                m_btn[i]->show();
+        } else {
+            for (QToolButton *button : m_btn)
+                button->show();
+        }
+    }
+}
+
+void RTools::saveStatusLast()
+{
+    // Whether the tool bar window itself is shown does not matter here.
+    for (int i = 0; i < ButtonCount; ++i)
+        m_bVisibleLast[i] = !m_btn[i]->isHidden();
+}
+
+void RTools::setLastStatus()
+{
+    for (int i = 0; i < ButtonCount; ++i)
+        m_btn[i]->setVisible(m_bVisibleLast[i]);
+}
+
+void RTools::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_I: emit sZoom(-4); break;
+    case Qt::Key_O: emit sZoom(4); break;
+    case Qt::Key_M: shutcutSanp(); break;
+    case Qt::Key_P: emit sNoConfirmClose(); break;
+    case Qt::Key_U: emit sRotate(); break;
+    default: QWidget::keyPressEvent(event); break;
+    }
+}

@@ -1,0 +1,172 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class QTimer;
+class QToolButton;
+
+// The floating strip of large tool buttons along the bottom of the screen.
+// It only keeps the on/off state of its toggles and reports every command as
+// a signal; it never calls the scene or the camera itself.
+class RTools : public QWidget
+{
+    Q_OBJECT
+public:
+    enum { ButtonCount = 19, SettingItemCount = 9, ShapeItemCount = 5 };
+
+    // Reads the primary screen.
+    explicit RTools(QWidget *parent = nullptr);
+    // Explicit screen metrics, so sizes can be checked without a real screen.
+    RTools(int screenWidth, int screenHeight, double dpiScale, QWidget *parent = nullptr);
+
+    // Sizes from the screen width, free of any widget.
+    static int buttonWidthFor(int screenWidth);
+    static int buttonHeightFor(int screenWidth);
+    static QSize iconSizeFor(int screenWidth);
+    static int minimizeWidthFor(int screenWidth);
+    static int fontPixelSizeFor(int screenWidth);
+    static QString settingMenuStyleSheet(int screenWidth, int fontPixelSize);
+    static QString shapesMenuStyleSheet(int fontPixelSize);
+    // Height the shapes menu is assumed to have when it is placed above the button.
+    static int shapesMenuHeight(int screenWidth, double dpiScale);
+    // Top-left of the shapes menu: annotateX is the annotate button's x within
+    // the tool bar, toolBarY the tool bar's y on screen.
+    static QPoint shapesMenuPos(int screenWidth, double dpiScale, int annotateX, int iconWidth, int toolBarY);
+
+    int buttonWidth() const { return m_iButtonWidth; }
+    int buttonHeight() const { return m_iButtonHeight; }
+    QSize iconSize() const { return m_szIcon; }
+
+    // Language for the freeze texts and the dialogs; the main window sets it
+    // and then calls slotChangeToolLanguage.
+    void setLangue(int langue) { m_iLangue = langue; }
+    int langue() const { return m_iLangue; }
+
+signals:
+    void sClose();
+    void sMin();
+    void sSetting();
+    void sMoveCamera();
+    void sRotate();
+    void sWrite();
+    void sRubber();
+    void sClearAll();
+    void sUndo();
+    void sSnap();
+    void sTracker();
+    void sStopCamera(bool bstop);
+    void sPDF();
+    void sCamera11();
+    void sCameraFull();
+    void sCameraSet();
+    void sWhiteboard(bool bwhiteboard);
+    void sImageList(bool bshowed);
+    void sScrCon();
+    void sFile();
+    void sRect();
+    void sTriangle();
+    void sEllipse();
+    void sStar();
+    void sDrawset();
+    void sDetect();
+    void sRecorder();
+    void sCoverDlg();
+    void sBarcode();
+    void sZoom(int ival);
+    void sNoConfirmClose();
+    void sChangeLanguage(int ilanguage);
+
+public slots:
+    void slotShowOrHide(bool bshow);
+    void shutcutSanp();
+    void slotChangeToolLanguage(int ilanguage);
+    void slotRecoverCanSnap();
+    void closeApp();
+    void minApp();
+    void sysSetting();
+    void setMove();
+    void setRotate();
+    void setWrite();
+    void setWriteSet();
+    void setSnap();
+    void setRubber();
+    void setClearAll();
+    void setUndo();
+    void setTracker();
+    void setStop();
+    void setPDF();
+    void setCamera11();
+    void setCameraFull();
+    void setCameraSet();
+    void setWhiteboard();
+    void setImageList();
+    void setScrCon();
+    void setFile();
+    void setHand();
+    void setRectange();
+    void setTriangle();
+    void setEllipse();
+    void setStar();
+    void setDrawset();
+    void setLanguage();
+    void setSnapSetting();
+    void setRecorder();
+    void setCoverSet();
+    void setPDFTool();
+    void setBarcode();
+    void setOCR();
+    void setDetect();
+    void setAbout();
+    void showToolWid();
+    void showOrHideButton(QString btnName, bool bValue);
+    void saveStatusLast();
+    void setLastStatus();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    enum Button {
+        BtnClose, BtnMin, BtnSetting, BtnMove, BtnRotate, BtnWrite, BtnRubber, BtnUndo, BtnSnap,
+        BtnTracker, BtnStop, BtnPdf, BtnCamera11, BtnCameraFull, BtnCameraSet, BtnWhiteboard,
+        BtnImageList, BtnScrCon, BtnFile
+    };
+
+    void init();
+    void createButtons();
+    void createSettingMenu();
+    void createShapesMenu();
+    void setMode(int mode);
+    void requestSnap(const char *from);
+    QIcon icon(const QString &file) const;
+    void setButtonIcon(Button button, const QString &file);
+    void applyFreezeTexts();
+
+    int m_iLangue = 0;
+    bool m_bFreeze = false;
+    bool m_bShowed = true;
+    bool m_bWhiteboard = false;
+    bool m_bScrCon = false;
+    bool m_bTracker = false;
+    bool m_bSnapping = false;
+    bool m_bWriteSelected = false;
+    int m_iButtonWidth = 0;
+    int m_iButtonHeight = 0;
+    QSize m_szIcon;
+    QToolButton *m_btn[ButtonCount] = {};
+    QAction *m_act[ButtonCount] = {};
+    QAction *m_actSetting[SettingItemCount] = {};
+    QAction *m_actShape[ShapeItemCount] = {};
+    QMenu *m_menuSetting = nullptr;
+    QMenu *m_menuWrite = nullptr;
+    QTimer *m_timerSnapLock = nullptr;
+    int m_iScreenWidth = 0;
+    int m_iScreenHeight = 0;
+    double m_dDpiScale = 1.0;
+    bool m_bVisibleLast[ButtonCount] = {};
+};
