@@ -17,6 +17,12 @@
 
 #include <exception>
 
+#ifdef Q_OS_LINUX
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Internal: index of an item's background job in the current folder load.
@@ -34,6 +40,21 @@ QSize primaryScreenSize()
 QString joinPath(const QString &dir, const QString &name)
 {
     return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
+}
+
+// Decoding must not take the CPU from the live picture on the GUI thread.
+void lowerWorkerPriority()
+{
+    thread_local bool lowered = false;
+    if (lowered)
+        return;
+    lowered = true;
+    QThread::currentThread()->setPriority(QThread::LowPriority);
+#ifdef Q_OS_LINUX
+    // Qt's thread priority does nothing under Linux's default policy; a
+    // per-thread nice value does.
+    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+#endif
 }
 
 QString folderOf(const QString &path)
@@ -263,6 +284,7 @@ void RImageList::startThumbJob(int job)
     const QString path = entry.path;
     const QSize box = thumbnailBox();
     m_poolThumbs.start([this, generation, job, path, box] {
+        lowerWorkerPriority();
         QImage image;
         // Queued work of a folder that is no longer listed is skipped.
         if (m_uGeneration.load() == generation)
@@ -328,6 +350,7 @@ void RImageList::slotAddSnap(QString sdir, QString sname)
         // Ahead of folder thumbnails still waiting in the pool.
         m_poolThumbs.start(
             [this, generation, seq, path, box] {
+                lowerWorkerPriority();
                 const QImage image = makeThumbnail(path, box);
                 QMetaObject::invokeMethod(
                     this, [this, generation, seq, image] { snapshotReady(generation, seq, image); },

@@ -1,0 +1,174 @@
+// Thumbnail strip on a folder of 500 camera photos (4000 x 3000 JPEG):
+// time to the first screenful of thumbnails, time to all thumbnails, the
+// longest stall of the GUI thread while loading, and peak memory.
+//
+//   bench_strip [folder]     (default: <temp>/visora-bench-strip-500)
+// The photos are generated once by a child run and reused.
+
+#include "RImageList.h"
+#include "RListWidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QTimer>
+#include <QtConcurrent>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kPhotos = 500;
+constexpr QSize kPhotoSize(4000, 3000);
+constexpr int kFirstScreen = 10;
+
+QString photoName(int i)
+{
+    return QString("photo_%1.jpg").arg(i, 3, 10, QChar('0'));
+}
+
+// Gradients with noise, so the JPEGs are about as large as real photos.
+bool writePhoto(const QString &path, int seed)
+{
+    QImage img(kPhotoSize, QImage::Format_RGB32);
+    quint32 x = 2463534242u + quint32(seed) * 7919u;
+    for (int y = 0; y < img.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int c = 0; c < img.width(); ++c) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            const int n = int(x & 31) - 16;
+            const int r = (c * 255 / img.width() + seed * 3) & 255;
+            const int g = (y * 255 / img.height() + seed * 7) & 255;
+            const int b = ((c + y) * 255 / (img.width() + img.height())) & 255;
+            line[c] = qRgb(qBound(0, r + n, 255), qBound(0, g + n, 255), qBound(0, b + n, 255));
+        }
+    }
+    return img.save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
+}
+
+int generate(const QString &dir)
+{
+    QDir().mkpath(dir);
+    QList<int> missing;
+    for (int i = 0; i < kPhotos; ++i)
+        if (!QFileInfo::exists(dir + "/" + photoName(i)))
+            missing << i;
+    std::printf("generating %d photos in %s\n", int(missing.size()), qPrintable(dir));
+    std::fflush(stdout);
+    QtConcurrent::blockingMap(missing, [&dir](int i) { writePhoto(dir + "/" + photoName(i), i); });
+    return 0;
+}
+
+QString loadAverage()
+{
+    QFile f("/proc/loadavg");
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).section(' ', 0, 2) : QString("?");
+}
+
+double maxRssMiB()
+{
+    rusage ru {};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_maxrss / 1024.0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3 && QByteArray(argv[1]) == "--generate") {
+        QCoreApplication app(argc, argv);
+        return generate(QString::fromLocal8Bit(argv[2]));
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "*.debug=false;*.info=false");
+
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/visora-bench-strip-500";
+    if (QProcess::execute(QCoreApplication::applicationFilePath(), {"--generate", dir}) != 0)
+        return 1;
+    qint64 bytes = 0;
+    for (const QFileInfo &fi : QDir(dir).entryInfoList({"*.jpg"}, QDir::Files))
+        bytes += fi.size();
+    std::printf("folder: %s, %d photos %dx%d, %.0f MiB\n", qPrintable(dir), kPhotos, kPhotoSize.width(),
+                kPhotoSize.height(), bytes / 1048576.0);
+
+    const double rssBefore = maxRssMiB();
+    RImageList strip(QSize(1920, 1080));
+    strip.show();
+    QApplication::processEvents();
+
+    QElapsedTimer clock;
+    qint64 listed = -1, firstScreen = -1, all = -1, changeDirCall = -1;
+    qint64 lastTick = -1, worstStall = 0, worstAt = 0, loadStart = 0, idleWorst = 0;
+    int ticks = 0, over20 = 0, over50 = 0;
+
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 abs = clock.elapsed();
+        const qint64 now = abs - loadStart;
+        // The first tick after the load began spans the changeDir call.
+        const qint64 late = abs - lastTick - tick.interval();
+        if (listed >= 0 && lastTick >= 0 && all < 0) {
+            if (late > worstStall) {
+                worstStall = late;
+                worstAt = now;
+            }
+            over20 += late > 20;
+            over50 += late > 50;
+            ++ticks;
+        } else if (listed < 0 && lastTick >= 0) {
+            idleWorst = qMax(idleWorst, late); // the machine's own noise
+        }
+        lastTick = abs;
+        if (listed < 0)
+            return;
+        RListWidget *list = strip.listWidget();
+        if (firstScreen < 0) {
+            bool ready = list->count() >= kFirstScreen;
+            for (int r = 0; ready && r < kFirstScreen; ++r)
+                ready = !list->item(r)->icon().isNull();
+            if (ready)
+                firstScreen = now;
+        }
+        if (all < 0 && strip.pendingThumbnailCount() == 0) {
+            all = now;
+            QTimer::singleShot(100, &app, &QCoreApplication::quit);
+        }
+    });
+
+    QTimer::singleShot(2000, [&] {
+        loadStart = clock.elapsed();
+        strip.changeDir(dir);
+        listed = clock.elapsed() - loadStart;
+        changeDirCall = listed;
+    });
+    clock.start();
+    tick.start();
+    QTimer::singleShot(600000, &app, &QCoreApplication::quit);
+    app.exec();
+
+    int withIcon = 0;
+    for (int r = 0; r < strip.listWidget()->count(); ++r)
+        withIcon += !strip.listWidget()->item(r)->icon().isNull();
+
+    std::printf("items listed: %d (changeDir call %lld ms)\n", strip.listWidget()->count(), changeDirCall);
+    std::printf("first %d thumbnails: %lld ms\n", kFirstScreen, firstScreen);
+    std::printf("all %d thumbnails: %lld ms (%d with icons)\n", kPhotos, all, withIcon);
+    std::printf("longest GUI stall while loading (5 ms timer lateness): %lld ms at %lld ms; %d ticks, %d late > 20 ms, %d > 50 ms\n",
+                worstStall, worstAt, ticks, over20, over50);
+    std::printf("longest lateness in 2 s idle before loading: %lld ms; load average %s\n", idleWorst,
+                qPrintable(loadAverage()));
+    std::printf("peak memory (ru_maxrss): %.1f MiB before the strip, %.1f MiB after\n", rssBefore, maxRssMiB());
+    std::printf("threads: %d\n", QThread::idealThreadCount());
+    return all >= 0 ? 0 : 1;
+}
