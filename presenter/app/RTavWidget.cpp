@@ -1,0 +1,796 @@
+#include "RTavWidget.h"
+
+#include "RDetectDlg.h"
+#include "RDragScene.h"
+#include "RDrawSet.h"
+#include "RDrawTempWidget.h"
+#include "RImageList.h"
+#include "RNoScrollGraphicsView.h"
+#include "RPlacement.h"
+#include "RRecorderLaunch.h"
+#include "RSetting.h"
+#include "RSettingsStore.h"
+#include "RTools.h"
+#include "RZoomModel.h"
+#include "RCamera.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedLayout>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+
+namespace {
+const char *boolText(bool b)
+{
+    return b ? "true" : "false";
+}
+} // namespace
+
+RTavWidget::RTavWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    setWindowFlags(windowFlags() & ~Qt::WindowMinimizeButtonHint & ~Qt::WindowMaximizeButtonHint);
+    setWindowTitle("高拍仪");
+    setWindowIcon(QIcon(":/Kelu/images/logom.png"));
+
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
+        m_iScreenWidth = screen->size().width();
+        m_iScreenHeight = screen->size().height();
+    }
+
+    m_iRotateAngle = RSettingsStore::readInt(RSettingsKeys::VideoRotate);
+    m_iVideoType = 0;
+    m_iSnapType = 0;
+    m_iSaveColorType = RSettingsStore::readInt(RSettingsKeys::FileSaveColorType);
+    m_iASnapInterval = RSettingsStore::readInt(RSettingsKeys::FileASnapInterval);
+    m_iNameType = RSettingsStore::readInt(RSettingsKeys::FileNameType);
+    m_strNamePrefix = RSettingsStore::readString(RSettingsKeys::FileNamePrefix);
+    m_iNameNumLength = RSettingsStore::readInt(RSettingsKeys::FileNameNumLength);
+    m_iNameCurNum = RSettingsStore::readInt(RSettingsKeys::FileNameCurNum);
+    m_bCardMix = RSettingsStore::readFlag(RSettingsKeys::FileCardMix);
+    m_bAutoCut = false;
+    m_bAutoRotate = false;
+    m_iPenWidth = RSettingsStore::readInt(RSettingsKeys::PenWidth);
+    m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
+    m_strFileExt = RSettingsStore::readString(RSettingsKeys::FileExt);
+    m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
+    m_iLangue = RSettingsStore::readInt(RSettingsKeys::SystemLangue);
+    qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_strCurImageDir << "langue" << m_iLangue;
+    // A stored rotation that is not a quarter turn would skew the picture.
+    if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
+        m_iRotateAngle = 0;
+
+    if (m_strCurImageDir.isEmpty())
+        m_strCurImageDir = RSettingsStore::defaultPictureFolder();
+    RSettingsStore::writeConfigIni(m_strCurImageDir, RSettingsStore::joinAudioNames(RSettingsStore::audioInputNames()));
+
+    m_widgetImageList = new RImageList(nullptr);
+    m_widgetImageList->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_widgetImageList->hide();
+    m_widgetTool = new RTools(nullptr);
+    m_widgetTool->setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_widgetTool->hide();
+    m_widgetTool->setLangue(m_iLangue);
+
+    m_scene = new RDragScene(this);
+    m_view = new RNoScrollGraphicsView(nullptr);
+    m_view->setScene(m_scene);
+    m_view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    m_view->setDragMode(QGraphicsView::ScrollHandDrag);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setRotateAngle(m_iRotateAngle);
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_scene->setRotateAngle(m_iRotateAngle);
+
+    m_drawTemp = new RDrawTempWidget(nullptr);
+    m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
+    auto *layout = new QStackedLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setStackingMode(QStackedLayout::StackAll);
+    layout->addWidget(m_drawTemp);
+    layout->addWidget(m_view);
+    layout->setCurrentWidget(m_drawTemp);
+    setLayout(layout);
+    m_drawTemp->hide();
+
+    RTools *t = m_widgetTool;
+    connect(t, &RTools::sClose, this, &RTavWidget::closeTav);
+    connect(t, &RTools::sNoConfirmClose, this, &RTavWidget::closeTavNoConfirm);
+    connect(t, &RTools::sMin, this, &RTavWidget::minTav);
+    connect(t, &RTools::sSetting, this, &RTavWidget::settingTav);
+    connect(t, &RTools::sMoveCamera, this, &RTavWidget::slotMoveCamera);
+    connect(t, &RTools::sRotate, this, &RTavWidget::slotRotate);
+    connect(t, &RTools::sWrite, this, &RTavWidget::slotWrite);
+    connect(t, &RTools::sRubber, this, &RTavWidget::slotRubber);
+    connect(t, &RTools::sUndo, this, &RTavWidget::slotUndo);
+    connect(t, &RTools::sSnap, this, &RTavWidget::slotSnap);
+    connect(t, &RTools::sTracker, this, &RTavWidget::slotTracker);
+    connect(t, &RTools::sClearAll, this, &RTavWidget::slotClearAll);
+    connect(t, &RTools::sStopCamera, this, &RTavWidget::slotStopCamera);
+    connect(t, &RTools::sPDF, this, &RTavWidget::slotPDF);
+    connect(t, &RTools::sCamera11, this, &RTavWidget::slotCamera11);
+    connect(t, &RTools::sCameraFull, this, &RTavWidget::slotCameraFull);
+    connect(t, &RTools::sCameraSet, this, &RTavWidget::slotCameraSet);
+    connect(t, &RTools::sWhiteboard, this, &RTavWidget::slotWhiteboard);
+    connect(t, &RTools::sImageList, this, &RTavWidget::slotImageList);
+    connect(t, &RTools::sScrCon, this, &RTavWidget::slotScrCon);
+    connect(t, &RTools::sFile, this, &RTavWidget::slotFile);
+    connect(t, &RTools::sRect, this, &RTavWidget::slotRect);
+    connect(t, &RTools::sTriangle, this, &RTavWidget::slotTriangle);
+    connect(t, &RTools::sEllipse, this, &RTavWidget::slotEllipse);
+    connect(t, &RTools::sStar, this, &RTavWidget::slotStar);
+    connect(t, &RTools::sDrawset, this, &RTavWidget::slotDrawset);
+    connect(t, &RTools::sRecorder, this, &RTavWidget::slotRecorder);
+    connect(t, &RTools::sDetect, this, &RTavWidget::slotDetectDlg);
+    connect(t, &RTools::sCoverDlg, this, &RTavWidget::slotCoverDlg);
+    connect(t, &RTools::sBarcode, this, &RTavWidget::slotBarcode);
+    connect(t, &RTools::sZoom, this, &RTavWidget::slotZoom);
+    connect(t, &RTools::sChangeLanguage, this, &RTavWidget::slotChangeLangue);
+
+    connect(m_widgetImageList, &RImageList::imageChanged, m_scene, &RDragScene::showImageItem);
+    connect(m_widgetImageList, &RImageList::sNoConfirmClose, this, &RTavWidget::closeTavNoConfirm);
+    connect(this, &RTavWidget::closeImageList, m_widgetImageList, &RImageList::closeTheWidget);
+    connect(this, &RTavWidget::sChangeDir, m_widgetImageList, &RImageList::changeDir);
+    connect(this, &RTavWidget::sRemoveScanItem, m_scene, &RDragScene::removeScanItem);
+    connect(m_scene, &RDragScene::sAddImageItem, m_widgetImageList, &RImageList::slotAddSnap);
+    connect(m_scene, &RDragScene::sDetectSnap, this, &RTavWidget::slotDetectSnap);
+    connect(m_scene, &RDragScene::sShowOrHideImageList, this, &RTavWidget::slotShowOrHideImageList);
+    connect(m_scene, &RDragScene::sScanbarcode, this, &RTavWidget::slotScanStatus);
+    connect(m_scene, &RDragScene::sSnapFinish, m_widgetTool, &RTools::slotRecoverCanSnap);
+    connect(m_view, &RNoScrollGraphicsView::changedTouchValue, this, &RTavWidget::touchZoom);
+    connect(m_view, &RNoScrollGraphicsView::sChangeFactor, this, &RTavWidget::slotViewFactorChange);
+    connect(m_drawTemp, &RDrawTempWidget::sTempPathPoints, m_scene, &RDragScene::slotCreateWritingItem);
+
+    m_widgetImageList->show();
+    m_scene->setSaveDir(m_strCurImageDir);
+    m_scene->setPen(m_iPenWidth, m_colorPen);
+    m_bFirstShow = true;
+
+    m_timerDelay = new QTimer(this);
+    connect(m_timerDelay, &QTimer::timeout, this, &RTavWidget::DelayTriggel);
+    m_timerScan = new QTimer(this);
+    m_timerScan->setInterval(200);
+    connect(m_timerScan, &QTimer::timeout, this, &RTavWidget::sysTimerFun);
+    m_bNoConfirmClose = false;
+    m_bOpenCamera = false;
+    m_bIsWhiteboard = false;
+    m_bScanning = false;
+    m_iZoomLevel = 250;
+
+    slotChangeLangue(m_iLangue);
+}
+
+RTavWidget::~RTavWidget()
+{
+    // The tool bar and the strip are parentless windows of ours.
+    delete m_widgetTool;
+    delete m_widgetImageList;
+    delete m_drawSet;
+}
+
+// ---------------------------------------------------------------- start
+
+void RTavWidget::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_bFirstShow) {
+        m_timerDelay->setSingleShot(true);
+        m_timerDelay->start(1);
+    }
+}
+
+void RTavWidget::DelayTriggel()
+{
+    if (!m_bFirstShow)
+        return;
+    m_bFirstShow = false;
+    addCameraItem();
+}
+
+void RTavWidget::showCameraWarning(const QString &text)
+{
+    const bool english = m_iLangue == 1;
+    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示", text, QMessageBox::NoButton, this);
+    QPushButton *detect = box.addButton(english ? "Detect" : "检测", QMessageBox::AcceptRole);
+    box.addButton(english ? "Close" : "关闭", QMessageBox::RejectRole);
+    box.setDefaultButton(detect);
+    box.setEscapeButton(static_cast<QAbstractButton *>(nullptr));
+    box.exec();
+    if (box.clickedButton() == detect)
+        slotDetectDlg();
+    else
+        close();
+}
+
+bool RTavWidget::addCameraItem()
+{
+    m_scene->setVideoType(m_iVideoType);
+    m_sizeVideo = m_scene->AddCameraItem(QString());
+    const bool busy = m_scene->cameraBusy();
+    const bool english = m_iLangue == 1;
+    qInfo() << "RTavWidget::addCameraItem: size" << m_sizeVideo << "busy" << boolText(busy);
+
+    if (m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0) {
+        m_bNoConfirmClose = true;
+        if (!busy)
+            showCameraWarning(english ? QString("Can not find device") + "\n\nPress [Close] exit."
+                                      : QString("没有找到高拍仪") + "\n\n按【关闭】后退出");
+        else
+            showCameraWarning(english ? QString("Device has be used") + "\n\nPress [Close] exit."
+                                      : QString("高拍仪被占用") + "\n\n按【关闭】后退出");
+        return false;
+    }
+    if (busy) {
+        showCameraWarning(english ? QString("Device has been used") + "\n\nPress [Close] exit"
+                                  : QString("高拍仪被占用") + "\n\n按【关闭】后退出");
+        return false;
+    }
+    const int w = m_sizeVideo.width();
+    const int h = m_sizeVideo.height();
+    if (h != 0) {
+        m_bOpenCamera = true;
+        m_bNoConfirmClose = false;
+        m_scene->setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
+    }
+    m_scene->setSaveDir(m_strCurImageDir);
+    m_scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength,
+                            m_bCardMix, m_bAutoCut, m_bAutoRotate);
+    m_scene->setNameCurNum(m_iNameCurNum);
+    slotCameraFull();
+    m_widgetImageList->show();
+    m_widgetTool->show();
+    emit sChangeDir(m_strCurImageDir);
+    return true;
+}
+
+// ---------------------------------------------------------------- geometry and zoom
+
+void RTavWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int h = height();
+    const int b = m_widgetTool->buttonHeight();
+    const int r = int(1.25 * b);
+    m_widgetTool->setGeometry(20, h - r - 10, m_iScreenWidth - 40, r);
+}
+
+void RTavWidget::applyZoom(int level, double factor)
+{
+    m_iZoomLevel = level;
+    updateZoomLevel(factor);
+}
+
+void RTavWidget::updateZoomLevel(double level)
+{
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    if (cursor.x() > 0) {
+        m_view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+        m_view->setResizeAnchor(QGraphicsView::AnchorUnderMouse);
+    } else {
+        qDebug() << "RTavWidget::updateZoomLevel: No Mouse";
+    }
+    QTransform t;
+    t.scale(level, level);
+    t.rotate(m_iRotateAngle);
+    m_view->setTransform(t);
+    m_view->setFactor(level);
+    m_view->setValue(m_iZoomLevel);
+}
+
+void RTavWidget::slotZoom(int ival)
+{
+    const RZoomModel::Step step = RZoomModel::zoomBy(m_iZoomLevel, ival);
+    applyZoom(step.level, step.factor);
+}
+
+void RTavWidget::wheelEvent(QWheelEvent *event)
+{
+    const RZoomModel::Step step = RZoomModel::wheel(m_iZoomLevel, event->angleDelta().y());
+    applyZoom(step.level, step.factor);
+}
+
+void RTavWidget::touchZoom(int level)
+{
+    m_iZoomLevel = level;
+}
+
+void RTavWidget::slotCamera11()
+{
+    if (m_bIsWhiteboard)
+        return;
+    applyZoom(RZoomModel::kOneToOne, 1.0);
+    m_view->centerOn(0, 0);
+}
+
+void RTavWidget::slotCameraFull()
+{
+    RZoomModel::Step step;
+    if (!RZoomModel::fit(size(), m_sizeVideo, m_iRotateAngle, &step))
+        return;
+    applyZoom(step.level, step.factor);
+    m_view->centerOn(0, 0);
+}
+
+void RTavWidget::slotRotate()
+{
+    m_iRotateAngle = (m_iRotateAngle + 90) % 360;
+    m_view->setRotateAngle(m_iRotateAngle);
+    m_scene->setRotateAngle(m_iRotateAngle);
+    updateZoomLevel(RZoomModel::factorForLevel(m_iZoomLevel));
+    RSettingsStore::write(RSettingsKeys::VideoRotate, m_iRotateAngle);
+}
+
+void RTavWidget::slotViewFactorChange(double qfactor)
+{
+    m_drawTemp->setPen(int(m_scene->penWidth() * qfactor), m_scene->penColor());
+}
+
+// ---------------------------------------------------------------- tool modes
+
+void RTavWidget::setToolMode(int cursorMode, bool showOverlay)
+{
+    m_scene->setSceneCursor(cursorMode);
+    m_drawTemp->setVisible(showOverlay);
+}
+
+void RTavWidget::slotMoveCamera()
+{
+    m_scene->slotShowVideoTracker(false);
+    m_view->setDragMode(QGraphicsView::ScrollHandDrag);
+    setToolMode(0, false);
+}
+
+void RTavWidget::slotWrite()
+{
+    m_scene->slotWrite();
+    m_drawTemp->setPen(int(m_scene->penWidth() * m_view->totalFactor()), m_scene->penColor());
+    setToolMode(1, true);
+    m_drawTemp->raise();
+}
+
+void RTavWidget::slotRubber()
+{
+    m_scene->slotRubber();
+    m_view->setDragMode(QGraphicsView::RubberBandDrag);
+    setToolMode(2, false);
+}
+
+void RTavWidget::slotRect()
+{
+    m_scene->slotRect();
+    setToolMode(1, false);
+}
+
+void RTavWidget::slotTriangle()
+{
+    m_scene->slotTriangle();
+    setToolMode(1, false);
+}
+
+void RTavWidget::slotEllipse()
+{
+    m_scene->slotEllipse();
+    setToolMode(1, false);
+}
+
+void RTavWidget::slotStar()
+{
+    m_scene->slotStar();
+    setToolMode(1, false);
+}
+
+void RTavWidget::slotTracker()
+{
+    if (m_bIsWhiteboard || m_bScanning)
+        return;
+    m_bAutoCut = false;
+    m_bAutoRotate = false;
+    m_scene->setCameraAuto(false, false);
+    m_scene->slotShowVideoTracker(true);
+    setToolMode(3, false);
+}
+
+void RTavWidget::slotClearAll()
+{
+    m_scene->clearAllMyItem();
+}
+
+void RTavWidget::slotUndo()
+{
+    m_scene->slotUndo();
+}
+
+void RTavWidget::slotWhiteboard(bool bIsBoard)
+{
+    m_scene->slotWhiteboard(bIsBoard);
+    m_bIsWhiteboard = bIsBoard;
+}
+
+void RTavWidget::slotCameraSet()
+{
+    if (!m_bIsWhiteboard)
+        m_scene->slotCameraSet();
+}
+
+void RTavWidget::slotPDF()
+{
+    if (m_bIsWhiteboard || m_bScanning)
+        return;
+    m_scene->slotPDF(m_iRotateAngle);
+}
+
+void RTavWidget::setPenColor(int idx, QColor colorpen)
+{
+    Q_UNUSED(idx)
+    m_drawTemp->setPenColor(colorpen);
+}
+
+void RTavWidget::setPenWidth(int ipenwid)
+{
+    m_drawTemp->setPenWidth(ipenwid);
+}
+
+// ---------------------------------------------------------------- snapshots and camera
+
+void RTavWidget::slotSnap()
+{
+    if (m_bScanning)
+        return;
+    if (m_bIsWhiteboard)
+        m_scene->whiteboardSnap(m_iRotateAngle, m_strFileExt);
+    else
+        m_scene->slotSnap(m_iRotateAngle, m_strFileExt);
+}
+
+void RTavWidget::slotTimerSnap()
+{
+    if (!m_bIsWhiteboard && !m_bScanning)
+        slotSnap();
+}
+
+void RTavWidget::slotDetectSnap()
+{
+    if (!m_bIsWhiteboard && !m_bScanning)
+        slotSnap();
+}
+
+void RTavWidget::slotStopCamera(bool bstop)
+{
+    if (m_bIsWhiteboard || m_bScanning)
+        return;
+    if (m_bOpenCamera)
+        m_scene->slotStop(bstop);
+    else if (!bstop)
+        m_bOpenCamera = addCameraItem();
+}
+
+void RTavWidget::slotScrCon()
+{
+    if (!m_widgetImageList)
+        return;
+    if (!m_widgetImageList->cameraIsPlaying()) {
+        m_widgetImageList->show();
+        m_scene->slotStop(true);
+        m_widgetImageList->showScreenContrast(m_scene->cameraName());
+    } else {
+        m_widgetImageList->showScreenContrast(m_scene->cameraName());
+        m_scene->slotStop(false);
+    }
+}
+
+// ---------------------------------------------------------------- other slots
+
+void RTavWidget::minTav()
+{
+    showMinimized();
+    m_widgetImageList->hide();
+    m_widgetTool->hide();
+}
+
+void RTavWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        if (windowState() & Qt::WindowFullScreen)
+            m_widgetTool->show();
+        return;
+    }
+    QWidget::changeEvent(event);
+}
+
+void RTavWidget::slotImageList(bool bshowed)
+{
+    if (bshowed)
+        m_widgetImageList->hide();
+    else
+        m_widgetImageList->show();
+}
+
+void RTavWidget::slotShowOrHideImageList(bool bshow)
+{
+    Q_UNUSED(bshow)
+}
+
+void RTavWidget::slotScrollChanged(int ival)
+{
+    Q_UNUSED(ival)
+}
+
+void RTavWidget::slotFile()
+{
+    if (!m_strCurImageDir.isEmpty() && QDir(m_strCurImageDir).exists())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_strCurImageDir));
+}
+
+void RTavWidget::slotChangeLangue(int ilangue)
+{
+    m_widgetTool->slotChangeToolLanguage(ilangue);
+    m_scene->slotChangeLangue(ilangue);
+    m_iLangue = ilangue;
+}
+
+// QR reading arrives with its own tool; until then the command has no effect.
+void RTavWidget::slotBarcode()
+{
+    qDebug() << "RTavWidget::slotBarcode";
+}
+
+void RTavWidget::slotScanStatus(bool bscan)
+{
+    m_bScanning = bscan;
+    if (!bscan)
+        m_timerScan->stop();
+}
+
+void RTavWidget::sysTimerFun()
+{
+}
+
+void RTavWidget::slotCoverDlg()
+{
+    qDebug() << "RTavWidget::slotCoverDlg";
+}
+
+// ---------------------------------------------------------------- keys and closing
+
+void RTavWidget::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (mods != (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_I: slotZoom(-4); break;
+    case Qt::Key_O: slotZoom(4); break;
+    case Qt::Key_M: m_widgetTool->shutcutSanp(); break;
+    case Qt::Key_P:
+        m_bNoConfirmClose = true;
+        close();
+        break;
+    case Qt::Key_U: slotRotate(); break;
+    default: QWidget::keyPressEvent(event); break;
+    }
+}
+
+void RTavWidget::closeTav()
+{
+    close();
+}
+
+void RTavWidget::closeTavNoConfirm()
+{
+    m_bNoConfirmClose = true;
+    close();
+}
+
+void RTavWidget::closeEverything()
+{
+    m_bClosing = true;
+    m_scene->slotCloseApp();
+    emit closeImageList();
+    m_widgetTool->close();
+}
+
+void RTavWidget::closeEvent(QCloseEvent *event)
+{
+    if (m_bClosing) {
+        event->accept();
+        return;
+    }
+    if (m_bNoConfirmClose) {
+        QCoreApplication::exit(0);
+        closeEverything();
+        event->accept();
+        return;
+    }
+    const bool english = m_iLangue == 1;
+    QMessageBox box;
+    box.setWindowTitle(english ? "Message" : "提示");
+    box.setText(english ? "Confirm exit?" : "确认退出？");
+    QPushButton *quit = box.addButton(english ? "OK" : "退出", QMessageBox::ActionRole);
+    box.addButton(english ? "Cancel" : "取消", QMessageBox::ActionRole);
+    if (auto pos = RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
+                                             m_widgetTool->y()))
+        box.move(*pos);
+    box.exec();
+    if (box.clickedButton() == quit) {
+        closeEverything();
+        event->accept();
+        QCoreApplication::exit(0);
+    } else {
+        event->ignore();
+    }
+}
+
+// ---------------------------------------------------------------- dialogs
+
+void RTavWidget::settingTav()
+{
+    if (m_timerSnap && m_timerSnap->isActive())
+        m_timerSnap->stop();
+    RSetting dlg;
+    dlg.m_iLangue = m_iLangue;
+    dlg.m_listResolution = m_scene->resolutionList();
+    dlg.m_iCurResolutionIndex = m_scene->curResolutionIndex();
+    dlg.m_strPath = m_strCurImageDir;
+    dlg.m_iVideoType = m_iVideoType;
+    dlg.m_iSnapType = m_iSnapType;
+    m_iNameCurNum = m_scene->nameCurNum();
+    dlg.m_iNameCurNum = m_iNameCurNum;
+    dlg.m_iSaveColorType = m_iSaveColorType;
+    dlg.m_iNameType = m_iNameType;
+    dlg.m_strNamePrefix = m_strNamePrefix;
+    dlg.m_iNameNumLength = m_iNameNumLength;
+    dlg.m_bCardMix = m_bCardMix;
+    dlg.m_bAutoCut = m_bAutoCut;
+    dlg.m_bAutoRotate = m_bAutoRotate;
+    dlg.m_strFileExt = m_strFileExt;
+    dlg.m_iASnapInterval = RSetting::clampInterval(m_iASnapInterval);
+    dlg.initData();
+    if (auto pos = RPlacement::mainDialogPos(RPlacement::CaptureSettings, m_iScreenWidth, m_iScreenHeight,
+                                             m_dDpiScale, m_widgetTool->y()))
+        dlg.move(*pos);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+
+    if (dlg.m_strPath != m_strCurImageDir) {
+        m_strCurImageDir = dlg.m_strPath;
+        m_scene->setSaveDir(m_strCurImageDir);
+        emit sChangeDir(m_strCurImageDir);
+        RSettingsStore::writeConfigIniFolder(m_strCurImageDir);
+    }
+    if (dlg.m_iVideoType != m_iVideoType) {
+        m_iVideoType = dlg.m_iVideoType;
+        m_scene->setVideoType(m_iVideoType);
+        if (m_scene->camera())
+            m_scene->camera()->setVideoFormat(m_iVideoType);
+    }
+    if (dlg.m_iCurResolutionIndex != m_scene->curResolutionIndex()) {
+        const QSize size = m_scene->setCameraResolution(dlg.m_iCurResolutionIndex);
+        if (!size.isEmpty())
+            m_sizeVideo = size;
+    }
+    m_iNameCurNum = dlg.m_iNameCurNum;
+    m_scene->setNameCurNum(m_iNameCurNum);
+    m_iSnapType = dlg.m_iSnapType;
+    m_iSaveColorType = dlg.m_iSaveColorType;
+    m_iNameType = dlg.m_iNameType;
+    m_strNamePrefix = dlg.m_strNamePrefix;
+    m_iNameNumLength = dlg.m_iNameNumLength;
+    m_bCardMix = dlg.m_bCardMix;
+    m_bAutoCut = dlg.m_bAutoCut;
+    m_bAutoRotate = dlg.m_bAutoRotate;
+    m_scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength,
+                            m_bCardMix, m_bAutoCut, m_bAutoRotate);
+    m_strFileExt = dlg.m_strFileExt;
+    m_iASnapInterval = RSetting::clampInterval(dlg.m_iASnapInterval);
+
+    RSettingsStore::write(RSettingsKeys::FileDir, m_strCurImageDir);
+    RSettingsStore::write(RSettingsKeys::FileExt, m_strFileExt);
+    RSettingsStore::write(RSettingsKeys::FileSaveColorType, m_iSaveColorType);
+    RSettingsStore::write(RSettingsKeys::FileASnapInterval, m_iASnapInterval);
+    RSettingsStore::write(RSettingsKeys::FileNameType, m_iNameType);
+    RSettingsStore::write(RSettingsKeys::FileNamePrefix, m_strNamePrefix);
+    RSettingsStore::write(RSettingsKeys::FileNameNumLength, m_iNameNumLength);
+    RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_iNameCurNum);
+    RSettingsStore::write(RSettingsKeys::FileCardMix, int(m_bCardMix));
+    RSettingsStore::write(RSettingsKeys::FileAutoCut, int(m_bAutoCut));
+    RSettingsStore::write(RSettingsKeys::FileAutoRotate, int(m_bAutoRotate));
+    RSettingsStore::write(RSettingsKeys::VideoType, m_iVideoType);
+
+    if (m_iSnapType == 1) {
+        if (!m_timerSnap) {
+            m_timerSnap = new QTimer(this);
+            connect(m_timerSnap, &QTimer::timeout, this, &RTavWidget::slotTimerSnap);
+        }
+        m_timerSnap->setInterval(m_iASnapInterval * 1000);
+        m_timerSnap->start();
+    } else if (m_timerSnap) {
+        m_timerSnap->stop();
+    }
+}
+
+void RTavWidget::slotDrawset()
+{
+    if (!m_drawSet) {
+        m_drawSet = new RDrawSet(nullptr);
+        connect(m_drawSet, &RDrawSet::changedColor, m_scene, &RDragScene::setPenColor);
+        connect(m_drawSet, &RDrawSet::changedColor, this, &RTavWidget::setPenColor);
+        connect(m_drawSet, &RDrawSet::changedPenWidth, m_scene, &RDragScene::setPenWidth);
+        connect(m_drawSet, &RDrawSet::changedPenWidth, this, &RTavWidget::setPenWidth);
+    }
+    m_drawSet->setPen(m_scene->penWidth(), m_scene->penColor());
+    m_drawSet->setLangue(m_iLangue);
+    if (auto pos = RPlacement::mainDialogPos(RPlacement::PenSettings, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
+                                             m_widgetTool->y()))
+        m_drawSet->move(*pos);
+    m_drawSet->exec();
+}
+
+void RTavWidget::slotDetectDlg()
+{
+    slotStopCamera(true);
+    bool usable = false;
+    {
+        RDetectDlg dlg;
+        dlg.setLanguage(m_iLangue);
+        if (auto pos = RPlacement::mainDialogPos(RPlacement::DeviceDetection, m_iScreenWidth, m_iScreenHeight,
+                                                 m_dDpiScale, m_widgetTool->y()))
+            dlg.move(*pos);
+        dlg.exec();
+        usable = dlg.result();
+    }
+    if (usable) {
+        slotStopCamera(false);
+        return;
+    }
+    const bool english = m_iLangue == 1;
+    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
+                    english ? QString("Can not use device.") + "\n\nPress [OK] exit"
+                            : QString("无法使用高拍仪") + "\n\n按【确定】后退出",
+                    QMessageBox::NoButton, this);
+    box.addButton(english ? "OK" : "确定", QMessageBox::AcceptRole);
+    box.exec();
+    close();
+}
+
+void RTavWidget::slotRecorder()
+{
+    try {
+        const QString camera = RSettingsStore::readString(RSettingsKeys::VideoCamera);
+        const QString resolutions = RSettingsStore::readString(RSettingsKeys::VideoRecRess);
+        if (camera.isEmpty())
+            return;
+        slotStopCamera(true);
+        hide();
+        m_widgetTool->hide();
+        m_widgetImageList->hide();
+        const auto result = RRecorderLaunch::run(RRecorderLaunch::programPath(m_iLangue),
+                                                 RRecorderLaunch::arguments(camera, resolutions));
+        qInfo() << "RTavWidget::slotRecorder: started" << boolText(result.started) << "exit" << result.exitCode;
+        QThread::sleep(1);
+        showFullScreen();
+        m_widgetTool->show();
+        m_widgetImageList->show();
+        slotStopCamera(false);
+    } catch (const std::exception &e) {
+        qInfo() << "RTavWidget::slotRecorder: exception" << e.what();
+    } catch (...) {
+        qInfo() << "RTavWidget::slotRecorder: exception";
+    }
+}

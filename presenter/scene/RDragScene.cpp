@@ -1,0 +1,920 @@
+#include "RDragScene.h"
+
+#include "RCamera.h"
+#include "RFileNaming.h"
+#include "RImageSaver.h"
+#include "RPictureLoader.h"
+#include "RPixmapItem.h"
+#include "RProxyWidget.h"
+#include "RSettingsStore.h"
+#include "RVideoRect.h"
+#include "RVideoTracker.h"
+#include "RWidgetItem.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsSceneDragDropEvent>
+#include <QGraphicsView>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTransform>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const char *boolText(bool b)
+{
+    return b ? "true" : "false";
+}
+
+bool isAnnotationType(const QGraphicsItem *item)
+{
+    return item->type() == QGraphicsWidget::Type;
+}
+
+bool isPictureType(const QGraphicsItem *item)
+{
+    return item->type() == QGraphicsPixmapItem::Type;
+}
+
+} // namespace
+
+RDragScene::RDragScene(QObject *parent)
+    : QGraphicsScene(parent)
+{
+    m_strVID = RSettingsStore::readString(RSettingsKeys::VideoV);
+    m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
+    connect(RImageSaver::instance(), &RImageSaver::finished, this, &RDragScene::onImageSaved);
+}
+
+RDragScene::~RDragScene()
+{
+    // The camera widget is owned by its proxy once embedded; a camera that
+    // never got a proxy is ours.
+    if (m_itemCamera && !m_proxyCamera)
+        delete m_itemCamera;
+}
+
+QSize RDragScene::AddCameraItem(QString name)
+{
+    qInfo() << "RDragScene::AddCameraItem:" << name;
+    if (!m_itemCamera) {
+        m_itemCamera = new RCamera(nullptr);
+        m_itemCamera->slotChangeLangue(m_iLangue);
+    }
+    m_itemCamera->setCurResolutionIndex(m_iCurResolutionIndex);
+    m_itemCamera->setDeviceIds(m_strVID, m_strPID);
+    m_itemCamera->setVideoType(m_iVideoType);
+    const QSize size = m_itemCamera->initCamera(name);
+    m_bCameraBusy = m_itemCamera->isFoundNotOpened();
+    m_strCameraName = m_itemCamera->curDeviceName();
+
+    if (size.width() == 0 && size.height() == 0) {
+        m_itemCamera->deleteLater();
+        m_itemCamera = nullptr;
+        qInfo() << "RDragScene::AddCameraItem: no picture, busy:" << boolText(m_bCameraBusy);
+        return size;
+    }
+
+    const int w = size.width();
+    const int h = size.height();
+    m_proxyCamera = new RProxyWidget();
+    m_proxyCamera->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    m_proxyCamera->setWidget(m_itemCamera);
+    addItem(m_proxyCamera);
+    m_itemCamera->resize(size);
+    m_proxyCamera->setPos(-(w / 2), -(h / 2));
+    m_proxyCamera->setZValue(-9999);
+
+    m_itemTracker = new RVideoTracker();
+    m_itemTracker->resize(size);
+    m_proxyTracker = addWidget(m_itemTracker);
+    m_proxyTracker->setPos(-(w / 2), -(h / 2));
+    m_proxyTracker->setZValue(9999);
+    m_proxyTracker->hide();
+
+    m_itemVideoRect = new RVideoRect();
+    m_itemVideoRect->resize(size);
+    m_vRectItem = addWidget(m_itemVideoRect);
+    m_vRectItem->setPos(-(w / 2), -(h / 2));
+    m_vRectItem->setZValue(9999);
+    m_vRectItem->hide();
+
+    connect(m_itemCamera, &RCamera::sCaptureFinished, this, &RDragScene::slotSnapOneItem);
+    connect(m_itemCamera, &RCamera::sDetectSnap, this, &RDragScene::slotDetectSnap);
+    connect(m_itemCamera, &RCamera::sShowOrHideImageList, this, &RDragScene::slotShowOrHideImageList);
+    connect(m_itemCamera, &RCamera::detectRect4Point, this, &RDragScene::slotUpdateVideoRect);
+
+    m_listResolution = m_itemCamera->resolutionList();
+    m_iCurResolutionIndex = m_listResolution.indexOf(size);
+    m_itemCamera->setSaveDir(m_strSaveDir);
+    m_itemCamera->setNameCurNum(m_iNameCurNum);
+    qInfo() << "RDragScene::AddCameraItem: size" << size << "index" << m_iCurResolutionIndex;
+    return size;
+}
+
+QSize RDragScene::setCameraResolution(int index)
+{
+    if (!m_itemCamera)
+        return QSize();
+    const QSize size = m_itemCamera->setResolutionIndex(index);
+    const int w = size.width();
+    const int h = size.height();
+    setSceneRect(-(w / 2), -(h / 2), w, h);
+    m_itemCamera->resize(size);
+    m_proxyCamera->setPos(-(w / 2), -(h / 2));
+    if (m_itemTracker) {
+        m_itemTracker->resize(size);
+        m_proxyTracker->setPos(0, 0);
+    }
+    // The frame's corners are picture pixels, so it follows the picture size.
+    if (m_itemVideoRect) {
+        m_itemVideoRect->resize(size);
+        m_vRectItem->setPos(m_proxyCamera->pos());
+    }
+    m_iCurResolutionIndex = m_listResolution.indexOf(size) >= 0 ? m_listResolution.indexOf(size) : index;
+    clearAllMyItem();
+    return size;
+}
+
+void RDragScene::setSceneCursor(int mode)
+{
+    if (!m_itemCamera)
+        return;
+    static const char *const cursors[] = {":/Kelu/images/curmove.png", ":/Kelu/images/curpen.png",
+                                          ":/Kelu/images/curearse.png", ":/Kelu/images/curtracker.png"};
+    if (mode >= 0 && mode < 4) {
+        const QPixmap pix(QString::fromLatin1(cursors[mode]));
+        m_itemCamera->setCursor(pix.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pix));
+    } else {
+        m_itemCamera->setCursor(QCursor(Qt::ArrowCursor));
+    }
+}
+
+void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
+{
+    if (m_itemCamera)
+        m_itemCamera->setCameraAuto(bAutoCut, bAutoRotate);
+    if (!m_vRectItem)
+        return;
+    if (bAutoCut) {
+        m_vRectItem->setPos(m_proxyCamera->pos());
+        m_vRectItem->show();
+    } else {
+        qDebug() << "RDragScene::setCameraAuto m_vRectItem->hide()";
+        m_vRectItem->hide();
+    }
+}
+
+void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
+                                bool cardMix, bool autoCut, bool autoRotate)
+{
+    if (!m_itemCamera) {
+        qInfo() << "RDragScene::setCameraParam m_itemCamera is null";
+        return;
+    }
+    m_itemCamera->setCameraParam(snapType, colorType, nameType, prefix, numLength, cardMix, autoCut, autoRotate);
+    if (m_vRectItem) {
+        if (autoCut) {
+            m_vRectItem->setPos(m_proxyCamera->pos());
+            m_vRectItem->show();
+        } else {
+            m_vRectItem->hide();
+        }
+    }
+}
+
+void RDragScene::setSaveDir(QString dir)
+{
+    m_strSaveDir = dir;
+    if (m_itemCamera)
+        m_itemCamera->setSaveDir(dir);
+}
+
+void RDragScene::setNameCurNum(int num)
+{
+    m_iNameCurNum = num;
+    if (m_itemCamera)
+        m_itemCamera->setNameCurNum(num);
+}
+
+int RDragScene::nameCurNum() const
+{
+    return m_itemCamera ? m_itemCamera->nameCurNum() : m_iNameCurNum;
+}
+
+void RDragScene::setPen(int width, QColor color)
+{
+    m_iPenWidth = width;
+    m_colorPen = color;
+    if (m_itemTemp)
+        m_itemTemp->setPen(width, color);
+}
+
+// ---------------------------------------------------------------- modes
+
+void RDragScene::slotShowVideoTracker(bool s)
+{
+    qDebug() << "RDragScene::slotShowVideoTracker:" << boolText(s);
+    setAllItemWaitEarse(false);
+    if (m_proxyTracker) {
+        if (s) {
+            if (m_proxyCamera)
+                m_proxyTracker->setPos(m_proxyCamera->pos());
+            m_proxyTracker->show();
+        } else {
+            m_proxyTracker->hide();
+        }
+    }
+    if (m_itemTemp) {
+        m_itemTemp->setDrawing(false);
+        m_itemTemp->hide();
+    }
+    qDebug() << "RDragScene::slotShowVideoTracker:end";
+}
+
+void RDragScene::slotShowVideoRect(bool s)
+{
+    if (!m_vRectItem)
+        return;
+    if (s) {
+        if (m_proxyCamera)
+            m_vRectItem->setPos(m_proxyCamera->pos());
+        m_vRectItem->show();
+    } else {
+        m_vRectItem->hide();
+    }
+}
+
+void RDragScene::slotWrite()
+{
+    setAllItemWaitEarse(false);
+    if (m_proxyTracker)
+        m_proxyTracker->hide();
+}
+
+void RDragScene::enterShapeMode(CurStatus kind)
+{
+    setAllItemWaitEarse(false);
+    if (m_proxyTracker)
+        m_proxyTracker->hide();
+    if (!m_itemTemp) {
+        m_itemTemp = new RWidgetItem(kind);
+        m_itemTemp->setPen(m_iPenWidth, m_colorPen);
+        connect(m_itemTemp, &RWidgetItem::drawdone, this, &RDragScene::temItemDone);
+        addItem(m_itemTemp);
+        qDebug() << "RDragScene::enterShapeMode: addItem(m_itemTemp)";
+    }
+    const QRectF r = sceneRect();
+    const int w = int(r.width());
+    const int h = int(r.height());
+    qDebug() << "RDragScene::enterShapeMode: width:" << w << " height:" << h;
+    m_itemTemp->resize(w, h);
+    m_itemTemp->setPos(-(w / 2), -(h / 2));
+    m_itemTemp->setZValue(9999);
+    m_itemTemp->show();
+    m_itemTemp->setType(kind);
+    m_itemTemp->setDrawing(true);
+}
+
+void RDragScene::slotRect()
+{
+    enterShapeMode(CurRect);
+}
+
+void RDragScene::slotTriangle()
+{
+    enterShapeMode(CurTriangle);
+}
+
+void RDragScene::slotEllipse()
+{
+    enterShapeMode(CurEllipse);
+}
+
+void RDragScene::slotStar()
+{
+    enterShapeMode(CurStar);
+}
+
+void RDragScene::slotRubber()
+{
+    if (m_itemTemp)
+        m_itemTemp->hide();
+    if (m_proxyTracker)
+        m_proxyTracker->hide();
+    setAllItemWaitEarse(true);
+}
+
+void RDragScene::temItemDone()
+{
+    if (!m_itemTemp) {
+        qDebug() << "RDragScene::temItemDone() else";
+        return;
+    }
+    qDebug() << "RDragScene::temItemDone()";
+    m_itemTemp->hide();
+    const QPointF s = m_itemTemp->startPoint();
+    const QPointF e = m_itemTemp->endPoint();
+    const qreal w = e.x() - s.x();
+    const qreal h = e.y() - s.y();
+    const qreal x = s.x() - 0.5 * sceneRect().width();
+    const qreal y = s.y() - 0.5 * sceneRect().height();
+    qDebug() << "m_itemTemp->m_ptStart.x():" << s.x() << "m_itemTemp->m_ptStart.y():" << s.y()
+             << "iitemx:" << x << "iitemy:" << y;
+
+    auto *item = new RWidgetItem(m_itemTemp->kind());
+    item->setFlag(QGraphicsItem::ItemIsSelectable);
+    item->setPen(m_itemTemp->penWidth(), m_itemTemp->penColor());
+    item->setType(m_itemTemp->kind());
+    item->setDrawing(false);
+    item->setCorners(QPointF(0, 0), QPointF(w, h));
+    item->resize(w, h);
+    connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
+    item->setPos(x, y);
+    addItem(item);
+    qDebug() << "RDragScene::temItemDone: qzidx:" << item->zValue();
+
+    m_itemTemp->setType(m_itemTemp->kind());
+    m_itemTemp->setDrawing(true);
+    m_itemTemp->setZValue(9999);
+    m_itemTemp->show();
+    update();
+}
+
+void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType)
+{
+    qDebug() << "RDragScene::slotCreateWritingItem:" << pointFList.size() << ptStart << ptEnd << int(csType);
+    auto *item = new RWidgetItem(CurPen);
+    item->setFlag(QGraphicsItem::ItemIsSelectable);
+
+    QVector<QPointF> mapped;
+    mapped.reserve(pointFList.size());
+    const QList<QGraphicsView *> allViews = views();
+    QGraphicsView *view = allViews.isEmpty() ? nullptr : allViews.first();
+    if (view) {
+        for (const QPoint &p : pointFList)
+            mapped.append(view->mapToScene(p));
+    }
+    qDebug() << "m_rectSceneAll.x():" << m_rectSceneAll.x() << "m_rectSceneAll.y():" << m_rectSceneAll.y();
+
+    qreal minX = 0, minY = 0, maxX = 0, maxY = 0;
+    QVector<QPointF> relative;
+    if (mapped.size() > 1) {
+        minX = 99999;
+        minY = 99999;
+        maxX = -99999;
+        maxY = -99999;
+        for (const QPointF &p : mapped) {
+            minX = std::min(minX, p.x());
+            minY = std::min(minY, p.y());
+            maxX = std::max(maxX, p.x());
+            maxY = std::max(maxY, p.y());
+        }
+        relative.reserve(mapped.size());
+        for (const QPointF &p : mapped)
+            relative.append(QPointF(p.x() - minX, p.y() - minY));
+        qDebug() << "ptlist.size():" << relative.size() << "iMinx:" << minX << "iMiny:" << minY
+                 << "iMaxx:" << maxX << "iMaxy:" << maxY;
+    }
+    item->setPen(m_iPenWidth, m_colorPen);
+    item->setType(CurPen);
+    item->setDrawing(false);
+    item->setPoints(relative);
+    item->setCorners(ptStart, ptEnd);
+    item->resize(maxX - minX, maxY - minY);
+    connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
+    item->setPos(minX - 0.5, minY - 0.5);
+    addItem(item);
+    update();
+}
+
+// ---------------------------------------------------------------- erase, clear, undo
+
+void RDragScene::setAllItemWaitEarse(bool bwait)
+{
+    qDebug() << "RDragScene::setAllItemWaitEarse:" << boolText(bwait);
+    const auto all = items(Qt::DescendingOrder);
+    for (QGraphicsItem *item : all) {
+        if (isAnnotationType(item)) {
+            item->setSelected(false);
+            if (auto *w = dynamic_cast<RWidgetItem *>(item))
+                w->m_bWaitEarse = bwait;
+        } else if (isPictureType(item)) {
+            item->setSelected(false);
+            if (auto *pix = dynamic_cast<RPixmapItem *>(item))
+                pix->m_bWaitEarse = bwait;
+        }
+    }
+}
+
+void RDragScene::temItemEarse()
+{
+    auto *item = qobject_cast<QGraphicsWidget *>(sender());
+    if (item && !item->isVisible()) {
+        UndoRecord record;
+        record.iType = UndoRecord::Annotation;
+        record.itemWidget = item;
+        m_listUndo.append(record);
+    }
+}
+
+void RDragScene::pixItemEarse()
+{
+    qDebug() << "RDragScene::pixItemEarse()";
+    auto *item = qobject_cast<RPixmapItem *>(sender());
+    if (!item || item->isVisible())
+        return;
+    const QString path = item->data(0).toString();
+    if (!path.isEmpty())
+        m_listImagePath.removeAll(path);
+    UndoRecord record;
+    record.iType = UndoRecord::Picture;
+    record.itemPixmap = item;
+    m_listUndo.append(record);
+}
+
+void RDragScene::clearAllMyItem()
+{
+    const auto all = items();
+    qDebug() << "RDragScene::clearAllMyItem: allitems.count():" << all.count();
+    for (QGraphicsItem *item : all) {
+        if (!item->isVisible())
+            continue;
+        if (isAnnotationType(item)) {
+            item->hide();
+            UndoRecord record;
+            record.iType = UndoRecord::Annotation;
+            record.itemWidget = static_cast<QGraphicsWidget *>(item);
+            m_listUndo.append(record);
+        } else if (isPictureType(item)) {
+            auto *pix = dynamic_cast<RPixmapItem *>(item);
+            if (!pix)
+                continue;
+            item->hide();
+            UndoRecord record;
+            record.iType = UndoRecord::Picture;
+            record.itemPixmap = pix;
+            m_listUndo.append(record);
+        }
+    }
+    qDebug() << "RDragScene::clearAllMyItem end";
+}
+
+void RDragScene::slotUndo()
+{
+    if (m_listUndo.isEmpty())
+        return;
+    const UndoRecord record = m_listUndo.takeLast();
+    if (record.iType == UndoRecord::Annotation && record.itemWidget) {
+        if (!record.itemWidget->isVisible())
+            record.itemWidget->show();
+    } else if (record.iType == UndoRecord::Picture && record.itemPixmap) {
+        if (!record.itemPixmap->isVisible())
+            record.itemPixmap->show();
+    }
+}
+
+int RDragScene::visibleItemCount() const
+{
+    int count = 0;
+    const auto all = items();
+    for (QGraphicsItem *item : all) {
+        if (item->isVisible() && (isAnnotationType(item) || isPictureType(item)))
+            ++count;
+    }
+    return count;
+}
+
+std::optional<QPoint> RDragScene::whiteboardBoxPos(int screenWidth, int screenHeight, double scale)
+{
+    int x = 0;
+    double maxScale = 0;
+    switch (screenWidth) {
+    case 1920: x = 1350; maxScale = 1.75; break;
+    case 2560: x = 1826; maxScale = 2.25; break;
+    case 3840: x = 2790; maxScale = 3.5; break;
+    default: return std::nullopt;
+    }
+    if (scale > maxScale)
+        return std::nullopt;
+    int k;
+    if (scale <= 1.0) k = 154;
+    else if (scale <= 1.25) k = 176;
+    else if (scale <= 1.5) k = 203;
+    else if (scale <= 1.75) k = 233;
+    else if (scale <= 2.0) k = 255;
+    else if (scale <= 2.25) k = screenWidth == 3840 ? 273 : 283;
+    else if (scale <= 2.5) k = 315;
+    else if (scale <= 3.0) k = 378;
+    else k = 418;
+    const int u = std::max(screenWidth / 24, 68);
+    return QPoint(x, screenHeight - u - k);
+}
+
+void RDragScene::slotWhiteboard(bool bisboard)
+{
+    qDebug() << "RDragScene::slotWhiteboard:" << boolText(bisboard);
+    const int shown = visibleItemCount();
+    qDebug() << "RDragScene::slotWhiteboard: allitems.count():" << items().count() << "iShowItemCount:" << shown;
+    if (shown >= 2) {
+        const bool english = m_iLangue == 1;
+        QMessageBox box(QMessageBox::Question, english ? "Message" : "提示", english ? "Clear screen?" : "是否清屏？",
+                        QMessageBox::Ok | QMessageBox::Cancel, nullptr,
+                        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+        box.button(QMessageBox::Ok)->setText(english ? "Clear" : "清屏");
+        box.button(QMessageBox::Cancel)->setText(english ? "Retain" : "保留");
+        const QList<QScreen *> screens = QGuiApplication::screens();
+        if (!screens.isEmpty()) {
+            const QSize s = screens.first()->size();
+            if (auto pos = whiteboardBoxPos(s.width(), s.height(), m_dDpiScale))
+                box.move(*pos);
+        }
+        qDebug() << "RDragScene::slotWhiteboard():dpi:" << m_dDpiScale;
+        qDebug() << "RDragScene::slotWhiteboard():size:" << box.size();
+        if (box.exec() == QMessageBox::Ok)
+            clearAllMyItem();
+    }
+    if (m_itemCamera)
+        m_itemCamera->setWhiteBoard(bisboard);
+    if (m_proxyCamera)
+        m_proxyCamera->setLock(bisboard);
+    qDebug() << "RDragScene::slotWhiteboard:end";
+}
+
+// ---------------------------------------------------------------- pictures
+
+RPixmapItem *RDragScene::placePicture(const QString &path, const QPointF *dropPoint)
+{
+    if (m_listImagePath.contains(path))
+        return nullptr;
+    QImage image = RPictureLoader::load(path);
+    if (image.width() < 1 || image.height() < 1) {
+        qInfo() << "RDragScene::showImageItem: wid:" << image.width() << " hei:" << image.height() << path;
+        return nullptr;
+    }
+    if (m_iRotateAngle != 0) {
+        qDebug() << "RDragScene::showImageItem: m_iRotateAngle:" << m_iRotateAngle;
+        image = image.transformed(QTransform().rotate(-m_iRotateAngle), Qt::SmoothTransformation);
+    }
+    auto *item = new RPixmapItem();
+    item->setData(0, path);
+    item->setPixmap(QPixmap::fromImage(image));
+    addItem(item);
+    const QPointF quarter(image.width() / 4, image.height() / 4);
+    item->setPos(dropPoint ? *dropPoint - quarter : -quarter);
+    item->setFlag(QGraphicsItem::ItemIsMovable);
+    item->setFlag(QGraphicsItem::ItemIsSelectable);
+    m_listImagePath.append(path);
+    connect(item, &RPixmapItem::hadEarse, this, &RDragScene::pixItemEarse);
+    return item;
+}
+
+void RDragScene::showImageItem(QString dir, QString name)
+{
+    placePicture(dir + "/" + name, nullptr);
+}
+
+void RDragScene::dragEnterEvent(QGraphicsSceneDragDropEvent *event)
+{
+    if (event->mimeData()->hasFormat("text/plain"))
+        event->acceptProposedAction();
+}
+
+void RDragScene::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
+{
+    event->accept();
+}
+
+void RDragScene::dropEvent(QGraphicsSceneDragDropEvent *event)
+{
+    qDebug() << "RDragScene::dropEvent: event->pos().x:" << event->scenePos().x();
+    const QString path = event->mimeData()->text().trimmed();
+    const QPointF at = event->scenePos();
+    placePicture(path, &at);
+    event->acceptProposedAction();
+}
+
+void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
+{
+    painter->fillRect(rect, QColor(23, 43, 39));
+    m_rectSceneAll = rect;
+}
+
+// ---------------------------------------------------------------- camera forwarding
+
+void RDragScene::slotStop(bool bstop)
+{
+    if (m_itemCamera)
+        m_itemCamera->stopCamera(bstop);
+}
+
+void RDragScene::slotCameraSet()
+{
+    if (m_itemCamera)
+        m_itemCamera->showImageProcess();
+}
+
+void RDragScene::slotSnapOneItem(QString sdir, QString sname)
+{
+    emit sAddImageItem(sdir, sname);
+}
+
+void RDragScene::slotDetectSnap()
+{
+    emit sDetectSnap();
+}
+
+void RDragScene::slotShowOrHideImageList(bool bshow)
+{
+    emit sShowOrHideImageList(bshow);
+}
+
+void RDragScene::removeScanItem()
+{
+    emit sScanbarcode(false);
+}
+
+void RDragScene::slotUpdateVideoRect(QList<QPoint> ptlist)
+{
+    if (!m_vRectItem || ptlist.size() < 4)
+        return;
+    m_itemVideoRect->setPoints(ptlist.mid(0, 4));
+    m_itemVideoRect->show();
+}
+
+void RDragScene::slotCloseApp()
+{
+    if (m_itemCamera)
+        m_itemCamera->slotCloseApp();
+}
+
+void RDragScene::slotChangeLangue(int ilangue)
+{
+    m_iLangue = ilangue;
+    if (!m_itemCamera) {
+        qDebug() << "RDragScene::slotChangeLangue: m_itemCamera is null:" << ilangue;
+        return;
+    }
+    m_itemCamera->slotChangeLangue(ilangue);
+}
+
+void RDragScene::setPenWidth(int ipenwid)
+{
+    m_iPenWidth = ipenwid;
+    if (m_itemTemp)
+        m_itemTemp->setPenWidth(ipenwid);
+}
+
+void RDragScene::setPenColor(int idx, QColor colorpen)
+{
+    m_colorPen = colorpen;
+    m_iColorIdx = idx;
+    if (m_itemTemp)
+        m_itemTemp->setPenColor(colorpen);
+}
+
+void RDragScene::setItemSize(QSize sz)
+{
+    if (m_itemTemp)
+        m_itemTemp->setItemSize(sz);
+}
+
+void RDragScene::itemXChanged()
+{
+}
+
+// ---------------------------------------------------------------- snapshots
+
+void RDragScene::slotSnap(int iAngle, QString ext)
+{
+    if (m_itemCamera)
+        snapGetWidget(iAngle, ext);
+}
+
+void RDragScene::slotPDF(int iAngle)
+{
+    if (m_itemCamera)
+        prepareCameraCapture(iAngle, "pdf");
+}
+
+QImage RDragScene::renderCameraArea()
+{
+    const QSize size = m_itemCamera->size();
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF source(m_proxyCamera->scenePos(), QSizeF(size));
+    render(&painter, QRectF(0, 0, size.width(), size.height()), source, Qt::KeepAspectRatio);
+    painter.end();
+    return image;
+}
+
+void RDragScene::snapGetWidget(int iAngle, QString ext)
+{
+    qDebug() << "RDragScene::snapGetWidget()";
+    if (!m_itemCamera || !m_proxyCamera || m_itemCamera->width() <= 0 || m_itemCamera->height() <= 0) {
+        emit sSnapFinish();
+        return;
+    }
+    const bool frameShown = m_vRectItem && m_vRectItem->isVisible();
+    if (frameShown) {
+        qDebug() << "RDragScene::snapGetWidget: height:0000";
+        m_vRectItem->hide();
+    }
+    QImage image = renderCameraArea();
+    if (frameShown)
+        m_vRectItem->show();
+
+    if (m_proxyTracker && m_proxyTracker->isVisible()) {
+        qDebug() << "RDragScene::snapGetWidget: if(bTracker)";
+        const QPoint p1 = m_itemTracker->pressPoint();
+        const QPoint p2 = m_itemTracker->currentPoint();
+        const QRect cut(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
+                        std::abs(p2.y() - p1.y()));
+        image = cut.isEmpty() ? QImage() : image.copy(cut);
+    } else if (m_itemCamera->isAutoCut() && m_itemVideoRect) {
+        qDebug() << "RDragScene::snapGetWidget: !m_itemVideoRect->isHidden()";
+        const QList<QPoint> corners = m_itemVideoRect->points();
+        qDebug() << "RDragScene::snapGetWidget: polygon.count():" << corners.size();
+        if (corners.size() >= 4) {
+            QPolygon polygon;
+            for (const QPoint &p : corners)
+                polygon << p;
+            const qreal angle = deskewAngle(corners);
+            qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
+            QPainterPath path;
+            path.addPolygon(QPolygonF(polygon));
+            path.closeSubpath();
+            const QRect rcCut = polygon.boundingRect().intersected(image.rect());
+            qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
+            image = cutPolygonImage(image, path, -angle, rcCut);
+        }
+    }
+    if (iAngle != 0 && !image.isNull())
+        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
+    saveSnapshot(image, ext);
+}
+
+void RDragScene::whiteboardSnap(int iAngle, QString ext)
+{
+    qDebug() << "RDragScene::whiteboardSnap()";
+    if (!m_itemCamera || !m_proxyCamera || m_itemCamera->width() <= 0 || m_itemCamera->height() <= 0) {
+        emit sSnapFinish();
+        return;
+    }
+    QImage image = renderCameraArea();
+    if (iAngle != 0)
+        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
+    saveSnapshot(image, ext);
+}
+
+void RDragScene::saveSnapshot(QImage image, const QString &ext)
+{
+    const QString folder = m_itemCamera->saveDir();
+    QString name = m_itemCamera->nextFileName(ext);
+    QString path = folder + "/" + name;
+    // Two snapshots in the same second (or a number already used) must not
+    // overwrite a picture, written or still being written.
+    if (QFileInfo::exists(path) || m_pendingPaths.contains(path)) {
+        const QFileInfo info(name);
+        QString base = info.completeBaseName();
+        const QString suffix = info.suffix();
+        for (int i = 1;; ++i) {
+            const QString candidate = QString("%1_%2.%3").arg(base).arg(i).arg(suffix);
+            const QString candidatePath = folder + "/" + candidate;
+            if (!QFileInfo::exists(candidatePath) && !m_pendingPaths.contains(candidatePath)) {
+                name = candidate;
+                path = candidatePath;
+                break;
+            }
+        }
+    }
+    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
+    if (image.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
+        emit sSnapFinish();
+        return;
+    }
+    const int id = RImageSaver::instance()->saveImage(image, path);
+    m_pendingSnaps.insert(id, name);
+    m_pendingPaths.insert(path);
+}
+
+void RDragScene::onImageSaved(int id, const QString &path, bool ok)
+{
+    auto it = m_pendingSnaps.find(id);
+    if (it == m_pendingSnaps.end())
+        return;
+    const QString name = it.value();
+    m_pendingSnaps.erase(it);
+    m_pendingPaths.remove(path);
+    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << boolText(ok);
+    if (ok) {
+        emit sAddImageItem(QFileInfo(path).absolutePath(), name);
+        emit sShowOrHideImageList(true);
+    }
+    emit sSnapFinish();
+}
+
+void RDragScene::prepareCameraCapture(int angle, QString ext)
+{
+    if (!m_itemCamera)
+        return;
+    m_itemCamera->setCaptureExt(ext);
+    const bool spot = m_proxyTracker && m_proxyTracker->isVisible();
+    QPoint p1, p2;
+    if (m_itemTracker) {
+        p1 = m_itemTracker->pressPoint();
+        p2 = m_itemTracker->currentPoint();
+    }
+    m_itemCamera->setCutRect(spot, p1, p2);
+    m_itemCamera->setRotateAngle(angle);
+    m_itemCamera->setCover(false, QPointF(), QPointF(), 255, QImage(), 0);
+    m_itemCamera->capture();
+}
+
+qreal RDragScene::deskewAngle(const QList<QPoint> &corners)
+{
+    if (corners.size() < 4)
+        return 0;
+    // The edge closest to horizontal tells the page's tilt.
+    qreal best = 0;
+    qreal bestAbs = 1e9;
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corners[i];
+        const QPointF b = corners[(i + 1) % 4];
+        if (a == b)
+            continue;
+        qreal deg = qRadiansToDegrees(std::atan2(b.y() - a.y(), b.x() - a.x()));
+        while (deg > 90)
+            deg -= 180;
+        while (deg <= -90)
+            deg += 180;
+        if (std::abs(deg) < bestAbs) {
+            bestAbs = std::abs(deg);
+            best = deg;
+        }
+    }
+    return bestAbs <= 45 ? best : 0;
+}
+
+QImage RDragScene::cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut)
+{
+    qDebug() << "RDragScene::cutPolygonImage: input.rect():" << input.rect()
+             << "path.boundingRect().toRect():" << path.boundingRect().toRect() << "rccut:" << rccut;
+    if (input.isNull() || path.isEmpty())
+        return QImage();
+    QImage clipped(input.size(), QImage::Format_ARGB32);
+    clipped.fill(Qt::transparent);
+    {
+        QPainter painter(&clipped);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(path, Qt::ReplaceClip);
+        painter.drawImage(0, 0, input);
+    }
+    QImage ima = clipped.copy(rccut);
+    if (ima.isNull())
+        return QImage();
+    if (angle != 0)
+        ima = ima.transformed(QTransform().rotate(angle), Qt::FastTransformation);
+    if (ima.format() != QImage::Format_ARGB32)
+        ima = ima.convertToFormat(QImage::Format_ARGB32);
+
+    auto rowEmpty = [&](int y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(ima.constScanLine(y));
+        for (int x = 0; x < ima.width(); ++x)
+            if (qAlpha(line[x]) != 0)
+                return false;
+        return true;
+    };
+    auto colEmpty = [&](int x) {
+        for (int y = 0; y < ima.height(); ++y)
+            if (qAlpha(reinterpret_cast<const QRgb *>(ima.constScanLine(y))[x]) != 0)
+                return false;
+        return true;
+    };
+    int top = 0, bottom = ima.height() - 1, left = 0, right = ima.width() - 1;
+    while (top <= bottom && rowEmpty(top))
+        ++top;
+    while (bottom >= top && rowEmpty(bottom))
+        --bottom;
+    if (top > bottom)
+        return QImage();
+    while (left <= right && colEmpty(left))
+        ++left;
+    while (right >= left && colEmpty(right))
+        --right;
+    return ima.copy(left, top, right - left + 1, bottom - top + 1);
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "CurStatus.h"
+#include "UndoRecord.h"
+
+#include <QColor>
+#include <QGraphicsScene>
+#include <QHash>
+#include <QList>
+#include <QPainterPath>
+#include <QPoint>
+#include <QSet>
+#include <QSize>
+#include <QVector>
+#include <optional>
+
+class RCamera;
+class RProxyWidget;
+class RVideoTracker;
+class RVideoRect;
+class RWidgetItem;
+class RPixmapItem;
+class QGraphicsProxyWidget;
+
+// The presentation scene: the live picture in a proxy item, the overlays over
+// it, ink, shapes and placed pictures. Coordinates are centred on the picture.
+class RDragScene : public QGraphicsScene
+{
+    Q_OBJECT
+public:
+    explicit RDragScene(QObject *parent = nullptr);
+    ~RDragScene() override;
+
+    // Opens the camera (an empty name auto-detects it); returns the picture
+    // size, empty when no device could be opened.
+    QSize AddCameraItem(QString name);
+    QSize setCameraResolution(int index);
+    void setSceneCursor(int mode);
+    void whiteboardSnap(int iAngle, QString ext);
+    void snapGetWidget(int iAngle, QString ext);
+    void prepareCameraCapture(int angle, QString ext);
+    void clearAllMyItem();
+    void setCameraAuto(bool bAutoCut, bool bAutoRotate);
+    void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
+                        bool cardMix, bool autoCut, bool autoRotate);
+    void setSaveDir(QString dir);
+    QString saveDir() const { return m_strSaveDir; }
+    void setNameCurNum(int num);
+    int nameCurNum() const;
+    void setPen(int width, QColor color);
+    void setRotateAngle(int angle) { m_iRotateAngle = angle; }
+    int rotateAngle() const { return m_iRotateAngle; }
+    void setVideoType(int type) { m_iVideoType = type; }
+
+    bool cameraBusy() const { return m_bCameraBusy; }
+    QString cameraName() const { return m_strCameraName; }
+    RCamera *camera() const { return m_itemCamera; }
+    RProxyWidget *cameraProxy() const { return m_proxyCamera; }
+    RVideoTracker *tracker() const { return m_itemTracker; }
+    QGraphicsProxyWidget *trackerProxy() const { return m_proxyTracker; }
+    RVideoRect *videoRect() const { return m_itemVideoRect; }
+    QGraphicsProxyWidget *videoRectProxy() const { return m_vRectItem; }
+    RWidgetItem *shapeCanvas() const { return m_itemTemp; }
+    QList<QSize> resolutionList() const { return m_listResolution; }
+    int curResolutionIndex() const { return m_iCurResolutionIndex; }
+    int penWidth() const { return m_iPenWidth; }
+    QColor penColor() const { return m_colorPen; }
+    int colorIdx() const { return m_iColorIdx; }
+    const QVector<UndoRecord> &undoRecords() const { return m_listUndo; }
+    QStringList imagePaths() const { return m_listImagePath; }
+    int languageIndex() const { return m_iLangue; }
+
+    // Everything outside the polygon made transparent, the bounding rectangle
+    // copied, turned by `angle` and trimmed of fully transparent borders.
+    static QImage cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut);
+    // Where the whiteboard question goes, by screen size and scale; no value
+    // keeps the default position.
+    static std::optional<QPoint> whiteboardBoxPos(int screenWidth, int screenHeight, double scale);
+    // Angle (degrees, within (-45, 45]) that turns the quadrilateral upright.
+    static qreal deskewAngle(const QList<QPoint> &corners);
+
+signals:
+    void sAddImageItem(QString sdir, QString sname);
+    void sDetectSnap();
+    void sShowOrHideImageList(bool bshow);
+    void sScanbarcode(bool bscan);
+    void sSnapFinish();
+
+public slots:
+    void slotShowVideoTracker(bool s);
+    void slotShowVideoRect(bool s);
+    void slotSnap(int iAngle, QString ext);
+    void slotStop(bool bstop);
+    void slotPDF(int iAngle);
+    void slotCameraSet();
+    void slotSnapOneItem(QString sdir, QString sname);
+    void slotWrite();
+    void slotRect();
+    void slotTriangle();
+    void slotEllipse();
+    void slotStar();
+    void slotRubber();
+    void slotUndo();
+    void slotWhiteboard(bool bisboard);
+    void temItemDone();
+    void temItemEarse();
+    void pixItemEarse();
+    void setPenWidth(int ipenwid);
+    void setPenColor(int idx, QColor colorpen);
+    void setItemSize(QSize sz);
+    void setAllItemWaitEarse(bool bwait);
+    void itemXChanged();
+    void slotDetectSnap();
+    void slotShowOrHideImageList(bool bshow);
+    void removeScanItem();
+    void slotUpdateVideoRect(QList<QPoint> ptlist);
+    void slotCloseApp();
+    void slotChangeLangue(int ilangue);
+    void slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType);
+    void showImageItem(QString dir, QString name);
+
+protected:
+    void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
+    void dragMoveEvent(QGraphicsSceneDragDropEvent *event) override;
+    void dropEvent(QGraphicsSceneDragDropEvent *event) override;
+    void drawBackground(QPainter *painter, const QRectF &rect) override;
+
+private:
+    void enterShapeMode(CurStatus kind);
+    RPixmapItem *placePicture(const QString &path, const QPointF *dropPoint);
+    QImage renderCameraArea();
+    void saveSnapshot(QImage image, const QString &ext);
+    void onImageSaved(int id, const QString &path, bool ok);
+    int visibleItemCount() const;
+
+    int m_iLangue = 0;
+    bool m_bCameraBusy = false;
+    QString m_strCameraName;
+    int m_iRotateAngle = 0;
+    int m_iPenWidth = 3;
+    QColor m_colorPen;
+    int m_iColorIdx = 0;
+    int m_iCurResolutionIndex = -1;
+    QList<QSize> m_listResolution;
+    int m_iVideoType = 0;
+    RCamera *m_itemCamera = nullptr;
+    RProxyWidget *m_proxyCamera = nullptr;
+    RVideoTracker *m_itemTracker = nullptr;
+    QGraphicsProxyWidget *m_proxyTracker = nullptr;
+    RVideoRect *m_itemVideoRect = nullptr;
+    QGraphicsProxyWidget *m_vRectItem = nullptr;
+    RWidgetItem *m_itemTemp = nullptr;
+    QRectF m_rectSceneAll;
+    QVector<UndoRecord> m_listUndo;
+    QString m_strVID;
+    QString m_strPID;
+    QStringList m_listImagePath;
+    double m_dDpiScale = 1.0;
+
+    // Capture settings kept here until the camera exists.
+    QString m_strSaveDir;
+    int m_iNameCurNum = 1;
+
+    // Snapshots being written: job id -> file name, and the paths taken.
+    QHash<int, QString> m_pendingSnaps;
+    QSet<QString> m_pendingPaths;
+};

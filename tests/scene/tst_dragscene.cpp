@@ -1,0 +1,579 @@
+#include "RCamera.h"
+#include "RDragScene.h"
+#include "RImageSaver.h"
+#include "RPixmapItem.h"
+#include "RProxyWidget.h"
+#include "RVideoRect.h"
+#include "RVideoTracker.h"
+#include "RWidgetItem.h"
+#include "VisoraTest.h"
+
+#include <QGraphicsView>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+
+class TestDragScene : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pictureIsPlacedOncePerPath();
+    void badPicturesAreSkipped_data();
+    void badPicturesAreSkipped();
+    void pictureIsTurnedAgainstRotation();
+    void droppedPathIsPlacedAtDropPoint();
+    void eraseHidesSelectedAndRecordsUndo();
+    void clearThenUndoInReverseOrder();
+    void undoOnEmptyListDoesNothing();
+    void erasedPictureCanBePlacedAgain();
+    void strokeBecomesItemInSceneCoordinates();
+    void singlePointStrokeMakesEmptyItem();
+    void shapeToolsShareOneCanvas();
+    void finishedShapeLandsAtDragStart();
+    void penChangesReachTheCanvas();
+    void whiteboardQuestion_data();
+    void whiteboardQuestion();
+    void whiteboardBoxPos_data();
+    void whiteboardBoxPos();
+    void cutPolygonImageTrimsTransparentBorders();
+    void cutPolygonImageDegenerate_data();
+    void cutPolygonImageDegenerate();
+    void deskewAngle_data();
+    void deskewAngle();
+    void noCameraMeansNoSnapshotWork();
+
+    // With the virtual camera.
+    void cameraItemLayout();
+    void cursorModes_data();
+    void cursorModes();
+    void spotlightSnapshotSavesClearRectangle();
+    void snapshotNamesNeverOverwrite();
+    void whiteboardSnapshotIsWhite();
+    void failedSaveStillFinishes();
+
+private:
+    QString writePicture(const QString &name, const QSize &size, QColor color);
+    RDragScene *sceneWithCamera();
+    QTemporaryDir m_dir;
+};
+
+void TestDragScene::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QString json = m_dir.path() + "/cam.json";
+    QFile f(json);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(R"({"cameras": [{"description": "Scene Test Camera",
+        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&1&0&0000",
+        "resolutions": ["1280x720", "640x480"], "pixelFormats": ["jpeg", "yuyv"],
+        "source": "pattern", "fps": 30, "present": true, "busy": false}]})");
+    f.close();
+    qputenv("VISORA_VIRTUAL_CAMERA", json.toUtf8());
+}
+
+QString TestDragScene::writePicture(const QString &name, const QSize &size, QColor color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = m_dir.path() + "/" + name;
+    image.save(path);
+    return path;
+}
+
+RDragScene *TestDragScene::sceneWithCamera()
+{
+    auto *scene = new RDragScene;
+    const QSize size = scene->AddCameraItem("Scene Test Camera");
+    if (size.isEmpty()) {
+        delete scene;
+        return nullptr;
+    }
+    scene->setSceneRect(-size.width() / 2, -size.height() / 2, size.width(), size.height());
+    return scene;
+}
+
+void TestDragScene::pictureIsPlacedOncePerPath()
+{
+    RDragScene scene;
+    writePicture("a.png", QSize(40, 20), Qt::red);
+    scene.showImageItem(m_dir.path(), "a.png");
+    scene.showImageItem(m_dir.path(), "a.png");
+    QCOMPARE(scene.items().count(), 1);
+    auto *item = dynamic_cast<RPixmapItem *>(scene.items().first());
+    QVERIFY(item);
+    QCOMPARE(item->data(0).toString(), m_dir.path() + "/a.png");
+    QCOMPARE(item->pos(), QPointF(-10, -5));
+    QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
+    QVERIFY(item->flags() & QGraphicsItem::ItemIsSelectable);
+}
+
+void TestDragScene::badPicturesAreSkipped_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << QByteArray() << "missing.png";
+    QTest::newRow("empty") << QByteArray("") << "empty.png";
+    QTest::newRow("text with picture name") << QByteArray("not a picture") << "text.jpg";
+    QTest::newRow("truncated png") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << "cut.png";
+    QTest::newRow("chinese name missing") << QByteArray() << "图片.png";
+}
+
+void TestDragScene::badPicturesAreSkipped()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    if (!content.isNull()) {
+        QFile f(m_dir.path() + "/" + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    RDragScene scene;
+    scene.showImageItem(m_dir.path(), name);
+    QCOMPARE(scene.items().count(), 0);
+    QVERIFY(scene.imagePaths().isEmpty());
+}
+
+void TestDragScene::pictureIsTurnedAgainstRotation()
+{
+    RDragScene scene;
+    scene.setRotateAngle(90);
+    writePicture("wide.png", QSize(80, 20), Qt::blue);
+    scene.showImageItem(m_dir.path(), "wide.png");
+    auto *item = dynamic_cast<RPixmapItem *>(scene.items().value(0));
+    QVERIFY(item);
+    QCOMPARE(item->pixmap().size(), QSize(20, 80));
+}
+
+void TestDragScene::droppedPathIsPlacedAtDropPoint()
+{
+    RDragScene scene;
+    const QString path = writePicture("drop.png", QSize(40, 40), Qt::green);
+    QMimeData mime;
+    mime.setText(path);
+    QGraphicsSceneDragDropEvent enter(QEvent::GraphicsSceneDragEnter);
+    enter.setMimeData(&mime);
+    enter.setProposedAction(Qt::CopyAction);
+    QApplication::sendEvent(&scene, &enter);
+    QVERIFY(enter.isAccepted());
+    QGraphicsSceneDragDropEvent drop(QEvent::GraphicsSceneDrop);
+    drop.setMimeData(&mime);
+    drop.setScenePos(QPointF(100, 50));
+    drop.setProposedAction(Qt::CopyAction);
+    QApplication::sendEvent(&scene, &drop);
+    QCOMPARE(scene.items().count(), 1);
+    QCOMPARE(scene.items().first()->pos(), QPointF(90, 40));
+}
+
+void TestDragScene::eraseHidesSelectedAndRecordsUndo()
+{
+    RDragScene scene;
+    QGraphicsView view(&scene);
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    scene.showImageItem(m_dir.path(), QFileInfo(writePicture("e.png", QSize(40, 40), Qt::red)).fileName());
+    auto *pix = dynamic_cast<RPixmapItem *>(scene.items().first());
+    QVERIFY(pix);
+    scene.slotRubber();
+    QVERIFY(pix->m_bWaitEarse);
+    pix->setSelected(true);
+    QTRY_VERIFY(!pix->isVisible());
+    QCOMPARE(scene.undoRecords().size(), 1);
+    QCOMPARE(scene.undoRecords().first().iType, int(UndoRecord::Picture));
+    QVERIFY(scene.imagePaths().isEmpty());
+    scene.slotUndo();
+    QVERIFY(pix->isVisible());
+    QVERIFY(scene.undoRecords().isEmpty());
+    scene.slotWrite();
+    QVERIFY(!pix->m_bWaitEarse);
+}
+
+void TestDragScene::clearThenUndoInReverseOrder()
+{
+    RDragScene scene;
+    scene.setSceneRect(-100, -100, 200, 200);
+    scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen); // no view: empty item
+    scene.showImageItem(m_dir.path(), QFileInfo(writePicture("c.png", QSize(10, 10), Qt::red)).fileName());
+    const auto before = scene.items();
+    QCOMPARE(before.count(), 2);
+    scene.clearAllMyItem();
+    for (QGraphicsItem *item : before)
+        QVERIFY(!item->isVisible());
+    QCOMPARE(scene.undoRecords().size(), 2);
+    const UndoRecord last = scene.undoRecords().last();
+    scene.slotUndo();
+    QGraphicsItem *restored = last.iType == UndoRecord::Picture ? static_cast<QGraphicsItem *>(last.itemPixmap)
+                                                                : static_cast<QGraphicsItem *>(last.itemWidget);
+    QVERIFY(restored->isVisible());
+    int visible = 0;
+    for (QGraphicsItem *item : before)
+        visible += item->isVisible();
+    QCOMPARE(visible, 1);
+    scene.slotUndo();
+    for (QGraphicsItem *item : before)
+        QVERIFY(item->isVisible());
+}
+
+void TestDragScene::undoOnEmptyListDoesNothing()
+{
+    RDragScene scene;
+    scene.slotUndo();
+    QVERIFY(scene.undoRecords().isEmpty());
+}
+
+void TestDragScene::erasedPictureCanBePlacedAgain()
+{
+    RDragScene scene;
+    QGraphicsView view(&scene);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QString name = QFileInfo(writePicture("again.png", QSize(20, 20), Qt::red)).fileName();
+    scene.showImageItem(m_dir.path(), name);
+    scene.slotRubber();
+    scene.items().first()->setSelected(true);
+    QTRY_VERIFY(!scene.items().first()->isVisible());
+    scene.showImageItem(m_dir.path(), name);
+    QCOMPARE(scene.items().count(), 2);
+}
+
+void TestDragScene::strokeBecomesItemInSceneCoordinates()
+{
+    RDragScene scene;
+    scene.setSceneRect(-500, -500, 1000, 1000);
+    QGraphicsView view(&scene);
+    view.resize(400, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    scene.setPen(7, Qt::blue);
+    const QVector<QPoint> points{{100, 100}, {150, 120}, {200, 180}};
+    scene.slotCreateWritingItem(points, QPointF(200, 180), QPointF(), CurPen);
+    QCOMPARE(scene.items().count(), 1);
+    auto *item = dynamic_cast<RWidgetItem *>(scene.items().first());
+    QVERIFY(item);
+    const QPointF topLeft = view.mapToScene(QPoint(100, 100));
+    QCOMPARE(item->pos(), topLeft - QPointF(0.5, 0.5));
+    QCOMPARE(item->size(), QSizeF(100, 80));
+    QCOMPARE(item->points().first(), QPointF(0, 0));
+    QCOMPARE(item->points().last(), QPointF(100, 80));
+    QCOMPARE(item->penWidth(), 7);
+    QCOMPARE(item->penColor(), QColor(Qt::blue));
+    QVERIFY(item->flags() & QGraphicsItem::ItemIsSelectable);
+}
+
+void TestDragScene::singlePointStrokeMakesEmptyItem()
+{
+    RDragScene scene;
+    QGraphicsView view(&scene);
+    view.show();
+    scene.slotCreateWritingItem({QPoint(5, 5)}, QPointF(5, 5), QPointF(), CurPen);
+    auto *item = dynamic_cast<RWidgetItem *>(scene.items().value(0));
+    QVERIFY(item);
+    QVERIFY(item->points().isEmpty());
+    QCOMPARE(item->pos(), QPointF(-0.5, -0.5));
+}
+
+void TestDragScene::shapeToolsShareOneCanvas()
+{
+    RDragScene scene;
+    scene.setSceneRect(-200, -100, 400, 200);
+    scene.slotRect();
+    RWidgetItem *canvas = scene.shapeCanvas();
+    QVERIFY(canvas);
+    QCOMPARE(canvas->kind(), CurRect);
+    QCOMPARE(canvas->pos(), QPointF(-200, -100));
+    QCOMPARE(canvas->size(), QSizeF(400, 200));
+    QCOMPARE(canvas->zValue(), 9999.0);
+    QVERIFY(canvas->isDrawing());
+    scene.slotStar();
+    QCOMPARE(scene.shapeCanvas(), canvas);
+    QCOMPARE(canvas->kind(), CurStar);
+    scene.slotRubber();
+    QVERIFY(!canvas->isVisible());
+}
+
+void TestDragScene::finishedShapeLandsAtDragStart()
+{
+    RDragScene scene;
+    scene.setSceneRect(-200, -100, 400, 200);
+    scene.slotEllipse();
+    RWidgetItem *canvas = scene.shapeCanvas();
+    canvas->setCorners(QPointF(50, 40), QPointF(10, 90)); // drawn to the left
+    emit canvas->drawdone();
+    RWidgetItem *finished = nullptr;
+    for (QGraphicsItem *i : scene.items())
+        if (i != canvas)
+            finished = dynamic_cast<RWidgetItem *>(i);
+    QVERIFY(finished);
+    QCOMPARE(finished->pos(), QPointF(50 - 200, 40 - 100));
+    QCOMPARE(finished->startPoint(), QPointF(0, 0));
+    QCOMPARE(finished->endPoint(), QPointF(-40, 50));
+    QCOMPARE(finished->kind(), CurEllipse);
+    QVERIFY(canvas->isVisible());
+    QVERIFY(canvas->isDrawing());
+    QCOMPARE(canvas->startPoint(), canvas->endPoint());
+}
+
+void TestDragScene::penChangesReachTheCanvas()
+{
+    RDragScene scene;
+    scene.setSceneRect(-10, -10, 20, 20);
+    scene.slotTriangle();
+    scene.setPenWidth(10);
+    scene.setPenColor(4, QColor(50, 30, 181));
+    QCOMPARE(scene.shapeCanvas()->penWidth(), 10);
+    QCOMPARE(scene.shapeCanvas()->penColor(), QColor(50, 30, 181));
+    QCOMPARE(scene.colorIdx(), 4);
+}
+
+void TestDragScene::whiteboardQuestion_data()
+{
+    QTest::addColumn<int>("items");
+    QTest::addColumn<bool>("clear");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("visibleAfter");
+    QTest::newRow("one item: no question") << 1 << true << false << 1;
+    QTest::newRow("two items, clear") << 2 << true << true << 0;
+    QTest::newRow("two items, retain") << 2 << false << true << 2;
+}
+
+void TestDragScene::whiteboardQuestion()
+{
+    QFETCH(int, items);
+    QFETCH(bool, clear);
+    QFETCH(bool, asked);
+    QFETCH(int, visibleAfter);
+    RDragScene scene;
+    for (int i = 0; i < items; ++i)
+        scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen);
+    bool seen = false;
+    QString text;
+    QTimer::singleShot(200, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = true;
+        text = box->text();
+        box->button(clear ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+    });
+    scene.slotWhiteboard(true);
+    QTest::qWait(asked ? 0 : 300);
+    QCOMPARE(seen, asked);
+    if (asked)
+        QCOMPARE(text, QString("是否清屏？"));
+    int visible = 0;
+    for (QGraphicsItem *i : scene.items())
+        visible += i->isVisible();
+    QCOMPARE(visible, visibleAfter);
+}
+
+void TestDragScene::whiteboardBoxPos_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<bool>("placed");
+    QTest::addColumn<QPoint>("pos");
+    QTest::newRow("1920 at 1.0") << 1920 << 1.0 << true << QPoint(1350, 1080 - 80 - 154);
+    QTest::newRow("1920 at 1.75") << 1920 << 1.75 << true << QPoint(1350, 1080 - 80 - 233);
+    QTest::newRow("1920 above its rows") << 1920 << 2.0 << false << QPoint();
+    QTest::newRow("2560 at 2.25") << 2560 << 2.25 << true << QPoint(1826, 1080 - 106 - 283);
+    QTest::newRow("3840 at 2.25") << 3840 << 2.25 << true << QPoint(2790, 1080 - 160 - 273);
+    QTest::newRow("3840 at 3.5") << 3840 << 3.5 << true << QPoint(2790, 1080 - 160 - 418);
+    QTest::newRow("3840 above 3.5") << 3840 << 3.6 << false << QPoint();
+    QTest::newRow("1366 keeps default") << 1366 << 1.0 << false << QPoint();
+}
+
+void TestDragScene::whiteboardBoxPos()
+{
+    QFETCH(int, width);
+    QFETCH(double, scale);
+    QFETCH(bool, placed);
+    QFETCH(QPoint, pos);
+    const auto result = RDragScene::whiteboardBoxPos(width, 1080, scale);
+    QCOMPARE(result.has_value(), placed);
+    if (placed)
+        QCOMPARE(*result, pos);
+}
+
+void TestDragScene::cutPolygonImageTrimsTransparentBorders()
+{
+    QImage image(200, 100, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QPainterPath path;
+    path.addRect(QRectF(50, 20, 60, 40));
+    const QImage cut = RDragScene::cutPolygonImage(image, path, 0, QRect(40, 10, 100, 80));
+    QCOMPARE(cut.size(), QSize(60, 40));
+    QCOMPARE(QColor(cut.pixel(0, 0)), QColor(Qt::red));
+    QCOMPARE(qAlpha(cut.pixel(59, 39)), 255);
+}
+
+void TestDragScene::cutPolygonImageDegenerate_data()
+{
+    QTest::addColumn<bool>("nullImage");
+    QTest::addColumn<bool>("emptyPath");
+    QTest::newRow("null picture") << true << false;
+    QTest::newRow("empty path") << false << true;
+}
+
+void TestDragScene::cutPolygonImageDegenerate()
+{
+    QFETCH(bool, nullImage);
+    QFETCH(bool, emptyPath);
+    QImage image = nullImage ? QImage() : QImage(10, 10, QImage::Format_ARGB32);
+    QPainterPath path;
+    if (!emptyPath)
+        path.addRect(0, 0, 5, 5);
+    QVERIFY(RDragScene::cutPolygonImage(image, path, 0, QRect(0, 0, 10, 10)).isNull());
+}
+
+void TestDragScene::deskewAngle_data()
+{
+    QTest::addColumn<QList<QPoint>>("corners");
+    QTest::addColumn<double>("angle");
+    QTest::newRow("upright") << QList<QPoint>{{0, 0}, {100, 0}, {100, 50}, {0, 50}} << 0.0;
+    QTest::newRow("tilted clockwise") << QList<QPoint>{{0, 0}, {100, 10}, {95, 60}, {-5, 50}} << 5.71;
+    QTest::newRow("tilted counter-clockwise") << QList<QPoint>{{0, 10}, {100, 0}, {105, 50}, {5, 60}} << -5.71;
+    QTest::newRow("too few corners") << QList<QPoint>{{0, 0}, {1, 1}} << 0.0;
+    QTest::newRow("all one point") << QList<QPoint>{{3, 3}, {3, 3}, {3, 3}, {3, 3}} << 0.0;
+}
+
+void TestDragScene::deskewAngle()
+{
+    QFETCH(QList<QPoint>, corners);
+    QFETCH(double, angle);
+    QVERIFY(qAbs(RDragScene::deskewAngle(corners) - angle) < 0.05);
+}
+
+void TestDragScene::noCameraMeansNoSnapshotWork()
+{
+    RDragScene scene;
+    QSignalSpy finish(&scene, &RDragScene::sSnapFinish);
+    QSignalSpy added(&scene, &RDragScene::sAddImageItem);
+    scene.slotSnap(0, "jpg");
+    scene.slotPDF(0);
+    scene.slotStop(true);
+    QCOMPARE(scene.setCameraResolution(1), QSize());
+    QCOMPARE(finish.count(), 0);
+    scene.whiteboardSnap(0, "jpg");
+    QCOMPARE(finish.count(), 1);
+    QCOMPARE(added.count(), 0);
+}
+
+void TestDragScene::cameraItemLayout()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QCOMPARE(scene->camera()->size(), QSize(1280, 720));
+    QCOMPARE(scene->cameraProxy()->pos(), QPointF(-640, -360));
+    QCOMPARE(scene->cameraProxy()->zValue(), -9999.0);
+    QCOMPARE(scene->trackerProxy()->zValue(), 9999.0);
+    QVERIFY(!scene->trackerProxy()->isVisible());
+    QVERIFY(!scene->videoRectProxy()->isVisible());
+    QCOMPARE(scene->curResolutionIndex(), 0);
+    QCOMPARE(scene->cameraName(), QString("Scene Test Camera"));
+    scene->slotShowVideoTracker(true);
+    QVERIFY(scene->trackerProxy()->isVisible());
+    QCOMPARE(scene->trackerProxy()->pos(), scene->cameraProxy()->pos());
+    scene->slotWhiteboard(true);
+    QVERIFY(scene->cameraProxy()->isLocked());
+    scene->slotWhiteboard(false);
+    QVERIFY(!scene->cameraProxy()->isLocked());
+}
+
+void TestDragScene::cursorModes_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("custom");
+    QTest::newRow("move") << 0 << true;
+    QTest::newRow("pen") << 1 << true;
+    QTest::newRow("erase") << 2 << true;
+    QTest::newRow("spotlight") << 3 << true;
+    QTest::newRow("four is the arrow") << 4 << false;
+    QTest::newRow("negative is the arrow") << -1 << false;
+}
+
+void TestDragScene::cursorModes()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, custom);
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    scene->setSceneCursor(mode);
+    const QCursor cursor = scene->camera()->cursor();
+    QCOMPARE(cursor.shape() == Qt::BitmapCursor, custom);
+    if (!custom)
+        QCOMPARE(cursor.shape(), Qt::ArrowCursor);
+}
+
+void TestDragScene::spotlightSnapshotSavesClearRectangle()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    scene->slotShowVideoTracker(true);
+    QWidget *tracker = scene->tracker();
+    QTest::mousePress(tracker, Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(tracker, QPoint(100, 50));
+    QTest::mouseRelease(tracker, Qt::LeftButton, {}, QPoint(100, 50));
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    scene->slotSnap(0, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
+    QCOMPARE(added.count(), 1);
+    const QString path = added.first().at(0).toString() + "/" + added.first().at(1).toString();
+    const QImage saved(path);
+    QCOMPARE(saved.size(), QSize(200, 150));
+}
+
+void TestDragScene::snapshotNamesNeverOverwrite()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    for (int i = 0; i < 3; ++i)
+        scene->slotSnap(0, "jpg");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 3, 15000);
+    QCOMPARE(added.count(), 3);
+    QSet<QString> names;
+    for (const auto &args : added)
+        names.insert(args.at(1).toString());
+    QCOMPARE(names.size(), 3);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 3);
+}
+
+void TestDragScene::whiteboardSnapshotIsWhite()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    scene->slotWhiteboard(true);
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    scene->whiteboardSnap(0, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
+    QCOMPARE(added.count(), 1);
+    const QImage saved(out.path() + "/" + added.first().at(1).toString());
+    QCOMPARE(saved.size(), QSize(1280, 720));
+    QCOMPARE(QColor(saved.pixel(640, 360)), QColor(Qt::white));
+}
+
+void TestDragScene::failedSaveStillFinishes()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    scene->setSaveDir(m_dir.path() + "/does/not/exist");
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    scene->slotSnap(90, "jpg");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
+    QCOMPARE(added.count(), 0);
+}
+
+VISORA_TEST_MAIN(TestDragScene)
+#include "tst_dragscene.moc"
