@@ -8,7 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QRegularExpression>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSet>
 
 #include <algorithm>
@@ -21,18 +22,32 @@ constexpr qint64 kMaxConfigBytes = 1024 * 1024;
 constexpr qint64 kMaxFramePixels = qint64(7680) * 4320;
 constexpr int kMaxFrameSide = 8192;
 
+// "1920x1080" (spaces around the x allowed); anything else is not a size.
 QSize parseResolution(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\s*(\\d{1,5})\\s*[xX]\\s*(\\d{1,5})\\s*$"));
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
+    const QStringList parts = text.toLower().split(QLatin1Char('x'));
+    if (parts.size() != 2)
         return QSize();
-    const int width = match.captured(1).toInt();
-    const int height = match.captured(2).toInt();
-    if (width < 16 || height < 16 || width > kMaxFrameSide || height > kMaxFrameSide
+    bool widthOk = false, heightOk = false;
+    const int width = parts.at(0).trimmed().toInt(&widthOk);
+    const int height = parts.at(1).trimmed().toInt(&heightOk);
+    if (!widthOk || !heightOk || width < 16 || height < 16 || width > kMaxFrameSide || height > kMaxFrameSide
         || qint64(width) * height > kMaxFramePixels)
         return QSize();
     return QSize(width, height);
+}
+
+// The file is read many times a second; report a given problem only once,
+// until the file (or the path) changes.
+bool firstReport(const QByteArray &key)
+{
+    static QMutex mutex;
+    static QByteArray lastKey;
+    QMutexLocker lock(&mutex);
+    if (key == lastKey)
+        return false;
+    lastKey = key;
+    return true;
 }
 
 } // namespace
@@ -78,28 +93,35 @@ QList<VirtualCameraDevice> VirtualCameraConfig::readAll(const QString &path)
 {
     QFile file(path);
     const QFileInfo info(path);
+    const QByteArray pathKey = path.toUtf8() + '\n';
     if (!info.isFile()) {
-        qInfo() << "VirtualCameraConfig::readAll: no configuration file:" << path;
+        if (firstReport(pathKey + "missing"))
+            qInfo() << "VirtualCameraConfig::readAll: no configuration file:" << path;
         return {};
     }
     if (info.size() > kMaxConfigBytes) {
-        qInfo() << "VirtualCameraConfig::readAll: file too large:" << path << "bytes:" << info.size();
+        if (firstReport(pathKey + "large" + QByteArray::number(info.size())))
+            qInfo() << "VirtualCameraConfig::readAll: file too large:" << path << "bytes:" << info.size();
         return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
-        qInfo() << "VirtualCameraConfig::readAll: cannot open:" << path << file.errorString();
+        if (firstReport(pathKey + "unreadable"))
+            qInfo() << "VirtualCameraConfig::readAll: cannot open:" << path << file.errorString();
         return {};
     }
     const QByteArray data = file.read(kMaxConfigBytes + 1);
+    const bool verbose = firstReport(pathKey + data);
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        qInfo() << "VirtualCameraConfig::readAll: malformed JSON:" << path << parseError.errorString()
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::readAll: malformed JSON:" << path << parseError.errorString()
                 << "offset:" << parseError.offset;
         return {};
     }
     if (!document.isObject() || !document.object().value(QStringLiteral("cameras")).isArray()) {
-        qInfo() << "VirtualCameraConfig::readAll: no \"cameras\" array:" << path;
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::readAll: no \"cameras\" array:" << path;
         return {};
     }
 
@@ -108,11 +130,12 @@ QList<VirtualCameraDevice> VirtualCameraConfig::readAll(const QString &path)
     QList<VirtualCameraDevice> devices;
     QSet<QString> names;
     for (int i = 0; i < cameras.size(); ++i) {
-        const VirtualCameraDevice device = parseCamera(cameras.at(i), baseDir, i);
+        const VirtualCameraDevice device = parseCamera(cameras.at(i), baseDir, i, verbose);
         if (!device.isValid())
             continue;
         if (names.contains(device.deviceName)) {
-            qInfo() << "VirtualCameraConfig::readAll: duplicate deviceName skipped:" << device.deviceName;
+            if (verbose)
+                qInfo() << "VirtualCameraConfig::readAll: duplicate deviceName skipped:" << device.deviceName;
             continue;
         }
         names.insert(device.deviceName);
@@ -140,11 +163,13 @@ VirtualCameraDevice VirtualCameraConfig::findPresent(const QString &deviceName)
     return VirtualCameraDevice();
 }
 
-VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, const QString &baseDir, int index)
+VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, const QString &baseDir, int index,
+                                                     bool verbose)
 {
     VirtualCameraDevice device;
     if (!value.isObject()) {
-        qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "is not an object";
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "is not an object";
         return device;
     }
     const QJsonObject object = value.toObject();
@@ -153,7 +178,8 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
     // Device names travel through Qt as Latin-1 byte arrays.
     const QString deviceName = QString::fromLatin1(name.toString().trimmed().toLatin1());
     if (!name.isString() || deviceName.isEmpty()) {
-        qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "has no deviceName string";
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera: entry" << index << "has no deviceName string";
         return device;
     }
     device.deviceName = deviceName;
@@ -162,7 +188,7 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
     if (description.isString() && !description.toString().isEmpty()) {
         device.description = description.toString();
     } else {
-        if (!description.isUndefined())
+        if (!description.isUndefined() && verbose)
             qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "description is not a string";
         device.description = deviceName;
     }
@@ -172,14 +198,16 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
         for (const QJsonValue &entry : resolutions.toArray()) {
             const QSize size = parseResolution(entry.toString());
             if (!size.isValid()) {
-                qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "bad resolution:" << entry;
+                if (verbose)
+                    qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "bad resolution:" << entry;
                 continue;
             }
             if (!device.resolutions.contains(size))
                 device.resolutions.append(size);
         }
     } else if (!resolutions.isUndefined()) {
-        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "resolutions is not an array";
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "resolutions is not an array";
     }
     if (device.resolutions.isEmpty())
         device.resolutions = defaultResolutions();
@@ -189,14 +217,16 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
         for (const QJsonValue &entry : formats.toArray()) {
             const QVideoFrame::PixelFormat format = pixelFormatFromName(entry.toString());
             if (format == QVideoFrame::Format_Invalid) {
-                qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "unknown pixel format:" << entry;
+                if (verbose)
+                    qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "unknown pixel format:" << entry;
                 continue;
             }
             if (!device.pixelFormats.contains(format))
                 device.pixelFormats.append(format);
         }
     } else if (!formats.isUndefined()) {
-        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "pixelFormats is not an array";
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "pixelFormats is not an array";
     }
     if (device.pixelFormats.isEmpty())
         device.pixelFormats = defaultPixelFormats();
@@ -207,26 +237,28 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
         if (!text.isEmpty() && text.compare(QLatin1String("pattern"), Qt::CaseInsensitive) != 0)
             device.source = QDir::cleanPath(QDir(baseDir).absoluteFilePath(text));
     } else if (!source.isUndefined()) {
-        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "source is not a string, using the pattern";
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "source is not a string, using the pattern";
     }
 
     const QJsonValue fps = object.value(QStringLiteral("fps"));
     if (fps.isDouble() && fps.toDouble() >= 1.0 && fps.toDouble() <= 120.0) {
         device.fps = fps.toDouble();
     } else if (!fps.isUndefined()) {
-        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "fps must be a number in 1..120:" << fps;
+        if (verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "fps must be a number in 1..120:" << fps;
     }
 
     const QJsonValue present = object.value(QStringLiteral("present"));
     if (present.isBool())
         device.present = present.toBool();
-    else if (!present.isUndefined())
+    else if (!present.isUndefined() && verbose)
         qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "present is not a boolean";
 
     const QJsonValue busy = object.value(QStringLiteral("busy"));
     if (busy.isBool())
         device.busy = busy.toBool();
-    else if (!busy.isUndefined())
+    else if (!busy.isUndefined() && verbose)
         qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "busy is not a boolean";
 
     return device;

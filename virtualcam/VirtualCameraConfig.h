@@ -34,5 +34,6 @@ public:
     static QVideoFrame::PixelFormat pixelFormatFromName(const QString &name);
 
 private:
-    static VirtualCameraDevice parseCamera(const QJsonValue &value, const QString &baseDir, int index);
+    static VirtualCameraDevice parseCamera(const QJsonValue &value, const QString &baseDir, int index,
+                                           bool verbose);
 };

@@ -14,8 +14,11 @@ namespace {
 
 // Two frames on screen or in flight plus one being drawn; a fourth covers a slow consumer.
 constexpr size_t kPoolSize = 4;
-// Refuse pictures whose decoded size would be absurd for a camera frame.
-constexpr qint64 kMaxPicturePixels = qint64(12000) * 12000;
+// Refuse pictures whose decoded size would be absurd for a camera frame
+// (a 50-megapixel photo still passes).
+constexpr qint64 kMaxPicturePixels = qint64(50) * 1000 * 1000;
+// What is kept of a large picture between resolution changes; no camera frame is bigger.
+constexpr int kKeptPictureSide = 8192;
 constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
 } // namespace
@@ -103,6 +106,8 @@ bool VirtualCameraFrameSource::loadPicture()
                 << reader.errorString();
         return false;
     }
+    if (picture.width() > kKeptPictureSide || picture.height() > kKeptPictureSide)
+        picture = picture.scaled(kKeptPictureSide, kKeptPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     m_picture = picture.convertToFormat(QImage::Format_RGB32);
     qDebug() << "VirtualCameraFrameSource::loadPicture: loaded" << path << m_picture.size();
     return true;
