@@ -2,6 +2,7 @@
 
 #include "VirtualCameraScenePainter.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QFileInfo>
 #include <QImageReader>
@@ -22,13 +23,6 @@ constexpr int kKeptPictureSide = 8192;
 constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
 } // namespace
-
-bool VirtualCameraFrameSource::Parameters::operator==(const Parameters &other) const
-{
-    return size == other.size && source == other.source && qFuzzyCompare(1.0 + brightness, 1.0 + other.brightness)
-           && qFuzzyCompare(1.0 + contrast, 1.0 + other.contrast)
-           && qFuzzyCompare(1.0 + saturation, 1.0 + other.saturation);
-}
 
 void VirtualCameraFrameSource::setParameters(const Parameters &parameters)
 {

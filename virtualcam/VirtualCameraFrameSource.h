@@ -7,7 +7,6 @@
 
 #include "VirtualCameraAdjustment.h"
 
-#include <QDateTime>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -24,20 +23,12 @@ public:
         qreal brightness = 0.0;
         qreal contrast = 0.0;
         qreal saturation = 0.0;
-
-        bool operator==(const Parameters &other) const;
-        bool operator!=(const Parameters &other) const { return !(*this == other); }
     };
 
     void setParameters(const Parameters &parameters);
-    const Parameters &parameters() const { return m_parameters; }
 
     // An RGB32 frame of the requested size; null when the size is not valid.
     QImage nextFrame();
-
-    // False while a picture file is shown instead of the generated scene.
-    bool showsPattern() const { return m_pattern; }
-    quint64 frameNumber() const { return m_frameNumber; }
 
 private:
     struct Buffer
