@@ -11,98 +11,69 @@ class TestRLanguage : public QObject
 {
     Q_OBJECT
 private slots:
-    void texts_data();
-    void texts();
-    void choice_data();
-    void choice();
+    void language_data();
+    void language();
     void about_data();
     void about();
 };
 
-void TestRLanguage::texts_data()
-{
-    QTest::addColumn<int>("langue");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("ok");
-    QTest::addColumn<int>("selected");
-    QTest::newRow("Chinese") << 0 << "语言设置" << "确定" << 0;
-    QTest::newRow("English") << 1 << "Language Set" << "OK" << 1;
-}
-
-void TestRLanguage::texts()
-{
-    QFETCH(int, langue);
-    QFETCH(QString, title);
-    QFETCH(QString, ok);
-    QFETCH(int, selected);
-    RLanguage dialog;
-    dialog.m_iLangue = langue;
-    dialog.show();
-    QCOMPARE(dialog.windowTitle(), title);
-    QCOMPARE(dialog.findChild<QPushButton *>("btnOK")->text(), ok);
-    auto *combo = dialog.findChild<QComboBox *>();
-    QCOMPARE(combo->currentIndex(), selected);
-    QCOMPARE(combo->itemText(0), QString("中文"));
-    QCOMPARE(combo->itemText(1), QString("English"));
-}
-
-void TestRLanguage::choice_data()
+void TestRLanguage::language_data()
 {
     QTest::addColumn<int>("start");
     QTest::addColumn<int>("picked");
     QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("texts");
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("langue");
-    QTest::newRow("OK takes the choice") << 0 << 1 << true << int(QDialog::Accepted) << 1;
-    QTest::newRow("OK on the same language") << 1 << 1 << true << int(QDialog::Accepted) << 1;
-    QTest::newRow("cancel keeps the language") << 0 << 1 << false << int(QDialog::Rejected) << 0;
+    const QStringList zh{"语言设置", "请选择语言", "确定"}, en{"Language Set", "Select language", "OK"};
+    QTest::newRow("OK takes the choice") << 0 << 1 << true << zh << int(QDialog::Accepted) << 1;
+    QTest::newRow("OK on the same language") << 1 << 1 << true << en << int(QDialog::Accepted) << 1;
+    QTest::newRow("cancel keeps the language") << 0 << 1 << false << zh << int(QDialog::Rejected) << 0;
 }
 
-void TestRLanguage::choice()
+void TestRLanguage::language()
 {
     QFETCH(int, start);
     QFETCH(int, picked);
     QFETCH(bool, ok);
+    QFETCH(QStringList, texts);
     QFETCH(int, result);
     QFETCH(int, langue);
     RLanguage dialog;
     dialog.m_iLangue = start;
+    QStringList shown;
     QTimer::singleShot(0, this, [&] {
         QCOMPARE(QApplication::activeModalWidget(), &dialog);
-        dialog.findChild<QComboBox *>()->setCurrentIndex(picked);
+        auto *combo = dialog.findChild<QComboBox *>();
+        shown << dialog.windowTitle() << dialog.findChild<QLabel *>()->text()
+              << dialog.findChild<QPushButton *>("btnOK")->text() << combo->currentText();
+        combo->setCurrentIndex(picked);
         dialog.findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
     });
     QCOMPARE(dialog.exec(), result);
+    QCOMPARE(shown, texts + QStringList{start ? "English" : "中文"});
     QCOMPARE(dialog.m_iLangue, langue);
 }
 
 void TestRLanguage::about_data()
 {
-    QTest::addColumn<bool>("setLangue");
     QTest::addColumn<int>("langue");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("ok");
-    QTest::newRow("as constructed") << false << 0 << "" << "高拍仪软件 V1.3.0" << "确定";
-    QTest::newRow("English") << true << 1 << "About" << "Scanner V1.3.0" << "OK";
-    QTest::newRow("Chinese") << true << 0 << "关于" << "高拍仪 V1.3.0" << "确定";
-    QTest::newRow("only 1 is English") << true << 2 << "关于" << "高拍仪 V1.3.0" << "确定";
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("as constructed") << -1 << QStringList{"", "高拍仪软件 V1.3.0", "确定"};
+    QTest::newRow("English") << 1 << QStringList{"About", "Scanner V1.3.0", "OK"};
+    QTest::newRow("Chinese") << 0 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
+    QTest::newRow("only 1 is English") << 2 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
 }
 
 void TestRLanguage::about()
 {
-    QFETCH(bool, setLangue);
     QFETCH(int, langue);
-    QFETCH(QString, title);
-    QFETCH(QString, name);
-    QFETCH(QString, ok);
+    QFETCH(QStringList, texts);
     RAboutSoftware dialog;
-    if (setLangue)
+    if (langue >= 0)
         dialog.slotSetLangue(langue);
-    QCOMPARE(dialog.windowTitle(), title);
-    QCOMPARE(dialog.findChild<QLabel *>("labelName")->text(), name);
     auto *button = dialog.findChild<QPushButton *>("btnOK");
-    QCOMPARE(button->text(), ok);
+    QCOMPARE((QStringList{dialog.windowTitle(), dialog.findChild<QLabel *>("labelName")->text(), button->text()}), texts);
     QTimer::singleShot(0, button, &QPushButton::click);
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
 }
