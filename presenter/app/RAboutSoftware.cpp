@@ -10,7 +10,8 @@
 RAboutSoftware::RAboutSoftware(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // Keeps the dialog type: a title bar with only a close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     QFont font(QStringLiteral("微软雅黑"));
     const QScreen *screen = QGuiApplication::primaryScreen();
     const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;

@@ -33,7 +33,8 @@ void fill(QComboBox *combo, const QStringList &items)
 RSetting::RSetting(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // Keeps the dialog type: a title bar with only a close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     QFont font(QStringLiteral("微软雅黑"));
     const QScreen *screen = QGuiApplication::primaryScreen();
     const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;

@@ -43,7 +43,8 @@ const QVector<int> &RDrawSet::penWidths()
 RDrawSet::RDrawSet(QWidget *parent)
     : QDialog(parent)
 {
-    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    // Keeps the dialog type: a title bar with only a close button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     setLangue(0);
 
     auto *widthRow = new QHBoxLayout;
