@@ -257,7 +257,7 @@ private slots:
             if (r.endsWith('/'))
                 QVERIFY(QDir(d).mkdir(QString(r).remove('/')));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(names(strip), expected, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(names(strip), expected, 2500); // one watch tick plus slack
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
     }
 
@@ -272,7 +272,7 @@ private slots:
         for (int i = 0; i < 30; i += 2)
             QFile::remove(d + "/" + entries.at(i));
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(strip.listWidget()->count(), 15, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(strip.listWidget()->count(), 15, 2500);
     }
 
     // Scrolled during a load, the strip decodes the rows on screen before the rest.
