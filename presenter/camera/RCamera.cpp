@@ -58,7 +58,6 @@ RCamera::RCamera(QWidget *parent)
     m_rectTimer.setInterval(500);
     connect(&m_detectTimer, &QTimer::timeout, this, &RCamera::detectNetImage);
     connect(&m_rectTimer, &QTimer::timeout, this, &RCamera::detectImageRectObject);
-    connect(RImageSaver::instance(), &RImageSaver::finished, this, &RCamera::saverFinished);
 }
 
 RCamera::~RCamera()
@@ -497,7 +496,9 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     if (m_params.m_iNameType == 1)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
     qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
-    m_pendingPdf.insert(RImageSaver::instance()->savePdf(page, path));
+    RImageSaver *saver = RImageSaver::instance();
+    connect(saver, &RImageSaver::finished, this, &RCamera::saverFinished, Qt::UniqueConnection);
+    m_pendingPdf.insert(saver->savePdf(page, path));
 }
 
 void RCamera::saverFinished(int id, const QString &path, bool ok)

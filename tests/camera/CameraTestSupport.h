@@ -1,0 +1,166 @@
+#pragma once
+// Helpers shared by the camera tests: virtual camera configuration files,
+// a log collector and picture measurements.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSaveFile>
+#include <QStringList>
+
+namespace CameraTest {
+
+struct Cam
+{
+    QString description;
+    QString deviceName;
+    QStringList resolutions = {QStringLiteral("640x480")};
+    QStringList pixelFormats = {QStringLiteral("jpeg"), QStringLiteral("yuyv")};
+    QString source = QStringLiteral("pattern");
+    bool present = true;
+    bool busy = false;
+};
+
+inline QString configPath()
+{
+    return QDir::current().absoluteFilePath(QStringLiteral("virtualcam.json"));
+}
+
+// Writes the configuration atomically, so a device test reading it at the
+// same moment never sees half a file, and points the plugin at it.
+inline void writeConfig(const QList<Cam> &cams)
+{
+    QJsonArray list;
+    for (const Cam &c : cams) {
+        QJsonObject o;
+        o.insert(QStringLiteral("description"), c.description);
+        o.insert(QStringLiteral("deviceName"), c.deviceName);
+        o.insert(QStringLiteral("resolutions"), QJsonArray::fromStringList(c.resolutions));
+        o.insert(QStringLiteral("pixelFormats"), QJsonArray::fromStringList(c.pixelFormats));
+        o.insert(QStringLiteral("source"), c.source);
+        o.insert(QStringLiteral("fps"), 30);
+        o.insert(QStringLiteral("present"), c.present);
+        o.insert(QStringLiteral("busy"), c.busy);
+        list.append(o);
+    }
+    QJsonObject root;
+    root.insert(QStringLiteral("cameras"), list);
+    QSaveFile f(configPath());
+    f.open(QIODevice::WriteOnly);
+    f.write(QJsonDocument(root).toJson());
+    f.commit();
+    qputenv("VISORA_VIRTUAL_CAMERA", configPath().toUtf8());
+}
+
+// A page picture in the working folder, for a steady picture.
+inline QString writePage(const QString &name, const QImage &image)
+{
+    const QString path = QDir::current().absoluteFilePath(name);
+    image.save(path);
+    return path;
+}
+
+inline QImage uniformPage(int grey, const QSize &size = QSize(640, 480))
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(QColor(grey, grey, grey));
+    return img;
+}
+
+inline double meanGrey(const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    if (img.isNull())
+        return -1;
+    double sum = 0;
+    qint64 n = 0;
+    for (int y = 0; y < img.height(); y += 4) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); x += 4) {
+            sum += qGray(line[x]);
+            ++n;
+        }
+    }
+    return n ? sum / n : -1;
+}
+
+inline bool allWhite(const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    if (img.isNull())
+        return false;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            if ((line[x] & 0xffffff) != 0xffffff)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Collects every log line of the program, from all threads.
+class LogCollector
+{
+public:
+    static void install()
+    {
+        previous() = qInstallMessageHandler(&LogCollector::handler);
+    }
+    static void clear()
+    {
+        QMutexLocker lock(&mutex());
+        lines().clear();
+    }
+    static int count(const QString &needle)
+    {
+        QMutexLocker lock(&mutex());
+        int n = 0;
+        for (const QString &l : lines())
+            n += l.contains(needle) ? 1 : 0;
+        return n;
+    }
+    static QStringList matching(const QString &needle)
+    {
+        QMutexLocker lock(&mutex());
+        QStringList out;
+        for (const QString &l : lines())
+            if (l.contains(needle))
+                out << l;
+        return out;
+    }
+
+private:
+    static QMutex &mutex()
+    {
+        static QMutex m;
+        return m;
+    }
+    static QStringList &lines()
+    {
+        static QStringList l;
+        return l;
+    }
+    static QtMessageHandler &previous()
+    {
+        static QtMessageHandler h = nullptr;
+        return h;
+    }
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
+    {
+        {
+            QMutexLocker lock(&mutex());
+            lines() << msg;
+        }
+        // Warnings and worse still reach the test output (QTest::ignoreMessage works through it).
+        if (type != QtDebugMsg && type != QtInfoMsg && previous())
+            previous()(type, context, msg);
+    }
+};
+
+} // namespace CameraTest
