@@ -13,6 +13,9 @@
 #include <QPointer>
 #include <QSaveFile>
 #include <QThread>
+#include <QWaitCondition>
+
+#include <deque>
 
 namespace {
 
@@ -42,10 +45,23 @@ void removePending(const QString &key)
 
 struct RImageSaver::Private
 {
-    QThread thread;
-    QObject *worker = nullptr; // lives in `thread`
+    struct Job
+    {
+        Kind kind;
+        QImage image;
+        QString path;
+        QString key;
+        int id;
+    };
+    // A queue of our own rather than posted events: posted events are dropped
+    // when the thread or the application goes, and a queued picture must not be.
+    QMutex lock;
+    QWaitCondition wake;
+    std::deque<Job> jobs;
+    bool stopping = false;
+    QThread *thread = nullptr;
     int nextId = 0;
-    int pending = 0;
+    int pending = 0; // GUI-thread count of jobs whose `finished` is still to come
 };
 
 RImageSaver *RImageSaver::instance()
@@ -68,20 +84,65 @@ RImageSaver::RImageSaver(QObject *parent)
     : QObject(parent)
     , d(new Private)
 {
-    d->thread.setObjectName(QStringLiteral("RImageSaver"));
-    d->worker = new QObject;
-    d->worker->moveToThread(&d->thread);
-    connect(&d->thread, &QThread::finished, d->worker, &QObject::deleteLater);
-    d->thread.start(QThread::LowPriority);
+    QPointer<RImageSaver> self(this);
+    Private *p = d;
+    d->thread = QThread::create([p, self] { run(p, self); });
+    d->thread->setObjectName(QStringLiteral("RImageSaver"));
+    d->thread->start(QThread::LowPriority);
 }
 
 RImageSaver::~RImageSaver()
 {
-    // Queued behind every job, so they are all written before the thread ends.
-    QThread *thread = &d->thread;
-    QMetaObject::invokeMethod(d->worker, [thread] { thread->quit(); }, Qt::QueuedConnection);
-    d->thread.wait();
+    {
+        QMutexLocker lock(&d->lock);
+        d->stopping = true;
+    }
+    d->wake.wakeAll();
+    d->thread->wait(); // the worker empties the queue first
+    delete d->thread;
     delete d;
+}
+
+void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
+{
+    for (;;) {
+        Private::Job job;
+        {
+            QMutexLocker lock(&p->lock);
+            while (p->jobs.empty() && !p->stopping)
+                p->wake.wait(&p->lock);
+            if (p->jobs.empty())
+                return;
+            job = std::move(p->jobs.front());
+            p->jobs.pop_front();
+        }
+        QString error;
+        bool ok = false;
+        try {
+            ok = job.kind == Kind::Pdf ? RPdfPage::write(job.image, job.path, &error)
+                                       : writeImage(job.image, job.path, &error);
+        } catch (const std::exception &e) {
+            error = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            error = QStringLiteral("unknown failure");
+        }
+        job.image = QImage();
+        removePending(job.key);
+        qInfo().noquote() << (job.kind == Kind::Pdf ? "RImageSaver::savePdf:" : "RImageSaver::saveImage:") << job.path
+                          << "bOK:" << (ok ? "true" : "false") << error;
+        // Posted in job order, so `finished` keeps the request order.
+        const int id = job.id;
+        const QString path = job.path;
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, id, path, ok] {
+                if (!self)
+                    return;
+                --self->d->pending;
+                emit self->finished(id, path, ok);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 bool RImageSaver::isPending(const QString &path)
@@ -141,35 +202,11 @@ int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path)
     ++d->pending;
     const QString key = pendingKey(path);
     addPending(key);
-    QPointer<RImageSaver> self(this);
-    // Jobs run in posting order on the one worker thread; their results are
-    // posted back in the same order.
-    QMetaObject::invokeMethod(
-        d->worker,
-        [self, kind, image, path, key, id, receiver = static_cast<QObject *>(this)] {
-            QString error;
-            bool ok = false;
-            try {
-                ok = kind == Kind::Pdf ? RPdfPage::write(image, path, &error) : writeImage(image, path, &error);
-            } catch (const std::exception &e) {
-                error = QString::fromLocal8Bit(e.what());
-            } catch (...) {
-                error = QStringLiteral("unknown failure");
-            }
-            removePending(key);
-            qInfo().noquote() << (kind == Kind::Pdf ? "RImageSaver::savePdf:" : "RImageSaver::saveImage:") << path
-                              << "bOK:" << (ok ? "true" : "false") << error;
-            QMetaObject::invokeMethod(
-                receiver,
-                [self, id, path, ok] {
-                    if (!self)
-                        return;
-                    --self->d->pending;
-                    emit self->finished(id, path, ok);
-                },
-                Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    {
+        QMutexLocker lock(&d->lock);
+        d->jobs.push_back(Private::Job{kind, image, path, key, id});
+    }
+    d->wake.wakeOne();
     return id;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 // Ordered background writing, so encoding never stalls the live picture.
@@ -43,5 +44,6 @@ private:
     int enqueue(Kind kind, const QImage &image, const QString &path);
 
     struct Private;
+    static void run(Private *p, QPointer<RImageSaver> self);
     Private *d;
 };

@@ -1,0 +1,95 @@
+#include "VisoraTest.h"
+
+#include "RFileNaming.h"
+#include "RImageSaver.h"
+
+#include <QDir>
+#include <QFile>
+
+static void touch(const QString &path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+}
+
+class TestRFileNaming : public QObject
+{
+    Q_OBJECT
+private slots:
+    void baseName_data()
+    {
+        QTest::addColumn<int>("nameType");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<int>("numLength");
+        QTest::addColumn<QString>("expected");
+        const QString stamp = QStringLiteral("20240305_070809");
+        QTest::newRow("numbered, padded") << 1 << "IMG" << 7 << 4 << "IMG0007";
+        QTest::newRow("numbered, longer than the length") << 1 << "IMG" << 12345 << 4 << "IMG12345";
+        QTest::newRow("numbered, no length") << 1 << "" << 3 << 0 << "3";
+        QTest::newRow("numbered, negative length") << 1 << "A" << 3 << -2 << "A3";
+        QTest::newRow("time-stamped") << 0 << "Img" << 7 << 4 << QString("Img" + stamp);
+        QTest::newRow("any other type is time-stamped") << 2 << "" << 7 << 4 << stamp;
+        QTest::newRow("separators in the prefix") << 1 << "../a\\b:" << 1 << 2 << ".._a_b_01";
+    }
+    void baseName()
+    {
+        QFETCH(int, nameType);
+        QFETCH(QString, prefix);
+        QFETCH(int, number);
+        QFETCH(int, numLength);
+        QFETCH(QString, expected);
+        const QDateTime t(QDate(2024, 3, 5), QTime(7, 8, 9));
+        QCOMPARE(RFileNaming::baseName(nameType, prefix, number, numLength, t), expected);
+    }
+
+    void absurdLengthIsBounded()
+    {
+        const QString name = RFileNaming::baseName(1, "P", 5, 1 << 30, QDateTime::currentDateTime());
+        QVERIFY(name.endsWith("5"));
+        QVERIFY(name.size() < 100);
+    }
+
+    void uniqueFileName_data()
+    {
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("free name") << QStringList() << "pdf" << "IMG0007.pdf";
+        QTest::newRow("taken: _1 before the extension") << QStringList{"IMG0007.pdf"} << "pdf" << "IMG0007_1.pdf";
+        QTest::newRow("taken twice: _2") << QStringList{"IMG0007.pdf", "IMG0007_1.pdf"} << "pdf" << "IMG0007_2.pdf";
+        QTest::newRow("other extension is no clash") << QStringList{"IMG0007.png"} << "pdf" << "IMG0007.pdf";
+        QTest::newRow("no extension") << QStringList{"IMG0007"} << "" << "IMG0007_1";
+    }
+    void uniqueFileName()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, ext);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        for (const QString &name : existing)
+            touch(dir.filePath(name));
+        QCOMPARE(RFileNaming::uniqueFileName(dir.path(), "IMG0007", ext), dir.filePath(expected));
+    }
+
+    // Two snapshots in one second: the first is still in the save queue when
+    // the second is named.
+    void nameWaitingInTheQueueIsTaken()
+    {
+        QTemporaryDir dir;
+        QImage img(8, 8, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        RImageSaver saver;
+        const QString first = RFileNaming::uniqueFileName(dir.path(), "Img20240305_070809", "png");
+        saver.saveImage(img, first);
+        const QString second = RFileNaming::uniqueFileName(dir.path(), "Img20240305_070809", "png");
+        QVERIFY(second != first);
+        saver.saveImage(img, second);
+        QVERIFY(saver.waitForIdle());
+        QVERIFY(QFile::exists(first) && QFile::exists(second));
+        QVERIFY(!RImageSaver::isPending(first));
+    }
+};
+
+VISORA_TEST_MAIN(TestRFileNaming)
+#include "tst_rfilenaming.moc"

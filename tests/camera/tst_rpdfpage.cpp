@@ -1,0 +1,135 @@
+#include "VisoraTest.h"
+
+#include "RPdfPage.h"
+#include "RPictureLoader.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+// A solid picture with a blue marker in its bottom-right corner.
+static QImage marked(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(200, 30, 30));
+    const int mw = qMax(1, w / 5), mh = qMax(1, h / 5);
+    for (int y = h - mh; y < h; ++y)
+        for (int x = w - mw; x < w; ++x)
+            img.setPixel(x, y, qRgb(20, 40, 210));
+    return img;
+}
+
+static QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+class TestRPdfPage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("pdfinfo").isEmpty() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+            QSKIP("poppler-utils are not installed");
+    }
+
+    void scale_data()
+    {
+        QTest::addColumn<QSize>("viewport");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("factor");
+        QTest::addColumn<bool>("fits");
+        const QSize a4(9583, 13699);
+        QTest::newRow("1920 wide: whole times it fits") << a4 << QSize(1920, 1080) << 4 << true;
+        QTest::newRow("as wide as the page") << a4 << QSize(9583, 100) << 1 << true;
+        QTest::newRow("wider than the page: factor 0") << a4 << QSize(12000, 3000) << 0 << true;
+        QTest::newRow("turned page would run off the bottom") << a4 << QSize(1080, 1920) << 8 << true;
+        QTest::newRow("taller than the page") << a4 << QSize(100, 20000) << 95 << true;
+        QTest::newRow("empty picture") << a4 << QSize(0, 0) << 0 << false;
+    }
+    void scale()
+    {
+        QFETCH(QSize, viewport);
+        QFETCH(QSize, picture);
+        QFETCH(int, factor);
+        QFETCH(bool, fits);
+        QCOMPARE(RPdfPage::scaleFactor(viewport.width(), picture.width()), factor);
+        const double s = RPdfPage::pageScale(viewport, picture);
+        QCOMPARE(s > 0, fits);
+        QVERIFY(picture.width() * s <= viewport.width() + 1e-6);
+        QVERIFY(picture.height() * s <= viewport.height() + 1e-6);
+        if (factor >= 1 && picture.height() * factor <= viewport.height())
+            QCOMPARE(s, double(factor)); // the whole-number factor is kept
+    }
+
+    void pageShowsThePicture_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("minWidthShare"); // of the page width
+        QTest::newRow("camera picture") << QSize(1920, 1080) << 0.6;
+        QTest::newRow("turned camera picture") << QSize(1080, 1920) << 0.4;
+        QTest::newRow("wider than the page") << QSize(12000, 3000) << 0.9;
+        QTest::newRow("tiny picture") << QSize(40, 30) << 0.6;
+    }
+    void pageShowsThePicture()
+    {
+        QFETCH(QSize, size);
+        QFETCH(double, minWidthShare);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("页面.pdf");
+        QVERIFY(RPdfPage::write(marked(size.width(), size.height()), pdf));
+        const QString info = run("pdfinfo", {pdf});
+        QVERIFY(info.contains(QRegularExpression("Pages:\\s+1\\n")));
+        QVERIFY2(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")),
+                 qPrintable(info));
+        run("pdftoppm", {"-r", "20", "-png", "-singlefile", pdf, dir.filePath("page")});
+        const QImage page = RPictureLoader::load(dir.filePath("page.png"));
+        QVERIFY(!page.isNull());
+        // The picture's extent on the rendered page: anything not white.
+        QRect box;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (qGray(page.pixel(x, y)) < 200)
+                    box |= QRect(x, y, 1, 1);
+        QVERIFY(!box.isEmpty());
+        QVERIFY(box.left() <= 5 && box.top() <= 5); // drawn at the top-left
+        QVERIFY(box.width() >= minWidthShare * page.width());
+        QVERIFY(box.bottom() < page.height() - 1); // nothing runs off the page
+        QVERIFY(qAbs(double(box.width()) / box.height() - double(size.width()) / size.height()) < 0.1);
+        const QRgb corner = page.pixel(box.right() - box.width() / 20, box.bottom() - box.height() / 20);
+        const QRgb middle = page.pixel(box.center());
+        QVERIFY(qBlue(corner) > 150 && qRed(corner) < 100); // the whole picture, marker included
+        QVERIFY(qRed(middle) > 150 && qBlue(middle) < 100);
+    }
+
+    void failedWriteLeavesNoFile_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("folder missing") << marked(64, 48) << "missing/page.pdf";
+        QTest::newRow("a folder has the name") << marked(64, 48) << "sub";
+        QTest::newRow("null picture") << QImage() << "page.pdf";
+        QTest::newRow("unwritable place") << marked(64, 48) << "/proc/page.pdf";
+    }
+    void failedWriteLeavesNoFile()
+    {
+        QFETCH(QImage, image);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("sub");
+        const QString path = QDir(dir.path()).filePath(name);
+        QString error;
+        QVERIFY(!RPdfPage::write(image, path, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(!QFileInfo(path).isFile());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    }
+};
+
+VISORA_TEST_MAIN(TestRPdfPage)
+#include "tst_rpdfpage.moc"
