@@ -1,0 +1,264 @@
+#include "VisoraTest.h"
+
+#include "RCapturePipeline.h"
+#include "RImageSaver.h"
+#include "RSettingsStore.h"
+
+#include <QDir>
+#include <QSignalSpy>
+
+static QImage solid(int w, int h, QColor c)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(c);
+    return img;
+}
+
+// Grey picture with a red block in its top-left corner.
+static QImage markedTopLeft(int w, int h)
+{
+    QImage img = solid(w, h, QColor(100, 100, 100));
+    for (int y = 0; y < h / 4; ++y)
+        for (int x = 0; x < w / 4; ++x)
+            img.setPixel(x, y, qRgb(220, 0, 0));
+    return img;
+}
+
+static bool isRed(QRgb c)
+{
+    return qRed(c) > 180 && qGreen(c) < 60;
+}
+
+class TestRCapturePipeline : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rotation_data()
+    {
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<QPoint>("markerCorner"); // 0/1 for left/right, top/bottom
+        QTest::newRow("0 untouched") << 0 << QPoint(0, 0);
+        QTest::newRow("360 untouched") << 360 << QPoint(0, 0);
+        QTest::newRow("90") << 90 << QPoint(1, 0);
+        QTest::newRow("450 is 90") << 450 << QPoint(1, 0);
+        QTest::newRow("180") << 180 << QPoint(1, 1);
+        QTest::newRow("270") << 270 << QPoint(0, 1);
+        QTest::newRow("-90 is 270") << -90 << QPoint(0, 1);
+    }
+    void rotation()
+    {
+        QFETCH(int, angle);
+        QFETCH(QPoint, markerCorner);
+        RCaptureParams p;
+        p.m_iRotateAngle = angle;
+        RCardState card;
+        const QImage in = markedTopLeft(80, 40);
+        const QImage out = RCapturePipeline::process(in, p, RRotatedRect(), card);
+        const bool quarter = (angle / 90) % 2 != 0;
+        QCOMPARE(out.size(), quarter ? in.size().transposed() : in.size());
+        const int x = markerCorner.x() ? out.width() - 3 : 2, y = markerCorner.y() ? out.height() - 3 : 2;
+        QVERIFY(isRed(out.pixel(x, y)));
+        QVERIFY(!isRed(out.pixel(out.width() - 1 - x, out.height() - 1 - y)));
+        if (angle % 360 == 0)
+            QCOMPARE(out, in);
+    }
+
+    // The watermark is drawn where the later rotation brings it over its centre.
+    void watermark_data()
+    {
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<int>("alpha");
+        QTest::addColumn<QPoint>("expectedCentre");
+        QTest::newRow("unrotated") << 0 << 255 << QPoint(60, 50);
+        QTest::newRow("rotated 90") << 90 << 255 << QPoint(80, 60);
+        QTest::newRow("rotated 180") << 180 << 255 << QPoint(160, 80);
+        QTest::newRow("rotated 270") << 270 << 255 << QPoint(50, 160);
+        QTest::newRow("half transparent") << 0 << 128 << QPoint(60, 50);
+        QTest::newRow("fully transparent") << 0 << 0 << QPoint(60, 50);
+    }
+    void watermark()
+    {
+        QFETCH(int, angle);
+        QFETCH(int, alpha);
+        QFETCH(QPoint, expectedCentre);
+        RCaptureParams p;
+        p.m_bCoverItem = true;
+        p.m_iRotateAngle = angle;
+        p.m_iAlphaCover = alpha;
+        p.m_imageCover = solid(20, 10, QColor(0, 0, 255));
+        p.m_ptCoverCenter = QPointF(60.7, 50.2);
+        RCardState card;
+        const QImage out = RCapturePipeline::process(solid(200, 120, QColor(100, 100, 100)), p, RRotatedRect(), card);
+        const int blue = qBlue(out.pixel(expectedCentre));
+        QVERIFY2(qAbs(blue - (100 + 155 * alpha / 255)) <= 3, qPrintable(QString::number(blue)));
+        QCOMPARE(qBlue(out.pixel(expectedCentre + QPoint(15, 15))), 100);
+    }
+
+    void emptyCaptureStops_data()
+    {
+        QTest::addColumn<bool>("cover");
+        QTest::addColumn<bool>("cardMix");
+        QTest::newRow("with watermark") << true << false;
+        QTest::newRow("without watermark, card merge on") << false << true;
+    }
+    void emptyCaptureStops()
+    {
+        QFETCH(bool, cover);
+        QFETCH(bool, cardMix);
+        RCaptureParams p;
+        p.m_bCoverItem = cover;
+        p.m_bCardMix = cardMix;
+        p.m_imageCover = solid(4, 4, Qt::blue);
+        RCardState card;
+        QVERIFY(RCapturePipeline::process(QImage(), p, RRotatedRect(), card).isNull());
+        QCOMPARE(card.m_iCardCount, 0); // an empty picture is no card side
+    }
+
+    void spotlightCut_data()
+    {
+        QTest::addColumn<QPoint>("a");
+        QTest::addColumn<QPoint>("b");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("corners in order") << QPoint(10, 5) << QPoint(50, 35) << QRect(10, 5, 40, 30);
+        QTest::newRow("corners reversed") << QPoint(50, 35) << QPoint(10, 5) << QRect(10, 5, 40, 30);
+        QTest::newRow("corners crossed") << QPoint(50, 5) << QPoint(10, 35) << QRect(10, 5, 40, 30);
+        QTest::newRow("no width: nothing to save") << QPoint(10, 5) << QPoint(10, 35) << QRect();
+    }
+    void spotlightCut()
+    {
+        QFETCH(QPoint, a);
+        QFETCH(QPoint, b);
+        QFETCH(QRect, expected);
+        RCaptureParams p;
+        p.m_bCutRect = true;
+        p.m_ptCut1 = a;
+        p.m_ptCut2 = b;
+        RCardState card;
+        const QImage in = markedTopLeft(80, 60);
+        const QImage out = RCapturePipeline::process(in, p, RRotatedRect(), card);
+        QCOMPARE(out.isNull(), expected.isEmpty());
+        if (!out.isNull())
+            QCOMPARE(out, in.copy(expected));
+    }
+
+    void documentCutAndColour_data()
+    {
+        QTest::addColumn<bool>("autoCut");
+        QTest::addColumn<float>("rectWidth");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("format");
+        QTest::newRow("document cut") << true << 30.0f << 0 << QSize(50, 30) << int(QImage::Format_RGB888);
+        QTest::newRow("no document found: nothing to save") << true << 0.0f << 0 << QSize(0, 0) << int(QImage::Format_Invalid);
+        QTest::newRow("grey") << false << 0.0f << 1 << QSize(80, 60) << int(QImage::Format_Grayscale8);
+        QTest::newRow("black and white") << false << 0.0f << 2 << QSize(80, 60) << int(QImage::Format_Grayscale8);
+        QTest::newRow("unknown colour type: unchanged") << false << 0.0f << 7 << QSize(80, 60) << int(QImage::Format_RGB32);
+    }
+    void documentCutAndColour()
+    {
+        QFETCH(bool, autoCut);
+        QFETCH(float, rectWidth);
+        QFETCH(int, colour);
+        QFETCH(QSize, size);
+        QFETCH(int, format);
+        RCaptureParams p;
+        p.m_bAutoCut = autoCut;
+        p.m_iSaveColorType = colour;
+        RRotatedRect rect;
+        rect.cx = 40;
+        rect.cy = 30;
+        rect.width = rectWidth;
+        rect.height = 50;
+        rect.angle = -90;
+        RCardState card;
+        const QImage out = RCapturePipeline::process(markedTopLeft(80, 60), p, rect, card);
+        QCOMPARE(out.size(), size);
+        QCOMPARE(int(out.format()), format);
+        if (colour == 2)
+            for (int y = 0; y < out.height(); ++y)
+                for (int x = 0; x < out.width(); ++x)
+                    QVERIFY(out.constScanLine(y)[x] == 0 || out.constScanLine(y)[x] == 255);
+    }
+
+    void cardMergeAlternates()
+    {
+        RCaptureParams p;
+        p.m_bCardMix = true;
+        RCardState card;
+        const QImage front = solid(100, 60, Qt::red), wideBack = solid(120, 40, Qt::blue);
+        QCOMPARE(RCapturePipeline::process(front, p, RRotatedRect(), card), front);
+        QCOMPARE(card.m_iCardCount, 1);
+        const QImage both = RCapturePipeline::process(wideBack, p, RRotatedRect(), card);
+        QCOMPARE(card.m_iCardCount, 0);
+        QCOMPARE(both.size(), QSize(100, 100)); // clipped at the first side's width
+        QCOMPARE(both.pixel(99, 59), QColor(Qt::red).rgb());
+        QCOMPARE(both.pixel(99, 60), QColor(Qt::blue).rgb());
+        // A new first side; switching the merge off does not reset the count.
+        QCOMPARE(RCapturePipeline::process(solid(80, 50, Qt::green), p, RRotatedRect(), card).size(), QSize(80, 50));
+        p.m_bCardMix = false;
+        QCOMPARE(RCapturePipeline::process(solid(30, 30, Qt::black), p, RRotatedRect(), card).size(), QSize(30, 30));
+        QCOMPARE(card.m_iCardCount, 1);
+        p.m_bCardMix = true;
+        const QImage narrow = RCapturePipeline::process(solid(40, 20, Qt::yellow), p, RRotatedRect(), card);
+        QCOMPARE(narrow.size(), QSize(80, 70));
+        QCOMPARE(qAlpha(narrow.pixel(79, 69)), 0); // beside a narrower second side
+    }
+
+    void documentNames_data()
+    {
+        QTest::addColumn<int>("nameType");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("numbered") << 1 << 7 << "pdf" << QStringList{"IMG0007.pdf", "IMG0008.pdf"};
+        QTest::newRow("number longer than the length") << 1 << 12345 << "PDF" << QStringList{"IMG12345.pdf", "IMG12346.pdf"};
+        QTest::newRow("same second, time-stamped")
+            << 0 << 7 << "pdf" << QStringList{"IMG20240305_070809.pdf", "IMG20240305_070809_1.pdf"};
+        QTest::newRow("picture extension") << 1 << 1 << "png" << QStringList{"IMG0001.png", "IMG0002.png"};
+    }
+    void documentNames()
+    {
+        QFETCH(int, nameType);
+        QFETCH(int, number);
+        QFETCH(QString, ext);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        RCaptureParams p;
+        p.m_strCurImageDir = dir.path();
+        p.m_strFileExt = ext;
+        p.m_iNameType = nameType;
+        p.m_strNamePrefix = "IMG";
+        p.m_iNameNumLength = 4;
+        p.m_iNameCurNum = number;
+        const QDateTime now(QDate(2024, 3, 5), QTime(7, 8, 9));
+        RImageSaver *saver = RImageSaver::instance();
+        QSignalSpy spy(saver, &RImageSaver::finished);
+        for (int i = 0; i < expected.size(); ++i)
+            RCapturePipeline::saveDocument(solid(64, 48, Qt::red), p, now);
+        QVERIFY(saver->waitForIdle());
+        QCOMPARE(spy.size(), expected.size());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), expected); // no picture left beside a document
+        if (nameType == 1) {
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size());
+            QCOMPARE(RCapturePipeline::nextFileName(p, "jpg", now), QString("IMG%1.jpg").arg(number + expected.size(), 4, 10, QChar('0')));
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size() + 1);
+        }
+    }
+
+    void failedSaveStillConsumesTheNumber()
+    {
+        RCaptureParams p;
+        p.m_strCurImageDir = QDir::currentPath() + "/no such folder";
+        p.m_iNameType = 1;
+        p.m_iNameCurNum = 41;
+        QSignalSpy spy(RImageSaver::instance(), &RImageSaver::finished);
+        QVERIFY(RCapturePipeline::saveDocument(solid(10, 10, Qt::red), p, QDateTime::currentDateTime()) > 0);
+        QVERIFY(RImageSaver::instance()->waitForIdle());
+        QCOMPARE(spy.value(0).value(2).toBool(), false);
+        QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 42);
+        QCOMPARE(RCapturePipeline::saveDocument(QImage(), p, QDateTime::currentDateTime()), -1);
+    }
+};
+
+VISORA_TEST_MAIN(TestRCapturePipeline)
+#include "tst_rcapturepipeline.moc"
