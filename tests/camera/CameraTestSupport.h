@@ -11,6 +11,7 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSaveFile>
+#include <QMetaType>
 #include <QStringList>
 
 namespace CameraTest {
@@ -164,3 +165,5 @@ private:
 };
 
 } // namespace CameraTest
+
+Q_DECLARE_METATYPE(QList<CameraTest::Cam>)

@@ -16,7 +16,6 @@
 
 using namespace CameraTest;
 
-Q_DECLARE_METATYPE(QList<CameraTest::Cam>)
 
 namespace {
 const QString kVidPid = QStringLiteral("usb#vid_1b17&pid_0501&mi_00#6&2c8a1f&0&0000");

@@ -1,0 +1,174 @@
+#include "VisoraTest.h"
+
+#include "CameraTestSupport.h"
+#include "RDetectDlg.h"
+#include "RDetectDlgThread.h"
+#include "RSettingsStore.h"
+
+#include <QSignalSpy>
+
+using namespace CameraTest;
+
+class TestRDetectDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { LogCollector::install(); }
+
+    void verdicts_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QStringList>("formats");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("summary");
+        const QStringList both{"jpeg", "yuyv"};
+        QTest::newRow("found and free") << "Doc Cam" << true << false << both << QList<int>{1, 1, 1, 1} << true
+                                        << "检测完成";
+        QTest::newRow("in use by another program")
+            << "Doc Cam" << true << true << both << QList<int>{1, 1, 0, 1} << false << "检测完成,存在异常！";
+        QTest::newRow("no JPEG still passes") << "Doc Cam" << true << false << QStringList{"yuyv"}
+                                              << QList<int>{1, 0, 1, 1} << true << "检测完成";
+        QTest::newRow("no description saved") << "" << true << false << both << QList<int>{0, 0, 1, 1} << false
+                                              << "检测完成,存在异常！";
+        QTest::newRow("saved camera unplugged") << "Doc Cam" << false << false << both << QList<int>{0, 0, 1, 1}
+                                                << false << "检测完成,存在异常！";
+        QTest::newRow("saved description of another camera")
+            << "Old Cam" << true << false << both << QList<int>{0, 0, 1, 1} << false << "检测完成,存在异常！";
+    }
+
+    void verdicts()
+    {
+        QFETCH(QString, saved);
+        QFETCH(bool, present);
+        QFETCH(bool, busy);
+        QFETCH(QStringList, formats);
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, result);
+        QFETCH(QString, summary);
+        Cam c;
+        c.description = "Doc Cam";
+        c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+        c.present = present;
+        c.busy = busy;
+        c.pixelFormats = formats;
+        writeConfig({c});
+        RSettingsStore::write(RSettingsKeys::VideoCamera, saved);
+
+        RDetectDlg dlg;
+        dlg.setStepMs(0);
+        QSignalSpy done(&dlg, &RDetectDlg::sDetectFinished);
+        dlg.show();
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.at(0).at(0).toBool(), result);
+        QCOMPARE(dlg.result(), result);
+        for (int row = 1; row <= 4; ++row)
+            QCOMPARE(dlg.rowVerdict(row), rows.at(row - 1));
+        QCOMPARE(dlg.rowText(0), summary);
+        QCOMPARE(dlg.rowText(1), rows.at(0) ? QStringLiteral("检测完成，展示台硬件连接正常！")
+                                            : QStringLiteral("检测完成，展示台硬件连接异常！"));
+        QCOMPARE(dlg.rowText(3), rows.at(2) ? QStringLiteral("检测完成，摄像头调用正常！")
+                                            : QStringLiteral("检测完成，摄像头调用异常！"));
+        QCOMPARE(dlg.rowText(4), QStringLiteral("检测完成，软件版本正常！"));
+    }
+
+    void englishTexts_data()
+    {
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("all good") << false
+                                  << QStringList{"Done.", "The device is connected.", "The graphics driver is running.",
+                                                 "The device can be used.", "The software is the latest version."};
+        QTest::newRow("busy") << true
+                              << QStringList{"There are some exception.", "The device is connected.",
+                                             "The graphics driver is running.", "The device has been used.",
+                                             "The software is the latest version."};
+    }
+
+    void englishTexts()
+    {
+        QFETCH(bool, busy);
+        QFETCH(QStringList, texts);
+        Cam c;
+        c.description = "Doc Cam";
+        c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+        c.busy = busy;
+        writeConfig({c});
+        RSettingsStore::write(RSettingsKeys::VideoCamera, "Doc Cam");
+        RDetectDlg dlg;
+        dlg.setLanguage(1);
+        dlg.setStepMs(0);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Device Detect"));
+        QCOMPARE(dlg.rowText(1), QStringLiteral("Waiting for detect，please wait…"));
+        QSignalSpy done(&dlg, &RDetectDlg::sDetectFinished);
+        dlg.show();
+        QVERIFY(done.wait(10000));
+        for (int row = 0; row <= 4; ++row)
+            QCOMPARE(dlg.rowText(row), texts.at(row));
+    }
+
+    void progressTexts_data()
+    {
+        QTest::addColumn<int>("lang");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Chinese first form") << 0 << 0 << "正在检测，请稍候.";
+        QTest::newRow("Chinese sixth form") << 0 << 5 << "正在检测，请稍候......";
+        QTest::newRow("Chinese forms repeat") << 0 << 6 << "正在检测，请稍候.";
+        QTest::newRow("English third form") << 1 << 2 << "Detecting, please wait...";
+        QTest::newRow("English fourth form starts again") << 1 << 3 << "Detecting, please wait.";
+        QTest::newRow("negative step") << 1 << -1 << "Detecting, please wait...";
+    }
+
+    void progressTexts()
+    {
+        QFETCH(int, lang);
+        QFETCH(int, step);
+        QFETCH(QString, text);
+        QCOMPARE(RDetectDlgThread::statusText(lang, step), text);
+    }
+
+    void workerPacesEveryRow()
+    {
+        RDetectDlgThread worker;
+        worker.setStepMs(0);
+        QList<QList<QVariant>> seen;
+        connect(&worker, &RDetectDlgThread::response, this,
+                [&seen](int t, int i, QString s) { seen << QList<QVariant>{t, i, s}; });
+        worker.TestInfo();
+        // Status, 4 rows x (100 steps x 2 + verdict), summary.
+        QCOMPARE(seen.size(), 1 + 4 * 201 + 1);
+        QCOMPARE(seen.last().at(1).toInt(), 400);
+        QVERIFY(!worker.isRunning());
+        // A second run on the same worker gives only the summary.
+        seen.clear();
+        worker.TestInfo();
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(seen.at(0).at(0).toInt(), 0);
+        QCOMPARE(seen.at(0).at(1).toInt(), 400);
+    }
+
+    void closingDuringTheRun()
+    {
+        LogCollector::clear();
+        Cam c;
+        c.description = "Doc Cam";
+        c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+        writeConfig({c});
+        RSettingsStore::write(RSettingsKeys::VideoCamera, "Doc Cam");
+        auto *dlg = new RDetectDlg;
+        dlg->show(); // real pace: the run takes seconds
+        QTRY_VERIFY_WITH_TIMEOUT(dlg->rowText(0).startsWith(QStringLiteral("正在检测，请稍候.")), 3000);
+        QElapsedTimer t;
+        t.start();
+        delete dlg;
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(LogCollector::count("~RDetectDlg() end"), 1);
+    }
+};
+
+VISORA_TEST_MAIN(TestRDetectDlg)
+#include "tst_rdetectdlg.moc"

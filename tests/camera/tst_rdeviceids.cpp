@@ -1,0 +1,94 @@
+#include "VisoraTest.h"
+
+#include "RDeviceIds.h"
+
+#include <QFile>
+
+class TestRDeviceIds : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_sys;
+
+    // A sysfs-like tree: class/video4linux/<node>/device -> the USB
+    // interface folder, whose parent holds the id files.
+    void addNode(const QString &node, const QString &vendor, const QString &product)
+    {
+        const QString usb = m_sys.path() + "/devices/usb1/" + node;
+        QDir().mkpath(usb + "/1-1:1.0");
+        auto writeFile = [](const QString &path, const QString &text) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text.toLatin1());
+        };
+        if (!vendor.isNull())
+            writeFile(usb + "/idVendor", vendor);
+        if (!product.isNull())
+            writeFile(usb + "/idProduct", product);
+        const QString cls = m_sys.path() + "/class/video4linux/" + node;
+        QDir().mkpath(cls);
+        QVERIFY(QFile::link(usb + "/1-1:1.0", cls + "/device"));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        RDeviceIds::setSysfsRoot(m_sys.path());
+        addNode("video0", "1b17\n", "0501\n");
+        addNode("video2", "1E4E\n", "100C\n");
+        addNode("video4", "zz\n", "12345678\n");
+        addNode("video6", QString(), QString());
+    }
+
+    void fromName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("vendor after the tag") << "usb#vid_1b17&pid_0501&mi_00" << "vid_" << "1b17";
+        QTest::newRow("product after the tag") << "usb#vid_1b17&pid_0501&mi_00" << "pid_" << "0501";
+        QTest::newRow("first tag counts") << "vid_aaaa#vid_bbbb" << "vid_" << "aaaa";
+        QTest::newRow("upper-case tag is not a tag") << "usb#VID_1B17&PID_0501" << "vid_" << "#VID";
+        QTest::newRow("no tag takes position 3") << "abcdefghij" << "vid_" << "defg";
+        QTest::newRow("no tag on a short name") << "abcde" << "pid_" << "de";
+        QTest::newRow("no tag on a very short name") << "ab" << "pid_" << "";
+        QTest::newRow("empty name") << "" << "vid_" << "";
+        QTest::newRow("tag at the end") << "usb#vid_" << "vid_" << "";
+        QTest::newRow("tag with fewer than 4 characters after it") << "usb#vid_1b" << "vid_" << "1b";
+    }
+
+    void fromName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, tag);
+        QFETCH(QString, expected);
+        QCOMPARE(RDeviceIds::fromName(name, tag), expected);
+    }
+
+    void ids_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("vid");
+        QTest::addColumn<QString>("pid");
+        QTest::newRow("tagged name ignores sysfs") << "usb#vid_1e4e&pid_0810&mi_00" << "1e4e" << "0810";
+        QTest::newRow("video node reads the USB device") << "/dev/video0" << "1b17" << "0501";
+        QTest::newRow("upper-case attributes kept as they are") << "/dev/video2" << "1E4E" << "100C";
+        QTest::newRow("malformed attributes fall back to the name rule") << "/dev/video4" << "v/vi" << "v/vi";
+        QTest::newRow("missing attributes fall back to the name rule") << "/dev/video6" << "v/vi" << "v/vi";
+        QTest::newRow("unknown node falls back to the name rule") << "/dev/video9" << "v/vi" << "v/vi";
+        QTest::newRow("not a video node") << "/dev/sda" << "v/sd" << "v/sd";
+        QTest::newRow("node name with trailing text") << "/dev/video0x" << "v/vi" << "v/vi";
+    }
+
+    void ids()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, vid);
+        QFETCH(QString, pid);
+        QCOMPARE(RDeviceIds::vendorId(name), vid);
+        QCOMPARE(RDeviceIds::productId(name), pid);
+    }
+};
+
+VISORA_TEST_MAIN(TestRDeviceIds)
+#include "tst_rdeviceids.moc"

@@ -1,0 +1,101 @@
+#include "VisoraTest.h"
+
+#include "RResolutionRule.h"
+
+Q_DECLARE_METATYPE(RResolutionRule::Rule)
+
+class TestRResolutionRule : public QObject
+{
+    Q_OBJECT
+
+    static QList<QSize> sizes(const QStringList &list)
+    {
+        QList<QSize> out;
+        for (const QString &s : list) {
+            const QStringList wh = s.split('x');
+            out << QSize(wh.at(0).toInt(), wh.at(1).toInt());
+        }
+        return out;
+    }
+
+private slots:
+    void ruleFor_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("micro");
+        QTest::addColumn<RResolutionRule::Rule>("rule");
+        const int win = QOperatingSystemVersion::Windows;
+        QTest::newRow("Windows 7") << win << 6 << 1 << -1 << RResolutionRule::OlderSystem;
+        QTest::newRow("Windows 8.1") << win << 6 << 3 << -1 << RResolutionRule::OlderSystem;
+        QTest::newRow("Windows 10") << win << 10 << 0 << -1 << RResolutionRule::LargestHeight;
+        QTest::newRow("Windows 11") << win << 10 << 0 << 22000 << RResolutionRule::LargestHeight;
+        QTest::newRow("macOS 10.6 is not old Windows") << int(QOperatingSystemVersion::MacOS) << 10 << 6 << -1
+                                                       << RResolutionRule::LargestHeight;
+        QTest::newRow("unknown system") << int(QOperatingSystemVersion::Unknown) << 1 << -1 << -1
+                                        << RResolutionRule::LargestHeight;
+    }
+
+    void ruleFor()
+    {
+        QFETCH(int, type);
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, micro);
+        QFETCH(RResolutionRule::Rule, rule);
+        const QOperatingSystemVersion os(QOperatingSystemVersion::OSType(type), major, minor, micro);
+        QCOMPARE(RResolutionRule::ruleFor(os), rule);
+    }
+
+    void systemRuleOnThisSystem()
+    {
+        // Not Windows here: the largest-height rule, with its log line.
+        QTest::ignoreMessage(QtDebugMsg, "RCamera::initCamera: 如果当前系统版本是win10，todo");
+        QCOMPARE(RResolutionRule::systemRule(), RResolutionRule::LargestHeight);
+    }
+
+    void choose_data()
+    {
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<RResolutionRule::Rule>("rule");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QSize>("max");
+        QTest::addColumn<QString>("rec");
+        const auto L = RResolutionRule::LargestHeight;
+        const auto O = RResolutionRule::OlderSystem;
+        const QStringList five{"640x480", "800x600", "1280x720", "1920x1080", "3264x2448"};
+        QTest::newRow("largest height is the tallest") << five << L << 4 << QSize(3264, 2448)
+                                                       << "640x480;800x600;1280x720;1920x1080;";
+        QTest::newRow("largest height, first of equal heights")
+            << QStringList{"1440x1080", "1920x1080", "640x480"} << L << 0 << QSize(1440, 1080) << "1920x1080;640x480;";
+        QTest::newRow("older system takes height 1001..1499") << five << O << 3 << QSize(0, 0)
+                                                              << "640x480;800x600;1280x720;1920x1080;";
+        QTest::newRow("older system, last such height wins")
+            << QStringList{"1920x1080", "1600x1200", "3264x2448"} << O << 1 << QSize(0, 0) << "1920x1080;";
+        QTest::newRow("older system, bounds inclusive") << QStringList{"100x1001", "100x1500", "100x1499"} << O << 2
+                                                        << QSize(0, 0) << "";
+        QTest::newRow("older system without such a height takes 0") << QStringList{"640x480", "3264x2448"} << O << 0
+                                                                    << QSize(0, 0) << "640x480;";
+        QTest::newRow("recorder sizes only when exact") << QStringList{"1920x1088", "1280x721", "800x600"} << L << 0
+                                                        << QSize(1920, 1088) << "800x600;";
+        QTest::newRow("empty list") << QStringList{} << L << 0 << QSize(0, 0) << "";
+        QTest::newRow("zero heights never count") << QStringList{"0x0"} << L << 0 << QSize(0, 0) << "";
+    }
+
+    void choose()
+    {
+        QFETCH(QStringList, list);
+        QFETCH(RResolutionRule::Rule, rule);
+        QFETCH(int, index);
+        QFETCH(QSize, max);
+        QFETCH(QString, rec);
+        const RResolutionRule::Choice c = RResolutionRule::choose(sizes(list), rule);
+        QCOMPARE(c.defaultIndex, index);
+        QCOMPARE(QSize(c.maxWidth, c.maxHeight), max);
+        QCOMPARE(c.recordingText, rec);
+    }
+};
+
+VISORA_TEST_MAIN(TestRResolutionRule)
+#include "tst_rresolutionrule.moc"
