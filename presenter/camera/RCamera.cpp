@@ -176,7 +176,12 @@ QSize RCamera::initCamera(QString name)
     }
 
     m_imageCapture = new QCameraImageCapture(m_cameraMain);
-    m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
+    // The pipeline works from the delivered picture; writing it to a file as
+    // well would leave a stray copy in the Pictures folder on every capture.
+    if (m_imageCapture->isCaptureDestinationSupported(QCameraImageCapture::CaptureToBuffer))
+        m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToBuffer);
+    else
+        m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
     m_cameraMain->setCaptureMode(QCamera::CaptureStillImage);
     m_cameraMain->setViewfinder(m_viewfinder);
     QCameraImageCapture *cap = m_imageCapture;

@@ -1,0 +1,217 @@
+#include "VisoraTest.h"
+
+#include "CameraTestSupport.h"
+#include "RCamera.h"
+#include "RImageSaver.h"
+#include "RSettingsStore.h"
+
+#include <QCameraImageCapture>
+#include <QFile>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSignalSpy>
+
+using namespace CameraTest;
+
+namespace {
+// A dark document on a white desk.
+QImage documentPage(const QRect &document)
+{
+    QImage img(640, 480, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.fillRect(document, QColor(30, 30, 30));
+    return img;
+}
+
+bool openPage(RCamera &camera, const QImage &page)
+{
+    writePage("page.png", page);
+    Cam c;
+    c.description = "Doc Cam";
+    c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+    c.source = "page.png";
+    writeConfig({c});
+    camera.show();
+    if (camera.initCamera("Doc Cam") != QSize(640, 480))
+        return false;
+    // Wait until the page is on screen, not the empty viewfinder.
+    for (int i = 0; i < 100; ++i) {
+        QTest::qWait(50);
+        if (meanGrey(camera.grab().toImage()) > 100)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+class TestRCameraCapture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase()
+    {
+        // Ends the save queue while the application still runs.
+        delete RImageSaver::instance();
+    }
+
+    void captureWritesDocument_data()
+    {
+        QTest::addColumn<int>("nameType");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("nextNumber");
+        QTest::newRow("numbered name") << 1 << 7 << "^IMG0007\\.pdf$" << 8;
+        QTest::newRow("number longer than its length") << 1 << 12345 << "^IMG12345\\.pdf$" << 12346;
+        QTest::newRow("time-stamped name") << 0 << 7 << "^IMG\\d{8}_\\d{6}\\.pdf$" << 7;
+    }
+
+    void captureWritesDocument()
+    {
+        QFETCH(int, nameType);
+        QFETCH(int, number);
+        QFETCH(QString, pattern);
+        QFETCH(int, nextNumber);
+        RCamera camera;
+        QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
+        const QString dir = QDir::current().absoluteFilePath(QString("out%1").arg(QTest::currentDataTag()).remove(' '));
+        camera.setSaveDir(dir); // not there yet: the capture creates it
+        camera.setCameraParam(0, 0, nameType, "IMG", 4, false, false, false);
+        camera.setNameCurNum(number);
+        camera.setCaptureExt("pdf");
+        QSignalSpy shown(&camera, &RCamera::sShowOrHideImageList);
+        QSignalSpy finished(&camera, &RCamera::sCaptureFinished);
+        camera.capture();
+        QVERIFY(finished.wait(10000));
+        const QString name = finished.at(0).at(1).toString();
+        QCOMPARE(finished.at(0).at(0).toString(), dir);
+        QVERIFY2(QRegularExpression(pattern).match(name).hasMatch(), qPrintable(name));
+        QFile pdf(dir + "/" + name);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        QVERIFY(shown.contains(QList<QVariant>{true}));
+        QCOMPARE(camera.nameCurNum(), nextNumber);
+        if (nameType == 1)
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), nextNumber);
+        // No stray pictures beside the document, and none left by the camera
+        // itself: the still picture stays in memory.
+        QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(camera.imageCapture()->captureDestination(), QCameraImageCapture::CaptureToBuffer);
+    }
+
+    void nextFileName_data()
+    {
+        QTest::addColumn<int>("nameType");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("nextNumber");
+        QTest::newRow("numbered jpg") << 1 << 9 << "" << "^IMG0009\\.jpg$" << 10;
+        QTest::newRow("numbered name already taken") << 1 << 9 << "IMG0009.jpg" << "^IMG0009_1\\.jpg$" << 10;
+        QTest::newRow("time-stamped keeps the number") << 2 << 9 << "" << "^IMG\\d{8}_\\d{6}\\.jpg$" << 9;
+    }
+
+    void nextFileName()
+    {
+        QFETCH(int, nameType);
+        QFETCH(int, number);
+        QFETCH(QString, existing);
+        QFETCH(QString, pattern);
+        QFETCH(int, nextNumber);
+        const QString dir = QDir::current().absoluteFilePath("names");
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        if (!existing.isEmpty()) {
+            QFile f(dir + "/" + existing);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        RCamera camera;
+        camera.setSaveDir(dir);
+        camera.setCameraParam(0, 0, nameType, "IMG", 4, false, false, false);
+        camera.setNameCurNum(number);
+        const QString name = camera.nextFileName("jpg");
+        QVERIFY2(QRegularExpression(pattern).match(name).hasMatch(), qPrintable(name));
+        QCOMPARE(camera.nameCurNum(), nextNumber);
+        if (nameType == 1)
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), nextNumber);
+    }
+
+    void documentDetection_data()
+    {
+        QTest::addColumn<QImage>("page");
+        QTest::addColumn<bool>("autoCut");
+        QTest::addColumn<int>("corners");
+        QTest::newRow("document on the desk gives four corners") << documentPage(QRect(100, 80, 300, 200)) << true << 4;
+        QTest::newRow("blank desk gives no corners") << uniformPage(255) << true << 0;
+        QTest::newRow("detection off emits nothing") << documentPage(QRect(100, 80, 300, 200)) << false << -1;
+    }
+
+    void documentDetection()
+    {
+        QFETCH(QImage, page);
+        QFETCH(bool, autoCut);
+        QFETCH(int, corners);
+        RCamera camera;
+        QVERIFY(openPage(camera, page));
+        QSignalSpy spy(&camera, &RCamera::detectRect4Point);
+        camera.setCameraParam(0, 0, 1, "IMG", 4, false, autoCut, false);
+        QCOMPARE(camera.isAutoCut(), autoCut);
+        QCOMPARE(camera.isRectDetecting(), autoCut);
+        if (corners < 0) {
+            QTest::qWait(800);
+            QCOMPARE(spy.count(), 0);
+            return;
+        }
+        QVERIFY(spy.wait(3000));
+        const QList<QPoint> points = spy.at(0).at(0).value<QList<QPoint>>();
+        QCOMPARE(points.size(), corners);
+        QCOMPARE(camera.rectPoints(), points);
+        // The corners lie on the document, in picture pixels.
+        for (const QPoint &p : points)
+            QVERIFY2(QRect(90, 70, 321, 221).contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+        camera.setCameraAuto(false, false);
+        QVERIFY(!camera.isRectDetecting());
+    }
+
+    void changeDetection_data()
+    {
+        QTest::addColumn<int>("snapMode");
+        QTest::addColumn<bool>("snaps");
+        // An unchanged picture compares as 0 dB, which counts as changed.
+        QTest::newRow("mode 2 compares every second") << 2 << true;
+        QTest::newRow("manual mode does not compare") << 0 << false;
+        QTest::newRow("timed mode does not compare") << 1 << false;
+    }
+
+    void changeDetection()
+    {
+        QFETCH(int, snapMode);
+        QFETCH(bool, snaps);
+        RCamera camera;
+        QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
+        QSignalSpy spy(&camera, &RCamera::sDetectSnap);
+        camera.setCameraParam(snapMode, 0, 1, "IMG", 4, false, false, false);
+        QCOMPARE(camera.isChangeDetecting(), snaps);
+        if (snaps) {
+            QVERIFY(spy.wait(3000));
+        } else {
+            QTest::qWait(1300);
+            QCOMPARE(spy.count(), 0);
+        }
+        // Leaving the mode stops the comparison.
+        camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
+        QVERIFY(!camera.isChangeDetecting());
+    }
+
+    void changeDetectionWithoutReference()
+    {
+        RCamera camera;
+        QSignalSpy spy(&camera, &RCamera::sDetectSnap);
+        camera.detectNetImage();
+        QCOMPARE(spy.count(), 0);
+    }
+};
+
+VISORA_TEST_MAIN(TestRCameraCapture)
+#include "tst_rcameracapture.moc"
