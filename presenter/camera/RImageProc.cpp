@@ -7,6 +7,10 @@
 #include <opencv2/core/hal/intrin.hpp>
 #include <opencv2/imgproc.hpp>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <array>
 #include <cmath>
 #include <vector>
@@ -25,11 +29,36 @@ inline uchar greyOf(int r, int g, int b)
     return uchar((11 * r + 16 * g + 5 * b) >> 5);
 }
 
+#if defined(__SSE2__)
+// Four pixels: widen to 16 bits, (5b + 16g) and (11r + 0a) by one multiply-add,
+// then the two halves of each pixel summed.
+inline __m128i grey4(__m128i px, __m128i k, __m128i zero)
+{
+    const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi8(px, zero), k);
+    const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi8(px, zero), k);
+    const __m128 even = _mm_shuffle_ps(_mm_castsi128_ps(lo), _mm_castsi128_ps(hi), _MM_SHUFFLE(2, 0, 2, 0));
+    const __m128 odd = _mm_shuffle_ps(_mm_castsi128_ps(lo), _mm_castsi128_ps(hi), _MM_SHUFFLE(3, 1, 3, 1));
+    return _mm_srli_epi32(_mm_add_epi32(_mm_castps_si128(even), _mm_castps_si128(odd)), 5);
+}
+#endif
+
 // One row of 32-bit pixels, memory order B G R A.
 void greyRowBgra(const uchar *s, uchar *d, int w)
 {
     int x = 0;
-#if CV_SIMD128
+#if defined(__SSE2__)
+    const __m128i k = _mm_setr_epi16(5, 16, 11, 0, 5, 16, 11, 0);
+    const __m128i zero = _mm_setzero_si128();
+    for (; x <= w - 16; x += 16) {
+        const __m128i *p = reinterpret_cast<const __m128i *>(s + 4 * x);
+        const __m128i a = grey4(_mm_loadu_si128(p), k, zero);
+        const __m128i b = grey4(_mm_loadu_si128(p + 1), k, zero);
+        const __m128i c = grey4(_mm_loadu_si128(p + 2), k, zero);
+        const __m128i e = grey4(_mm_loadu_si128(p + 3), k, zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(d + x),
+                         _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e)));
+    }
+#elif CV_SIMD128
     const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
     const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
     for (; x <= w - 16; x += 16) {
@@ -72,27 +101,53 @@ void greyRowRgb(const uchar *s, uchar *d, int w)
         d[x] = greyOf(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
 }
 
-void addToHistogram(const uchar *d, int w, qint64 *hist)
+// Four partial tables hide the store-to-load dependency of runs of equal values.
+using SubHistogram = quint32[4][256];
+
+void addToHistogram(const uchar *d, int w, SubHistogram &h)
 {
-    // Four partial counters hide the store-to-load dependency of runs of equal values.
-    uint h[4][256] = {};
     int x = 0;
-    for (; x <= w - 4; x += 4) {
-        ++h[0][d[x]];
-        ++h[1][d[x + 1]];
-        ++h[2][d[x + 2]];
-        ++h[3][d[x + 3]];
+    for (; x <= w - 8; x += 8) {
+        quint32 a, b;
+        memcpy(&a, d + x, 4);
+        memcpy(&b, d + x + 4, 4);
+        ++h[0][a & 0xff];
+        ++h[1][(a >> 8) & 0xff];
+        ++h[2][(a >> 16) & 0xff];
+        ++h[3][a >> 24];
+        ++h[0][b & 0xff];
+        ++h[1][(b >> 8) & 0xff];
+        ++h[2][(b >> 16) & 0xff];
+        ++h[3][b >> 24];
     }
     for (; x < w; ++x)
         ++h[0][d[x]];
+}
+
+void mergeHistogram(const SubHistogram &h, qint64 *hist)
+{
     for (int i = 0; i < 256; ++i)
         hist[i] += qint64(h[0][i]) + h[1][i] + h[2][i] + h[3][i];
 }
 
+// 255 where v >= t, else 0; t in 0..255.
+void thresholdRow(uchar *d, int w, int t)
+{
+    int x = 0;
+#if CV_SIMD128
+    const cv::v_uint8x16 vt = cv::v_setall_u8(uchar(t));
+    for (; x <= w - 16; x += 16)
+        cv::v_store(d + x, cv::v_reinterpret_as_u8(cv::v_load(d + x) >= vt));
+#endif
+    for (; x < w; ++x)
+        d[x] = d[x] >= t ? 255 : 0;
+}
+
 // Grey values of `src` into the Grayscale8 picture `dst` (same size), with the
-// histogram when `hist` is given. The formula is applied to the RGB value that
+// histogram when `hist` is given, or thresholded at `threshold` (0..255) when
+// that is not negative. The formula is applied to the RGB value that
 // QImage::pixel() reports, so every format gives what the per-pixel rule gives.
-void greyInto(const QImage &src, QImage &dst, qint64 *hist)
+void greyInto(const QImage &src, QImage &dst, qint64 *hist, int threshold = -1)
 {
     const int w = src.width();
     const int h = src.height();
@@ -123,6 +178,9 @@ void greyInto(const QImage &src, QImage &dst, qint64 *hist)
     uchar *dstBits = dst.bits();
     const qsizetype dstStride = dst.bytesPerLine();
     auto rows = [&](int y0, int y1, qint64 *hst) {
+        SubHistogram sub;
+        if (hst)
+            memset(sub, 0, sizeof(sub));
         for (int y = y0; y < y1; ++y) {
             const uchar *s = srcBits + y * srcStride;
             uchar *d = dstBits + y * dstStride;
@@ -148,8 +206,12 @@ void greyInto(const QImage &src, QImage &dst, qint64 *hist)
                 break;
             }
             if (hst)
-                addToHistogram(d, w, hst);
+                addToHistogram(d, w, sub);
+            else if (threshold >= 0)
+                thresholdRow(d, w, threshold);
         }
+        if (hst)
+            mergeHistogram(sub, hst);
     };
 
     // Small pictures are not worth waking the thread pool for.
@@ -449,8 +511,10 @@ QVector<qint64> RImageProc::greyHistogram(const QImage &image)
     if (image.isNull())
         return hist;
     if (image.format() == QImage::Format_Grayscale8) {
+        SubHistogram sub = {};
         for (int y = 0; y < image.height(); ++y)
-            addToHistogram(image.constScanLine(y), image.width(), hist.data());
+            addToHistogram(image.constScanLine(y), image.width(), sub);
+        mergeHistogram(sub, hist.data());
         return hist;
     }
     QImage grey(image.size(), QImage::Format_Grayscale8);
@@ -480,17 +544,21 @@ QImage RImageProc::toThreadhold(const QImage &image, int ival)
     QImage bw(image.size(), QImage::Format_Grayscale8);
     if (bw.isNull())
         return bw;
-    QVector<qint64> hist;
-    if (ival < 1)
-        hist.fill(0, 256);
-    greyInto(image, bw, ival < 1 ? hist.data() : nullptr);
-    if (ival < 1)
+    if (ival < 1) {
+        QVector<qint64> hist(256, 0);
+        greyInto(image, bw, hist.data());
         ival = otsuFromHistogram(hist.constData());
-    qDebug() << "RImageProc::toThreadhold: Threshold:" << ival;
-
-    // Values are whole numbers, so ">= ival" is "> ival - 1".
-    cv::Mat m(bw.height(), bw.width(), CV_8UC1, bw.bits(), size_t(bw.bytesPerLine()));
-    cv::threshold(m, m, double(ival) - 1.0, 255.0, cv::THRESH_BINARY);
+        qDebug() << "RImageProc::toThreadhold: Threshold:" << ival;
+        // Values are whole numbers, so ">= ival" is "> ival - 1".
+        cv::Mat m(bw.height(), bw.width(), CV_8UC1, bw.bits(), size_t(bw.bytesPerLine()));
+        cv::threshold(m, m, double(ival) - 1.0, 255.0, cv::THRESH_BINARY);
+    } else {
+        qDebug() << "RImageProc::toThreadhold: Threshold:" << ival;
+        if (ival > 255)
+            bw.fill(0); // no grey value reaches it
+        else
+            greyInto(image, bw, nullptr, ival); // thresholded while the row is still in cache
+    }
     qDebug() << "RSCameraWidget::toThreadhold end ival:" << ival;
     return bw;
 }
