@@ -11,6 +11,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <climits>
 #include <exception>
 
 namespace {
@@ -158,13 +159,22 @@ QString RCapturePipeline::documentExt(const RCaptureParams &p)
     return ext.isEmpty() ? QStringLiteral("png") : ext;
 }
 
-QString RCapturePipeline::nextDocumentPath(RCaptureParams &p, const QDateTime &now)
+namespace {
+
+QString nextPath(RCaptureParams &p, const QDateTime &now, const QString &ext)
 {
     const QString base =
         RFileNaming::baseName(p.m_iNameType, p.m_strNamePrefix, p.m_iNameCurNum, p.m_iNameNumLength, now);
     if (p.m_iNameType == 1 && p.m_iNameCurNum < INT_MAX)
         ++p.m_iNameCurNum;
-    return RFileNaming::uniqueFileName(p.m_strCurImageDir, base, documentExt(p));
+    return RFileNaming::uniqueFileName(p.m_strCurImageDir, base, ext);
+}
+
+} // namespace
+
+QString RCapturePipeline::nextDocumentPath(RCaptureParams &p, const QDateTime &now)
+{
+    return nextPath(p, now, QStringLiteral("pdf"));
 }
 
 int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path)
@@ -172,24 +182,21 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     qInfo().noquote() << "RCapturePipeline::saveDocument: m_strFileExt:" << p.m_strFileExt;
     if (page.isNull())
         return -1;
-    const QString target = nextDocumentPath(p, now);
+    const QString ext = documentExt(p);
+    const QString target = nextPath(p, now, ext);
     if (path)
         *path = target;
     // Stored before the outcome is known: numbers are consumed even by a failed save.
     if (p.m_iNameType == 1)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
     RImageSaver *saver = RImageSaver::instance();
-    return documentExt(p) == QLatin1String("pdf") ? saver->savePdf(page, target) : saver->saveImage(page, target);
+    return ext == QLatin1String("pdf") ? saver->savePdf(page, target) : saver->saveImage(page, target);
 }
 
 QString RCapturePipeline::nextFileName(RCaptureParams &p, const QString &ext, const QDateTime &now)
 {
-    const QString base =
-        RFileNaming::baseName(p.m_iNameType, p.m_strNamePrefix, p.m_iNameCurNum, p.m_iNameNumLength, now);
-    if (p.m_iNameType == 1) {
-        if (p.m_iNameCurNum < INT_MAX)
-            ++p.m_iNameCurNum;
+    const QString path = nextPath(p, now, ext);
+    if (p.m_iNameType == 1)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
-    }
-    return QFileInfo(RFileNaming::uniqueFileName(p.m_strCurImageDir, base, ext)).fileName();
+    return QFileInfo(path).fileName();
 }

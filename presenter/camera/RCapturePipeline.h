@@ -48,8 +48,8 @@ public:
     // Returns the page picture, or null to stop without saving. Never throws.
     static QImage process(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect,
                           RCardState &card);
-    // Document path by the naming rule, advancing p.m_iNameCurNum when
-    // numbered; never an existing file. The number is consumed even if the
+    // The .pdf path by the naming rule, advancing p.m_iNameCurNum when
+    // numbered; never an existing file nor one waiting in the save queue. The number is consumed even if the
     // save later fails, so the caller stores it whatever happens.
     static QString nextDocumentPath(RCaptureParams &p, const QDateTime &now);
 

@@ -243,6 +243,7 @@ private slots:
             QCOMPARE(RCapturePipeline::nextFileName(p, "jpg", now), QString("IMG%1.jpg").arg(number + expected.size(), 4, 10, QChar('0')));
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size() + 1);
         }
+        QCOMPARE(QFileInfo(RCapturePipeline::nextDocumentPath(p, now)).suffix(), QString("pdf")); // whatever the ext
     }
 
     void failedSaveStillConsumesTheNumber()
