@@ -8,6 +8,7 @@
 #include "RWidgetItem.h"
 #include "VisoraTest.h"
 
+#include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QMimeData>
@@ -470,7 +471,7 @@ void TestDragScene::cameraItemLayout()
     QCOMPARE(scene->trackerProxy()->zValue(), 9999.0);
     QVERIFY(!scene->trackerProxy()->isVisible());
     QVERIFY(!scene->videoRectProxy()->isVisible());
-    QCOMPARE(scene->curResolutionIndex(), 0);
+    QCOMPARE(scene->curResolutionIndex(), scene->resolutionList().indexOf(QSize(1280, 720)));
     QCOMPARE(scene->cameraName(), QString("Scene Test Camera"));
     scene->slotShowVideoTracker(true);
     QVERIFY(scene->trackerProxy()->isVisible());
@@ -514,9 +515,13 @@ void TestDragScene::spotlightSnapshotSavesClearRectangle()
     scene->setSaveDir(out.path());
     scene->slotShowVideoTracker(true);
     QWidget *tracker = scene->tracker();
-    QTest::mousePress(tracker, Qt::LeftButton, {}, QPoint(300, 200));
-    QTest::mouseMove(tracker, QPoint(100, 50));
-    QTest::mouseRelease(tracker, Qt::LeftButton, {}, QPoint(100, 50));
+    // Dragged towards the upper left: the clear rectangle is still between the corners.
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 200), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tracker, &press);
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 50), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tracker, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 50), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(tracker, &release);
     QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
     QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
     scene->slotSnap(0, "png");
