@@ -452,7 +452,7 @@ QImage RImageProc::cutRotatedRect(const QImage &image, const RRotatedRect &rect)
             return out;
         cv::Mat dst(ph, pw, CV_8UC3, out.bits(), size_t(out.bytesPerLine()));
         if (isRgb32Family(image.format())) {
-            thread_local cv::Mat patch;
+            cv::Mat patch; // once per capture: not worth keeping tens of megabytes
             cv::warpAffine(imageToMat(image), patch, m, cv::Size(pw, ph), cv::INTER_CUBIC, cv::BORDER_CONSTANT,
                            cv::Scalar::all(0));
             cv::cvtColor(patch, dst, cv::COLOR_BGRA2RGB);

@@ -6,6 +6,11 @@
 #include <QDir>
 #include <QSignalSpy>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 static QImage picture(int w, int h, QColor c)
 {
     QImage img(w, h, QImage::Format_ARGB32);
@@ -73,6 +78,43 @@ private slots:
         QCOMPARE(spy[0][2].toBool(), false);
         QVERIFY(!QFileInfo(path).isFile());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    }
+
+    // A write that runs out of room part-way (a file size limit stands in for
+    // a full disk) reports failure and leaves no partial file.
+    void writeCutShortLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("png") << "big.png";
+        QTest::newRow("pdf") << "big.pdf";
+    }
+    void writeCutShortLeavesNothing()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("needs a file size limit");
+#else
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QImage noisy(1500, 1000, QImage::Format_RGB32);
+        for (int y = 0; y < noisy.height(); ++y)
+            for (int x = 0; x < noisy.width(); ++x)
+                noisy.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 253, (x ^ y) & 0xff));
+        RImageSaver saver;
+        QSignalSpy spy(&saver, &RImageSaver::finished);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 64 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+        name.endsWith(".pdf") ? saver.savePdf(noisy, dir.filePath(name)) : saver.saveImage(noisy, dir.filePath(name));
+        const bool idle = saver.waitForIdle();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(idle);
+        QCOMPARE(spy.value(0).value(2).toBool(), false);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+#endif
     }
 
     void nonAsciiFolder_data()
