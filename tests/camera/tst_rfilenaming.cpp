@@ -1,7 +1,6 @@
 #include "VisoraTest.h"
 
 #include "RFileNaming.h"
-#include "RImageSaver.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,24 +69,6 @@ private slots:
         for (const QString &name : existing)
             touch(dir.filePath(name));
         QCOMPARE(RFileNaming::uniqueFileName(dir.path(), "IMG0007", ext), dir.filePath(expected));
-    }
-
-    // Two snapshots in one second: the first is still in the save queue when
-    // the second is named.
-    void nameWaitingInTheQueueIsTaken()
-    {
-        QTemporaryDir dir;
-        QImage img(8, 8, QImage::Format_RGB32);
-        img.fill(Qt::red);
-        RImageSaver saver;
-        const QString first = RFileNaming::uniqueFileName(dir.path(), "Img20240305_070809", "png");
-        saver.saveImage(img, first);
-        const QString second = RFileNaming::uniqueFileName(dir.path(), "Img20240305_070809", "png");
-        QVERIFY(second != first);
-        saver.saveImage(img, second);
-        QVERIFY(saver.waitForIdle());
-        QVERIFY(QFile::exists(first) && QFile::exists(second));
-        QVERIFY(!RImageSaver::isPending(first));
     }
 };
 

@@ -58,7 +58,6 @@ private slots:
         QTest::newRow("folder missing") << picture(32, 32, Qt::red) << "nowhere/a.png";
         QTest::newRow("unwritable place") << picture(32, 32, Qt::red) << "/proc/a.png";
         QTest::newRow("unknown format") << picture(32, 32, Qt::red) << "a.xyz";
-        QTest::newRow("no suffix") << picture(32, 32, Qt::red) << "a";
         QTest::newRow("null picture") << QImage() << "a.png";
         QTest::newRow("a folder has the name") << picture(32, 32, Qt::red) << "sub";
         QTest::newRow("pdf, folder missing") << picture(32, 32, Qt::red) << "nowhere/a.pdf";
