@@ -252,8 +252,11 @@ bool RTavWidget::addCameraItem()
                             m_bCardMix, m_bAutoCut, m_bAutoRotate);
     m_scene->setNameCurNum(m_iNameCurNum);
     slotCameraFull();
+    // Raised as well: without a window manager stay-on-top is not enforced.
     m_widgetImageList->show();
+    m_widgetImageList->raise();
     m_widgetTool->show();
+    m_widgetTool->raise();
     emit sChangeDir(m_strCurImageDir);
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QScreen>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -23,6 +24,10 @@ int main(int argc, char *argv[])
         app.installTranslator(&qtCatalogue);
 
     RTavWidget window;
+    // Without a window manager the full-screen request alone leaves the
+    // default size, so ask for the screen's geometry as well.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->geometry());
     window.showFullScreen();
     return app.exec();
 }
