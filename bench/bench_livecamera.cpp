@@ -1,0 +1,314 @@
+// Live picture of the presenter's camera widget from the virtual document
+// camera: frames shown per second inside a full-screen graphics view (as the
+// presenter shows it), CPU time per shown frame, how far the screen falls
+// behind, and the time from process start to the first live frame.
+//
+// Each case runs in a child process of its own so the start-up figure really
+// starts at process start. Run under Xvfb (xvfb-run -s "-screen 0 1920x1080x24")
+// or with QT_QPA_PLATFORM=offscreen.
+//
+//   bench_livecamera [seconds]
+//   VISORA_PLUGIN_DIR  folder holding mediaservice/libvirtualcam.so
+//                      (default: ../bin/plugins beside this program)
+//   BENCH_SMOOTH=1     view with smooth pixmap scaling, for comparison
+//   BENCH_AUTOCUT=1    with the 500 ms document detection running
+
+#include "RCamera.h"
+
+#include <QApplication>
+#include <QCamera>
+#include <QCameraViewfinder>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QMutex>
+#include <QPaintEvent>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+double cpuSeconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+
+// Seconds since this process started, from the kernel's own record.
+double sinceProcessStart()
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    QFile uptime(QStringLiteral("/proc/uptime"));
+    if (!stat.open(QIODevice::ReadOnly) || !uptime.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray s = stat.readAll();
+    const QList<QByteArray> fields = s.mid(s.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 20)
+        return -1;
+    const double start = fields.at(19).toDouble() / sysconf(_SC_CLK_TCK);
+    return uptime.readAll().split(' ').value(0).toDouble() - start;
+}
+
+QMutex g_logLock;
+qint64 g_skipped = 0;
+void logHandler(QtMsgType, const QMessageLogContext &, const QString &msg)
+{
+    static const QRegularExpression skipped(QStringLiteral("frames skipped while the consumer was busy: (\\d+)"));
+    const QRegularExpressionMatch m = skipped.match(msg);
+    if (m.hasMatch()) {
+        QMutexLocker lock(&g_logLock);
+        g_skipped += m.captured(1).toLongLong();
+    }
+}
+
+// Runs the event loop for `ms` without spinning.
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class BenchView : public QGraphicsView
+{
+public:
+    using QGraphicsView::QGraphicsView;
+    bool painting = false;
+    int paints = 0;
+    double paintMs = 0;
+    double worstPaintMs = 0;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QElapsedTimer t;
+        t.start();
+        painting = true;
+        QGraphicsView::paintEvent(event);
+        painting = false;
+        const double ms = t.nsecsElapsed() / 1e6;
+        ++paints;
+        paintMs += ms;
+        worstPaintMs = std::max(worstPaintMs, ms);
+    }
+};
+
+// Counts the viewfinder's paints made for the screen (not for a grab).
+class FrameCounter : public QObject
+{
+public:
+    const BenchView *view = nullptr;
+    QCamera *camera = nullptr;
+    int frames = 0;
+    double firstFrameSinceStart = -1;
+    double firstFrameSinceMain = -1;
+    QElapsedTimer *mainClock = nullptr;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && view->painting && camera
+            && camera->status() == QCamera::ActiveStatus) {
+            ++frames;
+            if (firstFrameSinceStart < 0) {
+                firstFrameSinceStart = sinceProcessStart();
+                firstFrameSinceMain = mainClock->nsecsElapsed() / 1e9;
+            }
+        }
+        return false;
+    }
+};
+
+int runCase(int argc, char **argv, const QString &resolutions, double seconds)
+{
+    QElapsedTimer mainClock;
+    mainClock.start();
+    qInstallMessageHandler(logHandler);
+
+    QTemporaryDir tmp;
+    QStringList list;
+    for (const QString &r : resolutions.split(','))
+        list << QStringLiteral("\"%1\"").arg(r);
+    const QString json = QStringLiteral(
+                             "{\"cameras\":[{\"description\":\"Bench Document Camera\","
+                             "\"deviceName\":\"usb#vid_1b17&pid_0501&mi_00#bench\",\"resolutions\":[%1],"
+                             "\"pixelFormats\":[\"jpeg\",\"yuyv\"],\"source\":\"pattern\",\"fps\":30,"
+                             "\"present\":true,\"busy\":false}]}")
+                             .arg(list.join(','));
+    QFile cfg(tmp.filePath(QStringLiteral("virtualcam.json")));
+    cfg.open(QIODevice::WriteOnly);
+    cfg.write(json.toUtf8());
+    cfg.close();
+    qputenv("VISORA_VIRTUAL_CAMERA", cfg.fileName().toUtf8());
+
+    QApplication app(argc, argv);
+    QString pluginDir = QString::fromLocal8Bit(qgetenv("VISORA_PLUGIN_DIR"));
+    if (pluginDir.isEmpty())
+        pluginDir = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../bin/plugins"));
+    QCoreApplication::addLibraryPath(pluginDir);
+
+    // Like the presenter: a full-screen view of a scene, the camera widget in
+    // a proxy at the bottom layer, fitted to the screen.
+    QGraphicsScene scene;
+    scene.setBackgroundBrush(QColor(23, 43, 39));
+    BenchView view(&scene);
+    view.setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+    view.setDragMode(QGraphicsView::ScrollHandDrag);
+    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view.setFrameShape(QFrame::NoFrame);
+    // What a view with smooth scaling would cost (the presenter's view does not set it).
+    const bool smooth = qEnvironmentVariableIntValue("BENCH_SMOOTH") != 0;
+    view.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    // Without a window manager (Xvfb) full-screen alone does not resize.
+    view.setGeometry(QGuiApplication::primaryScreen()->geometry());
+    view.showFullScreen();
+
+    RCamera *camera = nullptr;
+    FrameCounter counter;
+    counter.mainClock = &mainClock;
+    counter.view = &view;
+    QSize size;
+    QTimer::singleShot(1, &app, [&] {
+        camera = new RCamera;
+        size = camera->initCamera(QString());
+        if (size.isEmpty()) {
+            std::printf("no camera opened\n");
+            app.exit(2);
+            return;
+        }
+        counter.camera = camera->camera();
+        camera->viewfinder()->installEventFilter(&counter);
+        auto *proxy = new QGraphicsProxyWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        proxy->setWidget(camera);
+        scene.addItem(proxy);
+        camera->resize(size);
+        proxy->setPos(-(size.width() / 2), -(size.height() / 2));
+        proxy->setZValue(-9999);
+        const int w = size.width(), h = size.height();
+        scene.setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
+        const double s = std::min(double(view.width()) / w, double(view.height()) / h);
+        const int n = int(50 * std::log2(s));
+        const double f = std::pow(2.0, n / 50.0);
+        view.setTransform(QTransform::fromScale(f, f));
+        view.centerOn(0, 0);
+        if (qEnvironmentVariableIntValue("BENCH_AUTOCUT") != 0)
+            camera->setCameraAuto(true, false);
+    });
+
+    // Wait for the first frame, then warm up for a second.
+    QElapsedTimer wait;
+    wait.start();
+    while (counter.firstFrameSinceStart < 0 && wait.elapsed() < 15000)
+        runFor(5);
+    if (counter.firstFrameSinceStart < 0) {
+        std::printf("no frame shown within 15 s\n");
+        return 3;
+    }
+    const double firstStart = counter.firstFrameSinceStart;
+    const double firstMain = counter.firstFrameSinceMain;
+    runFor(1000);
+
+    // How late the GUI thread runs a posted call: the screen's backlog.
+    double lateSum = 0, lateWorst = 0;
+    int lateCount = 0;
+    QTimer probe;
+    probe.setInterval(100);
+    QObject::connect(&probe, &QTimer::timeout, &app, [&] {
+        QElapsedTimer *posted = new QElapsedTimer;
+        posted->start();
+        QTimer::singleShot(0, &app, [&, posted] {
+            const double ms = posted->nsecsElapsed() / 1e6;
+            delete posted;
+            lateSum += ms;
+            lateWorst = std::max(lateWorst, ms);
+            ++lateCount;
+        });
+    });
+
+    {
+        QMutexLocker lock(&g_logLock);
+        g_skipped = 0;
+    }
+    const int frames0 = counter.frames;
+    const int paints0 = view.paints;
+    const double paintMs0 = view.paintMs;
+    view.worstPaintMs = 0;
+    const double cpu0 = cpuSeconds(RUSAGE_SELF);
+    const double gui0 = cpuSeconds(RUSAGE_THREAD);
+    QElapsedTimer run;
+    run.start();
+    probe.start();
+    runFor(int(seconds * 1000));
+    probe.stop();
+    const double secs = run.nsecsElapsed() / 1e9;
+    const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0;
+    const double gui = cpuSeconds(RUSAGE_THREAD) - gui0;
+    const int frames = counter.frames - frames0;
+    const int paints = view.paints - paints0;
+    const double paintMs = view.paintMs - paintMs0;
+    camera->stopCamera(true); // the virtual camera reports its skipped ticks at stop
+    app.processEvents();
+
+    const double fps = frames / secs;
+    std::printf("case %s%s on %s, screen %dx%d, view %dx%d, scale %.3f\n", qPrintable(resolutions),
+                smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)" : "",
+                qPrintable(QGuiApplication::platformName()), QGuiApplication::primaryScreen()->size().width(),
+                QGuiApplication::primaryScreen()->size().height(), view.width(), view.height(),
+                view.transform().m11());
+    std::printf("  picture             %dx%d\n", size.width(), size.height());
+    std::printf("  first live frame    %.3f s after process start (%.3f s after main)\n", firstStart, firstMain);
+    std::printf("  frames shown        %.1f per second (%d in %.1f s; camera 30 fps)\n", fps, frames, secs);
+    std::printf("  CPU per frame       %.2f ms process, %.2f ms GUI thread\n", frames ? cpu * 1000 / frames : 0.0,
+                frames ? gui * 1000 / frames : 0.0);
+    std::printf("  CPU load            %.0f%% of one core (GUI thread %.0f%%)\n", 100 * cpu / secs, 100 * gui / secs);
+    std::printf("  view paint          %.2f ms average, %.2f ms worst (%d paints)\n", paints ? paintMs / paints : 0.0,
+                view.worstPaintMs, paints);
+    std::printf("  backlog             posted call late by %.2f ms average, %.2f ms worst; %lld camera ticks "
+                "skipped while a frame was unshown (%.1f%%)\n",
+                lateCount ? lateSum / lateCount : 0.0, lateWorst, static_cast<long long>(g_skipped),
+                100.0 * g_skipped / std::max(1.0, 30.0 * (secs + 1.0)));
+    std::fflush(stdout);
+    delete camera;
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i + 2 < argc; ++i) {
+        if (qstrcmp(argv[i], "--case") == 0)
+            return runCase(argc, argv, QString::fromLatin1(argv[i + 1]), QByteArray(argv[i + 2]).toDouble());
+    }
+    const double seconds = argc > 1 ? QByteArray(argv[1]).toDouble() : 10.0;
+    const QStringList cases{
+        // What the presenter opens by default: the largest height of the device.
+        QStringLiteral("3264x2448,1920x1080,1280x720,800x600,640x480"),
+        QStringLiteral("1920x1080"),
+        QStringLiteral("3840x2160"),
+    };
+    int failures = 0;
+    for (const QString &c : cases) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--case"), c, QString::number(seconds)});
+        if (!child.waitForFinished(int(seconds * 1000) + 60000) || child.exitCode() != 0)
+            ++failures;
+    }
+    return failures ? 1 : 0;
+}
