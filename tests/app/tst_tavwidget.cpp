@@ -1,0 +1,445 @@
+#include "RDragScene.h"
+#include "RImageList.h"
+#include "RListWidget.h"
+#include "RImageSaver.h"
+#include "RSetting.h"
+#include "RSettingsStore.h"
+#include "RTavWidget.h"
+#include "RTools.h"
+#include "VisoraTest.h"
+
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <functional>
+
+// The main window driven through its slots, keys and dialogs, on the
+// virtual camera.
+class TestTavWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startupWritesConfigIni();
+    void cameraOpensAndShowsTools();
+    void missingOrBusyDeviceWarns_data();
+    void missingOrBusyDeviceWarns();
+    void rotationCycleIsStored();
+    void zoomKeys_data();
+    void zoomKeys();
+    void hiddenQuitKeyClosesWithoutAsking();
+    void confirmExit_data();
+    void confirmExit();
+    void toolBarSitsAtTheBottom();
+    void languageSwitchRetranslatesToolBar();
+    void captureSettingsAccepted();
+    void captureSettingsCancelledChangesNothing();
+    void unchangedFolderIsNotWrittenToConfigIni();
+    void timedSnapshotsUntilManual();
+    void recorderGetsArguments_data();
+    void recorderGetsArguments();
+    void snapshotButtonReachesTheStrip();
+
+private:
+    template <typename T>
+    static T *visibleTop()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+                return t;
+        return nullptr;
+    }
+    void writeCameraConfig(bool present, bool busy);
+    RTavWidget *startWindow();
+    // Answers the next modal box by clicking the button with `text`.
+    void answerNextBox(const QString &text, QString *seenText = nullptr);
+    void runDialog(const std::function<void(RSetting *)> &fill, bool accept);
+    QTemporaryDir m_dir;
+    QString m_json;
+    RTavWidget *m_window = nullptr;
+};
+
+void TestTavWidget::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_json = m_dir.path() + "/cam.json";
+    qputenv("VISORA_VIRTUAL_CAMERA", m_json.toUtf8());
+}
+
+void TestTavWidget::init()
+{
+    QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear();
+    writeCameraConfig(true, false);
+}
+
+void TestTavWidget::cleanup()
+{
+    if (m_window) {
+        m_window->closeTavNoConfirm();
+        delete m_window;
+        m_window = nullptr;
+    }
+    // Closing asks the application to exit, which makes every later modal
+    // loop return at once; a short main loop clears that for the next test.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    RImageSaver::instance()->waitForIdle(10000);
+}
+
+void TestTavWidget::writeCameraConfig(bool present, bool busy)
+{
+    QSaveFile f(m_json);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QString(R"({"cameras": [{"description": "Window Test Camera",
+        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&2&0&0000",
+        "resolutions": ["1280x720", "640x480"], "pixelFormats": ["jpeg"],
+        "source": "pattern", "present": %1, "busy": %2}]})")
+                .arg(present ? "true" : "false", busy ? "true" : "false")
+                .toUtf8());
+    QVERIFY(f.commit());
+}
+
+RTavWidget *TestTavWidget::startWindow()
+{
+    m_window = new RTavWidget;
+    m_window->resize(1280, 720);
+    m_window->show();
+    return m_window;
+}
+
+void TestTavWidget::answerNextBox(const QString &text, QString *seenText)
+{
+    auto *timer = new QTimer(this);
+    timer->setInterval(50);
+    connect(timer, &QTimer::timeout, this, [=] {
+        auto *box = visibleTop<QMessageBox>();
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (seenText)
+            *seenText = box->text();
+        for (QAbstractButton *b : box->buttons())
+            if (b->text() == text)
+                b->click();
+    });
+    timer->start();
+}
+
+void TestTavWidget::runDialog(const std::function<void(RSetting *)> &fill, bool accept)
+{
+    QTimer::singleShot(100, [=] {
+        auto *dlg = visibleTop<RSetting>();
+        if (!dlg)
+            return;
+        fill(dlg);
+        dlg->initData();
+        if (accept)
+            dlg->slotOK();
+        else
+            dlg->slotCancel();
+    });
+    m_window->settingTav();
+}
+
+void TestTavWidget::startupWritesConfigIni()
+{
+    startWindow();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) + "/Visora";
+    QCOMPARE(m_window->imageDir(), pictures);
+    QVERIFY(QDir(pictures).exists());
+    QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
+    QSettings ini(QDir::currentPath() + "/Tolvani/Config.ini", QSettings::IniFormat);
+    QCOMPARE(ini.value("Client/file_path").toString(), pictures);
+    QVERIFY(ini.contains("Client/Audiolist"));
+}
+
+void TestTavWidget::cameraOpensAndShowsTools()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QCOMPARE(m_window->videoSize(), QSize(1280, 720));
+    QVERIFY(m_window->tools()->isVisible());
+    QVERIFY(m_window->imageList()->isVisible());
+    QVERIFY(!m_window->noConfirmClose());
+    QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoCamera), QString("Window Test Camera"));
+    // The scene rectangle leaves room to drag the picture around.
+    QCOMPARE(m_window->scene()->sceneRect(), QRectF(1 - 3 * 1280, 1 - 3 * 720, 6 * 1280 - 2, 6 * 720 - 2));
+}
+
+void TestTavWidget::missingOrBusyDeviceWarns_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("missing") << false << false << QString("没有找到高拍仪\n\n按【关闭】后退出");
+    QTest::newRow("busy") << true << true << QString("高拍仪被占用\n\n按【关闭】后退出");
+}
+
+void TestTavWidget::missingOrBusyDeviceWarns()
+{
+    QFETCH(bool, present);
+    QFETCH(bool, busy);
+    QFETCH(QString, text);
+    writeCameraConfig(present, busy);
+    QString seen;
+    answerNextBox("关闭", &seen);
+    startWindow();
+    QTRY_COMPARE(seen, text);
+    // "Close" quits at once: no confirmation box is left open.
+    QTRY_VERIFY(!m_window->isVisible());
+    QVERIFY(m_window->noConfirmClose());
+    QVERIFY(!m_window->isCameraOpen());
+    QVERIFY(!m_window->tools()->isVisible());
+}
+
+void TestTavWidget::rotationCycleIsStored()
+{
+    startWindow();
+    const QList<int> expected{90, 180, 270, 0};
+    for (int angle : expected) {
+        m_window->slotRotate();
+        QCOMPARE(m_window->rotateAngle(), angle);
+        QCOMPARE(RSettingsStore::readInt(RSettingsKeys::VideoRotate), angle);
+        QCOMPARE(m_window->scene()->rotateAngle(), angle);
+    }
+}
+
+void TestTavWidget::zoomKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("mods");
+    QTest::addColumn<int>("delta");
+    const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
+    QTest::newRow("O zooms in") << int(Qt::Key_O) << all << 4;
+    QTest::newRow("I zooms out") << int(Qt::Key_I) << all << -4;
+    QTest::newRow("without Alt nothing") << int(Qt::Key_O) << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier) << 0;
+    QTest::newRow("other key nothing") << int(Qt::Key_Z) << all << 0;
+}
+
+void TestTavWidget::zoomKeys()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, mods);
+    QFETCH(int, delta);
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    const int before = m_window->zoomLevel();
+    QTest::keyClick(m_window, Qt::Key(key), mods);
+    QCOMPARE(m_window->zoomLevel(), before + delta);
+}
+
+void TestTavWidget::hiddenQuitKeyClosesWithoutAsking()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTest::keyClick(m_window, Qt::Key_P, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QVERIFY(!m_window->isVisible());
+    QVERIFY(!m_window->tools()->isVisible());
+}
+
+void TestTavWidget::confirmExit_data()
+{
+    QTest::addColumn<int>("langue");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("cancel keeps running") << 0 << "取消" << "确认退出？" << false;
+    QTest::newRow("quit closes") << 0 << "退出" << "确认退出？" << true;
+    QTest::newRow("english cancel") << 1 << "Cancel" << "Confirm exit?" << false;
+    QTest::newRow("english ok") << 1 << "OK" << "Confirm exit?" << true;
+}
+
+void TestTavWidget::confirmExit()
+{
+    QFETCH(int, langue);
+    QFETCH(QString, answer);
+    QFETCH(QString, question);
+    QFETCH(bool, closed);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, langue);
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QString seen;
+    answerNextBox(answer, &seen);
+    m_window->closeTav();
+    QCOMPARE(seen, question);
+    QCOMPARE(!m_window->isVisible(), closed);
+}
+
+void TestTavWidget::toolBarSitsAtTheBottom()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    const QRect g = m_window->tools()->geometry();
+    const int r = int(1.25 * m_window->tools()->buttonHeight());
+    QCOMPARE(g.height(), r);
+    QCOMPARE(g.x(), 20);
+    QCOMPARE(g.y(), m_window->height() - r - 10);
+}
+
+void TestTavWidget::languageSwitchRetranslatesToolBar()
+{
+    startWindow();
+    auto *snap = m_window->tools()->findChild<QToolButton *>("setSnap");
+    QVERIFY(snap);
+    QCOMPARE(snap->text(), QString("拍照"));
+    m_window->slotChangeLangue(1);
+    QCOMPARE(snap->text(), QString("Snap"));
+    QCOMPARE(snap->toolTip(), QString("拍照"));
+    QCOMPARE(m_window->languageIndex(), 1);
+}
+
+void TestTavWidget::captureSettingsAccepted()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTemporaryDir target;
+    const QString folder = target.path() + "/图片";
+    QDir().mkpath(folder);
+    QSignalSpy dirs(m_window, &RTavWidget::sChangeDir);
+    runDialog([&](RSetting *d) {
+        d->m_strPath = folder;
+        d->m_strFileExt = "png";
+        d->m_iNameType = 1;
+        d->m_strNamePrefix = "IMG";
+        d->m_iNameNumLength = 4;
+        d->m_iNameCurNum = 7;
+        d->m_bCardMix = true;
+        d->m_iSaveColorType = 2;
+    }, true);
+    QCOMPARE(dirs.count(), 1);
+    QCOMPARE(m_window->imageDir(), folder);
+    QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileDir), folder);
+    QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileExt), QString("png"));
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameType), 1);
+    QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileNamePrefix), QString("IMG"));
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameNumLength), 4);
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 7);
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileCardMix), 1);
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileSaveColorType), 2);
+    QCOMPARE(m_window->scene()->saveDir(), folder);
+    QCOMPARE(m_window->scene()->nameCurNum(), 7);
+    QSettings ini(QDir::currentPath() + "/Tolvani/Config.ini", QSettings::IniFormat);
+    QCOMPARE(ini.value("Client/file_path").toString(), folder);
+    QVERIFY(!m_window->snapTimer() || !m_window->snapTimer()->isActive());
+
+    // A snapshot now follows the numbered rule into the new folder.
+    QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
+    m_window->slotSnap();
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    QCOMPARE(added.first().at(1).toString(), QString("IMG0007.png"));
+    QVERIFY(QFile::exists(folder + "/IMG0007.png"));
+}
+
+void TestTavWidget::captureSettingsCancelledChangesNothing()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    const QString before = m_window->imageDir();
+    runDialog([](RSetting *d) {
+        d->m_strPath = "/elsewhere";
+        d->m_iSnapType = 1;
+    }, false);
+    QCOMPARE(m_window->imageDir(), before);
+    QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
+    QVERIFY(!m_window->snapTimer() || !m_window->snapTimer()->isActive());
+}
+
+void TestTavWidget::unchangedFolderIsNotWrittenToConfigIni()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    const QString ini = QDir::currentPath() + "/Tolvani/Config.ini";
+    QVERIFY(QFile::remove(ini));
+    QSignalSpy dirs(m_window, &RTavWidget::sChangeDir);
+    runDialog([](RSetting *d) { d->m_strNamePrefix = "Other"; }, true);
+    QCOMPARE(dirs.count(), 0);
+    QVERIFY(!QFile::exists(ini));
+    QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileNamePrefix), QString("Other"));
+}
+
+void TestTavWidget::timedSnapshotsUntilManual()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTemporaryDir target;
+    runDialog([&](RSetting *d) {
+        d->m_strPath = target.path();
+        d->m_iSnapType = 1;
+        d->m_iASnapInterval = 1;
+    }, true);
+    QVERIFY(m_window->snapTimer());
+    QVERIFY(m_window->snapTimer()->isActive());
+    QCOMPARE(m_window->snapTimer()->interval(), 1000);
+    QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
+    QTRY_VERIFY_WITH_TIMEOUT(added.count() >= 2, 10000);
+
+    runDialog([](RSetting *d) { d->m_iSnapType = 0; }, true);
+    QVERIFY(!m_window->snapTimer()->isActive());
+    RImageSaver::instance()->waitForIdle(10000);
+    const int count = added.count();
+    QTest::qWait(1500);
+    QCOMPARE(added.count(), count);
+}
+
+void TestTavWidget::recorderGetsArguments_data()
+{
+    QTest::addColumn<int>("langue");
+    QTest::addColumn<QString>("recRess");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("tail");
+    QTest::newRow("chinese, stored list") << 0 << "1920x1080;1280x720;" << "Brisklet"
+                                          << QStringList{"1920x1080", "1280x720"};
+    QTest::newRow("english, empty list") << 1 << "" << "Brisklet_en" << QStringList{"640x480"};
+}
+
+void TestTavWidget::recorderGetsArguments()
+{
+    QFETCH(int, langue);
+    QFETCH(QString, recRess);
+    QFETCH(QString, program);
+    QFETCH(QStringList, tail);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, langue);
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    RSettingsStore::write(RSettingsKeys::VideoCamera, "Cam \"A\" 文档");
+    RSettingsStore::write(RSettingsKeys::VideoRecRess, recRess);
+    const QString out = m_dir.path() + "/args-" + program + ".txt";
+    QDir().mkpath("Tolvani");
+    const QString script = "Tolvani/" + program;
+    QFile f(script);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QString("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1'\n").arg(out).toUtf8());
+    f.close();
+    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    m_window->slotRecorder();
+    QFile result(out);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    const QStringList args = QString::fromUtf8(result.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(args, QStringList({"KT7306219", "Cam \"A\" 文档"}) + tail);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(m_window->tools()->isVisible());
+}
+
+void TestTavWidget::snapshotButtonReachesTheStrip()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTemporaryDir target;
+    runDialog([&](RSetting *d) { d->m_strPath = target.path(); }, true);
+    QListWidget *list = m_window->imageList()->listWidget();
+    const int before = list->count();
+    QTest::mouseClick(m_window->tools()->findChild<QToolButton *>("setSnap"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), before + 1, 10000);
+    QVERIFY(list->item(0)->text().endsWith(".jpg"));
+}
+
+VISORA_TEST_MAIN(TestTavWidget)
+#include "tst_tavwidget.moc"
