@@ -10,6 +10,9 @@
 
 #include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include "RVideoRect.h"
 #include <QSaveFile>
 #include <QPushButton>
 #include <QSettings>
@@ -45,6 +48,9 @@ private slots:
     void recorderGetsArguments_data();
     void recorderGetsArguments();
     void snapshotButtonReachesTheStrip();
+    void autoCropSnapshotIsThePage();
+    void pdfCaptureWritesOneA4Page_data();
+    void pdfCaptureWritesOneA4Page();
 
 private:
     template <typename T>
@@ -439,6 +445,73 @@ void TestTavWidget::snapshotButtonReachesTheStrip()
     QTest::mouseClick(m_window->tools()->findChild<QToolButton *>("setSnap"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), before + 1, 10000);
     QVERIFY(list->item(0)->text().endsWith(".jpg"));
+}
+
+void TestTavWidget::autoCropSnapshotIsThePage()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTemporaryDir target;
+    runDialog([&](RSetting *d) {
+        d->m_strPath = target.path();
+        d->m_strFileExt = "png";
+        d->m_bAutoCut = true;
+    }, true);
+    // The document frame follows the detected page.
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->scene()->videoRect()->hasPoints(), 5000);
+    QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
+    m_window->slotSnap();
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    const QImage page(target.path() + "/" + added.first().at(1).toString());
+    QVERIFY(!page.isNull());
+    if (!qEnvironmentVariableIsEmpty("VISORA_KEEP_OUTPUT"))
+        page.save(qEnvironmentVariable("VISORA_KEEP_OUTPUT") + "/autocrop.png");
+    // Much smaller than the whole picture, and mostly paper: bright pixels.
+    QVERIFY(page.width() < 1280 * 3 / 4 && page.height() < 720 * 95 / 100);
+    QVERIFY(page.width() > 1280 / 5 && page.height() > 720 / 3);
+    int bright = 0, total = 0;
+    for (int y = page.height() / 10; y < page.height() * 9 / 10; y += 4)
+        for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
+            bright += qGray(page.pixel(x, y)) > 150;
+    QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
+}
+
+void TestTavWidget::pdfCaptureWritesOneA4Page_data()
+{
+    QTest::addColumn<int>("colorType");
+    QTest::newRow("colour") << 0;
+    QTest::newRow("black and white") << 2;
+}
+
+void TestTavWidget::pdfCaptureWritesOneA4Page()
+{
+    QFETCH(int, colorType);
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QTemporaryDir target;
+    runDialog([&](RSetting *d) {
+        d->m_strPath = target.path();
+        d->m_iSaveColorType = colorType;
+        d->m_iNameType = 1;
+        d->m_strNamePrefix = "IMG";
+        d->m_iNameNumLength = 4;
+        d->m_iNameCurNum = 7;
+    }, true);
+    m_window->slotPDF();
+    const QString pdf = target.path() + "/IMG0007.pdf";
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf), 15000);
+    RImageSaver::instance()->waitForIdle(15000);
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 8);
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    QVERIFY(info.waitForFinished(10000));
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    QVERIFY2(text.contains(QRegularExpression("Pages:\\s+1\\b")), qPrintable(text));
+    QVERIFY2(text.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)")), qPrintable(text));
+    if (!qEnvironmentVariableIsEmpty("VISORA_KEEP_OUTPUT"))
+        QFile::copy(pdf, qEnvironmentVariable("VISORA_KEEP_OUTPUT") + QString("/capture-%1.pdf").arg(colorType));
+    // No intermediate picture is left beside the document.
+    QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"IMG0007.pdf"});
 }
 
 VISORA_TEST_MAIN(TestTavWidget)
