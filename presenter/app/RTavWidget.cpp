@@ -490,6 +490,9 @@ void RTavWidget::slotScrCon()
         m_widgetImageList->show();
         m_scene->slotStop(true);
         m_widgetImageList->showScreenContrast(m_scene->cameraName());
+        // A compare view that did not start must not leave the live picture frozen.
+        if (!m_widgetImageList->cameraIsPlaying())
+            m_scene->slotStop(false);
     } else {
         m_widgetImageList->showScreenContrast(m_scene->cameraName());
         m_scene->slotStop(false);

@@ -1,3 +1,4 @@
+#include "RCamera.h"
 #include "RDragScene.h"
 #include "RImageList.h"
 #include "RListWidget.h"
@@ -49,6 +50,7 @@ private slots:
     void recorderGetsArguments();
     void snapshotButtonReachesTheStrip();
     void autoCropSnapshotIsThePage();
+    void compareWithoutCompareViewKeepsPictureLive();
     void pdfCaptureWritesOneA4Page_data();
     void pdfCaptureWritesOneA4Page();
 
@@ -474,6 +476,20 @@ void TestTavWidget::autoCropSnapshotIsThePage()
         for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
             bright += qGray(page.pixel(x, y)) > 150;
     QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
+}
+
+void TestTavWidget::compareWithoutCompareViewKeepsPictureLive()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    for (int i = 0; i < 2; ++i) {
+        m_window->slotScrCon();
+        QVERIFY(m_window->scene()->camera()->isRunning());
+    }
+    m_window->slotStopCamera(true);
+    QVERIFY(!m_window->scene()->camera()->isRunning());
+    m_window->slotStopCamera(false);
+    QVERIFY(m_window->scene()->camera()->isRunning());
 }
 
 void TestTavWidget::pdfCaptureWritesOneA4Page_data()
