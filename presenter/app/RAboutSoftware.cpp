@@ -1,10 +1,10 @@
+#include "RScreenScale.h"
 #include "RAboutSoftware.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 RAboutSoftware::RAboutSoftware(QWidget *parent)
@@ -12,11 +12,7 @@ RAboutSoftware::RAboutSoftware(QWidget *parent)
 {
     // Keeps the dialog type: a title bar with only a close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("微软雅黑"));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
-    font.setPixelSize(qMax(1, static_cast<int>(12 * scale)));
-    setFont(font);
+    setFont(RScreenScale::dialogFont());
 
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(10);

@@ -1,3 +1,4 @@
+#include "RScreenScale.h"
 #include "RLanguage.h"
 
 #include <QComboBox>
@@ -6,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 RLanguage::RLanguage(QWidget *parent)
@@ -14,11 +14,7 @@ RLanguage::RLanguage(QWidget *parent)
 {
     // Keeps the dialog type: a title bar with only a close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("微软雅黑"));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
-    font.setPixelSize(qMax(1, static_cast<int>(12 * scale)));
-    setFont(font);
+    setFont(RScreenScale::dialogFont());
 
     m_labelPrompt = new QLabel(this);
     m_comboLangue = new QComboBox(this);

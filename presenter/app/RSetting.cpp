@@ -1,3 +1,4 @@
+#include "RScreenScale.h"
 #include "RSetting.h"
 
 #include <QCheckBox>
@@ -9,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -35,11 +35,7 @@ RSetting::RSetting(QWidget *parent)
 {
     // Keeps the dialog type: a title bar with only a close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
-    QFont font(QStringLiteral("微软雅黑"));
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
-    font.setPixelSize(qMax(1, static_cast<int>(12 * scale)));
-    setFont(font);
+    setFont(RScreenScale::dialogFont());
 
     m_btnOK = named(new QPushButton(this), "btnOK");
     m_btnCancel = named(new QPushButton(this), "btnCancel");

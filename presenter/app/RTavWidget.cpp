@@ -9,6 +9,7 @@
 #include "RPlacement.h"
 #include "RRecorderLaunch.h"
 #include "RSetting.h"
+#include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RTools.h"
 #include "RZoomModel.h"
@@ -45,8 +46,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     setWindowTitle("高拍仪");
     setWindowIcon(QIcon(":/Kelu/images/logom.png"));
 
+    m_dDpiScale = RScreenScale::dpiScale();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
         m_iScreenWidth = screen->size().width();
         m_iScreenHeight = screen->size().height();
     }

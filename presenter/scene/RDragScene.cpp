@@ -6,6 +6,7 @@
 #include "RPictureLoader.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
+#include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RVideoRect.h"
 #include "RVideoTracker.h"
@@ -52,8 +53,7 @@ RDragScene::RDragScene(QObject *parent)
 {
     m_strVID = RSettingsStore::readString(RSettingsKeys::VideoV);
     m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
+    m_dDpiScale = RScreenScale::dpiScale();
     connect(RImageSaver::instance(), &RImageSaver::finished, this, &RDragScene::onImageSaved);
 }
 
