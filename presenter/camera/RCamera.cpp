@@ -269,10 +269,10 @@ void RCamera::applyViewfinder(const QSize &resolution, int videoType)
     const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
     if (videoType >= 1 && formats.contains(QVideoFrame::Format_YUYV)) {
         settings.setPixelFormat(QVideoFrame::Format_YUYV);
-        qDebug().noquote() << "RCamera::setPixelFormat:YUYV:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:YUYV:" << videoType;
     } else if (formats.contains(QVideoFrame::Format_Jpeg)) {
         settings.setPixelFormat(QVideoFrame::Format_Jpeg);
-        qDebug().noquote() << "RCamera::setPixelFormat:Jpeg:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:Jpeg:" << videoType;
     }
     m_cameraMain->setViewfinderSettings(settings);
 }
