@@ -368,33 +368,17 @@ void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptSta
     }
     qDebug() << "m_rectSceneAll.x():" << m_rectSceneAll.x() << "m_rectSceneAll.y():" << m_rectSceneAll.y();
 
-    qreal minX = 0, minY = 0, maxX = 0, maxY = 0;
-    QVector<QPointF> relative;
-    if (mapped.size() > 1) {
-        minX = 99999;
-        minY = 99999;
-        maxX = -99999;
-        maxY = -99999;
-        for (const QPointF &p : mapped) {
-            minX = std::min(minX, p.x());
-            minY = std::min(minY, p.y());
-            maxX = std::max(maxX, p.x());
-            maxY = std::max(maxY, p.y());
-        }
-        relative.reserve(mapped.size());
-        for (const QPointF &p : mapped)
-            relative.append(QPointF(p.x() - minX, p.y() - minY));
-        qDebug() << "ptlist.size():" << relative.size() << "iMinx:" << minX << "iMiny:" << minY
-                 << "iMaxx:" << maxX << "iMaxy:" << maxY;
-    }
+    const RWidgetItem::StrokeGeometry g = RWidgetItem::strokeGeometry(mapped);
+    qDebug() << "ptlist.size():" << g.points.size() << "iMinx:" << g.topLeft.x() << "iMiny:" << g.topLeft.y()
+             << "iMaxx:" << g.topLeft.x() + g.size.width() << "iMaxy:" << g.topLeft.y() + g.size.height();
     item->setPen(m_iPenWidth, m_colorPen);
     item->setType(CurPen);
     item->setDrawing(false);
-    item->setPoints(relative);
+    item->setPoints(g.points);
     item->setCorners(ptStart, ptEnd);
-    item->resize(maxX - minX, maxY - minY);
+    item->resize(g.size);
     connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
-    item->setPos(minX - 0.5, minY - 0.5);
+    item->setPos(g.topLeft - QPointF(0.5, 0.5));
     addItem(item);
     update();
 }
