@@ -294,8 +294,12 @@ void TestVirtualCamStream::busyDeviceStaysUnloaded()
     QCOMPARE(rig.camera.availability(), busy ? QMultimedia::Busy : QMultimedia::Available);
     QTest::qWait(300);
     QCOMPARE(rig.camera.state(), busy ? QCamera::UnloadedState : QCamera::ActiveState);
-    // No frame ever reached the viewfinder of the busy camera.
-    QCOMPARE(rig.viewfinder.sizeHint().isEmpty(), busy);
+    // No frame ever reached the viewfinder of the busy camera; a free one
+    // gets its first frame (slowly under a sanitizer build).
+    if (busy)
+        QVERIFY(rig.viewfinder.sizeHint().isEmpty());
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.viewfinder.sizeHint().isEmpty(), 10000);
 
     if (busy) {
         // Once the other program lets go, the same camera object opens.
