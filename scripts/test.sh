@@ -7,7 +7,11 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/install-deps.sh"
 
 extra=()
+jobs="$(nproc 2>/dev/null || echo 2)"
 if [ "${1:-}" = "--sanitize" ]; then
+  # One test at a time: sanitized code is slow enough that parallel tests
+  # would only measure the machine.
+  jobs=1
   export VISORA_BUILD_DIR="${VISORA_BUILD_DIR:-$root/build-asan}"
   export VISORA_BUILD_TYPE=Debug
   extra=(-DVISORA_SANITIZE=ON -DVISORA_BUILD_BENCH=OFF)
@@ -17,4 +21,4 @@ bash "$root/scripts/build.sh" "${extra[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
-ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" --timeout 600
+ctest --output-on-failure -j "$jobs" --timeout 600
