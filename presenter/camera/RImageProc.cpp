@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -548,6 +549,15 @@ QImage RImageProc::toThreadhold(const QImage &image, int ival)
         QVector<qint64> hist(256, 0);
         greyInto(image, bw, hist.data());
         ival = otsuFromHistogram(hist.constData());
+        // The threshold level itself turns white. When it is also the darkest
+        // level present (pure black ink on pure white), that rule would turn the
+        // whole page white, so the dark class keeps its level in that case.
+        int darkest = 0;
+        while (darkest < 255 && hist[darkest] == 0)
+            ++darkest;
+        if (ival == darkest && ival < 255 && std::any_of(hist.constBegin() + ival + 1, hist.constEnd(),
+                                                         [](qint64 c) { return c > 0; }))
+            ++ival;
         qDebug() << "RImageProc::toThreadhold: Threshold:" << ival;
         // Values are whole numbers, so ">= ival" is "> ival - 1".
         cv::Mat m(bw.height(), bw.width(), CV_8UC1, bw.bits(), size_t(bw.bytesPerLine()));

@@ -85,24 +85,28 @@ private slots:
     {
         QTest::addColumn<QList<int>>("values");
         QTest::addColumn<int>("threshold");
-        // Two levels: every t between them separates equally well, the first is kept.
-        QTest::newRow("two levels: the dark level") << QList<int>{10, 10, 10, 200, 200, 200} << 10;
-        QTest::newRow("uniform: 0") << QList<int>{77, 77, 77, 77} << 0;
-        QTest::newRow("single pixel: 0") << QList<int>{128} << 0;
-        QTest::newRow("outlier is split off") << QList<int>{0, 100, 100, 100, 100, 100} << 0;
+        QTest::addColumn<int>("whiteFrom");
+        // Two levels: every t between them separates equally well, the first
+        // is kept; as the darkest level it stays black, or the page would vanish.
+        QTest::newRow("two levels: the dark level") << QList<int>{10, 10, 10, 200, 200, 200} << 10 << 11;
+        QTest::newRow("black ink on white paper") << QList<int>{0, 0, 255, 255, 255} << 0 << 1;
+        QTest::newRow("three levels: threshold level turns white") << QList<int>{0, 0, 120, 120, 250, 250} << 120 << 120;
+        QTest::newRow("uniform: 0") << QList<int>{77, 77, 77, 77} << 0 << 0;
+        QTest::newRow("single pixel: 0") << QList<int>{128} << 0 << 0;
+        QTest::newRow("outlier is split off") << QList<int>{0, 100, 100, 100, 100, 100} << 0 << 1;
     }
     void otsu()
     {
         QFETCH(QList<int>, values);
         QFETCH(int, threshold);
+        QFETCH(int, whiteFrom);
         QImage img(values.size(), 1, QImage::Format_Grayscale8);
         for (int i = 0; i < values.size(); ++i)
             img.scanLine(0)[i] = uchar(values[i]);
         QCOMPARE(RImageProc::otsuThreshold(img), threshold);
-        // The threshold value itself becomes white.
         const QImage bw = RImageProc::toThreadhold(img, 0);
         for (int i = 0; i < values.size(); ++i)
-            QCOMPARE(int(bw.constScanLine(0)[i]), values[i] >= threshold ? 255 : 0);
+            QCOMPARE(int(bw.constScanLine(0)[i]), values[i] >= whiteFrom ? 255 : 0);
     }
 
     void nullPictures()
