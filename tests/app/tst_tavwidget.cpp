@@ -7,6 +7,10 @@
 #include "RSettingsStore.h"
 #include "RTavWidget.h"
 #include "RTools.h"
+#include "RCameraImaProDlg.h"
+#include "RDrawTempWidget.h"
+#include "RNoScrollGraphicsView.h"
+#include <QGraphicsProxyWidget>
 #include "VisoraTest.h"
 
 #include <QListWidget>
@@ -50,6 +54,8 @@ private slots:
     void recorderGetsArguments();
     void snapshotButtonReachesTheStrip();
     void autoCropSnapshotIsThePage();
+    void toolButtonsReachTheWindow_data();
+    void toolButtonsReachTheWindow();
     void compareWithoutCompareViewKeepsPictureLive();
     void pdfCaptureWritesOneA4Page_data();
     void pdfCaptureWritesOneA4Page();
@@ -476,6 +482,56 @@ void TestTavWidget::autoCropSnapshotIsThePage()
         for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
             bright += qGray(page.pixel(x, y)) > 150;
     QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
+}
+
+namespace {
+struct ButtonCase
+{
+    const char *row;
+    const char *button;
+    std::function<bool(RTavWidget *)> effect;
+};
+
+const std::vector<ButtonCase> &buttonCases()
+{
+    static const std::vector<ButtonCase> cases = {
+        {"rotate turns the picture", "setRotate", [](RTavWidget *w) { return w->rotateAngle() == 90; }},
+        {"annotate shows the ink overlay", "setWrite", [](RTavWidget *w) { return w->drawTemp()->isVisible(); }},
+        {"rubber selects by rubber band", "setRubber",
+         [](RTavWidget *w) { return w->view()->dragMode() == QGraphicsView::RubberBandDrag; }},
+        {"spotlight shows the veil", "setTracker",
+         [](RTavWidget *w) { return w->scene()->trackerProxy()->isVisible(); }},
+        {"freeze stops the camera", "setStop", [](RTavWidget *w) { return !w->scene()->camera()->isRunning(); }},
+        {"one to one", "setCamera11", [](RTavWidget *w) { return w->zoomLevel() == 250; }},
+        {"board turns the whiteboard on", "setWhiteboard", [](RTavWidget *w) { return w->isWhiteboard(); }},
+        {"collapse hides the strip", "setImageList", [](RTavWidget *w) { return !w->imageList()->isVisible(); }},
+        {"minimize hides the tool bar", "minApp", [](RTavWidget *w) { return !w->tools()->isVisible(); }},
+        {"picture adjustment opens its dialog", "setCameraSet",
+         [](RTavWidget *w) { return w->scene()->camera()->imageProcessDialog()->isVisible(); }},
+    };
+    return cases;
+}
+} // namespace
+
+void TestTavWidget::toolButtonsReachTheWindow_data()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(buttonCases().size()); ++i)
+        QTest::newRow(buttonCases()[i].row) << i;
+}
+
+void TestTavWidget::toolButtonsReachTheWindow()
+{
+    QFETCH(int, index);
+    const ButtonCase &c = buttonCases()[index];
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    m_window->slotZoom(12); // so that 1:1 has something to undo
+    auto *button = m_window->tools()->findChild<QToolButton *>(c.button);
+    QVERIFY2(button, c.button);
+    QVERIFY(!c.effect(m_window));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY(c.effect(m_window));
 }
 
 void TestTavWidget::compareWithoutCompareViewKeepsPictureLive()
