@@ -122,4 +122,4 @@ void TestRPlacement::toolDialogPos()
 }
 
 VISORA_TEST_MAIN(TestRPlacement)
-#include "tst_RPlacement.moc"
+#include "tst_rplacement.moc"

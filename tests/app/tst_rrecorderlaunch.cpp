@@ -110,4 +110,4 @@ void TestRRecorderLaunch::run()
 }
 
 VISORA_TEST_MAIN(TestRRecorderLaunch)
-#include "tst_RRecorderLaunch.moc"
+#include "tst_rrecorderlaunch.moc"

@@ -418,4 +418,4 @@ void TestRTools::keys()
 }
 
 VISORA_TEST_MAIN(TestRTools)
-#include "tst_RTools.moc"
+#include "tst_rtools.moc"

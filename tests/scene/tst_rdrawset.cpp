@@ -197,4 +197,4 @@ void TestRDrawSet::drag()
 }
 
 VISORA_TEST_MAIN(TestRDrawSet)
-#include "tst_RDrawSet.moc"
+#include "tst_rdrawset.moc"

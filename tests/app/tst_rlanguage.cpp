@@ -79,4 +79,4 @@ void TestRLanguage::about()
 }
 
 VISORA_TEST_MAIN(TestRLanguage)
-#include "tst_RLanguage.moc"
+#include "tst_rlanguage.moc"

@@ -207,4 +207,4 @@ void TestRSetting::browse()
 }
 
 VISORA_TEST_MAIN(TestRSetting)
-#include "tst_RSetting.moc"
+#include "tst_rsetting.moc"
