@@ -81,341 +81,322 @@ class TestRTools : public QObject
     Q_OBJECT
 private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
-    void sizes_data();
-    void sizes();
-    void commands_data();
-    void commands();
-    void arguments_data();
-    void arguments();
-    void visibility_data();
-    void visibility();
-    void modeHighlight_data();
-    void modeHighlight();
-    void shapesMenu_data();
-    void shapesMenu();
-    void texts_data();
-    void texts();
-    void languageDialog_data();
-    void languageDialog();
-    void keys_data();
-    void keys();
-};
 
-void TestRTools::sizes_data()
-{
-    QTest::addColumn<int>("screenWidth");
-    QTest::addColumn<QSize>("button");
-    QTest::addColumn<int>("minimizeWidth");
-    QTest::addColumn<int>("icon");
-    QTest::addColumn<int>("font");
-    QTest::newRow("1920 wide") << 1920 << QSize(80, 80) << 96 << 48 << 12;
-    QTest::newRow("1366 keeps 68 high and a readable font") << 1366 << QSize(56, 68) << 67 << 33 << 12;
-    QTest::newRow("2560 wide") << 2560 << QSize(106, 106) << 127 << 63 << 12;
-    QTest::newRow("3840 wide doubles the font") << 3840 << QSize(160, 160) << 192 << 96 << 24;
-    QTest::newRow("degenerate 0 wide") << 0 << QSize(0, 68) << 0 << 0 << 12;
-}
+    void sizes_data()
+    {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<QSize>("button");
+        QTest::addColumn<int>("minimizeWidth");
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("font");
+        QTest::newRow("1920 wide") << 1920 << QSize(80, 80) << 96 << 48 << 12;
+        QTest::newRow("1366 keeps 68 high and a readable font") << 1366 << QSize(56, 68) << 67 << 33 << 12;
+        QTest::newRow("2560 wide") << 2560 << QSize(106, 106) << 127 << 63 << 12;
+        QTest::newRow("3840 wide doubles the font") << 3840 << QSize(160, 160) << 192 << 96 << 24;
+        QTest::newRow("degenerate 0 wide") << 0 << QSize(0, 68) << 0 << 0 << 12;
+    }
 
-void TestRTools::sizes()
-{
-    QFETCH(int, screenWidth);
-    QFETCH(QSize, button);
-    QFETCH(int, minimizeWidth);
-    QFETCH(int, icon);
-    QFETCH(int, font);
-    RTools tools(screenWidth, 1080, 1.0);
-    auto *snap = tools.findChild<QToolButton *>("setSnap");
-    QCOMPARE(snap->size(), button);
-    QCOMPARE(snap->maximumSize(), button);
-    QCOMPARE(tools.findChild<QToolButton *>("minApp")->width(), minimizeWidth);
-    QCOMPARE(snap->iconSize(), QSize(icon, icon));
-    QCOMPARE(snap->font().pixelSize(), font);
-}
+    void sizes()
+    {
+        QFETCH(int, screenWidth);
+        QFETCH(QSize, button);
+        QFETCH(int, minimizeWidth);
+        QFETCH(int, icon);
+        QFETCH(int, font);
+        RTools tools(screenWidth, 1080, 1.0);
+        auto *snap = tools.findChild<QToolButton *>("setSnap");
+        QCOMPARE(snap->size(), button);
+        QCOMPARE(snap->maximumSize(), button);
+        QCOMPARE(tools.findChild<QToolButton *>("minApp")->width(), minimizeWidth);
+        QCOMPARE(snap->iconSize(), QSize(icon, icon));
+        QCOMPARE(snap->font().pixelSize(), font);
+    }
 
-void TestRTools::commands_data()
-{
-    QTest::addColumn<QStringList>("before");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QStringList>("emitted");
-    const QStringList none, compare{"setScrCon"};
-    QTest::newRow("exit") << none << "closeApp" << QStringList{"sClose"};
-    QTest::newRow("minimize") << none << "minApp" << QStringList{"sMin"};
-    QTest::newRow("move") << none << "setMove" << QStringList{"sMoveCamera"};
-    QTest::newRow("first annotate draws freehand") << none << "setWrite" << QStringList{"sWrite"};
-    QTest::newRow("second annotate opens shapes only") << QStringList{"setWrite"} << "setWrite" << none;
-    QTest::newRow("annotate after spotlight draws again") << QStringList{"setWrite", "setTracker"} << "setWrite" << QStringList{"sWrite"};
-    QTest::newRow("erase") << none << "setRubber" << QStringList{"sRubber"};
-    QTest::newRow("double-click on erase clears all") << none << "dblclick" << QStringList{"sClearAll"};
-    QTest::newRow("spotlight on") << none << "setTracker" << QStringList{"sTracker"};
-    QTest::newRow("spotlight off returns to move") << QStringList{"setTracker"} << "setTracker" << QStringList{"sMoveCamera"};
-    QTest::newRow("snapshot shows the strip first") << none << "setSnap" << QStringList{"sImageList", "sSnap"};
-    QTest::newRow("1:1") << none << "setCamera11" << QStringList{"sCamera11"};
-    QTest::newRow("1:1 ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCamera11" << none;
-    QTest::newRow("adjustment ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCameraSet" << none;
-    QTest::newRow("whiteboard on returns to move") << none << "setWhiteboard" << QStringList{"sWhiteboard", "sMoveCamera"};
-    QTest::newRow("whiteboard off") << QStringList{"setWhiteboard"} << "setWhiteboard" << QStringList{"sWhiteboard"};
-    QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
-    QTest::newRow("unconnected settings slot") << none << "sysSetting" << QStringList{"sSetting", "sMoveCamera"};
-    QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
-    QTest::newRow("PDF maker not there yet") << none << "setPDFTool" << none;
-    QTest::newRow("text recognition not there yet") << none << "setOCR" << none;
-    QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
-    QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
-    QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
-    QTest::newRow("compare: freeze still acts") << compare << "setStop" << QStringList{"sStopCamera"};
-    QTest::newRow("compare: snapshot leaves the strip") << compare << "setSnap" << QStringList{"sSnap"};
-    QTest::newRow("compare: recorder still acts") << compare << "setRecorder" << QStringList{"sRecorder"};
-    QTest::newRow("compare: move ignored") << compare << "setMove" << none;
-    QTest::newRow("compare: undo ignored") << compare << "setUndo" << none;
-    QTest::newRow("compare: folder ignored") << compare << "setFile" << none;
-    QTest::newRow("compare: snap settings ignored") << compare << "setSnapSetting" << none;
-    QTest::newRow("compare: shapes ignored") << compare << "setStar" << none;
-}
+    void commands_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("emitted");
+        const QStringList none, compare{"setScrCon"};
+        QTest::newRow("exit") << none << "closeApp" << QStringList{"sClose"};
+        QTest::newRow("minimize") << none << "minApp" << QStringList{"sMin"};
+        QTest::newRow("move") << none << "setMove" << QStringList{"sMoveCamera"};
+        QTest::newRow("first annotate draws freehand") << none << "setWrite" << QStringList{"sWrite"};
+        QTest::newRow("second annotate opens shapes only") << QStringList{"setWrite"} << "setWrite" << none;
+        QTest::newRow("annotate after spotlight draws again") << QStringList{"setWrite", "setTracker"} << "setWrite" << QStringList{"sWrite"};
+        QTest::newRow("erase") << none << "setRubber" << QStringList{"sRubber"};
+        QTest::newRow("double-click on erase clears all") << none << "dblclick" << QStringList{"sClearAll"};
+        QTest::newRow("spotlight on") << none << "setTracker" << QStringList{"sTracker"};
+        QTest::newRow("spotlight off returns to move") << QStringList{"setTracker"} << "setTracker" << QStringList{"sMoveCamera"};
+        QTest::newRow("snapshot shows the strip first") << none << "setSnap" << QStringList{"sImageList", "sSnap"};
+        QTest::newRow("1:1") << none << "setCamera11" << QStringList{"sCamera11"};
+        QTest::newRow("1:1 ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCamera11" << none;
+        QTest::newRow("adjustment ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCameraSet" << none;
+        QTest::newRow("whiteboard on returns to move") << none << "setWhiteboard" << QStringList{"sWhiteboard", "sMoveCamera"};
+        QTest::newRow("whiteboard off") << QStringList{"setWhiteboard"} << "setWhiteboard" << QStringList{"sWhiteboard"};
+        QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
+        QTest::newRow("unconnected settings slot") << none << "sysSetting" << QStringList{"sSetting", "sMoveCamera"};
+        QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
+        QTest::newRow("PDF maker not there yet") << none << "setPDFTool" << none;
+        QTest::newRow("text recognition not there yet") << none << "setOCR" << none;
+        QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
+        QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
+        QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
+        QTest::newRow("compare: freeze still acts") << compare << "setStop" << QStringList{"sStopCamera"};
+        QTest::newRow("compare: snapshot leaves the strip") << compare << "setSnap" << QStringList{"sSnap"};
+        QTest::newRow("compare: recorder still acts") << compare << "setRecorder" << QStringList{"sRecorder"};
+        QTest::newRow("compare: move ignored") << compare << "setMove" << none;
+        QTest::newRow("compare: undo ignored") << compare << "setUndo" << none;
+        QTest::newRow("compare: folder ignored") << compare << "setFile" << none;
+        QTest::newRow("compare: snap settings ignored") << compare << "setSnapSetting" << none;
+        QTest::newRow("compare: shapes ignored") << compare << "setStar" << none;
+    }
 
-void TestRTools::commands()
-{
-    QFETCH(QStringList, before);
-    QFETCH(QString, command);
-    QFETCH(QStringList, emitted);
-    auto tools = shown();
-    for (const QString &step : before)
-        run(tools.get(), step);
-    SignalLog log(tools.get());
-    run(tools.get(), command);
-    QCOMPARE(log.names, emitted);
-}
-
-void TestRTools::arguments_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QByteArray>("signal");
-    QTest::addColumn<QVariantList>("values");
-    const QByteArray strip = SIGNAL(sImageList(bool)), snap = SIGNAL(sSnap()), pdf = SIGNAL(sPDF());
-    QTest::newRow("collapse hides then shows") << QStringList{"setImageList", "setImageList"} << strip << QVariantList{true, false};
-    QTest::newRow("snapshot shows a hidden strip") << QStringList{"setImageList", "setSnap"} << strip << QVariantList{true, false};
-    QTest::newRow("compare shows a hidden strip") << QStringList{"setImageList", "setScrCon"} << strip << QVariantList{true, false};
-    QTest::newRow("snapshot in compare keeps the collapse state")
-        << QStringList{"setScrCon", "setSnap", "setScrCon", "setImageList"} << strip << QVariantList{true};
-    QTest::newRow("freeze then resume") << QStringList{"setStop", "setStop"} << QByteArray(SIGNAL(sStopCamera(bool)))
-                                        << QVariantList{true, false};
-    QTest::newRow("two snapshots within a second give one") << QStringList{"setSnap", "setSnap"} << snap << QVariantList{QVariant()};
-    QTest::newRow("completion releases the lock early")
-        << QStringList{"setSnap", "slotRecoverCanSnap", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
-    QTest::newRow("still locked after half a second") << QStringList{"setSnap", "wait500", "setSnap"} << snap << QVariantList{QVariant()};
-    QTest::newRow("released after a second") << QStringList{"setSnap", "wait1100", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
-    QTest::newRow("PDF and snapshot share the lock") << QStringList{"setPDF", "setSnap", "setPDF"} << pdf << QVariantList{QVariant()};
-    QTest::newRow("keyboard snapshot shares the lock") << QStringList{"shutcutSanp", "setSnap"} << snap << QVariantList{QVariant()};
-}
-
-void TestRTools::arguments()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QByteArray, signal);
-    QFETCH(QVariantList, values);
-    auto tools = shown();
-    QSignalSpy spy(tools.get(), signal.constData());
-    for (const QString &step : steps)
-        run(tools.get(), step);
-    QVariantList got;
-    for (const QList<QVariant> &call : spy)
-        got << (call.isEmpty() ? QVariant() : call.at(0));
-    QCOMPARE(got, values);
-}
-
-void TestRTools::visibility_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("compare shows only compare") << QStringList{"setScrCon"} << QStringList{"setScrCon"};
-    QTest::newRow("leaving compare restores all") << QStringList{"setScrCon", "setScrCon"} << kAll;
-    QTest::newRow("leaving compare restores the whiteboard set")
-        << QStringList{"setWhiteboard", "setScrCon", "setScrCon"} << kWhiteboardSet;
-    QTest::newRow("whiteboard hides the camera tools") << QStringList{"setWhiteboard"} << kWhiteboardSet;
-    QTest::newRow("whiteboard off shows all") << QStringList{"setWhiteboard", "setWhiteboard"} << kAll;
-    QTest::newRow("whiteboard off shows what compare hid") << QStringList{"compareHide", "whiteboardOff"} << kAll;
-}
-
-void TestRTools::visibility()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QStringList, expected);
-    auto tools = shown();
-    for (const QString &step : steps) {
-        if (step == "compareHide")
-            tools->showOrHideButton("setScrCon", true);
-        else if (step == "whiteboardOff")
-            tools->showOrHideButton("setWhiteboard", false);
-        else
+    void commands()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, command);
+        QFETCH(QStringList, emitted);
+        auto tools = shown();
+        for (const QString &step : before)
             run(tools.get(), step);
+        SignalLog log(tools.get());
+        run(tools.get(), command);
+        QCOMPARE(log.names, emitted);
     }
-    QCOMPARE(visible(tools.get()), expected);
-}
 
-void TestRTools::modeHighlight_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("highlighted");
-    QTest::newRow("move at start") << QStringList{} << "setMove";
-    QTest::newRow("annotate") << QStringList{"setWrite"} << "setWrite";
-    QTest::newRow("spotlight") << QStringList{"setTracker"} << "setTracker";
-    QTest::newRow("shape selects annotate") << QStringList{"setRubber", "setEllipse"} << "setWrite";
-    QTest::newRow("snap settings select move") << QStringList{"setTracker", "setSnapSetting"} << "setMove";
-}
-
-void TestRTools::modeHighlight()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QString, highlighted);
-    auto tools = shown();
-    for (const QString &step : steps)
-        run(tools.get(), step);
-    for (const QString &mode : QStringList{"setMove", "setWrite", "setRubber", "setTracker"}) {
-        const QRgb background = tools->findChild<QToolButton *>(mode)->grab().toImage().pixel(2, 2);
-        QCOMPARE(background & 0xffffff, (mode == highlighted ? qRgb(0, 160, 230) : qRgb(100, 99, 99)) & 0xffffff);
+    void arguments_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QByteArray>("signal");
+        QTest::addColumn<QVariantList>("values");
+        const QByteArray strip = SIGNAL(sImageList(bool)), snap = SIGNAL(sSnap()), pdf = SIGNAL(sPDF());
+        QTest::newRow("collapse hides then shows") << QStringList{"setImageList", "setImageList"} << strip << QVariantList{true, false};
+        QTest::newRow("snapshot shows a hidden strip") << QStringList{"setImageList", "setSnap"} << strip << QVariantList{true, false};
+        QTest::newRow("compare shows a hidden strip") << QStringList{"setImageList", "setScrCon"} << strip << QVariantList{true, false};
+        QTest::newRow("snapshot in compare keeps the collapse state")
+            << QStringList{"setScrCon", "setSnap", "setScrCon", "setImageList"} << strip << QVariantList{true};
+        QTest::newRow("freeze then resume") << QStringList{"setStop", "setStop"} << QByteArray(SIGNAL(sStopCamera(bool)))
+                                            << QVariantList{true, false};
+        QTest::newRow("two snapshots within a second give one") << QStringList{"setSnap", "setSnap"} << snap << QVariantList{QVariant()};
+        QTest::newRow("completion releases the lock early")
+            << QStringList{"setSnap", "slotRecoverCanSnap", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
+        QTest::newRow("still locked after half a second") << QStringList{"setSnap", "wait500", "setSnap"} << snap << QVariantList{QVariant()};
+        QTest::newRow("released after a second") << QStringList{"setSnap", "wait1100", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
+        QTest::newRow("PDF and snapshot share the lock") << QStringList{"setPDF", "setSnap", "setPDF"} << pdf << QVariantList{QVariant()};
+        QTest::newRow("keyboard snapshot shares the lock") << QStringList{"shutcutSanp", "setSnap"} << snap << QVariantList{QVariant()};
     }
-}
 
-void TestRTools::shapesMenu_data()
-{
-    QTest::addColumn<int>("screenWidth");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<int>("dx");
-    QTest::addColumn<int>("menuHeight");
-    QTest::newRow("1920") << 1920 << 1.0 << 0 << 336;
-    QTest::newRow("2560 at 2.25") << 2560 << 2.25 << -10 << 361;
-    QTest::newRow("3840 at 2.25 not yet taller") << 3840 << 2.25 << -20 << 336;
-    QTest::newRow("3840 at 3.5") << 3840 << 3.5 << -20 << 461;
-    QTest::newRow("3840 above 3.5") << 3840 << 3.6 << -20 << 336;
-}
-
-void TestRTools::shapesMenu()
-{
-    QFETCH(int, screenWidth);
-    QFETCH(double, scale);
-    QFETCH(int, dx);
-    QFETCH(int, menuHeight);
-    auto tools = shown(screenWidth, scale);
-    auto *menu = tools->findChild<QMenu *>("menuWrite");
-    run(tools.get(), "setWrite");
-    QVERIFY(!menu->isVisible());
-    run(tools.get(), "setWrite");
-    QVERIFY(menu->isVisible());
-    const QPoint expected(tools->findChild<QToolButton *>("setWrite")->x() + tools->iconSize().width() / 2 + dx,
-                          tools->y() - menuHeight + 10);
-    // The offscreen platform adds a 2-pixel frame to popups.
-    QVERIFY2((menu->pos() - expected).manhattanLength() <= 4, qPrintable(QString::number(menu->pos().y())));
-    menu->hide();
-}
-
-void TestRTools::texts_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<int>("langue");
-    QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("toolTip");
-    const QStringList none;
-    QTest::newRow("English button, Chinese tip") << none << 1 << "setSnap" << "Snap" << "拍照";
-    QTest::newRow("English settings item") << none << 1 << "setSnapSetting" << "Snap Set" << "";
-    QTest::newRow("English shapes item") << none << 1 << "setDrawset" << "Draw Setting" << "";
-    QTest::newRow("any other value is English") << none << 2 << "closeApp" << "Exit" << "关闭";
-    QTest::newRow("back to Chinese") << none << 0 << "setUndo" << "撤销擦除" << "撤销擦除";
-    QTest::newRow("frozen") << QStringList{"setStop"} << 0 << "setStop" << "解冻" << "解冻";
-    QTest::newRow("frozen keeps Unfreeze in English") << QStringList{"setStop"} << 1 << "setStop" << "Unfreeze" << "解冻";
-    QTest::newRow("resumed in English") << QStringList{"setStop", "setStop"} << 1 << "setStop" << "Freeze" << "冻结";
-}
-
-void TestRTools::texts()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(int, langue);
-    QFETCH(QString, item);
-    QFETCH(QString, text);
-    QFETCH(QString, toolTip);
-    auto tools = shown();
-    for (const QString &step : steps)
-        run(tools.get(), step);
-    tools->slotChangeToolLanguage(1);
-    tools->slotChangeToolLanguage(langue);
-    if (auto *button = tools->findChild<QToolButton *>(item)) {
-        QCOMPARE(button->text(), text);
-        QCOMPARE(button->toolTip(), toolTip);
-    } else {
-        QCOMPARE(tools->findChild<QAction *>(item)->text(), text);
+    void arguments()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QByteArray, signal);
+        QFETCH(QVariantList, values);
+        auto tools = shown();
+        QSignalSpy spy(tools.get(), signal.constData());
+        for (const QString &step : steps)
+            run(tools.get(), step);
+        QVariantList got;
+        for (const QList<QVariant> &call : spy)
+            got << (call.isEmpty() ? QVariant() : call.at(0));
+        QCOMPARE(got, values);
     }
-}
 
-void TestRTools::languageDialog_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("choice");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<bool>("changed");
-    QTest::newRow("choosing English") << 0 << 1 << true << true;
-    QTest::newRow("choosing Chinese") << 1 << 0 << true << true;
-    QTest::newRow("same language writes nothing") << 0 << 0 << true << false;
-    QTest::newRow("cancel after moving the combo") << 0 << 1 << false << false;
-}
-
-void TestRTools::languageDialog()
-{
-    QFETCH(int, start);
-    QFETCH(int, choice);
-    QFETCH(bool, ok);
-    QFETCH(bool, changed);
-    auto tools = shown();
-    tools->setLangue(start);
-    QSignalSpy spy(tools.get(), &RTools::sChangeLanguage);
-    QPoint dialogPos;
-    int shownLangue = -1;
-    QTimer::singleShot(0, this, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        QVERIFY(dialog);
-        dialogPos = dialog->pos();
-        auto *combo = dialog->findChild<QComboBox *>();
-        shownLangue = combo->currentIndex();
-        combo->setCurrentIndex(choice);
-        dialog->findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
-    });
-    run(tools.get(), "setLanguage");
-    QCOMPARE(shownLangue, start);
-    QCOMPARE(dialogPos, QPoint(tools->findChild<QToolButton *>("sysSetting")->x(), tools->y() - 139));
-    QCOMPARE(spy.count(), changed ? 1 : 0);
-    QCOMPARE(RSettingsStore::contains(RSettingsKeys::SystemLangue), changed);
-    QCOMPARE(tools->langue(), changed ? choice : start);
-    if (changed) {
-        QCOMPARE(spy.at(0).at(0).toInt(), choice);
-        QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), choice);
+    void visibility_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("compare shows only compare") << QStringList{"setScrCon"} << QStringList{"setScrCon"};
+        QTest::newRow("leaving compare restores all") << QStringList{"setScrCon", "setScrCon"} << kAll;
+        QTest::newRow("leaving compare restores the whiteboard set")
+            << QStringList{"setWhiteboard", "setScrCon", "setScrCon"} << kWhiteboardSet;
+        QTest::newRow("whiteboard hides the camera tools") << QStringList{"setWhiteboard"} << kWhiteboardSet;
+        QTest::newRow("whiteboard off shows all") << QStringList{"setWhiteboard", "setWhiteboard"} << kAll;
+        QTest::newRow("whiteboard off shows what compare hid") << QStringList{"compareHide", "whiteboardOff"} << kAll;
     }
-}
 
-void TestRTools::keys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QStringList>("emitted");
-    const int all = int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-    QTest::newRow("I zooms out") << int(Qt::Key_I) << all << QStringList{"sZoom(-4)"};
-    QTest::newRow("O zooms in") << int(Qt::Key_O) << all << QStringList{"sZoom(4)"};
-    QTest::newRow("M snaps") << int(Qt::Key_M) << all << QStringList{"sImageList", "sSnap"};
-    QTest::newRow("P quits without asking") << int(Qt::Key_P) << all << QStringList{"sNoConfirmClose"};
-    QTest::newRow("U rotates") << int(Qt::Key_U) << all << QStringList{"sRotate"};
-    QTest::newRow("Ctrl+Alt alone does nothing") << int(Qt::Key_I) << int(Qt::ControlModifier | Qt::AltModifier) << QStringList{};
-    QTest::newRow("with Meta too does nothing") << int(Qt::Key_U) << (all | int(Qt::MetaModifier)) << QStringList{};
-}
+    void visibility()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, expected);
+        auto tools = shown();
+        for (const QString &step : steps) {
+            if (step == "compareHide")
+                tools->showOrHideButton("setScrCon", true);
+            else if (step == "whiteboardOff")
+                tools->showOrHideButton("setWhiteboard", false);
+            else
+                run(tools.get(), step);
+        }
+        QCOMPARE(visible(tools.get()), expected);
+    }
 
-void TestRTools::keys()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QStringList, emitted);
-    auto tools = shown();
-    SignalLog log(tools.get());
-    QSignalSpy zoom(tools.get(), &RTools::sZoom);
-    QTest::keyClick(tools.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    if (!zoom.isEmpty())
-        log.names.last() += QString("(%1)").arg(zoom.at(0).at(0).toInt());
-    QCOMPARE(log.names, emitted);
-}
+    void modeHighlight_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("highlighted");
+        QTest::newRow("move at start") << QStringList{} << "setMove";
+        QTest::newRow("annotate") << QStringList{"setWrite"} << "setWrite";
+        QTest::newRow("spotlight") << QStringList{"setTracker"} << "setTracker";
+        QTest::newRow("shape selects annotate") << QStringList{"setRubber", "setEllipse"} << "setWrite";
+        QTest::newRow("snap settings select move") << QStringList{"setTracker", "setSnapSetting"} << "setMove";
+    }
+
+    void modeHighlight()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, highlighted);
+        auto tools = shown();
+        for (const QString &step : steps)
+            run(tools.get(), step);
+        for (const QString &mode : QStringList{"setMove", "setWrite", "setRubber", "setTracker"}) {
+            const QRgb background = tools->findChild<QToolButton *>(mode)->grab().toImage().pixel(2, 2);
+            QCOMPARE(background & 0xffffff, (mode == highlighted ? qRgb(0, 160, 230) : qRgb(100, 99, 99)) & 0xffffff);
+        }
+    }
+
+    void shapesMenu_data()
+    {
+        QTest::addColumn<int>("screenWidth");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("menuHeight");
+        QTest::newRow("1920") << 1920 << 1.0 << 0 << 336;
+        QTest::newRow("2560 at 2.25") << 2560 << 2.25 << -10 << 361;
+        QTest::newRow("3840 at 2.25 not yet taller") << 3840 << 2.25 << -20 << 336;
+        QTest::newRow("3840 at 3.5") << 3840 << 3.5 << -20 << 461;
+        QTest::newRow("3840 above 3.5") << 3840 << 3.6 << -20 << 336;
+    }
+
+    void shapesMenu()
+    {
+        QFETCH(int, screenWidth);
+        QFETCH(double, scale);
+        QFETCH(int, dx);
+        QFETCH(int, menuHeight);
+        auto tools = shown(screenWidth, scale);
+        auto *menu = tools->findChild<QMenu *>("menuWrite");
+        run(tools.get(), "setWrite");
+        QVERIFY(!menu->isVisible());
+        run(tools.get(), "setWrite");
+        QVERIFY(menu->isVisible());
+        const QPoint expected(tools->findChild<QToolButton *>("setWrite")->x() + tools->iconSize().width() / 2 + dx,
+                              tools->y() - menuHeight + 10);
+        // The offscreen platform adds a 2-pixel frame to popups.
+        QVERIFY2((menu->pos() - expected).manhattanLength() <= 4, qPrintable(QString::number(menu->pos().y())));
+        menu->hide();
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("toolTip");
+        const QStringList none;
+        QTest::newRow("English button, Chinese tip") << none << 1 << "setSnap" << "Snap" << "拍照";
+        QTest::newRow("English settings item") << none << 1 << "setSnapSetting" << "Snap Set" << "";
+        QTest::newRow("any other value is English") << none << 2 << "closeApp" << "Exit" << "关闭";
+        QTest::newRow("back to Chinese") << none << 0 << "setUndo" << "撤销擦除" << "撤销擦除";
+        QTest::newRow("frozen") << QStringList{"setStop"} << 0 << "setStop" << "解冻" << "解冻";
+        QTest::newRow("frozen keeps Unfreeze in English") << QStringList{"setStop"} << 1 << "setStop" << "Unfreeze" << "解冻";
+        QTest::newRow("resumed in English") << QStringList{"setStop", "setStop"} << 1 << "setStop" << "Freeze" << "冻结";
+    }
+
+    void texts()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, langue);
+        QFETCH(QString, item);
+        QFETCH(QString, text);
+        QFETCH(QString, toolTip);
+        auto tools = shown();
+        for (const QString &step : steps)
+            run(tools.get(), step);
+        tools->slotChangeToolLanguage(1);
+        tools->slotChangeToolLanguage(langue);
+        if (auto *button = tools->findChild<QToolButton *>(item)) {
+            QCOMPARE(button->text(), text);
+            QCOMPARE(button->toolTip(), toolTip);
+        } else {
+            QCOMPARE(tools->findChild<QAction *>(item)->text(), text);
+        }
+    }
+
+    void languageDialog_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("choosing English") << 0 << 1 << true << true;
+        QTest::newRow("choosing Chinese") << 1 << 0 << true << true;
+        QTest::newRow("same language writes nothing") << 0 << 0 << true << false;
+        QTest::newRow("cancel after moving the combo") << 0 << 1 << false << false;
+    }
+
+    void languageDialog()
+    {
+        QFETCH(int, start);
+        QFETCH(int, choice);
+        QFETCH(bool, ok);
+        QFETCH(bool, changed);
+        auto tools = shown();
+        tools->setLangue(start);
+        QSignalSpy spy(tools.get(), &RTools::sChangeLanguage);
+        QPoint dialogPos;
+        int shownLangue = -1;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            dialogPos = dialog->pos();
+            auto *combo = dialog->findChild<QComboBox *>();
+            shownLangue = combo->currentIndex();
+            combo->setCurrentIndex(choice);
+            dialog->findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
+        });
+        run(tools.get(), "setLanguage");
+        QCOMPARE(shownLangue, start);
+        QCOMPARE(dialogPos, QPoint(tools->findChild<QToolButton *>("sysSetting")->x(), tools->y() - 139));
+        QCOMPARE(spy.count(), changed ? 1 : 0);
+        QCOMPARE(RSettingsStore::contains(RSettingsKeys::SystemLangue), changed);
+        QCOMPARE(tools->langue(), changed ? choice : start);
+        if (changed) {
+            QCOMPARE(spy.at(0).at(0).toInt(), choice);
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), choice);
+        }
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QStringList>("emitted");
+        const int all = int(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        QTest::newRow("I zooms out") << int(Qt::Key_I) << all << QStringList{"sZoom(-4)"};
+        QTest::newRow("O zooms in") << int(Qt::Key_O) << all << QStringList{"sZoom(4)"};
+        QTest::newRow("M snaps") << int(Qt::Key_M) << all << QStringList{"sImageList", "sSnap"};
+        QTest::newRow("P quits without asking") << int(Qt::Key_P) << all << QStringList{"sNoConfirmClose"};
+        QTest::newRow("U rotates") << int(Qt::Key_U) << all << QStringList{"sRotate"};
+        QTest::newRow("Ctrl+Alt alone does nothing") << int(Qt::Key_I) << int(Qt::ControlModifier | Qt::AltModifier) << QStringList{};
+        QTest::newRow("with Meta too does nothing") << int(Qt::Key_U) << (all | int(Qt::MetaModifier)) << QStringList{};
+    }
+
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QStringList, emitted);
+        auto tools = shown();
+        SignalLog log(tools.get());
+        QSignalSpy zoom(tools.get(), &RTools::sZoom);
+        QTest::keyClick(tools.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (!zoom.isEmpty())
+            log.names.last() += QString("(%1)").arg(zoom.at(0).at(0).toInt());
+        QCOMPARE(log.names, emitted);
+    }
+};
 
 VISORA_TEST_MAIN(TestRTools)
 #include "tst_rtools.moc"
