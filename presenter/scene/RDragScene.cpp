@@ -786,6 +786,9 @@ void RDragScene::saveSnapshot(QImage image, const QString &ext)
         }
     }
     qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
+    // A folder removed behind our back is made again rather than losing the picture.
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
     if (image.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
         qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
         emit sSnapFinish();

@@ -53,6 +53,7 @@ private slots:
     void snapshotNamesNeverOverwrite();
     void whiteboardSnapshotIsWhite();
     void failedSaveStillFinishes();
+    void removedFolderIsMadeAgain();
 
 private:
     QString writePicture(const QString &name, const QSize &size, QColor color);
@@ -572,12 +573,30 @@ void TestDragScene::failedSaveStillFinishes()
 {
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
-    scene->setSaveDir(m_dir.path() + "/does/not/exist");
+    // A folder that cannot exist: its parent is a file.
+    QFile blocker(m_dir.path() + "/blocker");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    scene->setSaveDir(blocker.fileName() + "/pictures");
     QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
     QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
     scene->slotSnap(90, "jpg");
     QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
     QCOMPARE(added.count(), 0);
+}
+
+void TestDragScene::removedFolderIsMadeAgain()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    const QString folder = m_dir.path() + "/gone/图片";
+    scene->setSaveDir(folder);
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    scene->slotSnap(0, "jpg");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
+    QCOMPARE(added.count(), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
 }
 
 VISORA_TEST_MAIN(TestDragScene)
