@@ -11,72 +11,67 @@ class TestRLanguage : public QObject
 {
     Q_OBJECT
 private slots:
-    void language_data();
-    void language();
-    void about_data();
-    void about();
+    void language_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("langue");
+        const QStringList zh{"语言设置", "请选择语言", "确定"}, en{"Language Set", "Select language", "OK"};
+        QTest::newRow("OK takes the choice") << 0 << 1 << true << zh << int(QDialog::Accepted) << 1;
+        QTest::newRow("OK on the same language") << 1 << 1 << true << en << int(QDialog::Accepted) << 1;
+        QTest::newRow("cancel keeps the language") << 0 << 1 << false << zh << int(QDialog::Rejected) << 0;
+    }
+
+    void language()
+    {
+        QFETCH(int, start);
+        QFETCH(int, picked);
+        QFETCH(bool, ok);
+        QFETCH(QStringList, texts);
+        QFETCH(int, result);
+        QFETCH(int, langue);
+        RLanguage dialog;
+        dialog.m_iLangue = start;
+        QStringList shown;
+        QTimer::singleShot(0, this, [&] {
+            QCOMPARE(QApplication::activeModalWidget(), &dialog);
+            auto *combo = dialog.findChild<QComboBox *>();
+            shown << dialog.windowTitle() << dialog.findChild<QLabel *>()->text()
+                  << dialog.findChild<QPushButton *>("btnOK")->text() << combo->currentText();
+            combo->setCurrentIndex(picked);
+            dialog.findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
+        });
+        QCOMPARE(dialog.exec(), result);
+        QCOMPARE(shown, texts + QStringList{start ? "English" : "中文"});
+        QCOMPARE(dialog.m_iLangue, langue);
+    }
+
+    void about_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("as constructed") << -1 << QStringList{"", "高拍仪软件 V1.3.0", "确定"};
+        QTest::newRow("English") << 1 << QStringList{"About", "Scanner V1.3.0", "OK"};
+        QTest::newRow("Chinese") << 0 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
+        QTest::newRow("only 1 is English") << 2 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
+    }
+
+    void about()
+    {
+        QFETCH(int, langue);
+        QFETCH(QStringList, texts);
+        RAboutSoftware dialog;
+        if (langue >= 0)
+            dialog.slotSetLangue(langue);
+        auto *button = dialog.findChild<QPushButton *>("btnOK");
+        QCOMPARE((QStringList{dialog.windowTitle(), dialog.findChild<QLabel *>("labelName")->text(), button->text()}), texts);
+        QTimer::singleShot(0, button, &QPushButton::click);
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    }
 };
-
-void TestRLanguage::language_data()
-{
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("picked");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("texts");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<int>("langue");
-    const QStringList zh{"语言设置", "请选择语言", "确定"}, en{"Language Set", "Select language", "OK"};
-    QTest::newRow("OK takes the choice") << 0 << 1 << true << zh << int(QDialog::Accepted) << 1;
-    QTest::newRow("OK on the same language") << 1 << 1 << true << en << int(QDialog::Accepted) << 1;
-    QTest::newRow("cancel keeps the language") << 0 << 1 << false << zh << int(QDialog::Rejected) << 0;
-}
-
-void TestRLanguage::language()
-{
-    QFETCH(int, start);
-    QFETCH(int, picked);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, texts);
-    QFETCH(int, result);
-    QFETCH(int, langue);
-    RLanguage dialog;
-    dialog.m_iLangue = start;
-    QStringList shown;
-    QTimer::singleShot(0, this, [&] {
-        QCOMPARE(QApplication::activeModalWidget(), &dialog);
-        auto *combo = dialog.findChild<QComboBox *>();
-        shown << dialog.windowTitle() << dialog.findChild<QLabel *>()->text()
-              << dialog.findChild<QPushButton *>("btnOK")->text() << combo->currentText();
-        combo->setCurrentIndex(picked);
-        dialog.findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
-    });
-    QCOMPARE(dialog.exec(), result);
-    QCOMPARE(shown, texts + QStringList{start ? "English" : "中文"});
-    QCOMPARE(dialog.m_iLangue, langue);
-}
-
-void TestRLanguage::about_data()
-{
-    QTest::addColumn<int>("langue");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("as constructed") << -1 << QStringList{"", "高拍仪软件 V1.3.0", "确定"};
-    QTest::newRow("English") << 1 << QStringList{"About", "Scanner V1.3.0", "OK"};
-    QTest::newRow("Chinese") << 0 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
-    QTest::newRow("only 1 is English") << 2 << QStringList{"关于", "高拍仪 V1.3.0", "确定"};
-}
-
-void TestRLanguage::about()
-{
-    QFETCH(int, langue);
-    QFETCH(QStringList, texts);
-    RAboutSoftware dialog;
-    if (langue >= 0)
-        dialog.slotSetLangue(langue);
-    auto *button = dialog.findChild<QPushButton *>("btnOK");
-    QCOMPARE((QStringList{dialog.windowTitle(), dialog.findChild<QLabel *>("labelName")->text(), button->text()}), texts);
-    QTimer::singleShot(0, button, &QPushButton::click);
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-}
 
 VISORA_TEST_MAIN(TestRLanguage)
 #include "tst_rlanguage.moc"

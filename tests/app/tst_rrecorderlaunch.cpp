@@ -39,75 +39,70 @@ class TestRRecorderLaunch : public QObject
 {
     Q_OBJECT
 private slots:
-    void arguments_data();
-    void arguments();
-    void run_data();
-    void run();
+    void arguments_data()
+    {
+        QTest::addColumn<QString>("camera");
+        QTest::addColumn<QString>("resolutions");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("empty list gives 640x480") << "Cam" << "" << QStringList{"KT7306219", "Cam", "640x480"};
+        QTest::newRow("only separators give 640x480") << "Cam" << ";;;" << QStringList{"KT7306219", "Cam", "640x480"};
+        QTest::newRow("stored list with trailing separator")
+            << "Cam" << "3264x2448;1920x1080;" << QStringList{"KT7306219", "Cam", "3264x2448", "1920x1080"};
+        QTest::newRow("empty parts skipped") << "Cam" << ";1280x720;;800x600" << QStringList{"KT7306219", "Cam", "1280x720", "800x600"};
+        QTest::newRow("description with spaces and quotes kept whole")
+            << "HD \"Doc\" Camera 'A'" << "640x480;" << QStringList{"KT7306219", "HD \"Doc\" Camera 'A'", "640x480"};
+        QTest::newRow("empty description") << "" << "" << QStringList{"KT7306219", "", "640x480"};
+    }
+
+    void arguments()
+    {
+        QFETCH(QString, camera);
+        QFETCH(QString, resolutions);
+        QFETCH(QStringList, expected);
+        QCOMPARE(RRecorderLaunch::arguments(camera, resolutions), expected);
+    }
+
+    void run_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<int>("pause");
+        QTest::addColumn<QString>("camera");
+        QTest::newRow("Chinese program") << 0 << "Tolvani/Brisklet" << true << 0 << "USB Camera";
+        QTest::newRow("English program") << 1 << "Tolvani/Brisklet_en" << true << 0 << "USB Camera";
+        QTest::newRow("only 1 is English") << 2 << "Tolvani/Brisklet" << true << 0 << "USB Camera";
+        QTest::newRow("shell characters reach it unchanged") << 0 << "Tolvani/Brisklet" << true << 0 << "Cam \"x\" $HOME; `id` *";
+        QTest::newRow("non-ASCII description") << 1 << "Tolvani/Brisklet_en" << true << 0 << "高拍仪 Kamera Ü";
+        QTest::newRow("waits until it exits") << 0 << "Tolvani/Brisklet" << true << 2 << "Cam";
+        QTest::newRow("missing program returns at once") << 1 << "Tolvani/Brisklet_en" << false << 0 << "Cam";
+    }
+
+    void run()
+    {
+        QFETCH(int, langue);
+        QFETCH(QString, program);
+        QFETCH(bool, present);
+        QFETCH(int, pause);
+        QFETCH(QString, camera);
+        QCOMPARE(RRecorderLaunch::programPath(langue), program);
+        QDir("Tolvani").removeRecursively();
+        if (present)
+            writeFakeRecorder(program, pause);
+        const QStringList args = RRecorderLaunch::arguments(camera, "1920x1080;640x480;");
+
+        QElapsedTimer clock;
+        clock.start();
+        const RRecorderLaunch::Result result = RRecorderLaunch::run(program, args);
+        QVERIFY2(clock.elapsed() >= pause * 1000 - 100, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(present || clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(result.started, present);
+        QCOMPARE(result.exitCode, present ? 3 : -1);
+        QCOMPARE(result.output, present ? QString("录像结束 done\n") : QString());
+        if (present)
+            QCOMPARE(readArguments(program), args);
+    }
 };
-
-void TestRRecorderLaunch::arguments_data()
-{
-    QTest::addColumn<QString>("camera");
-    QTest::addColumn<QString>("resolutions");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("empty list gives 640x480") << "Cam" << "" << QStringList{"KT7306219", "Cam", "640x480"};
-    QTest::newRow("only separators give 640x480") << "Cam" << ";;;" << QStringList{"KT7306219", "Cam", "640x480"};
-    QTest::newRow("stored list with trailing separator")
-        << "Cam" << "3264x2448;1920x1080;" << QStringList{"KT7306219", "Cam", "3264x2448", "1920x1080"};
-    QTest::newRow("empty parts skipped") << "Cam" << ";1280x720;;800x600" << QStringList{"KT7306219", "Cam", "1280x720", "800x600"};
-    QTest::newRow("description with spaces and quotes kept whole")
-        << "HD \"Doc\" Camera 'A'" << "640x480;" << QStringList{"KT7306219", "HD \"Doc\" Camera 'A'", "640x480"};
-    QTest::newRow("empty description") << "" << "" << QStringList{"KT7306219", "", "640x480"};
-}
-
-void TestRRecorderLaunch::arguments()
-{
-    QFETCH(QString, camera);
-    QFETCH(QString, resolutions);
-    QFETCH(QStringList, expected);
-    QCOMPARE(RRecorderLaunch::arguments(camera, resolutions), expected);
-}
-
-void TestRRecorderLaunch::run_data()
-{
-    QTest::addColumn<int>("langue");
-    QTest::addColumn<QString>("program");
-    QTest::addColumn<bool>("present");
-    QTest::addColumn<int>("pause");
-    QTest::addColumn<QString>("camera");
-    QTest::newRow("Chinese program") << 0 << "Tolvani/Brisklet" << true << 0 << "USB Camera";
-    QTest::newRow("English program") << 1 << "Tolvani/Brisklet_en" << true << 0 << "USB Camera";
-    QTest::newRow("only 1 is English") << 2 << "Tolvani/Brisklet" << true << 0 << "USB Camera";
-    QTest::newRow("shell characters reach it unchanged") << 0 << "Tolvani/Brisklet" << true << 0 << "Cam \"x\" $HOME; `id` *";
-    QTest::newRow("non-ASCII description") << 1 << "Tolvani/Brisklet_en" << true << 0 << "高拍仪 Kamera Ü";
-    QTest::newRow("waits until it exits") << 0 << "Tolvani/Brisklet" << true << 2 << "Cam";
-    QTest::newRow("missing program returns at once") << 1 << "Tolvani/Brisklet_en" << false << 0 << "Cam";
-}
-
-void TestRRecorderLaunch::run()
-{
-    QFETCH(int, langue);
-    QFETCH(QString, program);
-    QFETCH(bool, present);
-    QFETCH(int, pause);
-    QFETCH(QString, camera);
-    QCOMPARE(RRecorderLaunch::programPath(langue), program);
-    QDir("Tolvani").removeRecursively();
-    if (present)
-        writeFakeRecorder(program, pause);
-    const QStringList args = RRecorderLaunch::arguments(camera, "1920x1080;640x480;");
-
-    QElapsedTimer clock;
-    clock.start();
-    const RRecorderLaunch::Result result = RRecorderLaunch::run(program, args);
-    QVERIFY2(clock.elapsed() >= pause * 1000 - 100, qPrintable(QString::number(clock.elapsed())));
-    QVERIFY2(present || clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(result.started, present);
-    QCOMPARE(result.exitCode, present ? 3 : -1);
-    QCOMPARE(result.output, present ? QString("录像结束 done\n") : QString());
-    if (present)
-        QCOMPARE(readArguments(program), args);
-}
 
 VISORA_TEST_MAIN(TestRRecorderLaunch)
 #include "tst_rrecorderlaunch.moc"

@@ -27,184 +27,174 @@ class TestRSetting : public QObject
 {
     Q_OBJECT
 private slots:
-    void resolution_data();
-    void resolution();
-    void takenValues_data();
-    void takenValues();
-    void texts_data();
-    void texts();
-    void cancelChangesNothing();
-    void browse_data();
-    void browse();
+    void resolution_data()
+    {
+        QTest::addColumn<QList<QSize>>("resolutions");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("chosenItem");
+        QTest::addColumn<int>("taken");
+        QTest::newRow("4000 x 3000 selects the last resolution") << kThree << 0 << 4 << "640 x 480" << 0 << 2;
+        QTest::newRow("second item selects the first") << kThree << 2 << 4 << "3264 x 2448" << 1 << 0;
+        QTest::newRow("out-of-range index shows 4000 x 3000") << kThree << 3 << 4 << "4000 x 3000" << -1 << 2;
+        QTest::newRow("negative index shows 4000 x 3000") << kThree << -1 << 4 << "4000 x 3000" << 3 << 2;
+        QTest::newRow("no resolutions keeps the stored index") << QList<QSize>{} << 5 << 1 << "4000 x 3000" << -1 << 5;
+    }
+
+    void resolution()
+    {
+        QFETCH(QList<QSize>, resolutions);
+        QFETCH(int, stored);
+        QFETCH(int, count);
+        QFETCH(QString, shown);
+        QFETCH(int, chosenItem);
+        QFETCH(int, taken);
+        RSetting dialog;
+        dialog.m_listResolution = resolutions;
+        dialog.m_iCurResolutionIndex = stored;
+        dialog.initData();
+        auto *combo = child<QComboBox>(dialog, "comboResolution");
+        QCOMPARE(combo->count(), count);
+        QCOMPARE(combo->currentText(), shown);
+        if (chosenItem >= 0)
+            combo->setCurrentIndex(chosenItem);
+        child<QPushButton>(dialog, "btnOK")->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.m_iCurResolutionIndex, taken);
+    }
+
+    void takenValues_data()
+    {
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<int>("interval");
+        QTest::addColumn<QString>("typedNumber");
+        QTest::addColumn<QString>("shownType");
+        QTest::addColumn<QString>("takenExt");
+        QTest::addColumn<int>("takenInterval");
+        QTest::addColumn<int>("takenNumber");
+        QTest::newRow("plain values") << "bmp" << 4 << "42" << "BMP" << "bmp" << 4 << 42;
+        QTest::newRow("tiff contains tif") << "tiff" << 9 << "0012" << "TIF" << "tif" << 9 << 12;
+        QTest::newRow("png wins over jpg") << "jpg.png" << 3 << "-3" << "PNG" << "png" << 3 << -3;
+        QTest::newRow("jpeg is not jpg") << "jpeg" << 3 << "7" << "PNG" << "png" << 3 << 7;
+        QTest::newRow("running number abc is 0") << "jpg" << 3 << "abc" << "JPG" << "jpg" << 3 << 0;
+        QTest::newRow("empty everything") << "" << 3 << "" << "PNG" << "png" << 3 << 0;
+        QTest::newRow("stored interval 0 becomes 1") << "png" << 0 << "1" << "PNG" << "png" << 1 << 1;
+        QTest::newRow("negative interval becomes 1") << "png" << -5 << "1" << "PNG" << "png" << 1 << 1;
+        QTest::newRow("interval beyond 9 becomes 9") << "png" << 12 << "1" << "PNG" << "png" << 9 << 1;
+    }
+
+    void takenValues()
+    {
+        QFETCH(QString, ext);
+        QFETCH(int, interval);
+        QFETCH(QString, typedNumber);
+        QFETCH(QString, shownType);
+        QFETCH(QString, takenExt);
+        QFETCH(int, takenInterval);
+        QFETCH(int, takenNumber);
+        QCOMPARE(RSetting::clampInterval(interval), takenInterval);
+        RSetting dialog;
+        dialog.m_strFileExt = ext;
+        dialog.m_iASnapInterval = interval;
+        dialog.m_iNameCurNum = 7;
+        dialog.m_iSnapType = 1;
+        dialog.m_bAutoRotate = true;
+        dialog.m_strNamePrefix = "Page";
+        dialog.initData();
+        QCOMPARE(child<QComboBox>(dialog, "comboFileType")->currentText(), shownType);
+        QCOMPARE(child<QLineEdit>(dialog, "editCurNum")->text(), QString("7"));
+        child<QLineEdit>(dialog, "editCurNum")->setText(typedNumber);
+        child<QPushButton>(dialog, "btnOK")->click();
+        QCOMPARE(dialog.m_strFileExt, takenExt);
+        QCOMPARE(dialog.m_iASnapInterval, takenInterval);
+        QCOMPARE(dialog.m_iNameCurNum, takenNumber);
+        // Untouched controls give back what came in.
+        QCOMPARE(dialog.m_iSnapType, 1);
+        QCOMPARE(dialog.m_bAutoRotate, true);
+        QCOMPARE(dialog.m_strNamePrefix, QString("Page"));
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("Chinese") << 0 << QStringList{"设置", "确定", "设置", "二值化", "自动裁边纠偏"};
+        QTest::newRow("English") << 1 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut"};
+        QTest::newRow("any other value is English") << 3 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut"};
+    }
+
+    void texts()
+    {
+        QFETCH(int, langue);
+        QFETCH(QStringList, expected);
+        RSetting dialog;
+        dialog.m_iLangue = langue;
+        dialog.initData();
+        dialog.initData(); // must not pile up items
+        auto *colour = child<QComboBox>(dialog, "comboColorType");
+        QCOMPARE(colour->count(), 3);
+        QCOMPARE((QStringList{dialog.windowTitle(), child<QPushButton>(dialog, "btnOK")->text(),
+                              child<QPushButton>(dialog, "btnBrowse")->text(), colour->itemText(2),
+                              child<QCheckBox>(dialog, "checkAutoCut")->text()}),
+                 expected);
+    }
+
+    void cancelChangesNothing()
+    {
+        RSetting dialog;
+        dialog.m_listResolution = kThree;
+        dialog.m_iCurResolutionIndex = 1;
+        dialog.m_iNameCurNum = 9;
+        dialog.initData();
+        QTimer::singleShot(0, this, [&] {
+            QCOMPARE(QApplication::activeModalWidget(), &dialog);
+            child<QComboBox>(dialog, "comboResolution")->setCurrentIndex(0);
+            child<QComboBox>(dialog, "comboSnapType")->setCurrentIndex(1);
+            child<QLineEdit>(dialog, "editCurNum")->setText("abc");
+            child<QCheckBox>(dialog, "checkCardMix")->setChecked(true);
+            child<QPushButton>(dialog, "btnCancel")->click();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QCOMPARE(dialog.m_iCurResolutionIndex, 1);
+        QCOMPARE(dialog.m_iSnapType, 0);
+        QCOMPARE(dialog.m_iNameCurNum, 9);
+        QCOMPARE(dialog.m_bCardMix, false);
+    }
+
+    void browse_data()
+    {
+        QTest::addColumn<bool>("choose");
+        QTest::newRow("cancelling keeps the folder") << false;
+        QTest::newRow("choosing a folder takes it") << true;
+    }
+
+    void browse()
+    {
+        QFETCH(bool, choose);
+        const QString start = QDir::currentPath();
+        const QString chosen = start + "/chosen";
+        QDir().mkpath(chosen);
+        RSetting dialog;
+        dialog.m_strPath = start;
+        dialog.initData();
+        dialog.show();
+        QTimer::singleShot(100, this, [&] {
+            auto *fileDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(fileDialog);
+            if (choose) {
+                fileDialog->setDirectory(chosen);
+                static_cast<QDialog *>(fileDialog)->accept();
+            } else {
+                fileDialog->reject();
+            }
+        });
+        child<QPushButton>(dialog, "btnBrowse")->click();
+        const QString expected = choose ? chosen : start;
+        QCOMPARE(dialog.m_strPath, expected);
+        QCOMPARE(child<QLineEdit>(dialog, "editPath")->text(), expected);
+    }
 };
-
-void TestRSetting::resolution_data()
-{
-    QTest::addColumn<QList<QSize>>("resolutions");
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("shown");
-    QTest::addColumn<int>("chosenItem");
-    QTest::addColumn<int>("taken");
-    QTest::newRow("4000 x 3000 selects the last resolution") << kThree << 0 << 4 << "640 x 480" << 0 << 2;
-    QTest::newRow("second item selects the first") << kThree << 2 << 4 << "3264 x 2448" << 1 << 0;
-    QTest::newRow("out-of-range index shows 4000 x 3000") << kThree << 3 << 4 << "4000 x 3000" << -1 << 2;
-    QTest::newRow("negative index shows 4000 x 3000") << kThree << -1 << 4 << "4000 x 3000" << 3 << 2;
-    QTest::newRow("no resolutions keeps the stored index") << QList<QSize>{} << 5 << 1 << "4000 x 3000" << -1 << 5;
-}
-
-void TestRSetting::resolution()
-{
-    QFETCH(QList<QSize>, resolutions);
-    QFETCH(int, stored);
-    QFETCH(int, count);
-    QFETCH(QString, shown);
-    QFETCH(int, chosenItem);
-    QFETCH(int, taken);
-    RSetting dialog;
-    dialog.m_listResolution = resolutions;
-    dialog.m_iCurResolutionIndex = stored;
-    dialog.initData();
-    auto *combo = child<QComboBox>(dialog, "comboResolution");
-    QCOMPARE(combo->count(), count);
-    QCOMPARE(combo->currentText(), shown);
-    if (chosenItem >= 0)
-        combo->setCurrentIndex(chosenItem);
-    child<QPushButton>(dialog, "btnOK")->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.m_iCurResolutionIndex, taken);
-}
-
-void TestRSetting::takenValues_data()
-{
-    QTest::addColumn<QString>("ext");
-    QTest::addColumn<int>("interval");
-    QTest::addColumn<QString>("typedNumber");
-    QTest::addColumn<QString>("shownType");
-    QTest::addColumn<QString>("takenExt");
-    QTest::addColumn<int>("takenInterval");
-    QTest::addColumn<int>("takenNumber");
-    QTest::newRow("plain values") << "bmp" << 4 << "42" << "BMP" << "bmp" << 4 << 42;
-    QTest::newRow("tiff contains tif") << "tiff" << 9 << "0012" << "TIF" << "tif" << 9 << 12;
-    QTest::newRow("png wins over jpg") << "jpg.png" << 3 << "-3" << "PNG" << "png" << 3 << -3;
-    QTest::newRow("jpeg is not jpg") << "jpeg" << 3 << "7" << "PNG" << "png" << 3 << 7;
-    QTest::newRow("running number abc is 0") << "jpg" << 3 << "abc" << "JPG" << "jpg" << 3 << 0;
-    QTest::newRow("empty everything") << "" << 3 << "" << "PNG" << "png" << 3 << 0;
-    QTest::newRow("stored interval 0 becomes 1") << "png" << 0 << "1" << "PNG" << "png" << 1 << 1;
-    QTest::newRow("negative interval becomes 1") << "png" << -5 << "1" << "PNG" << "png" << 1 << 1;
-    QTest::newRow("interval beyond 9 becomes 9") << "png" << 12 << "1" << "PNG" << "png" << 9 << 1;
-}
-
-void TestRSetting::takenValues()
-{
-    QFETCH(QString, ext);
-    QFETCH(int, interval);
-    QFETCH(QString, typedNumber);
-    QFETCH(QString, shownType);
-    QFETCH(QString, takenExt);
-    QFETCH(int, takenInterval);
-    QFETCH(int, takenNumber);
-    QCOMPARE(RSetting::clampInterval(interval), takenInterval);
-    RSetting dialog;
-    dialog.m_strFileExt = ext;
-    dialog.m_iASnapInterval = interval;
-    dialog.m_iNameCurNum = 7;
-    dialog.m_iSnapType = 1;
-    dialog.m_bAutoRotate = true;
-    dialog.m_strNamePrefix = "Page";
-    dialog.initData();
-    QCOMPARE(child<QComboBox>(dialog, "comboFileType")->currentText(), shownType);
-    QCOMPARE(child<QLineEdit>(dialog, "editCurNum")->text(), QString("7"));
-    child<QLineEdit>(dialog, "editCurNum")->setText(typedNumber);
-    child<QPushButton>(dialog, "btnOK")->click();
-    QCOMPARE(dialog.m_strFileExt, takenExt);
-    QCOMPARE(dialog.m_iASnapInterval, takenInterval);
-    QCOMPARE(dialog.m_iNameCurNum, takenNumber);
-    // Untouched controls give back what came in.
-    QCOMPARE(dialog.m_iSnapType, 1);
-    QCOMPARE(dialog.m_bAutoRotate, true);
-    QCOMPARE(dialog.m_strNamePrefix, QString("Page"));
-}
-
-void TestRSetting::texts_data()
-{
-    QTest::addColumn<int>("langue");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("Chinese") << 0 << QStringList{"设置", "确定", "设置", "二值化", "自动裁边纠偏"};
-    QTest::newRow("English") << 1 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut"};
-    QTest::newRow("any other value is English") << 3 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut"};
-}
-
-void TestRSetting::texts()
-{
-    QFETCH(int, langue);
-    QFETCH(QStringList, expected);
-    RSetting dialog;
-    dialog.m_iLangue = langue;
-    dialog.initData();
-    dialog.initData(); // must not pile up items
-    auto *colour = child<QComboBox>(dialog, "comboColorType");
-    QCOMPARE(colour->count(), 3);
-    QCOMPARE((QStringList{dialog.windowTitle(), child<QPushButton>(dialog, "btnOK")->text(),
-                          child<QPushButton>(dialog, "btnBrowse")->text(), colour->itemText(2),
-                          child<QCheckBox>(dialog, "checkAutoCut")->text()}),
-             expected);
-}
-
-void TestRSetting::cancelChangesNothing()
-{
-    RSetting dialog;
-    dialog.m_listResolution = kThree;
-    dialog.m_iCurResolutionIndex = 1;
-    dialog.m_iNameCurNum = 9;
-    dialog.initData();
-    QTimer::singleShot(0, this, [&] {
-        QCOMPARE(QApplication::activeModalWidget(), &dialog);
-        child<QComboBox>(dialog, "comboResolution")->setCurrentIndex(0);
-        child<QComboBox>(dialog, "comboSnapType")->setCurrentIndex(1);
-        child<QLineEdit>(dialog, "editCurNum")->setText("abc");
-        child<QCheckBox>(dialog, "checkCardMix")->setChecked(true);
-        child<QPushButton>(dialog, "btnCancel")->click();
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    QCOMPARE(dialog.m_iCurResolutionIndex, 1);
-    QCOMPARE(dialog.m_iSnapType, 0);
-    QCOMPARE(dialog.m_iNameCurNum, 9);
-    QCOMPARE(dialog.m_bCardMix, false);
-}
-
-void TestRSetting::browse_data()
-{
-    QTest::addColumn<bool>("choose");
-    QTest::newRow("cancelling keeps the folder") << false;
-    QTest::newRow("choosing a folder takes it") << true;
-}
-
-void TestRSetting::browse()
-{
-    QFETCH(bool, choose);
-    const QString start = QDir::currentPath();
-    const QString chosen = start + "/chosen";
-    QDir().mkpath(chosen);
-    RSetting dialog;
-    dialog.m_strPath = start;
-    dialog.initData();
-    dialog.show();
-    QTimer::singleShot(100, this, [&] {
-        auto *fileDialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(fileDialog);
-        if (choose) {
-            fileDialog->setDirectory(chosen);
-            static_cast<QDialog *>(fileDialog)->accept();
-        } else {
-            fileDialog->reject();
-        }
-    });
-    child<QPushButton>(dialog, "btnBrowse")->click();
-    const QString expected = choose ? chosen : start;
-    QCOMPARE(dialog.m_strPath, expected);
-    QCOMPARE(child<QLineEdit>(dialog, "editPath")->text(), expected);
-}
 
 VISORA_TEST_MAIN(TestRSetting)
 #include "tst_rsetting.moc"

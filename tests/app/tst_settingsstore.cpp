@@ -9,185 +9,161 @@ class TestSettingsStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
-    void defaults_data();
-    void defaults();
-    void storedValues_data();
-    void storedValues();
-    void penColor_data();
-    void penColor();
-    void defaultPictureFolder();
-    void pictureFolderPrefersStoredDir();
-    void configIniUnderWorkingDirectory();
-    void configIniFolderOnlyKeepsMicrophones();
-    void audioNamesJoin_data();
-    void audioNamesJoin();
-    void unwritableWorkingDirectoryDoesNotCrash();
+    void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
+
+    void defaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("expected");
+        QTest::newRow("folder empty") << RSettingsKeys::FileDir << QVariant(QString());
+        QTest::newRow("file type jpg") << RSettingsKeys::FileExt << QVariant("jpg");
+        QTest::newRow("colour unchanged") << RSettingsKeys::FileSaveColorType << QVariant(0);
+        QTest::newRow("interval 3") << RSettingsKeys::FileASnapInterval << QVariant(3);
+        QTest::newRow("time names") << RSettingsKeys::FileNameType << QVariant(0);
+        QTest::newRow("prefix Img") << RSettingsKeys::FileNamePrefix << QVariant("Img");
+        QTest::newRow("three digits") << RSettingsKeys::FileNameNumLength << QVariant(3);
+        QTest::newRow("number starts at 1") << RSettingsKeys::FileNameCurNum << QVariant(1);
+        QTest::newRow("card merge off") << RSettingsKeys::FileCardMix << QVariant(0);
+        QTest::newRow("rotation 0") << RSettingsKeys::VideoRotate << QVariant(0);
+        QTest::newRow("pen width 6") << RSettingsKeys::PenWidth << QVariant(6);
+        QTest::newRow("chinese") << RSettingsKeys::SystemLangue << QVariant(0);
+        QTest::newRow("camera has no default") << RSettingsKeys::VideoCamera << QVariant();
+        QTest::newRow("recording list has no default") << RSettingsKeys::VideoRecRess << QVariant();
+    }
+
+    void defaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, expected);
+        QVERIFY(!RSettingsStore::contains(key));
+        const QVariant v = RSettingsStore::value(key);
+        QCOMPARE(v.isValid(), expected.isValid());
+        if (expected.isValid())
+            QCOMPARE(v.toString(), expected.toString());
+        QCOMPARE(RSettingsStore::readString(key), expected.toString());
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<int>("asInt");
+        QTest::addColumn<bool>("asFlag");
+        QTest::newRow("card merge 1 is on") << RSettingsKeys::FileCardMix << QVariant(1) << 1 << true;
+        QTest::newRow("card merge 2 is off") << RSettingsKeys::FileCardMix << QVariant(2) << 2 << false;
+        QTest::newRow("card merge text is off") << RSettingsKeys::FileCardMix << QVariant("yes") << 0 << false;
+        QTest::newRow("english") << RSettingsKeys::SystemLangue << QVariant(1) << 1 << true;
+        QTest::newRow("language 2 is not english") << RSettingsKeys::SystemLangue << QVariant(2) << 2 << false;
+        QTest::newRow("number as text") << RSettingsKeys::FileNameCurNum << QVariant("42") << 42 << false;
+        QTest::newRow("garbage number reads 0") << RSettingsKeys::FileNameCurNum << QVariant("abc") << 0 << false;
+        QTest::newRow("negative interval kept as stored") << RSettingsKeys::FileASnapInterval << QVariant(-5) << -5 << false;
+    }
+
+    void storedValues()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(int, asInt);
+        QFETCH(bool, asFlag);
+        QVERIFY(RSettingsStore::write(key, stored));
+        QVERIFY(RSettingsStore::contains(key));
+        QCOMPARE(RSettingsStore::readInt(key), asInt);
+        QCOMPARE(RSettingsStore::readFlag(key), asFlag);
+    }
+
+    void penColor_data()
+    {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("absent gives red-orange") << QVariant() << QColor(255, 16, 0, 255);
+        QTest::newRow("stored colour") << QVariant(QColor(1, 2, 3)) << QColor(1, 2, 3);
+        QTest::newRow("colour name") << QVariant("blue") << QColor(Qt::blue);
+        QTest::newRow("unconvertible is invalid") << QVariant(17) << QColor();
+    }
+
+    void penColor()
+    {
+        QFETCH(QVariant, stored);
+        QFETCH(QColor, expected);
+        if (stored.isValid())
+            RSettingsStore::write(RSettingsKeys::PenColor, stored);
+        QCOMPARE(RSettingsStore::readColor(RSettingsKeys::PenColor), expected);
+    }
+
+    void defaultPictureFolder()
+    {
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        QDir(pictures + "/Visora").removeRecursively();
+        const QString folder = RSettingsStore::defaultPictureFolder();
+        QCOMPARE(folder, pictures + "/Visora");
+        QVERIFY(QDir(folder).exists());
+        QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
+        QCOMPARE(RSettingsStore::pictureFolder(), folder);
+    }
+
+    void pictureFolderPrefersStoredDir()
+    {
+        RSettingsStore::write(RSettingsKeys::FileDir, "/some/where/图片");
+        QCOMPARE(RSettingsStore::pictureFolder(), QString("/some/where/图片"));
+    }
+
+    void configIniUnderWorkingDirectory()
+    {
+        QTemporaryDir other;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(other.path());
+        QVERIFY(RSettingsStore::writeConfigIni("/pics/中文", "Mic A;Mic B;"));
+        QDir::setCurrent(old);
+        const QString path = other.path() + "/Tolvani/Config.ini";
+        QVERIFY(QFile::exists(path));
+        QSettings ini(path, QSettings::IniFormat);
+        ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
+        QCOMPARE(ini.value("Client/file_path").toString(), QString("/pics/中文"));
+        QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic A;Mic B;"));
+        QFile raw(path);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(raw.readAll()).contains("中文"));
+    }
+
+    void configIniFolderOnlyKeepsMicrophones()
+    {
+        QVERIFY(RSettingsStore::writeConfigIni("/a", "Mic;"));
+        QVERIFY(RSettingsStore::writeConfigIniFolder("/b"));
+        QSettings ini(RSettingsStore::configIniPath(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Client/file_path").toString(), QString("/b"));
+        QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic;"));
+    }
+
+    void audioNamesJoin_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("none") << QStringList() << QString();
+        QTest::newRow("one") << QStringList{"Mic"} << QString("Mic;");
+        QTest::newRow("empty names skipped") << QStringList{"", "A", "", "B"} << QString("A;B;");
+        QTest::newRow("non-ascii kept") << QStringList{"麦克风"} << QString("麦克风;");
+    }
+
+    void audioNamesJoin()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, joined);
+        QCOMPARE(RSettingsStore::joinAudioNames(names), joined);
+    }
+
+    void unwritableWorkingDirectoryDoesNotCrash()
+    {
+        QTemporaryDir locked;
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(locked.path());
+        const bool ok = RSettingsStore::writeConfigIni("/x", "");
+        QDir::setCurrent(old);
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        // Root may write anyway; either way nothing crashes and the answer is honest.
+        QCOMPARE(ok, QFile::exists(locked.path() + "/Tolvani/Config.ini"));
+    }
 };
-
-static void clearStore()
-{
-    QSettings s(RSettingsStore::organisation(), RSettingsStore::application());
-    s.clear();
-}
-
-void TestSettingsStore::init()
-{
-    clearStore();
-}
-
-void TestSettingsStore::defaults_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("expected");
-    QTest::newRow("folder empty") << RSettingsKeys::FileDir << QVariant(QString());
-    QTest::newRow("file type jpg") << RSettingsKeys::FileExt << QVariant("jpg");
-    QTest::newRow("colour unchanged") << RSettingsKeys::FileSaveColorType << QVariant(0);
-    QTest::newRow("interval 3") << RSettingsKeys::FileASnapInterval << QVariant(3);
-    QTest::newRow("time names") << RSettingsKeys::FileNameType << QVariant(0);
-    QTest::newRow("prefix Img") << RSettingsKeys::FileNamePrefix << QVariant("Img");
-    QTest::newRow("three digits") << RSettingsKeys::FileNameNumLength << QVariant(3);
-    QTest::newRow("number starts at 1") << RSettingsKeys::FileNameCurNum << QVariant(1);
-    QTest::newRow("card merge off") << RSettingsKeys::FileCardMix << QVariant(0);
-    QTest::newRow("rotation 0") << RSettingsKeys::VideoRotate << QVariant(0);
-    QTest::newRow("pen width 6") << RSettingsKeys::PenWidth << QVariant(6);
-    QTest::newRow("chinese") << RSettingsKeys::SystemLangue << QVariant(0);
-    QTest::newRow("camera has no default") << RSettingsKeys::VideoCamera << QVariant();
-    QTest::newRow("recording list has no default") << RSettingsKeys::VideoRecRess << QVariant();
-}
-
-void TestSettingsStore::defaults()
-{
-    QFETCH(QString, key);
-    QFETCH(QVariant, expected);
-    QVERIFY(!RSettingsStore::contains(key));
-    const QVariant v = RSettingsStore::value(key);
-    QCOMPARE(v.isValid(), expected.isValid());
-    if (expected.isValid())
-        QCOMPARE(v.toString(), expected.toString());
-    QCOMPARE(RSettingsStore::readString(key), expected.toString());
-}
-
-void TestSettingsStore::storedValues_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<int>("asInt");
-    QTest::addColumn<bool>("asFlag");
-    QTest::newRow("card merge 1 is on") << RSettingsKeys::FileCardMix << QVariant(1) << 1 << true;
-    QTest::newRow("card merge 2 is off") << RSettingsKeys::FileCardMix << QVariant(2) << 2 << false;
-    QTest::newRow("card merge text is off") << RSettingsKeys::FileCardMix << QVariant("yes") << 0 << false;
-    QTest::newRow("english") << RSettingsKeys::SystemLangue << QVariant(1) << 1 << true;
-    QTest::newRow("language 2 is not english") << RSettingsKeys::SystemLangue << QVariant(2) << 2 << false;
-    QTest::newRow("number as text") << RSettingsKeys::FileNameCurNum << QVariant("42") << 42 << false;
-    QTest::newRow("garbage number reads 0") << RSettingsKeys::FileNameCurNum << QVariant("abc") << 0 << false;
-    QTest::newRow("negative interval kept as stored") << RSettingsKeys::FileASnapInterval << QVariant(-5) << -5 << false;
-}
-
-void TestSettingsStore::storedValues()
-{
-    QFETCH(QString, key);
-    QFETCH(QVariant, stored);
-    QFETCH(int, asInt);
-    QFETCH(bool, asFlag);
-    QVERIFY(RSettingsStore::write(key, stored));
-    QVERIFY(RSettingsStore::contains(key));
-    QCOMPARE(RSettingsStore::readInt(key), asInt);
-    QCOMPARE(RSettingsStore::readFlag(key), asFlag);
-}
-
-void TestSettingsStore::penColor_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<QColor>("expected");
-    QTest::newRow("absent gives red-orange") << QVariant() << QColor(255, 16, 0, 255);
-    QTest::newRow("stored colour") << QVariant(QColor(1, 2, 3)) << QColor(1, 2, 3);
-    QTest::newRow("colour name") << QVariant("blue") << QColor(Qt::blue);
-    QTest::newRow("unconvertible is invalid") << QVariant(17) << QColor();
-}
-
-void TestSettingsStore::penColor()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(QColor, expected);
-    if (stored.isValid())
-        RSettingsStore::write(RSettingsKeys::PenColor, stored);
-    QCOMPARE(RSettingsStore::readColor(RSettingsKeys::PenColor), expected);
-}
-
-void TestSettingsStore::defaultPictureFolder()
-{
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    QDir(pictures + "/Visora").removeRecursively();
-    const QString folder = RSettingsStore::defaultPictureFolder();
-    QCOMPARE(folder, pictures + "/Visora");
-    QVERIFY(QDir(folder).exists());
-    QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
-    QCOMPARE(RSettingsStore::pictureFolder(), folder);
-}
-
-void TestSettingsStore::pictureFolderPrefersStoredDir()
-{
-    RSettingsStore::write(RSettingsKeys::FileDir, "/some/where/图片");
-    QCOMPARE(RSettingsStore::pictureFolder(), QString("/some/where/图片"));
-}
-
-void TestSettingsStore::configIniUnderWorkingDirectory()
-{
-    QTemporaryDir other;
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(other.path());
-    QVERIFY(RSettingsStore::writeConfigIni("/pics/中文", "Mic A;Mic B;"));
-    QDir::setCurrent(old);
-    const QString path = other.path() + "/Tolvani/Config.ini";
-    QVERIFY(QFile::exists(path));
-    QSettings ini(path, QSettings::IniFormat);
-    ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
-    QCOMPARE(ini.value("Client/file_path").toString(), QString("/pics/中文"));
-    QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic A;Mic B;"));
-    QFile raw(path);
-    QVERIFY(raw.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(raw.readAll()).contains("中文"));
-}
-
-void TestSettingsStore::configIniFolderOnlyKeepsMicrophones()
-{
-    QVERIFY(RSettingsStore::writeConfigIni("/a", "Mic;"));
-    QVERIFY(RSettingsStore::writeConfigIniFolder("/b"));
-    QSettings ini(RSettingsStore::configIniPath(), QSettings::IniFormat);
-    QCOMPARE(ini.value("Client/file_path").toString(), QString("/b"));
-    QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic;"));
-}
-
-void TestSettingsStore::audioNamesJoin_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("joined");
-    QTest::newRow("none") << QStringList() << QString();
-    QTest::newRow("one") << QStringList{"Mic"} << QString("Mic;");
-    QTest::newRow("empty names skipped") << QStringList{"", "A", "", "B"} << QString("A;B;");
-    QTest::newRow("non-ascii kept") << QStringList{"麦克风"} << QString("麦克风;");
-}
-
-void TestSettingsStore::audioNamesJoin()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QString, joined);
-    QCOMPARE(RSettingsStore::joinAudioNames(names), joined);
-}
-
-void TestSettingsStore::unwritableWorkingDirectoryDoesNotCrash()
-{
-    QTemporaryDir locked;
-    QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(locked.path());
-    const bool ok = RSettingsStore::writeConfigIni("/x", "");
-    QDir::setCurrent(old);
-    QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // Root may write anyway; either way nothing crashes and the answer is honest.
-    QCOMPARE(ok, QFile::exists(locked.path() + "/Tolvani/Config.ini"));
-}
 
 VISORA_TEST_MAIN(TestSettingsStore)
 #include "tst_settingsstore.moc"

@@ -7,111 +7,103 @@ class TestZoomModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void zoomBy_data();
-    void zoomBy();
-    void wheel_data();
-    void wheel();
-    void tenNotchesReach290();
-    void fit_data();
-    void fit();
-};
-
-void TestZoomModel::zoomBy_data()
-{
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("delta");
-    QTest::addColumn<int>("level");
-    QTest::addColumn<double>("factor");
-    QTest::newRow("one-to-one stays") << 250 << 0 << 250 << 1.0;
-    QTest::newRow("in by four") << 250 << 4 << 254 << std::pow(2.0, 4 / 50.0);
-    QTest::newRow("out by four") << 250 << -4 << 246 << std::pow(2.0, -4 / 50.0);
-    QTest::newRow("doubling") << 250 << 50 << 300 << 2.0;
-    QTest::newRow("reaches zero") << 4 << -4 << 0 << std::pow(2.0, -5);
-    QTest::newRow("below zero clamps to zero") << 2 << -4 << 0 << std::pow(2.0, -5);
-    QTest::newRow("top exactly") << 496 << 4 << 500 << std::pow(2.0, 5);
-    QTest::newRow("above top clamps") << 498 << 4 << 500 << std::pow(2.0, 5);
-}
-
-void TestZoomModel::zoomBy()
-{
-    QFETCH(int, current);
-    QFETCH(int, delta);
-    QFETCH(int, level);
-    QFETCH(double, factor);
-    const auto step = RZoomModel::zoomBy(current, delta);
-    QCOMPARE(step.level, level);
-    QVERIFY(qFuzzyCompare(step.factor, factor));
-}
-
-void TestZoomModel::wheel_data()
-{
-    QTest::addColumn<int>("current");
-    QTest::addColumn<int>("angleDelta");
-    QTest::addColumn<int>("level");
-    QTest::newRow("one notch up is four levels") << 250 << 120 << 254;
-    QTest::newRow("one notch down") << 250 << -120 << 246;
-    QTest::newRow("half notch truncates toward zero") << 250 << 45 << 251;
-    QTest::newRow("negative half notch truncates toward zero") << 250 << -45 << 248;
-    QTest::newRow("wheel stops at 125") << 126 << -120 << 125;
-    QTest::newRow("exactly 125 is allowed") << 129 << -120 << 125;
-    QTest::newRow("far below clamps to 125") << 130 << -12000 << 125;
-    QTest::newRow("above 500 clamps") << 499 << 120 << 500;
-}
-
-void TestZoomModel::wheel()
-{
-    QFETCH(int, current);
-    QFETCH(int, angleDelta);
-    QFETCH(int, level);
-    const auto step = RZoomModel::wheel(current, angleDelta);
-    QCOMPARE(step.level, level);
-    QVERIFY(qFuzzyCompare(step.factor, RZoomModel::factorForLevel(level)));
-}
-
-void TestZoomModel::tenNotchesReach290()
-{
-    int level = 250;
-    double factor = 1.0;
-    for (int i = 0; i < 10; ++i) {
-        const auto step = RZoomModel::wheel(level, 120);
-        level = step.level;
-        factor = step.factor;
+    void zoomBy_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("level");
+        QTest::addColumn<double>("factor");
+        QTest::newRow("one-to-one stays") << 250 << 0 << 250 << 1.0;
+        QTest::newRow("in by four") << 250 << 4 << 254 << std::pow(2.0, 4 / 50.0);
+        QTest::newRow("out by four") << 250 << -4 << 246 << std::pow(2.0, -4 / 50.0);
+        QTest::newRow("doubling") << 250 << 50 << 300 << 2.0;
+        QTest::newRow("reaches zero") << 4 << -4 << 0 << std::pow(2.0, -5);
+        QTest::newRow("below zero clamps to zero") << 2 << -4 << 0 << std::pow(2.0, -5);
+        QTest::newRow("top exactly") << 496 << 4 << 500 << std::pow(2.0, 5);
+        QTest::newRow("above top clamps") << 498 << 4 << 500 << std::pow(2.0, 5);
     }
-    QCOMPARE(level, 290);
-    QVERIFY(qFuzzyCompare(factor, std::pow(2.0, 0.8)));
-}
 
-void TestZoomModel::fit_data()
-{
-    QTest::addColumn<QSize>("window");
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<int>("angle");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("level");
-    QTest::newRow("same size is one to one") << QSize(1920, 1080) << QSize(1920, 1080) << 0 << true << 250;
-    QTest::newRow("half turn keeps width") << QSize(1920, 1080) << QSize(1920, 1080) << 180 << true << 250;
-    // Turned: 1080 x 1920 into 1920 x 1080 gives s = 0.5625, 50*log2 = -41.5 -> -41.
-    QTest::newRow("quarter turn swaps sides") << QSize(1920, 1080) << QSize(1920, 1080) << 90 << true << 209;
-    QTest::newRow("big picture shrinks") << QSize(1920, 1080) << QSize(3264, 2448) << 0 << true << 250 - 59;
-    QTest::newRow("small picture grows") << QSize(1920, 1080) << QSize(640, 480) << 0 << true << 250 + 58;
-    QTest::newRow("no picture") << QSize(1920, 1080) << QSize(0, 0) << 0 << false << 0;
-    QTest::newRow("no window") << QSize(0, 0) << QSize(640, 480) << 0 << false << 0;
-}
+    void zoomBy()
+    {
+        QFETCH(int, current);
+        QFETCH(int, delta);
+        QFETCH(int, level);
+        QFETCH(double, factor);
+        const auto step = RZoomModel::zoomBy(current, delta);
+        QCOMPARE(step.level, level);
+        QVERIFY(qFuzzyCompare(step.factor, factor));
+    }
 
-void TestZoomModel::fit()
-{
-    QFETCH(QSize, window);
-    QFETCH(QSize, picture);
-    QFETCH(int, angle);
-    QFETCH(bool, ok);
-    QFETCH(int, level);
-    RZoomModel::Step step{-1, -1};
-    QCOMPARE(RZoomModel::fit(window, picture, angle, &step), ok);
-    if (ok) {
+    void wheel_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("angleDelta");
+        QTest::addColumn<int>("level");
+        QTest::newRow("one notch up is four levels") << 250 << 120 << 254;
+        QTest::newRow("one notch down") << 250 << -120 << 246;
+        QTest::newRow("half notch truncates toward zero") << 250 << 45 << 251;
+        QTest::newRow("negative half notch truncates toward zero") << 250 << -45 << 248;
+        QTest::newRow("wheel stops at 125") << 126 << -120 << 125;
+        QTest::newRow("exactly 125 is allowed") << 129 << -120 << 125;
+        QTest::newRow("far below clamps to 125") << 130 << -12000 << 125;
+        QTest::newRow("above 500 clamps") << 499 << 120 << 500;
+    }
+
+    void wheel()
+    {
+        QFETCH(int, current);
+        QFETCH(int, angleDelta);
+        QFETCH(int, level);
+        const auto step = RZoomModel::wheel(current, angleDelta);
         QCOMPARE(step.level, level);
         QVERIFY(qFuzzyCompare(step.factor, RZoomModel::factorForLevel(level)));
     }
-}
+
+    void tenNotchesReach290()
+    {
+        int level = 250;
+        double factor = 1.0;
+        for (int i = 0; i < 10; ++i) {
+            const auto step = RZoomModel::wheel(level, 120);
+            level = step.level;
+            factor = step.factor;
+        }
+        QCOMPARE(level, 290);
+        QVERIFY(qFuzzyCompare(factor, std::pow(2.0, 0.8)));
+    }
+
+    void fit_data()
+    {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("level");
+        QTest::newRow("same size is one to one") << QSize(1920, 1080) << QSize(1920, 1080) << 0 << true << 250;
+        QTest::newRow("half turn keeps width") << QSize(1920, 1080) << QSize(1920, 1080) << 180 << true << 250;
+        // Turned: 1080 x 1920 into 1920 x 1080 gives s = 0.5625, 50*log2 = -41.5 -> -41.
+        QTest::newRow("quarter turn swaps sides") << QSize(1920, 1080) << QSize(1920, 1080) << 90 << true << 209;
+        QTest::newRow("big picture shrinks") << QSize(1920, 1080) << QSize(3264, 2448) << 0 << true << 250 - 59;
+        QTest::newRow("small picture grows") << QSize(1920, 1080) << QSize(640, 480) << 0 << true << 250 + 58;
+        QTest::newRow("no picture") << QSize(1920, 1080) << QSize(0, 0) << 0 << false << 0;
+        QTest::newRow("no window") << QSize(0, 0) << QSize(640, 480) << 0 << false << 0;
+    }
+
+    void fit()
+    {
+        QFETCH(QSize, window);
+        QFETCH(QSize, picture);
+        QFETCH(int, angle);
+        QFETCH(bool, ok);
+        QFETCH(int, level);
+        RZoomModel::Step step{-1, -1};
+        QCOMPARE(RZoomModel::fit(window, picture, angle, &step), ok);
+        if (ok) {
+            QCOMPARE(step.level, level);
+            QVERIFY(qFuzzyCompare(step.factor, RZoomModel::factorForLevel(level)));
+        }
+    }
+};
 
 VISORA_TEST_MAIN(TestZoomModel)
 #include "tst_zoommodel.moc"

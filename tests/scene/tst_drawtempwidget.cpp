@@ -77,151 +77,141 @@ class TestDrawTempWidget : public QObject
 {
     Q_OBJECT
 private slots:
-    void strokeIsHandedOver_data();
-    void strokeIsHandedOver();
-    void liveInkAndWipe_data();
-    void liveInkAndWipe();
-    void screenShowsWholeStroke_data();
-    void screenShowsWholeStroke();
-    void penOfLiveInk_data();
-    void penOfLiveInk();
-    void canvasFollowsSize();
+    void strokeIsHandedOver_data()
+    {
+        QTest::addColumn<QVector<QPointF>>("moves");
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<IntPoints>("expected");
+        QTest::newRow("click") << QVector<QPointF>{} << false << IntPoints{{20, 20}};
+        QTest::newRow("stroke") << QVector<QPointF>{{30, 20}, {40, 25}, {50, 40}} << false
+                                << IntPoints{{20, 20}, {30, 20}, {40, 25}, {50, 40}};
+        QTest::newRow("repeated positions kept") << QVector<QPointF>{{25, 25}, {25, 25}, {40, 30}} << true
+                                                 << IntPoints{{20, 20}, {25, 25}, {25, 25}, {40, 30}};
+        QTest::newRow("sub-pixel positions rounded") << QVector<QPointF>{{30.5, 40.49}, {99.49, 99.51}} << true
+                                                     << IntPoints{{20, 20}, {31, 40}, {99, 100}};
+    }
+
+    void strokeIsHandedOver()
+    {
+        QFETCH(QVector<QPointF>, moves);
+        QFETCH(bool, direct);
+        QFETCH(IntPoints, expected);
+
+        Host h(QSize(200, 160));
+        QSignalSpy spy(h.overlay, &RDrawTempWidget::sTempPathPoints);
+        h.stroke(QPointF(20, 20), moves, direct);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.first().at(0).value<IntPoints>(), expected);
+        QCOMPARE(spy.first().at(1).toPointF(), QPointF(expected.last())); // start carries the last point
+        QCOMPARE(spy.first().at(3).value<CurStatus>(), CurPen);
+        QVERIFY(!h.overlay->isDrawing());
+        QVERIFY(h.overlay->points().isEmpty());
+
+        // Without a press, moves and releases go to the base widget and nothing is sent.
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 50), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(h.overlay, &release);
+        QVERIFY(!release.isAccepted());
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void liveInkAndWipe_data()
+    {
+        QTest::addColumn<QVector<QPointF>>("moves");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("press only") << QVector<QPointF>{} << false;
+        QTest::newRow("one move shows nothing yet") << QVector<QPointF>{{60, 50}} << false;
+        QTest::newRow("two moves show the stroke") << QVector<QPointF>{{60, 50}, {100, 50}} << true;
+        QTest::newRow("repeated positions paint nothing") << QVector<QPointF>{{20, 50}, {20, 50}, {20, 50}} << false;
+        QTest::newRow("repeated, then moving") << QVector<QPointF>{{20, 50}, {20, 50}, {70, 50}} << true;
+    }
+
+    void liveInkAndWipe()
+    {
+        QFETCH(QVector<QPointF>, moves);
+        QFETCH(bool, shown);
+
+        Host h(QSize(240, 200));
+        h.stroke(QPointF(20, 50), moves, true, false);
+        QCOMPARE(inked(h.overlayImage()) > 0, shown);
+        h.send(QEvent::MouseButtonRelease, QPointF(20, 50), true);
+        QCOMPARE(inked(h.overlayImage()), 0);
+        // The next stroke starts on a clean canvas.
+        h.stroke(QPointF(200, 180), {{210, 185}, {220, 190}}, true, false);
+        QVERIFY(inked(h.overlayImage()) > 0);
+        QCOMPARE(inked(h.overlayImage(), QRect(0, 0, 180, 160)), 0);
+    }
+
+    void screenShowsWholeStroke_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QVector<QPointF>>("moves");
+        QTest::newRow("ordinary") << 5 << QVector<QPointF>{{120, 100}, {160, 130}, {200, 170}, {230, 220}};
+        QTest::newRow("jitter") << 8 << QVector<QPointF>{{101, 100}, {102, 101}, {101, 102}, {103, 103}};
+        QTest::newRow("fast flick, then a short step") << 6 << QVector<QPointF>{{1100, 100}, {1150, 110}, {1160, 120}};
+        QTest::newRow("very wide pen") << 240 << QVector<QPointF>{{300, 300}, {500, 300}, {700, 400}};
+    }
+
+    void screenShowsWholeStroke()
+    {
+        QFETCH(int, width);
+        QFETCH(QVector<QPointF>, moves);
+
+        // Each move repaints only a region; after them the screen must show what a
+        // full repaint shows.
+        Host h(QSize(1200, 700));
+        h.overlay->setPen(width, QColor(200, 0, 0));
+        h.send(QEvent::MouseButtonPress, QPointF(100, 100), false);
+        for (const QPointF &p : moves) {
+            h.send(QEvent::MouseMove, p, false);
+            QCoreApplication::processEvents();
+        }
+        const QImage screen = h.host.screen()->grabWindow(h.host.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage full = h.host.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(inked(h.overlayImage()) > 0);
+        QCOMPARE(screen, full);
+    }
+
+    void penOfLiveInk_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QColor>("color");
+        QTest::newRow("thin red") << 3 << QColor(255, 0, 0);
+        QTest::newRow("wide blue") << 16 << QColor(0, 0, 255);
+        QTest::newRow("translucent does not build up") << 10 << QColor(0, 160, 0, 128);
+    }
+
+    void penOfLiveInk()
+    {
+        QFETCH(int, width);
+        QFETCH(QColor, color);
+
+        Host h(QSize(300, 120));
+        h.overlay->setPenWidth(width);
+        h.overlay->setPenColor(color);
+        QVector<QPointF> moves; // short steps, so the segments overlap
+        for (int x = 24; x <= 280; x += 4)
+            moves.append(QPointF(x, 60));
+        h.stroke(QPointF(20, 60), moves, true, false);
+        const QImage image = h.overlayImage();
+        QVERIFY(qAbs(inked(image, QRect(150, 0, 1, 120)) - width) <= 2);
+        for (int x = 40; x < 260; x += 7) {
+            const QColor seen = image.pixelColor(x, 60);
+            QVERIFY2(qAbs(seen.alpha() - color.alpha()) <= 2 && qAbs(seen.red() - color.red()) <= 2
+                         && qAbs(seen.green() - color.green()) <= 2 && qAbs(seen.blue() - color.blue()) <= 2,
+                     qPrintable(seen.name(QColor::HexArgb)));
+        }
+    }
+
+    void canvasFollowsSize()
+    {
+        Host h(QSize(160, 120));
+        h.stroke(QPointF(80, 60), {{90, 60}, {100, 60}}, true);
+        h.host.resize(400, 300);
+        h.overlay->resize(400, 300);
+        h.stroke(QPointF(340, 280), {{360, 280}, {380, 280}}, true, false);
+        QVERIFY(inked(h.overlayImage(), QRect(350, 276, 20, 8)) > 0);
+    }
 };
-
-void TestDrawTempWidget::strokeIsHandedOver_data()
-{
-    QTest::addColumn<QVector<QPointF>>("moves");
-    QTest::addColumn<bool>("direct");
-    QTest::addColumn<IntPoints>("expected");
-    QTest::newRow("click") << QVector<QPointF>{} << false << IntPoints{{20, 20}};
-    QTest::newRow("stroke") << QVector<QPointF>{{30, 20}, {40, 25}, {50, 40}} << false
-                            << IntPoints{{20, 20}, {30, 20}, {40, 25}, {50, 40}};
-    QTest::newRow("repeated positions kept") << QVector<QPointF>{{25, 25}, {25, 25}, {40, 30}} << true
-                                             << IntPoints{{20, 20}, {25, 25}, {25, 25}, {40, 30}};
-    QTest::newRow("sub-pixel positions rounded") << QVector<QPointF>{{30.5, 40.49}, {99.49, 99.51}} << true
-                                                 << IntPoints{{20, 20}, {31, 40}, {99, 100}};
-}
-
-void TestDrawTempWidget::strokeIsHandedOver()
-{
-    QFETCH(QVector<QPointF>, moves);
-    QFETCH(bool, direct);
-    QFETCH(IntPoints, expected);
-
-    Host h(QSize(200, 160));
-    QSignalSpy spy(h.overlay, &RDrawTempWidget::sTempPathPoints);
-    h.stroke(QPointF(20, 20), moves, direct);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.first().at(0).value<IntPoints>(), expected);
-    QCOMPARE(spy.first().at(1).toPointF(), QPointF(expected.last())); // start carries the last point
-    QCOMPARE(spy.first().at(3).value<CurStatus>(), CurPen);
-    QVERIFY(!h.overlay->isDrawing());
-    QVERIFY(h.overlay->points().isEmpty());
-
-    // Without a press, moves and releases go to the base widget and nothing is sent.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 50), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(h.overlay, &release);
-    QVERIFY(!release.isAccepted());
-    QCOMPARE(spy.count(), 1);
-}
-
-void TestDrawTempWidget::liveInkAndWipe_data()
-{
-    QTest::addColumn<QVector<QPointF>>("moves");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("press only") << QVector<QPointF>{} << false;
-    QTest::newRow("one move shows nothing yet") << QVector<QPointF>{{60, 50}} << false;
-    QTest::newRow("two moves show the stroke") << QVector<QPointF>{{60, 50}, {100, 50}} << true;
-    QTest::newRow("repeated positions paint nothing") << QVector<QPointF>{{20, 50}, {20, 50}, {20, 50}} << false;
-    QTest::newRow("repeated, then moving") << QVector<QPointF>{{20, 50}, {20, 50}, {70, 50}} << true;
-}
-
-void TestDrawTempWidget::liveInkAndWipe()
-{
-    QFETCH(QVector<QPointF>, moves);
-    QFETCH(bool, shown);
-
-    Host h(QSize(240, 200));
-    h.stroke(QPointF(20, 50), moves, true, false);
-    QCOMPARE(inked(h.overlayImage()) > 0, shown);
-    h.send(QEvent::MouseButtonRelease, QPointF(20, 50), true);
-    QCOMPARE(inked(h.overlayImage()), 0);
-    // The next stroke starts on a clean canvas.
-    h.stroke(QPointF(200, 180), {{210, 185}, {220, 190}}, true, false);
-    QVERIFY(inked(h.overlayImage()) > 0);
-    QCOMPARE(inked(h.overlayImage(), QRect(0, 0, 180, 160)), 0);
-}
-
-void TestDrawTempWidget::screenShowsWholeStroke_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QVector<QPointF>>("moves");
-    QTest::newRow("ordinary") << 5 << QVector<QPointF>{{120, 100}, {160, 130}, {200, 170}, {230, 220}};
-    QTest::newRow("jitter") << 8 << QVector<QPointF>{{101, 100}, {102, 101}, {101, 102}, {103, 103}};
-    QTest::newRow("fast flick, then a short step") << 6 << QVector<QPointF>{{1100, 100}, {1150, 110}, {1160, 120}};
-    QTest::newRow("very wide pen") << 240 << QVector<QPointF>{{300, 300}, {500, 300}, {700, 400}};
-}
-
-void TestDrawTempWidget::screenShowsWholeStroke()
-{
-    QFETCH(int, width);
-    QFETCH(QVector<QPointF>, moves);
-
-    // Each move repaints only a region; after them the screen must show what a
-    // full repaint shows.
-    Host h(QSize(1200, 700));
-    h.overlay->setPen(width, QColor(200, 0, 0));
-    h.send(QEvent::MouseButtonPress, QPointF(100, 100), false);
-    for (const QPointF &p : moves) {
-        h.send(QEvent::MouseMove, p, false);
-        QCoreApplication::processEvents();
-    }
-    const QImage screen = h.host.screen()->grabWindow(h.host.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage full = h.host.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    QVERIFY(inked(h.overlayImage()) > 0);
-    QCOMPARE(screen, full);
-}
-
-void TestDrawTempWidget::penOfLiveInk_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QColor>("color");
-    QTest::newRow("thin red") << 3 << QColor(255, 0, 0);
-    QTest::newRow("wide blue") << 16 << QColor(0, 0, 255);
-    QTest::newRow("translucent does not build up") << 10 << QColor(0, 160, 0, 128);
-}
-
-void TestDrawTempWidget::penOfLiveInk()
-{
-    QFETCH(int, width);
-    QFETCH(QColor, color);
-
-    Host h(QSize(300, 120));
-    h.overlay->setPenWidth(width);
-    h.overlay->setPenColor(color);
-    QVector<QPointF> moves; // short steps, so the segments overlap
-    for (int x = 24; x <= 280; x += 4)
-        moves.append(QPointF(x, 60));
-    h.stroke(QPointF(20, 60), moves, true, false);
-    const QImage image = h.overlayImage();
-    QVERIFY(qAbs(inked(image, QRect(150, 0, 1, 120)) - width) <= 2);
-    for (int x = 40; x < 260; x += 7) {
-        const QColor seen = image.pixelColor(x, 60);
-        QVERIFY2(qAbs(seen.alpha() - color.alpha()) <= 2 && qAbs(seen.red() - color.red()) <= 2
-                     && qAbs(seen.green() - color.green()) <= 2 && qAbs(seen.blue() - color.blue()) <= 2,
-                 qPrintable(seen.name(QColor::HexArgb)));
-    }
-}
-
-void TestDrawTempWidget::canvasFollowsSize()
-{
-    Host h(QSize(160, 120));
-    h.stroke(QPointF(80, 60), {{90, 60}, {100, 60}}, true);
-    h.host.resize(400, 300);
-    h.overlay->resize(400, 300);
-    h.stroke(QPointF(340, 280), {{360, 280}, {380, 280}}, true, false);
-    QVERIFY(inked(h.overlayImage(), QRect(350, 276, 20, 8)) > 0);
-}
 
 VISORA_TEST_MAIN(TestDrawTempWidget)
 #include "tst_drawtempwidget.moc"

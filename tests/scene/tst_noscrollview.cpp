@@ -7,25 +7,9 @@
 #include <QTouchDevice>
 #include <QWheelEvent>
 
-class TestNoScrollView : public QObject
-{
-    Q_OBJECT
-private slots:
-    void pinch_data();
-    void pinch();
-    void pinchCommitsOnlyOnRelease();
-    void secondPinchStartsFromCommittedFactor();
-    void wheelNeitherScrollsNorZooms();
-    void touchWithOtherFingerCountsIsOrdinary_data();
-    void touchWithOtherFingerCountsIsOrdinary();
-    void rotationIsPartOfTheTransform();
+namespace {
 
-private:
-    static QList<QTouchEvent::TouchPoint> fingers(int count, qreal startDist, qreal nowDist, Qt::TouchPointState state);
-};
-
-QList<QTouchEvent::TouchPoint> TestNoScrollView::fingers(int count, qreal startDist, qreal nowDist,
-                                                         Qt::TouchPointState state)
+QList<QTouchEvent::TouchPoint> fingers(int count, qreal startDist, qreal nowDist, Qt::TouchPointState state)
 {
     QList<QTouchEvent::TouchPoint> points;
     for (int i = 0; i < count; ++i) {
@@ -38,117 +22,124 @@ QList<QTouchEvent::TouchPoint> TestNoScrollView::fingers(int count, qreal startD
     return points;
 }
 
-void TestNoScrollView::pinch_data()
-{
-    QTest::addColumn<qreal>("ratio");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<double>("factor");
-    QTest::newRow("no change") << 1.0 << 250 << 1.0;
-    QTest::newRow("doubling") << 2.0 << 300 << 2.0;
-    QTest::newRow("halving") << 0.5 << 200 << 0.5;
-    QTest::newRow("clamped at five") << 8.0 << 366 << 5.0;
-    QTest::newRow("exactly five") << 5.0 << 366 << 5.0;
-    QTest::newRow("clamped at a quarter") << 0.1 << 150 << 0.25;
-}
+} // namespace
 
-void TestNoScrollView::pinch()
+class TestNoScrollView : public QObject
 {
-    QFETCH(qreal, ratio);
-    QFETCH(int, value);
-    QFETCH(double, factor);
-    RNoScrollGraphicsView view;
-    QSignalSpy values(&view, &RNoScrollGraphicsView::changedTouchValue);
-    QSignalSpy factors(&view, &RNoScrollGraphicsView::sChangeFactor);
-    QCOMPARE(view.applyPinch(ratio, true), value);
-    QCOMPARE(values.count(), 1);
-    QCOMPARE(values.first().first().toInt(), value);
-    QCOMPARE(factors.count(), 1);
-    QVERIFY(qFuzzyCompare(view.totalFactor(), factor));
-    QVERIFY(qFuzzyCompare(view.transform().m11(), factor));
-}
+    Q_OBJECT
+private slots:
+    void pinch_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<double>("factor");
+        QTest::newRow("no change") << 1.0 << 250 << 1.0;
+        QTest::newRow("doubling") << 2.0 << 300 << 2.0;
+        QTest::newRow("halving") << 0.5 << 200 << 0.5;
+        QTest::newRow("clamped at five") << 8.0 << 366 << 5.0;
+        QTest::newRow("exactly five") << 5.0 << 366 << 5.0;
+        QTest::newRow("clamped at a quarter") << 0.1 << 150 << 0.25;
+    }
 
-void TestNoScrollView::pinchCommitsOnlyOnRelease()
-{
-    RNoScrollGraphicsView view;
-    view.applyPinch(2.0, false);
-    QVERIFY(qFuzzyCompare(view.transform().m11(), 2.0));
-    QCOMPARE(view.totalFactor(), 1.0);
-    view.applyPinch(2.0, true);
-    QCOMPARE(view.totalFactor(), 2.0);
-}
+    void pinch()
+    {
+        QFETCH(qreal, ratio);
+        QFETCH(int, value);
+        QFETCH(double, factor);
+        RNoScrollGraphicsView view;
+        QSignalSpy values(&view, &RNoScrollGraphicsView::changedTouchValue);
+        QSignalSpy factors(&view, &RNoScrollGraphicsView::sChangeFactor);
+        QCOMPARE(view.applyPinch(ratio, true), value);
+        QCOMPARE(values.count(), 1);
+        QCOMPARE(values.first().first().toInt(), value);
+        QCOMPARE(factors.count(), 1);
+        QVERIFY(qFuzzyCompare(view.totalFactor(), factor));
+        QVERIFY(qFuzzyCompare(view.transform().m11(), factor));
+    }
 
-void TestNoScrollView::secondPinchStartsFromCommittedFactor()
-{
-    RNoScrollGraphicsView view;
-    view.applyPinch(2.0, true);
-    QCOMPARE(view.applyPinch(2.0, true), 350);
-    QCOMPARE(view.totalFactor(), 4.0);
-    QCOMPARE(view.applyPinch(2.0, true), 366);
-    QCOMPARE(view.totalFactor(), 5.0);
-}
+    void pinchCommitsOnlyOnRelease()
+    {
+        RNoScrollGraphicsView view;
+        view.applyPinch(2.0, false);
+        QVERIFY(qFuzzyCompare(view.transform().m11(), 2.0));
+        QCOMPARE(view.totalFactor(), 1.0);
+        view.applyPinch(2.0, true);
+        QCOMPARE(view.totalFactor(), 2.0);
+    }
 
-void TestNoScrollView::wheelNeitherScrollsNorZooms()
-{
-    QGraphicsScene scene(0, 0, 5000, 5000);
-    RNoScrollGraphicsView view;
-    view.setScene(&scene);
-    view.resize(200, 200);
-    view.show();
-    const QTransform before = view.transform();
-    const int v = view.verticalScrollBar()->value();
-    QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(view.viewport(), &wheel);
-    QCOMPARE(view.verticalScrollBar()->value(), v);
-    QCOMPARE(view.transform(), before);
-    QVERIFY(!wheel.isAccepted());
-}
+    void secondPinchStartsFromCommittedFactor()
+    {
+        RNoScrollGraphicsView view;
+        view.applyPinch(2.0, true);
+        QCOMPARE(view.applyPinch(2.0, true), 350);
+        QCOMPARE(view.totalFactor(), 4.0);
+        QCOMPARE(view.applyPinch(2.0, true), 366);
+        QCOMPARE(view.totalFactor(), 5.0);
+    }
 
-void TestNoScrollView::touchWithOtherFingerCountsIsOrdinary_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::newRow("one finger") << 1;
-    QTest::newRow("three fingers") << 3;
-}
+    void wheelNeitherScrollsNorZooms()
+    {
+        QGraphicsScene scene(0, 0, 5000, 5000);
+        RNoScrollGraphicsView view;
+        view.setScene(&scene);
+        view.resize(200, 200);
+        view.show();
+        const QTransform before = view.transform();
+        const int v = view.verticalScrollBar()->value();
+        QWheelEvent wheel(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &wheel);
+        QCOMPARE(view.verticalScrollBar()->value(), v);
+        QCOMPARE(view.transform(), before);
+        QVERIFY(!wheel.isAccepted());
+    }
 
-void TestNoScrollView::touchWithOtherFingerCountsIsOrdinary()
-{
-    QFETCH(int, count);
-    RNoScrollGraphicsView view;
-    view.resize(200, 200);
-    QSignalSpy values(&view, &RNoScrollGraphicsView::changedTouchValue);
-    QTouchDevice device;
-    device.setType(QTouchDevice::TouchScreen);
-    QTouchEvent begin(QEvent::TouchBegin, &device, Qt::NoModifier, Qt::TouchPointPressed,
-                      fingers(count, 50, 50, Qt::TouchPointPressed));
-    QApplication::sendEvent(view.viewport(), &begin);
-    QTouchEvent event(QEvent::TouchUpdate, &device, Qt::NoModifier, Qt::TouchPointMoved,
-                      fingers(count, 50, 100, Qt::TouchPointMoved));
-    QApplication::sendEvent(view.viewport(), &event);
-    QCOMPARE(values.count(), 0);
-    QCOMPARE(view.totalFactor(), 1.0);
+    void touchWithOtherFingerCountsIsOrdinary_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("one finger") << 1;
+        QTest::newRow("three fingers") << 3;
+    }
 
-    // The same gesture with two fingers zooms and commits on release.
-    QTouchEvent twoBegin(QEvent::TouchBegin, &device, Qt::NoModifier, Qt::TouchPointPressed,
-                         fingers(2, 50, 50, Qt::TouchPointPressed));
-    QApplication::sendEvent(view.viewport(), &twoBegin);
-    QTouchEvent two(QEvent::TouchEnd, &device, Qt::NoModifier, Qt::TouchPointReleased,
-                    fingers(2, 50, 100, Qt::TouchPointReleased));
-    QApplication::sendEvent(view.viewport(), &two);
-    QVERIFY(values.count() >= 1);
-    QCOMPARE(values.last().first().toInt(), 300);
-    QCOMPARE(view.totalFactor(), 2.0);
-}
+    void touchWithOtherFingerCountsIsOrdinary()
+    {
+        QFETCH(int, count);
+        RNoScrollGraphicsView view;
+        view.resize(200, 200);
+        QSignalSpy values(&view, &RNoScrollGraphicsView::changedTouchValue);
+        QTouchDevice device;
+        device.setType(QTouchDevice::TouchScreen);
+        QTouchEvent begin(QEvent::TouchBegin, &device, Qt::NoModifier, Qt::TouchPointPressed,
+                          fingers(count, 50, 50, Qt::TouchPointPressed));
+        QApplication::sendEvent(view.viewport(), &begin);
+        QTouchEvent event(QEvent::TouchUpdate, &device, Qt::NoModifier, Qt::TouchPointMoved,
+                          fingers(count, 50, 100, Qt::TouchPointMoved));
+        QApplication::sendEvent(view.viewport(), &event);
+        QCOMPARE(values.count(), 0);
+        QCOMPARE(view.totalFactor(), 1.0);
 
-void TestNoScrollView::rotationIsPartOfTheTransform()
-{
-    RNoScrollGraphicsView view;
-    view.setRotateAngle(90);
-    view.applyPinch(2.0, true);
-    const QPointF mapped = view.transform().map(QPointF(1, 0));
-    QVERIFY(qAbs(mapped.x()) < 1e-9);
-    QVERIFY(qFuzzyCompare(mapped.y(), 2.0));
-}
+        // The same gesture with two fingers zooms and commits on release.
+        QTouchEvent twoBegin(QEvent::TouchBegin, &device, Qt::NoModifier, Qt::TouchPointPressed,
+                             fingers(2, 50, 50, Qt::TouchPointPressed));
+        QApplication::sendEvent(view.viewport(), &twoBegin);
+        QTouchEvent two(QEvent::TouchEnd, &device, Qt::NoModifier, Qt::TouchPointReleased,
+                        fingers(2, 50, 100, Qt::TouchPointReleased));
+        QApplication::sendEvent(view.viewport(), &two);
+        QVERIFY(values.count() >= 1);
+        QCOMPARE(values.last().first().toInt(), 300);
+        QCOMPARE(view.totalFactor(), 2.0);
+    }
+
+    void rotationIsPartOfTheTransform()
+    {
+        RNoScrollGraphicsView view;
+        view.setRotateAngle(90);
+        view.applyPinch(2.0, true);
+        const QPointF mapped = view.transform().map(QPointF(1, 0));
+        QVERIFY(qAbs(mapped.x()) < 1e-9);
+        QVERIFY(qFuzzyCompare(mapped.y(), 2.0));
+    }
+};
 
 VISORA_TEST_MAIN(TestNoScrollView)
 #include "tst_noscrollview.moc"
