@@ -126,15 +126,6 @@ public:
             n += l.contains(needle) ? 1 : 0;
         return n;
     }
-    static QStringList matching(const QString &needle)
-    {
-        QMutexLocker lock(&mutex());
-        QStringList out;
-        for (const QString &l : lines())
-            if (l.contains(needle))
-                out << l;
-        return out;
-    }
 
 private:
     static QMutex &mutex()
