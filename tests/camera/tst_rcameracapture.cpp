@@ -6,6 +6,7 @@
 #include "RSettingsStore.h"
 
 #include <QCameraImageCapture>
+#include <QCameraViewfinder>
 #include <QFile>
 #include <QPainter>
 #include <QRegularExpression>
@@ -33,15 +34,9 @@ bool openPage(RCamera &camera, const QImage &page)
     c.source = "page.png";
     writeConfig({c});
     camera.show();
-    if (camera.initCamera("Doc Cam") != QSize(640, 480))
-        return false;
-    // Wait until the page is on screen, not the empty viewfinder.
-    for (int i = 0; i < 100; ++i) {
-        QTest::qWait(50);
-        if (meanGrey(camera.grab().toImage()) > 100)
-            return true;
-    }
-    return false;
+    // Wait until the viewfinder has a frame: the page is on screen.
+    return camera.initCamera("Doc Cam") == QSize(640, 480)
+           && QTest::qWaitFor([&] { return !camera.viewfinder()->sizeHint().isEmpty(); }, 5000);
 }
 } // namespace
 
