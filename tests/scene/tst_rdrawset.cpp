@@ -41,7 +41,6 @@ private slots:
         QTest::newRow("another width moves the check") << QStringList{"width6", "width10"} << QVariantList{6, 10} << -1 << QColor();
         QTest::newRow("red closes the popup") << QStringList{"color0"} << QVariantList{} << 0 << QColor(255, 16, 0);
         QTest::newRow("width then blue") << QStringList{"width10", "color4"} << QVariantList{10} << 4 << QColor(50, 30, 181);
-        QTest::newRow("grey brown") << QStringList{"color10"} << QVariantList{} << 10 << QColor(139, 126, 110);
         QTest::newRow("white last") << QStringList{"color11"} << QVariantList{} << 11 << QColor(255, 255, 255);
     }
 
