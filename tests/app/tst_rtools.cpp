@@ -91,7 +91,6 @@ private slots:
         QTest::addColumn<int>("font");
         QTest::newRow("1920 wide") << 1920 << QSize(80, 80) << 96 << 48 << 12;
         QTest::newRow("1366 keeps 68 high and a readable font") << 1366 << QSize(56, 68) << 67 << 33 << 12;
-        QTest::newRow("2560 wide") << 2560 << QSize(106, 106) << 127 << 63 << 12;
         QTest::newRow("3840 wide doubles the font") << 3840 << QSize(160, 160) << 192 << 96 << 24;
         QTest::newRow("degenerate 0 wide") << 0 << QSize(0, 68) << 0 << 0 << 12;
     }
@@ -112,6 +111,8 @@ private slots:
         QCOMPARE(snap->font().pixelSize(), font);
     }
 
+    // Buttons whose plain effect the main window test follows end to end
+    // (minimize, erase, spotlight on, 1:1) need no row here.
     void commands_data()
     {
         QTest::addColumn<QStringList>("before");
@@ -119,17 +120,13 @@ private slots:
         QTest::addColumn<QStringList>("emitted");
         const QStringList none, compare{"setScrCon"};
         QTest::newRow("exit") << none << "closeApp" << QStringList{"sClose"};
-        QTest::newRow("minimize") << none << "minApp" << QStringList{"sMin"};
         QTest::newRow("move") << none << "setMove" << QStringList{"sMoveCamera"};
         QTest::newRow("first annotate draws freehand") << none << "setWrite" << QStringList{"sWrite"};
         QTest::newRow("second annotate opens shapes only") << QStringList{"setWrite"} << "setWrite" << none;
         QTest::newRow("annotate after spotlight draws again") << QStringList{"setWrite", "setTracker"} << "setWrite" << QStringList{"sWrite"};
-        QTest::newRow("erase") << none << "setRubber" << QStringList{"sRubber"};
         QTest::newRow("double-click on erase clears all") << none << "dblclick" << QStringList{"sClearAll"};
-        QTest::newRow("spotlight on") << none << "setTracker" << QStringList{"sTracker"};
         QTest::newRow("spotlight off returns to move") << QStringList{"setTracker"} << "setTracker" << QStringList{"sMoveCamera"};
         QTest::newRow("snapshot shows the strip first") << none << "setSnap" << QStringList{"sImageList", "sSnap"};
-        QTest::newRow("1:1") << none << "setCamera11" << QStringList{"sCamera11"};
         QTest::newRow("1:1 ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCamera11" << none;
         QTest::newRow("adjustment ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCameraSet" << none;
         QTest::newRow("whiteboard on returns to move") << none << "setWhiteboard" << QStringList{"sWhiteboard", "sMoveCamera"};
