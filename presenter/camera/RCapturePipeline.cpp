@@ -21,15 +21,20 @@ const char *boolText(bool b)
     return b ? "true" : "false";
 }
 
+QImage transparentCanvas(const QSize &size)
+{
+    QImage out(size, QImage::Format_ARGB32_Premultiplied);
+    if (!out.isNull())
+        out.fill(Qt::transparent);
+    return out;
+}
+
 QImage composeCover(const QImage &picture, const RCaptureParams &p)
 {
-    QImage out(picture.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage out = transparentCanvas(picture.size());
     if (out.isNull())
         return out;
     QPainter painter(&out);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(out.rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(0, 0, picture);
     painter.setOpacity(p.m_iAlphaCover / 255.0);
     qInfo().noquote() << "RCapturePipeline::process: 222iangle:" << p.m_iCoverAngle
@@ -61,13 +66,10 @@ QImage composeCover(const QImage &picture, const RCaptureParams &p)
 
 QImage mergeCards(const QImage &first, const QImage &second)
 {
-    QImage out(first.width(), first.height() + second.height(), QImage::Format_ARGB32_Premultiplied);
+    QImage out = transparentCanvas(QSize(first.width(), first.height() + second.height()));
     if (out.isNull())
         return out;
     QPainter painter(&out);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(out.rect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.drawImage(0, 0, first);
     // No scaling: a wider second side is clipped at the first side's width.
     painter.drawImage(0, first.height(), second);

@@ -43,6 +43,22 @@ inline __m128i grey4(__m128i px, __m128i k, __m128i zero)
 }
 #endif
 
+#if CV_SIMD128
+// Sixteen pixels of (11r + 16g + 5b) >> 5; at most 32 * 255, so 16 bits never overflow.
+inline cv::v_uint8x16 grey16(const cv::v_uint8x16 &r, const cv::v_uint8x16 &g, const cv::v_uint8x16 &b)
+{
+    const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
+    const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
+    cv::v_uint16x8 b0, b1, g0, g1, r0, r1;
+    cv::v_expand(b, b0, b1);
+    cv::v_expand(g, g0, g1);
+    cv::v_expand(r, r0, r1);
+    const cv::v_uint16x8 y0 = cv::v_shr<5>(cv::v_mul_wrap(r0, k11) + cv::v_shl<4>(g0) + cv::v_mul_wrap(b0, k5));
+    const cv::v_uint16x8 y1 = cv::v_shr<5>(cv::v_mul_wrap(r1, k11) + cv::v_shl<4>(g1) + cv::v_mul_wrap(b1, k5));
+    return cv::v_pack(y0, y1);
+}
+#endif
+
 // One row of 32-bit pixels, memory order B G R A.
 void greyRowBgra(const uchar *s, uchar *d, int w)
 {
@@ -60,19 +76,10 @@ void greyRowBgra(const uchar *s, uchar *d, int w)
                          _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, e)));
     }
 #elif CV_SIMD128
-    const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
-    const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
     for (; x <= w - 16; x += 16) {
         cv::v_uint8x16 b, g, r, a;
         cv::v_load_deinterleave(s + 4 * x, b, g, r, a);
-        cv::v_uint16x8 b0, b1, g0, g1, r0, r1;
-        cv::v_expand(b, b0, b1);
-        cv::v_expand(g, g0, g1);
-        cv::v_expand(r, r0, r1);
-        // At most 32 * 255, so 16 bits never overflow.
-        const cv::v_uint16x8 y0 = cv::v_shr<5>(cv::v_mul_wrap(r0, k11) + cv::v_shl<4>(g0) + cv::v_mul_wrap(b0, k5));
-        const cv::v_uint16x8 y1 = cv::v_shr<5>(cv::v_mul_wrap(r1, k11) + cv::v_shl<4>(g1) + cv::v_mul_wrap(b1, k5));
-        cv::v_store(d + x, cv::v_pack(y0, y1));
+        cv::v_store(d + x, grey16(r, g, b));
     }
 #endif
     for (; x < w; ++x)
@@ -84,18 +91,10 @@ void greyRowRgb(const uchar *s, uchar *d, int w)
 {
     int x = 0;
 #if CV_SIMD128
-    const cv::v_uint16x8 k11 = cv::v_setall_u16(11);
-    const cv::v_uint16x8 k5 = cv::v_setall_u16(5);
     for (; x <= w - 16; x += 16) {
         cv::v_uint8x16 r, g, b;
         cv::v_load_deinterleave(s + 3 * x, r, g, b);
-        cv::v_uint16x8 b0, b1, g0, g1, r0, r1;
-        cv::v_expand(b, b0, b1);
-        cv::v_expand(g, g0, g1);
-        cv::v_expand(r, r0, r1);
-        const cv::v_uint16x8 y0 = cv::v_shr<5>(cv::v_mul_wrap(r0, k11) + cv::v_shl<4>(g0) + cv::v_mul_wrap(b0, k5));
-        const cv::v_uint16x8 y1 = cv::v_shr<5>(cv::v_mul_wrap(r1, k11) + cv::v_shl<4>(g1) + cv::v_mul_wrap(b1, k5));
-        cv::v_store(d + x, cv::v_pack(y0, y1));
+        cv::v_store(d + x, grey16(r, g, b));
     }
 #endif
     for (; x < w; ++x)
