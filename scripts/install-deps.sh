@@ -9,6 +9,8 @@ PACKAGES=(
   # Qt 5
   qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
   libqt5svg5 qttools5-dev qttools5-dev-tools qttranslations5-l10n
+  # TIFF reading and writing for snapshots
+  qt5-image-formats-plugins
   # cameras on Linux go through GStreamer's V4L2 source
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
