@@ -22,6 +22,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -64,9 +65,13 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_bCardMix = RSettingsStore::readFlag(RSettingsKeys::FileCardMix);
     m_bAutoCut = false;
     m_bAutoRotate = false;
-    m_iPenWidth = RSettingsStore::readInt(RSettingsKeys::PenWidth);
+    // A hand-edited width of thousands of pixels would make every stroke crawl.
+    m_iPenWidth = qBound(1, RSettingsStore::readInt(RSettingsKeys::PenWidth), 50);
     m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
     m_strFileExt = RSettingsStore::readString(RSettingsKeys::FileExt);
+    // A type this system cannot write would lose every snapshot.
+    if (!QImageWriter::supportedImageFormats().contains(m_strFileExt.toLower().toLatin1()))
+        m_strFileExt = QStringLiteral("jpg");
     m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
     m_iLangue = RSettingsStore::readInt(RSettingsKeys::SystemLangue);
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_strCurImageDir << "langue" << m_iLangue;
@@ -423,6 +428,8 @@ void RTavWidget::slotWhiteboard(bool bIsBoard)
 {
     m_scene->slotWhiteboard(bIsBoard);
     m_bIsWhiteboard = bIsBoard;
+    if (!bIsBoard)
+        m_widgetTool->setFreezeState(false);
 }
 
 void RTavWidget::slotCameraSet()
@@ -461,15 +468,17 @@ void RTavWidget::slotSnap()
         m_scene->slotSnap(m_iRotateAngle, m_strFileExt);
 }
 
+// Timed and automatic snapshots skip a tick while the previous picture is
+// still being written, so a slow format cannot pile pictures up in memory.
 void RTavWidget::slotTimerSnap()
 {
-    if (!m_bIsWhiteboard && !m_bScanning)
+    if (!m_bIsWhiteboard && !m_bScanning && !m_scene->snapshotPending())
         slotSnap();
 }
 
 void RTavWidget::slotDetectSnap()
 {
-    if (!m_bIsWhiteboard && !m_bScanning)
+    if (!m_bIsWhiteboard && !m_bScanning && !m_scene->snapshotPending())
         slotSnap();
 }
 
@@ -477,10 +486,12 @@ void RTavWidget::slotStopCamera(bool bstop)
 {
     if (m_bIsWhiteboard || m_bScanning)
         return;
-    if (m_bOpenCamera)
+    if (m_bOpenCamera) {
         m_scene->slotStop(bstop);
-    else if (!bstop)
-        m_bOpenCamera = addCameraItem();
+    } else if (!bstop) {
+        // addCameraItem sets the flag itself, also from a nested detection.
+        addCameraItem();
+    }
 }
 
 void RTavWidget::slotScrCon()
@@ -497,6 +508,7 @@ void RTavWidget::slotScrCon()
     } else {
         m_widgetImageList->showScreenContrast(m_scene->cameraName());
         m_scene->slotStop(false);
+        m_widgetTool->setFreezeState(false);
     }
 }
 
@@ -512,7 +524,8 @@ void RTavWidget::minTav()
 void RTavWidget::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::WindowStateChange) {
-        if (windowState() & Qt::WindowFullScreen)
+        // The tool bar belongs to a running camera, also after a restore.
+        if ((windowState() & Qt::WindowFullScreen) && m_bOpenCamera)
             m_widgetTool->show();
         return;
     }
@@ -658,6 +671,7 @@ void RTavWidget::settingTav()
     dlg.m_iVideoType = m_iVideoType;
     dlg.m_iSnapType = m_iSnapType;
     m_iNameCurNum = m_scene->nameCurNum();
+    const int shownNumber = m_iNameCurNum;
     dlg.m_iNameCurNum = m_iNameCurNum;
     dlg.m_iSaveColorType = m_iSaveColorType;
     dlg.m_iNameType = m_iNameType;
@@ -692,8 +706,11 @@ void RTavWidget::settingTav()
         if (!size.isEmpty())
             m_sizeVideo = size;
     }
-    m_iNameCurNum = dlg.m_iNameCurNum;
-    m_scene->setNameCurNum(m_iNameCurNum);
+    // A capture that finished while the dialog was open has moved the number
+    // on; only a number the teacher typed replaces it.
+    if (dlg.m_iNameCurNum != shownNumber)
+        m_scene->setNameCurNum(dlg.m_iNameCurNum);
+    m_iNameCurNum = m_scene->nameCurNum();
     m_iSnapType = dlg.m_iSnapType;
     m_iSaveColorType = dlg.m_iSaveColorType;
     m_iNameType = dlg.m_iNameType;
@@ -764,6 +781,7 @@ void RTavWidget::slotDetectDlg()
     }
     if (usable) {
         slotStopCamera(false);
+        m_widgetTool->setFreezeState(false);
         return;
     }
     const bool english = m_iLangue == 1;
@@ -795,6 +813,7 @@ void RTavWidget::slotRecorder()
         m_widgetTool->show();
         m_widgetImageList->show();
         slotStopCamera(false);
+        m_widgetTool->setFreezeState(false);
     } catch (const std::exception &e) {
         qInfo() << "RTavWidget::slotRecorder: exception" << e.what();
     } catch (...) {

@@ -501,6 +501,16 @@ void RTools::setStop()
     qInfo() << "RTools::setStop: freeze" << m_bFreeze;
 }
 
+void RTools::setFreezeState(bool frozen)
+{
+    if (m_bFreeze == frozen)
+        return;
+    m_bFreeze = frozen;
+    setButtonIcon(BtnStop, m_bFreeze ? QStringLiteral("start.png") : QStringLiteral("stop.png"));
+    applyFreezeTexts();
+    m_act[BtnStop]->setToolTip(m_act[BtnStop]->text());
+}
+
 void RTools::setPDF()
 {
     if (m_bSnapping) {

@@ -99,6 +99,9 @@ public slots:
     void setUndo();
     void setTracker();
     void setStop();
+    // The main window resumed or froze the picture by itself (recorder,
+    // detection, compare, whiteboard): the button follows without a signal.
+    void setFreezeState(bool frozen);
     void setPDF();
     void setCamera11();
     void setCameraFull();

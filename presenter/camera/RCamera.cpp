@@ -17,6 +17,7 @@
 #include <QCameraViewfinderSettings>
 #include <QDateTime>
 #include <QDebug>
+#include <limits>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -383,6 +384,8 @@ void RCamera::setWhiteBoard(bool bIsWhiteBoard)
         m_viewfinder->show();
         if (m_cameraMain) {
             RCameraGuard::start(m_cameraMain);
+            // Running again, so a lost device is reopened as before.
+            m_bCameraRun = true;
             qDebug().noquote() << "RCamera::setWhiteBoard:" << "33333";
         }
     }
@@ -524,7 +527,8 @@ QString RCamera::nextFileName(QString ext)
     const QString base = RFileNaming::baseName(m_params.m_iNameType, m_params.m_strNamePrefix, m_params.m_iNameCurNum,
                                                m_params.m_iNameNumLength, QDateTime::currentDateTime());
     if (m_params.m_iNameType == 1) {
-        ++m_params.m_iNameCurNum;
+        if (m_params.m_iNameCurNum < std::numeric_limits<int>::max())
+            ++m_params.m_iNameCurNum;
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
     }
     const QString path = RFileNaming::uniqueFileName(m_params.m_strCurImageDir, base, ext);

@@ -57,6 +57,9 @@ private slots:
     void toolButtonsReachTheWindow_data();
     void toolButtonsReachTheWindow();
     void compareWithoutCompareViewKeepsPictureLive();
+    void timedSnapshotWaitsForThePreviousOne();
+    void whiteboardOffLeavesFreezeButtonLive();
+    void unwritableFileTypeFallsBackToJpg();
     void pdfCaptureWritesOneA4Page_data();
     void pdfCaptureWritesOneA4Page();
 
@@ -546,6 +549,47 @@ void TestTavWidget::compareWithoutCompareViewKeepsPictureLive()
     QVERIFY(!m_window->scene()->camera()->isRunning());
     m_window->slotStopCamera(false);
     QVERIFY(m_window->scene()->camera()->isRunning());
+}
+
+void TestTavWidget::timedSnapshotWaitsForThePreviousOne()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QSignalSpy finished(m_window->scene(), &RDragScene::sSnapFinish);
+    m_window->slotTimerSnap();
+    m_window->slotTimerSnap(); // the first is still being written
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QTest::qWait(200);
+    QCOMPARE(finished.count(), 1);
+    m_window->slotTimerSnap();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
+}
+
+void TestTavWidget::whiteboardOffLeavesFreezeButtonLive()
+{
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    auto *stop = m_window->tools()->findChild<QToolButton *>("setStop");
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QCOMPARE(stop->text(), QString("解冻"));
+    m_window->slotWhiteboard(true);
+    m_window->slotWhiteboard(false);
+    QVERIFY(m_window->scene()->camera()->isRunning());
+    QCOMPARE(stop->text(), QString("冻结"));
+    // One click freezes again.
+    QTest::mouseClick(stop, Qt::LeftButton);
+    QVERIFY(!m_window->scene()->camera()->isRunning());
+}
+
+void TestTavWidget::unwritableFileTypeFallsBackToJpg()
+{
+    RSettingsStore::write(RSettingsKeys::FileExt, "gif");
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
+    m_window->slotSnap();
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    QVERIFY(added.first().at(1).toString().endsWith(".jpg"));
 }
 
 void TestTavWidget::pdfCaptureWritesOneA4Page_data()
