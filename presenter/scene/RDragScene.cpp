@@ -21,6 +21,7 @@
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QUrl>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -78,6 +79,12 @@ QSize RDragScene::AddCameraItem(QString name)
     const QSize size = m_itemCamera->initCamera(name);
     m_bCameraBusy = m_itemCamera->isFoundNotOpened();
     m_strCameraName = m_itemCamera->curDeviceName();
+    if (m_proxyCamera) {
+        // The picture item exists already: a reopen must not add a second one.
+        if (!size.isEmpty())
+            m_itemCamera->resize(size);
+        return size;
+    }
 
     if (size.width() == 0 && size.height() == 0) {
         m_itemCamera->deleteLater();
@@ -542,7 +549,23 @@ RPixmapItem *RDragScene::placePicture(const QString &path, const QPointF *dropPo
 {
     if (m_listImagePath.contains(path))
         return nullptr;
-    QImage image = RPictureLoader::load(path);
+    // A picture erased earlier is still in the scene, hidden: show it again
+    // instead of loading a second copy.
+    const auto all = items();
+    for (QGraphicsItem *existing : all) {
+        auto *pix = dynamic_cast<RPixmapItem *>(existing);
+        if (pix && !pix->isVisible() && pix->data(0).toString() == path) {
+            pix->setSelected(false);
+            pix->show();
+            if (dropPoint)
+                pix->setPos(*dropPoint - QPointF(pix->pixmap().width() / 4, pix->pixmap().height() / 4));
+            m_listImagePath.append(path);
+            return pix;
+        }
+    }
+    // Decoded no larger than a camera picture needs, so a huge photo cannot
+    // take gigabytes or stall the live picture for seconds.
+    QImage image = RPictureLoader::loadScaled(path, QSize(kMaxPlacedSide, kMaxPlacedSide));
     if (image.width() < 1 || image.height() < 1) {
         qInfo() << "RDragScene::showImageItem: wid:" << image.width() << " hei:" << image.height() << path;
         return nullptr;
@@ -571,7 +594,7 @@ void RDragScene::showImageItem(QString dir, QString name)
 
 void RDragScene::dragEnterEvent(QGraphicsSceneDragDropEvent *event)
 {
-    if (event->mimeData()->hasFormat("text/plain"))
+    if (event->mimeData()->hasFormat("text/plain") || event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
@@ -583,7 +606,12 @@ void RDragScene::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
 void RDragScene::dropEvent(QGraphicsSceneDragDropEvent *event)
 {
     qDebug() << "RDragScene::dropEvent: event->pos().x:" << event->scenePos().x();
-    const QString path = event->mimeData()->text().trimmed();
+    // Thumbnails send a path as text; file managers send file URLs.
+    const QMimeData *mime = event->mimeData();
+    QString path = mime->hasUrls() && mime->urls().value(0).isLocalFile() ? mime->urls().value(0).toLocalFile()
+                                                                          : mime->text().trimmed();
+    if (path.startsWith("file://"))
+        path = QUrl(path).toLocalFile();
     const QPointF at = event->scenePos();
     placePicture(path, &at);
     event->acceptProposedAction();

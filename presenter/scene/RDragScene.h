@@ -69,6 +69,10 @@ public:
     const QVector<UndoRecord> &undoRecords() const { return m_listUndo; }
     QStringList imagePaths() const { return m_listImagePath; }
     int languageIndex() const { return m_iLangue; }
+    // A scene snapshot is still being written.
+    bool snapshotPending() const { return !m_pendingSnaps.isEmpty(); }
+    // Longest side of a picture placed on the scene.
+    static constexpr int kMaxPlacedSide = 5000;
 
     // Everything outside the polygon made transparent, the bounding rectangle
     // copied, turned by `angle` and trimmed of fully transparent borders.

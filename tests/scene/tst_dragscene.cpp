@@ -25,6 +25,7 @@ private slots:
     void badPicturesAreSkipped();
     void pictureIsTurnedAgainstRotation();
     void droppedPathIsPlacedAtDropPoint();
+    void droppedFileUrlIsPlaced();
     void eraseHidesSelectedAndRecordsUndo();
     void clearThenUndoInReverseOrder();
     void undoOnEmptyListDoesNothing();
@@ -168,6 +169,20 @@ void TestDragScene::droppedPathIsPlacedAtDropPoint()
     QCOMPARE(scene.items().first()->pos(), QPointF(90, 40));
 }
 
+void TestDragScene::droppedFileUrlIsPlaced()
+{
+    RDragScene scene;
+    const QString path = writePicture("拖放.png", QSize(40, 40), Qt::green);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QGraphicsSceneDragDropEvent drop(QEvent::GraphicsSceneDrop);
+    drop.setMimeData(&mime);
+    drop.setScenePos(QPointF(0, 0));
+    drop.setProposedAction(Qt::CopyAction);
+    QApplication::sendEvent(&scene, &drop);
+    QCOMPARE(scene.imagePaths(), QStringList{path});
+}
+
 void TestDragScene::eraseHidesSelectedAndRecordsUndo()
 {
     RDragScene scene;
@@ -237,7 +252,10 @@ void TestDragScene::erasedPictureCanBePlacedAgain()
     scene.items().first()->setSelected(true);
     QTRY_VERIFY(!scene.items().first()->isVisible());
     scene.showImageItem(m_dir.path(), name);
-    QCOMPARE(scene.items().count(), 2);
+    // The hidden item comes back rather than a second copy.
+    QCOMPARE(scene.items().count(), 1);
+    QVERIFY(scene.items().first()->isVisible());
+    QCOMPARE(scene.imagePaths(), QStringList{m_dir.path() + "/" + name});
 }
 
 void TestDragScene::strokeBecomesItemInSceneCoordinates()
