@@ -17,6 +17,7 @@
 #include <QCameraViewfinderSettings>
 #include <QDateTime>
 #include <QDebug>
+#include <QPainter>
 #include <limits>
 #include <QDir>
 #include <QFileInfo>
@@ -614,11 +615,35 @@ void RCamera::detectNetImage()
 
 void RCamera::detectImageRectObject()
 {
-    const QImage frame = grab().toImage();
+    const QSize full = size();
+    if (full.width() <= 0 || full.height() <= 0)
+        return;
+    // Detection runs on the GUI thread twice a second: a reduced copy keeps
+    // the page edges and leaves the live picture smooth at camera resolutions.
+    const double f = full.width() > kDetectWidth ? double(kDetectWidth) / full.width() : 1.0;
+    QImage frame;
+    if (f < 1.0) {
+        frame = QImage(qMax(1, qRound(full.width() * f)), qMax(1, qRound(full.height() * f)), QImage::Format_RGB32);
+        frame.fill(Qt::white);
+        QPainter painter(&frame);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.scale(f, f);
+        render(&painter);
+    } else {
+        frame = grab().toImage();
+    }
     if (frame.width() <= 0 || frame.height() <= 0)
         return;
     RRotatedRect rect;
-    const QList<QPoint> points = RImageProc::detectRect(frame, &rect);
+    QList<QPoint> points = RImageProc::detectRect(frame, &rect);
+    if (f < 1.0) {
+        for (QPoint &pt : points)
+            pt = QPoint(int(pt.x() / f), int(pt.y() / f));
+        rect.cx = float(rect.cx / f);
+        rect.cy = float(rect.cy / f);
+        rect.width = float(rect.width / f);
+        rect.height = float(rect.height / f);
+    }
     if (!points.isEmpty()) {
         m_rotRect = rect;
         m_fRectAngle = rect.angle;

@@ -32,6 +32,9 @@ class RCamera : public QWidget
 {
     Q_OBJECT
 public:
+    // Width of the reduced picture that document detection works on.
+    static constexpr int kDetectWidth = 1024;
+
     explicit RCamera(QWidget *parent = nullptr);
     ~RCamera() override;
 
