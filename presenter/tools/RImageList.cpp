@@ -6,6 +6,9 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <QtConcurrent>
+#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -408,9 +411,42 @@ void RImageList::slotInserOneItem(QListWidgetItem *item)
 
 void RImageList::detectFileStatus()
 {
+    // The checks run on a worker: on a slow share or USB stick a second of
+    // file lookups must not hitch the live picture. One check at a time.
+    if (m_bWatchRunning || m_bClosing)
+        return;
+    QStringList paths;
+    paths.reserve(m_listWidget->count());
+    for (int r = 0; r < m_listWidget->count(); ++r)
+        paths << m_listWidget->item(r)->data(RListWidget::PathRole).toString();
+    if (paths.isEmpty())
+        return;
+    m_bWatchRunning = true;
+    auto *watcher = new QFutureWatcher<QStringList>(this);
+    connect(watcher, &QFutureWatcher<QStringList>::finished, this, [this, watcher] {
+        const QStringList gone = watcher->result();
+        watcher->deleteLater();
+        m_bWatchRunning = false;
+        removeVanished(gone);
+    });
+    watcher->setFuture(QtConcurrent::run([paths] {
+        QStringList gone;
+        for (const QString &path : paths)
+            if (!path.isEmpty() && !QFileInfo(path).isFile())
+                gone << path;
+        return gone;
+    }));
+}
+
+void RImageList::removeVanished(const QStringList &gone)
+{
+    if (gone.isEmpty())
+        return;
+    const QSet<QString> goneSet(gone.cbegin(), gone.cend());
     for (int r = m_listWidget->count() - 1; r >= 0; --r) {
         const QString path = m_listWidget->item(r)->data(RListWidget::PathRole).toString();
-        if (!path.isEmpty() && !QFileInfo(path).isFile()) {
+        // Checked again here: a snapshot may have written the name meanwhile.
+        if (goneSet.contains(path) && !QFileInfo(path).isFile()) {
             qInfo().noquote() << "RImageList::detectFileStatus: RemoveItem:" << path;
             delete m_listWidget->takeItem(r);
         }

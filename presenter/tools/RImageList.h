@@ -65,6 +65,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void removeVanished(const QStringList &gone);
+
     enum class JobState { Pending, Running, Done };
     struct ThumbJob {
         QString path;
@@ -100,6 +102,7 @@ private:
     int m_iItemSide = 0;
     bool m_bClosing = false;
     QTimer *m_timerDetect = nullptr;
+    bool m_bWatchRunning = false;
     int m_iBottomSpace = 0;
 
     // Background thumbnails. The generation changes with every folder load so
