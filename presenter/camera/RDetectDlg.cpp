@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMovie>
+#include <QPalette>
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
@@ -21,6 +22,12 @@ RDetectDlg::RDetectDlg(QWidget *parent)
 {
     const QFont font(QStringLiteral("微软雅黑"));
     setFont(font);
+    // The grey texts are meant for the presenter's dark look; on the default
+    // light dialog they were barely readable.
+    setAutoFillBackground(true);
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, QColor(68, 69, 73));
+    setPalette(dark);
 
     auto *layout = new QVBoxLayout(this);
     auto *status = new QHBoxLayout;
