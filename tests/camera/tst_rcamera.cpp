@@ -568,6 +568,8 @@ private slots:
         camera.setCameraTest(false);
         QTRY_VERIFY_WITH_TIMEOUT(!camera.testWorker()->isLooping(), 1000);
         QVERIFY(camera.camera()->state() != QCamera::ActiveState);
+        // A result the worker sent just before it stopped may still be queued.
+        QTest::qWait(200);
         QSignalSpy results(&camera, &RCamera::sShowOrHideImageList);
         QTest::qWait(1300);
         QCOMPARE(results.count(), 0);
