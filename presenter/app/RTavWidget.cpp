@@ -34,10 +34,6 @@
 #include <QWheelEvent>
 
 namespace {
-const char *boolText(bool b)
-{
-    return b ? "true" : "false";
-}
 } // namespace
 
 RTavWidget::RTavWidget(QWidget *parent)
@@ -229,7 +225,7 @@ bool RTavWidget::addCameraItem()
     m_sizeVideo = m_scene->AddCameraItem(QString());
     const bool busy = m_scene->cameraBusy();
     const bool english = m_iLangue == 1;
-    qInfo() << "RTavWidget::addCameraItem: size" << m_sizeVideo << "busy" << boolText(busy);
+    qInfo() << "RTavWidget::addCameraItem: size" << m_sizeVideo << "busy" << busy;
 
     if (m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0) {
         m_bNoConfirmClose = true;
@@ -807,7 +803,7 @@ void RTavWidget::slotRecorder()
         m_widgetImageList->hide();
         const auto result = RRecorderLaunch::run(RRecorderLaunch::programPath(m_iLangue),
                                                  RRecorderLaunch::arguments(camera, resolutions));
-        qInfo() << "RTavWidget::slotRecorder: started" << boolText(result.started) << "exit" << result.exitCode;
+        qInfo() << "RTavWidget::slotRecorder: started" << result.started << "exit" << result.exitCode;
         QThread::sleep(1);
         showFullScreen();
         m_widgetTool->show();

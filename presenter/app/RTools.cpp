@@ -1,4 +1,5 @@
 #include "RTools.h"
+#include "RScreenScale.h"
 
 #include "Mybtn.h"
 #include "QTMyIconStyle.h"
@@ -90,7 +91,7 @@ RTools::RTools(QWidget *parent)
     if (screen) {
         m_iScreenWidth = screen->size().width();
         m_iScreenHeight = screen->size().height();
-        m_dDpiScale = screen->logicalDotsPerInch() / 96.0;
+        m_dDpiScale = RScreenScale::dpiScale();
     }
     init();
 }

@@ -1,4 +1,5 @@
 #include "RCamera.h"
+#include "RScreenScale.h"
 
 #include "RCameraGuard.h"
 #include "RCameraImaProDlg.h"
@@ -35,8 +36,7 @@ const char *kInit = "RCamera::initCamera:";
 RCamera::RCamera(QWidget *parent)
     : QWidget(parent)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    m_dScale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
+    m_dScale = RScreenScale::dpiScale();
 
     m_listVid << QStringLiteral("1b17") << QStringLiteral("1E4E");
     m_listPid << QStringLiteral("10a0") << QStringLiteral("050A") << QStringLiteral("080A") << QStringLiteral("100A")

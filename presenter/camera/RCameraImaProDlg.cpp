@@ -1,4 +1,5 @@
 #include "RCameraImaProDlg.h"
+#include "RScreenScale.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -19,20 +20,13 @@ const char *kStyle =
     "{            width: 1px;            background: rgb(0, 160, 230);            margin: -6px 0px -6px 0px;     "
     "       border-radius: 9px;    }";
 
-double screenScale()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
-}
 } // namespace
 
 RCameraImaProDlg::RCameraImaProDlg(QWidget *parent)
     : QDialog(parent)
 {
     setWindowFlags(Qt::FramelessWindowHint);
-    QFont f(QStringLiteral("微软雅黑"));
-    f.setPixelSize(std::max(1, static_cast<int>(screenScale() * 12)));
-    setFont(f);
+    setFont(RScreenScale::dialogFont());
     setStyleSheet(QLatin1String(kStyle));
 
     auto *layout = new QVBoxLayout(this);

@@ -16,10 +16,6 @@
 
 namespace {
 
-const char *boolText(bool b)
-{
-    return b ? "true" : "false";
-}
 
 QImage transparentCanvas(const QSize &size)
 {
@@ -82,7 +78,7 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
     QImage image = captured;
 
     if (p.m_bCoverItem) {
-        qInfo().noquote() << "RCamera::cameraImageCaptured m_bCoverItem:" << boolText(p.m_bCoverItem)
+        qInfo().noquote() << "RCamera::cameraImageCaptured m_bCoverItem:" << p.m_bCoverItem
                           << "Cover x:" << p.m_ptCoverOffset.x() << "Cover y:" << p.m_ptCoverOffset.y()
                           << "m_iAlphaCover:" << p.m_iAlphaCover;
         if (image.width() > 0)

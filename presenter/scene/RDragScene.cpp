@@ -32,11 +32,6 @@
 
 namespace {
 
-const char *boolText(bool b)
-{
-    return b ? "true" : "false";
-}
-
 bool isAnnotationType(const QGraphicsItem *item)
 {
     return item->type() == QGraphicsWidget::Type;
@@ -89,7 +84,7 @@ QSize RDragScene::AddCameraItem(QString name)
     if (size.width() == 0 && size.height() == 0) {
         m_itemCamera->deleteLater();
         m_itemCamera = nullptr;
-        qInfo() << "RDragScene::AddCameraItem: no picture, busy:" << boolText(m_bCameraBusy);
+        qInfo() << "RDragScene::AddCameraItem: no picture, busy:" << m_bCameraBusy;
         return size;
     }
 
@@ -232,7 +227,7 @@ void RDragScene::setPen(int width, QColor color)
 
 void RDragScene::slotShowVideoTracker(bool s)
 {
-    qDebug() << "RDragScene::slotShowVideoTracker:" << boolText(s);
+    qDebug() << "RDragScene::slotShowVideoTracker:" << s;
     setAllItemWaitEarse(false);
     if (m_proxyTracker) {
         if (s) {
@@ -394,7 +389,7 @@ void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptSta
 
 void RDragScene::setAllItemWaitEarse(bool bwait)
 {
-    qDebug() << "RDragScene::setAllItemWaitEarse:" << boolText(bwait);
+    qDebug() << "RDragScene::setAllItemWaitEarse:" << bwait;
     const auto all = items(Qt::DescendingOrder);
     for (QGraphicsItem *item : all) {
         if (isAnnotationType(item)) {
@@ -515,7 +510,7 @@ std::optional<QPoint> RDragScene::whiteboardBoxPos(int screenWidth, int screenHe
 
 void RDragScene::slotWhiteboard(bool bisboard)
 {
-    qDebug() << "RDragScene::slotWhiteboard:" << boolText(bisboard);
+    qDebug() << "RDragScene::slotWhiteboard:" << bisboard;
     const int shown = visibleItemCount();
     qDebug() << "RDragScene::slotWhiteboard: allitems.count():" << items().count() << "iShowItemCount:" << shown;
     if (shown >= 2) {
@@ -795,24 +790,9 @@ void RDragScene::whiteboardSnap(int iAngle, QString ext)
 void RDragScene::saveSnapshot(QImage image, const QString &ext)
 {
     const QString folder = m_itemCamera->saveDir();
-    QString name = m_itemCamera->nextFileName(ext);
-    QString path = folder + "/" + name;
-    // Two snapshots in the same second (or a number already used) must not
-    // overwrite a picture, written or still being written.
-    if (QFileInfo::exists(path) || m_pendingPaths.contains(path)) {
-        const QFileInfo info(name);
-        QString base = info.completeBaseName();
-        const QString suffix = info.suffix();
-        for (int i = 1;; ++i) {
-            const QString candidate = QString("%1_%2.%3").arg(base).arg(i).arg(suffix);
-            const QString candidatePath = folder + "/" + candidate;
-            if (!QFileInfo::exists(candidatePath) && !m_pendingPaths.contains(candidatePath)) {
-                name = candidate;
-                path = candidatePath;
-                break;
-            }
-        }
-    }
+    // The naming rule already skips names on disk or still being written.
+    const QString name = m_itemCamera->nextFileName(ext);
+    const QString path = folder + "/" + name;
     qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
     // A folder removed behind our back is made again rather than losing the picture.
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
@@ -824,7 +804,6 @@ void RDragScene::saveSnapshot(QImage image, const QString &ext)
     }
     const int id = RImageSaver::instance()->saveImage(image, path);
     m_pendingSnaps.insert(id, name);
-    m_pendingPaths.insert(path);
 }
 
 void RDragScene::onImageSaved(int id, const QString &path, bool ok)
@@ -834,8 +813,7 @@ void RDragScene::onImageSaved(int id, const QString &path, bool ok)
         return;
     const QString name = it.value();
     m_pendingSnaps.erase(it);
-    m_pendingPaths.remove(path);
-    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << boolText(ok);
+    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok;
     if (ok) {
         emit sAddImageItem(QFileInfo(path).absolutePath(), name);
         emit sShowOrHideImageList(true);

@@ -9,7 +9,6 @@
 #include <QList>
 #include <QPainterPath>
 #include <QPoint>
-#include <QSet>
 #include <QSize>
 #include <QVector>
 #include <optional>
@@ -165,7 +164,6 @@ private:
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
 
-    // Snapshots being written: job id -> file name, and the paths taken.
+    // Snapshots being written: job id -> file name.
     QHash<int, QString> m_pendingSnaps;
-    QSet<QString> m_pendingPaths;
 };
