@@ -4,7 +4,6 @@
 #include "RCameraGuard.h"
 #include "RCameraImaProDlg.h"
 #include "RDeviceIds.h"
-#include "RFileNaming.h"
 #include "RImageSaver.h"
 #include "RResolutionRule.h"
 #include "RSettingsStore.h"
@@ -19,7 +18,6 @@
 #include <QDateTime>
 #include <QDebug>
 #include <QPainter>
-#include <limits>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -501,13 +499,11 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     }
     if (!m_params.m_strCurImageDir.isEmpty())
         QDir().mkpath(m_params.m_strCurImageDir);
-    const QString path = RCapturePipeline::nextDocumentPath(m_params, QDateTime::currentDateTime());
-    if (m_params.m_iNameType == 1)
-        RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
-    qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
     RImageSaver *saver = RImageSaver::instance();
     connect(saver, &RImageSaver::finished, this, &RCamera::saverFinished, Qt::UniqueConnection);
-    m_pendingPdf.insert(saver->savePdf(page, path));
+    QString path;
+    m_pendingPdf.insert(RCapturePipeline::saveDocument(page, m_params, QDateTime::currentDateTime(), &path));
+    qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
 }
 
 void RCamera::saverFinished(int id, const QString &path, bool ok)
@@ -525,15 +521,7 @@ void RCamera::saverFinished(int id, const QString &path, bool ok)
 
 QString RCamera::nextFileName(QString ext)
 {
-    const QString base = RFileNaming::baseName(m_params.m_iNameType, m_params.m_strNamePrefix, m_params.m_iNameCurNum,
-                                               m_params.m_iNameNumLength, QDateTime::currentDateTime());
-    if (m_params.m_iNameType == 1) {
-        if (m_params.m_iNameCurNum < std::numeric_limits<int>::max())
-            ++m_params.m_iNameCurNum;
-        RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_params.m_iNameCurNum);
-    }
-    const QString path = RFileNaming::uniqueFileName(m_params.m_strCurImageDir, base, ext);
-    return QFileInfo(path).fileName();
+    return RCapturePipeline::nextFileName(m_params, ext, QDateTime::currentDateTime());
 }
 
 void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,

@@ -167,15 +167,9 @@ void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
 {
     if (m_itemCamera)
         m_itemCamera->setCameraAuto(bAutoCut, bAutoRotate);
-    if (!m_vRectItem)
-        return;
-    if (bAutoCut) {
-        m_vRectItem->setPos(m_proxyCamera->pos());
-        m_vRectItem->show();
-    } else {
+    if (!bAutoCut)
         qDebug() << "RDragScene::setCameraAuto m_vRectItem->hide()";
-        m_vRectItem->hide();
-    }
+    slotShowVideoRect(bAutoCut);
 }
 
 void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
@@ -186,14 +180,7 @@ void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QStri
         return;
     }
     m_itemCamera->setCameraParam(snapType, colorType, nameType, prefix, numLength, cardMix, autoCut, autoRotate);
-    if (m_vRectItem) {
-        if (autoCut) {
-            m_vRectItem->setPos(m_proxyCamera->pos());
-            m_vRectItem->show();
-        } else {
-            m_vRectItem->hide();
-        }
-    }
+    slotShowVideoRect(autoCut);
 }
 
 void RDragScene::setSaveDir(QString dir)
