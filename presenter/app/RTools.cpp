@@ -6,6 +6,7 @@
 #include "RAboutSoftware.h"
 #include "RLanguage.h"
 #include "RPlacement.h"
+#include "RToolsLayout.h"
 #include "RSettingsStore.h"
 
 #include <QAction>
@@ -19,62 +20,6 @@
 #include <QToolButton>
 
 namespace {
-
-struct ButtonDef {
-    const char *name;  // object name: the slot the button runs
-    const char *icon;
-    const char *cn;
-    const char *en;
-};
-
-const ButtonDef kButtons[RTools::ButtonCount] = {
-    {"closeApp", "closeapp.png", "关闭", "Exit"},
-    {"minApp", "min.png", "最小化", "Minimized"},
-    {"sysSetting", "sys.png", "设置", "Setting"},
-    {"setMove", "move.png", "移动", "Move"},
-    {"setRotate", "rotate.png", "旋转", "Rotate"},
-    {"setWrite", "pen.png", "标注", "Draw"},
-    {"setRubber", "rubber.png", "擦除", "Rubber"},
-    {"setUndo", "undo.png", "撤销擦除", "Undo"},
-    {"setSnap", "snap.png", "拍照", "Snap"},
-    {"setTracker", "tracker.png", "聚光灯", "Light"},
-    {"setStop", "stop.png", "冻结", "Freeze"},
-    {"setPDF", "pdf.png", "PDF", "PDF"},
-    {"setCamera11", "cam11.png", "1:1", "1:1"},
-    {"setCameraFull", "fulls.png", "适屏", "Screen"},
-    {"setCameraSet", "camset.png", "画面调节", "HSL Set"},
-    {"setWhiteboard", "board.png", "白板", "Board"},
-    {"setImageList", "down.png", "收展", "Expanse"},
-    {"setScrCon", "scrcon.png", "同屏对比", "Compare"},
-    {"setFile", "file.png", "文件", "Folder"},
-};
-
-struct MenuDef {
-    const char *name;
-    const char *icon;
-    const char *cn;
-    const char *en;
-};
-
-const MenuDef kSettingItems[RTools::SettingItemCount] = {
-    {"setLanguage", nullptr, "语言设置", "Language"},
-    {"setSnapSetting", nullptr, "拍摄设置", "Snap Set"},
-    {"setRecorder", nullptr, "录音录像", "Recorder"},
-    {"setCoverSet", nullptr, "水印设置", "Watermark"},
-    {"setPDFTool", nullptr, "PDF转合", "PDF Maker"},
-    {"setBarcode", nullptr, "扫二维码", "QR Code"},
-    {"setOCR", nullptr, "文字识别", "OCR"},
-    {"setDetect", nullptr, "故障检测", "Detect"},
-    {"setAbout", nullptr, "关于软件", "About"},
-};
-
-const MenuDef kShapeItems[RTools::ShapeItemCount] = {
-    {"setRectange", "rect.png", "矩形", "Rectangle"},
-    {"setTriangle", "triangle.png", "三角形", "Triangle"},
-    {"setEllipse", "ellipse.png", "椭圆", "Ellipse"},
-    {"setStar", "star.png", "星形", "Star"},
-    {"setDrawset", "drawset.png", "设置", "Draw Setting"},
-};
 
 const char *const kNormalStyle =
     "QToolButton{border: none; background: rgb(100, 99, 99); color: rgb(0, 160, 230);} "
@@ -105,86 +50,12 @@ RTools::RTools(int screenWidth, int screenHeight, double dpiScale, QWidget *pare
     init();
 }
 
-int RTools::buttonWidthFor(int screenWidth)
-{
-    return screenWidth / 24;
-}
-
-int RTools::buttonHeightFor(int screenWidth)
-{
-    return qMax(screenWidth / 24, 68);
-}
-
-QSize RTools::iconSizeFor(int screenWidth)
-{
-    const int side = static_cast<int>(buttonWidthFor(screenWidth) * 0.6);
-    return QSize(side, side);
-}
-
-int RTools::minimizeWidthFor(int screenWidth)
-{
-    const int w = buttonWidthFor(screenWidth);
-    return w + static_cast<int>(0.2 * w);
-}
-
-int RTools::fontPixelSizeFor(int screenWidth)
-{
-    // Below 1920 the integer ratio is 0, which would be no font at all.
-    return qMax(1, screenWidth / 1920) * 12;
-}
-
-QString RTools::settingMenuStyleSheet(int screenWidth, int fontPixelSize)
-{
-    const QString menu = QStringLiteral(
-        "QMenu{background-color: rgb(68, 69, 73); border-width: 0px; color: rgb(0, 160, 230);}");
-    if (screenWidth == 2560)
-        return menu + QStringLiteral("QMenu::item{margin: 20px; font-size: %1px;}").arg(fontPixelSize);
-    if (screenWidth == 3840)
-        return menu + QStringLiteral("QMenu::item{margin-top: 20px; margin-bottom: 20px; margin-left: 30px; "
-                                     "margin-right: 10px; font-size: %1px;}")
-                          .arg(fontPixelSize);
-    return QStringLiteral("QMenu::item{margin: 15px; font-size: %1px;}").arg(fontPixelSize);
-}
-
-QString RTools::shapesMenuStyleSheet(int fontPixelSize)
-{
-    return QStringLiteral("QMenu{background-color: rgb(68, 69, 73); border-width: 0px; color: rgb(0, 160, 230);}"
-                          "QMenu::item{margin-left: 10px; padding-top: 15px; padding-bottom: 15px; "
-                          "font-size: %1px;}")
-        .arg(fontPixelSize);
-}
-
-int RTools::shapesMenuHeight(int screenWidth, double dpiScale)
-{
-    if (screenWidth == 2560 && dpiScale >= 2.25)
-        return 361;
-    if (screenWidth == 3840) {
-        if (dpiScale > 2.25 && dpiScale <= 2.5)
-            return 381;
-        if (dpiScale > 2.5 && dpiScale <= 3.0)
-            return 416;
-        if (dpiScale > 3.0 && dpiScale <= 3.5)
-            return 461;
-    }
-    return 336;
-}
-
-QPoint RTools::shapesMenuPos(int screenWidth, double dpiScale, int annotateX, int iconWidth, int toolBarY)
-{
-    int x = annotateX + iconWidth / 2;
-    if (screenWidth == 2560)
-        x -= 10;
-    else if (screenWidth == 3840)
-        x -= 20;
-    return QPoint(x, toolBarY - shapesMenuHeight(screenWidth, dpiScale) + 10);
-}
-
 void RTools::init()
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    m_iButtonWidth = buttonWidthFor(m_iScreenWidth);
-    m_iButtonHeight = buttonHeightFor(m_iScreenWidth);
-    m_szIcon = iconSizeFor(m_iScreenWidth);
+    m_iButtonWidth = RToolsLayout::buttonWidthFor(m_iScreenWidth);
+    m_iButtonHeight = RToolsLayout::buttonHeightFor(m_iScreenWidth);
+    m_szIcon = RToolsLayout::iconSizeFor(m_iScreenWidth);
 
     m_timerSnapLock = new QTimer(this);
     m_timerSnapLock->setSingleShot(true);
@@ -217,10 +88,10 @@ void RTools::setButtonIcon(Button button, const QString &file)
 void RTools::createButtons()
 {
     QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
 
     for (int i = 0; i < ButtonCount; ++i) {
-        const ButtonDef &def = kButtons[i];
+        const RToolsLayout::Entry &def = RToolsLayout::kButtons[i];
         QToolButton *button = (i == BtnWrite || i == BtnRubber) ? new Mybtn(this) : new QToolButton(this);
         button->setObjectName(QString::fromLatin1(def.name));
         auto *action = new QAction(icon(QString::fromLatin1(def.icon)), QString::fromUtf8(def.cn), button);
@@ -232,7 +103,7 @@ void RTools::createButtons()
         button->setIconSize(m_szIcon);
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setStyleSheet(QString::fromLatin1(kNormalStyle));
-        const int width = i == BtnMin ? minimizeWidthFor(m_iScreenWidth) : m_iButtonWidth;
+        const int width = i == BtnMin ? RToolsLayout::minimizeWidthFor(m_iScreenWidth) : m_iButtonWidth;
         button->setFixedSize(width, m_iButtonHeight);
         m_btn[i] = button;
         m_act[i] = action;
@@ -284,20 +155,20 @@ void RTools::createSettingMenu()
         &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
     };
     QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
 
     m_menuSetting = new QMenu(this);
     m_menuSetting->setObjectName(QStringLiteral("menuSetting"));
     for (int i = 0; i < SettingItemCount; ++i) {
         if (i > 0)
             m_menuSetting->addSeparator();
-        QAction *action = m_menuSetting->addAction(QString::fromUtf8(kSettingItems[i].cn));
-        action->setObjectName(QString::fromLatin1(kSettingItems[i].name));
+        QAction *action = m_menuSetting->addAction(QString::fromUtf8(RToolsLayout::kSettingItems[i].cn));
+        action->setObjectName(QString::fromLatin1(RToolsLayout::kSettingItems[i].name));
         action->setFont(font);
         connect(action, &QAction::triggered, this, handlers[i]);
         m_actSetting[i] = action;
     }
-    m_menuSetting->setStyleSheet(settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    m_menuSetting->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
     m_btn[BtnSetting]->setMenu(m_menuSetting);
     m_btn[BtnSetting]->setPopupMode(QToolButton::InstantPopup);
 }
@@ -309,7 +180,7 @@ void RTools::createShapesMenu()
         &RTools::setRectange, &RTools::setTriangle, &RTools::setEllipse, &RTools::setStar, &RTools::setDrawset,
     };
     QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(fontPixelSizeFor(m_iScreenWidth));
+    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
 
     m_menuWrite = new QMenu(m_btn[BtnWrite]);
     m_menuWrite->setObjectName(QStringLiteral("menuWrite"));
@@ -319,14 +190,14 @@ void RTools::createShapesMenu()
     for (int i = 0; i < ShapeItemCount; ++i) {
         if (i > 0)
             m_menuWrite->addSeparator();
-        QAction *action = m_menuWrite->addAction(icon(QString::fromLatin1(kShapeItems[i].icon)),
-                                                 QString::fromUtf8(kShapeItems[i].cn));
-        action->setObjectName(QString::fromLatin1(kShapeItems[i].name));
+        QAction *action = m_menuWrite->addAction(icon(QString::fromLatin1(RToolsLayout::kShapeItems[i].icon)),
+                                                 QString::fromUtf8(RToolsLayout::kShapeItems[i].cn));
+        action->setObjectName(QString::fromLatin1(RToolsLayout::kShapeItems[i].name));
         action->setFont(font);
         connect(action, &QAction::triggered, this, handlers[i]);
         m_actShape[i] = action;
     }
-    m_menuWrite->setStyleSheet(shapesMenuStyleSheet(m_btn[BtnWrite]->font().pixelSize()));
+    m_menuWrite->setStyleSheet(RToolsLayout::shapesMenuStyleSheet(m_btn[BtnWrite]->font().pixelSize()));
 }
 
 void RTools::setMode(int mode)
@@ -363,11 +234,11 @@ void RTools::slotChangeToolLanguage(int ilanguage)
     m_iLangue = ilanguage;
     const bool en = ilanguage != 0;
     for (int i = 0; i < ButtonCount; ++i)
-        m_act[i]->setText(QString::fromUtf8(en ? kButtons[i].en : kButtons[i].cn));
+        m_act[i]->setText(QString::fromUtf8(en ? RToolsLayout::kButtons[i].en : RToolsLayout::kButtons[i].cn));
     for (int i = 0; i < SettingItemCount; ++i)
-        m_actSetting[i]->setText(QString::fromUtf8(en ? kSettingItems[i].en : kSettingItems[i].cn));
+        m_actSetting[i]->setText(QString::fromUtf8(en ? RToolsLayout::kSettingItems[i].en : RToolsLayout::kSettingItems[i].cn));
     for (int i = 0; i < ShapeItemCount; ++i)
-        m_actShape[i]->setText(QString::fromUtf8(en ? kShapeItems[i].en : kShapeItems[i].cn));
+        m_actShape[i]->setText(QString::fromUtf8(en ? RToolsLayout::kShapeItems[i].en : RToolsLayout::kShapeItems[i].cn));
     // The freeze button keeps telling what a click will do.
     applyFreezeTexts();
     qInfo() << "RTools::slotChangeToolLanguage: langue" << ilanguage;
@@ -424,7 +295,7 @@ void RTools::setWrite()
 
 void RTools::setWriteSet()
 {
-    const QPoint pos = shapesMenuPos(m_iScreenWidth, m_dDpiScale, m_btn[BtnWrite]->x(), m_szIcon.width(), y());
+    const QPoint pos = RToolsLayout::shapesMenuPos(m_iScreenWidth, m_dDpiScale, m_btn[BtnWrite]->x(), m_szIcon.width(), y());
     qDebug() << "RTools::setWriteSet: menu at" << pos;
     m_menuWrite->move(pos);
     m_menuWrite->show();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RToolsLayout.h"
+
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -17,26 +19,14 @@ class RTools : public QWidget
 {
     Q_OBJECT
 public:
-    enum { ButtonCount = 19, SettingItemCount = 9, ShapeItemCount = 5 };
+    enum { ButtonCount = RToolsLayout::kButtonCount, SettingItemCount = RToolsLayout::kSettingItemCount,
+           ShapeItemCount = RToolsLayout::kShapeItemCount };
 
     // Reads the primary screen.
     explicit RTools(QWidget *parent = nullptr);
     // Explicit screen metrics, so sizes can be checked without a real screen.
     RTools(int screenWidth, int screenHeight, double dpiScale, QWidget *parent = nullptr);
 
-    // Sizes from the screen width, free of any widget.
-    static int buttonWidthFor(int screenWidth);
-    static int buttonHeightFor(int screenWidth);
-    static QSize iconSizeFor(int screenWidth);
-    static int minimizeWidthFor(int screenWidth);
-    static int fontPixelSizeFor(int screenWidth);
-    static QString settingMenuStyleSheet(int screenWidth, int fontPixelSize);
-    static QString shapesMenuStyleSheet(int fontPixelSize);
-    // Height the shapes menu is assumed to have when it is placed above the button.
-    static int shapesMenuHeight(int screenWidth, double dpiScale);
-    // Top-left of the shapes menu: annotateX is the annotate button's x within
-    // the tool bar, toolBarY the tool bar's y on screen.
-    static QPoint shapesMenuPos(int screenWidth, double dpiScale, int annotateX, int iconWidth, int toolBarY);
 
     int buttonWidth() const { return m_iButtonWidth; }
     int buttonHeight() const { return m_iButtonHeight; }

@@ -1,11 +1,10 @@
 #include "RDragScene.h"
 
 #include "RCamera.h"
-#include "RFileNaming.h"
-#include "RImageSaver.h"
 #include "RPictureLoader.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
+#include "RSceneSnapshot.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RVideoRect.h"
@@ -26,7 +25,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTransform>
-#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -50,7 +48,7 @@ RDragScene::RDragScene(QObject *parent)
     m_strVID = RSettingsStore::readString(RSettingsKeys::VideoV);
     m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
     m_dDpiScale = RScreenScale::dpiScale();
-    connect(RImageSaver::instance(), &RImageSaver::finished, this, &RDragScene::onImageSaved);
+    m_snapshot = new RSceneSnapshot(this);
 }
 
 RDragScene::~RDragScene()
@@ -702,110 +700,19 @@ void RDragScene::slotPDF(int iAngle)
         prepareCameraCapture(iAngle, "pdf");
 }
 
-QImage RDragScene::renderCameraArea()
-{
-    const QSize size = m_itemCamera->size();
-    QImage image(size, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF source(m_proxyCamera->scenePos(), QSizeF(size));
-    render(&painter, QRectF(0, 0, size.width(), size.height()), source, Qt::KeepAspectRatio);
-    painter.end();
-    return image;
-}
-
 void RDragScene::snapGetWidget(int iAngle, QString ext)
 {
-    qDebug() << "RDragScene::snapGetWidget()";
-    if (!m_itemCamera || !m_proxyCamera || m_itemCamera->width() <= 0 || m_itemCamera->height() <= 0) {
-        emit sSnapFinish();
-        return;
-    }
-    const bool frameShown = m_vRectItem && m_vRectItem->isVisible();
-    if (frameShown) {
-        qDebug() << "RDragScene::snapGetWidget: height:0000";
-        m_vRectItem->hide();
-    }
-    QImage image = renderCameraArea();
-    if (frameShown)
-        m_vRectItem->show();
-
-    if (m_proxyTracker && m_proxyTracker->isVisible()) {
-        qDebug() << "RDragScene::snapGetWidget: if(bTracker)";
-        const QPoint p1 = m_itemTracker->pressPoint();
-        const QPoint p2 = m_itemTracker->currentPoint();
-        const QRect cut(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
-                        std::abs(p2.y() - p1.y()));
-        image = cut.isEmpty() ? QImage() : image.copy(cut);
-    } else if (m_itemCamera->isAutoCut() && m_itemVideoRect) {
-        qDebug() << "RDragScene::snapGetWidget: !m_itemVideoRect->isHidden()";
-        const QList<QPoint> corners = m_itemVideoRect->points();
-        qDebug() << "RDragScene::snapGetWidget: polygon.count():" << corners.size();
-        if (corners.size() >= 4) {
-            QPolygon polygon;
-            for (const QPoint &p : corners)
-                polygon << p;
-            const qreal angle = deskewAngle(corners);
-            qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
-            QPainterPath path;
-            path.addPolygon(QPolygonF(polygon));
-            path.closeSubpath();
-            const QRect rcCut = polygon.boundingRect().intersected(image.rect());
-            qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
-            image = cutPolygonImage(image, path, -angle, rcCut);
-        }
-    }
-    if (iAngle != 0 && !image.isNull())
-        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
-    saveSnapshot(image, ext);
+    m_snapshot->snap(iAngle, ext);
 }
 
 void RDragScene::whiteboardSnap(int iAngle, QString ext)
 {
-    qDebug() << "RDragScene::whiteboardSnap()";
-    if (!m_itemCamera || !m_proxyCamera || m_itemCamera->width() <= 0 || m_itemCamera->height() <= 0) {
-        emit sSnapFinish();
-        return;
-    }
-    QImage image = renderCameraArea();
-    if (iAngle != 0)
-        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
-    saveSnapshot(image, ext);
+    m_snapshot->whiteboardSnap(iAngle, ext);
 }
 
-void RDragScene::saveSnapshot(QImage image, const QString &ext)
+bool RDragScene::snapshotPending() const
 {
-    const QString folder = m_itemCamera->saveDir();
-    // The naming rule already skips names on disk or still being written.
-    const QString name = m_itemCamera->nextFileName(ext);
-    const QString path = folder + "/" + name;
-    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
-    // A folder removed behind our back is made again rather than losing the picture.
-    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
-        QDir().mkpath(folder);
-    if (image.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
-        emit sSnapFinish();
-        return;
-    }
-    const int id = RImageSaver::instance()->saveImage(image, path);
-    m_pendingSnaps.insert(id, name);
-}
-
-void RDragScene::onImageSaved(int id, const QString &path, bool ok)
-{
-    auto it = m_pendingSnaps.find(id);
-    if (it == m_pendingSnaps.end())
-        return;
-    const QString name = it.value();
-    m_pendingSnaps.erase(it);
-    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok;
-    if (ok) {
-        emit sAddImageItem(QFileInfo(path).absolutePath(), name);
-        emit sShowOrHideImageList(true);
-    }
-    emit sSnapFinish();
+    return m_snapshot->pending();
 }
 
 void RDragScene::prepareCameraCapture(int angle, QString ext)
@@ -823,78 +730,4 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     m_itemCamera->setRotateAngle(angle);
     m_itemCamera->setCover(false, QPointF(), QPointF(), 255, QImage(), 0);
     m_itemCamera->capture();
-}
-
-qreal RDragScene::deskewAngle(const QList<QPoint> &corners)
-{
-    if (corners.size() < 4)
-        return 0;
-    // The edge closest to horizontal tells the page's tilt.
-    qreal best = 0;
-    qreal bestAbs = 1e9;
-    for (int i = 0; i < 4; ++i) {
-        const QPointF a = corners[i];
-        const QPointF b = corners[(i + 1) % 4];
-        if (a == b)
-            continue;
-        qreal deg = qRadiansToDegrees(std::atan2(b.y() - a.y(), b.x() - a.x()));
-        while (deg > 90)
-            deg -= 180;
-        while (deg <= -90)
-            deg += 180;
-        if (std::abs(deg) < bestAbs) {
-            bestAbs = std::abs(deg);
-            best = deg;
-        }
-    }
-    return bestAbs <= 45 ? best : 0;
-}
-
-QImage RDragScene::cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut)
-{
-    qDebug() << "RDragScene::cutPolygonImage: input.rect():" << input.rect()
-             << "path.boundingRect().toRect():" << path.boundingRect().toRect() << "rccut:" << rccut;
-    if (input.isNull() || path.isEmpty())
-        return QImage();
-    QImage clipped(input.size(), QImage::Format_ARGB32);
-    clipped.fill(Qt::transparent);
-    {
-        QPainter painter(&clipped);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setClipPath(path, Qt::ReplaceClip);
-        painter.drawImage(0, 0, input);
-    }
-    QImage ima = clipped.copy(rccut);
-    if (ima.isNull())
-        return QImage();
-    if (angle != 0)
-        ima = ima.transformed(QTransform().rotate(angle), Qt::FastTransformation);
-    if (ima.format() != QImage::Format_ARGB32)
-        ima = ima.convertToFormat(QImage::Format_ARGB32);
-
-    auto rowEmpty = [&](int y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(ima.constScanLine(y));
-        for (int x = 0; x < ima.width(); ++x)
-            if (qAlpha(line[x]) != 0)
-                return false;
-        return true;
-    };
-    auto colEmpty = [&](int x) {
-        for (int y = 0; y < ima.height(); ++y)
-            if (qAlpha(reinterpret_cast<const QRgb *>(ima.constScanLine(y))[x]) != 0)
-                return false;
-        return true;
-    };
-    int top = 0, bottom = ima.height() - 1, left = 0, right = ima.width() - 1;
-    while (top <= bottom && rowEmpty(top))
-        ++top;
-    while (bottom >= top && rowEmpty(bottom))
-        --bottom;
-    if (top > bottom)
-        return QImage();
-    while (left <= right && colEmpty(left))
-        ++left;
-    while (right >= left && colEmpty(right))
-        --right;
-    return ima.copy(left, top, right - left + 1, bottom - top + 1);
 }

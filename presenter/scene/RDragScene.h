@@ -19,6 +19,7 @@ class RVideoTracker;
 class RVideoRect;
 class RWidgetItem;
 class RPixmapItem;
+class RSceneSnapshot;
 class QGraphicsProxyWidget;
 
 // The presentation scene: the live picture in a proxy item, the overlays over
@@ -69,18 +70,13 @@ public:
     QStringList imagePaths() const { return m_listImagePath; }
     int languageIndex() const { return m_iLangue; }
     // A scene snapshot is still being written.
-    bool snapshotPending() const { return !m_pendingSnaps.isEmpty(); }
+    bool snapshotPending() const;
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 
-    // Everything outside the polygon made transparent, the bounding rectangle
-    // copied, turned by `angle` and trimmed of fully transparent borders.
-    static QImage cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut);
     // Where the whiteboard question goes, by screen size and scale; no value
     // keeps the default position.
     static std::optional<QPoint> whiteboardBoxPos(int screenWidth, int screenHeight, double scale);
-    // Angle (degrees, within (-45, 45]) that turns the quadrilateral upright.
-    static qreal deskewAngle(const QList<QPoint> &corners);
 
 signals:
     void sAddImageItem(QString sdir, QString sname);
@@ -131,9 +127,6 @@ protected:
 private:
     void enterShapeMode(CurStatus kind);
     RPixmapItem *placePicture(const QString &path, const QPointF *dropPoint);
-    QImage renderCameraArea();
-    void saveSnapshot(QImage image, const QString &ext);
-    void onImageSaved(int id, const QString &path, bool ok);
     int visibleItemCount() const;
 
     int m_iLangue = 0;
@@ -163,7 +156,5 @@ private:
     // Capture settings kept here until the camera exists.
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
-
-    // Snapshots being written: job id -> file name.
-    QHash<int, QString> m_pendingSnaps;
+    RSceneSnapshot *m_snapshot = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "RImageSaver.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
+#include "RSceneSnapshot.h"
 #include "RVideoRect.h"
 #include "RVideoTracker.h"
 #include "RWidgetItem.h"
@@ -422,7 +423,7 @@ void TestDragScene::cutPolygonImageTrimsTransparentBorders()
     image.fill(Qt::red);
     QPainterPath path;
     path.addRect(QRectF(50, 20, 60, 40));
-    const QImage cut = RDragScene::cutPolygonImage(image, path, 0, QRect(40, 10, 100, 80));
+    const QImage cut = RSceneSnapshot::cutPolygonImage(image, path, 0, QRect(40, 10, 100, 80));
     QCOMPARE(cut.size(), QSize(60, 40));
     QCOMPARE(QColor(cut.pixel(0, 0)), QColor(Qt::red));
     QCOMPARE(qAlpha(cut.pixel(59, 39)), 255);
@@ -444,7 +445,7 @@ void TestDragScene::cutPolygonImageDegenerate()
     QPainterPath path;
     if (!emptyPath)
         path.addRect(0, 0, 5, 5);
-    QVERIFY(RDragScene::cutPolygonImage(image, path, 0, QRect(0, 0, 10, 10)).isNull());
+    QVERIFY(RSceneSnapshot::cutPolygonImage(image, path, 0, QRect(0, 0, 10, 10)).isNull());
 }
 
 void TestDragScene::deskewAngle_data()
@@ -462,7 +463,7 @@ void TestDragScene::deskewAngle()
 {
     QFETCH(QList<QPoint>, corners);
     QFETCH(double, angle);
-    QVERIFY(qAbs(RDragScene::deskewAngle(corners) - angle) < 0.05);
+    QVERIFY(qAbs(RSceneSnapshot::deskewAngle(corners) - angle) < 0.05);
 }
 
 void TestDragScene::noCameraMeansNoSnapshotWork()

@@ -1,0 +1,205 @@
+#include "RSceneSnapshot.h"
+
+#include "RCamera.h"
+#include "RDragScene.h"
+#include "RImageSaver.h"
+#include "RProxyWidget.h"
+#include "RVideoRect.h"
+#include "RVideoTracker.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QGraphicsProxyWidget>
+#include <QPainter>
+#include <QTransform>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+RSceneSnapshot::RSceneSnapshot(RDragScene *scene)
+    : QObject(scene)
+    , m_scene(scene)
+{
+    connect(RImageSaver::instance(), &RImageSaver::finished, this, &RSceneSnapshot::onImageSaved);
+}
+
+QImage RSceneSnapshot::renderCameraArea()
+{
+    const QSize size = m_scene->camera()->size();
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF source(m_scene->cameraProxy()->scenePos(), QSizeF(size));
+    m_scene->render(&painter, QRectF(0, 0, size.width(), size.height()), source, Qt::KeepAspectRatio);
+    painter.end();
+    return image;
+}
+
+void RSceneSnapshot::snap(int iAngle, const QString &ext)
+{
+    qDebug() << "RDragScene::snapGetWidget()";
+    if (!m_scene->camera() || !m_scene->cameraProxy() || m_scene->camera()->width() <= 0 || m_scene->camera()->height() <= 0) {
+        emit m_scene->sSnapFinish();
+        return;
+    }
+    const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
+    if (frameShown) {
+        qDebug() << "RDragScene::snapGetWidget: height:0000";
+        m_scene->videoRectProxy()->hide();
+    }
+    QImage image = renderCameraArea();
+    if (frameShown)
+        m_scene->videoRectProxy()->show();
+
+    if (m_scene->trackerProxy() && m_scene->trackerProxy()->isVisible()) {
+        qDebug() << "RDragScene::snapGetWidget: if(bTracker)";
+        const QPoint p1 = m_scene->tracker()->pressPoint();
+        const QPoint p2 = m_scene->tracker()->currentPoint();
+        const QRect cut(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
+                        std::abs(p2.y() - p1.y()));
+        image = cut.isEmpty() ? QImage() : image.copy(cut);
+    } else if (m_scene->camera()->isAutoCut() && m_scene->videoRect()) {
+        qDebug() << "RDragScene::snapGetWidget: !m_itemVideoRect->isHidden()";
+        const QList<QPoint> corners = m_scene->videoRect()->points();
+        qDebug() << "RDragScene::snapGetWidget: polygon.count():" << corners.size();
+        if (corners.size() >= 4) {
+            QPolygon polygon;
+            for (const QPoint &p : corners)
+                polygon << p;
+            const qreal angle = deskewAngle(corners);
+            qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
+            QPainterPath path;
+            path.addPolygon(QPolygonF(polygon));
+            path.closeSubpath();
+            const QRect rcCut = polygon.boundingRect().intersected(image.rect());
+            qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
+            image = cutPolygonImage(image, path, -angle, rcCut);
+        }
+    }
+    if (iAngle != 0 && !image.isNull())
+        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
+    save(image, ext);
+}
+
+void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
+{
+    qDebug() << "RDragScene::whiteboardSnap()";
+    if (!m_scene->camera() || !m_scene->cameraProxy() || m_scene->camera()->width() <= 0 || m_scene->camera()->height() <= 0) {
+        emit m_scene->sSnapFinish();
+        return;
+    }
+    QImage image = renderCameraArea();
+    if (iAngle != 0)
+        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
+    save(image, ext);
+}
+
+void RSceneSnapshot::save(QImage image, const QString &ext)
+{
+    const QString folder = m_scene->camera()->saveDir();
+    // The naming rule already skips names on disk or still being written.
+    const QString name = m_scene->camera()->nextFileName(ext);
+    const QString path = folder + "/" + name;
+    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
+    // A folder removed behind our back is made again rather than losing the picture.
+    if (!folder.isEmpty() && !QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    if (image.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
+        emit m_scene->sSnapFinish();
+        return;
+    }
+    const int id = RImageSaver::instance()->saveImage(image, path);
+    m_pending.insert(id, name);
+}
+
+void RSceneSnapshot::onImageSaved(int id, const QString &path, bool ok)
+{
+    auto it = m_pending.find(id);
+    if (it == m_pending.end())
+        return;
+    const QString name = it.value();
+    m_pending.erase(it);
+    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok;
+    if (ok) {
+        emit m_scene->sAddImageItem(QFileInfo(path).absolutePath(), name);
+        emit m_scene->sShowOrHideImageList(true);
+    }
+    emit m_scene->sSnapFinish();
+}
+
+qreal RSceneSnapshot::deskewAngle(const QList<QPoint> &corners)
+{
+    if (corners.size() < 4)
+        return 0;
+    // The edge closest to horizontal tells the page's tilt.
+    qreal best = 0;
+    qreal bestAbs = 1e9;
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corners[i];
+        const QPointF b = corners[(i + 1) % 4];
+        if (a == b)
+            continue;
+        qreal deg = qRadiansToDegrees(std::atan2(b.y() - a.y(), b.x() - a.x()));
+        while (deg > 90)
+            deg -= 180;
+        while (deg <= -90)
+            deg += 180;
+        if (std::abs(deg) < bestAbs) {
+            bestAbs = std::abs(deg);
+            best = deg;
+        }
+    }
+    return bestAbs <= 45 ? best : 0;
+}
+
+QImage RSceneSnapshot::cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut)
+{
+    qDebug() << "RDragScene::cutPolygonImage: input.rect():" << input.rect()
+             << "path.boundingRect().toRect():" << path.boundingRect().toRect() << "rccut:" << rccut;
+    if (input.isNull() || path.isEmpty())
+        return QImage();
+    QImage clipped(input.size(), QImage::Format_ARGB32);
+    clipped.fill(Qt::transparent);
+    {
+        QPainter painter(&clipped);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipPath(path, Qt::ReplaceClip);
+        painter.drawImage(0, 0, input);
+    }
+    QImage ima = clipped.copy(rccut);
+    if (ima.isNull())
+        return QImage();
+    if (angle != 0)
+        ima = ima.transformed(QTransform().rotate(angle), Qt::FastTransformation);
+    if (ima.format() != QImage::Format_ARGB32)
+        ima = ima.convertToFormat(QImage::Format_ARGB32);
+
+    auto rowEmpty = [&](int y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(ima.constScanLine(y));
+        for (int x = 0; x < ima.width(); ++x)
+            if (qAlpha(line[x]) != 0)
+                return false;
+        return true;
+    };
+    auto colEmpty = [&](int x) {
+        for (int y = 0; y < ima.height(); ++y)
+            if (qAlpha(reinterpret_cast<const QRgb *>(ima.constScanLine(y))[x]) != 0)
+                return false;
+        return true;
+    };
+    int top = 0, bottom = ima.height() - 1, left = 0, right = ima.width() - 1;
+    while (top <= bottom && rowEmpty(top))
+        ++top;
+    while (bottom >= top && rowEmpty(bottom))
+        --bottom;
+    if (top > bottom)
+        return QImage();
+    while (left <= right && colEmpty(left))
+        ++left;
+    while (right >= left && colEmpty(right))
+        --right;
+    return ima.copy(left, top, right - left + 1, bottom - top + 1);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPainterPath>
+#include <QPoint>
+#include <QRect>
+
+class RDragScene;
+
+// Scene snapshots: what the teacher sees over the live picture, cut to the
+// spotlight or the detected page, turned, named and handed to the saver.
+// Results reach the scene's own signals in the order the pictures were taken.
+class RSceneSnapshot : public QObject
+{
+    Q_OBJECT
+public:
+    explicit RSceneSnapshot(RDragScene *scene);
+
+    void snap(int iAngle, const QString &ext);
+    void whiteboardSnap(int iAngle, const QString &ext);
+    // A snapshot is still being written.
+    bool pending() const { return !m_pending.isEmpty(); }
+
+    // Everything outside the polygon made transparent, the bounding rectangle
+    // copied, turned by `angle` and trimmed of fully transparent borders.
+    static QImage cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut);
+    // Angle (degrees, within (-45, 45]) that turns the quadrilateral upright.
+    static qreal deskewAngle(const QList<QPoint> &corners);
+
+private:
+    QImage renderCameraArea();
+    void save(QImage image, const QString &ext);
+    void onImageSaved(int id, const QString &path, bool ok);
+
+    RDragScene *m_scene;
+    // Snapshots being written: job id -> file name.
+    QHash<int, QString> m_pending;
+};
