@@ -21,6 +21,8 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick
   # a CJK font so Chinese texts render
   fonts-wqy-microhei
+  # the Debian package: shared-library dependencies, checks
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 SUDO=""

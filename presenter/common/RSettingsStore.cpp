@@ -1,4 +1,5 @@
 #include "RSettingsStore.h"
+#include "RUserFolder.h"
 
 #include <QAudioDeviceInfo>
 #include <QDebug>
@@ -115,7 +116,9 @@ QString RSettingsStore::pictureFolder()
 
 QString RSettingsStore::configIniPath()
 {
-    return QDir::currentPath() + "/Tolvani/Config.ini";
+    // Beside the working directory in a build tree; never below an install prefix.
+    const QString base = RUserFolder::programFolderUsable() ? QDir::currentPath() : RUserFolder::perUserFolder();
+    return base + "/Tolvani/Config.ini";
 }
 
 QString RSettingsStore::joinAudioNames(const QStringList &names)
