@@ -14,7 +14,7 @@ need '^Section: education' "$control" "section"
 need '^Depends: .*libqt5widgets5' "$control" "derived Qt library dependency"
 need '^Depends: .*libopencv-imgproc' "$control" "derived OpenCV dependency"
 for p in ffmpeg fonts-wqy-microhei libqt5multimedia5-plugins qt5-image-formats-plugins tesseract-ocr-chi-sim tesseract-ocr-eng; do
-  need "^Depends: .*(^|[ ,])$p([ ,(]|$)" "$control" "run-time dependency $p"
+  need "^Depends: (.*[ ,])?$p([ ,(]|\$)" "$control" "run-time dependency $p"
 done
 
 files="$(dpkg-deb -c "$deb" | awk '{print $6}')"

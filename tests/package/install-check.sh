@@ -15,7 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$deb" >/dev/null
 command -v visora-presenter >/dev/null
 program="$(dirname "$(dpkg -L visora-presenter | grep '/visora/Tavimor$')")"
 
