@@ -59,8 +59,7 @@ public slots:
     void clearItems();
     void openImage();
     void slotSetLangue(int ilangue);
-
-protected:
+    // Closing stops the PDF work after its current picture.
     void reject() override;
 
 private:

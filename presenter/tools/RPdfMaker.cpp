@@ -10,7 +10,6 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QPageSize>
 #include <QPainter>
 #include <QSaveFile>
 
@@ -45,7 +44,8 @@ bool hasEndMarker(const QByteArray &data)
 
 QSize RPdfMaker::pageDots()
 {
-    return QPageSize(QPageSize::A4).sizePixels(kDpi).transposed();
+    // 297 x 210 mm to the nearest dot; QPageSize truncates 2480.3 to 2479.
+    return QSize(qRound(297.0 / 25.4 * kDpi), qRound(210.0 / 25.4 * kDpi));
 }
 
 QSizeF RPdfMaker::pagePoints()
