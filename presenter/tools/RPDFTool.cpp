@@ -231,9 +231,12 @@ void RPDFTool::setWorking(bool working)
 
 void RPDFTool::makePDFFile()
 {
-    const QString pdfPath = m_editPath->text().trimmed();
+    QString pdfPath = m_editPath->text().trimmed();
     if (m_bWorking || pdfPath.size() <= 3 || m_listFiles->count() == 0)
         return;
+    // A bare name goes into the start folder, where the teacher looks for it.
+    if (QFileInfo(pdfPath).isRelative() && !m_strCurDir.isEmpty())
+        pdfPath = QDir(m_strCurDir).absoluteFilePath(pdfPath);
     const QStringList files = pictures();
     qInfo().noquote() << "RPDFTool::makePDFFile:" << pdfPath << "pictures" << files.size();
     m_progress->setRange(0, files.size());

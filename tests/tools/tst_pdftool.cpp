@@ -226,6 +226,22 @@ private slots:
         QVERIFY(tool.lastMessage().isEmpty());
     }
 
+    // "a.pdf" is long enough, and lands in the start folder.
+    void bareNameGoesToStartFolder()
+    {
+        const QString dir = m_tmp.path() + "/bare";
+        QDir().mkpath(dir);
+        RPDFTool tool;
+        tool.m_strCurDir = dir;
+        tool.addPictures({make(dir, 0, "red")});
+        tool.pathEdit()->setText("a.pdf");
+        tool.openCheck()->setChecked(false);
+        QSignalSpy finished(&tool, &RPDFTool::sPdfFinished);
+        tool.makePDFFile();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(QFileInfo::exists(dir + "/a.pdf"));
+    }
+
     void earlierFileKeptWhenNothingLoads()
     {
         const QString dir = m_tmp.path() + "/keep";
