@@ -48,6 +48,8 @@ RItemView::RItemView(QWidget *parent)
     m_sliderRotate->hide();
 
     m_labelName = new QLabel(this);
+    // A long file name must not widen its pane.
+    m_labelName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_btnZoomIn = makeButton(QStringLiteral("zoomin.png"), QStringLiteral("放大"));
     m_btnZoomOut = makeButton(QStringLiteral("zoomout.png"), QStringLiteral("缩小"));
     m_btnRotateLeft = makeButton(QStringLiteral("rotateleft.png"), QStringLiteral("左旋"));

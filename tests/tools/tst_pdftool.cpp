@@ -36,6 +36,14 @@ QString make(const QString &dir, int n, const QString &kind)
         QPainter(&img).fillRect(3600, 2700, 400, 300, Qt::blue);
         ext = "jpg";
         data = jpegOf(img);
+    } else if (kind == "turned") {
+        // Left half red, right half blue, tagged "turn 90 degrees clockwise".
+        img.fill(Qt::blue);
+        QPainter(&img).fillRect(0, 0, 150, 200, Qt::red);
+        const QByteArray exif = QByteArray("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0\0\0", 32);
+        data = jpegOf(img);
+        data.insert(2, QByteArray("\xFF\xE1", 2) + char((exif.size() + 2) >> 8) + char((exif.size() + 2) & 0xff) + exif);
+        ext = "jpg";
     } else if (kind == "small") {
         img = QImage(600, 300, QImage::Format_RGB32);
         img.fill(QColor("green"));
@@ -138,6 +146,10 @@ private slots:
             << QPoint(590, 290) << QStringList{"green"} << "PDF Done";
         QTest::newRow("nothing beyond the small picture") << QStringList{"small"} << -1 << "f.pdf" << 1
             << QPoint(620, 150) << QStringList{"white"} << "PDF Done";
+        QTest::newRow("turned JPEG comes out upright: top") << QStringList{"turned"} << -1 << "t1.pdf" << 1
+            << corner << QStringList{"red"} << "PDF Done";
+        QTest::newRow("turned JPEG comes out upright: bottom") << QStringList{"turned"} << -1 << "t2.pdf" << 1
+            << QPoint(50, 250) << QStringList{"blue"} << "PDF Done";
         QTest::newRow("bad pictures leave no page and are named") << QStringList{"text", "red.jpg", "cut", "green"} << -1
             << "g.pdf" << 1 << corner << QStringList{"red", "green"} << "These pictures could not be loaded:\n0-text.jpg\n2-cut.jpg";
         QTest::newRow("no picture loads: no file") << QStringList{"text", "cut"} << -1 << "h.pdf" << 0 << corner
