@@ -5,6 +5,7 @@
 #include "QTMyIconStyle.h"
 #include "RAboutSoftware.h"
 #include "RLanguage.h"
+#include "RPDFTool.h"
 #include "RPlacement.h"
 #include "RToolsLayout.h"
 #include "RSettingsStore.h"
@@ -551,9 +552,12 @@ void RTools::setCoverSet()
 
 void RTools::setPDFTool()
 {
-    const auto pos = RPlacement::toolDialogPos(RPlacement::PdfMaker, m_iScreenWidth, m_dDpiScale, 0, y());
-    qInfo() << "RTools::setPDFTool: PDF maker not available yet; would be placed at"
-            << (pos ? *pos : QPoint(-1, -1));
+    RPDFTool dialog;
+    dialog.slotSetLangue(m_iLangue);
+    dialog.m_strCurDir = RSettingsStore::pictureFolder();
+    if (const auto pos = RPlacement::toolDialogPos(RPlacement::PdfMaker, m_iScreenWidth, m_dDpiScale, 0, y()))
+        dialog.move(*pos);
+    dialog.exec();
 }
 
 void RTools::setBarcode()

@@ -1,5 +1,6 @@
 #include "RImageList.h"
 
+#include "RContrastWidget.h"
 #include "RListWidget.h"
 #include "RPictureLoader.h"
 
@@ -98,9 +99,11 @@ void RImageList::init(const QSize &screenSize)
                                     .arg(12 * (m_iScreenWidth / 1920))
                                     .arg(20));
 
-    // The compare view goes in front of the list once it exists.
+    m_widgetCon = new RContrastWidget;
+    m_widgetCon->hide();
     m_layoutMain = new QHBoxLayout(this);
     m_layoutMain->setContentsMargins(10, 10, 10, 10);
+    m_layoutMain->addWidget(m_widgetCon, 1);
     m_layoutMain->addWidget(m_listWidget);
 
     connect(m_listWidget, &QListWidget::itemDoubleClicked, this, &RImageList::openImageFile);
@@ -151,8 +154,7 @@ int RImageList::pendingThumbnailCount() const
 
 bool RImageList::cameraIsPlaying() const
 {
-    // Only the compare view runs a camera of its own.
-    return false;
+    return m_widgetCon->cameraIsPlaying();
 }
 
 void RImageList::applyStripLayout()
@@ -165,9 +167,19 @@ void RImageList::applyStripLayout()
 
 void RImageList::showScreenContrast(QString strCamera)
 {
-    qInfo().noquote() << "RImageList::showScreenContrast:" << strCamera
-                      << "no compare view, keeping the strip";
-    applyStripLayout();
+    qInfo().noquote() << "RImageList::showScreenContrast:" << strCamera << "open" << !cameraIsPlaying();
+    if (cameraIsPlaying()) {
+        m_widgetCon->stopCamera();
+        m_widgetCon->clearPanes();
+        m_widgetCon->hide();
+        applyStripLayout();
+        return;
+    }
+    m_widgetCon->initCamera(strCamera);
+    m_widgetCon->show();
+    m_listWidget->show();
+    setGeometry(0, 0, m_iScreenWidth - 20, m_iScreenHeight - m_iBottomSpace);
+    m_listWidget->setFixedWidth(qMax(0, 3 * m_iIconWid - 20));
 }
 
 QListWidgetItem *RImageList::makeItem(const QString &path) const
@@ -183,6 +195,7 @@ QListWidgetItem *RImageList::makeItem(const QString &path) const
 void RImageList::changeDir(QString strDir)
 {
     qInfo().noquote() << "RImageList::changeDir:" << strDir;
+    m_widgetCon->hide();
     ++m_uGeneration;
     m_vecJobs.clear();
     m_iNextJob = 0;
@@ -460,7 +473,10 @@ void RImageList::openImageFile(QListWidgetItem *item)
     // The item's own folder: a snapshot may come from another one.
     const QString path = m_listWidget->pathOf(item);
     qInfo().noquote() << "RImageList::openImageFile:" << path;
-    emit imageChanged(folderOf(path), item->text());
+    if (m_widgetCon->isVisible())
+        m_widgetCon->showImage(folderOf(path), item->text());
+    else
+        emit imageChanged(folderOf(path), item->text());
 }
 
 void RImageList::closeTheWidget()
@@ -470,6 +486,8 @@ void RImageList::closeTheWidget()
 
 void RImageList::hideShowList()
 {
+    if (m_widgetCon->isVisible())
+        return;
     m_listWidget->setVisible(m_listWidget->isHidden());
 }
 

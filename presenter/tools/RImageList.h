@@ -35,6 +35,7 @@ public:
     // Opens or closes the compare view.
     void showScreenContrast(QString strCamera);
     bool cameraIsPlaying() const;
+    RContrastWidget *contrastWidget() const { return m_widgetCon; }
 
     RListWidget *listWidget() const { return m_listWidget; }
     QString currentDir() const { return m_strCurDir; }
@@ -93,7 +94,6 @@ private:
 
     RListWidget *m_listWidget = nullptr;
     QString m_strCurDir;
-    // The compare view is added by its own piece of work; null until then.
     RContrastWidget *m_widgetCon = nullptr;
     QHBoxLayout *m_layoutMain = nullptr;
     int m_iScreenWidth = 0;

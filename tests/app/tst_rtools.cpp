@@ -1,5 +1,6 @@
 #include "VisoraTest.h"
 
+#include "RPDFTool.h"
 #include "RSettingsStore.h"
 #include "RTools.h"
 
@@ -134,7 +135,6 @@ private slots:
         QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("unconnected settings slot") << none << "sysSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
-        QTest::newRow("PDF maker not there yet") << none << "setPDFTool" << none;
         QTest::newRow("text recognition not there yet") << none << "setOCR" << none;
         QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
         QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
@@ -363,6 +363,26 @@ private slots:
             QCOMPARE(spy.at(0).at(0).toInt(), choice);
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), choice);
         }
+    }
+
+    void pdfMakerDialog()
+    {
+        auto tools = shown();
+        tools->setLangue(1);
+        QString title, folder;
+        QPoint pos;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<RPDFTool *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->windowTitle();
+            pos = dialog->pos();
+            folder = dialog->m_strCurDir;
+            dialog->reject();
+        });
+        run(tools.get(), "setPDFTool");
+        QCOMPARE(title, QString("PDF Maker"));
+        QCOMPARE(pos, QPoint(10, tools->y() - 791));
+        QCOMPARE(folder, RSettingsStore::pictureFolder());
     }
 
     void keys_data()

@@ -1,5 +1,6 @@
 #include "RCamera.h"
 #include "RDragScene.h"
+#include "RContrastWidget.h"
 #include "RImageList.h"
 #include "RListWidget.h"
 #include "RImageSaver.h"
@@ -56,7 +57,7 @@ private slots:
     void autoCropSnapshotIsThePage();
     void toolButtonsReachTheWindow_data();
     void toolButtonsReachTheWindow();
-    void compareWithoutCompareViewKeepsPictureLive();
+    void compareFreezesPictureAndResumesIt();
     void timedSnapshotWaitsForThePreviousOne();
     void whiteboardOffLeavesFreezeButtonLive();
     void unwritableFileTypeFallsBackToJpg();
@@ -537,17 +538,17 @@ void TestTavWidget::toolButtonsReachTheWindow()
     QTRY_VERIFY(c.effect(m_window));
 }
 
-void TestTavWidget::compareWithoutCompareViewKeepsPictureLive()
+void TestTavWidget::compareFreezesPictureAndResumesIt()
 {
     startWindow();
     QTRY_VERIFY(m_window->isCameraOpen());
-    for (int i = 0; i < 2; ++i) {
-        m_window->slotScrCon();
-        QVERIFY(m_window->scene()->camera()->isRunning());
-    }
-    m_window->slotStopCamera(true);
+    m_window->slotScrCon();
+    QVERIFY(m_window->imageList()->cameraIsPlaying());
+    QVERIFY(m_window->imageList()->contrastWidget()->isVisible());
     QVERIFY(!m_window->scene()->camera()->isRunning());
-    m_window->slotStopCamera(false);
+    m_window->slotScrCon();
+    QVERIFY(!m_window->imageList()->cameraIsPlaying());
+    QVERIFY(!m_window->imageList()->contrastWidget()->isVisible());
     QVERIFY(m_window->scene()->camera()->isRunning());
 }
 

@@ -429,11 +429,16 @@ private slots:
         for (int i = 0; i < toggles; ++i)
             strip.hideShowList();
         QCOMPARE(strip.listWidget()->isHidden(), toggles % 2 == 1);
-        // Without a compare view the strip layout stays, with the list shown.
-        strip.setGeometry(0, 0, 100, 100);
+        // Comparing widens the window and shows the list; the list stays
+        // while comparing; closing returns to the strip.
+        strip.showScreenContrast(camera);
+        QVERIFY(strip.cameraIsPlaying());
+        QVERIFY(!strip.listWidget()->isHidden());
+        QCOMPARE(strip.geometry(), QRect(0, 0, 1900, 980));
+        strip.hideShowList();
+        QVERIFY(!strip.listWidget()->isHidden());
         strip.showScreenContrast(camera);
         QVERIFY(!strip.cameraIsPlaying());
-        QVERIFY(!strip.listWidget()->isHidden());
         QCOMPARE(strip.geometry(), QRect(1660, 0, 240, 980));
         QCOMPARE(strip.listWidget()->width(), 220);
         strip.closeTheWidget();

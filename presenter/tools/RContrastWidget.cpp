@@ -1,0 +1,267 @@
+#include "RContrastWidget.h"
+
+#include "GraphicsView.h"
+#include "RContrastMath.h"
+#include "RHandWriteWidget.h"
+#include "RItemScene.h"
+#include "RItemView.h"
+#include "RPictureLoader.h"
+
+#include <QCamera>
+#include <QCameraInfo>
+#include <QCameraViewfinder>
+#include <QDebug>
+#include <QFutureWatcher>
+#include <QGraphicsScene>
+#include <QHBoxLayout>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+RContrastWidget::RContrastWidget(QWidget *parent)
+    : QWidget(parent)
+{
+    m_sceneCamera = new QGraphicsScene(this);
+    m_scene1 = new RItemScene(this);
+    m_scene2 = new RItemScene(this);
+    m_scene3 = new RItemScene(this);
+    m_view0 = new RItemView;
+    m_view1 = new RItemView;
+    m_view2 = new RItemView;
+    m_view3 = new RItemView;
+    m_view0->graphicsView->setScene(m_sceneCamera);
+    m_view1->graphicsView->setScene(m_scene1);
+    m_view2->graphicsView->setScene(m_scene2);
+    m_view3->graphicsView->setScene(m_scene3);
+
+    m_splitterTop = new QSplitter(Qt::Horizontal);
+    m_splitterTop->addWidget(m_view0);
+    m_splitterTop->addWidget(m_view1);
+    m_splitterBottom = new QSplitter(Qt::Horizontal);
+    m_splitterBottom->addWidget(m_view2);
+    m_splitterBottom->addWidget(m_view3);
+    m_splitterMain = new QSplitter(Qt::Vertical);
+    m_splitterMain->addWidget(m_splitterTop);
+    m_splitterMain->addWidget(m_splitterBottom);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitterMain);
+
+    connect(m_scene1, &RItemScene::sChangeName, m_view1, &RItemView::setCurFileName);
+    connect(m_scene2, &RItemScene::sChangeName, m_view2, &RItemView::setCurFileName);
+    connect(m_scene3, &RItemScene::sChangeName, m_view3, &RItemView::setCurFileName);
+    connect(m_view0, &RItemView::sAddItem, this, &RContrastWidget::addHandWriteItem);
+    connect(m_view0, &RItemView::sDragMode, this, &RContrastWidget::setDragMode);
+    connect(m_view0, &RItemView::sResetLayout, this, &RContrastWidget::resetConLayout);
+    connect(m_view1, &RItemView::sAddItem, this, &RContrastWidget::addHandWriteItem1);
+    connect(m_view2, &RItemView::sAddItem, this, &RContrastWidget::addHandWriteItem2);
+    connect(m_view3, &RItemView::sAddItem, this, &RContrastWidget::addHandWriteItem3);
+    connect(m_view1, &RItemView::sDragMode, this, &RContrastWidget::setDragMode1);
+    connect(m_view2, &RItemView::sDragMode, this, &RContrastWidget::setDragMode2);
+    connect(m_view3, &RItemView::sDragMode, this, &RContrastWidget::setDragMode3);
+    m_view0->setShowLayoutBtn(true);
+    m_view1->setShowLayoutBtn(false);
+    m_view2->setShowLayoutBtn(false);
+    m_view3->setShowLayoutBtn(false);
+    resetConLayout(0);
+}
+
+RContrastWidget::~RContrastWidget()
+{
+    stopCamera();
+}
+
+RItemView *RContrastWidget::pane(int idx) const
+{
+    RItemView *const views[] = {m_view0, m_view1, m_view2, m_view3};
+    return idx >= 0 && idx < 4 ? views[idx] : nullptr;
+}
+
+QGraphicsScene *RContrastWidget::paneScene(int idx) const
+{
+    QGraphicsScene *const scenes[] = {m_sceneCamera, m_scene1, m_scene2, m_scene3};
+    return idx >= 0 && idx < 4 ? scenes[idx] : nullptr;
+}
+
+RHandWriteWidget *RContrastWidget::handItem(int idx) const
+{
+    const QPointer<RHandWriteWidget> items[] = {m_handItem0, m_handItem1, m_handItem2, m_handItem3};
+    return idx >= 0 && idx < 4 ? items[idx].data() : nullptr;
+}
+
+void RContrastWidget::initCamera(QString strCamera)
+{
+    if (m_cameraMain)
+        stopCamera();
+    m_widgetCamera = new QWidget;
+    m_widgetCamera->resize(400, 300);
+    m_viewfinder = new QCameraViewfinder(m_widgetCamera);
+    m_viewfinder->resize(400, 300);
+
+    QCameraInfo chosen;
+    const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
+    for (const QCameraInfo &info : cameras) {
+        if (info.description() == strCamera) {
+            chosen = info;
+            qInfo().noquote() << "RContrastWidget::initCamera: Found:" << strCamera;
+            break;
+        }
+    }
+    if (chosen.isNull()) {
+        chosen = QCameraInfo::defaultCamera();
+        qInfo().noquote() << "RContrastWidget::initCamera: Not Found:" << strCamera
+                          << "Default Found:" << chosen.description();
+    }
+    m_cameraMain = new QCamera(chosen, this);
+    qInfo() << "RContrastWidget::initCamera: m_iCurResolutionX:" << m_iCurResolutionX
+            << "m_iCurResolutionY:" << m_iCurResolutionY;
+    m_sceneCamera->setSceneRect(0, 0, m_iCurResolutionX, m_iCurResolutionY);
+    m_sceneCamera->addWidget(m_widgetCamera);
+    m_view0->setCaption(chosen.description());
+    m_view0->setContentSize(m_iCurResolutionX, m_iCurResolutionY);
+    m_view0->resetView();
+    m_cameraMain->setCaptureMode(QCamera::CaptureViewfinder);
+    m_cameraMain->setViewfinder(m_viewfinder);
+    m_cameraMain->start();
+    const QList<QSize> sizes = m_cameraMain->supportedViewfinderResolutions();
+    for (int i = 0; i < sizes.size(); ++i)
+        qDebug() << "RContrastWidget::initCamera: Width:" << sizes.at(i).width() << sizes.at(i).height()
+                 << "Index:" << i;
+    m_bPlaying = true;
+}
+
+void RContrastWidget::stopCamera()
+{
+    m_bPlaying = false;
+    if (m_cameraMain) {
+        m_cameraMain->stop();
+        qInfo() << "RContrastWidget::stopCamera: m_cameraMain->stop()";
+        m_cameraMain->deleteLater();
+        qInfo() << "RContrastWidget::stopCamera: m_cameraMain->deleteLater()";
+        m_cameraMain = nullptr;
+    }
+    if (m_widgetCamera && m_sceneCamera) {
+        const QList<QGraphicsItem *> items = m_sceneCamera->items();
+        for (int i = 0; i < items.size(); ++i) {
+            // Children go with their parents.
+            if (items.at(i)->parentItem())
+                continue;
+            qDebug() << "RContrastWidget::stopCamera: removeItem(items.at(i):" << i;
+            m_sceneCamera->removeItem(items.at(i));
+            // After the camera, which was queued for deletion first.
+            if (QGraphicsObject *object = items.at(i)->toGraphicsObject())
+                object->deleteLater();
+            else
+                delete items.at(i);
+        }
+        m_widgetCamera = nullptr;
+        m_viewfinder = nullptr;
+        m_handItem0 = nullptr;
+    }
+}
+
+void RContrastWidget::clearPanes()
+{
+    m_listPending.clear();
+    for (RItemScene *scene : {m_scene1, m_scene2, m_scene3}) {
+        scene->clear();
+        scene->setSceneRect(QRectF());
+    }
+    for (RItemView *view : {m_view1, m_view2, m_view3})
+        view->setCaption(QString());
+    m_handItem1 = m_handItem2 = m_handItem3 = nullptr;
+    m_iCurIndex = 0;
+}
+
+void RContrastWidget::showImage(QString dir, QString name)
+{
+    const QString path = dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
+    PendingImage pending;
+    pending.seq = ++m_uImageSeq;
+    pending.path = path;
+    m_listPending.append(pending);
+    const quint64 seq = pending.seq;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, seq] {
+        const QImage image = watcher->result();
+        watcher->deleteLater();
+        imageReady(seq, image);
+    });
+    watcher->setFuture(QtConcurrent::run([path] { return RPictureLoader::load(path); }));
+}
+
+void RContrastWidget::imageReady(quint64 seq, const QImage &image)
+{
+    for (PendingImage &pending : m_listPending) {
+        if (pending.seq == seq) {
+            pending.ready = true;
+            pending.image = image;
+            break;
+        }
+    }
+    flushImages();
+}
+
+// Pictures reach their panes in the order they were opened, however their
+// decoding finished, so the fill order is the order of the double-clicks.
+void RContrastWidget::flushImages()
+{
+    while (!m_listPending.isEmpty() && m_listPending.first().ready) {
+        const PendingImage pending = m_listPending.takeFirst();
+        if (pending.image.width() <= 0 || pending.image.height() <= 0)
+            continue;
+        const int idx = RContrastMath::choosePane(m_iCurIndex, !m_scene1->hasPicture(), !m_scene2->hasPicture());
+        auto *scene = static_cast<RItemScene *>(paneScene(idx));
+        scene->setPicture(pending.image);
+        const QString name = pending.path.mid(pending.path.lastIndexOf(QLatin1Char('/')) + 1);
+        pane(idx)->setCurFileName(name, pending.image.width(), pending.image.height());
+        qInfo().noquote() << "RContrastWidget::showImage:" << pending.path << "pane" << idx;
+        m_iCurIndex = RContrastMath::nextIndex(idx);
+        emit sImageShown(idx);
+    }
+}
+
+void RContrastWidget::addHandItem(int idx)
+{
+    QGraphicsScene *scene = paneScene(idx);
+    if (scene->items().isEmpty())
+        return;
+    auto *item = new RHandWriteWidget;
+    item->setDrawing(true);
+    item->setGeometry(scene->sceneRect());
+    scene->addItem(item);
+    QPointer<RHandWriteWidget> *stored[] = {&m_handItem0, &m_handItem1, &m_handItem2, &m_handItem3};
+    *stored[idx] = item;
+}
+
+void RContrastWidget::endHandItem(int idx)
+{
+    if (RHandWriteWidget *item = handItem(idx))
+        item->setDrawing(false);
+}
+
+void RContrastWidget::addHandWriteItem() { addHandItem(0); }
+void RContrastWidget::addHandWriteItem1() { addHandItem(1); }
+void RContrastWidget::addHandWriteItem2() { addHandItem(2); }
+void RContrastWidget::addHandWriteItem3() { addHandItem(3); }
+void RContrastWidget::setDragMode() { endHandItem(0); }
+void RContrastWidget::setDragMode1() { endHandItem(1); }
+void RContrastWidget::setDragMode2() { endHandItem(2); }
+void RContrastWidget::setDragMode3() { endHandItem(3); }
+
+void RContrastWidget::resetConLayout(int idx)
+{
+    std::array<bool, 4> shown;
+    if (!RContrastMath::layoutPanes(idx, &shown))
+        return;
+    qInfo() << "RContrastWidget::resetConLayout:" << idx;
+    for (int i = 0; i < 4; ++i)
+        pane(i)->setVisible(shown[i]);
+    m_splitterBottom->setVisible(shown[2] || shown[3]);
+    for (QSplitter *splitter : {m_splitterTop, m_splitterBottom, m_splitterMain}) {
+        splitter->setStretchFactor(0, 1);
+        splitter->setStretchFactor(1, 1);
+        // Equal halves, whatever the teacher dragged before.
+        splitter->setSizes({1000, 1000});
+    }
+}

@@ -1,0 +1,308 @@
+#include "RPDFTool.h"
+
+#include "RPictureLoader.h"
+#include "RScreenScale.h"
+
+#include <QCheckBox>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+namespace {
+
+constexpr QSize kPreviewSize(480, 640);
+
+struct Preview {
+    QImage image;
+    QSize size;
+};
+
+QString tr2(int langue, const char *zh, const char *en)
+{
+    return langue == 0 ? QString::fromUtf8(zh) : QString::fromUtf8(en);
+}
+
+} // namespace
+
+RPDFTool::RPDFTool(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
+    setFont(RScreenScale::dialogFont());
+
+    m_listFiles = new QListWidget;
+    m_listFiles->setDragDropMode(QAbstractItemView::InternalMove);
+    m_listFiles->setDefaultDropAction(Qt::MoveAction);
+    m_labelPreview = new QLabel;
+    m_labelPreview->setFixedSize(kPreviewSize);
+    m_labelPreview->setAlignment(Qt::AlignCenter);
+    auto *splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(m_listFiles);
+    splitter->addWidget(m_labelPreview);
+
+    m_labelSize = new QLabel;
+    m_labelName = new QLabel;
+    m_btnAddFile = new QPushButton;
+    m_btnAddDir = new QPushButton;
+    m_btnRemove = new QPushButton;
+    m_btnClear = new QPushButton;
+    auto *side = new QVBoxLayout;
+    for (QWidget *w : {static_cast<QWidget *>(m_btnAddFile), static_cast<QWidget *>(m_btnAddDir),
+                       static_cast<QWidget *>(m_btnRemove), static_cast<QWidget *>(m_btnClear)})
+        side->addWidget(w);
+    side->addStretch(1);
+    side->addWidget(m_labelName);
+    side->addWidget(m_labelSize);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(splitter, 1);
+    top->addLayout(side);
+
+    m_progress = new QProgressBar;
+    m_progress->hide();
+
+    m_editPath = new QLineEdit;
+    m_btnSave = new QPushButton;
+    m_chkOpen = new QCheckBox;
+    m_chkOpen->setChecked(true);
+    m_btnCreate = new QPushButton;
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(m_editPath, 1);
+    bottom->addWidget(m_btnSave);
+    bottom->addWidget(m_chkOpen);
+    bottom->addWidget(m_btnCreate);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(m_progress);
+    layout->addLayout(bottom);
+
+    connect(m_btnAddFile, &QPushButton::clicked, this, &RPDFTool::addImageFiles);
+    connect(m_btnAddDir, &QPushButton::clicked, this, &RPDFTool::addImageDir);
+    connect(m_btnSave, &QPushButton::clicked, this, &RPDFTool::setPath);
+    connect(m_btnCreate, &QPushButton::clicked, this, &RPDFTool::makePDFFile);
+    connect(m_btnRemove, &QPushButton::clicked, this, &RPDFTool::removeItem);
+    connect(m_btnClear, &QPushButton::clicked, this, &RPDFTool::clearItems);
+    connect(m_listFiles, &QListWidget::currentItemChanged, this, &RPDFTool::openImage);
+
+    slotSetLangue(0);
+}
+
+RPDFTool::~RPDFTool()
+{
+    // The worker reports to this dialog; it stops after its current picture.
+    if (m_cancel)
+        m_cancel->store(true);
+    m_future.waitForFinished();
+}
+
+void RPDFTool::slotSetLangue(int ilangue)
+{
+    m_iLangue = ilangue;
+    setWindowTitle(tr2(ilangue, "PDF转换工具", "PDF Maker"));
+    m_btnSave->setText(tr2(ilangue, "保存", "Save"));
+    m_btnCreate->setText(tr2(ilangue, "生成", "Create"));
+    m_btnAddFile->setText(tr2(ilangue, "添加文件", "Add File"));
+    m_btnAddDir->setText(tr2(ilangue, "添加目录", "Add Path"));
+    m_btnRemove->setText(tr2(ilangue, "移除", "Remove"));
+    m_btnClear->setText(tr2(ilangue, "清空", "Clear"));
+    m_chkOpen->setText(tr2(ilangue, "完成打开", "Open when finished"));
+}
+
+void RPDFTool::addPictures(const QStringList &paths)
+{
+    for (const QString &path : paths)
+        m_listFiles->addItem(path);
+}
+
+QStringList RPDFTool::pictures() const
+{
+    QStringList out;
+    for (int r = 0; r < m_listFiles->count(); ++r)
+        out << m_listFiles->item(r)->text();
+    return out;
+}
+
+void RPDFTool::addImageFiles()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(this, tr2(m_iLangue, "选择图片文件", "Select File"),
+                                                            m_strCurDir, QStringLiteral("Images (*.png *.bmp *.jpg)"));
+    addPictures(files);
+}
+
+void RPDFTool::addImageDir()
+{
+    const QString dir = QFileDialog::getExistingDirectory(this, tr2(m_iLangue, "选择目录", "Select Path"), m_strCurDir,
+                                                          QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (dir.isEmpty())
+        return;
+    const QStringList names = QDir(dir).entryList({QStringLiteral("*.png"), QStringLiteral("*.bmp"), QStringLiteral("*.jpg")},
+                                                  QDir::Files | QDir::Readable, QDir::Name);
+    QStringList paths;
+    for (const QString &name : names)
+        paths << dir + QLatin1Char('/') + name;
+    addPictures(paths);
+}
+
+void RPDFTool::setPath()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr2(m_iLangue, "保存PDF", "Save PDF"), m_strCurDir,
+                                                      QStringLiteral("PDF files (*.pdf)"));
+    if (!path.isEmpty())
+        m_editPath->setText(path);
+}
+
+void RPDFTool::openImage()
+{
+    QListWidgetItem *item = m_listFiles->currentItem();
+    const quint64 seq = ++m_uPreviewSeq;
+    if (!item) {
+        m_labelPreview->clear();
+        m_labelSize->clear();
+        return;
+    }
+    const QString path = item->text();
+    // Decoded off the GUI thread; only the latest selection is shown.
+    auto *watcher = new QFutureWatcher<Preview>(this);
+    connect(watcher, &QFutureWatcher<Preview>::finished, this, [this, watcher, seq] {
+        const Preview p = watcher->result();
+        watcher->deleteLater();
+        if (seq != m_uPreviewSeq)
+            return;
+        m_labelPreview->setPixmap(p.image.isNull() ? QPixmap()
+                                                   : QPixmap::fromImage(p.image.scaled(kPreviewSize, Qt::KeepAspectRatio,
+                                                                                       Qt::FastTransformation)));
+        m_labelSize->setText(p.size.isValid() ? QStringLiteral("%1 X %2").arg(p.size.width()).arg(p.size.height())
+                                              : QString());
+    });
+    watcher->setFuture(QtConcurrent::run([path] {
+        Preview p;
+        p.image = RPictureLoader::loadScaled(path, kPreviewSize);
+        if (!p.image.isNull())
+            p.size = RPictureLoader::pictureSize(path);
+        return p;
+    }));
+}
+
+void RPDFTool::removeItem()
+{
+    QListWidgetItem *item = m_listFiles->currentItem();
+    if (!item) {
+        qInfo() << "RPDFTool::removeItem: Item is null";
+        return;
+    }
+    delete m_listFiles->takeItem(m_listFiles->row(item));
+    ++m_uPreviewSeq;
+    m_labelPreview->clear();
+    m_labelSize->clear();
+    m_labelName->clear();
+}
+
+void RPDFTool::clearItems()
+{
+    m_listFiles->clear();
+}
+
+void RPDFTool::setWorking(bool working)
+{
+    m_bWorking = working;
+    for (QWidget *w : {static_cast<QWidget *>(m_btnCreate), static_cast<QWidget *>(m_btnSave),
+                       static_cast<QWidget *>(m_btnAddFile), static_cast<QWidget *>(m_btnAddDir),
+                       static_cast<QWidget *>(m_btnRemove), static_cast<QWidget *>(m_btnClear),
+                       static_cast<QWidget *>(m_listFiles), static_cast<QWidget *>(m_editPath)})
+        w->setEnabled(!working);
+    m_progress->setVisible(working);
+}
+
+void RPDFTool::makePDFFile()
+{
+    QString pdfPath = m_editPath->text().trimmed();
+    if (m_bWorking || pdfPath.size() <= 3 || m_listFiles->count() == 0)
+        return;
+    // A bare name goes into the start folder, where the teacher looks for it.
+    if (QFileInfo(pdfPath).isRelative() && !m_strCurDir.isEmpty())
+        pdfPath = QDir(m_strCurDir).absoluteFilePath(pdfPath);
+    const QStringList files = pictures();
+    qInfo().noquote() << "RPDFTool::makePDFFile:" << pdfPath << "pictures" << files.size();
+    m_progress->setRange(0, files.size());
+    m_progress->setValue(0);
+    setWorking(true);
+    m_cancel = std::make_shared<std::atomic_bool>(false);
+    auto cancel = m_cancel;
+    m_future = QtConcurrent::run([this, files, pdfPath, cancel] {
+        const RPdfMaker::Result result = RPdfMaker::make(
+            files, pdfPath,
+            [this](int done, int) {
+                QMetaObject::invokeMethod(this, [this, done] { m_progress->setValue(done); }, Qt::QueuedConnection);
+            },
+            cancel.get());
+        QMetaObject::invokeMethod(this, [this, result, pdfPath] { workDone(result, pdfPath); }, Qt::QueuedConnection);
+    });
+}
+
+QString RPDFTool::resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, int langue, bool willOpen)
+{
+    if (result.cancelled)
+        return QString();
+    QStringList names;
+    for (const QString &path : result.failed)
+        names << QFileInfo(path).fileName();
+    const QString failedList = names.join(QLatin1Char('\n'));
+    if (!result.writeError.isEmpty())
+        return tr2(langue, "无法写入PDF文件：", "Cannot write the PDF file: ") + QDir::toNativeSeparators(pdfPath);
+    if (result.pages == 0)
+        return tr2(langue, "没有可以读取的图片，未生成PDF文件：\n", "No picture could be loaded; no PDF was made:\n")
+            + failedList;
+    if (!result.failed.isEmpty())
+        return tr2(langue, "PDF文件已经完成，以下图片无法读取：\n", "PDF Done. These pictures could not be loaded:\n")
+            + failedList;
+    return willOpen ? QString() : tr2(langue, "PDF文件已经完成", "PDF Done");
+}
+
+void RPDFTool::workDone(const RPdfMaker::Result &result, const QString &pdfPath)
+{
+    m_future = QFuture<void>();
+    setWorking(false);
+    const bool open = m_chkOpen->isChecked() && result.written();
+    const QString text = resultMessage(result, pdfPath, m_iLangue, open);
+    if (open)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath));
+    if (!text.isEmpty())
+        showMessage(text);
+    emit sPdfFinished(result.written());
+}
+
+void RPDFTool::showMessage(const QString &text)
+{
+    m_strLastMessage = text;
+    // Not modal to the event loop: the result waits for the teacher.
+    auto *box = new QMessageBox(QMessageBox::NoIcon, tr2(m_iLangue, "提示", "Message"), text, QMessageBox::Ok);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setFont(font());
+    box->open();
+}
+
+void RPDFTool::reject()
+{
+    if (m_bWorking) {
+        m_cancel->store(true);
+        m_future.waitForFinished();
+    }
+    QDialog::reject();
+}

@@ -1,0 +1,307 @@
+#include "VisoraTest.h"
+
+#include "GraphicsView.h"
+#include "RContrastMath.h"
+#include "RContrastWidget.h"
+#include "RHandWriteWidget.h"
+#include "RImageList.h"
+#include "RItemScene.h"
+#include "RItemView.h"
+#include "RListWidget.h"
+
+#include <QCamera>
+#include <QGraphicsScene>
+#include <QMimeData>
+#include <QToolButton>
+
+namespace {
+
+QString picture(const QString &dir, const QString &name)
+{
+    const QString path = dir + "/" + name;
+    if (name.startsWith("bad")) {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write("no picture");
+    } else {
+        QImage img(320 + name.size() * 10, 240, QImage::Format_RGB32);
+        img.fill(Qt::darkCyan);
+        img.save(path);
+    }
+    return path;
+}
+
+// What each picture pane shows: the file name of its label, "-" when empty.
+QStringList panes(const RContrastWidget &w)
+{
+    QStringList out;
+    for (int i = 1; i <= 3; ++i) {
+        const QString label = w.pane(i)->labelText();
+        out << (w.paneScene(i)->items().isEmpty() ? QString("-") : label.section(' ', 0, 0));
+    }
+    return out;
+}
+
+void drop(RContrastWidget &w, int pane, const QString &path)
+{
+    QWidget *target = w.pane(pane)->graphicsView->viewport();
+    QMimeData mime;
+    mime.setText(path);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent dropEv(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropEv);
+    auto *scene = static_cast<RItemScene *>(w.paneScene(pane));
+    QTRY_VERIFY(!scene->isLoading());
+}
+
+} // namespace
+
+class TestContrastWidget : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_tmp;
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("VISORA_VIRTUAL_CAMERA",
+                qgetenv("VISORA_SOURCE_DIR") + "/virtualcam/sample/virtualcam.json");
+    }
+
+    // Steps: "open:<name>" as a double-click in the strip, "drop<n>:<name>" onto pane n.
+    void fillOrder_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("four opens fill 1, 2, 3 then replace 3")
+            << QStringList{"open:a.png", "open:b.png", "open:c.png", "open:d.png"} << QStringList{"a.png", "b.png", "d.png"};
+        QTest::newRow("panes 1 and 2 dropped, next open goes to 3")
+            << QStringList{"drop1:a.png", "drop2:b.png", "open:c.png"} << QStringList{"a.png", "b.png", "c.png"};
+        QTest::newRow("drop on pane 2 whatever the next pane")
+            << QStringList{"open:a.png", "drop2:b.png"} << QStringList{"a.png", "b.png", "-"};
+        QTest::newRow("a bad picture takes no pane")
+            << QStringList{"open:bad.png", "open:a.png", "drop3:bad2.png"} << QStringList{"a.png", "-", "-"};
+        QTest::newRow("a bad drop keeps the pane's picture")
+            << QStringList{"drop2:a.png", "drop2:bad.png"} << QStringList{"-", "a.png", "-"};
+    }
+    void fillOrder()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, expected);
+        RContrastWidget w;
+        w.resize(800, 600);
+        w.show();
+        for (const QString &step : steps) {
+            const QString path = picture(m_tmp.path(), step.section(':', 1));
+            if (step.startsWith("open")) {
+                w.showImage(m_tmp.path(), step.section(':', 1));
+                QTRY_COMPARE(w.pendingImages(), 0);
+            } else {
+                drop(w, step.mid(4, 1).toInt(), path);
+            }
+        }
+        QCOMPARE(panes(w), expected);
+    }
+
+    void paneControls_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("rotate");
+        QTest::newRow("ctrl + wheel up once") << "ctrlwheel+" << 1 << 256 << 0;
+        QTest::newRow("ctrl + wheel down once") << "ctrlwheel-" << 1 << 244 << 0;
+        QTest::newRow("wheel without ctrl leaves the zoom") << "wheel+" << 1 << 250 << 0;
+        QTest::newRow("rotate left 36 times reaches -360") << "left" << 36 << 250 << -360;
+        QTest::newRow("rotate left stops at -360") << "left" << 40 << 250 << -360;
+        QTest::newRow("rotate right stops at 360") << "right" << 40 << 250 << 360;
+        QTest::newRow("zoom in button stops at 500") << "in" << 300 << 500 << 0;
+        QTest::newRow("zoom out button stops at 0") << "out" << 300 << 0 << 0;
+    }
+    void paneControls()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, times);
+        QFETCH(int, zoom);
+        QFETCH(int, rotate);
+        RItemView view;
+        view.resize(400, 300);
+        view.show();
+        QCOMPARE(view.zoomValue(), 250);
+        for (int i = 0; i < times; ++i) {
+            if (action.contains("wheel")) {
+                const int delta = action.endsWith('+') ? 120 : -120;
+                const auto mods = action.startsWith("ctrl") ? Qt::ControlModifier : Qt::NoModifier;
+                QWheelEvent ev(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
+                               Qt::NoScrollPhase, false);
+                QApplication::sendEvent(view.graphicsView->viewport(), &ev);
+            } else if (action == "left") {
+                view.rotateLeft();
+            } else if (action == "right") {
+                view.rotateRight();
+            } else if (action == "in") {
+                view.zoomIn();
+            } else {
+                view.zoomOut();
+            }
+        }
+        QCOMPARE(view.zoomValue(), zoom);
+        QCOMPARE(view.rotateValue(), rotate);
+        // The view shows what the sliders say: scale, then rotation.
+        QTransform expected;
+        const double s = RContrastMath::zoomScale(zoom);
+        expected.scale(s, s);
+        expected.rotate(rotate);
+        QVERIFY(qFuzzyCompare(view.graphicsView->transform().m11(), expected.m11()));
+        QVERIFY(qFuzzyCompare(1 + view.graphicsView->transform().m12(), 1 + expected.m12()));
+        QVERIFY(view.resetButton()->isEnabled() == (zoom != 250 || rotate != 0));
+    }
+
+    void fitZoom_data()
+    {
+        QTest::addColumn<QSize>("view");
+        QTest::addColumn<QSize>("content");
+        QTest::addColumn<int>("value");
+        QTest::newRow("same size is 1:1") << QSize(400, 300) << QSize(400, 300) << 250;
+        QTest::newRow("twice as large halves") << QSize(400, 300) << QSize(800, 600) << 200;
+        QTest::newRow("height limits") << QSize(800, 300) << QSize(400, 600) << 200;
+        QTest::newRow("tiny picture stops at 500") << QSize(4000, 3000) << QSize(1, 1) << 500;
+        QTest::newRow("no picture stays 1:1") << QSize(400, 300) << QSize() << 250;
+    }
+    void fitZoom()
+    {
+        QFETCH(QSize, view);
+        QFETCH(QSize, content);
+        QFETCH(int, value);
+        QCOMPARE(RContrastMath::fitZoomValue(view, QSizeF(content)), value);
+    }
+
+    void layouts_data()
+    {
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<QList<bool>>("shown");
+        QTest::newRow("four panes") << 0 << QList<bool>{true, true, true, true};
+        QTest::newRow("camera beside pane 1") << 1 << QList<bool>{true, true, false, false};
+        QTest::newRow("camera above pane 2") << 2 << QList<bool>{true, false, true, false};
+        QTest::newRow("unknown layout changes nothing") << 7 << QList<bool>{true, false, true, false};
+    }
+    void layouts()
+    {
+        QFETCH(int, layout);
+        QFETCH(QList<bool>, shown);
+        RContrastWidget w;
+        w.resize(800, 600);
+        w.show();
+        // Only the camera pane offers the layouts.
+        QVERIFY(w.pane(0)->layoutButton(0)->isVisible());
+        QVERIFY(!w.pane(1)->layoutButton(0)->isVisible());
+        w.pane(0)->layoutButton(2)->click();
+        if (layout <= 2)
+            w.pane(0)->layoutButton(layout)->click();
+        else
+            w.resetConLayout(layout);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(w.pane(i)->isVisible(), shown.at(i));
+        if (layout == 1) // halves of equal size
+            QVERIFY(qAbs(w.pane(0)->width() - w.pane(1)->width()) <= 2);
+    }
+
+    void annotate_data()
+    {
+        QTest::addColumn<int>("pane");
+        QTest::addColumn<bool>("content");
+        QTest::newRow("picture pane") << 2 << true;
+        QTest::newRow("picture-less pane gets no ink") << 3 << false;
+        QTest::newRow("camera pane") << 0 << true;
+        QTest::newRow("camera pane without camera") << 0 << false;
+    }
+    void annotate()
+    {
+        QFETCH(int, pane);
+        QFETCH(bool, content);
+        RContrastWidget w;
+        w.resize(800, 600);
+        w.show();
+        if (content && pane == 0)
+            w.initCamera("Visora Document Camera");
+        else if (content)
+            drop(w, pane, picture(m_tmp.path(), "ink.png"));
+        QToolButton *toggle = w.pane(pane)->toggleButton();
+        toggle->click();
+        QVERIFY(w.pane(pane)->isAnnotating());
+        QCOMPARE(w.handItem(pane) != nullptr, content);
+        if (!content)
+            return;
+        RHandWriteWidget *first = w.handItem(pane);
+        QVERIFY(first->isDrawing());
+        QCOMPARE(first->geometry(), w.paneScene(pane)->sceneRect());
+        toggle->click();
+        QVERIFY(!w.pane(pane)->isAnnotating());
+        QVERIFY(!first->isDrawing());
+        toggle->click(); // each switch to annotate lays a new sheet on top
+        QVERIFY(w.handItem(pane) != first);
+        QVERIFY(w.handItem(pane)->isDrawing());
+    }
+
+    void cameraPane_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("camera found by its description") << "Visora Document Camera";
+        QTest::newRow("unknown name takes the default camera") << "No Such Camera";
+    }
+    void cameraPane()
+    {
+        QFETCH(QString, name);
+        RContrastWidget w;
+        w.resize(800, 600);
+        w.show();
+        QVERIFY(!w.cameraIsPlaying());
+        w.initCamera(name);
+        QVERIFY(w.cameraIsPlaying());
+        QCOMPARE(w.paneScene(0)->sceneRect(), QRectF(0, 0, 400, 300));
+        QCOMPARE(w.paneScene(0)->items().size(), 1);
+        QCOMPARE(w.pane(0)->labelText(), QString("Visora Document Camera"));
+        QTRY_COMPARE(w.camera()->state(), QCamera::ActiveState);
+        w.stopCamera();
+        QVERIFY(!w.cameraIsPlaying());
+        QVERIFY(!w.camera());
+        QVERIFY(w.paneScene(0)->items().isEmpty());
+    }
+
+    // The strip opens the view beside its list, sends double-clicks to the
+    // panes, and closing empties them and narrows the window again.
+    void stripOpensAndCloses()
+    {
+        const QString dir = m_tmp.path() + "/strip";
+        QDir().mkpath(dir);
+        picture(dir, "a.png");
+        picture(dir, "b.png");
+        RImageList strip(QSize(1920, 1080));
+        strip.changeDir(dir);
+        strip.show();
+        strip.showScreenContrast("Visora Document Camera");
+        QVERIFY(strip.cameraIsPlaying());
+        QVERIFY(strip.contrastWidget()->isVisible());
+        QCOMPARE(strip.geometry().width(), 1900);
+        strip.openImageFile(strip.listWidget()->item(1));
+        RContrastWidget *w = strip.contrastWidget();
+        QTRY_COMPARE(w->pendingImages(), 0);
+        QCOMPARE(panes(*w), (QStringList{"b.png", "-", "-"}));
+        strip.showScreenContrast("Visora Document Camera");
+        QVERIFY(!strip.cameraIsPlaying());
+        QVERIFY(!w->isVisible());
+        QCOMPARE(strip.geometry(), strip.stripGeometry());
+        QCOMPARE(panes(*w), (QStringList{"-", "-", "-"}));
+        QCOMPARE(w->curIndex(), 0);
+        // Without the view, a double-click goes to the presentation scene.
+        QSignalSpy changed(&strip, &RImageList::imageChanged);
+        strip.openImageFile(strip.listWidget()->item(0));
+        QCOMPARE(changed.count(), 1);
+    }
+};
+
+VISORA_TEST_MAIN(TestContrastWidget)
+#include "tst_contrastwidget.moc"
