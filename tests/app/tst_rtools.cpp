@@ -135,7 +135,6 @@ private slots:
         QTest::newRow("unconnected settings slot") << none << "sysSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
         QTest::newRow("PDF maker not there yet") << none << "setPDFTool" << none;
-        QTest::newRow("text recognition not there yet") << none << "setOCR" << none;
         QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
         QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
         QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
@@ -363,6 +362,31 @@ private slots:
             QCOMPARE(spy.at(0).at(0).toInt(), choice);
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), choice);
         }
+    }
+
+    void recognitionDialog_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Chinese") << 0 << "文字识别";
+        QTest::newRow("English") << 1 << "OCR";
+    }
+
+    void recognitionDialog()
+    {
+        QFETCH(int, langue);
+        QFETCH(QString, title);
+        auto tools = shown();
+        tools->setLangue(langue);
+        QString shownTitle;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            shownTitle = dialog->windowTitle();
+            dialog->close();
+        });
+        run(tools.get(), "setOCR");
+        QCOMPARE(shownTitle, title);
     }
 
     void keys_data()
