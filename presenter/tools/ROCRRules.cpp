@@ -13,7 +13,6 @@ QString ROCRRules::text(Text which, int langue)
     case Begin: return cn ? QStringLiteral("识别") : QStringLiteral("Begin");
     case Progress: return cn ? QStringLiteral("正在识别中……") : QStringLiteral("Working …");
     case Failure: return cn ? QStringLiteral("文字识别失败.") : QStringLiteral("Fail.");
-    case Error: return cn ? QStringLiteral("识别出错，请重试！") : QStringLiteral("Fail,please try again！");
     case Cancel: return cn ? QStringLiteral("取消") : QStringLiteral("Cancel");
     case Cancelled: return cn ? QStringLiteral("识别已取消。") : QStringLiteral("Recognition cancelled.");
     }
@@ -37,10 +36,9 @@ QString ROCRRules::locateProgram(const QString &programDir, const QString &workD
     return QStandardPaths::findExecutable(programName());
 }
 
-bool ROCRRules::isFailure(QProcess::ProcessError error, QProcess::ExitStatus status, int exitCode,
-                          const QString &output)
+bool ROCRRules::isFailure(QProcess::ExitStatus status, int exitCode, const QString &output)
 {
-    if (error == QProcess::FailedToStart || status == QProcess::CrashExit || exitCode != 0)
+    if (status == QProcess::CrashExit || exitCode != 0)
         return true;
     return output.contains(serviceHost()) || output.contains(errorMarker());
 }

@@ -9,7 +9,7 @@
 class ROCRRules
 {
 public:
-    enum Text { Title, Open, Begin, Progress, Failure, Error, Cancel, Cancelled };
+    enum Text { Title, Open, Begin, Progress, Failure, Cancel, Cancelled };
 
     static QString text(Text which, int langue);
 
@@ -24,10 +24,9 @@ public:
     // on the search path; empty when it is nowhere.
     static QString locateProgram(const QString &programDir, const QString &workDir);
 
-    // A run that did not start, crashed, exited non-zero or reported a
-    // failure in its output has failed.
-    static bool isFailure(QProcess::ProcessError error, QProcess::ExitStatus status, int exitCode,
-                          const QString &output);
+    // A finished run that crashed, exited non-zero or reported a failure in
+    // its output has failed.
+    static bool isFailure(QProcess::ExitStatus status, int exitCode, const QString &output);
 
     // "文字识别失败." or "Fail." followed by the count and "次".
     static QString failureMessage(int langue, int count);

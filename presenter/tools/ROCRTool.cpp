@@ -182,7 +182,7 @@ void ROCRTool::slotProcessFinished(int exitCode, QProcess::ExitStatus status)
         emit sOcrFinished(false);
         return;
     }
-    endRun(ROCRRules::isFailure(QProcess::UnknownError, status, exitCode, output), output);
+    endRun(ROCRRules::isFailure(status, exitCode, output), output);
 }
 
 void ROCRTool::endRun(bool failed, const QString &output)
@@ -214,4 +214,5 @@ void ROCRTool::stopProcess()
     process->kill();
     process->waitForFinished(3000);
     delete process;
+    showButtons(false);
 }
