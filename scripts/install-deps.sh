@@ -15,6 +15,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
   libopencv-dev
+  # offline text recognition: Tesseract with its Chinese and English models
+  libtesseract-dev libleptonica-dev tesseract-ocr-chi-sim tesseract-ocr-eng
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command

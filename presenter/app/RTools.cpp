@@ -6,6 +6,7 @@
 #include "RAboutSoftware.h"
 #include "RLanguage.h"
 #include "RPDFTool.h"
+#include "ROCRTool.h"
 #include "RPlacement.h"
 #include "RToolsLayout.h"
 #include "RSettingsStore.h"
@@ -567,9 +568,11 @@ void RTools::setBarcode()
 
 void RTools::setOCR()
 {
-    const auto pos = RPlacement::toolDialogPos(RPlacement::TextRecognition, m_iScreenWidth, m_dDpiScale, 0, y());
-    qInfo() << "RTools::setOCR: text recognition not available yet; would be placed at"
-            << (pos ? *pos : QPoint(-1, -1));
+    ROCRTool dialog;
+    dialog.slotSetLangue(m_iLangue);
+    if (const auto pos = RPlacement::toolDialogPos(RPlacement::TextRecognition, m_iScreenWidth, m_dDpiScale, 0, y()))
+        dialog.move(*pos);
+    dialog.exec();
 }
 
 void RTools::setDetect()

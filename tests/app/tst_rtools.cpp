@@ -135,7 +135,6 @@ private slots:
         QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("unconnected settings slot") << none << "sysSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
-        QTest::newRow("text recognition not there yet") << none << "setOCR" << none;
         QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
         QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
         QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
@@ -383,6 +382,31 @@ private slots:
         QCOMPARE(title, QString("PDF Maker"));
         QCOMPARE(pos, QPoint(10, tools->y() - 791));
         QCOMPARE(folder, RSettingsStore::pictureFolder());
+    }
+
+    void recognitionDialog_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Chinese") << 0 << "文字识别";
+        QTest::newRow("English") << 1 << "OCR";
+    }
+
+    void recognitionDialog()
+    {
+        QFETCH(int, langue);
+        QFETCH(QString, title);
+        auto tools = shown();
+        tools->setLangue(langue);
+        QString shownTitle;
+        QTimer::singleShot(0, this, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            shownTitle = dialog->windowTitle();
+            dialog->close();
+        });
+        run(tools.get(), "setOCR");
+        QCOMPARE(shownTitle, title);
     }
 
     void keys_data()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <memory>
+
+namespace tesseract {
+class TessBaseAPI;
+}
+
+// Offline recognition of Chinese and English with Tesseract's LSTM models.
+class RScanEngine
+{
+public:
+    static QString languages() { return QStringLiteral("chi_sim+eng"); }
+
+    RScanEngine();
+    ~RScanEngine();
+
+    // Loads the models; false with a reason when they are missing.
+    bool init(QString *reason);
+
+    // Text of a grey picture; false with a reason when recognition failed.
+    bool recognise(const QImage &grey, int dpi, QString *text, QString *reason);
+
+    // The models folder to hand to Tesseract: TESSDATA_PREFIX only when it
+    // holds the models itself, otherwise empty for Tesseract's built-in default.
+    static QString dataPath(const QByteArray &prefixVariable);
+
+private:
+    std::unique_ptr<tesseract::TessBaseAPI> m_api;
+    bool m_bReady = false;
+};

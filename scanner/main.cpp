@@ -1,0 +1,42 @@
+// Recognises the text of a picture offline and prints it on standard output.
+// Usage: scanner ACCESS_WORD ACCESS_KEY PICTURE
+#include "RScanEngine.h"
+#include "RScanPicture.h"
+#include "RScanRequest.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+int finish(const QString &text, int code)
+{
+    const QByteArray bytes = text.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
+    return std::fflush(stdout) == 0 && written ? code : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // The application object lets Qt find its picture format plugins.
+    QCoreApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    QString path, reason, text;
+    if (!RScanRequest::parse(arguments, &path, &reason))
+        return finish(RScanRequest::errorText(reason), 2);
+    const QImage grey = RScanPicture::loadGrey(path, &reason);
+    if (grey.isNull())
+        return finish(RScanRequest::errorText(reason), 3);
+    RScanEngine engine;
+    if (!engine.init(&reason) || !engine.recognise(grey, RScanPicture::resolution(grey), &text, &reason))
+        return finish(RScanRequest::errorText(reason), 4);
+    return finish(text, 0);
+}

@@ -1,0 +1,125 @@
+#include "VisoraTest.h"
+#include "TextPicture.h"
+
+#include "RScanRequest.h"
+
+#include <QProcess>
+
+namespace {
+
+struct Run {
+    QString output;
+    int exitCode = -1;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+};
+
+Run scan(const QStringList &arguments, const QString &tessdataPrefix = QString())
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("OMP_THREAD_LIMIT", "1");
+    env.remove("TESSDATA_PREFIX");
+    if (!tessdataPrefix.isEmpty())
+        env.insert("TESSDATA_PREFIX", tessdataPrefix);
+    process.setProcessEnvironment(env);
+    process.start(QString::fromLocal8Bit(qgetenv("VISORA_PROGRAM_DIR")) + "/scanner", arguments);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
+    run.exitCode = process.exitCode();
+    run.status = process.exitStatus();
+    return run;
+}
+
+QStringList call(const QString &path)
+{
+    return {RScanRequest::accessWord(), RScanRequest::accessKey(), path};
+}
+
+} // namespace
+
+class TestScanner : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+        return file.fileName();
+    }
+
+private slots:
+    void recognises_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("tessdataPrefix");
+        const QString english = "The quick brown fox\njumps over the lazy dog", chinese = "今天我们学习文字识别\n老师和学生都在教室里";
+        QTest::newRow("english") << english << "english.png" << "";
+        QTest::newRow("chinese") << chinese << "chinese.png" << "";
+        QTest::newRow("both on one page") << english + "\n" + chinese << "mixed.jpg" << "";
+        QTest::newRow("chinese file name with a space") << english << "课文 第一页.png" << "";
+        QTest::newRow("models folder named by the variable") << english << "prefix.png" << "/usr/share/tesseract-ocr/5/tessdata";
+        QTest::newRow("variable naming another folder is ignored") << english << "badprefix.png" << "/usr/share";
+    }
+
+    void recognises()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, fileName);
+        QFETCH(QString, tessdataPrefix);
+        const QString path = m_dir.filePath(fileName);
+        QVERIFY(VisoraTest::textPicture(text).save(path, nullptr, 95));
+        const Run run = scan(call(path), tessdataPrefix);
+        QCOMPARE(run.status, QProcess::NormalExit);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(!run.output.contains(RScanRequest::errorMarker()), qPrintable(run.output));
+        QCOMPARE(VisoraTest::squeezed(run.output), VisoraTest::squeezed(text));
+    }
+
+    void refuses_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<int>("exitCode");
+        const QString picture = m_dir.filePath("refused.png");
+        VisoraTest::textPicture("Secret").save(picture);
+        QByteArray png;
+        {
+            QFile f(picture);
+            f.open(QIODevice::ReadOnly);
+            png = f.readAll();
+        }
+        QTest::newRow("wrong access word") << QStringList{"zx7391045", RScanRequest::accessKey(), picture}
+                                           << "wrong access word" << 2;
+        QTest::newRow("wrong access key") << QStringList{RScanRequest::accessWord(), "Hw4kR9tPz2LmQx7VbN3cJd8G", picture}
+                                          << "wrong access key" << 2;
+        QTest::newRow("no arguments") << QStringList{} << "got 0 arguments" << 2;
+        QTest::newRow("missing file") << call(m_dir.filePath("absent.png")) << "no such file" << 3;
+        QTest::newRow("folder") << call(m_dir.path()) << "no such file" << 3;
+        QTest::newRow("empty file") << call(write("empty.png", {})) << "empty file" << 3;
+        QTest::newRow("text named as picture") << call(write("notes.jpg", "not a picture at all\n")) << "not a picture" << 3;
+        QTest::newRow("truncated picture") << call(write("half.png", png.left(png.size() / 2))) << "" << 3;
+        QTest::newRow("huge picture") << call(write("huge.pgm", "P5\n30000 30000\n255\n0123456789")) << "picture too large" << 3;
+    }
+
+    void refuses()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        QFETCH(int, exitCode);
+        const Run run = scan(arguments);
+        QCOMPARE(run.status, QProcess::NormalExit);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.startsWith(RScanRequest::errorMarker()), qPrintable(run.output));
+        QVERIFY2(run.output.contains(reason), qPrintable(run.output));
+        QVERIFY(!run.output.contains("Secret"));
+    }
+};
+
+VISORA_TEST_MAIN(TestScanner)
+#include "tst_scanner.moc"

@@ -1,0 +1,201 @@
+#include "VisoraTest.h"
+#include "TextPicture.h"
+
+#include "ROCRRules.h"
+#include "ROCRTool.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextEdit>
+
+namespace {
+
+QString realScanner()
+{
+    return QString::fromLocal8Bit(qgetenv("VISORA_PROGRAM_DIR")) + "/scanner";
+}
+
+} // namespace
+
+class TestOcrTool : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // A stand-in recognition program for answers the real one never gives.
+    QString script(const QString &name, const QString &body) { return executable(m_dir.filePath(name), body); }
+
+    static QString executable(const QString &path, const QString &body)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return QString();
+        file.write("#!/bin/sh\n" + body.toUtf8() + "\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFile::ExeOwner);
+        return file.fileName();
+    }
+
+    // Runs one request and returns whether it succeeded.
+    static bool recognise(ROCRTool &dialog)
+    {
+        QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);
+        dialog.m_btnOcr->click();
+        if (done.isEmpty() && !done.wait(120000))
+            return false;
+        return done.first().first().toBool();
+    }
+
+private slots:
+    void failureMessage_data()
+    {
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("first in Chinese") << 0 << 1 << "文字识别失败.1次";
+        QTest::newRow("second in Chinese") << 0 << 2 << "文字识别失败.2次";
+        QTest::newRow("English keeps the count mark") << 1 << 1 << "Fail.1次";
+    }
+
+    void failureMessage()
+    {
+        QFETCH(int, langue);
+        QFETCH(int, count);
+        QFETCH(QString, message);
+        QCOMPARE(ROCRRules::failureMessage(langue, count), message);
+    }
+
+    void locateProgram()
+    {
+        QTemporaryDir app, work;
+        QFile(app.filePath("scanner")).open(QIODevice::WriteOnly); // not executable: passed over
+        const QString inWork = executable(work.filePath("scanner"), "true");
+        QCOMPARE(ROCRRules::locateProgram(app.path(), work.path()), inWork);
+        const QString inApp = executable(app.filePath("scanner"), "true");
+        QCOMPARE(ROCRRules::locateProgram(app.path(), work.path()), inApp);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", m_dir.filePath("nowhere").toLocal8Bit());
+        QCOMPARE(ROCRRules::locateProgram(m_dir.filePath("nowhere"), QString()), QString());
+        qputenv("PATH", path);
+    }
+
+    // What the dialog makes of each kind of answer.
+    void outcomes_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("text shown unchanged, line breaks included")
+            << script("lines.sh", "printf 'first line\\n  second 行\\n'") << 0 << true << "first line\n  second 行\n";
+        QTest::newRow("started with one thread for OpenMP")
+            << script("omp.sh", "printf %s \"$OMP_THREAD_LIMIT\"") << 0 << true << "1";
+        QTest::newRow("access arguments in order")
+            << script("args.sh", "printf '%s|%s|%s' \"$1\" \"$2\" \"$(basename \"$3\")\"") << 0 << true
+            << "zx7391046|Hw4kR9tPz2LmQx7VbN3cJd8F|page.png";
+        QTest::newRow("error marker") << script("marker.sh", "echo '解析出错，出错原因：busy'") << 0 << false << "文字识别失败.1次";
+        QTest::newRow("service host named") << script("host.sh", "echo 'cannot reach " + ROCRRules::serviceHost() + "'")
+                                            << 1 << false << "Fail.1次";
+        QTest::newRow("non-zero exit with text") << script("exit.sh", "echo partial; exit 3") << 0 << false << "文字识别失败.1次";
+        QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << 1 << false << "Fail.1次";
+        QTest::newRow("missing program") << m_dir.filePath("absent/scanner") << 0 << false << "文字识别失败.1次";
+        QTest::newRow("no program found") << QString() << 1 << false << "Fail.1次";
+    }
+
+    void outcomes()
+    {
+        QFETCH(QString, program);
+        QFETCH(int, langue);
+        QFETCH(bool, ok);
+        QFETCH(QString, shown);
+        ROCRTool dialog;
+        dialog.slotSetLangue(langue);
+        dialog.m_strProgram = program;
+        dialog.setPicture(m_dir.filePath("page.png"));
+        QCOMPARE(recognise(dialog), ok);
+        QCOMPARE(dialog.m_textResult->toPlainText(), shown);
+        QVERIFY(dialog.m_btnOcr->isVisibleTo(&dialog));
+        QVERIFY(dialog.m_btnOpen->isVisibleTo(&dialog));
+        QVERIFY(!dialog.m_btnCancel->isVisibleTo(&dialog));
+    }
+
+    void failuresCountedPerPicture()
+    {
+        ROCRTool dialog;
+        dialog.m_strProgram = script("fails.sh", "exit 1");
+        QStringList shown;
+        for (const char *name : {"a.png", "a.png", "b.png", "a.png"}) {
+            dialog.m_editFile->setText(m_dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(!recognise(dialog));
+            shown << dialog.m_textResult->toPlainText();
+        }
+        QCOMPARE(shown, (QStringList{"文字识别失败.1次", "文字识别失败.2次", "文字识别失败.1次", "文字识别失败.3次"}));
+    }
+
+    void cancel()
+    {
+        ROCRTool dialog;
+        dialog.slotSetLangue(1);
+        dialog.m_strProgram = script("slow.sh", "exec sleep 60");
+        dialog.m_editFile->setText(m_dir.filePath("slow.png"));
+        QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);
+        dialog.m_btnOcr->click();
+        QVERIFY(dialog.isRunning());
+        QCOMPARE(dialog.m_textResult->toPlainText(), QString("Working …"));
+        QVERIFY(!dialog.m_btnOcr->isVisibleTo(&dialog));
+        QTest::qWait(200); // the event loop runs while the program works
+        QElapsedTimer timer;
+        timer.start();
+        dialog.m_btnCancel->click();
+        QVERIFY(done.wait(5000));
+        QVERIFY(timer.elapsed() < 5000);
+        QCOMPARE(done.first().first().toBool(), false);
+        QCOMPARE(dialog.m_textResult->toPlainText(), QString("Recognition cancelled."));
+        QVERIFY(dialog.m_mapFailCount.isEmpty());
+        QVERIFY(dialog.m_btnOcr->isVisibleTo(&dialog));
+    }
+
+    void recognisesPictures_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("langue");
+        QTest::newRow("english page") << "Open the book at page ten" << 1;
+        QTest::newRow("chinese page") << "请同学们打开课本第十页" << 0;
+    }
+
+    void recognisesPictures()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, langue);
+        const QString path = m_dir.filePath(QString("picture %1.png").arg(langue));
+        QVERIFY(VisoraTest::textPicture(text).save(path));
+        ROCRTool dialog;
+        dialog.slotSetLangue(langue);
+        dialog.m_strProgram = realScanner();
+        dialog.setPicture(path);
+        QTRY_VERIFY(!dialog.m_labelPicture->pixmap(Qt::ReturnByValue).isNull());
+        QVERIFY(recognise(dialog));
+        QCOMPARE(VisoraTest::squeezed(dialog.m_textResult->toPlainText()), VisoraTest::squeezed(text));
+    }
+
+    void closingEndsTheProgram()
+    {
+        const QString pidFile = m_dir.filePath("stays.pid");
+        ROCRTool dialog;
+        dialog.m_strProgram = script("stays.sh", "echo $$ > '" + pidFile + "'; exec sleep 60");
+        dialog.m_btnOcr->click();
+        QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
+        QFile file(pidFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString proc = "/proc/" + QString::fromLatin1(file.readAll().trimmed());
+        QVERIFY(QFileInfo::exists(proc));
+        dialog.reject();
+        QVERIFY(!dialog.isRunning());
+        QVERIFY(!QFileInfo::exists(proc));
+    }
+};
+
+VISORA_TEST_MAIN(TestOcrTool)
+#include "tst_ocrtool.moc"
