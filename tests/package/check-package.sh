@@ -24,6 +24,7 @@ need "^$prog/Tavimor$" "$files" "presenter"
 need "^$prog/plugins/mediaservice/libvirtualcam\.so$" "$files" "camera plugin"
 need "^$prog/translations/pelnor\.qm$" "$files" "program catalogue"
 need "^$prog/translations/qt_zh_CN\.qm$" "$files" "Qt catalogue"
+need "^$prog/scanner$" "$files" "recognition program"
 need '^\./usr/share/applications/org\.visora\.Presenter\.desktop$' "$files" "menu entry"
 need '^\./usr/share/metainfo/org\.visora\.Presenter\.metainfo\.xml$' "$files" "AppStream data"
 for s in 48x48 64x64 128x128 256x256; do
