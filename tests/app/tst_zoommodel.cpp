@@ -43,6 +43,7 @@ private slots:
         QTest::newRow("negative half notch truncates toward zero") << 250 << -45 << 248;
         QTest::newRow("wheel stops at 125") << 126 << -120 << 125;
         QTest::newRow("exactly 125 is allowed") << 129 << -120 << 125;
+        QTest::newRow("one below 125 clamps") << 128 << -120 << 125;
         QTest::newRow("above 500 clamps") << 499 << 120 << 500;
     }
 
