@@ -94,43 +94,6 @@ private slots:
         QCOMPARE(camera.imageCapture()->captureDestination(), QCameraImageCapture::CaptureToBuffer);
     }
 
-    void nextFileName_data()
-    {
-        QTest::addColumn<int>("nameType");
-        QTest::addColumn<int>("number");
-        QTest::addColumn<QString>("existing");
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<int>("nextNumber");
-        QTest::newRow("numbered jpg") << 1 << 9 << "" << "^IMG0009\\.jpg$" << 10;
-        QTest::newRow("numbered name already taken") << 1 << 9 << "IMG0009.jpg" << "^IMG0009_1\\.jpg$" << 10;
-        QTest::newRow("time-stamped keeps the number") << 2 << 9 << "" << "^IMG\\d{8}_\\d{6}\\.jpg$" << 9;
-    }
-
-    void nextFileName()
-    {
-        QFETCH(int, nameType);
-        QFETCH(int, number);
-        QFETCH(QString, existing);
-        QFETCH(QString, pattern);
-        QFETCH(int, nextNumber);
-        const QString dir = QDir::current().absoluteFilePath("names");
-        QDir(dir).removeRecursively();
-        QDir().mkpath(dir);
-        if (!existing.isEmpty()) {
-            QFile f(dir + "/" + existing);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
-        RCamera camera;
-        camera.setSaveDir(dir);
-        camera.setCameraParam(0, 0, nameType, "IMG", 4, false, false, false);
-        camera.setNameCurNum(number);
-        const QString name = camera.nextFileName("jpg");
-        QVERIFY2(QRegularExpression(pattern).match(name).hasMatch(), qPrintable(name));
-        QCOMPARE(camera.nameCurNum(), nextNumber);
-        if (nameType == 1)
-            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), nextNumber);
-    }
-
     void documentDetection_data()
     {
         QTest::addColumn<QImage>("page");

@@ -124,7 +124,6 @@ private slots:
     {
         QTest::addColumn<int>("lang");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("Chinese") << 0 << QStringList{"亮  度", "对比度", "饱和度", "默认", "关闭"};
         QTest::newRow("English") << 1 << QStringList{"Brightness", "Contrast", "Saturation", "Default", "Close"};
         QTest::newRow("any other value is English")
             << 7 << QStringList{"Brightness", "Contrast", "Saturation", "Default", "Close"};

@@ -121,7 +121,6 @@ private slots:
         QTest::newRow("Chinese first form") << 0 << 0 << "正在检测，请稍候.";
         QTest::newRow("Chinese sixth form") << 0 << 5 << "正在检测，请稍候......";
         QTest::newRow("Chinese forms repeat") << 0 << 6 << "正在检测，请稍候.";
-        QTest::newRow("English third form") << 1 << 2 << "Detecting, please wait...";
         QTest::newRow("English fourth form starts again") << 1 << 3 << "Detecting, please wait.";
         QTest::newRow("negative step") << 1 << -1 << "Detecting, please wait...";
     }

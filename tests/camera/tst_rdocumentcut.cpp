@@ -63,7 +63,6 @@ private slots:
         QTest::addColumn<int>("format");
         const QSize frame(960, 720), landscape(600, 420), portrait(380, 540);
         QTest::newRow("tilted +7") << frame << landscape << 7.0 << int(QImage::Format_RGB32);
-        QTest::newRow("tilted -7") << frame << landscape << -7.0 << int(QImage::Format_RGB32);
         QTest::newRow("straight") << frame << landscape << 0.0 << int(QImage::Format_RGB32);
         QTest::newRow("portrait page +7") << frame << portrait << 7.0 << int(QImage::Format_ARGB32_Premultiplied);
         QTest::newRow("portrait page -30") << frame << portrait << -30.0 << int(QImage::Format_RGB888);

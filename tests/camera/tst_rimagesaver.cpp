@@ -120,7 +120,6 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("png") << "照片.png";
-        QTest::newRow("jpg") << "照片.jpg";
         QTest::newRow("pdf") << "文档.pdf";
     }
     void nonAsciiFolder()
@@ -152,13 +151,6 @@ private slots:
         }
         for (int i = 0; i < 4; ++i)
             QCOMPARE(RPictureLoader::load(dir.filePath(QString("s%1.png").arg(i))).size(), QSize(800, 600));
-    }
-
-    void oneQueueForTheProgram()
-    {
-        QVERIFY(RImageSaver::instance() != nullptr);
-        QCOMPARE(RImageSaver::instance(), RImageSaver::instance());
-        QCOMPARE(RImageSaver::instance()->thread(), qApp->thread());
     }
 };
 

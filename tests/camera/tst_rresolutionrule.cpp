@@ -30,7 +30,6 @@ private slots:
         QTest::newRow("Windows 7") << win << 6 << 1 << -1 << RResolutionRule::OlderSystem;
         QTest::newRow("Windows 8.1") << win << 6 << 3 << -1 << RResolutionRule::OlderSystem;
         QTest::newRow("Windows 10") << win << 10 << 0 << -1 << RResolutionRule::LargestHeight;
-        QTest::newRow("Windows 11") << win << 10 << 0 << 22000 << RResolutionRule::LargestHeight;
         QTest::newRow("macOS 10.6 is not old Windows") << int(QOperatingSystemVersion::MacOS) << 10 << 6 << -1
                                                        << RResolutionRule::LargestHeight;
         QTest::newRow("unknown system") << int(QOperatingSystemVersion::Unknown) << 1 << -1 << -1

@@ -56,7 +56,6 @@ private slots:
         QTest::newRow("other device only") << QList<Cam>{cam("Other")} << QList<int>{0};
         QTest::newRow("two devices with the description") << QList<Cam>{cam("Doc"), cam("Other"), cam("Doc", true, 1)}
                                                           << QList<int>{1, 1};
-        QTest::newRow("no devices") << QList<Cam>{} << QList<int>{0};
     }
 
     void presence()
@@ -75,22 +74,6 @@ private slots:
             QCOMPARE(w.results.at(i).first, QStringLiteral("Doc"));
             QCOMPARE(w.results.at(i).second, firstRun.at(i));
         }
-    }
-
-    void repeatsUntilStopped()
-    {
-        writeConfig({cam("Doc")});
-        Worker w(this, "Doc");
-        QVERIFY(w.test->claimStart());
-        w.run();
-        QTRY_VERIFY_WITH_TIMEOUT(w.results.size() >= 2, 3500);
-        // Unplugging shows in the next result.
-        writeConfig({cam("Doc", false)});
-        QTRY_VERIFY_WITH_TIMEOUT(w.results.last().second == 0, 3500);
-        // A stop wakes the pause instead of waiting out the second.
-        QTest::qWait(100);
-        w.test->setRun(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.test->isLooping(), 300);
     }
 
     void claimStart_data()

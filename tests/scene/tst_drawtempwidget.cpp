@@ -175,7 +175,6 @@ private slots:
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<QColor>("color");
-        QTest::newRow("thin red") << 3 << QColor(255, 0, 0);
         QTest::newRow("wide blue") << 16 << QColor(0, 0, 255);
         QTest::newRow("translucent does not build up") << 10 << QColor(0, 160, 0, 128);
     }

@@ -184,7 +184,6 @@ private slots:
         QTest::addColumn<Points>("pts"); // stroke points, or the two corners of a shape
         QTest::addColumn<bool>("inked");
         QTest::newRow("single point stroke") << CurPen << 8 << Points{{0, 0}} << false;
-        QTest::newRow("two point stroke") << CurPen << 8 << Points{{0, 0}, {40, 0}} << false;
         QTest::newRow("stroke, very wide pen") << CurPen << 40 << Points{{0, 0}, {40, 80}, {80, 0}, {120, 80}} << true;
         QTest::newRow("shape click") << CurEllipse << 8 << Points{{5, 5}, {5, 5}} << false;
         QTest::newRow("star within fuzzy precision") << CurStar << 8 << Points{{90, 90}, {90 + 1e-11, 90}} << false;

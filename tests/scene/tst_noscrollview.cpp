@@ -33,7 +33,6 @@ private slots:
         QTest::addColumn<qreal>("ratio");
         QTest::addColumn<int>("value");
         QTest::addColumn<double>("factor");
-        QTest::newRow("no change") << 1.0 << 250 << 1.0;
         QTest::newRow("doubling") << 2.0 << 300 << 2.0;
         QTest::newRow("halving") << 0.5 << 200 << 0.5;
         QTest::newRow("clamped at five") << 8.0 << 366 << 5.0;

@@ -143,7 +143,6 @@ private slots:
         QTest::addColumn<int>("langue");
         QTest::addColumn<QString>("title");
         QTest::newRow("Chinese") << 0 << "画笔设置";
-        QTest::newRow("English") << 1 << "Pen Setting";
         QTest::newRow("any other value is English") << 2 << "Pen Setting";
     }
 

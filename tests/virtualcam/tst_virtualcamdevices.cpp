@@ -211,22 +211,6 @@ private slots:
             QVERIFY(convenience.contains(size));
     }
 
-    void unplugAndReplugFollowTheFile()
-    {
-        const QByteArray two = "{\"cameras\": [{\"description\": \"Doc\", \"deviceName\": \"cam-doc\", \"present\": %1},"
-                               "{\"description\": \"Other\", \"deviceName\": \"cam-other\"}]}";
-        writeConfig(QByteArray(two).replace("%1", "true"));
-        QCOMPARE(deviceNames(virtualCameras()), (QStringList{"cam-doc", "cam-other"}));
-
-        writeConfig(QByteArray(two).replace("%1", "false"));
-        QCOMPARE(deviceNames(virtualCameras()), QStringList{"cam-other"});
-        QVERIFY(QCameraInfo(QByteArray("cam-doc")).isNull());
-
-        writeConfig(QByteArray(two).replace("%1", "true"));
-        QCOMPARE(deviceNames(virtualCameras()), (QStringList{"cam-doc", "cam-other"}));
-        QCOMPARE(QCameraInfo(QByteArray("cam-doc")).description(), QStringLiteral("Doc"));
-    }
-
     void cameraForUnlistedDeviceIsUnusable()
     {
         writeConfig(oneCamera(kDocCam, ", \"present\": false"));

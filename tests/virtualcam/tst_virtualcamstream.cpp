@@ -247,41 +247,26 @@ private slots:
         QVERIFY(looksLikePageOnDesk(rig.grabAfter(100)));
     }
 
-    void busyDeviceStaysUnloaded_data()
-    {
-        QTest::addColumn<bool>("busy");
-        QTest::newRow("held by another program") << true;
-        QTest::newRow("free") << false;
-    }
-
     void busyDeviceStaysUnloaded()
     {
-        QFETCH(bool, busy);
-        const QByteArray flag = busy ? "true" : "false";
-        writeConfig(oneCamera(kDocCam, kResolutions + ", \"busy\": " + flag));
+        writeConfig(oneCamera(kDocCam, kResolutions + ", \"busy\": true"));
         QCOMPARE(virtualCameras().size(), 1);
 
         Rig rig;
         rig.camera.start();
         // The presenter decides right after start(), so the state must be final at once.
-        QCOMPARE(rig.camera.state(), busy ? QCamera::UnloadedState : QCamera::ActiveState);
-        QCOMPARE(rig.camera.availability(), busy ? QMultimedia::Busy : QMultimedia::Available);
+        QCOMPARE(rig.camera.state(), QCamera::UnloadedState);
+        QCOMPARE(rig.camera.availability(), QMultimedia::Busy);
         QTest::qWait(300);
-        QCOMPARE(rig.camera.state(), busy ? QCamera::UnloadedState : QCamera::ActiveState);
-        // No frame ever reached the viewfinder of the busy camera; a free one
-        // gets its first frame (slowly under a sanitizer build).
-        if (busy)
-            QVERIFY(rig.viewfinder.sizeHint().isEmpty());
-        else
-            QTRY_VERIFY_WITH_TIMEOUT(!rig.viewfinder.sizeHint().isEmpty(), 10000);
+        QCOMPARE(rig.camera.state(), QCamera::UnloadedState);
+        QVERIFY(rig.viewfinder.sizeHint().isEmpty());
 
-        if (busy) {
-            // Once the other program lets go, the same camera object opens.
-            writeConfig(oneCamera(kDocCam, kResolutions + ", \"busy\": false"));
-            rig.camera.start();
-            QCOMPARE(rig.camera.state(), QCamera::ActiveState);
-            QCOMPARE(rig.camera.availability(), QMultimedia::Available);
-        }
+        // Once the other program lets go, the same camera object opens.
+        writeConfig(oneCamera(kDocCam, kResolutions + ", \"busy\": false"));
+        rig.camera.start();
+        QCOMPARE(rig.camera.state(), QCamera::ActiveState);
+        QCOMPARE(rig.camera.availability(), QMultimedia::Available);
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.viewfinder.sizeHint().isEmpty(), 10000);
     }
 
     void stillCapture_data()
