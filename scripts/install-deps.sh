@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian package the presenter needs to build, run and test.
+# Installs every Debian package the presenter and the recorder need to build, run and test.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
@@ -15,6 +15,12 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
   libopencv-dev
+  # recorder: camera capture and Motion-JPEG writing, microphone through FFmpeg's
+  # libraries, the join with the ffmpeg program (libx264), ffprobe checks in tests
+  libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev
+  libavfilter-dev libavutil-dev libswresample-dev
+  # the virtual microphone for tests and machines without sound hardware
+  pulseaudio pulseaudio-utils
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command

@@ -1,0 +1,68 @@
+#pragma once
+// Writes a Motion-JPEG AVI against the clock on a thread of its own: at every
+// tick the newest captured frame is written; a camera slower than the file
+// repeats its last frame, a faster one has frames dropped. The video therefore
+// lasts as long as the recording and stays in step with the sound.
+
+#include "RFramePacer.h"
+
+#include <QSize>
+#include <QString>
+
+#include <opencv2/core.hpp>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace cv {
+class VideoWriter;
+}
+
+class RPacedWriter
+{
+public:
+    struct Stats {
+        qint64 written = 0;
+        qint64 repeated = 0; // ticks that wrote the frame of the tick before
+        qint64 dropped = 0;  // captured frames never written
+        qint64 elapsedMs = 0;
+    };
+
+    explicit RPacedWriter(double fps = 30.0);
+    ~RPacedWriter();
+    RPacedWriter(const RPacedWriter &) = delete;
+    RPacedWriter &operator=(const RPacedWriter &) = delete;
+
+    // Opens the file; the clock starts with the first frame offered.
+    bool open(const QString &path, const QSize &size);
+    bool isOpen() const { return m_open; }
+
+    // The newest frame (BGR, the file's size); copied, any thread.
+    void offer(const cv::Mat &frame);
+
+    // Writes the frames still due up to now and closes the file.
+    Stats close();
+
+private:
+    void run();
+    void writeOne(cv::Mat &scratch);
+
+    RFramePacer m_pacer;
+    QSize m_size;
+    cv::VideoWriter *m_writer = nullptr;
+    bool m_open = false;
+    std::thread m_thread;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    cv::Mat m_latest;
+    quint64 m_latestSeq = 0;     // frames offered so far
+    quint64 m_writtenSeq = 0;    // sequence number of the frame last written
+    bool m_started = false;
+    bool m_stop = false;
+    qint64 m_startNs = 0;
+    qint64 m_stopMs = -1;
+    Stats m_stats;
+};
