@@ -34,7 +34,7 @@ void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
     std::unique_ptr<RCaptureSource> source = RCaptureSource::open(name, iVideo, size);
 
     RPacedWriter writer(30.0);
-    if (recording && !writer.open(strOutput, size))
+    if (recording && !writer.open(strOutput, size, m_startWallMs.load()))
         emit response(1, strOutput);
 
     m_previewPending.store(false);

@@ -22,6 +22,9 @@ public:
     bool isRunning() const { return m_bRun.load(); }
     // Set before a request: the description selects the virtual camera.
     void setCameraName(const QString &name);
+    // Set before a recording: when the teacher pressed record (ms since the epoch),
+    // so video and sound start at the same moment.
+    void setStartTime(qint64 wallMs) { m_startWallMs.store(wallMs); }
     // The window has shown the last picture; the next one may follow.
     void previewShown() { m_previewPending.store(false); }
 
@@ -37,5 +40,6 @@ signals:
 private:
     std::atomic<bool> m_bRun{true};
     std::atomic<bool> m_previewPending{false};
+    std::atomic<qint64> m_startWallMs{0};
     QString m_strCameraName;
 };

@@ -292,11 +292,14 @@ void RCameraWidgetCV::slotSaveBegin()
     m_cameraCV->setRun(true);
     m_btnStop->setEnabled(true);
 
+    const qint64 startWallMs = QDateTime::currentMSecsSinceEpoch();
+    m_cameraCV->setStartTime(startWallMs);
     m_bAudioRec = false;
     if (withSound) {
         initRecAudio();
         m_recAudio->setDevice(audioName, audioRealm);
         m_recAudio->setOutputPath(m_files.audio());
+        m_recAudio->setStartTime(startWallMs);
         m_recAudio->setRun(true);
         m_bAudioRec = true;
         emit startRecAudio();
@@ -403,8 +406,10 @@ void RCameraWidgetCV::joinFinished(bool ok, const QString &details)
         startNextJoin();
     } else {
         m_waitDlg->close();
-        if (!m_strCameraName.isEmpty())
+        if (!m_strCameraName.isEmpty()) {
             initPreview(true);
+            m_bInited = true;
+        }
     }
     emit sJoinFinished(ok, ok ? job.output : details);
 }

@@ -1,5 +1,6 @@
 #include "RPacedWriter.h"
 
+#include <QDateTime>
 #include <QDebug>
 
 #include <opencv2/imgproc.hpp>
@@ -22,7 +23,7 @@ RPacedWriter::~RPacedWriter()
     close();
 }
 
-bool RPacedWriter::open(const QString &path, const QSize &size)
+bool RPacedWriter::open(const QString &path, const QSize &size, qint64 startWallMs)
 {
     close();
     m_size = size;
@@ -40,6 +41,11 @@ bool RPacedWriter::open(const QString &path, const QSize &size)
     m_latestSeq = m_writtenSeq = 0;
     m_started = m_stop = false;
     m_stopMs = -1;
+    m_startNs = 0;
+    if (startWallMs > 0) {
+        const qint64 since = qBound<qint64>(0, QDateTime::currentMSecsSinceEpoch() - startWallMs, 10000);
+        m_startNs = nowNs() - since * 1000000;
+    }
     m_thread = std::thread(&RPacedWriter::run, this);
     return true;
 }
@@ -56,7 +62,8 @@ void RPacedWriter::offer(const cv::Mat &frame)
     ++m_latestSeq;
     if (!m_started) {
         m_started = true;
-        m_startNs = nowNs();
+        if (m_startNs == 0)
+            m_startNs = nowNs();
     }
     m_wake.notify_one();
 }

@@ -35,8 +35,10 @@ public:
     RPacedWriter(const RPacedWriter &) = delete;
     RPacedWriter &operator=(const RPacedWriter &) = delete;
 
-    // Opens the file; the clock starts with the first frame offered.
-    bool open(const QString &path, const QSize &size);
+    // Opens the file. The clock starts at startWallMs (ms since the epoch, the
+    // moment the teacher pressed record) or, when that is 0, with the first
+    // frame; frames due before the camera's first one repeat that first frame.
+    bool open(const QString &path, const QSize &size, qint64 startWallMs = 0);
     bool isOpen() const { return m_open; }
 
     // The newest frame (BGR, the file's size); copied, any thread.

@@ -13,6 +13,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
+#include <libavutil/time.h>
 }
 
 #include <cinttypes>
@@ -161,6 +162,37 @@ void drainFifo(Session &s, bool flush)
     }
 }
 
+// Silence of that length into the FIFO.
+void padSilence(Session &s, int64_t us)
+{
+    const int samples = int(av_rescale(us, s.encoder->sample_rate, AV_TIME_BASE));
+    uint8_t **data = nullptr;
+    if (samples <= 0 || av_samples_alloc_array_and_samples(&data, nullptr, s.encoder->ch_layout.nb_channels, samples,
+                                                           s.encoder->sample_fmt, 0) < 0)
+        return;
+    av_samples_set_silence(data, 0, samples, s.encoder->ch_layout.nb_channels, s.encoder->sample_fmt);
+    av_audio_fifo_write(s.fifo, reinterpret_cast<void **>(data), samples);
+    av_freep(&data[0]);
+    av_freep(&data);
+}
+
+// Keeps the sound on the recording's clock: a device that starts late or
+// drops out leaves silence in its place instead of pulling the rest earlier.
+// atUs: wall-clock time the next samples belong to.
+void fillGap(Session &s, int64_t atUs, qint64 startWallMs)
+{
+    // Only devices that stamp their packets with the wall clock (pulse, alsa) can be aligned.
+    if (startWallMs <= 0 || llabs(atUs - av_gettime()) > 10 * AV_TIME_BASE)
+        return;
+    const int64_t queued = s.samplesOut + av_audio_fifo_size(s.fifo);
+    const int64_t expectedUs = startWallMs * 1000 + av_rescale(queued, AV_TIME_BASE, s.encoder->sample_rate);
+    const int64_t gapUs = atUs - expectedUs;
+    if (gapUs < 200000 || gapUs > 10 * AV_TIME_BASE)
+        return;
+    padSilence(s, gapUs);
+    qInfo() << "RRecAudio::fillGap: silence ms" << gapUs / 1000 << "after samples" << queued;
+}
+
 } // namespace
 
 RRecAudio::RRecAudio(QObject *parent) : QObject(parent) {}
@@ -193,7 +225,13 @@ void RRecAudio::ffmpegAudio()
     }
     Session s;
     const QByteArray url = RRecorderRules::audioInputUrl(m_strRealm, m_strAudioName).toUtf8();
-    int ret = avformat_open_input(&s.input, url.constData(), format, nullptr);
+    AVDictionary *options = nullptr;
+    // Small fragments: the server's default holds about two seconds back, which
+    // delays the first sound and loses the last when the recording stops.
+    if (formatName == QLatin1String("pulse"))
+        av_dict_set(&options, "fragment_size", "4096", 0);
+    int ret = avformat_open_input(&s.input, url.constData(), format, &options);
+    av_dict_free(&options);
     if (ret < 0) {
         qInfo() << "RRecAudio::ffmpegAudio: avformat_open_input:" << ret << avError(ret) << url;
         emit response(1, QStringLiteral("avformat_open_input: ") + avError(ret));
@@ -265,7 +303,11 @@ void RRecAudio::ffmpegAudio()
     s.packet = av_packet_alloc();
     AVPacket *inPacket = av_packet_alloc();
 
-    while (m_bRun.load()) {
+    // After the stop, sound the device captured before it is still read (up to a second).
+    int64_t stopUs = 0;
+    for (;;) {
+        if (!m_bRun.load() && stopUs == 0)
+            stopUs = av_gettime();
         ret = av_read_frame(s.input, inPacket);
         if (ret < 0) {
             qInfo() << "RRecAudio::ffmpegAudio: read failed" << avError(ret);
@@ -275,6 +317,16 @@ void RRecAudio::ffmpegAudio()
             av_packet_unref(inPacket);
             continue;
         }
+        if (stopUs > 0) {
+            const int64_t ptsUs = inPacket->pts == AV_NOPTS_VALUE
+                                      ? 0 : av_rescale_q(inPacket->pts, in->time_base, AV_TIME_BASE_Q);
+            if (llabs(ptsUs - stopUs) > 10 * AV_TIME_BASE || ptsUs >= stopUs || av_gettime() - stopUs > AV_TIME_BASE) {
+                av_packet_unref(inPacket);
+                break;
+            }
+        }
+        if (inPacket->pts != AV_NOPTS_VALUE)
+            fillGap(s, av_rescale_q(inPacket->pts, in->time_base, AV_TIME_BASE_Q), m_startWallMs);
         ret = avcodec_send_packet(s.decoder, inPacket);
         av_packet_unref(inPacket);
         if (ret < 0) {
@@ -302,6 +354,8 @@ void RRecAudio::ffmpegAudio()
             av_frame_unref(s.converted);
         }
     }
+    if (stopUs > 0)
+        fillGap(s, stopUs, m_startWallMs);
     drainFifo(s, true);
     encode(s, nullptr);
     const int64_t samples = s.samplesOut;

@@ -18,6 +18,9 @@ public:
     // Set by the window before each request, not while one runs.
     void setDevice(const QString &name, const QString &realm);
     void setOutputPath(const QString &path) { m_strOutputPath = path; }
+    // When the teacher pressed record (ms since the epoch): sound that starts
+    // later is preceded by silence, so it stays in step with the video.
+    void setStartTime(qint64 wallMs) { m_startWallMs = wallMs; }
     QString deviceName() const { return m_strAudioName; }
 
 public slots:
@@ -34,5 +37,6 @@ private:
     QString m_strAudioName;
     QString m_strRealm;
     QString m_strOutputPath;
+    qint64 m_startWallMs = 0;
     std::atomic<bool> m_bRun{false};
 };

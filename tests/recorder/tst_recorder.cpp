@@ -39,18 +39,21 @@ struct Probe {
     QStringList codecs;
     QSize size;
     double duration = 0;
+    QList<double> streamDurations; // those the container states
 };
 
 Probe probe(const QString &file)
 {
     QProcess p;
-    p.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height:format=duration",
+    p.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height,duration:format=duration",
                         "-of", "json", file});
     p.waitForFinished(30000);
     const QJsonObject o = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
     Probe r;
     for (const QJsonValue &s : o.value("streams").toArray()) {
         r.codecs << s.toObject().value("codec_type").toString() + ":" + s.toObject().value("codec_name").toString();
+        if (s.toObject().contains("duration"))
+            r.streamDurations << s.toObject().value("duration").toString().toDouble();
         if (s.toObject().value("codec_type").toString() == "video")
             r.size = QSize(s.toObject().value("width").toInt(), s.toObject().value("height").toInt());
     }
@@ -155,7 +158,10 @@ private slots:
         const Probe p = probe(file);
         QVERIFY2(p.codecs.contains("video:h264") && p.codecs.contains(sound), qPrintable(p.codecs.join(',')));
         QCOMPARE(p.size, QSize(640, 480));
+        const double recorded = clock.elapsed() / 1000.0;
         QVERIFY2(qAbs(p.duration - 3.0) < 0.3, qPrintable(QString::number(p.duration)));
+        for (double d : p.streamDurations)
+            QVERIFY2(qAbs(d - 3.0) < 0.3, qPrintable(QStringLiteral("%1 of %2 s").arg(d).arg(recorded)));
         // The temporary files went with the successful join.
         QVERIFY(RRecordingFiles::findLeftovers(w->tempFolder()).isEmpty());
     }
