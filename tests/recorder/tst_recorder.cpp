@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/types.h>
 
 namespace {
@@ -205,11 +206,12 @@ private slots:
     void crashedRecordingIsOfferedAndJoins()
     {
         QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        child.setStandardErrorFile(QProcess::nullDevice());
         child.start(QCoreApplication::applicationFilePath(), {"--record-child"});
         QVERIFY(child.waitForStarted());
-        // The child prints nothing; give it time to record a few seconds.
-        QTest::qWait(5000);
+        QVERIFY(QTest::qWaitFor([&] { return child.readAllStandardOutput().contains("recording"); }, 20000));
+        QTest::qWait(4000);
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(10000));
 
@@ -248,8 +250,12 @@ private slots:
 // "--record-child": start a recording and keep it running until killed.
 static int recordChild()
 {
-    auto w = openWindow("320x240", false, ".mp4");
-    QTimer::singleShot(1500, w.get(), &RCameraWidgetCV::slotSaveBegin);
+    auto w = openWindow("640x480", false, ".mp4");
+    QTimer::singleShot(1500, w.get(), [&] {
+        w->slotSaveBegin();
+        std::fputs("recording\n", stdout);
+        std::fflush(stdout);
+    });
     return QCoreApplication::exec();
 }
 
