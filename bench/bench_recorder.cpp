@@ -154,6 +154,7 @@ int main(int argc, char *argv[])
     std::printf("  frames written per second   %7.2f   (bare cv::VideoWriter MJPG flat out: %.1f fps)\n",
                 written * 1000.0 / qMax(1.0, ms), bareWriterFps);
     std::printf("  repeated frames             %6.2f %%  (%s)\n", 100.0 * repeated / qMax(1.0, written), qPrintable(stats));
+    std::printf("  frames missing at the stop  %7.0f   (a machine too slow for the rate)\n", f.value(9).toDouble());
     std::printf("  GUI longest stall recording %7lld ms (idle loop: %lld ms)\n", recordStall, idleStall);
     std::printf("  peak memory recording       %7lld MB (idle: %lld MB)\n", recordPeakKb / 1024, idleKb / 1024);
     std::printf("join %s to H.264 (%s)\n", joinOk ? "ok" : "FAILED", qPrintable(ffmpeg));

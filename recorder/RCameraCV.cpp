@@ -59,7 +59,8 @@ void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
     qInfo() << "RCameraCV::recVideo: stop";
     if (writer.isOpen()) {
         const RPacedWriter::Stats stats = writer.close();
-        emit response(0, QStringLiteral("written %1 repeated %2 dropped %3 ms %4")
-                             .arg(stats.written).arg(stats.repeated).arg(stats.dropped).arg(stats.elapsedMs));
+        emit response(0, QStringLiteral("written %1 repeated %2 dropped %3 ms %4 missing %5")
+                             .arg(stats.written).arg(stats.repeated).arg(stats.dropped).arg(stats.elapsedMs)
+                             .arg(stats.missing));
     }
 }

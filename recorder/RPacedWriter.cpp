@@ -9,6 +9,8 @@
 #include <chrono>
 
 namespace {
+constexpr qint64 kCatchUpMs = 1000;
+
 qint64 nowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -27,9 +29,16 @@ bool RPacedWriter::open(const QString &path, const QSize &size, qint64 startWall
 {
     close();
     m_size = size;
-    m_writer = new cv::VideoWriter(path.toUtf8().toStdString(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
-                                   m_pacer.fps(), cv::Size(size.width(), size.height()), true);
+    // OpenCV's own Motion-JPEG writer encodes in stripes on every core; the
+    // FFmpeg backend measured slower here. Any other backend is the fallback.
+    const std::string file = path.toUtf8().toStdString();
+    const int fourcc = cv::VideoWriter::fourcc('M', 'J', 'P', 'G');
+    const cv::Size frameSize(size.width(), size.height());
+    m_writer = new cv::VideoWriter(file, cv::CAP_OPENCV_MJPEG, fourcc, m_pacer.fps(), frameSize, true);
+    if (!m_writer->isOpened())
+        m_writer->open(file, cv::CAP_ANY, fourcc, m_pacer.fps(), frameSize, true);
     m_open = m_writer->isOpened();
+    m_backend = m_open ? m_writer->getBackendName() : std::string();
     if (!m_open) {
         qInfo() << "RPacedWriter::open: cannot write" << path << size;
         delete m_writer;
@@ -39,7 +48,8 @@ bool RPacedWriter::open(const QString &path, const QSize &size, qint64 startWall
     m_stats = Stats();
     m_latest.release();
     m_latestSeq = m_writtenSeq = 0;
-    m_started = m_stop = false;
+    m_started = false;
+    m_stop = false;
     m_stopMs = -1;
     m_startNs = 0;
     if (startWallMs > 0) {
@@ -90,7 +100,7 @@ void RPacedWriter::run()
 {
     cv::Mat scratch;
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_wake.wait(lock, [this] { return m_started || m_stop; });
+    m_wake.wait(lock, [this] { return m_started || m_stop.load(); });
     if (!m_started)
         return;
     lock.unlock();
@@ -100,14 +110,21 @@ void RPacedWriter::run()
         const qint64 due = m_stop ? m_pacer.totalFrames(m_stopMs) : m_pacer.dueFrames(elapsedMs);
         const bool stopping = m_stop;
         lock.unlock();
-        while (m_stats.written < due)
-            writeOne(scratch);
-        if (stopping)
+        if (stopping) {
+            // A machine too slow for the rate must not hold the stop for long:
+            // catch up for at most a second, then count what is missing.
+            const qint64 limitNs = nowNs() + kCatchUpMs * 1000000;
+            while (m_stats.written < due && nowNs() < limitNs)
+                writeOne(scratch);
+            m_stats.missing = due - m_stats.written;
             break;
+        }
+        while (m_stats.written < due && !m_stop)
+            writeOne(scratch);
         const qint64 nextMs = m_pacer.tickMs(m_stats.written);
         lock.lock();
         m_wake.wait_until(lock, std::chrono::steady_clock::time_point(std::chrono::nanoseconds(m_startNs + nextMs * 1000000)),
-                          [this] { return m_stop; });
+                          [this] { return m_stop.load(); });
         lock.unlock();
     }
 }
@@ -132,6 +149,7 @@ RPacedWriter::Stats RPacedWriter::close()
     m_writer = nullptr;
     m_open = false;
     qInfo() << "RPacedWriter::close: written" << m_stats.written << "repeated" << m_stats.repeated
-            << "dropped" << m_stats.dropped << "ms" << m_stats.elapsedMs;
+            << "dropped" << m_stats.dropped << "missing" << m_stats.missing << "ms" << m_stats.elapsedMs
+            << "backend" << QString::fromStdString(m_backend);
     return m_stats;
 }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace cv {
@@ -27,6 +28,7 @@ public:
         qint64 written = 0;
         qint64 repeated = 0; // ticks that wrote the frame of the tick before
         qint64 dropped = 0;  // captured frames never written
+        qint64 missing = 0;  // ticks a too slow machine could not write by the stop
         qint64 elapsedMs = 0;
     };
 
@@ -55,6 +57,7 @@ private:
     QSize m_size;
     cv::VideoWriter *m_writer = nullptr;
     bool m_open = false;
+    std::string m_backend;
     std::thread m_thread;
 
     std::mutex m_mutex;
@@ -63,7 +66,7 @@ private:
     quint64 m_latestSeq = 0;     // frames offered so far
     quint64 m_writtenSeq = 0;    // sequence number of the frame last written
     bool m_started = false;
-    bool m_stop = false;
+    std::atomic<bool> m_stop{false};
     qint64 m_startNs = 0;
     qint64 m_stopMs = -1;
     Stats m_stats;
