@@ -116,6 +116,12 @@ int main(int argc, char *argv[])
     thread.wait();
     const QStringList f = stats.split(' ');
     const double written = f.value(1).toDouble(), repeated = f.value(3).toDouble(), ms = f.value(7).toDouble();
+    double videoSeconds = 0;
+    {
+        cv::VideoCapture check(video.toStdString());
+        if (check.isOpened() && check.get(cv::CAP_PROP_FPS) > 0)
+            videoSeconds = check.get(cv::CAP_PROP_FRAME_COUNT) / check.get(cv::CAP_PROP_FPS);
+    }
 
     // The join through RJoiner, with the GUI thread's stalls and both processes' memory.
     const qint64 idleStall = longestStall([&, t = QElapsedTimer()]() mutable {
@@ -155,6 +161,7 @@ int main(int argc, char *argv[])
                 written * 1000.0 / qMax(1.0, ms), bareWriterFps);
     std::printf("  repeated frames             %6.2f %%  (%s)\n", 100.0 * repeated / qMax(1.0, written), qPrintable(stats));
     std::printf("  frames missing at the stop  %7.0f   (a machine too slow for the rate)\n", f.value(9).toDouble());
+    std::printf("  video length                %7.2f s (recording: %.2f s)\n", videoSeconds, ms / 1000.0);
     std::printf("  GUI longest stall recording %7lld ms (idle loop: %lld ms)\n", recordStall, idleStall);
     std::printf("  peak memory recording       %7lld MB (idle: %lld MB)\n", recordPeakKb / 1024, idleKb / 1024);
     std::printf("join %s to H.264 (%s)\n", joinOk ? "ok" : "FAILED", qPrintable(ffmpeg));

@@ -399,6 +399,8 @@ void RCameraWidgetCV::joinFinished(bool ok, const QString &details)
         const QString text = tr2("合成视频失败，录像的临时文件保留在：\n", "Joining the recording failed. Its temporary files are kept:\n")
                              + where + QStringLiteral("\n\n") + details;
         m_labelStatus->setText(tr2("合成视频失败。", "Joining the recording failed."));
+        if (job.note.isEmpty())
+            m_files.detach();
         showFailure(text);
     }
     qInfo() << "RCameraWidgetCV::joinFinished: ok" << ok << job.output;

@@ -1,6 +1,7 @@
 #include "RPacedWriter.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QDebug>
 
 #include <opencv2/imgproc.hpp>
@@ -28,6 +29,7 @@ RPacedWriter::~RPacedWriter()
 bool RPacedWriter::open(const QString &path, const QSize &size, qint64 startWallMs)
 {
     close();
+    m_path = path;
     m_size = size;
     // OpenCV's own Motion-JPEG writer encodes in stripes on every core; the
     // FFmpeg backend measured slower here. Any other backend is the fallback.
@@ -148,8 +150,40 @@ RPacedWriter::Stats RPacedWriter::close()
     delete m_writer;
     m_writer = nullptr;
     m_open = false;
+    // Fewer frames than ticks: the file plays them over the recording's length,
+    // so it stays as long as the lesson and in step with the sound.
+    if (m_stats.missing > 0 && m_stats.written > 0)
+        retimeAvi(m_path, m_stats.written, m_stats.elapsedMs);
     qInfo() << "RPacedWriter::close: written" << m_stats.written << "repeated" << m_stats.repeated
             << "dropped" << m_stats.dropped << "missing" << m_stats.missing << "ms" << m_stats.elapsedMs
             << "backend" << QString::fromStdString(m_backend);
     return m_stats;
+}
+
+bool RPacedWriter::retimeAvi(const QString &path, qint64 frames, qint64 elapsedMs)
+{
+    if (frames <= 0 || elapsedMs <= 0)
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray head = file.read(64 * 1024);
+    const int avih = head.indexOf("avih");
+    int strh = head.indexOf("strh");
+    while (strh >= 0 && head.mid(strh + 8, 4) != "vids")
+        strh = head.indexOf("strh", strh + 4);
+    if (avih < 0 || strh < 0 || strh + 32 > head.size())
+        return false;
+    auto put = [&file](qint64 at, quint32 value) {
+        const char bytes[4] = {char(value & 0xff), char((value >> 8) & 0xff), char((value >> 16) & 0xff),
+                               char((value >> 24) & 0xff)};
+        return file.seek(at) && file.write(bytes, 4) == 4;
+    };
+    // avih: dwMicroSecPerFrame after the chunk size; strh: dwScale and dwRate
+    // after type, handler, flags, priority, language and initial frames.
+    const quint32 usPerFrame = quint32(elapsedMs * 1000 / frames);
+    const bool ok = put(avih + 8, usPerFrame) && put(strh + 8 + 20, quint32(elapsedMs))
+                    && put(strh + 8 + 24, quint32(frames * 1000));
+    qInfo() << "RPacedWriter::retimeAvi:" << path << "frames" << frames << "ms" << elapsedMs << ok;
+    return ok;
 }

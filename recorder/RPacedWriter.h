@@ -49,11 +49,16 @@ public:
     // Writes the frames still due up to now and closes the file.
     Stats close();
 
+    // Rewrites the frame rate a Motion-JPEG AVI declares so that its frames
+    // last elapsedMs; false when the file has no such header.
+    static bool retimeAvi(const QString &path, qint64 frames, qint64 elapsedMs);
+
 private:
     void run();
     void writeOne(cv::Mat &scratch);
 
     RFramePacer m_pacer;
+    QString m_path;
     QSize m_size;
     cv::VideoWriter *m_writer = nullptr;
     bool m_open = false;

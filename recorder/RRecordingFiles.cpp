@@ -44,6 +44,12 @@ void RRecordingFiles::release()
     m_lock.reset();
 }
 
+void RRecordingFiles::detach()
+{
+    m_note.clear();
+    m_lock.reset();
+}
+
 QList<RRecordingFiles::Leftover> RRecordingFiles::findLeftovers(const QString &folder)
 {
     QList<Leftover> result;

@@ -26,6 +26,8 @@ public:
     QString audio() const { return m_audio; }
     // The recording's files are joined or discarded: the note and the lock go.
     void release();
+    // The join failed: the note stays, so the next start offers the files again.
+    void detach();
 
     // Recordings in folder whose program is no longer running.
     static QList<Leftover> findLeftovers(const QString &folder);

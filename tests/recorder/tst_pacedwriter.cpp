@@ -49,6 +49,27 @@ private slots:
             QVERIFY(stats.dropped > stats.written / 3);
     }
 
+    void retimedFileLastsTheRecording()
+    {
+        // What a machine too slow for 30 fps leaves: 30 frames for 2 s of lesson.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("slow.avi");
+        {
+            cv::VideoWriter w(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
+                              30.0, cv::Size(160, 120));
+            QVERIFY(w.isOpened());
+            cv::Mat frame(120, 160, CV_8UC3, cv::Scalar(10, 20, 30));
+            for (int i = 0; i < 30; ++i)
+                w.write(frame);
+        }
+        QVERIFY(RPacedWriter::retimeAvi(path, 30, 2000));
+        cv::VideoCapture check(path.toStdString());
+        QVERIFY(check.isOpened());
+        QCOMPARE(qRound(check.get(cv::CAP_PROP_FPS)), 15);
+        QCOMPARE(qRound(check.get(cv::CAP_PROP_FRAME_COUNT)), 30);
+        QVERIFY(!RPacedWriter::retimeAvi(dir.filePath("none.avi"), 30, 2000));
+    }
+
     void unwritableFileIsRefused()
     {
         RPacedWriter writer;
