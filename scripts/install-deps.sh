@@ -23,8 +23,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   # PDF checks in tests
   poppler-utils
-  # headless display for tests, screenshots and the run command
-  xvfb xauth x11-utils imagemagick
+  # headless display for tests, screenshots and the run command (xdotool clicks through it)
+  xvfb xauth x11-utils imagemagick xdotool
   # a CJK font so Chinese texts render
   fonts-wqy-microhei
 )
