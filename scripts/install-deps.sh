@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs every Debian package the presenter needs to build, run and test.
+# Installs every Debian package the presenter and the recorder need to build, run and test.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
@@ -17,10 +17,16 @@ PACKAGES=(
   libopencv-dev
   # offline text recognition: Tesseract with its Chinese and English models
   libtesseract-dev libleptonica-dev tesseract-ocr-chi-sim tesseract-ocr-eng
+  # recorder: camera capture and Motion-JPEG writing, microphone through FFmpeg's
+  # libraries, the join with the ffmpeg program (libx264), ffprobe checks in tests
+  libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev
+  libavfilter-dev libavutil-dev libswresample-dev
+  # the virtual microphone for tests and machines without sound hardware
+  pulseaudio pulseaudio-utils
   # PDF checks in tests
   poppler-utils
-  # headless display for tests, screenshots and the run command
-  xvfb xauth x11-utils imagemagick
+  # headless display for tests, screenshots and the run command (xdotool clicks through it)
+  xvfb xauth x11-utils imagemagick xdotool
   # a CJK font so Chinese texts render
   fonts-wqy-microhei
   # the Debian package: shared-library dependencies, checks

@@ -13,6 +13,9 @@ if ! ls /dev/video* >/dev/null 2>&1 && [ -z "${VISORA_VIRTUAL_CAMERA:-}" ]; then
   echo "run: no camera attached, using the virtual document camera ($VISORA_VIRTUAL_CAMERA)"
 fi
 
+# The recorder records sound; without a sound server it gets the virtual microphone.
+eval "export $(bash "$root/scripts/virtual-mic.sh" | tail -n1)"
+
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -1,0 +1,8 @@
+#include "RComboBox.h"
+
+#include <QWheelEvent>
+
+void RComboBox::wheelEvent(QWheelEvent *event)
+{
+    event->accept();
+}
