@@ -1,5 +1,7 @@
 #include "RRecorderRules.h"
 
+#include "RUserFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,17 +63,18 @@ QString RRecorderRules::uniquePath(const QString &path)
 
 QString RRecorderRules::tempFolder(const QString &programFolder)
 {
-    // isWritable() does not see every reason a file cannot be created; try one.
-    QFile probe(programFolder + QStringLiteral("/.brisklet-write-test"));
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.close();
-        probe.remove();
-        return programFolder;
+    // An installed recorder never writes below its prefix; it shares the
+    // presenter's per-user folder.
+    if (RUserFolder::programFolderUsable(programFolder, RUserFolder::installedProgramDir())) {
+        // isWritable() does not see every reason a file cannot be created; try one.
+        QFile probe(programFolder + QStringLiteral("/.brisklet-write-test"));
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.close();
+            probe.remove();
+            return programFolder;
+        }
     }
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-                          + QStringLiteral("/Brisklet");
-    QDir().mkpath(cache);
-    return cache;
+    return RUserFolder::perUserFolder();
 }
 
 QString RRecorderRules::tempBaseName(const QDateTime &time, qint64 processId)

@@ -801,7 +801,9 @@ void RTavWidget::slotRecorder()
         hide();
         m_widgetTool->hide();
         m_widgetImageList->hide();
-        const auto result = RRecorderLaunch::run(RRecorderLaunch::programPath(m_iLangue),
+        // Beside the program, not the working directory: a menu start runs elsewhere.
+        const QString program = QCoreApplication::applicationDirPath() + "/" + RRecorderLaunch::programPath(m_iLangue);
+        const auto result = RRecorderLaunch::run(program,
                                                  RRecorderLaunch::arguments(camera, resolutions));
         qInfo() << "RTavWidget::slotRecorder: started" << result.started << "exit" << result.exitCode;
         QThread::sleep(1);

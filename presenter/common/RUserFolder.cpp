@@ -17,14 +17,22 @@ bool RUserFolder::programFolderUsable(const QString &programDir, const QString &
         return false;
     // Root may write anywhere, so writability alone would let an installed
     // program fill its own prefix.
-    if (!installedDir.isEmpty() && dir.canonicalFilePath() == QFileInfo(installedDir).canonicalFilePath())
+    // program folder, or the recorder's folder inside it, fill the prefix.
+    const QString installed = QFileInfo(installedDir).canonicalFilePath();
+    const QString program = dir.canonicalFilePath();
+    if (!installed.isEmpty() && (program == installed || program.startsWith(installed + "/")))
         return false;
     return true;
 }
 
+QString RUserFolder::installedProgramDir()
+{
+    return QStringLiteral(VISORA_INSTALLED_PROGRAM_DIR);
+}
+
 bool RUserFolder::programFolderUsable()
 {
-    return programFolderUsable(QCoreApplication::applicationDirPath(), QStringLiteral(VISORA_INSTALLED_PROGRAM_DIR));
+    return programFolderUsable(QCoreApplication::applicationDirPath(), installedProgramDir());
 }
 
 QString RUserFolder::perUserFolder()

@@ -10,9 +10,11 @@
 class RUserFolder
 {
 public:
-    // The program folder can take our files: it is writable and is not the
-    // folder the package installs to.
+    // The program folder can take our files: it is writable and is neither the
+    // folder the package installs to nor inside it.
     static bool programFolderUsable(const QString &programDir, const QString &installedDir);
+    // Where the package puts the presenter.
+    static QString installedProgramDir();
     static bool programFolderUsable();
     // The per-user folder, made when missing: ~/.local/share/visora.
     static QString perUserFolder();

@@ -22,6 +22,7 @@
 #include <QSaveFile>
 #include <QPushButton>
 #include <QSettings>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <functional>
@@ -407,8 +408,12 @@ void TestTavWidget::recorderGetsArguments()
     RSettingsStore::write(RSettingsKeys::VideoCamera, "Cam \"A\" 文档");
     RSettingsStore::write(RSettingsKeys::VideoRecRess, recRess);
     const QString out = m_dir.path() + "/args-" + program + ".txt";
-    QDir().mkpath("Tolvani");
-    const QString script = "Tolvani/" + program;
+    // The recorder is found beside the program, whatever the working directory.
+    const QString folder = QCoreApplication::applicationDirPath() + "/Tolvani";
+    QDir().mkpath(folder);
+    const QString script = folder + "/" + program;
+    auto removeScript = qScopeGuard([script] { QFile::remove(script); });
+    QVERIFY(QDir::currentPath() != QCoreApplication::applicationDirPath());
     QFile f(script);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QString("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '%1'\n").arg(out).toUtf8());

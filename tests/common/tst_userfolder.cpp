@@ -15,6 +15,8 @@ private slots:
         QTest::newRow("build tree") << "build/bin" << "usr/lib/visora" << true;
         QTest::newRow("nothing installed anywhere") << "build/bin" << "" << true;
         QTest::newRow("the installed folder, even when root may write it") << "usr/lib/visora" << "usr/lib/visora" << false;
+        QTest::newRow("the recorder's folder inside the installed one") << "usr/lib/visora/Tolvani" << "usr/lib/visora" << false;
+        QTest::newRow("a sibling whose name starts the same") << "usr/lib/visora2" << "usr/lib/visora" << true;
         QTest::newRow("the installed folder through a link") << "link" << "usr/lib/visora" << false;
         QTest::newRow("missing folder") << "gone" << "" << false;
         QTest::newRow("a file, not a folder") << "file" << "" << false;
@@ -28,7 +30,8 @@ private slots:
         QTemporaryDir scratch;
         QDir root(scratch.path());
         root.mkpath("build/bin");
-        root.mkpath("usr/lib/visora");
+        root.mkpath("usr/lib/visora/Tolvani");
+        root.mkpath("usr/lib/visora2");
         QFile::link(root.filePath("usr/lib/visora"), root.filePath("link"));
         QFile file(root.filePath("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));

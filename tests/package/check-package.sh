@@ -25,6 +25,8 @@ need "^$prog/plugins/mediaservice/libvirtualcam\.so$" "$files" "camera plugin"
 need "^$prog/translations/pelnor\.qm$" "$files" "program catalogue"
 need "^$prog/translations/qt_zh_CN\.qm$" "$files" "Qt catalogue"
 need "^$prog/scanner$" "$files" "recognition program"
+need "^$prog/Tolvani/Brisklet$" "$files" "recorder"
+need "^$prog/Tolvani/Brisklet_en$" "$files" "English recorder"
 need '^\./usr/share/applications/org\.visora\.Presenter\.desktop$' "$files" "menu entry"
 need '^\./usr/share/metainfo/org\.visora\.Presenter\.metainfo\.xml$' "$files" "AppStream data"
 for s in 48x48 64x64 128x128 256x256; do
