@@ -15,6 +15,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
   libopencv-dev
+  # the bad-picture corpus of the tests is written with zlib
+  zlib1g-dev
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command
