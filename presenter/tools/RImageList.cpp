@@ -307,15 +307,22 @@ void RImageList::thumbnailReady(quint64 generation, int job, const QImage &image
         ThumbJob &entry = m_vecJobs[job];
         entry.state = JobState::Done;
         --m_iJobsLeft;
-        if (entry.index.isValid() && !image.isNull()) {
+        if (entry.index.isValid()) {
+            // A file that cannot be shown gets a mark, not a blank tile that
+            // looks like a picture still loading.
             if (QListWidgetItem *item = m_listWidget->item(entry.index.row()))
-                item->setIcon(QIcon(QPixmap::fromImage(image)));
+                item->setIcon(image.isNull() ? brokenPictureIcon() : QIcon(QPixmap::fromImage(image)));
         }
         entry.index = QPersistentModelIndex();
         if (m_iJobsLeft == 0)
             qInfo().noquote() << "RImageList::changeDir: thumbnails done" << m_strCurDir;
     }
     scheduleThumbnails();
+}
+
+QIcon RImageList::brokenPictureIcon()
+{
+    return QIcon(QStringLiteral(":/Kelu/images/badpicture.png"));
 }
 
 QImage RImageList::makeThumbnail(const QString &path, const QSize &box)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QPersistentModelIndex>
@@ -44,6 +45,8 @@ public:
     int itemSide() const { return m_iItemSide; }
     QSize thumbnailBox() const;
     QRect stripGeometry() const;
+    // The mark shown instead of a thumbnail for a file that cannot be shown.
+    static QIcon brokenPictureIcon();
     // Thumbnails of the current folder and snapshots still being decoded.
     int pendingThumbnailCount() const;
 

@@ -1,4 +1,5 @@
 #include "VisoraTest.h"
+#include "BadPictures.h"
 
 #include "RImageList.h"
 #include "RListWidget.h"
@@ -60,6 +61,10 @@ void make(const QString &dir, const QString &entry)
         QBuffer buf(&jpg);
         picture(QSize(800, 600)).save(&buf, "JPG");
         f.write(jpg.left(kind == "cut-header" ? 100 : jpg.size() / 2));
+    } else if (kind == "png16-bomb" || kind == "jpeg-108mp") {
+        f.close();
+        QVERIFY(kind == "jpeg-108mp" ? BadPictures::writeFlatJpeg(path, QSize(12000, 9000))
+                                     : BadPictures::writeFlatPng(path, QSize(10000, 10000), 16));
     } else if (kind == "huge") {
         QByteArray ihdr;
         QDataStream(&ihdr, QIODevice::WriteOnly) << quint32(30000) << quint32(30000) << quint8(8)
@@ -170,7 +175,8 @@ private slots:
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
     }
 
-    // Bad files still get an item; only decodable pictures get an icon.
+    // Bad files still get an item, with the broken-picture mark (no size
+    // below); decodable pictures get their thumbnail.
     void thumbnails_data()
     {
         QTest::addColumn<QString>("entry");
@@ -182,6 +188,8 @@ private slots:
         QTest::newRow("jpeg cut in its header") << "a.jpg|cut-header" << QSize();
         QTest::newRow("jpeg cut midway shows the part it has") << "a.jpg|cut-half" << QSize(180, 135);
         QTest::newRow("30000x30000 png header refused") << "a.png|huge" << QSize();
+        QTest::newRow("16-bit 10000x10000 png bomb refused") << "a.png|png16-bomb" << QSize();
+        QTest::newRow("108 MP jpeg decodes scaled") << "a.jpg|jpeg-108mp" << QSize(180, 135);
     }
     void thumbnails()
     {
@@ -191,7 +199,13 @@ private slots:
         listed(strip, {entry, "b.png"});
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), (QStringList{entry.section('|', 0, 0), "b.png"}));
-        QCOMPARE(strip.listWidget()->item(0)->icon().actualSize(QSize(180, 180)), icon);
+        const QIcon shown = strip.listWidget()->item(0)->icon();
+        const QSize markSize = RImageList::brokenPictureIcon().actualSize(QSize(180, 180));
+        QVERIFY(!markSize.isEmpty());
+        if (icon.isValid())
+            QCOMPARE(shown.actualSize(QSize(180, 180)), icon);
+        else
+            QCOMPARE(shown.pixmap(markSize).toImage(), RImageList::brokenPictureIcon().pixmap(markSize).toImage());
         QCOMPARE(strip.listWidget()->item(1)->icon().actualSize(QSize(180, 180)), QSize(180, 135));
     }
 
