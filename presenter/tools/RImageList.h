@@ -69,6 +69,7 @@ protected:
 
 private:
     void removeVanished(const QStringList &gone);
+    static void logUnreadableNames(const QString &strDir);
 
     enum class JobState { Pending, Running, Done };
     struct ThumbJob {
