@@ -69,7 +69,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     if (!QImageWriter::supportedImageFormats().contains(m_strFileExt.toLower().toLatin1()))
         m_strFileExt = QStringLiteral("jpg");
     m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
-    m_iLangue = RSettingsStore::readInt(RSettingsKeys::SystemLangue);
+    m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_strCurImageDir << "langue" << m_iLangue;
     // A stored rotation that is not a quarter turn would skew the picture.
     if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
