@@ -4,14 +4,21 @@
 //
 //   bench_strip [folder]     (default: <temp>/visora-bench-strip-500)
 // The photos are generated once by a child run and reused.
+//
+// Then the bad-picture corpus (a 16-bit 10000 x 10000 PNG bomb and a 108 MP
+// JPEG, written at run time): the strip's peak memory on it beside a bare
+// QImageReader decode of each file, each measured in a fresh child process.
+//   bench_strip --only-bad-corpus     runs only this part.
 
 #include "RImageList.h"
 #include "RListWidget.h"
+#include "BadPictures.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QTimer>
 #include <QtConcurrent>
@@ -78,10 +85,109 @@ double maxRssMiB()
     return ru.ru_maxrss / 1024.0;
 }
 
+struct CorpusFile {
+    const char *name;
+    const char *what;
+};
+const CorpusFile kCorpus[] = {
+    {"bomb16.png", "16-bit PNG 10000x10000"},
+    {"photo108.jpg", "JPEG 12000x9000 (108 MP)"},
+};
+
+int writeCorpus(const QString &dir)
+{
+    QDir().mkpath(dir);
+    const QString bomb = dir + "/" + kCorpus[0].name;
+    const QString photo = dir + "/" + kCorpus[1].name;
+    if (!QFileInfo::exists(bomb) && !BadPictures::writeFlatPng(bomb, QSize(10000, 10000), 16))
+        return 1;
+    if (!QFileInfo::exists(photo) && !BadPictures::writeFlatJpeg(photo, QSize(12000, 9000)))
+        return 1;
+    return 0;
+}
+
+// Child: the strip lists the corpus folder until every thumbnail is done.
+int corpusStrip(const QString &dir)
+{
+    RImageList strip(QSize(1920, 1080));
+    strip.show();
+    QElapsedTimer clock;
+    clock.start();
+    strip.changeDir(dir);
+    while (strip.pendingThumbnailCount() > 0 && clock.elapsed() < 300000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::printf("%.1f %lld\n", maxRssMiB(), clock.elapsed());
+    return strip.pendingThumbnailCount() == 0 ? 0 : 1;
+}
+
+// Child: what the bare library does with one file, in full or to a thumbnail.
+int corpusBare(const QString &path, bool scaled)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QImageReader reader(path);
+    if (scaled)
+        reader.setScaledSize(reader.size().scaled(QSize(180, 135), Qt::KeepAspectRatio));
+    const QImage image = reader.read();
+    std::printf("%.1f %lld %dx%d\n", maxRssMiB(), clock.elapsed(), image.width(), image.height());
+    return 0;
+}
+
+// Runs this program as a child with `args`; its one output line, or "failed".
+QString child(const QStringList &args)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), args);
+    p.waitForFinished(600000);
+    const QString out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    return p.exitStatus() == QProcess::NormalExit && !out.isEmpty() ? out : QString("failed (exit %1)").arg(p.exitCode());
+}
+
+void benchCorpus()
+{
+    const QString dir = QDir::tempPath() + "/visora-bench-corpus";
+    if (writeCorpus(dir) != 0) {
+        std::printf("corpus: cannot write %s\n", qPrintable(dir));
+        return;
+    }
+    std::printf("\nbad-picture corpus in %s:\n", qPrintable(dir));
+    for (const CorpusFile &f : kCorpus)
+        std::printf("  %-14s %-26s %.0f KiB on disk\n", f.name, f.what, QFileInfo(dir + "/" + f.name).size() / 1024.0);
+    const QString idle = child({"--corpus-idle"});
+    std::printf("peak memory (ru_maxrss MiB, ms), each in a fresh process; idle process: %s MiB\n", qPrintable(idle));
+    std::printf("  strip listing the corpus (both thumbnails):   %s\n", qPrintable(child({"--corpus-strip", dir})));
+    for (const CorpusFile &f : kCorpus) {
+        const QString path = dir + "/" + f.name;
+        std::printf("  bare QImageReader, %-13s full read:       %s\n", f.name, qPrintable(child({"--corpus-bare", path})));
+        std::printf("  bare QImageReader, %-13s read to 180x135: %s\n", f.name,
+                    qPrintable(child({"--corpus-bare-scaled", path})));
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc >= 2 && QByteArray(argv[1]).startsWith("--corpus-")) {
+        qputenv("QT_LOGGING_RULES", "*.debug=false;*.info=false");
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const QByteArray mode(argv[1]);
+        const QString arg = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+        if (mode == "--corpus-idle") {
+            std::printf("%.1f\n", maxRssMiB());
+            return 0;
+        }
+        if (mode == "--corpus-strip")
+            return corpusStrip(arg);
+        return corpusBare(arg, mode == "--corpus-bare-scaled");
+    }
+    if (argc == 2 && QByteArray(argv[1]) == "--only-bad-corpus") {
+        QCoreApplication app(argc, argv);
+        benchCorpus();
+        return 0;
+    }
     if (argc == 3 && QByteArray(argv[1]) == "--generate") {
         QCoreApplication app(argc, argv);
         return generate(QString::fromLocal8Bit(argv[2]));
@@ -178,5 +284,6 @@ int main(int argc, char *argv[])
     std::printf("file watch, GUI-thread part over %d items: %.2f ms\n", strip.listWidget()->count(), watchMs);
     std::printf("peak memory (ru_maxrss): %.1f MiB before the strip, %.1f MiB after\n", rssBefore, maxRssMiB());
     std::printf("threads: %d\n", QThread::idealThreadCount());
+    benchCorpus();
     return all >= 0 ? 0 : 1;
 }

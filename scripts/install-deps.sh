@@ -23,6 +23,8 @@ PACKAGES=(
   libavfilter-dev libavutil-dev libswresample-dev
   # the virtual microphone for tests and machines without sound hardware
   pulseaudio pulseaudio-utils
+  # the bad-picture corpus of the tests is written with zlib
+  zlib1g-dev
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)

@@ -9,6 +9,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -49,11 +52,20 @@ RSetting::RSetting(QWidget *parent)
     m_checkAutoCut = named(new QCheckBox(this), "checkAutoCut");
     m_checkAutoRotate = named(new QCheckBox(this), "checkAutoRotate");
     m_editPrefix = named(new QLineEdit(this), "editPrefix");
-    m_editPrefix->setFixedWidth(50);
     m_editCurNum = named(new QLineEdit(this), "editCurNum");
-    m_editCurNum->setFixedWidth(30);
     m_editPath = named(new QLineEdit(this), "editPath");
     m_editPath->setReadOnly(true);
+    // Each field grows with its text, so a long prefix, number or folder is
+    // never cut; the narrow widths of old are the least they take.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int widest = screen ? screen->availableGeometry().width() * 2 / 3 : 1200;
+    const auto fitted = [](QLineEdit *edit, int least, int most) {
+        fitToText(edit, least, most);
+        connect(edit, &QLineEdit::textChanged, edit, [edit, least, most] { fitToText(edit, least, most); });
+    };
+    fitted(m_editPrefix, 50, widest / 3);
+    fitted(m_editCurNum, 30, widest / 3);
+    fitted(m_editPath, 200, widest);
     m_spinNumLength = named(new QSpinBox(this), "spinNumLength");
     m_spinNumLength->setRange(0, 9);
     m_spinInterval = named(new QSpinBox(this), "spinInterval");
@@ -168,6 +180,8 @@ void RSetting::initData()
         m_comboResolution->setCurrentIndex(m_iCurResolutionIndex + 1);
 
     m_editPath->setText(m_strPath);
+    // A folder too long even for the widest field shows its start.
+    m_editPath->setCursorPosition(0);
     m_comboColorType->setCurrentIndex(m_iSaveColorType);
     m_spinInterval->setValue(clampInterval(m_iASnapInterval));
     m_comboNameType->setCurrentIndex(m_iNameType);
@@ -213,6 +227,23 @@ void RSetting::slotCancel()
     reject();
 }
 
+int RSetting::widthForText(const QFontMetrics &metrics, const QString &text, int frame, int least, int most)
+{
+    // QLineEdit keeps 2 px each side of its text inside the frame, plus the cursor.
+    const int needed = metrics.horizontalAdvance(text) + 2 * frame + 2 * 2 + 2;
+    return qBound(least, needed, qMax(least, most));
+}
+
+void RSetting::fitToText(QLineEdit *edit, int least, int most)
+{
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QMargins margins = edit->textMargins();
+    edit->setFixedWidth(widthForText(edit->fontMetrics(), edit->text(), frame, least, most)
+                        + margins.left() + margins.right());
+}
+
 void RSetting::setPath()
 {
     const QString dir = QFileDialog::getExistingDirectory(this, tr("选择路径"), m_strPath,
@@ -221,5 +252,6 @@ void RSetting::setPath()
     if (dir.isEmpty())
         return;
     m_editPath->setText(dir);
+    m_editPath->setCursorPosition(0);
     m_strPath = dir;
 }

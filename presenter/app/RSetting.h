@@ -8,6 +8,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QFontMetrics;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -47,6 +48,8 @@ public:
     // File-type combo index for an extension, by substring in the order png, jpg, bmp, tif.
     static int fileTypeIndex(const QString &ext);
     static QString fileTypeExt(int index);
+    // Width of a line edit that shows `text` whole, within [least, most].
+    static int widthForText(const QFontMetrics &metrics, const QString &text, int frame, int least, int most);
 
 public slots:
     void slotOK();
@@ -54,6 +57,8 @@ public slots:
     void setPath();
 
 private:
+    static void fitToText(QLineEdit *edit, int least, int most);
+
     QComboBox *m_comboVideoType = nullptr;
     QComboBox *m_comboResolution = nullptr;
     QComboBox *m_comboNameType = nullptr;

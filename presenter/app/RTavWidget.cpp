@@ -69,7 +69,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     if (!QImageWriter::supportedImageFormats().contains(m_strFileExt.toLower().toLatin1()))
         m_strFileExt = QStringLiteral("jpg");
     m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
-    m_iLangue = RSettingsStore::readInt(RSettingsKeys::SystemLangue);
+    m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_strCurImageDir << "langue" << m_iLangue;
     // A stored rotation that is not a quarter turn would skew the picture.
     if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
@@ -657,7 +657,10 @@ void RTavWidget::closeEvent(QCloseEvent *event)
 
 void RTavWidget::settingTav()
 {
-    if (m_timerSnap && m_timerSnap->isActive())
+    // Timed snapshots pause while the dialog is open and go on as they were
+    // when it is cancelled; accepting sets them up anew below.
+    const bool timerWasRunning = m_timerSnap && m_timerSnap->isActive();
+    if (timerWasRunning)
         m_timerSnap->stop();
     RSetting dlg;
     dlg.m_iLangue = m_iLangue;
@@ -682,8 +685,11 @@ void RTavWidget::settingTav()
     if (auto pos = RPlacement::mainDialogPos(RPlacement::CaptureSettings, m_iScreenWidth, m_iScreenHeight,
                                              m_dDpiScale, m_widgetTool->y()))
         dlg.move(*pos);
-    if (dlg.exec() != QDialog::Accepted)
+    if (dlg.exec() != QDialog::Accepted) {
+        if (timerWasRunning && m_timerSnap)
+            m_timerSnap->start();
         return;
+    }
 
     if (dlg.m_strPath != m_strCurImageDir) {
         m_strCurImageDir = dlg.m_strPath;

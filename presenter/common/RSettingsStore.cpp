@@ -33,11 +33,12 @@ const QHash<QString, QVariant> &defaults()
     return table;
 }
 
-QSettings::Status writeIni(const std::function<void(QSettings &)> &fill, bool utf8)
+// Always UTF-8: a write without the codec reads the file back as Latin-1 and
+// turns microphone names into escapes.
+QSettings::Status writeIni(const std::function<void(QSettings &)> &fill)
 {
     QSettings ini(RSettingsStore::configIniPath(), QSettings::IniFormat);
-    if (utf8)
-        ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
+    ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
     fill(ini);
     ini.sync();
     return ini.status();
@@ -75,6 +76,11 @@ QString RSettingsStore::readString(const QString &key)
 bool RSettingsStore::readFlag(const QString &key)
 {
     return value(key).toInt() == 1;
+}
+
+int RSettingsStore::readLanguage()
+{
+    return readInt(RSettingsKeys::SystemLangue) == 1 ? 1 : 0;
 }
 
 QColor RSettingsStore::readColor(const QString &key)
@@ -145,17 +151,24 @@ bool RSettingsStore::writeConfigIni(const QString &folder, const QString &audioL
     const auto status = writeIni([&](QSettings &ini) {
         ini.setValue(RSettingsKeys::ClientFilePath, folder);
         ini.setValue(RSettingsKeys::ClientAudiolist, audioList);
-    }, true);
+    });
     if (status != QSettings::NoError)
         qInfo() << "RSettingsStore::writeConfigIni: failed" << configIniPath() << status;
     return status == QSettings::NoError;
+}
+
+QString RSettingsStore::readConfigIni(const QString &key)
+{
+    QSettings ini(configIniPath(), QSettings::IniFormat);
+    ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
+    return ini.value(key).toString();
 }
 
 bool RSettingsStore::writeConfigIniFolder(const QString &folder)
 {
     const auto status = writeIni([&](QSettings &ini) {
         ini.setValue(RSettingsKeys::ClientFilePath, folder);
-    }, false);
+    });
     if (status != QSettings::NoError)
         qInfo() << "RSettingsStore::writeConfigIniFolder: failed" << configIniPath() << status;
     return status == QSettings::NoError;

@@ -52,6 +52,8 @@ public:
     static QString readString(const QString &key);
     // True only when the stored value is exactly 1 ("File/CardMix").
     static bool readFlag(const QString &key);
+    // "System/Langue": 1 is English; any other value reads as 0, Chinese.
+    static int readLanguage();
     // An unconvertible stored value gives an invalid colour.
     static QColor readColor(const QString &key);
 
@@ -75,6 +77,8 @@ public:
 
     // The start-up write of Config.ini: folder and microphones, UTF-8.
     static bool writeConfigIni(const QString &folder, const QString &audioList);
-    // The capture-settings write: only the folder, without a codec.
+    // The capture-settings write: only the folder, in UTF-8 like the rest.
     static bool writeConfigIniFolder(const QString &folder);
+    // A value of Config.ini, read as UTF-8.
+    static QString readConfigIni(const QString &key);
 };

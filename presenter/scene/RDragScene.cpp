@@ -1,7 +1,7 @@
 #include "RDragScene.h"
 
 #include "RCamera.h"
-#include "RPictureLoader.h"
+#include "RPicturePlacer.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
 #include "RSceneSnapshot.h"
@@ -49,6 +49,8 @@ RDragScene::RDragScene(QObject *parent)
     m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
     m_dDpiScale = RScreenScale::dpiScale();
     m_snapshot = new RSceneSnapshot(this);
+    m_placer = new RPicturePlacer(QSize(kMaxPlacedSide, kMaxPlacedSide), this);
+    connect(m_placer, &RPicturePlacer::sPictureReady, this, &RDragScene::addDecodedPicture);
 }
 
 RDragScene::~RDragScene()
@@ -525,10 +527,10 @@ void RDragScene::slotWhiteboard(bool bisboard)
 
 // ---------------------------------------------------------------- pictures
 
-RPixmapItem *RDragScene::placePicture(const QString &path, const QPointF *dropPoint)
+void RDragScene::placePicture(const QString &path, const QPointF *dropPoint)
 {
     if (m_listImagePath.contains(path))
-        return nullptr;
+        return;
     // A picture erased earlier is still in the scene, hidden: show it again
     // instead of loading a second copy.
     const auto all = items();
@@ -540,31 +542,35 @@ RPixmapItem *RDragScene::placePicture(const QString &path, const QPointF *dropPo
             if (dropPoint)
                 pix->setPos(*dropPoint - QPointF(pix->pixmap().width() / 4, pix->pixmap().height() / 4));
             m_listImagePath.append(path);
-            return pix;
+            return;
         }
     }
-    // Decoded no larger than a camera picture needs, so a huge photo cannot
-    // take gigabytes or stall the live picture for seconds.
-    QImage image = RPictureLoader::loadScaled(path, QSize(kMaxPlacedSide, kMaxPlacedSide));
-    if (image.width() < 1 || image.height() < 1) {
-        qInfo() << "RDragScene::showImageItem: wid:" << image.width() << " hei:" << image.height() << path;
-        return nullptr;
-    }
-    if (m_iRotateAngle != 0) {
-        qDebug() << "RDragScene::showImageItem: m_iRotateAngle:" << m_iRotateAngle;
-        image = image.transformed(QTransform().rotate(-m_iRotateAngle), Qt::SmoothTransformation);
-    }
+    // Decoded on a worker, no larger than a camera picture needs: a large
+    // file must not freeze the live picture.
+    m_placer->request(path, m_iRotateAngle, dropPoint != nullptr, dropPoint ? *dropPoint : QPointF());
+}
+
+void RDragScene::addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint,
+                                   const QPointF &dropPoint)
+{
+    // Placed meanwhile by bringing back an erased copy.
+    if (m_listImagePath.contains(path))
+        return;
     auto *item = new RPixmapItem();
     item->setData(0, path);
     item->setPixmap(QPixmap::fromImage(image));
     addItem(item);
     const QPointF quarter(image.width() / 4, image.height() / 4);
-    item->setPos(dropPoint ? *dropPoint - quarter : -quarter);
+    item->setPos(hasDropPoint ? dropPoint - quarter : -quarter);
     item->setFlag(QGraphicsItem::ItemIsMovable);
     item->setFlag(QGraphicsItem::ItemIsSelectable);
     m_listImagePath.append(path);
     connect(item, &RPixmapItem::hadEarse, this, &RDragScene::pixItemEarse);
-    return item;
+}
+
+int RDragScene::picturesDecoding() const
+{
+    return m_placer->pendingCount();
 }
 
 void RDragScene::showImageItem(QString dir, QString name)

@@ -19,6 +19,7 @@ class RVideoTracker;
 class RVideoRect;
 class RWidgetItem;
 class RPixmapItem;
+class RPicturePlacer;
 class RSceneSnapshot;
 class QGraphicsProxyWidget;
 
@@ -69,6 +70,8 @@ public:
     const QVector<UndoRecord> &undoRecords() const { return m_listUndo; }
     QStringList imagePaths() const { return m_listImagePath; }
     int languageIndex() const { return m_iLangue; }
+    // Pictures asked for that are still decoding.
+    int picturesDecoding() const;
     // A scene snapshot is still being written.
     bool snapshotPending() const;
     // Longest side of a picture placed on the scene.
@@ -126,7 +129,8 @@ protected:
 
 private:
     void enterShapeMode(CurStatus kind);
-    RPixmapItem *placePicture(const QString &path, const QPointF *dropPoint);
+    void placePicture(const QString &path, const QPointF *dropPoint);
+    void addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint, const QPointF &dropPoint);
     int visibleItemCount() const;
 
     int m_iLangue = 0;
@@ -157,4 +161,5 @@ private:
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
     RSceneSnapshot *m_snapshot = nullptr;
+    RPicturePlacer *m_placer = nullptr;
 };

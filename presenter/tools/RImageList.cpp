@@ -16,10 +16,16 @@
 #include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#endif
 
 #ifdef Q_OS_LINUX
 #include <sys/resource.h>
@@ -216,6 +222,7 @@ void RImageList::changeDir(QString strDir)
                                         QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"),
                                         QStringLiteral("*.tif")};
     const QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Name);
+    logUnreadableNames(strDir);
 
     m_vecJobs.resize(names.size());
     for (int i = 0; i < names.size(); ++i) {
@@ -233,6 +240,30 @@ void RImageList::changeDir(QString strDir)
     m_iJobsLeft = names.size();
     qInfo().noquote() << "RImageList::changeDir: listed" << names.size() << "pictures";
     scheduleThumbnails();
+}
+
+// A name Qt cannot decode (not valid in the system's encoding) cannot be
+// opened through it, and QDir leaves it out without a word: say so.
+void RImageList::logUnreadableNames(const QString &strDir)
+{
+#ifdef Q_OS_UNIX
+    DIR *d = opendir(QFile::encodeName(strDir).constData());
+    if (!d)
+        return;
+    static const QList<QByteArray> exts = {".png", ".jpg", ".jpeg", ".bmp", ".tif"};
+    while (const dirent *entry = readdir(d)) {
+        const QByteArray raw(entry->d_name);
+        if (QFile::encodeName(QFile::decodeName(raw)) == raw)
+            continue;
+        const QByteArray lower = raw.toLower();
+        if (std::any_of(exts.cbegin(), exts.cend(), [&](const QByteArray &e) { return lower.endsWith(e); }))
+            qInfo().noquote() << "RImageList::changeDir: not listed, the name is not valid in the system's encoding:"
+                              << QFile::decodeName(raw) << "bytes" << raw.toPercentEncoding();
+    }
+    closedir(d);
+#else
+    Q_UNUSED(strDir)
+#endif
 }
 
 void RImageList::scheduleThumbnails()
@@ -320,15 +351,22 @@ void RImageList::thumbnailReady(quint64 generation, int job, const QImage &image
         ThumbJob &entry = m_vecJobs[job];
         entry.state = JobState::Done;
         --m_iJobsLeft;
-        if (entry.index.isValid() && !image.isNull()) {
+        if (entry.index.isValid()) {
+            // A file that cannot be shown gets a mark, not a blank tile that
+            // looks like a picture still loading.
             if (QListWidgetItem *item = m_listWidget->item(entry.index.row()))
-                item->setIcon(QIcon(QPixmap::fromImage(image)));
+                item->setIcon(image.isNull() ? brokenPictureIcon() : QIcon(QPixmap::fromImage(image)));
         }
         entry.index = QPersistentModelIndex();
         if (m_iJobsLeft == 0)
             qInfo().noquote() << "RImageList::changeDir: thumbnails done" << m_strCurDir;
     }
     scheduleThumbnails();
+}
+
+QIcon RImageList::brokenPictureIcon()
+{
+    return QIcon(QStringLiteral(":/Kelu/images/badpicture.png"));
 }
 
 QImage RImageList::makeThumbnail(const QString &path, const QSize &box)
@@ -419,7 +457,24 @@ void RImageList::slotInserOneItem(QListWidgetItem *item)
 {
     if (!item || !m_listWidget)
         return;
+    // Scrolled down, the teacher is looking at (or about to double-click)
+    // older pictures: a new one on top must not move them.
+    QScrollBar *bar = m_listWidget->verticalScrollBar();
+    QListWidgetItem *anchor = nullptr;
+    int anchorTop = 0;
+    if (bar->value() > bar->minimum()) {
+        const QRect view = m_listWidget->viewport()->rect();
+        anchor = m_listWidget->itemAt(view.center());
+        for (int y = view.top(); !anchor && y < view.bottom(); y += 8)
+            anchor = m_listWidget->itemAt(QPoint(view.center().x(), y));
+        if (anchor)
+            anchorTop = m_listWidget->visualItemRect(anchor).top();
+    }
     m_listWidget->insertItem(0, item);
+    if (anchor) {
+        m_listWidget->doItemsLayout();
+        bar->setValue(bar->value() + m_listWidget->visualItemRect(anchor).top() - anchorTop);
+    }
 }
 
 void RImageList::detectFileStatus()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QPersistentModelIndex>
@@ -45,6 +46,8 @@ public:
     int itemSide() const { return m_iItemSide; }
     QSize thumbnailBox() const;
     QRect stripGeometry() const;
+    // The mark shown instead of a thumbnail for a file that cannot be shown.
+    static QIcon brokenPictureIcon();
     // Thumbnails of the current folder and snapshots still being decoded.
     int pendingThumbnailCount() const;
 
@@ -67,6 +70,7 @@ protected:
 
 private:
     void removeVanished(const QStringList &gone);
+    static void logUnreadableNames(const QString &strDir);
 
     enum class JobState { Pending, Running, Done };
     struct ThumbJob {

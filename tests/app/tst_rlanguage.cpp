@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTranslator>
 
 class TestRLanguage : public QObject
 {
@@ -47,6 +48,31 @@ private slots:
         QCOMPARE(dialog.exec(), result);
         QCOMPARE(shown, texts + QStringList{start ? "English" : "中文"});
         QCOMPARE(dialog.m_iLangue, langue);
+    }
+
+    // The Qt catalogue installed beside the program translates Qt's own
+    // dialogs, which needs the catalogues it names installed with it.
+    void qtCatalogue_data()
+    {
+        QTest::addColumn<QString>("context");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("translation");
+        QTest::newRow("dialog buttons (qtbase)") << "QPlatformTheme" << "OK" << "确定";
+        QTest::newRow("file dialog (qtbase)") << "QFileDialog" << "Back" << "后退";
+        QTest::newRow("camera (qtmultimedia)") << "QCamera" << "The camera service is missing" << "相机服务缺失";
+    }
+    void qtCatalogue()
+    {
+        QFETCH(QString, context);
+        QFETCH(QString, source);
+        QFETCH(QString, translation);
+        const QString dir = qEnvironmentVariable("VISORA_PROGRAM_DIR") + "/translations";
+        QTranslator qt;
+        QVERIFY(qt.load(dir + "/qt_zh_CN.qm"));
+        QApplication::installTranslator(&qt);
+        const QString shown = QCoreApplication::translate(context.toLatin1(), source.toLatin1());
+        QApplication::removeTranslator(&qt);
+        QCOMPARE(shown, translation);
     }
 
     void about_data()

@@ -161,6 +161,44 @@ private slots:
         QCOMPARE(dialog.m_bCardMix, false);
     }
 
+    // Every field shows its whole text from the first character.
+    void fieldsFitTheirText_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("six-digit running number") << "editCurNum" << "123456";
+        QTest::newRow("long prefix") << "editPrefix" << "课堂笔记Physics";
+        QTest::newRow("deep folder") << "editPath" << "/home/teacher/Pictures/Visora/2026/一年级/数学";
+        QTest::newRow("number typed later") << "editCurNum" << "typed:9876543";
+    }
+    void fieldsFitTheirText()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        RSetting dialog;
+        const bool typed = text.startsWith("typed:");
+        text.remove("typed:");
+        dialog.m_iNameCurNum = field == "editCurNum" && !typed ? text.toInt() : 1;
+        dialog.m_strNamePrefix = field == "editPrefix" ? text : "Img";
+        dialog.m_strPath = field == "editPath" ? text : "/p";
+        dialog.initData();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *edit = child<QLineEdit>(dialog, qPrintable(field));
+        if (typed) {
+            edit->setFocus();
+            edit->selectAll();
+            QTest::keyClicks(edit, text);
+        }
+        QCOMPARE(edit->text(), text);
+        edit->setCursorPosition(text.size());
+        QApplication::processEvents();
+        // The cursor at the end is always in view; the first character must
+        // still be at the left edge, so nothing is cut.
+        const QRect inside = edit->contentsRect();
+        QCOMPARE(edit->cursorPositionAt(QPoint(inside.left() + 3, inside.center().y())), 0);
+    }
+
     void browse_data()
     {
         QTest::addColumn<bool>("choose");

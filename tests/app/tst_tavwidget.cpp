@@ -48,6 +48,8 @@ private slots:
     void confirmExit();
     void toolBarSitsAtTheBottom();
     void languageSwitchRetranslatesToolBar();
+    void storedLanguage_data();
+    void storedLanguage();
     void captureSettingsAccepted();
     void captureSettingsCancelledChangesNothing();
     void unchangedFolderIsNotWrittenToConfigIni();
@@ -302,6 +304,28 @@ void TestTavWidget::languageSwitchRetranslatesToolBar()
     QCOMPARE(m_window->languageIndex(), 1);
 }
 
+void TestTavWidget::storedLanguage_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("snapText");
+    QTest::newRow("1 is English everywhere") << QVariant(1) << 1 << "Snap";
+    QTest::newRow("2 is Chinese everywhere") << QVariant(2) << 0 << "拍照";
+    QTest::newRow("-1 is Chinese everywhere") << QVariant(-1) << 0 << "拍照";
+}
+
+void TestTavWidget::storedLanguage()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(int, language);
+    QFETCH(QString, snapText);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, stored);
+    startWindow();
+    QCOMPARE(m_window->languageIndex(), language);
+    QCOMPARE(m_window->scene()->languageIndex(), language);
+    QCOMPARE(m_window->tools()->findChild<QToolButton *>("setSnap")->text(), snapText);
+}
+
 void TestTavWidget::captureSettingsAccepted()
 {
     QVERIFY(openWindow());
@@ -377,6 +401,12 @@ void TestTavWidget::timedSnapshotsUntilManual()
     QCOMPARE(m_window->snapTimer()->interval(), 1000);
     QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
     QTRY_VERIFY_WITH_TIMEOUT(added.count() >= 2, 10000);
+
+    // Cancelling the dialog leaves the timed snapshots running.
+    runDialog([](RSetting *d) { d->m_iSnapType = 0; }, false);
+    QVERIFY(m_window->snapTimer()->isActive());
+    const int beforeCancel = added.count();
+    QTRY_VERIFY_WITH_TIMEOUT(added.count() > beforeCancel, 10000);
 
     runDialog([](RSetting *d) { d->m_iSnapType = 0; }, true);
     QVERIFY(!m_window->snapTimer()->isActive());

@@ -59,6 +59,26 @@ private slots:
         QTEST(RSettingsStore::readFlag(key), "asFlag");
     }
 
+    void language_data()
+    {
+        QTest::addColumn<QVariant>("stored"); // invalid: absent
+        QTest::addColumn<int>("language");
+        QTest::newRow("absent is Chinese") << QVariant() << 0;
+        QTest::newRow("0 is Chinese") << QVariant(0) << 0;
+        QTest::newRow("1 is English") << QVariant(1) << 1;
+        QTest::newRow("2 is Chinese") << QVariant(2) << 0;
+        QTest::newRow("-1 is Chinese") << QVariant(-1) << 0;
+        QTest::newRow("text is Chinese") << QVariant("en") << 0;
+        QTest::newRow("1 as text is English") << QVariant("1") << 1;
+    }
+    void language()
+    {
+        QFETCH(QVariant, stored);
+        if (stored.isValid())
+            QVERIFY(RSettingsStore::write(RSettingsKeys::SystemLangue, stored));
+        QTEST(RSettingsStore::readLanguage(), "language");
+    }
+
     void penColor_data()
     {
         QTest::addColumn<QVariant>("stored");
@@ -113,13 +133,28 @@ private slots:
         QVERIFY(QString::fromUtf8(raw.readAll()).contains("中文"));
     }
 
+    // A folder change rewrites the file; names in any script stay plain UTF-8.
+    void configIniFolderOnlyKeepsMicrophones_data()
+    {
+        QTest::addColumn<QString>("microphones");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("ascii") << "Mic;" << "/b";
+        QTest::newRow("chinese microphone and folder") << "麦克风 (USB);Mic;" << "/图片/课堂";
+        QTest::newRow("accented microphone") << "Micrófono;" << "/b";
+    }
     void configIniFolderOnlyKeepsMicrophones()
     {
-        QVERIFY(RSettingsStore::writeConfigIni("/a", "Mic;"));
-        QVERIFY(RSettingsStore::writeConfigIniFolder("/b"));
-        QSettings ini(RSettingsStore::configIniPath(), QSettings::IniFormat);
-        QCOMPARE(ini.value("Client/file_path").toString(), QString("/b"));
-        QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic;"));
+        QFETCH(QString, microphones);
+        QFETCH(QString, folder);
+        QVERIFY(RSettingsStore::writeConfigIni("/a", microphones));
+        QVERIFY(RSettingsStore::writeConfigIniFolder(folder));
+        QCOMPARE(RSettingsStore::readConfigIni("Client/file_path"), folder);
+        QCOMPARE(RSettingsStore::readConfigIni("Client/Audiolist"), microphones);
+        QFile raw(RSettingsStore::configIniPath());
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QVERIFY2(bytes.contains(microphones.toUtf8()), bytes.constData());
+        QVERIFY(bytes.contains(folder.toUtf8()));
     }
 
     void audioNamesJoin_data()

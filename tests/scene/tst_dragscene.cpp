@@ -8,6 +8,7 @@
 #include "RVideoTracker.h"
 #include "RWidgetItem.h"
 #include "VisoraTest.h"
+#include "BadPictures.h"
 
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
@@ -22,6 +23,8 @@ class TestDragScene : public QObject
 private slots:
     void initTestCase();
     void pictureIsPlacedOncePerPath();
+    void placingDecodesOffTheGuiThread_data();
+    void placingDecodesOffTheGuiThread();
     void badPicturesAreSkipped_data();
     void badPicturesAreSkipped();
     void pictureIsTurnedAgainstRotation();
@@ -102,7 +105,9 @@ void TestDragScene::pictureIsPlacedOncePerPath()
     RDragScene scene;
     writePicture("a.png", QSize(40, 20), Qt::red);
     scene.showImageItem(m_dir.path(), "a.png");
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     scene.showImageItem(m_dir.path(), "a.png");
+    QCOMPARE(scene.picturesDecoding(), 0);
     QCOMPARE(scene.items().count(), 1);
     auto *item = dynamic_cast<RPixmapItem *>(scene.items().first());
     QVERIFY(item);
@@ -110,6 +115,64 @@ void TestDragScene::pictureIsPlacedOncePerPath()
     QCOMPARE(item->pos(), QPointF(-10, -5));
     QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
     QVERIFY(item->flags() & QGraphicsItem::ItemIsSelectable);
+}
+
+void TestDragScene::placingDecodesOffTheGuiThread_data()
+{
+    QTest::addColumn<QString>("picture"); // "jpeg WxH" or "png WxH"
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<bool>("drop");
+    QTest::addColumn<QSize>("placed"); // invalid: nothing placed
+    QTest::newRow("double-click twice while decoding") << "png 3000x2000" << 2 << false << QSize(3000, 2000);
+    QTest::newRow("drop three times while decoding") << "png 3000x2000" << 3 << true << QSize(3000, 2000);
+    QTest::newRow("108 MP photo placed scaled") << "jpeg 12000x9000" << 1 << false << QSize(5000, 3750);
+    QTest::newRow("16-bit png bomb placed nowhere") << "png16 10000x10000" << 2 << true << QSize();
+}
+
+void TestDragScene::placingDecodesOffTheGuiThread()
+{
+    QFETCH(QString, picture);
+    QFETCH(int, requests);
+    QFETCH(bool, drop);
+    QFETCH(QSize, placed);
+    const QString kind = picture.section(' ', 0, 0);
+    const QStringList wh = picture.section(' ', 1, 1).split('x');
+    const QSize size(wh[0].toInt(), wh[1].toInt());
+    const QString path = m_dir.path() + "/" + QString(QTest::currentDataTag()).replace(' ', '_')
+        + (kind == "jpeg" ? ".jpg" : ".png");
+    if (!QFile::exists(path)) {
+        if (kind == "png")
+            QVERIFY(writePicture(QFileInfo(path).fileName(), size, Qt::red) == path);
+        else if (kind == "jpeg")
+            QVERIFY(BadPictures::writeFlatJpeg(path, size));
+        else
+            QVERIFY(BadPictures::writeFlatPng(path, size, 16));
+    }
+    RDragScene scene;
+    QMimeData mime;
+    mime.setText(path);
+    for (int i = 0; i < requests; ++i) {
+        if (drop) {
+            QGraphicsSceneDragDropEvent event(QEvent::GraphicsSceneDrop);
+            event.setMimeData(&mime);
+            event.setScenePos(QPointF(10 * i, 0));
+            event.setProposedAction(Qt::CopyAction);
+            QApplication::sendEvent(&scene, &event);
+        } else {
+            scene.showImageItem(QFileInfo(path).path(), QFileInfo(path).fileName());
+        }
+        // The request returns before the picture is decoded.
+        QCOMPARE(scene.items().count(), 0);
+        QCOMPARE(scene.picturesDecoding(), 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(scene.picturesDecoding(), 0, 30000);
+    QCOMPARE(scene.items().count(), placed.isValid() ? 1 : 0);
+    if (placed.isValid()) {
+        QCOMPARE(dynamic_cast<RPixmapItem *>(scene.items().first())->pixmap().size(), placed);
+        QCOMPARE(scene.imagePaths(), QStringList{path});
+        // Placed where the first drop asked.
+        QCOMPARE(scene.items().first()->pos(), QPointF(-placed.width() / 4, -placed.height() / 4));
+    }
 }
 
 void TestDragScene::badPicturesAreSkipped_data()
@@ -134,6 +197,7 @@ void TestDragScene::badPicturesAreSkipped()
     }
     RDragScene scene;
     scene.showImageItem(m_dir.path(), name);
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     QCOMPARE(scene.items().count(), 0);
     QVERIFY(scene.imagePaths().isEmpty());
 }
@@ -144,6 +208,7 @@ void TestDragScene::pictureIsTurnedAgainstRotation()
     scene.setRotateAngle(90);
     writePicture("wide.png", QSize(80, 20), Qt::blue);
     scene.showImageItem(m_dir.path(), "wide.png");
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     auto *item = dynamic_cast<RPixmapItem *>(scene.items().value(0));
     QVERIFY(item);
     QCOMPARE(item->pixmap().size(), QSize(20, 80));
@@ -165,6 +230,7 @@ void TestDragScene::droppedPathIsPlacedAtDropPoint()
     drop.setScenePos(QPointF(100, 50));
     drop.setProposedAction(Qt::CopyAction);
     QApplication::sendEvent(&scene, &drop);
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     QCOMPARE(scene.items().count(), 1);
     QCOMPARE(scene.items().first()->pos(), QPointF(90, 40));
 }
@@ -180,6 +246,7 @@ void TestDragScene::droppedFileUrlIsPlaced()
     drop.setScenePos(QPointF(0, 0));
     drop.setProposedAction(Qt::CopyAction);
     QApplication::sendEvent(&scene, &drop);
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     QCOMPARE(scene.imagePaths(), QStringList{path});
 }
 
@@ -191,6 +258,7 @@ void TestDragScene::eraseHidesSelectedAndRecordsUndo()
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     scene.showImageItem(m_dir.path(), QFileInfo(writePicture("e.png", QSize(40, 40), Qt::red)).fileName());
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     auto *pix = dynamic_cast<RPixmapItem *>(scene.items().first());
     QVERIFY(pix);
     scene.slotRubber();
@@ -213,6 +281,7 @@ void TestDragScene::clearThenUndoInReverseOrder()
     scene.setSceneRect(-100, -100, 200, 200);
     scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen); // no view: empty item
     scene.showImageItem(m_dir.path(), QFileInfo(writePicture("c.png", QSize(10, 10), Qt::red)).fileName());
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     const auto before = scene.items();
     QCOMPARE(before.count(), 2);
     scene.clearAllMyItem();
@@ -248,10 +317,12 @@ void TestDragScene::erasedPictureCanBePlacedAgain()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     const QString name = QFileInfo(writePicture("again.png", QSize(20, 20), Qt::red)).fileName();
     scene.showImageItem(m_dir.path(), name);
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     scene.slotRubber();
     scene.items().first()->setSelected(true);
     QTRY_VERIFY(!scene.items().first()->isVisible());
     scene.showImageItem(m_dir.path(), name);
+    QTRY_COMPARE(scene.picturesDecoding(), 0);
     // The hidden item comes back rather than a second copy.
     QCOMPARE(scene.items().count(), 1);
     QVERIFY(scene.items().first()->isVisible());

@@ -1,10 +1,15 @@
 #include "VisoraTest.h"
+#include "BadPictures.h"
 
 #include "RImageList.h"
 #include "RListWidget.h"
 
 #include <QImageWriter>
 #include <QPainter>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <QScrollBar>
 
 namespace {
 
@@ -60,6 +65,10 @@ void make(const QString &dir, const QString &entry)
         QBuffer buf(&jpg);
         picture(QSize(800, 600)).save(&buf, "JPG");
         f.write(jpg.left(kind == "cut-header" ? 100 : jpg.size() / 2));
+    } else if (kind == "png16-bomb" || kind == "jpeg-108mp") {
+        f.close();
+        QVERIFY(kind == "jpeg-108mp" ? BadPictures::writeFlatJpeg(path, QSize(12000, 9000))
+                                     : BadPictures::writeFlatPng(path, QSize(10000, 10000), 16));
     } else if (kind == "huge") {
         QByteArray ihdr;
         QDataStream(&ihdr, QIODevice::WriteOnly) << quint32(30000) << quint32(30000) << quint8(8)
@@ -170,7 +179,8 @@ private slots:
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
     }
 
-    // Bad files still get an item; only decodable pictures get an icon.
+    // Bad files still get an item, with the broken-picture mark (no size
+    // below); decodable pictures get their thumbnail.
     void thumbnails_data()
     {
         QTest::addColumn<QString>("entry");
@@ -182,6 +192,8 @@ private slots:
         QTest::newRow("jpeg cut in its header") << "a.jpg|cut-header" << QSize();
         QTest::newRow("jpeg cut midway shows the part it has") << "a.jpg|cut-half" << QSize(180, 135);
         QTest::newRow("30000x30000 png header refused") << "a.png|huge" << QSize();
+        QTest::newRow("16-bit 10000x10000 png bomb refused") << "a.png|png16-bomb" << QSize();
+        QTest::newRow("108 MP jpeg decodes scaled") << "a.jpg|jpeg-108mp" << QSize(180, 135);
     }
     void thumbnails()
     {
@@ -191,7 +203,13 @@ private slots:
         listed(strip, {entry, "b.png"});
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), (QStringList{entry.section('|', 0, 0), "b.png"}));
-        QCOMPARE(strip.listWidget()->item(0)->icon().actualSize(QSize(180, 180)), icon);
+        const QIcon shown = strip.listWidget()->item(0)->icon();
+        const QSize markSize = RImageList::brokenPictureIcon().actualSize(QSize(180, 180));
+        QVERIFY(!markSize.isEmpty());
+        if (icon.isValid())
+            QCOMPARE(shown.actualSize(QSize(180, 180)), icon);
+        else
+            QCOMPARE(shown.pixmap(markSize).toImage(), RImageList::brokenPictureIcon().pixmap(markSize).toImage());
         QCOMPARE(strip.listWidget()->item(1)->icon().actualSize(QSize(180, 180)), QSize(180, 135));
     }
 
@@ -270,6 +288,73 @@ private slots:
             QFile::remove(d + "/" + entries.at(i));
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(strip.listWidget()->count(), 15, 2500);
+    }
+
+    // A name that is not valid UTF-8 cannot be opened through Qt: the strip
+    // lists the others and says which one it left out.
+    void undecodableNameIsLogged()
+    {
+        const QString d = newDir();
+        make(d, "good.png");
+        const QByteArray raw = QFile::encodeName(d) + "/bad\xff\xfe.png";
+        QFile bad;
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        QVERIFY(bad.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QVERIFY(picture(QSize(40, 30)).save(&bad, "PNG"));
+        bad.close();
+        RImageList strip(QSize(1920, 1080));
+        // Under a one-byte system encoding every name decodes and is listed.
+        const bool decodes = QFile::encodeName(QFile::decodeName(raw)) == raw;
+        if (!decodes)
+            QTest::ignoreMessage(QtInfoMsg, QRegularExpression("RImageList::changeDir: not listed.*bad.*%FF%FE\\.png"));
+        strip.changeDir(d);
+        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
+        QCOMPARE(strip.listWidget()->count(), decodes ? 2 : 1);
+        QVERIFY(names(strip).contains("good.png"));
+    }
+
+    void snapshotKeepsScrolledRowsInPlace_data()
+    {
+        QTest::addColumn<bool>("scrolled");
+        QTest::newRow("scrolled down: rows stay under the pointer") << true;
+        QTest::newRow("at the top: the snapshot shows first") << false;
+    }
+    void snapshotKeepsScrolledRowsInPlace()
+    {
+        QFETCH(bool, scrolled);
+        RImageList strip(QSize(1920, 1080));
+        strip.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&strip));
+        QStringList entries;
+        for (int i = 0; i < 30; ++i)
+            entries << QString("p%1.png|small").arg(i, 2, 10, QChar('0'));
+        const QString d = listed(strip, entries);
+        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
+        RListWidget *list = strip.listWidget();
+        QScrollBar *bar = list->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(scrolled ? bar->maximum() / 2 : 0);
+        QListWidgetItem *under = nullptr;
+        for (int r = 0; r < list->count() && !under; ++r)
+            if (list->visualItemRect(list->item(r)).top() >= list->viewport()->height() / 3)
+                under = list->item(r);
+        QVERIFY(under);
+        const QPoint pointer = list->visualItemRect(under).center();
+        const QRect rect = list->visualItemRect(under);
+        for (const QString &snap : QStringList{"s1.png", "s2.png"}) {
+            make(d, snap);
+            strip.slotAddSnap(d, snap);
+            QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
+        }
+        QCOMPARE(list->count(), 32);
+        if (scrolled) {
+            QCOMPARE(list->itemAt(pointer), under);
+            QCOMPARE(list->visualItemRect(under), rect);
+        } else {
+            QCOMPARE(bar->value(), 0);
+            QCOMPARE(list->itemAt(list->visualItemRect(list->item(0)).center())->text(), QString("s2.png"));
+        }
     }
 
     // Scrolled during a load, the strip decodes the rows on screen before the rest.

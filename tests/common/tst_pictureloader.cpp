@@ -1,0 +1,113 @@
+#include "BadPictures.h"
+#include "RPictureLoader.h"
+#include "VisoraTest.h"
+
+#include <thread>
+#include <vector>
+
+// The loader against pictures that are small on disk and huge in memory.
+class TestPictureLoader : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    // "png16", "png8" or "jpeg" of `size`, written once per test run.
+    QString corpus(const QString &kind, const QSize &size)
+    {
+        const QString path = m_dir.filePath(QString("%1-%2x%3.%4")
+                                                .arg(kind)
+                                                .arg(size.width())
+                                                .arg(size.height())
+                                                .arg(kind == "jpeg" ? "jpg" : "png"));
+        if (!QFile::exists(path)) {
+            const bool ok = kind == "jpeg" ? BadPictures::writeFlatJpeg(path, size)
+                                           : BadPictures::writeFlatPng(path, size, kind == "png16" ? 16 : 8);
+            if (!ok)
+                qWarning() << "cannot write" << path;
+        }
+        return path;
+    }
+
+private slots:
+    void budget_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QSize>("box"); // invalid: full decode
+        QTest::addColumn<QSize>("result"); // invalid: refused
+        const QSize thumb(180, 135), scene(5000, 5000), full;
+        QTest::newRow("16-bit png bomb refused in full") << "png16" << QSize(10000, 10000) << full << QSize();
+        QTest::newRow("16-bit png bomb refused as thumbnail") << "png16" << QSize(10000, 10000) << thumb << QSize();
+        QTest::newRow("16-bit png within budget is 32-bit") << "png16" << QSize(2000, 1500) << full << QSize(2000, 1500);
+        QTest::newRow("16-bit png within budget as thumbnail") << "png16" << QSize(4000, 3000) << thumb << QSize(180, 135);
+        QTest::newRow("81 MP 8-bit png refused") << "png8" << QSize(9000, 9000) << thumb << QSize();
+        QTest::newRow("108 MP jpeg as thumbnail") << "jpeg" << QSize(12000, 9000) << thumb << QSize(180, 135);
+        QTest::newRow("108 MP jpeg placed on the scene") << "jpeg" << QSize(12000, 9000) << scene << QSize(5000, 3750);
+        QTest::newRow("108 MP jpeg refused in full") << "jpeg" << QSize(12000, 9000) << full << QSize();
+        QTest::newRow("jpeg too large even scaled refused") << "jpeg" << QSize(60000, 60000) << scene << QSize();
+    }
+    void budget()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QSize, size);
+        QFETCH(QSize, box);
+        QFETCH(QSize, result);
+        const QString path = corpus(kind, size);
+        QCOMPARE(RPictureLoader::pictureSize(path), size);
+        QString reason;
+        const QImage image = box.isValid() ? RPictureLoader::loadScaled(path, box, &reason)
+                                           : RPictureLoader::load(path, &reason);
+        QCOMPARE(image.isNull(), !result.isValid());
+        if (result.isValid())
+            QCOMPARE(image.size(), result);
+        if (result.isValid())
+            QVERIFY(image.depth() <= 32);
+        else
+            QVERIFY2(reason.contains("too large"), qPrintable(reason));
+        if (!box.isValid())
+            QCOMPARE(RPictureLoader::isAcceptable(path), result.isValid());
+    }
+
+    void decodeCost_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("scaledDecode");
+        QTest::addColumn<QSize>("box");
+        QTest::addColumn<qint64>("cost");
+        const qint64 mb = 1000 * 1000;
+        QTest::newRow("32-bit full") << QSize(1000, 1000) << int(QImage::Format_RGB32) << false << QSize() << 4 * mb;
+        QTest::newRow("64-bit full with its 32-bit copy") << QSize(1000, 1000) << int(QImage::Format_RGBX64) << false << QSize() << 12 * mb;
+        QTest::newRow("picture inside the box is not scaled") << QSize(100, 100) << int(QImage::Format_RGB32) << true << QSize(180, 135) << qint64(40000);
+        QTest::newRow("png scaled pays the full decode") << QSize(1000, 1000) << int(QImage::Format_RGB32) << false << QSize(100, 100) << 4 * mb + 40000;
+        QTest::newRow("jpeg decodes an eighth") << QSize(8000, 8000) << int(QImage::Format_RGB32) << true << QSize(1000, 1000) << 4 * mb + 4 * mb;
+        QTest::newRow("jpeg halves when the box is half") << QSize(4000, 4000) << int(QImage::Format_RGB32) << true << QSize(2000, 2000) << 16 * mb + 16 * mb;
+    }
+    void decodeCost()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, format);
+        QFETCH(bool, scaledDecode);
+        QFETCH(QSize, box);
+        QFETCH(qint64, cost);
+        QCOMPARE(RPictureLoader::decodeCost(size, QImage::Format(format), scaledDecode, box), cost);
+    }
+
+    void largeDecodesRunOneAtATime()
+    {
+        // 72 MB each decoded: large, yet within the budget.
+        const QString path = corpus("png16", QSize(3000, 3000));
+        RPictureLoader::resetLargeDecodePeak();
+        QVector<QSize> sizes(4);
+        std::vector<std::thread> runs;
+        for (int i = 0; i < sizes.size(); ++i)
+            runs.emplace_back([&sizes, i, path] { sizes[i] = RPictureLoader::loadScaled(path, QSize(180, 135)).size(); });
+        for (std::thread &run : runs)
+            run.join();
+        QCOMPARE(sizes, QVector<QSize>(4, QSize(135, 135)));
+        QCOMPARE(RPictureLoader::largeDecodePeak(), 1);
+    }
+};
+
+VISORA_TEST_MAIN(TestPictureLoader)
+#include "tst_pictureloader.moc"
