@@ -1,0 +1,27 @@
+#include "RRectDetector.h"
+
+RRectDetector::RRectDetector(QObject *parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<QVideoFrame>();
+    qRegisterMetaType<RRotatedRect>();
+    qRegisterMetaType<QList<QPoint>>();
+}
+
+void RRectDetector::detect(const QVideoFrame &frame, const QSize &target, const QImage &shown, int ticket)
+{
+    RRotatedRect rect;
+    QList<QPoint> points;
+    QVideoFrame mapped(frame);
+    const QImage::Format format = QVideoFrame::imageFormatFromPixelFormat(mapped.pixelFormat());
+    if (format != QImage::Format_Invalid && mapped.map(QAbstractVideoBuffer::ReadOnly)) {
+        // Reads the delivered pixels in place: no copy of the full frame.
+        const QImage view(mapped.bits(), mapped.width(), mapped.height(), mapped.bytesPerLine(), format);
+        points = RImageProc::detectRectShown(view, kDetectWidth, target, shown, &rect);
+        mapped.unmap();
+    } else {
+        // Compressed or planar frames: Qt converts them first.
+        points = RImageProc::detectRectShown(frame.image(), kDetectWidth, target, shown, &rect);
+    }
+    emit detected(points, rect, ticket);
+}
