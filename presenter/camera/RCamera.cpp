@@ -702,7 +702,7 @@ void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket)
     if (ticket == m_iDetectInFlight)
         m_iDetectInFlight = -1;
     // Asked for before a stop, a reopen or the whiteboard: no longer true.
-    if (ticket < m_iDetectValidFrom || !m_rectTimer.isActive())
+    if (ticket < m_iDetectValidFrom)
         return;
     applyRectResult(points, rect);
 }

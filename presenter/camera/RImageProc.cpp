@@ -363,27 +363,29 @@ QImage RImageProc::matToImage(const cv::Mat &mat)
 
 namespace {
 
-// The edge work on a one-, three- or four-channel matrix: the minimum-area
-// rectangle of the largest outer contour, false when there is none.
-bool detectOnMat(const cv::Mat &picture, cv::RotatedRect *found)
+// One-channel grey of a one-, three- or four-channel matrix; wraps a grey one.
+void toGrey(const cv::Mat &picture, cv::Mat &grey)
+{
+    if (picture.channels() == 4)
+        cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
+    else if (picture.channels() == 3)
+        cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
+    else
+        grey = picture;
+}
+
+// The edge work on a grey matrix: the minimum-area rectangle of the largest
+// outer contour, false when there is none.
+bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
 {
     // Buffers kept between ticks: the detection runs twice a second, and
     // reallocating them costs more than the edge work.
-    thread_local cv::Mat grey;
     thread_local cv::Mat edges;
     thread_local cv::Mat closed;
     thread_local const cv::Mat kernel = cv::Mat::ones(9, 9, CV_8UC1);
     thread_local std::vector<std::vector<cv::Point>> contours;
 
-    const cv::Mat *source = &picture;
-    if (picture.channels() == 4) {
-        cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
-        source = &grey;
-    } else if (picture.channels() == 3) {
-        cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
-        source = &grey;
-    }
-    cv::Canny(*source, edges, 80.0, 126.0, 3, false);
+    cv::Canny(grey, edges, 80.0, 126.0, 3, false);
     cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, kernel, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
                      cv::morphologyDefaultBorderValue());
     contours.clear();
@@ -427,16 +429,11 @@ double thumbDistance(const cv::Mat &a, const cv::Mat &b)
 
 cv::Mat greyThumb(const cv::Mat &picture, const cv::Size &size)
 {
-    cv::Mat small;
     cv::Mat grey;
-    cv::resize(picture, small, size, 0, 0, cv::INTER_AREA);
-    if (small.channels() == 4)
-        cv::cvtColor(small, grey, cv::COLOR_BGRA2GRAY);
-    else if (small.channels() == 3)
-        cv::cvtColor(small, grey, cv::COLOR_BGR2GRAY);
-    else
-        grey = small;
-    return grey;
+    cv::Mat small;
+    toGrey(picture, grey);
+    cv::resize(grey, small, size, 0, 0, cv::INTER_AREA);
+    return small;
 }
 
 int flipOnMat(const cv::Mat &delivered, const cv::Mat &shown)
@@ -469,8 +466,10 @@ QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         return corners;
     try {
+        thread_local cv::Mat grey;
+        toGrey(pictureMat(image), grey);
         cv::RotatedRect found;
-        if (!detectOnMat(pictureMat(image), &found))
+        if (!detectOnGrey(grey, &found))
             return corners;
         cv::Point2f pts[4];
         found.points(pts);
@@ -500,6 +499,7 @@ QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, con
     try {
         const cv::Mat full = pictureMat(frame);
         thread_local cv::Mat reduced;
+        thread_local cv::Mat grey;
         thread_local cv::Mat turned;
         const cv::Mat *picture = &full;
         if (frame.width() > maxWidth) {
@@ -507,15 +507,17 @@ QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, con
             cv::resize(full, reduced, cv::Size(maxWidth, h), 0, 0, cv::INTER_LINEAR);
             picture = &reduced;
         }
+        toGrey(*picture, grey);
+        const cv::Mat *search = &grey;
         if (!shown.isNull()) {
-            const int flip = flipOnMat(*picture, pictureMat(shown));
+            const int flip = flipOnMat(grey, pictureMat(shown));
             if (flip != kNoFlip) {
-                cv::flip(*picture, turned, flip);
-                picture = &turned;
+                cv::flip(grey, turned, flip);
+                search = &turned;
             }
         }
         cv::RotatedRect found;
-        if (!detectOnMat(*picture, &found))
+        if (!detectOnGrey(*search, &found))
             return corners;
         const double sx = double(placed.width()) / picture->cols;
         const double sy = double(placed.height()) / picture->rows;
