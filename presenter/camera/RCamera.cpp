@@ -642,33 +642,16 @@ void RCamera::detectImageRectObject()
         return;
     }
     const QRect local = picture.translated(-m_viewfinder->pos());
-    const double f = double(kShownThumbWidth) / picture.width();
     QVideoFrame frame = m_frameLatest;
     QImage shown;
     if (frame.isValid()) {
         // A glimpse of the screen, so a frame delivered upside down or
         // mirrored is turned before its corners are read.
-        shown = QImage(kShownThumbWidth, qMax(1, qRound(picture.height() * f)), QImage::Format_RGB32);
-        shown.fill(Qt::black);
-        QPainter painter(&shown);
-        painter.scale(f, f);
-        painter.translate(-local.topLeft());
-        m_viewfinder->render(&painter, local.topLeft(), QRegion(local), QWidget::DrawChildren);
+        shown = RRectDetector::shownPicture(m_viewfinder, local, kShownThumbWidth);
     } else {
-        // A backend without frame probes: the picture as the viewfinder draws
-        // it, reduced while drawn (no smoothing, to keep the GUI thread free).
-        const double r = picture.width() > RRectDetector::kDetectWidth
-                             ? double(RRectDetector::kDetectWidth) / picture.width()
-                             : 1.0;
-        QImage reduced(qMax(1, qRound(picture.width() * r)), qMax(1, qRound(picture.height() * r)),
-                       QImage::Format_RGB32);
-        reduced.fill(Qt::black);
-        QPainter painter(&reduced);
-        painter.scale(r, r);
-        painter.translate(-local.topLeft());
-        m_viewfinder->render(&painter, local.topLeft(), QRegion(local), QWidget::DrawChildren);
-        painter.end();
-        frame = QVideoFrame(reduced);
+        // A backend without frame probes: the picture as the viewfinder draws it.
+        frame = QVideoFrame(
+            RRectDetector::shownPicture(m_viewfinder, local, qMin(picture.width(), RRectDetector::kDetectWidth)));
     }
     startDetector();
     const int ticket = ++m_iDetectTicket;

@@ -1,5 +1,9 @@
 #include "RRectDetector.h"
 
+#include <QPainter>
+#include <QRegion>
+#include <QWidget>
+
 RRectDetector::RRectDetector(QObject *parent)
     : QObject(parent)
 {
@@ -24,4 +28,18 @@ void RRectDetector::detect(const QVideoFrame &frame, const QSize &target, const 
         points = RImageProc::detectRectShown(frame.image(), kDetectWidth, target, shown, &rect);
     }
     emit detected(points, rect, ticket);
+}
+
+QImage RRectDetector::shownPicture(QWidget *viewfinder, const QRect &area, int width)
+{
+    if (!viewfinder || area.isEmpty() || width < 1)
+        return QImage();
+    const double f = double(width) / area.width();
+    QImage picture(width, qMax(1, qRound(area.height() * f)), QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.scale(f, f);
+    painter.translate(-area.topLeft());
+    viewfinder->render(&painter, area.topLeft(), QRegion(area), QWidget::DrawChildren);
+    return picture;
 }

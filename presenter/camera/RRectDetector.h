@@ -4,10 +4,13 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QVideoFrame>
 
 #include "RImageProc.h"
+
+class QWidget;
 
 // Document detection of the live picture, in a thread of its own: takes one
 // delivered frame at a time and reports the corners where the viewfinder
@@ -20,6 +23,10 @@ public:
     static constexpr int kDetectWidth = 1024;
 
     explicit RRectDetector(QObject *parent = nullptr);
+
+    // GUI thread: what `viewfinder` shows in `area` (its own pixels), drawn
+    // `width` pixels wide without smoothing, which costs next to nothing.
+    static QImage shownPicture(QWidget *viewfinder, const QRect &area, int width);
 
 public slots:
     // `target` is the viewfinder's size, `shown` a small copy of what it
