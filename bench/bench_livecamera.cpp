@@ -1,7 +1,9 @@
 // Live picture of the presenter's camera widget from the virtual document
-// camera: frames shown per second inside a full-screen graphics view (as the
-// presenter shows it), CPU time per shown frame, how far the screen falls
-// behind, and the time from process start to the first live frame.
+// camera: frames shown per second inside the presenter's full-screen scene
+// view, CPU time per shown frame, how far the screen falls behind, and the
+// time from process start to the first live frame; beside each, a bare
+// QCamera + QCameraViewfinder shown full-screen on the same virtual camera,
+// measured in the same run, and the ratio of the two.
 //
 // Each case runs in a child process of its own so the start-up figure really
 // starts at process start. Run under Xvfb (xvfb-run -s "-screen 0 1920x1080x24")
@@ -14,10 +16,14 @@
 //   BENCH_AUTOCUT=1    with the 500 ms document detection running
 
 #include "RCamera.h"
+#include "RDragScene.h"
+#include "RNoScrollGraphicsView.h"
 
 #include <QApplication>
 #include <QCamera>
+#include <QCameraInfo>
 #include <QCameraViewfinder>
+#include <QCameraViewfinderSettings>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,6 +35,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QStackedLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -83,10 +90,10 @@ void runFor(int ms)
     loop.exec();
 }
 
-class BenchView : public QGraphicsView
+class BenchView : public RNoScrollGraphicsView
 {
 public:
-    using QGraphicsView::QGraphicsView;
+    using RNoScrollGraphicsView::RNoScrollGraphicsView;
     bool painting = false;
     int paints = 0;
     double paintMs = 0;
@@ -98,7 +105,7 @@ protected:
         QElapsedTimer t;
         t.start();
         painting = true;
-        QGraphicsView::paintEvent(event);
+        RNoScrollGraphicsView::paintEvent(event);
         painting = false;
         const double ms = t.nsecsElapsed() / 1e6;
         ++paints;
@@ -107,11 +114,13 @@ protected:
     }
 };
 
-// Counts the viewfinder's paints made for the screen (not for a grab).
+// Counts the viewfinder's paints made for the screen (not for a grab): in
+// the presenter's view while the view paints, the bare viewfinder's own.
 class FrameCounter : public QObject
 {
 public:
     const BenchView *view = nullptr;
+    bool grabbing = false;
     QCamera *camera = nullptr;
     int frames = 0;
     double firstFrameSinceStart = -1;
@@ -121,7 +130,7 @@ public:
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && view->painting && camera
+        if (event->type() == QEvent::Paint && (view ? view->painting : !grabbing) && camera
             && camera->status() == QCamera::ActiveStatus) {
             ++frames;
             if (firstFrameSinceStart < 0) {
@@ -133,13 +142,16 @@ protected:
     }
 };
 
-int runCase(int argc, char **argv, const QString &resolutions, double seconds)
+// The presenter's case ("presenter") or the bare viewer's ("bare").
+int runCase(int argc, char **argv, const QString &mode, const QString &resolutions, double seconds)
 {
     QElapsedTimer mainClock;
     mainClock.start();
     qInstallMessageHandler(logHandler);
+    const bool bare = mode == QLatin1String("bare");
 
     QTemporaryDir tmp;
+    qputenv("HOME", tmp.path().toUtf8()); // the presenter's settings stay out of the user's
     QStringList list;
     for (const QString &r : resolutions.split(','))
         list << QStringLiteral("\"%1\"").arg(r);
@@ -160,54 +172,87 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
     if (pluginDir.isEmpty())
         pluginDir = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../bin/plugins"));
     QCoreApplication::addLibraryPath(pluginDir);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
 
-    // Like the presenter: a full-screen view of a scene, the camera widget in
-    // a proxy at the bottom layer, fitted to the screen.
-    QGraphicsScene scene;
-    scene.setBackgroundBrush(QColor(23, 43, 39));
-    BenchView view(&scene);
-    view.setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
-    view.setDragMode(QGraphicsView::ScrollHandDrag);
-    view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    view.setFrameShape(QFrame::NoFrame);
-    // What a view with smooth scaling would cost (the presenter's view does not set it).
-    const bool smooth = qEnvironmentVariableIntValue("BENCH_SMOOTH") != 0;
-    view.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    // Without a window manager (Xvfb) full-screen alone does not resize.
-    view.setGeometry(QGuiApplication::primaryScreen()->geometry());
-    view.showFullScreen();
-
-    RCamera *camera = nullptr;
     FrameCounter counter;
     counter.mainClock = &mainClock;
-    counter.view = &view;
     QSize size;
+    QCamera *camera = nullptr;
+
+    // Bare: a full-screen viewfinder and its camera, nothing else.
+    QCameraViewfinder *bareViewfinder = nullptr;
+    // Presenter: the main window's layout, its view and scene; the scene adds
+    // the camera item as the program does.
+    QWidget *window = nullptr;
+    RDragScene *scene = nullptr;
+    BenchView *view = nullptr;
+    const bool smooth = qEnvironmentVariableIntValue("BENCH_SMOOTH") != 0;
+    if (bare) {
+        bareViewfinder = new QCameraViewfinder;
+        bareViewfinder->setGeometry(screen);
+        bareViewfinder->showFullScreen();
+    } else {
+        window = new QWidget;
+        scene = new RDragScene(window);
+        view = new BenchView;
+        view->setScene(scene);
+        view->setViewportUpdateMode(QGraphicsView::FullViewportUpdate);
+        view->setDragMode(QGraphicsView::ScrollHandDrag);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setFrameShape(QFrame::NoFrame);
+        // What a view with smooth scaling would cost (the presenter's view does not set it).
+        view->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        auto *layout = new QStackedLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(view);
+        // Without a window manager (Xvfb) full-screen alone does not resize.
+        window->setGeometry(screen);
+        window->showFullScreen();
+        counter.view = view;
+    }
+
     QTimer::singleShot(1, &app, [&] {
-        camera = new RCamera;
-        size = camera->initCamera(QString());
-        if (size.isEmpty()) {
-            std::printf("no camera opened\n");
-            app.exit(2);
-            return;
+        if (bare) {
+            const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
+            for (const QCameraInfo &info : cameras) {
+                if (info.description() == QLatin1String("Bench Document Camera"))
+                    camera = new QCamera(info, &app);
+            }
+            if (!camera) {
+                std::printf("no camera opened\n");
+                app.exit(2);
+                return;
+            }
+            QCameraViewfinderSettings settings;
+            const QString first = resolutions.section(',', 0, 0);
+            size = QSize(first.section('x', 0, 0).toInt(), first.section('x', 1, 1).toInt());
+            settings.setResolution(size);
+            camera->setViewfinderSettings(settings);
+            camera->setViewfinder(bareViewfinder);
+            camera->start();
+            bareViewfinder->installEventFilter(&counter);
+        } else {
+            size = scene->AddCameraItem(QString());
+            if (size.isEmpty()) {
+                std::printf("no camera opened\n");
+                app.exit(2);
+                return;
+            }
+            camera = scene->camera()->camera();
+            scene->camera()->viewfinder()->installEventFilter(&counter);
+            const int w = size.width(), h = size.height();
+            scene->setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
+            const double s = std::min(double(view->width()) / w, double(view->height()) / h);
+            const int n = int(50 * std::log2(s));
+            const double f = std::pow(2.0, n / 50.0);
+            view->setTransform(QTransform::fromScale(f, f));
+            view->setFactor(f);
+            view->centerOn(0, 0);
+            if (qEnvironmentVariableIntValue("BENCH_AUTOCUT") != 0)
+                scene->camera()->setCameraAuto(true, false);
         }
-        counter.camera = camera->camera();
-        camera->viewfinder()->installEventFilter(&counter);
-        auto *proxy = new QGraphicsProxyWidget(nullptr, Qt::Window | Qt::FramelessWindowHint);
-        proxy->setWidget(camera);
-        scene.addItem(proxy);
-        camera->resize(size);
-        proxy->setPos(-(size.width() / 2), -(size.height() / 2));
-        proxy->setZValue(-9999);
-        const int w = size.width(), h = size.height();
-        scene.setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
-        const double s = std::min(double(view.width()) / w, double(view.height()) / h);
-        const int n = int(50 * std::log2(s));
-        const double f = std::pow(2.0, n / 50.0);
-        view.setTransform(QTransform::fromScale(f, f));
-        view.centerOn(0, 0);
-        if (qEnvironmentVariableIntValue("BENCH_AUTOCUT") != 0)
-            camera->setCameraAuto(true, false);
+        counter.camera = camera;
     });
 
     // Wait for the first frame, then warm up for a second.
@@ -245,9 +290,10 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
         g_skipped = 0;
     }
     const int frames0 = counter.frames;
-    const int paints0 = view.paints;
-    const double paintMs0 = view.paintMs;
-    view.worstPaintMs = 0;
+    const int paints0 = view ? view->paints : 0;
+    const double paintMs0 = view ? view->paintMs : 0;
+    if (view)
+        view->worstPaintMs = 0;
     const double cpu0 = cpuSeconds(RUSAGE_SELF);
     const double gui0 = cpuSeconds(RUSAGE_THREAD);
     QElapsedTimer run;
@@ -259,41 +305,90 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpu0;
     const double gui = cpuSeconds(RUSAGE_THREAD) - gui0;
     const int frames = counter.frames - frames0;
-    const int paints = view.paints - paints0;
-    const double paintMs = view.paintMs - paintMs0;
-    camera->stopCamera(true); // the virtual camera reports its skipped ticks at stop
+    const int paints = view ? view->paints - paints0 : 0;
+    const double paintMs = view ? view->paintMs - paintMs0 : 0;
+    camera->stop(); // the virtual camera reports its skipped ticks at stop
     app.processEvents();
 
     const double fps = frames / secs;
-    std::printf("case %s%s on %s, screen %dx%d, view %dx%d, scale %.3f\n", qPrintable(resolutions),
+    const QSize shown = bare ? bareViewfinder->size() : view->size();
+    std::printf("case %s %s%s on %s, screen %dx%d, window %dx%d, scale %.3f\n", qPrintable(mode),
+                qPrintable(resolutions),
                 smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)" : "",
-                qPrintable(QGuiApplication::platformName()), QGuiApplication::primaryScreen()->size().width(),
-                QGuiApplication::primaryScreen()->size().height(), view.width(), view.height(),
-                view.transform().m11());
+                qPrintable(QGuiApplication::platformName()), screen.width(), screen.height(), shown.width(),
+                shown.height(), view ? view->transform().m11() : 0.0);
     std::printf("  picture             %dx%d\n", size.width(), size.height());
     std::printf("  first live frame    %.3f s after process start (%.3f s after main)\n", firstStart, firstMain);
     std::printf("  frames shown        %.1f per second (%d in %.1f s; camera 30 fps)\n", fps, frames, secs);
     std::printf("  CPU per frame       %.2f ms process, %.2f ms GUI thread\n", frames ? cpu * 1000 / frames : 0.0,
                 frames ? gui * 1000 / frames : 0.0);
     std::printf("  CPU load            %.0f%% of one core (GUI thread %.0f%%)\n", 100 * cpu / secs, 100 * gui / secs);
-    std::printf("  view paint          %.2f ms average, %.2f ms worst (%d paints)\n", paints ? paintMs / paints : 0.0,
-                view.worstPaintMs, paints);
+    if (view)
+        std::printf("  view paint          %.2f ms average, %.2f ms worst (%d paints)\n",
+                    paints ? paintMs / paints : 0.0, view->worstPaintMs, paints);
     std::printf("  backlog             posted call late by %.2f ms average, %.2f ms worst; %lld camera ticks "
                 "skipped while a frame was unshown (%.1f%%)\n",
                 lateCount ? lateSum / lateCount : 0.0, lateWorst, static_cast<long long>(g_skipped),
                 100.0 * g_skipped / std::max(1.0, 30.0 * (secs + 1.0)));
+    // For the parent's side-by-side summary.
+    std::printf("RESULT fps=%.2f cpu=%.4f gui=%.4f first=%.3f\n", fps, frames ? cpu * 1000 / frames : 0.0,
+                frames ? gui * 1000 / frames : 0.0, firstStart);
     std::fflush(stdout);
-    delete camera;
+    delete window;
+    delete bareViewfinder;
     return 0;
+}
+
+struct Figures
+{
+    bool ok = false;
+    double fps = 0, cpu = 0, gui = 0, first = 0;
+};
+
+// Runs one case in a child process, echoes its report and returns its figures.
+Figures runChild(const char *program, const QString &mode, const QString &resolutions, double seconds)
+{
+    Figures f;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QString::fromLocal8Bit(program), {QStringLiteral("--case"), mode, resolutions, QString::number(seconds)});
+    if (!child.waitForFinished(int(seconds * 1000) + 60000) || child.exitCode() != 0) {
+        std::printf("%s", child.readAllStandardOutput().constData());
+        std::printf("case %s %s failed\n", qPrintable(mode), qPrintable(resolutions));
+        return f;
+    }
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        if (!line.startsWith("RESULT ")) {
+            if (!line.isEmpty())
+                std::printf("%s\n", line.constData());
+            continue;
+        }
+        for (const QByteArray &field : line.mid(7).split(' ')) {
+            const QByteArray key = field.left(field.indexOf('='));
+            const double value = field.mid(field.indexOf('=') + 1).toDouble();
+            if (key == "fps")
+                f.fps = value;
+            else if (key == "cpu")
+                f.cpu = value;
+            else if (key == "gui")
+                f.gui = value;
+            else if (key == "first")
+                f.first = value;
+        }
+        f.ok = true;
+    }
+    std::fflush(stdout);
+    return f;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 2 < argc; ++i) {
+    for (int i = 1; i + 3 < argc; ++i) {
         if (qstrcmp(argv[i], "--case") == 0)
-            return runCase(argc, argv, QString::fromLatin1(argv[i + 1]), QByteArray(argv[i + 2]).toDouble());
+            return runCase(argc, argv, QString::fromLatin1(argv[i + 1]), QString::fromLatin1(argv[i + 2]),
+                           QByteArray(argv[i + 3]).toDouble());
     }
     const double seconds = argc > 1 ? QByteArray(argv[1]).toDouble() : 10.0;
     const QStringList cases{
@@ -303,12 +398,21 @@ int main(int argc, char **argv)
         QStringLiteral("3840x2160"),
     };
     int failures = 0;
+    QStringList summary;
     for (const QString &c : cases) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QString::fromLocal8Bit(argv[0]), {QStringLiteral("--case"), c, QString::number(seconds)});
-        if (!child.waitForFinished(int(seconds * 1000) + 60000) || child.exitCode() != 0)
+        // The bare viewer first, then the presenter, on the same virtual camera.
+        const Figures b = runChild(argv[0], QStringLiteral("bare"), c, seconds);
+        const Figures p = runChild(argv[0], QStringLiteral("presenter"), c, seconds);
+        if (!b.ok || !p.ok) {
             ++failures;
+            continue;
+        }
+        summary << QString::asprintf("  %-10s presenter %5.2f ms/frame at %4.1f fps, bare viewer %5.2f ms/frame at "
+                                     "%4.1f fps: ratio %.2f (GUI thread %.2f / %.2f ms); first frame %.2f / %.2f s",
+                                     qPrintable(c.section(',', 0, 0)), p.cpu, p.fps, b.cpu, b.fps,
+                                     b.cpu > 0 ? p.cpu / b.cpu : 0.0, p.gui, b.gui, p.first, b.first);
     }
+    std::printf("\nCPU per shown frame, presenter beside a bare QCamera + QCameraViewfinder (same run)\n%s\n",
+                qPrintable(summary.join('\n')));
     return failures ? 1 : 0;
 }

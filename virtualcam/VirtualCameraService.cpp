@@ -10,6 +10,7 @@
 #include "VirtualCameraInfoControl.h"
 #include "VirtualCameraRenderer.h"
 #include "VirtualCameraSession.h"
+#include "VirtualCameraVideoProbe.h"
 #include "VirtualCameraViewfinderSettings.h"
 
 #include <QDebug>
@@ -28,6 +29,7 @@ VirtualCameraService::VirtualCameraService(QObject *parent)
     , m_focus(new VirtualCameraFocus(this))
     , m_availability(new VirtualCameraAvailability(m_session, this))
     , m_info(new VirtualCameraInfoControl(this))
+    , m_probe(new VirtualCameraVideoProbe(m_session, this))
 {
     qDebug() << "VirtualCameraService::VirtualCameraService: devices" << m_session->devices().size();
 }
@@ -64,6 +66,8 @@ QMediaControl *VirtualCameraService::requestControl(const char *name)
         return m_availability;
     if (is(QCameraInfoControl_iid))
         return m_info;
+    if (is(QMediaVideoProbeControl_iid))
+        return m_probe;
     // No widget or window control: QVideoWidget would prefer those over the renderer.
     return nullptr;
 }

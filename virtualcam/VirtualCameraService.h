@@ -13,6 +13,7 @@ class VirtualCameraImageProcessing;
 class VirtualCameraInfoControl;
 class VirtualCameraRenderer;
 class VirtualCameraSession;
+class VirtualCameraVideoProbe;
 class VirtualCameraViewfinderSettings;
 
 class VirtualCameraService : public QMediaService
@@ -38,4 +39,5 @@ private:
     VirtualCameraFocus *m_focus;
     VirtualCameraAvailability *m_availability;
     VirtualCameraInfoControl *m_info;
+    VirtualCameraVideoProbe *m_probe;
 };

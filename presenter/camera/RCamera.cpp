@@ -5,6 +5,7 @@
 #include "RCameraImaProDlg.h"
 #include "RDeviceIds.h"
 #include "RImageSaver.h"
+#include "RRectDetector.h"
 #include "RResolutionRule.h"
 #include "RSettingsStore.h"
 #include "RTestCamera.h"
@@ -22,13 +23,20 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageEncoderSettings>
+#include <QPaintEvent>
 #include <QPalette>
 #include <QScreen>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QVideoProbe>
 
 namespace {
 const char *kInit = "RCamera::initCamera:";
+// Width of the small copy of the screen that tells how a delivered frame is turned.
+constexpr int kShownThumbWidth = 48;
+// The white and the picture overlap by this much at their edge, so no
+// pixel falls between them when the view scales the picture down.
+constexpr int kEdgeOverlap = 4;
 } // namespace
 
 RCamera::RCamera(QWidget *parent)
@@ -42,8 +50,10 @@ RCamera::RCamera(QWidget *parent)
               << QStringLiteral("1201") << QStringLiteral("1601") << QStringLiteral("1003") << QStringLiteral("100c")
               << QStringLiteral("0810");
 
-    // The whiteboard is this widget's own background with the viewfinder hidden.
-    setAutoFillBackground(true);
+    // The whiteboard is this widget's own white with the viewfinder hidden.
+    // It paints that white itself, only where the viewfinder draws no picture,
+    // so the picture's pixels are painted once per frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette pal = palette();
     pal.setColor(QPalette::All, QPalette::Window, QColor(255, 255, 255, 255));
     setPalette(pal);
@@ -53,6 +63,11 @@ RCamera::RCamera(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_viewfinder);
+
+    // Keeps the newest delivered frame for the detection tick: a reference,
+    // no copy of the pixels.
+    m_probe = new QVideoProbe(this);
+    connect(m_probe, &QVideoProbe::videoFrameProbed, this, [this](const QVideoFrame &frame) { m_frameLatest = frame; });
 
     m_detectTimer.setInterval(1000);
     m_rectTimer.setInterval(500);
@@ -76,6 +91,12 @@ RCamera::~RCamera()
         m_testThread = nullptr;
         qDebug().noquote() << "RCamera::~RCamera()" << "if(tc) end";
     }
+    if (m_detectThread) {
+        m_detectThread->quit();
+        m_detectThread->wait();
+        delete m_detector;
+        m_detector = nullptr;
+    }
     releaseCamera();
     qDebug().noquote() << "RCamera::~RCamera() end";
 }
@@ -88,6 +109,9 @@ void RCamera::setDeviceIds(QString vid, QString pid)
 
 void RCamera::releaseCamera()
 {
+    m_probe->setSource(static_cast<QMediaObject *>(nullptr));
+    m_frameLatest = QVideoFrame();
+    dropPendingDetection();
     delete m_pImaProDlg;
     m_pImaProDlg = nullptr;
     m_imageProcessing = nullptr;
@@ -184,6 +208,8 @@ QSize RCamera::initCamera(QString name)
         m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
     m_cameraMain->setCaptureMode(QCamera::CaptureStillImage);
     m_cameraMain->setViewfinder(m_viewfinder);
+    if (!m_probe->setSource(m_cameraMain))
+        qInfo().noquote() << kInit << "no frame probe: detection reads the shown picture";
     QCameraImageCapture *cap = m_imageCapture;
     connect(this, &RCamera::sCapture, cap, [cap]() { cap->capture(); });
     connect(cap, &QCameraImageCapture::imageCaptured, this, &RCamera::cameraImageCaptured);
@@ -586,6 +612,7 @@ void RCamera::stopRectDetect()
 {
     if (m_rectTimer.isActive())
         m_rectTimer.stop();
+    dropPendingDetection();
 }
 
 void RCamera::detectNetImage()
@@ -603,39 +630,99 @@ void RCamera::detectNetImage()
 
 void RCamera::detectImageRectObject()
 {
-    const QSize full = size();
-    if (full.width() <= 0 || full.height() <= 0)
+    // One detection at a time: a tick while one runs is left out, so results
+    // never pile up and come back in the order they were asked for.
+    if (m_iDetectInFlight >= 0)
         return;
-    // Detection runs on the GUI thread twice a second: a reduced copy keeps
-    // the page edges and leaves the live picture smooth at camera resolutions.
-    const double f = full.width() > kDetectWidth ? double(kDetectWidth) / full.width() : 1.0;
-    QImage frame;
-    if (f < 1.0) {
-        frame = QImage(qMax(1, qRound(full.width() * f)), qMax(1, qRound(full.height() * f)), QImage::Format_RGB32);
-        frame.fill(Qt::white);
-        QPainter painter(&frame);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.scale(f, f);
-        render(&painter);
+    const QRect picture = pictureRect();
+    if (picture.isEmpty()) {
+        // Whiteboard or no picture: nothing to find.
+        dropPendingDetection();
+        applyRectResult(QList<QPoint>(), RRotatedRect());
+        return;
+    }
+    const QRect local = picture.translated(-m_viewfinder->pos());
+    QVideoFrame frame = m_frameLatest;
+    QImage shown;
+    if (frame.isValid()) {
+        // A glimpse of the screen, so a frame delivered upside down or
+        // mirrored is turned before its corners are read.
+        shown = RRectDetector::shownPicture(m_viewfinder, local, kShownThumbWidth);
     } else {
-        frame = grab().toImage();
+        // A backend without frame probes: the picture as the viewfinder draws it.
+        frame = QVideoFrame(
+            RRectDetector::shownPicture(m_viewfinder, local, qMin(picture.width(), RRectDetector::kDetectWidth)));
     }
-    if (frame.width() <= 0 || frame.height() <= 0)
+    startDetector();
+    const int ticket = ++m_iDetectTicket;
+    m_iDetectInFlight = ticket;
+    RRectDetector *detector = m_detector;
+    const QSize target = size();
+    QMetaObject::invokeMethod(
+        detector, [detector, frame, target, shown, ticket] { detector->detect(frame, target, shown, ticket); },
+        Qt::QueuedConnection);
+}
+
+void RCamera::startDetector()
+{
+    if (m_detector)
         return;
-    RRotatedRect rect;
-    QList<QPoint> points = RImageProc::detectRect(frame, &rect);
-    if (f < 1.0) {
-        for (QPoint &pt : points)
-            pt = QPoint(int(pt.x() / f), int(pt.y() / f));
-        rect.cx = float(rect.cx / f);
-        rect.cy = float(rect.cy / f);
-        rect.width = float(rect.width / f);
-        rect.height = float(rect.height / f);
-    }
+    m_detectThread = new QThread(this);
+    m_detectThread->setObjectName(QStringLiteral("RRectDetector"));
+    m_detector = new RRectDetector();
+    m_detector->moveToThread(m_detectThread);
+    connect(m_detector, &RRectDetector::detected, this, &RCamera::rectDetected);
+    m_detectThread->start();
+}
+
+void RCamera::dropPendingDetection()
+{
+    m_iDetectValidFrom = m_iDetectTicket + 1;
+}
+
+void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket)
+{
+    if (ticket == m_iDetectInFlight)
+        m_iDetectInFlight = -1;
+    // Asked for before a stop, a reopen or the whiteboard: no longer true.
+    if (ticket < m_iDetectValidFrom)
+        return;
+    applyRectResult(points, rect);
+}
+
+void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect)
+{
     if (!points.isEmpty()) {
         m_rotRect = rect;
         m_fRectAngle = rect.angle;
     }
     m_listRectPoints = points;
     emit detectRect4Point(m_listRectPoints);
+}
+
+QRect RCamera::pictureRect() const
+{
+    if (!m_viewfinder || m_viewfinder->isHidden() || !m_viewfinder->mediaObject())
+        return QRect();
+    // The viewfinder's own placement: the stream's size fitted, aspect kept, centred.
+    const QSize native = m_viewfinder->sizeHint();
+    if (!native.isValid() || native.isEmpty())
+        return QRect();
+    QRect r(QPoint(0, 0), native.scaled(m_viewfinder->size(), Qt::KeepAspectRatio));
+    r.moveCenter(m_viewfinder->rect().center());
+    return r.translated(m_viewfinder->pos());
+}
+
+void RCamera::paintEvent(QPaintEvent *event)
+{
+    QRegion blank = event->region();
+    const QRect picture = pictureRect();
+    if (picture.width() > 2 * kEdgeOverlap && picture.height() > 2 * kEdgeOverlap)
+        blank -= picture.adjusted(kEdgeOverlap, kEdgeOverlap, -kEdgeOverlap, -kEdgeOverlap);
+    if (blank.isEmpty())
+        return;
+    QPainter painter(this);
+    const QColor white = palette().color(QPalette::Window);
+    for (const QRect &r : blank)
+        painter.fillRect(r, white);
 }

@@ -4,11 +4,13 @@
 #include <QList>
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 #include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <QVideoFrame>
 #include <QWidget>
 
 #include <opencv2/core.hpp>
@@ -22,7 +24,9 @@ class QCameraImageProcessing;
 class QCameraViewfinder;
 class QLabel;
 class QThread;
+class QVideoProbe;
 class RCameraImaProDlg;
+class RRectDetector;
 class RTestCamera;
 
 // The live document-camera picture: finds and opens the camera, shows it in
@@ -32,9 +36,6 @@ class RCamera : public QWidget
 {
     Q_OBJECT
 public:
-    // Width of the reduced picture that document detection works on.
-    static constexpr int kDetectWidth = 1024;
-
     explicit RCamera(QWidget *parent = nullptr);
     ~RCamera() override;
 
@@ -102,6 +103,10 @@ public:
 
     void setCameraTest(bool b);
 
+    // Where the viewfinder draws the picture, in this widget's pixels; empty
+    // while it draws none (whiteboard, no camera bound, no stream).
+    QRect pictureRect() const;
+
 signals:
     void sCapture();
     void startTestThread();
@@ -123,8 +128,12 @@ public slots:
     void detectNetImage();
     void detectImageRectObject();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private slots:
     void saverFinished(int id, const QString &path, bool ok);
+    void rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket);
 
 private:
     void startDeviceTest();
@@ -133,6 +142,10 @@ private:
     void releaseCamera();
     void applyViewfinder(const QSize &resolution, int videoType);
     void requestTestRun();
+    void startDetector();
+    // Results of detections asked for before now are dropped on arrival.
+    void dropPendingDetection();
+    void applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect);
 
     // Device
     int m_iLanguage = 0;
@@ -173,6 +186,13 @@ private:
     QList<QPoint> m_listRectPoints;
     RRotatedRect m_rotRect;
     float m_fRectAngle = 0;
+    QVideoProbe *m_probe = nullptr;
+    QVideoFrame m_frameLatest;
+    QThread *m_detectThread = nullptr;
+    RRectDetector *m_detector = nullptr;
+    int m_iDetectTicket = 0;
+    int m_iDetectValidFrom = 0;
+    int m_iDetectInFlight = -1;
 
     // Capture
     RCaptureParams m_params;

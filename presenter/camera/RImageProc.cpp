@@ -264,23 +264,6 @@ int otsuFromHistogram(const qint64 *count)
     return threshold;
 }
 
-// One-channel grey matrix of the picture for the edge work. Wraps or converts
-// into `grey`, whose buffer is reused between calls.
-void toGreyMat(const QImage &image, cv::Mat &grey)
-{
-    const QImage::Format f = image.format();
-    if (isRgb32Family(f)) {
-        cv::cvtColor(RImageProc::imageToMat(image), grey, cv::COLOR_BGRA2GRAY);
-    } else if (f == QImage::Format_RGB888) {
-        const cv::Mat rgb(image.height(), image.width(), CV_8UC3, const_cast<uchar *>(image.constBits()),
-                          size_t(image.bytesPerLine()));
-        cv::cvtColor(rgb, grey, cv::COLOR_RGB2GRAY);
-    } else {
-        const QImage rgb32 = image.convertToFormat(QImage::Format_RGB32);
-        cv::cvtColor(RImageProc::imageToMat(rgb32), grey, cv::COLOR_BGRA2GRAY);
-    }
-}
-
 // Expresses the same rectangle so that the cut's rotation (angle + 90) is the
 // smallest one, within [-45, 45). OpenCV 4.5+ reports (0, 90], older versions
 // [-90, 0); either way a page tilted a little comes out upright.
@@ -378,40 +361,116 @@ QImage RImageProc::matToImage(const cv::Mat &mat)
     return out;
 }
 
+namespace {
+
+// One-channel grey of a one-, three- or four-channel matrix; wraps a grey one.
+void toGrey(const cv::Mat &picture, cv::Mat &grey)
+{
+    if (picture.channels() == 4)
+        cv::cvtColor(picture, grey, cv::COLOR_BGRA2GRAY);
+    else if (picture.channels() == 3)
+        cv::cvtColor(picture, grey, cv::COLOR_BGR2GRAY);
+    else
+        grey = picture;
+}
+
+// The edge work on a grey matrix: the minimum-area rectangle of the largest
+// outer contour, false when there is none.
+bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
+{
+    // Buffers kept between ticks: the detection runs twice a second, and
+    // reallocating them costs more than the edge work.
+    thread_local cv::Mat edges;
+    thread_local cv::Mat closed;
+    thread_local const cv::Mat kernel = cv::Mat::ones(9, 9, CV_8UC1);
+    thread_local std::vector<std::vector<cv::Point>> contours;
+
+    cv::Canny(grey, edges, 80.0, 126.0, 3, false);
+    cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, kernel, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
+                     cv::morphologyDefaultBorderValue());
+    contours.clear();
+    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE, cv::Point());
+    if (contours.empty())
+        return false;
+
+    double bestArea = 0;
+    size_t best = 0;
+    for (size_t i = 0; i < contours.size(); ++i) {
+        const cv::Rect box = cv::boundingRect(contours[i]);
+        const double area = double(box.width) * double(box.height);
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    *found = cv::minAreaRect(contours[best]);
+    return true;
+}
+
+// The matrix the edge work reads: the picture's own pixels where the layout allows.
+cv::Mat pictureMat(const QImage &image)
+{
+    const QImage::Format f = image.format();
+    if (isRgb32Family(f) || f == QImage::Format_Grayscale8)
+        return RImageProc::imageToMat(image);
+    if (f == QImage::Format_RGB888)
+        return cv::Mat(image.height(), image.width(), CV_8UC3, const_cast<uchar *>(image.constBits()),
+                       size_t(image.bytesPerLine()));
+    return RImageProc::imageToMat(image.convertToFormat(QImage::Format_RGB32)).clone();
+}
+
+// Mean absolute grey difference of two pictures brought to one small size.
+double thumbDistance(const cv::Mat &a, const cv::Mat &b)
+{
+    cv::Mat d;
+    cv::absdiff(a, b, d);
+    return cv::mean(d)[0];
+}
+
+cv::Mat greyThumb(const cv::Mat &picture, const cv::Size &size)
+{
+    cv::Mat grey;
+    cv::Mat small;
+    toGrey(picture, grey);
+    cv::resize(grey, small, size, 0, 0, cv::INTER_AREA);
+    return small;
+}
+
+int flipOnMat(const cv::Mat &delivered, const cv::Mat &shown)
+{
+    if (delivered.empty() || shown.empty())
+        return RImageProc::kNoFlip;
+    const cv::Size size(32, 24);
+    const cv::Mat want = greyThumb(shown, size);
+    const cv::Mat have = greyThumb(delivered, size);
+    int best = RImageProc::kNoFlip;
+    double bestDistance = thumbDistance(have, want);
+    for (const int code : {0, 1, -1}) {
+        cv::Mat turned;
+        cv::flip(have, turned, code);
+        const double d = thumbDistance(turned, want);
+        // A flip must win clearly: a symmetric picture keeps the frame as delivered.
+        if (d + 1.0 < bestDistance) {
+            bestDistance = d;
+            best = code;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
 {
     QList<QPoint> corners;
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         return corners;
     try {
-        // Buffers kept between ticks: the detection runs twice a second on
-        // full frames, and reallocating them costs more than the edge work.
         thread_local cv::Mat grey;
-        thread_local cv::Mat edges;
-        thread_local cv::Mat closed;
-        thread_local const cv::Mat kernel = cv::Mat::ones(9, 9, CV_8UC1);
-        thread_local std::vector<std::vector<cv::Point>> contours;
-
-        toGreyMat(image, grey);
-        cv::Canny(grey, edges, 80.0, 126.0, 3, false);
-        cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, kernel, cv::Point(-1, -1), 1, cv::BORDER_CONSTANT,
-                         cv::morphologyDefaultBorderValue());
-        contours.clear();
-        cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE, cv::Point());
-        if (contours.empty())
+        toGrey(pictureMat(image), grey);
+        cv::RotatedRect found;
+        if (!detectOnGrey(grey, &found))
             return corners;
-
-        double bestArea = 0;
-        size_t best = 0;
-        for (size_t i = 0; i < contours.size(); ++i) {
-            const cv::Rect box = cv::boundingRect(contours[i]);
-            const double area = double(box.width) * double(box.height);
-            if (area > bestArea) {
-                bestArea = area;
-                best = i;
-            }
-        }
-        const cv::RotatedRect found = cv::minAreaRect(contours[best]);
         cv::Point2f pts[4];
         found.points(pts);
         for (const cv::Point2f &p : pts)
@@ -423,6 +482,75 @@ QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
         corners.clear();
     }
     return corners;
+}
+
+QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, const QSize &target, const QImage &shown,
+                                          RRotatedRect *rect)
+{
+    QList<QPoint> corners;
+    if (frame.isNull() || frame.width() < 1 || frame.height() < 1 || maxWidth < 1)
+        return corners;
+    const QSize view = target.isEmpty() ? frame.size() : target;
+    // Where the viewfinder draws the frame: fitted, aspect kept, centred.
+    QRect placed(QPoint(0, 0), frame.size().scaled(view, Qt::KeepAspectRatio));
+    placed.moveCenter(QRect(QPoint(0, 0), view).center());
+    if (placed.isEmpty())
+        return corners;
+    try {
+        const cv::Mat full = pictureMat(frame);
+        thread_local cv::Mat reduced;
+        thread_local cv::Mat grey;
+        thread_local cv::Mat turned;
+        const cv::Mat *picture = &full;
+        if (frame.width() > maxWidth) {
+            const int h = std::max(1, int(std::lround(double(frame.height()) * maxWidth / frame.width())));
+            cv::resize(full, reduced, cv::Size(maxWidth, h), 0, 0, cv::INTER_LINEAR);
+            picture = &reduced;
+        }
+        toGrey(*picture, grey);
+        const cv::Mat *search = &grey;
+        if (!shown.isNull()) {
+            const int flip = flipOnMat(grey, pictureMat(shown));
+            if (flip != kNoFlip) {
+                cv::flip(grey, turned, flip);
+                search = &turned;
+            }
+        }
+        cv::RotatedRect found;
+        if (!detectOnGrey(*search, &found))
+            return corners;
+        const double sx = double(placed.width()) / picture->cols;
+        const double sy = double(placed.height()) / picture->rows;
+        cv::Point2f pts[4];
+        found.points(pts);
+        for (const cv::Point2f &p : pts)
+            corners.append(QPoint(int(placed.x() + p.x * sx), int(placed.y() + p.y * sy)));
+        if (rect) {
+            RRotatedRect r = normalised(found);
+            const double s = (sx + sy) / 2;
+            r.cx = float(placed.x() + r.cx * sx);
+            r.cy = float(placed.y() + r.cy * sy);
+            r.width = float(r.width * s);
+            r.height = float(r.height * s);
+            *rect = r;
+        }
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::detectRectShown: catch" << e.what();
+        corners.clear();
+    }
+    return corners;
+}
+
+int RImageProc::matchingFlip(const QImage &delivered, const QImage &shown)
+{
+    if (delivered.isNull() || shown.isNull())
+        return kNoFlip;
+    try {
+        return flipOnMat(pictureMat(delivered), pictureMat(shown));
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::matchingFlip: catch" << e.what();
+        return kNoFlip;
+    }
 }
 
 QImage RImageProc::cutRotatedRect(const QImage &image, const RRotatedRect &rect)

@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QList>
+#include <QMetaType>
 #include <QPoint>
+#include <QSize>
 #include <QVector>
 
 #include <opencv2/core.hpp>
@@ -19,6 +21,7 @@ struct RRotatedRect
     float angle = 0;
     bool isValid() const;
 };
+Q_DECLARE_METATYPE(RRotatedRect)
 
 // Document image routines. All static and free of widgets, so they run on any
 // thread and in tests without a camera.
@@ -35,6 +38,19 @@ public:
     // The four corners (truncated) of the largest outer contour's minimum-area
     // rectangle, or an empty list; on success fills *rect (may be null).
     static QList<QPoint> detectRect(const QImage &image, RRotatedRect *rect);
+    // Flips, as cv::flip codes; kNoFlip leaves the picture as it is.
+    static constexpr int kNoFlip = 2;
+    // detectRect as the live tick runs it: on the frame reduced (bilinear) to
+    // at most `maxWidth` pixels wide, with corners and rectangle given where
+    // the frame shows in `target`, fitted with its aspect kept and centred as
+    // the viewfinder shows it (an empty target: the frame's own size). A
+    // backend may deliver frames upside down or mirrored against the screen;
+    // when `shown` (a small copy of the screen) is given, the frame is turned
+    // the way that matches it first.
+    static QList<QPoint> detectRectShown(const QImage &frame, int maxWidth, const QSize &target, const QImage &shown,
+                                         RRotatedRect *rect);
+    // The flip that makes `delivered` look most like `shown` (any sizes).
+    static int matchingFlip(const QImage &delivered, const QImage &shown);
     // Upright patch of `rect`; a null picture for a degenerate rectangle or picture.
     static QImage cutRotatedRect(const QImage &image, const RRotatedRect &rect);
 

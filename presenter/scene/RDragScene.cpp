@@ -605,8 +605,34 @@ void RDragScene::dropEvent(QGraphicsSceneDragDropEvent *event)
 
 void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
 {
-    painter->fillRect(rect, QColor(23, 43, 39));
     m_rectSceneAll = rect;
+    const QColor desk(23, 43, 39);
+    // The camera widget paints every pixel of its area (picture or white), so
+    // the background goes only around it, over its edge by one screen pixel.
+    const bool cameraCovers = m_proxyCamera && m_proxyCamera->isVisible() && m_proxyCamera->effectiveOpacity() >= 1.0
+                              && m_proxyCamera->sceneTransform().type() <= QTransform::TxTranslate;
+    const QTransform &t = painter->worldTransform();
+    const qreal scale = std::hypot(t.m11(), t.m12());
+    if (!cameraCovers || scale <= 0) {
+        painter->fillRect(rect, desk);
+        return;
+    }
+    const qreal edge = 1.0 / scale;
+    const QRectF hole = m_proxyCamera->sceneBoundingRect().adjusted(edge, edge, -edge, -edge) & rect;
+    if (hole.isEmpty()) {
+        painter->fillRect(rect, desk);
+        return;
+    }
+    const QRectF bands[] = {
+        QRectF(rect.left(), rect.top(), rect.width(), hole.top() - rect.top()),
+        QRectF(rect.left(), hole.bottom(), rect.width(), rect.bottom() - hole.bottom()),
+        QRectF(rect.left(), hole.top(), hole.left() - rect.left(), hole.height()),
+        QRectF(hole.right(), hole.top(), rect.right() - hole.right(), hole.height()),
+    };
+    for (const QRectF &band : bands) {
+        if (band.width() > 0 && band.height() > 0)
+            painter->fillRect(band, desk);
+    }
 }
 
 // ---------------------------------------------------------------- camera forwarding

@@ -11,6 +11,10 @@ RNoScrollGraphicsView::RNoScrollGraphicsView(QWidget *parent)
 {
     viewport()->setAttribute(Qt::WA_AcceptTouchEvents);
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // The scene's background and items paint every pixel of the view, so
+    // the viewport is not filled first on every frame.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 double RNoScrollGraphicsView::clampFactor(double factor)

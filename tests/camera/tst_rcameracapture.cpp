@@ -131,6 +131,58 @@ private slots:
         QVERIFY(!camera.isRectDetecting());
     }
 
+    // The camera widget paints every pixel of its area itself (the picture,
+    // or white where there is none), so the scene never fills it first.
+    void everyPixelIsPainted_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QSize>("widget");
+        QTest::addColumn<bool>("whiteboard");
+        QTest::addColumn<QRect>("picture"); // where the picture shows; white elsewhere
+        QTest::newRow("live picture fills the widget") << true << QSize() << false << QRect(0, 0, 640, 480);
+        QTest::newRow("letterboxed picture, white bands")
+            << true << QSize(960, 480) << false << QRect(160, 0, 640, 480);
+        QTest::newRow("whiteboard is white") << true << QSize() << true << QRect();
+        QTest::newRow("no camera is white") << false << QSize(640, 480) << false << QRect();
+    }
+    void everyPixelIsPainted()
+    {
+        QFETCH(bool, open);
+        QFETCH(QSize, widget);
+        QFETCH(bool, whiteboard);
+        QFETCH(QRect, picture);
+        RCamera camera;
+        if (open)
+            QVERIFY(openPage(camera, uniformPage(40)));
+        if (widget.isValid())
+            camera.resize(widget);
+        camera.setWhiteBoard(whiteboard);
+        QTRY_COMPARE(camera.pictureRect(), picture);
+
+        const QRgb unpainted = qRgb(255, 0, 255);
+        QImage canvas(camera.size(), QImage::Format_RGB32);
+        canvas.fill(unpainted);
+        QPainter painter(&canvas);
+        camera.render(&painter); // as the scene's proxy item draws it
+        painter.end();
+        // Inside the picture the dark page, outside it white (the edge may blend).
+        const QRect inner = picture.isEmpty() ? QRect() : picture.adjusted(2, 2, -2, -2);
+        const QRect outer = picture.isEmpty() ? QRect() : picture.adjusted(-2, -2, 2, 2);
+        int left = 0, wrong = 0;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const QRgb c = canvas.pixel(x, y) & 0xffffff;
+                left += c == (unpainted & 0xffffff) ? 1 : 0;
+                if (inner.isValid() && inner.contains(x, y))
+                    wrong += qGray(c) > 80 ? 1 : 0;
+                else if (!outer.isValid() || !outer.contains(x, y))
+                    wrong += c != 0xffffff ? 1 : 0;
+            }
+        }
+        QCOMPARE(left, 0);
+        QCOMPARE(wrong, 0);
+    }
+
     void changeDetection_data()
     {
         QTest::addColumn<int>("snapMode");

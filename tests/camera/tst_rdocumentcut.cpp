@@ -197,6 +197,79 @@ private slots:
         rect.angle = -90;
         QVERIFY(RImageProc::cutRotatedRect(image, rect).isNull());
     }
+
+    // The live tick: the frame as a backend delivers it (maybe reduced, maybe
+    // turned), the corners where the viewfinder shows the page.
+    void liveTickFindsThePageWhereShown_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<int>("turn");
+        const int none = RImageProc::kNoFlip;
+        QTest::newRow("small frame at its own size") << QSize(800, 600) << QSize() << none;
+        QTest::newRow("camera frame, reduced") << QSize(3264, 2448) << QSize(3264, 2448) << none;
+        QTest::newRow("shown twice as large") << QSize(800, 600) << QSize(1600, 1200) << none;
+        QTest::newRow("letterboxed in a wider view") << QSize(1280, 960) << QSize(1920, 960) << none;
+        QTest::newRow("delivered upside down") << QSize(1600, 1200) << QSize(1600, 1200) << 0;
+        QTest::newRow("delivered mirrored") << QSize(1600, 1200) << QSize(1600, 1200) << 1;
+        QTest::newRow("delivered half turned") << QSize(2048, 1536) << QSize(2048, 1536) << -1;
+    }
+    void liveTickFindsThePageWhereShown()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(QSize, target);
+        QFETCH(int, turn);
+        const Scene s = makeScene(frame, frame * 0.6, 7.0, QImage::Format_RGB32);
+        const QImage shown = s.image.scaledToWidth(48, Qt::SmoothTransformation);
+        QImage delivered = s.image;
+        if (turn != RImageProc::kNoFlip)
+            delivered = s.image.mirrored(turn != 0, turn != 1);
+        RRotatedRect rect;
+        const QList<QPoint> corners = RImageProc::detectRectShown(delivered, 1024, target, shown, &rect);
+        QCOMPARE(corners.size(), 4);
+
+        const QSize view = target.isEmpty() ? frame : target;
+        QRectF placed(QPointF(0, 0), QSizeF(frame.scaled(view, Qt::KeepAspectRatio)));
+        placed.moveCenter(QRectF(QPointF(0, 0), QSizeF(view)).center());
+        const double scale = placed.width() / frame.width();
+        // The reduced picture's pixels, as shown, plus the edge work's own slack.
+        const double tolerance = 5.0 * scale * qMax(1.0, frame.width() / 1024.0);
+        const QTransform toView = QTransform::fromTranslate(placed.x(), placed.y()).scale(scale, scale);
+        for (const QPointF &truth : toView.map(s.corners)) {
+            double nearest = 1e9;
+            for (const QPoint &c : corners)
+                nearest = qMin(nearest, QLineF(truth, QPointF(c)).length());
+            QVERIFY2(nearest < tolerance, qPrintable(QStringLiteral("corner off by %1").arg(nearest)));
+        }
+        const QPointF centre = toView.map(s.corners).boundingRect().center();
+        QVERIFY(QLineF(centre, QPointF(rect.cx, rect.cy)).length() < tolerance);
+        QVERIFY(qAbs(qMax(rect.width, rect.height) - s.page.width() * scale) < 2 * tolerance);
+    }
+
+    void matchingFlip_data()
+    {
+        QTest::addColumn<int>("turn");
+        QTest::addColumn<bool>("blank");
+        QTest::addColumn<int>("flip");
+        const int none = RImageProc::kNoFlip;
+        QTest::newRow("delivered as shown") << none << false << none;
+        QTest::newRow("upside down") << 0 << false << 0;
+        QTest::newRow("mirrored") << 1 << false << 1;
+        QTest::newRow("half turned") << -1 << false << -1;
+        QTest::newRow("blank picture stays as delivered") << 0 << true << none;
+    }
+    void matchingFlip()
+    {
+        QFETCH(int, turn);
+        QFETCH(bool, blank);
+        QFETCH(int, flip);
+        QImage picture = makeScene(QSize(640, 480), QSize(380, 260), 5.0, QImage::Format_RGB32).image;
+        if (blank)
+            picture.fill(QColor(200, 200, 200));
+        const QImage shown = picture.scaledToWidth(48, Qt::SmoothTransformation);
+        const QImage delivered = turn == RImageProc::kNoFlip ? picture : picture.mirrored(turn != 0, turn != 1);
+        QCOMPARE(RImageProc::matchingFlip(delivered, shown), flip);
+    }
 };
 
 VISORA_TEST_MAIN(TestRDocumentCut)

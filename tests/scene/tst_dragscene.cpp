@@ -14,6 +14,7 @@
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -51,6 +52,8 @@ private slots:
 
     // With the virtual camera.
     void cameraItemLayout();
+    void viewIsPaintedEverywhere_data();
+    void viewIsPaintedEverywhere();
     void cursorModes_data();
     void cursorModes();
     void spotlightSnapshotSavesClearRectangle();
@@ -556,6 +559,45 @@ void TestDragScene::cameraItemLayout()
     QVERIFY(scene->cameraProxy()->isLocked());
     scene->slotWhiteboard(false);
     QVERIFY(!scene->cameraProxy()->isLocked());
+}
+
+// The background goes around the camera picture only; at any zoom no pixel
+// is left between the two.
+void TestDragScene::viewIsPaintedEverywhere_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("actual size") << 1.0;
+    QTest::newRow("fitted to a screen (0.441)") << 0.441;
+    QTest::newRow("zoomed out to the limit") << 0.25;
+    QTest::newRow("zoomed in (1.73)") << 1.73;
+}
+
+void TestDragScene::viewIsPaintedEverywhere()
+{
+    QFETCH(double, scale);
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTRY_VERIFY(!scene->camera()->pictureRect().isEmpty());
+    const QRgb unpainted = qRgb(255, 0, 255);
+    QImage canvas(801, 601, QImage::Format_RGB32);
+    canvas.fill(unpainted);
+    QPainter painter(&canvas);
+    const QRectF source(-400.3 / scale, -300.7 / scale, 801 / scale, 601 / scale);
+    scene->render(&painter, QRectF(canvas.rect()), source, Qt::IgnoreAspectRatio);
+    painter.end();
+    int left = 0, desk = 0;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const QRgb c = canvas.pixel(x, y);
+            left += c == unpainted ? 1 : 0;
+            desk += c == qRgb(23, 43, 39) ? 1 : 0;
+        }
+    }
+    QCOMPARE(left, 0);
+    // The camera (1280x720) covers the middle; the desk shows only around it.
+    const double cameraShare = qMin(1.0, 1280 * scale / 801) * qMin(1.0, 720 * scale / 601);
+    QVERIFY2(qAbs(1.0 - double(desk) / (801 * 601) - cameraShare) < 0.02,
+             qPrintable(QString("desk share %1").arg(double(desk) / (801 * 601))));
 }
 
 void TestDragScene::cursorModes_data()
