@@ -12,8 +12,10 @@
 //                      (default: ../bin/plugins beside this program)
 //   BENCH_SMOOTH=1     view with smooth pixmap scaling, for comparison
 //   BENCH_AUTOCUT=1    with the 500 ms document detection running
+//   BENCH_SCAN=1       with QR scanning's 200 ms reads running
 
 #include "RCamera.h"
+#include "RQrScanner.h"
 
 #include <QApplication>
 #include <QCamera>
@@ -183,6 +185,10 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
     counter.mainClock = &mainClock;
     counter.view = &view;
     QSize size;
+    RQrScanner scanner;
+    QTimer scanTick;
+    scanTick.setInterval(200);
+    QObject::connect(&scanTick, &QTimer::timeout, &app, [&] { scanner.tick(camera); });
     QTimer::singleShot(1, &app, [&] {
         camera = new RCamera;
         size = camera->initCamera(QString());
@@ -208,6 +214,8 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
         view.centerOn(0, 0);
         if (qEnvironmentVariableIntValue("BENCH_AUTOCUT") != 0)
             camera->setCameraAuto(true, false);
+        if (qEnvironmentVariableIntValue("BENCH_SCAN") != 0)
+            scanTick.start();
     });
 
     // Wait for the first frame, then warm up for a second.
@@ -261,12 +269,15 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
     const int frames = counter.frames - frames0;
     const int paints = view.paints - paints0;
     const double paintMs = view.paintMs - paintMs0;
+    scanTick.stop();
+    scanner.cancel();
     camera->stopCamera(true); // the virtual camera reports its skipped ticks at stop
     app.processEvents();
 
     const double fps = frames / secs;
     std::printf("case %s%s on %s, screen %dx%d, view %dx%d, scale %.3f\n", qPrintable(resolutions),
-                smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)" : "",
+                smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)"
+                : qEnvironmentVariableIntValue("BENCH_SCAN") ? " (QR scanning on)" : "",
                 qPrintable(QGuiApplication::platformName()), QGuiApplication::primaryScreen()->size().width(),
                 QGuiApplication::primaryScreen()->size().height(), view.width(), view.height(),
                 view.transform().m11());

@@ -15,6 +15,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
   libopencv-dev
+  # QR codes: zxing-cpp reads them, libqrencode makes the test codes
+  libzxing-dev libqrencode-dev
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command

@@ -35,11 +35,10 @@ void RQrScanner::start(RDragScene *scene, int language, int angle)
     m_overlay = overlay;
 }
 
-void RQrScanner::tick(RDragScene *scene)
+void RQrScanner::tick(RCamera *camera)
 {
-    if (!scene || !scene->camera() || m_watcher.isRunning())
+    if (!camera || m_watcher.isRunning())
         return;
-    RCamera *camera = scene->camera();
     if (camera->width() <= 0 || camera->height() <= 0)
         return;
     // Only the middle half is painted, not the whole picture.

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QUrl>
 
+class RCamera;
 class RDragScene;
 #include "RScanWidget.h"
 
@@ -21,7 +22,7 @@ public:
     // Puts a new overlay over the scene's picture, turned by `angle`.
     void start(RDragScene *scene, int language, int angle);
     // Reads the middle of the live picture unless a read is still running.
-    void tick(RDragScene *scene);
+    void tick(RCamera *camera);
     // Forgets a read still running; its result is dropped.
     void cancel();
     void setLanguage(int language);

@@ -594,7 +594,7 @@ void RTavWidget::slotScanStatus(bool bscan)
 void RTavWidget::sysTimerFun()
 {
     if (m_scene && m_bScanning)
-        m_qrScanner->tick(m_scene);
+        m_qrScanner->tick(m_scene->camera());
 }
 
 void RTavWidget::slotCoverDlg()
