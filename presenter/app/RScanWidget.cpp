@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDebug>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMovie>
@@ -46,19 +47,29 @@ RScanWidget::RScanWidget(QWidget *parent)
                              + kHover);
     m_labelHint->setStyleSheet("QLabel{color:white;font: bold \"微软雅黑\";font-size:14px;}");
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addLayout(centredRow(m_labelMovie));
-    layout->addLayout(centredRow(m_labelText));
-    layout->addLayout(centredRow(m_labelHint));
+    // The hint and the buttons lie over the lower part of the animation: at
+    // the sizes used the frame fills the overlay's height by itself, and the
+    // overlay must stay half the picture.
+    auto *front = new QVBoxLayout;
+    front->setContentsMargins(0, 0, 0, 0);
+    front->setSpacing(0);
+    front->addStretch();
+    front->addLayout(centredRow(m_labelText));
+    front->addLayout(centredRow(m_labelHint));
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(10, 10, 10, 10);
     buttons->addStretch();
     buttons->addWidget(m_btnCopy);
     buttons->addWidget(m_btnExit);
     buttons->addStretch();
-    layout->addLayout(buttons);
+    front->addLayout(buttons);
+    auto *layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addLayout(centredRow(m_labelMovie), 0, 0);
+    layout->addLayout(front, 0, 0);
+    m_labelMovie->lower();
 
     connect(m_btnExit, &QPushButton::clicked, this, &RScanWidget::slotExit);
     connect(m_btnCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(m_strText); });
