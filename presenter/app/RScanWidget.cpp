@@ -59,6 +59,7 @@ RScanWidget::RScanWidget(QWidget *parent)
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(10, 10, 10, 10);
     buttons->addStretch();
+    buttons->setSpacing(24);
     buttons->addWidget(m_btnCopy);
     buttons->addWidget(m_btnExit);
     buttons->addStretch();

@@ -141,8 +141,6 @@ void RCoverDlg::initData()
             m_sizePicture = image.size();
         }
     }
-    if (QAbstractButton *b = m_typeGroup->button(m_params.m_iType))
-        b->setChecked(true);
     setType(m_params.m_iType);
 }
 
@@ -180,6 +178,8 @@ QPixmap RCoverDlg::preview() const
 void RCoverDlg::setType(int type)
 {
     m_params.m_iType = type;
+    if (QAbstractButton *b = m_typeGroup->button(type); b && !b->isChecked())
+        b->setChecked(true);
     const bool textish = type == CoverParams::Text || type == CoverParams::Time;
     m_editText->setEnabled(type == CoverParams::Text);
     m_editTime->setEnabled(type == CoverParams::Time);
@@ -254,12 +254,16 @@ void RCoverDlg::slotSetRotate(int value)
 {
     m_params.m_iRotateCover = value;
     m_labelRotateValue->setText(QString::number(value));
+    if (m_sliderRotate->value() != value)
+        m_sliderRotate->setValue(value);
 }
 
 void RCoverDlg::slotSetAlpha(int value)
 {
     m_params.m_iAlpha = value;
     m_labelAlphaValue->setText(QString::number(value));
+    if (m_sliderAlpha->value() != value)
+        m_sliderAlpha->setValue(value);
 }
 
 void RCoverDlg::updateMyUIData()

@@ -305,6 +305,7 @@ void TestCoverItem::dialogCancelKeepsParams()
     dlg.initData();
     dlg.slotTypeText();
     dlg.slotSetAlpha(10);
+    QCOMPARE(dlg.m_params.m_iAlpha, 10);
     QTimer::singleShot(0, &dlg, &RCoverDlg::slotCancel);
     QCOMPARE(dlg.exec(), int(QDialog::Rejected));
     // The caller copies back only after Accepted; the scene keeps its start values.
