@@ -188,7 +188,17 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
     RQrScanner scanner;
     QTimer scanTick;
     scanTick.setInterval(200);
-    QObject::connect(&scanTick, &QTimer::timeout, &app, [&] { scanner.tick(camera); });
+    double scanMs = 0, scanWorstMs = 0;
+    int scanTicks = 0;
+    QObject::connect(&scanTick, &QTimer::timeout, &app, [&] {
+        QElapsedTimer t;
+        t.start();
+        scanner.tick(camera);
+        const double ms = t.nsecsElapsed() / 1e6;
+        scanMs += ms;
+        scanWorstMs = std::max(scanWorstMs, ms);
+        ++scanTicks;
+    });
     QTimer::singleShot(1, &app, [&] {
         camera = new RCamera;
         size = camera->initCamera(QString());
@@ -293,6 +303,10 @@ int runCase(int argc, char **argv, const QString &resolutions, double seconds)
                 "skipped while a frame was unshown (%.1f%%)\n",
                 lateCount ? lateSum / lateCount : 0.0, lateWorst, static_cast<long long>(g_skipped),
                 100.0 * g_skipped / std::max(1.0, 30.0 * (secs + 1.0)));
+    if (scanTicks)
+        std::printf("  scan tick           %.2f ms average, %.2f ms worst on the GUI thread (%d ticks; decoding "
+                    "runs on a worker)\n",
+                    scanMs / scanTicks, scanWorstMs, scanTicks);
     std::fflush(stdout);
     delete camera;
     return 0;
