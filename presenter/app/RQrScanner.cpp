@@ -6,6 +6,7 @@
 #include "RScanWidget.h"
 
 #include <QDebug>
+#include <QPainter>
 #include <QtConcurrent/QtConcurrentRun>
 
 RQrScanner::RQrScanner(QObject *parent)
@@ -41,10 +42,17 @@ void RQrScanner::tick(RCamera *camera)
         return;
     if (camera->width() <= 0 || camera->height() <= 0)
         return;
-    // Only the middle half is painted, not the whole picture.
-    const QImage crop = camera->grab(RQrDecoder::centreHalf(camera->size())).toImage();
-    if (crop.isNull())
-        return;
+    // Only the middle half is painted, and no wider than the reader needs:
+    // at camera resolutions a full-size paint would hold up the live picture.
+    const QRect half = RQrDecoder::centreHalf(camera->size());
+    const double f = half.width() > kMaxReadWidth ? double(kMaxReadWidth) / half.width() : 1.0;
+    QImage crop(qMax(1, qRound(half.width() * f)), qMax(1, qRound(half.height() * f)), QImage::Format_RGB32);
+    crop.fill(Qt::white);
+    {
+        QPainter painter(&crop);
+        painter.scale(f, f);
+        camera->render(&painter, QPoint(), QRegion(half));
+    }
     m_iReadGeneration = m_iGeneration;
     m_watcher.setFuture(QtConcurrent::run([crop] { return RQrDecoder().decodeImage(crop, -1, -1, false); }));
 }

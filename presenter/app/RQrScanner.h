@@ -16,6 +16,9 @@ class RQrScanner : public QObject
 {
     Q_OBJECT
 public:
+    // Widest picture handed to the reader (the middle half of a 1920 picture).
+    static constexpr int kMaxReadWidth = 960;
+
     explicit RQrScanner(QObject *parent = nullptr);
     ~RQrScanner() override;
 
