@@ -25,6 +25,8 @@ PACKAGES=(
   pulseaudio pulseaudio-utils
   # the bad-picture corpus of the tests is written with zlib
   zlib1g-dev
+  # QR codes: zxing-cpp reads them, libqrencode makes the test codes
+  libzxing-dev libqrencode-dev
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)

@@ -7,6 +7,8 @@
 #include "RImageList.h"
 #include "RNoScrollGraphicsView.h"
 #include "RPlacement.h"
+#include "RCoverDlg.h"
+#include "RQrScanner.h"
 #include "RRecorderLaunch.h"
 #include "RSetting.h"
 #include "RScreenScale.h"
@@ -168,6 +170,16 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_timerScan = new QTimer(this);
     m_timerScan->setInterval(200);
     connect(m_timerScan, &QTimer::timeout, this, &RTavWidget::sysTimerFun);
+    m_qrScanner = new RQrScanner(this);
+    connect(m_qrScanner, &RQrScanner::sLinkRead, this, [this](const QUrl &url) {
+        m_timerScan->stop();
+        m_bScanning = false;
+        emit sRemoveScanItem();
+        QDesktopServices::openUrl(url);
+        minTav();
+    });
+    // Other text stays in the overlay until the teacher leaves it.
+    connect(m_qrScanner, &RQrScanner::sTextRead, m_timerScan, &QTimer::stop);
     m_bNoConfirmClose = false;
     m_bOpenCamera = false;
     m_bIsWhiteboard = false;
@@ -556,29 +568,51 @@ void RTavWidget::slotChangeLangue(int ilangue)
 {
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
+    m_qrScanner->setLanguage(ilangue);
     m_iLangue = ilangue;
 }
 
-// QR reading arrives with its own tool; until then the command has no effect.
 void RTavWidget::slotBarcode()
 {
     qDebug() << "RTavWidget::slotBarcode";
+    if (m_bIsWhiteboard || m_bScanning || !m_scene->camera())
+        return;
+    m_bScanning = true;
+    m_timerScan->start();
+    m_qrScanner->start(m_scene, m_iLangue, -m_iRotateAngle);
 }
 
 void RTavWidget::slotScanStatus(bool bscan)
 {
     m_bScanning = bscan;
-    if (!bscan)
+    if (!bscan) {
         m_timerScan->stop();
+        m_qrScanner->cancel();
+    }
 }
 
 void RTavWidget::sysTimerFun()
 {
+    if (m_scene && m_bScanning)
+        m_qrScanner->tick(m_scene->camera());
 }
 
 void RTavWidget::slotCoverDlg()
 {
-    qDebug() << "RTavWidget::slotCoverDlg";
+    if (!m_scene)
+        return;
+    RCoverDlg dlg;
+    m_scene->coverSize();
+    dlg.m_params = m_scene->coverParams();
+    dlg.setLanguage(m_iLangue);
+    dlg.initData();
+    if (auto pos = RPlacement::mainDialogPos(RPlacement::Watermark, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
+                                             m_widgetTool->y()))
+        dlg.move(*pos);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    m_scene->coverParams() = dlg.m_params;
+    m_scene->updateCoverItem(dlg.m_params.m_iType, dlg.m_params.m_iWidth, dlg.m_params.m_iHeight);
 }
 
 // ---------------------------------------------------------------- keys and closing

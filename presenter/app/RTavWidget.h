@@ -11,6 +11,7 @@ class RDragScene;
 class RNoScrollGraphicsView;
 class RDrawTempWidget;
 class RDrawSet;
+class RQrScanner;
 class QTimer;
 
 // The presenter's full-screen main window: owns the scene and its view, the
@@ -40,6 +41,8 @@ public:
     QTimer *snapTimer() const { return m_timerSnap; }
     int snapInterval() const { return m_iASnapInterval; }
     int nameCurNum() const { return m_iNameCurNum; }
+    bool isScanning() const { return m_bScanning; }
+    RQrScanner *qrScanner() const { return m_qrScanner; }
 
 signals:
     void closeImageList();
@@ -140,6 +143,7 @@ private:
     bool m_bAutoRotate = false;
     QTimer *m_timerScan = nullptr;
     bool m_bScanning = false;
+    RQrScanner *m_qrScanner = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

@@ -39,22 +39,10 @@ QImage composeCover(const QImage &picture, const RCaptureParams &p)
     const int ch = p.m_imageCover.height();
     const int x = int(p.m_ptCoverCenter.x() - cw / 2);
     const int y = int(p.m_ptCoverCenter.y() - ch / 2);
-    // The watermark was turned back by the rotation already; choose its corner
-    // so that the rotation of step 4 brings it to its place.
-    QPoint at(x, y);
-    switch (p.m_iRotateAngle) {
-    case 90:
-        at = QPoint(x, y - ch);
-        break;
-    case 180:
-        at = QPoint(x - cw, y - ch);
-        break;
-    case 270:
-        at = QPoint(x - cw, y);
-        break;
-    default:
-        break;
-    }
+    // The scene hands the watermark over already turned as it lies on the
+    // raw picture, so its centre is its place for every rotation; the turn
+    // of step 4 then carries it along with the picture.
+    const QPoint at(x, y);
     painter.drawImage(at, p.m_imageCover);
     painter.end();
     return out;

@@ -2,6 +2,8 @@
 
 #include "RCamera.h"
 #include "RPicturePlacer.h"
+#include "RCoverItem.h"
+#include "RPictureLoader.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
 #include "RSceneSnapshot.h"
@@ -98,6 +100,22 @@ QSize RDragScene::AddCameraItem(QString name)
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
     m_proxyCamera->setZValue(-9999);
 
+    m_coverParams.m_iType = CoverParams::None;
+    m_itemCover = new RCoverItem();
+    m_itemCover->setFlag(QGraphicsItem::ItemIsMovable);
+    m_itemCover->setType(CoverParams::None);
+    addItem(m_itemCover);
+    m_itemCover->resize(250, 60);
+    switch (m_iRotateAngle) {
+    case 0: m_itemCover->setPos(-125, -30); break;
+    case 90: m_itemCover->setPos(0, 120); break;
+    case 180: m_itemCover->setPos(125, 30); break;
+    case 270: m_itemCover->setPos(30, -125); break;
+    default: break;
+    }
+    m_itemCover->setZValue(9998);
+    m_itemCover->hide();
+
     m_itemTracker = new RVideoTracker();
     m_itemTracker->resize(size);
     m_proxyTracker = addWidget(m_itemTracker);
@@ -135,6 +153,8 @@ QSize RDragScene::setCameraResolution(int index)
     setSceneRect(-(w / 2), -(h / 2), w, h);
     m_itemCamera->resize(size);
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
+    if (m_itemCover)
+        m_itemCover->setPos(-(w / 2), -(h / 2));
     if (m_itemTracker) {
         m_itemTracker->resize(size);
         m_proxyTracker->setPos(0, 0);
@@ -664,9 +684,54 @@ void RDragScene::slotShowOrHideImageList(bool bshow)
     emit sShowOrHideImageList(bshow);
 }
 
+void RDragScene::showScanWidget(QWidget *overlay, int angle)
+{
+    if (!overlay || !m_itemCamera)
+        return;
+    if (m_widgetScan && m_widgetScan != overlay)
+        removeScanItem();
+    const int w = m_itemCamera->width();
+    const int h = m_itemCamera->height();
+    m_widgetScan = overlay;
+    overlay->resize(w / 2, h / 2);
+    if (!m_proxyScan || m_proxyScan->widget() != overlay)
+        m_proxyScan = addWidget(overlay);
+    m_proxyScan->setPos(-(w / 4), -(h / 4));
+    m_proxyScan->setZValue(9999);
+    const QPointF c(w / 4.0, h / 4.0);
+    m_proxyScan->setTransform(QTransform().translate(c.x(), c.y()).rotate(angle).translate(-c.x(), -c.y()));
+    m_proxyScan->show();
+}
+
 void RDragScene::removeScanItem()
 {
     emit sScanbarcode(false);
+    // Called from the overlay's own button: both go later, the proxy taking
+    // its widget with it.
+    if (m_proxyScan) {
+        removeItem(m_proxyScan);
+        m_proxyScan->deleteLater();
+        m_proxyScan = nullptr;
+    } else if (m_widgetScan) {
+        m_widgetScan->deleteLater();
+    }
+    m_widgetScan = nullptr;
+}
+
+void RDragScene::updateCoverItem(int type, int w, int h)
+{
+    if (!m_itemCover)
+        return;
+    m_itemCover->apply(m_coverParams, type, w, h, m_iRotateAngle);
+}
+
+QSize RDragScene::coverSize()
+{
+    if (m_itemCover) {
+        m_coverParams.m_iWidth = int(m_itemCover->size().width());
+        m_coverParams.m_iHeight = int(m_itemCover->size().height());
+    }
+    return QSize(m_coverParams.m_iWidth, m_coverParams.m_iHeight);
 }
 
 void RDragScene::slotUpdateVideoRect(QList<QPoint> ptlist)
@@ -760,6 +825,15 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     }
     m_itemCamera->setCutRect(spot, p1, p2);
     m_itemCamera->setRotateAngle(angle);
-    m_itemCamera->setCover(false, QPointF(), QPointF(), 255, QImage(), 0);
+    // A watermark the teacher hid (clear) is not in the capture either.
+    if (m_itemCover && m_itemCover->coverType() != CoverParams::None && m_itemCover->isVisible() && m_proxyCamera) {
+        const RCoverItem::CapturePlacement placed = m_itemCover->capturePlacement(m_proxyCamera->scenePos());
+        qDebug() << "RDragScene::prepareCameraCapture: m_iRotateAngle:" << m_iRotateAngle
+                 << "m_itemCover->m_iRotate:" << m_itemCover->rotation() << "centre:" << placed.centre;
+        m_itemCamera->setCover(true, placed.offset, placed.centre, m_itemCover->params().m_iAlpha, placed.image,
+                               int(m_itemCover->rotation()));
+    } else {
+        m_itemCamera->setCover(false, QPointF(), QPointF(), 255, QImage(), 0);
+    }
     m_itemCamera->capture();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoverParams.h"
 #include "CurStatus.h"
 #include "UndoRecord.h"
 
@@ -9,6 +10,7 @@
 #include <QList>
 #include <QPainterPath>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QVector>
 #include <optional>
@@ -20,6 +22,7 @@ class RVideoRect;
 class RWidgetItem;
 class RPixmapItem;
 class RPicturePlacer;
+class RCoverItem;
 class RSceneSnapshot;
 class QGraphicsProxyWidget;
 
@@ -49,6 +52,15 @@ public:
     void setNameCurNum(int num);
     int nameCurNum() const;
     void setPen(int width, QColor color);
+    // Watermark: the dialog works on coverParams(); updateCoverItem applies them.
+    CoverParams &coverParams() { return m_coverParams; }
+    void updateCoverItem(int type, int w, int h);
+    QSize coverSize();
+    RCoverItem *coverItem() const { return m_itemCover; }
+    // Hosts the QR scan overlay over the centre of the picture, turned by
+    // `angle`; the scene deletes it when removeScanItem runs.
+    void showScanWidget(QWidget *overlay, int angle);
+    QWidget *scanWidget() const { return m_widgetScan; }
     void setRotateAngle(int angle) { m_iRotateAngle = angle; }
     int rotateAngle() const { return m_iRotateAngle; }
     void setVideoType(int type) { m_iVideoType = type; }
@@ -162,4 +174,8 @@ private:
     int m_iNameCurNum = 1;
     RSceneSnapshot *m_snapshot = nullptr;
     RPicturePlacer *m_placer = nullptr;
+    CoverParams m_coverParams;
+    RCoverItem *m_itemCover = nullptr;
+    QPointer<QWidget> m_widgetScan;
+    QGraphicsProxyWidget *m_proxyScan = nullptr;
 };

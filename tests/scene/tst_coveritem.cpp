@@ -1,0 +1,388 @@
+#include "CoverParams.h"
+#include "RCamera.h"
+#include "RCapturePipeline.h"
+#include "RCoverDlg.h"
+#include "RCoverGeometry.h"
+#include "RCoverItem.h"
+#include "RDragScene.h"
+#include "RImageSaver.h"
+#include "RProxyWidget.h"
+#include "VisoraTest.h"
+
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsView>
+#include <QSignalSpy>
+
+namespace {
+
+// Reddish and not transparent: watermark ink, also half transparent and
+// anti-aliased (which darkens it on a transparent ground).
+bool isRed(QRgb c)
+{
+    return qAlpha(c) > 60 && qRed(c) > 100 && qRed(c) > qGreen(c) + 60 && qRed(c) > qBlue(c) + 60;
+}
+
+// Bounding box of the red pixels inside `area` (the whole picture when null).
+QRect redBounds(const QImage &input, QRect area = QRect())
+{
+    const QImage image = input.convertToFormat(QImage::Format_ARGB32);
+    if (area.isNull())
+        area = image.rect();
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (isRed(image.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+CoverParams textParams()
+{
+    CoverParams p;
+    p.m_iType = CoverParams::Text;
+    p.m_strText = "WM";
+    p.m_iFontSize = 20;
+    p.m_strFontFamily = "DejaVu Sans";
+    return p;
+}
+
+void sendMouse(QGraphicsScene *scene, QEvent::Type type, QPointF at, Qt::MouseButton button)
+{
+    QGraphicsSceneMouseEvent ev(type);
+    ev.setScenePos(at);
+    ev.setButtonDownScenePos(button, at);
+    ev.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : button);
+    ev.setButtons(type == QEvent::GraphicsSceneMouseRelease ? Qt::NoButton : Qt::MouseButtons(button));
+    QCoreApplication::sendEvent(scene, &ev);
+}
+
+} // namespace
+
+// The watermark item, its dialog and its way into snapshots and captures.
+class TestCoverItem : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void paintsEachType_data();
+    void paintsEachType();
+    void timeFollowsTheClock();
+    void rightDragResizesWithClamp_data();
+    void rightDragResizesWithClamp();
+    void itemRotation_data();
+    void itemRotation();
+    void dialogRoundTrip();
+    void dialogCancelKeepsParams();
+    void dialogRefusesBadPicture();
+    void updateCoverItemShowsAndHides();
+    void captureMatchesSnapshot_data();
+    void captureMatchesSnapshot();
+
+private:
+    QTemporaryDir m_dir;
+    QString writeSolid(const QString &name, QSize size, QColor color);
+};
+
+void TestCoverItem::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QImage page(1280, 720, QImage::Format_RGB32);
+    page.fill(QColor(120, 120, 120));
+    page.save(m_dir.path() + "/grey.png");
+    QFile f(m_dir.path() + "/cam.json");
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(R"({"cameras": [{"description": "Cover Test Camera",
+        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&5&0&0000",
+        "resolutions": ["1280x720"], "pixelFormats": ["jpeg"],
+        "source": "grey.png", "fps": 30, "present": true, "busy": false}]})");
+    f.close();
+    qputenv("VISORA_VIRTUAL_CAMERA", QString(m_dir.path() + "/cam.json").toUtf8());
+}
+
+QString TestCoverItem::writeSolid(const QString &name, QSize size, QColor color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = m_dir.path() + "/" + name;
+    image.save(path);
+    return path;
+}
+
+void TestCoverItem::paintsEachType_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("border");
+    QTest::addColumn<int>("alpha");
+    QTest::newRow("text with frame") << int(CoverParams::Text) << true << 255;
+    QTest::newRow("text without frame") << int(CoverParams::Text) << false << 255;
+    QTest::newRow("text half transparent") << int(CoverParams::Text) << true << 128;
+    QTest::newRow("time") << int(CoverParams::Time) << true << 255;
+    QTest::newRow("picture half transparent") << int(CoverParams::Picture) << false << 128;
+    QTest::newRow("none") << int(CoverParams::None) << true << 255;
+}
+
+void TestCoverItem::paintsEachType()
+{
+    QFETCH(int, type);
+    QFETCH(bool, border);
+    QFETCH(int, alpha);
+    RCoverItem item;
+    CoverParams p = textParams();
+    p.m_iType = type;
+    p.m_bBorder = border;
+    p.m_iAlpha = alpha;
+    p.m_strTimeFormat = "HH:mm";
+    item.setParams(p);
+    item.loadPicture(writeSolid("red.png", QSize(10, 10), Qt::red));
+    item.resize(200, 80);
+    const QImage image = item.renderToImage();
+    QCOMPARE(image.size(), QSize(200, 80));
+    QCOMPARE(image.format(), QImage::Format_ARGB32);
+    const QRgb corner = image.pixel(1, 1);
+    if (type == CoverParams::None) {
+        QCOMPARE(redBounds(image), QRect());
+        QCOMPARE(qAlpha(corner), 0);
+        return;
+    }
+    if (type == CoverParams::Picture) {
+        // Stretched over the whole item with the alpha as opacity.
+        QVERIFY(qAbs(qAlpha(image.pixel(0, 0)) - alpha) <= 2);
+        QVERIFY(qAbs(qAlpha(image.pixel(199, 79)) - alpha) <= 2);
+        return;
+    }
+    // The frame runs along the edge, the text sits centred inside it.
+    const QRgb frame = image.pixel(100, 3);
+    QCOMPARE(isRed(frame) || qAlpha(frame) > 0, border);
+    if (border)
+        QVERIFY(qAbs(qAlpha(frame) - alpha) <= 2);
+    const QRect text = redBounds(image, QRect(8, 8, 184, 64));
+    QVERIFY(!text.isEmpty());
+    QVERIFY2(qAbs(text.center().x() - 100) <= 3 && qAbs(text.center().y() - 40) <= 4,
+             qPrintable(QString("text centre %1,%2").arg(text.center().x()).arg(text.center().y())));
+}
+
+void TestCoverItem::timeFollowsTheClock()
+{
+    QGraphicsScene scene;
+    auto *item = new RCoverItem;
+    scene.addItem(item);
+    CoverParams p = textParams();
+    p.m_strTimeFormat = "ss";
+    item->apply(p, CoverParams::Time, 200, 80, 0);
+    QSignalSpy repaint(&scene, &QGraphicsScene::changed);
+    const QImage first = item->renderToImage();
+    // Repainted on its own within a second or so, showing another second.
+    QTRY_VERIFY_WITH_TIMEOUT(repaint.count() > 0 && item->renderToImage() != first, 2500);
+    item->hide();
+    QTest::qWait(200);
+    repaint.clear();
+    QTest::qWait(1300);
+    QCOMPARE(repaint.count(), 0);
+}
+
+void TestCoverItem::rightDragResizesWithClamp_data()
+{
+    QTest::addColumn<QPoint>("drag");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("grows") << QPoint(30, 15) << QSize(130, 65);
+    QTest::newRow("shrinks") << QPoint(-40, -20) << QSize(60, 30);
+    QTest::newRow("never below 3x3") << QPoint(-500, -500) << QSize(3, 3);
+}
+
+void TestCoverItem::rightDragResizesWithClamp()
+{
+    QFETCH(QPoint, drag);
+    QFETCH(QSize, expected);
+    QGraphicsScene scene;
+    auto *item = new RCoverItem;
+    item->setFlag(QGraphicsItem::ItemIsMovable);
+    scene.addItem(item);
+    item->setPos(10, 10);
+    item->resize(100, 50);
+    item->show();
+    const QPointF start(20, 20);
+    sendMouse(&scene, QEvent::GraphicsSceneMousePress, start, Qt::RightButton);
+    sendMouse(&scene, QEvent::GraphicsSceneMouseMove, start + QPointF(drag) / 2, Qt::RightButton);
+    sendMouse(&scene, QEvent::GraphicsSceneMouseMove, start + QPointF(drag), Qt::RightButton);
+    sendMouse(&scene, QEvent::GraphicsSceneMouseRelease, start + QPointF(drag), Qt::RightButton);
+    QCOMPARE(item->size().toSize(), expected);
+    QCOMPARE(item->pos(), QPointF(10, 10));
+    QCOMPARE(item->params().m_iWidth, expected.width());
+    // The left button moves instead.
+    sendMouse(&scene, QEvent::GraphicsSceneMousePress, QPointF(11, 11), Qt::LeftButton);
+    sendMouse(&scene, QEvent::GraphicsSceneMouseMove, QPointF(41, 21), Qt::LeftButton);
+    sendMouse(&scene, QEvent::GraphicsSceneMouseRelease, QPointF(41, 21), Qt::LeftButton);
+    QCOMPARE(item->pos(), QPointF(40, 20));
+    QCOMPARE(item->size().toSize(), expected);
+}
+
+void TestCoverItem::itemRotation_data()
+{
+    QTest::addColumn<int>("cover");
+    QTest::addColumn<int>("picture");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("upright") << 0 << 0 << 0;
+    QTest::newRow("tilt 30, picture 90") << 30 << 90 << -60;
+    QTest::newRow("tilt 0, picture 180") << 0 << 180 << -180;
+    QTest::newRow("tilt 0, picture 270") << 0 << 270 << -270;
+    QTest::newRow("tilt 360, picture 90") << 360 << 90 << 270;
+    QTest::newRow("tilt 300, picture 0") << 300 << 0 << 300;
+}
+
+void TestCoverItem::itemRotation()
+{
+    QFETCH(int, cover);
+    QFETCH(int, picture);
+    QFETCH(int, expected);
+    QCOMPARE(RCoverGeometry::itemRotation(cover, picture), expected);
+    // On screen the view turns the scene by the picture's angle: the teacher sees the tilt.
+    QGraphicsScene scene;
+    auto *item = new RCoverItem;
+    scene.addItem(item);
+    CoverParams p = textParams();
+    p.m_iRotateCover = cover;
+    item->apply(p, CoverParams::Text, 100, 40, picture);
+    QCOMPARE(int(item->rotation()), expected);
+    const int seen = ((int(item->rotation()) + picture) % 360 + 360) % 360;
+    QCOMPARE(seen, cover % 360);
+}
+
+void TestCoverItem::dialogRoundTrip()
+{
+    RCoverDlg dlg;
+    CoverParams p = textParams();
+    p.m_iType = CoverParams::Time;
+    p.m_color = QColor(10, 200, 30);
+    p.m_iAlpha = 90;
+    p.m_iRotateCover = 45;
+    p.m_bBorder = false;
+    p.m_iBorderWidth = 9;
+    p.m_strTimeFormat = "HH:mm";
+    dlg.m_params = p;
+    dlg.setLanguage(1);
+    dlg.initData();
+    QCOMPARE(dlg.windowTitle(), QString("Watermark"));
+    QVERIFY(!dlg.preview().isNull());
+    QTimer::singleShot(0, &dlg, &RCoverDlg::slotOK);
+    QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+    const CoverParams &out = dlg.m_params;
+    QVERIFY(out.m_iType == p.m_iType && out.m_color == p.m_color && out.m_iAlpha == 90 && out.m_iRotateCover == 45);
+    QVERIFY(!out.m_bBorder && out.m_iBorderWidth == 9 && out.m_strTimeFormat == "HH:mm");
+    QVERIFY(out.m_strText == p.m_strText && out.m_iFontSize == p.m_iFontSize);
+}
+
+void TestCoverItem::dialogCancelKeepsParams()
+{
+    RDragScene scene;
+    RCoverDlg dlg;
+    dlg.m_params = scene.coverParams();
+    dlg.initData();
+    dlg.slotTypeText();
+    dlg.slotSetAlpha(10);
+    QCOMPARE(dlg.m_params.m_iAlpha, 10);
+    QTimer::singleShot(0, &dlg, &RCoverDlg::slotCancel);
+    QCOMPARE(dlg.exec(), int(QDialog::Rejected));
+    // The caller copies back only after Accepted; the scene keeps its start values.
+    QCOMPARE(scene.coverParams().m_iType, int(CoverParams::None));
+    QCOMPARE(scene.coverParams().m_iAlpha, 255);
+    QCOMPARE(scene.coverParams().m_strText, QString("机密文件"));
+}
+
+void TestCoverItem::dialogRefusesBadPicture()
+{
+    RCoverDlg dlg;
+    dlg.m_params.m_iType = CoverParams::Picture;
+    dlg.m_params.m_bActualSize = true;
+    dlg.initData();
+    const QString good = writeSolid("good.png", QSize(64, 32), Qt::green);
+    QVERIFY(dlg.openPicture(good));
+    QVERIFY(dlg.pictureMessage().isEmpty());
+    QVERIFY(!dlg.openPicture(m_dir.path() + "/missing.png"));
+    QVERIFY(!dlg.pictureMessage().isEmpty());
+    QCOMPARE(dlg.m_params.m_strPicturePath, good);
+    dlg.slotOK();
+    QCOMPARE(QSize(dlg.m_params.m_iWidth, dlg.m_params.m_iHeight), QSize(64, 32));
+}
+
+void TestCoverItem::updateCoverItemShowsAndHides()
+{
+    RDragScene scene;
+    QCOMPARE(scene.AddCameraItem("Cover Test Camera"), QSize(1280, 720));
+    RCoverItem *item = scene.coverItem();
+    QVERIFY(item && !item->isVisible());
+    scene.coverParams() = textParams();
+    scene.updateCoverItem(CoverParams::Text, 300, 90);
+    QVERIFY(item->isVisible());
+    QCOMPARE(scene.coverSize(), QSize(300, 90));
+    // Cleared like any annotation, back with undo, hidden by type none.
+    scene.clearAllMyItem();
+    QVERIFY(!item->isVisible());
+    scene.slotUndo();
+    QVERIFY(item->isVisible());
+    scene.updateCoverItem(CoverParams::None, 0, 0);
+    QVERIFY(!item->isVisible());
+}
+
+void TestCoverItem::captureMatchesSnapshot_data()
+{
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("tilt");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("90") << 90 << 0;
+    QTest::newRow("180") << 180 << 0;
+    QTest::newRow("270") << 270 << 0;
+    QTest::newRow("90 tilted 30") << 90 << 30;
+    QTest::newRow("0 tilted 20") << 0 << 20;
+}
+
+// The watermark lands in the scene snapshot and in the camera capture at the
+// same place, the place the teacher saw it.
+void TestCoverItem::captureMatchesSnapshot()
+{
+    QFETCH(int, angle);
+    QFETCH(int, tilt);
+    RDragScene scene;
+    QCOMPARE(scene.AddCameraItem("Cover Test Camera"), QSize(1280, 720));
+    scene.setSceneRect(-640, -360, 1280, 720);
+    const QString out = m_dir.path() + QString("/out%1_%2").arg(angle).arg(tilt);
+    QDir().mkpath(out);
+    scene.setSaveDir(out);
+    scene.setRotateAngle(angle);
+    CoverParams p;
+    p.m_iType = CoverParams::Picture;
+    p.m_strPicturePath = writeSolid("wm.png", QSize(16, 16), Qt::red);
+    p.m_iRotateCover = tilt;
+    scene.coverParams() = p;
+    scene.updateCoverItem(CoverParams::Picture, 160, 60);
+    scene.coverItem()->setPos(150, -150);
+
+    QSignalSpy saved(&scene, &RDragScene::sAddImageItem);
+    scene.slotSnap(angle, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(saved.count(), 1, 10000);
+    const QImage snapshot(out + "/" + saved.first().at(1).toString());
+    QVERIFY(!snapshot.isNull());
+    const QRect seen = redBounds(snapshot);
+
+    scene.prepareCameraCapture(angle, "pdf");
+    RCaptureParams params = scene.camera()->captureParams();
+    QVERIFY(params.m_bCoverItem);
+    QImage raw(1280, 720, QImage::Format_RGB32);
+    raw.fill(QColor(120, 120, 120));
+    RCardState card;
+    const QImage page = RCapturePipeline::process(raw, params, RRotatedRect(), card);
+    QCOMPARE(page.size(), snapshot.size());
+    const QRect captured = redBounds(page);
+    const QString where = QString("snapshot %1,%2 %3x%4, capture %5,%6 %7x%8")
+                              .arg(seen.x()).arg(seen.y()).arg(seen.width()).arg(seen.height())
+                              .arg(captured.x()).arg(captured.y()).arg(captured.width()).arg(captured.height());
+    QVERIFY2(!seen.isEmpty(), qPrintable(where));
+    QVERIFY2(qAbs(seen.left() - captured.left()) <= 3 && qAbs(seen.top() - captured.top()) <= 3
+                 && qAbs(seen.right() - captured.right()) <= 3 && qAbs(seen.bottom() - captured.bottom()) <= 3,
+             qPrintable(where));
+    // A visible red at full strength: the opacity is applied once.
+    QVERIFY(isRed(page.pixel(captured.center())));
+    RImageSaver::instance()->waitForIdle(10000);
+}
+
+VISORA_TEST_MAIN(TestCoverItem)
+#include "tst_coveritem.moc"
