@@ -129,7 +129,10 @@ bool RPdfMaker::addJpegAsIs(RPdfDocument &doc, const QString &path, bool *handle
     QImageReader reader(&buffer, "jpeg");
     if (reader.transformation() != QImageIOHandler::TransformationNone)
         return false; // decoded upright below
-    if (qint64(info.size.width()) * info.size.height() > RPictureLoader::kMaxPixels)
+    // Beyond this viewers struggle to show the page; such a picture is decoded
+    // and scaled to the page instead.
+    constexpr qint64 kMaxEmbeddedPixels = 100LL * 1000 * 1000;
+    if (qint64(info.size.width()) * info.size.height() > kMaxEmbeddedPixels)
         return false;
     // A cheap reduced decode proves the data is a picture that viewers can show.
     reader.setScaledSize((info.size / 8).expandedTo(QSize(1, 1)));
