@@ -378,11 +378,10 @@ QImage RImageProc::matToImage(const cv::Mat &mat)
     return out;
 }
 
-QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
+std::vector<cv::Point> RImageProc::largestOuterContour(const QImage &image)
 {
-    QList<QPoint> corners;
     if (image.isNull() || image.width() < 1 || image.height() < 1)
-        return corners;
+        return {};
     try {
         // Buffers kept between ticks: the detection runs twice a second on
         // full frames, and reallocating them costs more than the edge work.
@@ -399,7 +398,7 @@ QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
         contours.clear();
         cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE, cv::Point());
         if (contours.empty())
-            return corners;
+            return {};
 
         double bestArea = 0;
         size_t best = 0;
@@ -411,7 +410,21 @@ QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
                 best = i;
             }
         }
-        const cv::RotatedRect found = cv::minAreaRect(contours[best]);
+        return contours[best];
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::largestOuterContour: catch" << e.what();
+        return {};
+    }
+}
+
+QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
+{
+    QList<QPoint> corners;
+    const std::vector<cv::Point> contour = largestOuterContour(image);
+    if (contour.empty())
+        return corners;
+    try {
+        const cv::RotatedRect found = cv::minAreaRect(contour);
         cv::Point2f pts[4];
         found.points(pts);
         for (const cv::Point2f &p : pts)

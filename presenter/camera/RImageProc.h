@@ -7,6 +7,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 // A rotated rectangle in picture pixels. The angle follows the older OpenCV
 // convention, [-90, 0): the cut below relies on it, so it is normalised where
 // a rectangle is read from OpenCV.
@@ -35,6 +37,8 @@ public:
     // The four corners (truncated) of the largest outer contour's minimum-area
     // rectangle, or an empty list; on success fills *rect (may be null).
     static QList<QPoint> detectRect(const QImage &image, RRotatedRect *rect);
+    // The largest outer outline of the picture's edges (by bounding box), or none.
+    static std::vector<cv::Point> largestOuterContour(const QImage &image);
     // Upright patch of `rect`; a null picture for a degenerate rectangle or picture.
     static QImage cutRotatedRect(const QImage &image, const RRotatedRect &rect);
 
