@@ -374,9 +374,9 @@ void toGrey(const cv::Mat &picture, cv::Mat &grey)
         grey = picture;
 }
 
-// The edge work on a grey matrix: the minimum-area rectangle of the largest
-// outer contour, false when there is none.
-bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
+// The edge work on a grey matrix: the largest outer contour (by bounding box),
+// false when there is none.
+bool largestContourOnGrey(const cv::Mat &grey, std::vector<cv::Point> *contour)
 {
     // Buffers kept between ticks: the detection runs twice a second, and
     // reallocating them costs more than the edge work.
@@ -403,7 +403,17 @@ bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
             best = i;
         }
     }
-    *found = cv::minAreaRect(contours[best]);
+    *contour = contours[best];
+    return true;
+}
+
+// The minimum-area rectangle of the largest outer contour.
+bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
+{
+    std::vector<cv::Point> contour;
+    if (!largestContourOnGrey(grey, &contour))
+        return false;
+    *found = cv::minAreaRect(contour);
     return true;
 }
 
@@ -459,6 +469,22 @@ int flipOnMat(const cv::Mat &delivered, const cv::Mat &shown)
 }
 
 } // namespace
+
+std::vector<cv::Point> RImageProc::largestOuterContour(const QImage &image)
+{
+    std::vector<cv::Point> contour;
+    if (image.isNull() || image.width() < 1 || image.height() < 1)
+        return contour;
+    try {
+        thread_local cv::Mat grey;
+        toGrey(pictureMat(image), grey);
+        largestContourOnGrey(grey, &contour);
+    } catch (const cv::Exception &e) {
+        qInfo() << "RImageProc::largestOuterContour: catch" << e.what();
+        contour.clear();
+    }
+    return contour;
+}
 
 QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
 {

@@ -9,6 +9,8 @@
 
 #include <opencv2/core.hpp>
 
+#include <vector>
+
 // A rotated rectangle in picture pixels. The angle follows the older OpenCV
 // convention, [-90, 0): the cut below relies on it, so it is normalised where
 // a rectangle is read from OpenCV.
@@ -51,6 +53,8 @@ public:
                                          RRotatedRect *rect);
     // The flip that makes `delivered` look most like `shown` (any sizes).
     static int matchingFlip(const QImage &delivered, const QImage &shown);
+    // The largest outer outline of the picture's edges (by bounding box), or none.
+    static std::vector<cv::Point> largestOuterContour(const QImage &image);
     // Upright patch of `rect`; a null picture for a degenerate rectangle or picture.
     static QImage cutRotatedRect(const QImage &image, const RRotatedRect &rect);
 

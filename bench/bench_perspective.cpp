@@ -1,0 +1,121 @@
+// Perspective correction beside the bare OpenCV calls on the same frames:
+// detection of the page's corners (the program's pipeline with the
+// quadrilateral fit against Canny + closing + contours + minAreaRect), and the
+// warp of a full capture against cv::warpPerspective alone.
+
+#include "RImageProc.h"
+#include "RPerspective.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QtMath>
+
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double medianMs(int runs, const std::function<void()> &f)
+{
+    f();
+    f();
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A page seen from an arm leaning 20 degrees forward: a trapezoid on a desk.
+QImage trapezoidPage(QSize frame)
+{
+    QImage img(frame, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < frame.width(); ++x) {
+            const int v = 70 + int(12 * qSin(x / 9.0) * qCos(y / 13.0));
+            line[x] = qRgb(v, v - 5, v + 5);
+        }
+    }
+    const double w = frame.width(), h = frame.height();
+    QPolygonF quad;
+    quad << QPointF(w * 0.30, h * 0.12) << QPointF(w * 0.70, h * 0.10) << QPointF(w * 0.78, h * 0.90)
+         << QPointF(w * 0.22, h * 0.88);
+    QPolygonF page;
+    page << QPointF(0, 0) << QPointF(210, 0) << QPointF(210, 297) << QPointF(0, 297);
+    QTransform t;
+    QTransform::quadToQuad(page, quad, t);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setTransform(t);
+    p.fillRect(QRectF(0, 0, 210, 297), QColor(236, 234, 228));
+    for (int i = 0; i < 20; ++i)
+        p.fillRect(QRectF(20, 20 + i * 12.5, 100 + (i % 4) * 20, 5), QColor(40, 40, 50));
+    return img;
+}
+
+void bareDetect(const QImage &image)
+{
+    cv::Mat grey, edges, closed;
+    cv::cvtColor(RImageProc::imageToMat(image), grey, cv::COLOR_BGRA2GRAY);
+    cv::Canny(grey, edges, 80.0, 126.0, 3, false);
+    cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, cv::Mat::ones(9, 9, CV_8UC1));
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    size_t best = 0;
+    double bestArea = 0;
+    for (size_t i = 0; i < contours.size(); ++i) {
+        const cv::Rect box = cv::boundingRect(contours[i]);
+        if (double(box.area()) > bestArea) {
+            bestArea = box.area();
+            best = i;
+        }
+    }
+    if (!contours.empty())
+        (void)cv::minAreaRect(contours[best]);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules("*.debug=false\n*.info=false");
+    std::printf("%-44s %10s %10s %7s\n", "perspective correction", "ours ms", "bare ms", "ratio");
+
+    for (const QSize frame : {QSize(1024, 768), QSize(1920, 1080), QSize(3264, 2448)}) {
+        const QImage image = trapezoidPage(frame);
+        bool found = false;
+        const double ours = medianMs(15, [&] { found = RPerspective::detect(image).quadFound; });
+        const double bare = medianMs(15, [&] { bareDetect(image); });
+        std::printf("detect corners %4dx%-4d (quad found: %-3s)     %10.2f %10.2f %7.2f\n", frame.width(),
+                    frame.height(), found ? "yes" : "no", ours, bare, ours / bare);
+    }
+
+    const QImage capture = trapezoidPage(QSize(3264, 2448));
+    const RPerspective::Quad quad = RPerspective::detect(capture);
+    if (!quad.isValid()) {
+        std::printf("no page found in the capture\n");
+        return 1;
+    }
+    const QSize size = RPerspective::outputSize(quad.corners, capture.size());
+    const double ours = medianMs(7, [&] { (void)RPerspective::warp(capture, quad.corners); });
+    const double bare = medianMs(7, [&] {
+        cv::Mat out;
+        cv::warpPerspective(RImageProc::imageToMat(capture), out, RPerspective::homography(quad.corners, size),
+                            cv::Size(size.width(), size.height()), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+    });
+    std::printf("warp 3264x2448 capture to %4dx%-4d             %10.2f %10.2f %7.2f\n", size.width(), size.height(),
+                ours, bare, ours / bare);
+    return 0;
+}
