@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "RCaptureSettings.h"
+
 class RTools;
 class RImageList;
 class RDragScene;
@@ -31,15 +33,15 @@ public:
     RDrawTempWidget *drawTemp() const { return m_drawTemp; }
     int zoomLevel() const { return m_iZoomLevel; }
     int rotateAngle() const { return m_iRotateAngle; }
-    QString imageDir() const { return m_strCurImageDir; }
+    QString imageDir() const { return m_capture.m_strCurImageDir; }
     QSize videoSize() const { return m_sizeVideo; }
     bool isWhiteboard() const { return m_bIsWhiteboard; }
     bool isCameraOpen() const { return m_bOpenCamera; }
     bool noConfirmClose() const { return m_bNoConfirmClose; }
     int languageIndex() const { return m_iLangue; }
     QTimer *snapTimer() const { return m_timerSnap; }
-    int snapInterval() const { return m_iASnapInterval; }
-    int nameCurNum() const { return m_iNameCurNum; }
+    int snapInterval() const { return m_capture.m_iASnapInterval; }
+    int nameCurNum() const { return m_capture.m_iNameCurNum; }
 
 signals:
     void closeImageList();
@@ -92,6 +94,7 @@ public slots:
     void slotViewFactorChange(double qfactor);
     void setPenColor(int idx, QColor colorpen);
     void setPenWidth(int ipenwid);
+    void slotPictureLaidOut(QSize size);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
@@ -106,6 +109,7 @@ private:
     void applyZoom(int level, double factor);
     void closeEverything();
     void showCameraWarning(const QString &text);
+    void applyCaptureParams();
 
     int m_iLangue = 0;
     RTools *m_widgetTool = nullptr;
@@ -119,25 +123,13 @@ private:
     int m_iRotateAngle = 0;
     int m_iPenWidth = 6;
     QColor m_colorPen;
-    QString m_strFileExt;
-    QString m_strCurImageDir;
     bool m_bFirstShow = true;
     QTimer *m_timerDelay = nullptr;
     bool m_bNoConfirmClose = false;
     bool m_bOpenCamera = false;
     bool m_bIsWhiteboard = false;
     QTimer *m_timerSnap = nullptr;
-    int m_iVideoType = 0;
-    int m_iSnapType = 0;
-    int m_iSaveColorType = 0;
-    int m_iASnapInterval = 3;
-    int m_iNameType = 0;
-    QString m_strNamePrefix;
-    int m_iNameNumLength = 3;
-    int m_iNameCurNum = 1;
-    bool m_bCardMix = false;
-    bool m_bAutoCut = false;
-    bool m_bAutoRotate = false;
+    RCaptureSettings m_capture;
     QTimer *m_timerScan = nullptr;
     bool m_bScanning = false;
     int m_iScreenWidth = 0;

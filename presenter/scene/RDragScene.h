@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPainterPath>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QVector>
 #include <optional>
@@ -20,6 +21,7 @@ class RVideoRect;
 class RWidgetItem;
 class RPixmapItem;
 class RSceneSnapshot;
+class RNotice;
 class QGraphicsProxyWidget;
 
 // The presentation scene: the live picture in a proxy item, the overlays over
@@ -71,6 +73,12 @@ public:
     int languageIndex() const { return m_iLangue; }
     // A scene snapshot is still being written.
     bool snapshotPending() const;
+    // The notice over the live picture (made on first use, over the first view).
+    RNotice *notice();
+    void showNotice(const QString &text);
+    // Something is drawn over the live picture (ink, shapes, pictures,
+    // watermark, scan overlay), so a snapshot must render the scene.
+    bool hasOverlays() const;
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 
@@ -84,6 +92,9 @@ signals:
     void sShowOrHideImageList(bool bshow);
     void sScanbarcode(bool bscan);
     void sSnapFinish();
+    // The scene was laid out for a new picture size (reopen, replug,
+    // resolution change); the view should fit the picture again.
+    void sPictureLaidOut(QSize size);
 
 public slots:
     void slotShowVideoTracker(bool s);
@@ -117,6 +128,9 @@ public slots:
     void slotChangeLangue(int ilangue);
     void slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType);
     void showImageItem(QString dir, QString name);
+    void slotCameraOpened(QSize size);
+    void slotCameraLost(bool lost);
+    void slotCaptureFailed(QString reason);
 
 protected:
     void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
@@ -128,6 +142,9 @@ private:
     void enterShapeMode(CurStatus kind);
     RPixmapItem *placePicture(const QString &path, const QPointF *dropPoint);
     int visibleItemCount() const;
+    void layoutForSize(const QSize &size);
+    void followPicture();
+    void updateStandingNotice();
 
     int m_iLangue = 0;
     bool m_bCameraBusy = false;
@@ -157,4 +174,5 @@ private:
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
     RSceneSnapshot *m_snapshot = nullptr;
+    QPointer<RNotice> m_notice;
 };
