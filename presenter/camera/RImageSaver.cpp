@@ -243,10 +243,15 @@ QString RImageSaver::folderProblem(const QString &folder)
     const QFileInfo info(folder);
     if (folder.isEmpty())
         return QString::fromLocal8Bit(std::strerror(ENOENT));
-    if (info.exists() && !info.isDir())
+    if (!info.exists()) {
+        // As mkdir would say: a file on the way is "not a directory".
+        QFileInfo up(info.absolutePath());
+        while (!up.exists() && !up.isRoot())
+            up = QFileInfo(up.absolutePath());
+        return QString::fromLocal8Bit(std::strerror(up.exists() && !up.isDir() ? ENOTDIR : ENOENT));
+    }
+    if (!info.isDir())
         return QString::fromLocal8Bit(std::strerror(ENOTDIR));
-    if (!info.exists())
-        return QString::fromLocal8Bit(std::strerror(ENOENT));
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".probe-XXXXXX")));
     if (!probe.open())
         return probe.errorString();
