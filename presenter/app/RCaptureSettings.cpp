@@ -1,5 +1,6 @@
 #include "RCaptureSettings.h"
 
+#include "RDragScene.h"
 #include "RSetting.h"
 #include "RSettingsStore.h"
 
@@ -70,4 +71,10 @@ void RCaptureSettings::takeDialog(const RSetting &dlg)
     m_bAutoRotate = dlg.m_bAutoRotate;
     m_strFileExt = dlg.m_strFileExt;
     m_iASnapInterval = RSetting::clampInterval(dlg.m_iASnapInterval);
+}
+
+void RCaptureSettings::applyTo(RDragScene *scene) const
+{
+    scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength, m_bCardMix,
+                          m_bAutoCut, m_bAutoRotate);
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class RDragScene;
 class RSetting;
 
 // The capture parameters the main window keeps: read from the settings
@@ -34,4 +35,6 @@ public:
     // The values of an accepted dialog (the folder, video type and number are
     // the caller's to apply, since each has consequences).
     void takeDialog(const RSetting &dlg);
+    // Snap, colour, naming and crop parameters into the scene's camera.
+    void applyTo(RDragScene *scene) const;
 };

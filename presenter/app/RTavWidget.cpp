@@ -12,17 +12,14 @@
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RTools.h"
-#include "RZoomModel.h"
+#include "RViewZoom.h"
 #include "RCamera.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -32,9 +29,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
-
-namespace {
-} // namespace
 
 RTavWidget::RTavWidget(QWidget *parent)
     : QWidget(parent)
@@ -82,6 +76,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_view->setRotateAngle(m_iRotateAngle);
     m_view->setFrameShape(QFrame::NoFrame);
     m_scene->setRotateAngle(m_iRotateAngle);
+    m_zoom = new RViewZoom(m_view, this);
+    m_zoom->setRotateAngle(m_iRotateAngle);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -151,6 +147,8 @@ RTavWidget::RTavWidget(QWidget *parent)
 
     m_timerDelay = new QTimer(this);
     connect(m_timerDelay, &QTimer::timeout, this, &RTavWidget::DelayTriggel);
+    m_timerSnap = new QTimer(this);
+    connect(m_timerSnap, &QTimer::timeout, this, &RTavWidget::slotTimerSnap);
     m_timerScan = new QTimer(this);
     m_timerScan->setInterval(200);
     connect(m_timerScan, &QTimer::timeout, this, &RTavWidget::sysTimerFun);
@@ -158,13 +156,13 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_bOpenCamera = false;
     m_bIsWhiteboard = false;
     m_bScanning = false;
-    m_iZoomLevel = 250;
 
     slotChangeLangue(m_iLangue);
 }
 
 RTavWidget::~RTavWidget()
 {
+    delete m_zoom;
     // The tool bar and the strip are parentless windows of ours.
     delete m_widgetTool;
     delete m_widgetImageList;
@@ -231,7 +229,7 @@ bool RTavWidget::addCameraItem()
     m_bOpenCamera = true;
     m_bNoConfirmClose = false;
     m_scene->setSaveDir(m_capture.m_strCurImageDir);
-    applyCaptureParams();
+    m_capture.applyTo(m_scene);
     m_scene->setNameCurNum(m_capture.m_iNameCurNum);
     slotPictureLaidOut(m_sizeVideo);
     // Raised as well: without a window manager stay-on-top is not enforced.
@@ -241,13 +239,6 @@ bool RTavWidget::addCameraItem()
     m_widgetTool->raise();
     emit sChangeDir(m_capture.m_strCurImageDir);
     return true;
-}
-
-void RTavWidget::applyCaptureParams()
-{
-    const RCaptureSettings &c = m_capture;
-    m_scene->setCameraParam(c.m_iSnapType, c.m_iSaveColorType, c.m_iNameType, c.m_strNamePrefix,
-                            c.m_iNameNumLength, c.m_bCardMix, c.m_bAutoCut, c.m_bAutoRotate);
 }
 
 // ---------------------------------------------------------------- geometry and zoom
@@ -274,69 +265,46 @@ void RTavWidget::resizeEvent(QResizeEvent *event)
     m_widgetTool->setGeometry(20, h - r - 10, m_iScreenWidth - 40, r);
 }
 
-void RTavWidget::applyZoom(int level, double factor)
-{
-    m_iZoomLevel = level;
-    updateZoomLevel(factor);
-}
-
 void RTavWidget::updateZoomLevel(double level)
 {
-    const QPoint cursor = mapFromGlobal(QCursor::pos());
-    if (cursor.x() > 0) {
-        m_view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
-        m_view->setResizeAnchor(QGraphicsView::AnchorUnderMouse);
-    } else {
-        qDebug() << "RTavWidget::updateZoomLevel: No Mouse";
-    }
-    QTransform t;
-    t.scale(level, level);
-    t.rotate(m_iRotateAngle);
-    m_view->setTransform(t);
-    m_view->setFactor(level);
-    m_view->setValue(m_iZoomLevel);
+    m_zoom->refresh(level);
 }
 
 void RTavWidget::slotZoom(int ival)
 {
-    const RZoomModel::Step step = RZoomModel::zoomBy(m_iZoomLevel, ival);
-    applyZoom(step.level, step.factor);
+    m_zoom->zoomBy(ival);
 }
 
 void RTavWidget::wheelEvent(QWheelEvent *event)
 {
-    const RZoomModel::Step step = RZoomModel::wheel(m_iZoomLevel, event->angleDelta().y());
-    applyZoom(step.level, step.factor);
+    m_zoom->wheel(event->angleDelta().y());
+}
+
+int RTavWidget::zoomLevel() const
+{
+    return m_zoom->level();
 }
 
 void RTavWidget::touchZoom(int level)
 {
-    m_iZoomLevel = level;
+    m_zoom->setLevel(level);
 }
 
 void RTavWidget::slotCamera11()
 {
-    if (m_bIsWhiteboard)
-        return;
-    applyZoom(RZoomModel::kOneToOne, 1.0);
-    m_view->centerOn(0, 0);
+    if (!m_bIsWhiteboard)
+        m_zoom->oneToOne();
 }
 
 void RTavWidget::slotCameraFull()
 {
-    RZoomModel::Step step;
-    if (!RZoomModel::fit(size(), m_sizeVideo, m_iRotateAngle, &step))
-        return;
-    applyZoom(step.level, step.factor);
-    m_view->centerOn(0, 0);
+    m_zoom->fit(m_sizeVideo);
 }
 
 void RTavWidget::slotRotate()
 {
-    m_iRotateAngle = (m_iRotateAngle + 90) % 360;
-    m_view->setRotateAngle(m_iRotateAngle);
+    m_iRotateAngle = m_zoom->turn();
     m_scene->setRotateAngle(m_iRotateAngle);
-    updateZoomLevel(RZoomModel::factorForLevel(m_iZoomLevel));
     RSettingsStore::write(RSettingsKeys::VideoRotate, m_iRotateAngle);
 }
 
@@ -657,8 +625,7 @@ void RTavWidget::closeEvent(QCloseEvent *event)
 
 void RTavWidget::settingTav()
 {
-    if (m_timerSnap && m_timerSnap->isActive())
-        m_timerSnap->stop();
+    m_timerSnap->stop();
     RSetting dlg;
     dlg.m_iLangue = m_iLangue;
     dlg.m_listResolution = m_scene->resolutionList();
@@ -694,19 +661,14 @@ void RTavWidget::settingTav()
         m_scene->setNameCurNum(dlg.m_iNameCurNum);
     m_capture.m_iNameCurNum = m_scene->nameCurNum();
     m_capture.takeDialog(dlg);
-    applyCaptureParams();
+    m_capture.applyTo(m_scene);
     m_capture.write();
 
-    if (m_capture.m_iSnapType == 1) {
-        if (!m_timerSnap) {
-            m_timerSnap = new QTimer(this);
-            connect(m_timerSnap, &QTimer::timeout, this, &RTavWidget::slotTimerSnap);
-        }
-        m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
+    m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
+    if (m_capture.m_iSnapType == 1)
         m_timerSnap->start();
-    } else if (m_timerSnap) {
+    else
         m_timerSnap->stop();
-    }
 }
 
 void RTavWidget::slotDrawset()

@@ -13,6 +13,7 @@ class RDragScene;
 class RNoScrollGraphicsView;
 class RDrawTempWidget;
 class RDrawSet;
+class RViewZoom;
 class QTimer;
 
 // The presenter's full-screen main window: owns the scene and its view, the
@@ -31,7 +32,7 @@ public:
     RTools *tools() const { return m_widgetTool; }
     RImageList *imageList() const { return m_widgetImageList; }
     RDrawTempWidget *drawTemp() const { return m_drawTemp; }
-    int zoomLevel() const { return m_iZoomLevel; }
+    int zoomLevel() const;
     int rotateAngle() const { return m_iRotateAngle; }
     QString imageDir() const { return m_capture.m_strCurImageDir; }
     QSize videoSize() const { return m_sizeVideo; }
@@ -106,15 +107,13 @@ protected:
 
 private:
     void setToolMode(int cursorMode, bool showOverlay);
-    void applyZoom(int level, double factor);
     void closeEverything();
     void showCameraWarning(const QString &text);
-    void applyCaptureParams();
 
     int m_iLangue = 0;
     RTools *m_widgetTool = nullptr;
     RImageList *m_widgetImageList = nullptr;
-    int m_iZoomLevel = 250;
+    RViewZoom *m_zoom = nullptr;
     RDragScene *m_scene = nullptr;
     RNoScrollGraphicsView *m_view = nullptr;
     RDrawTempWidget *m_drawTemp = nullptr;
