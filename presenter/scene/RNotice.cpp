@@ -53,9 +53,11 @@ void RNotice::refresh()
 void RNotice::place()
 {
     const QWidget *area = parentWidget();
-    const int maxWidth = qMax(200, area->width() * 2 / 3);
-    setMaximumWidth(maxWidth);
-    adjustSize();
+    // One line when it fits, wrapped within two thirds of the area otherwise.
+    const QMargins m = contentsMargins();
+    const int want = fontMetrics().horizontalAdvance(text()) + m.left() + m.right() + 2 * margin() + 60;
+    const int w = qMin(want, qMax(200, area->width() * 2 / 3));
+    resize(w, heightForWidth(w) > 0 ? heightForWidth(w) : sizeHint().height());
     move((area->width() - width()) / 2, (area->height() - height()) / 2);
 }
 
