@@ -2,6 +2,7 @@
 
 #include "RImageSaver.h"
 #include "RPictureLoader.h"
+#include "RSaveNotice.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -184,6 +185,33 @@ private slots:
         QCOMPARE(RPictureLoader::load(dir.filePath("p.png")).size(), QSize(30, 20));
         QCOMPARE(spy.value(1).value(2).toBool(), false);
         QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
+    }
+
+    // Notice texts: the language index 1 is English, any other value Chinese;
+    // the system's words are always kept.
+    void noticeTexts_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("text");
+        const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        QTest::newRow("disk full, Chinese") << 0 << int(RSaveNotice::Picture) << full
+                                            << "照片未保存：磁盘已满（" + full + "）";
+        QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << full
+                                            << "Picture not saved: disk full (" + full + ")";
+        QTest::newRow("stray language value reads as Chinese")
+            << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：odd failure";
+        QTest::newRow("document, English, reason as given")
+            << 1 << int(RSaveNotice::Document) << "odd failure" << "PDF not saved: odd failure";
+    }
+    void noticeTexts()
+    {
+        QFETCH(int, language);
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        QFETCH(QString, text);
+        QCOMPARE(RSaveNotice::notSaved(language, RSaveNotice::Kind(kind), reason), text);
     }
 
     void nonAsciiFolder_data()
