@@ -14,17 +14,14 @@
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RTools.h"
-#include "RZoomModel.h"
+#include "RViewZoom.h"
 #include "RCamera.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,9 +31,6 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
-
-namespace {
-} // namespace
 
 RTavWidget::RTavWidget(QWidget *parent)
     : QWidget(parent)
@@ -52,34 +46,19 @@ RTavWidget::RTavWidget(QWidget *parent)
     }
 
     m_iRotateAngle = RSettingsStore::readInt(RSettingsKeys::VideoRotate);
-    m_iVideoType = 0;
-    m_iSnapType = 0;
-    m_iSaveColorType = RSettingsStore::readInt(RSettingsKeys::FileSaveColorType);
-    m_iASnapInterval = RSettingsStore::readInt(RSettingsKeys::FileASnapInterval);
-    m_iNameType = RSettingsStore::readInt(RSettingsKeys::FileNameType);
-    m_strNamePrefix = RSettingsStore::readString(RSettingsKeys::FileNamePrefix);
-    m_iNameNumLength = RSettingsStore::readInt(RSettingsKeys::FileNameNumLength);
-    m_iNameCurNum = RSettingsStore::readInt(RSettingsKeys::FileNameCurNum);
-    m_bCardMix = RSettingsStore::readFlag(RSettingsKeys::FileCardMix);
-    m_bAutoCut = false;
-    m_bAutoRotate = false;
+    m_capture = RCaptureSettings::read();
     // A hand-edited width of thousands of pixels would make every stroke crawl.
     m_iPenWidth = qBound(1, RSettingsStore::readInt(RSettingsKeys::PenWidth), 50);
     m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
-    m_strFileExt = RSettingsStore::readString(RSettingsKeys::FileExt);
-    // A type this system cannot write would lose every snapshot.
-    if (!QImageWriter::supportedImageFormats().contains(m_strFileExt.toLower().toLatin1()))
-        m_strFileExt = QStringLiteral("jpg");
-    m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
     m_iLangue = RSettingsStore::readLanguage();
-    qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_strCurImageDir << "langue" << m_iLangue;
+    qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_capture.m_strCurImageDir << "langue"
+            << m_iLangue;
     // A stored rotation that is not a quarter turn would skew the picture.
     if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
         m_iRotateAngle = 0;
 
-    if (m_strCurImageDir.isEmpty())
-        m_strCurImageDir = RSettingsStore::defaultPictureFolder();
-    RSettingsStore::writeConfigIni(m_strCurImageDir, RSettingsStore::joinAudioNames(RSettingsStore::audioInputNames()));
+    RSettingsStore::writeConfigIni(m_capture.m_strCurImageDir,
+                                   RSettingsStore::joinAudioNames(RSettingsStore::audioInputNames()));
 
     m_widgetImageList = new RImageList(nullptr);
     m_widgetImageList->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -99,6 +78,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_view->setRotateAngle(m_iRotateAngle);
     m_view->setFrameShape(QFrame::NoFrame);
     m_scene->setRotateAngle(m_iRotateAngle);
+    m_zoom = new RViewZoom(m_view, this);
+    m_zoom->setRotateAngle(m_iRotateAngle);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -156,17 +137,20 @@ RTavWidget::RTavWidget(QWidget *parent)
     connect(m_scene, &RDragScene::sShowOrHideImageList, this, &RTavWidget::slotShowOrHideImageList);
     connect(m_scene, &RDragScene::sScanbarcode, this, &RTavWidget::slotScanStatus);
     connect(m_scene, &RDragScene::sSnapFinish, m_widgetTool, &RTools::slotRecoverCanSnap);
+    connect(m_scene, &RDragScene::sPictureLaidOut, this, &RTavWidget::slotPictureLaidOut);
     connect(m_view, &RNoScrollGraphicsView::changedTouchValue, this, &RTavWidget::touchZoom);
     connect(m_view, &RNoScrollGraphicsView::sChangeFactor, this, &RTavWidget::slotViewFactorChange);
     connect(m_drawTemp, &RDrawTempWidget::sTempPathPoints, m_scene, &RDragScene::slotCreateWritingItem);
 
     m_widgetImageList->show();
-    m_scene->setSaveDir(m_strCurImageDir);
+    m_scene->setSaveDir(m_capture.m_strCurImageDir);
     m_scene->setPen(m_iPenWidth, m_colorPen);
     m_bFirstShow = true;
 
     m_timerDelay = new QTimer(this);
     connect(m_timerDelay, &QTimer::timeout, this, &RTavWidget::DelayTriggel);
+    m_timerSnap = new QTimer(this);
+    connect(m_timerSnap, &QTimer::timeout, this, &RTavWidget::slotTimerSnap);
     m_timerScan = new QTimer(this);
     m_timerScan->setInterval(200);
     connect(m_timerScan, &QTimer::timeout, this, &RTavWidget::sysTimerFun);
@@ -184,13 +168,13 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_bOpenCamera = false;
     m_bIsWhiteboard = false;
     m_bScanning = false;
-    m_iZoomLevel = 250;
 
     slotChangeLangue(m_iLangue);
 }
 
 RTavWidget::~RTavWidget()
 {
+    delete m_zoom;
     // The tool bar and the strip are parentless windows of ours.
     delete m_widgetTool;
     delete m_widgetImageList;
@@ -233,7 +217,7 @@ void RTavWidget::showCameraWarning(const QString &text)
 
 bool RTavWidget::addCameraItem()
 {
-    m_scene->setVideoType(m_iVideoType);
+    m_scene->setVideoType(m_capture.m_iVideoType);
     m_sizeVideo = m_scene->AddCameraItem(QString());
     const bool busy = m_scene->cameraBusy();
     const bool english = m_iLangue == 1;
@@ -254,28 +238,35 @@ bool RTavWidget::addCameraItem()
                                   : QString("高拍仪被占用") + "\n\n按【关闭】后退出");
         return false;
     }
-    const int w = m_sizeVideo.width();
-    const int h = m_sizeVideo.height();
-    if (h != 0) {
-        m_bOpenCamera = true;
-        m_bNoConfirmClose = false;
-        m_scene->setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
-    }
-    m_scene->setSaveDir(m_strCurImageDir);
-    m_scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength,
-                            m_bCardMix, m_bAutoCut, m_bAutoRotate);
-    m_scene->setNameCurNum(m_iNameCurNum);
-    slotCameraFull();
+    m_bOpenCamera = true;
+    m_bNoConfirmClose = false;
+    m_scene->setSaveDir(m_capture.m_strCurImageDir);
+    m_capture.applyTo(m_scene);
+    m_scene->setNameCurNum(m_capture.m_iNameCurNum);
+    slotPictureLaidOut(m_sizeVideo);
     // Raised as well: without a window manager stay-on-top is not enforced.
     m_widgetImageList->show();
     m_widgetImageList->raise();
     m_widgetTool->show();
     m_widgetTool->raise();
-    emit sChangeDir(m_strCurImageDir);
+    emit sChangeDir(m_capture.m_strCurImageDir);
     return true;
 }
 
 // ---------------------------------------------------------------- geometry and zoom
+
+// Every new picture size (open, replug, resolution change): room to drag the
+// picture around, and the picture fitted to the screen.
+void RTavWidget::slotPictureLaidOut(QSize size)
+{
+    if (size.isEmpty())
+        return;
+    m_sizeVideo = size;
+    const int w = size.width();
+    const int h = size.height();
+    m_scene->setSceneRect(1 - 3 * w, 1 - 3 * h, 6 * w - 2, 6 * h - 2);
+    slotCameraFull();
+}
 
 void RTavWidget::resizeEvent(QResizeEvent *event)
 {
@@ -286,69 +277,46 @@ void RTavWidget::resizeEvent(QResizeEvent *event)
     m_widgetTool->setGeometry(20, h - r - 10, m_iScreenWidth - 40, r);
 }
 
-void RTavWidget::applyZoom(int level, double factor)
-{
-    m_iZoomLevel = level;
-    updateZoomLevel(factor);
-}
-
 void RTavWidget::updateZoomLevel(double level)
 {
-    const QPoint cursor = mapFromGlobal(QCursor::pos());
-    if (cursor.x() > 0) {
-        m_view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
-        m_view->setResizeAnchor(QGraphicsView::AnchorUnderMouse);
-    } else {
-        qDebug() << "RTavWidget::updateZoomLevel: No Mouse";
-    }
-    QTransform t;
-    t.scale(level, level);
-    t.rotate(m_iRotateAngle);
-    m_view->setTransform(t);
-    m_view->setFactor(level);
-    m_view->setValue(m_iZoomLevel);
+    m_zoom->refresh(level);
 }
 
 void RTavWidget::slotZoom(int ival)
 {
-    const RZoomModel::Step step = RZoomModel::zoomBy(m_iZoomLevel, ival);
-    applyZoom(step.level, step.factor);
+    m_zoom->zoomBy(ival);
 }
 
 void RTavWidget::wheelEvent(QWheelEvent *event)
 {
-    const RZoomModel::Step step = RZoomModel::wheel(m_iZoomLevel, event->angleDelta().y());
-    applyZoom(step.level, step.factor);
+    m_zoom->wheel(event->angleDelta().y());
+}
+
+int RTavWidget::zoomLevel() const
+{
+    return m_zoom->level();
 }
 
 void RTavWidget::touchZoom(int level)
 {
-    m_iZoomLevel = level;
+    m_zoom->setLevel(level);
 }
 
 void RTavWidget::slotCamera11()
 {
-    if (m_bIsWhiteboard)
-        return;
-    applyZoom(RZoomModel::kOneToOne, 1.0);
-    m_view->centerOn(0, 0);
+    if (!m_bIsWhiteboard)
+        m_zoom->oneToOne();
 }
 
 void RTavWidget::slotCameraFull()
 {
-    RZoomModel::Step step;
-    if (!RZoomModel::fit(size(), m_sizeVideo, m_iRotateAngle, &step))
-        return;
-    applyZoom(step.level, step.factor);
-    m_view->centerOn(0, 0);
+    m_zoom->fit(m_sizeVideo);
 }
 
 void RTavWidget::slotRotate()
 {
-    m_iRotateAngle = (m_iRotateAngle + 90) % 360;
-    m_view->setRotateAngle(m_iRotateAngle);
+    m_iRotateAngle = m_zoom->turn();
     m_scene->setRotateAngle(m_iRotateAngle);
-    updateZoomLevel(RZoomModel::factorForLevel(m_iZoomLevel));
     RSettingsStore::write(RSettingsKeys::VideoRotate, m_iRotateAngle);
 }
 
@@ -415,8 +383,8 @@ void RTavWidget::slotTracker()
 {
     if (m_bIsWhiteboard || m_bScanning)
         return;
-    m_bAutoCut = false;
-    m_bAutoRotate = false;
+    m_capture.m_bAutoCut = false;
+    m_capture.m_bAutoRotate = false;
     m_scene->setCameraAuto(false, false);
     m_scene->slotShowVideoTracker(true);
     setToolMode(3, false);
@@ -471,9 +439,9 @@ void RTavWidget::slotSnap()
     if (m_bScanning)
         return;
     if (m_bIsWhiteboard)
-        m_scene->whiteboardSnap(m_iRotateAngle, m_strFileExt);
+        m_scene->whiteboardSnap(m_iRotateAngle, m_capture.m_strFileExt);
     else
-        m_scene->slotSnap(m_iRotateAngle, m_strFileExt);
+        m_scene->slotSnap(m_iRotateAngle, m_capture.m_strFileExt);
 }
 
 // Timed and automatic snapshots skip a tick while the previous picture is
@@ -560,8 +528,8 @@ void RTavWidget::slotScrollChanged(int ival)
 
 void RTavWidget::slotFile()
 {
-    if (!m_strCurImageDir.isEmpty() && QDir(m_strCurImageDir).exists())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_strCurImageDir));
+    if (!m_capture.m_strCurImageDir.isEmpty() && QDir(m_capture.m_strCurImageDir).exists())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_capture.m_strCurImageDir));
 }
 
 void RTavWidget::slotChangeLangue(int ilangue)
@@ -693,96 +661,54 @@ void RTavWidget::settingTav()
 {
     // Timed snapshots pause while the dialog is open and go on as they were
     // when it is cancelled; accepting sets them up anew below.
-    const bool timerWasRunning = m_timerSnap && m_timerSnap->isActive();
-    if (timerWasRunning)
-        m_timerSnap->stop();
+    const bool timerWasRunning = m_timerSnap->isActive();
+    m_timerSnap->stop();
     RSetting dlg;
     dlg.m_iLangue = m_iLangue;
     dlg.m_listResolution = m_scene->resolutionList();
     dlg.m_iCurResolutionIndex = m_scene->curResolutionIndex();
-    dlg.m_strPath = m_strCurImageDir;
-    dlg.m_iVideoType = m_iVideoType;
-    dlg.m_iSnapType = m_iSnapType;
-    m_iNameCurNum = m_scene->nameCurNum();
-    const int shownNumber = m_iNameCurNum;
-    dlg.m_iNameCurNum = m_iNameCurNum;
-    dlg.m_iSaveColorType = m_iSaveColorType;
-    dlg.m_iNameType = m_iNameType;
-    dlg.m_strNamePrefix = m_strNamePrefix;
-    dlg.m_iNameNumLength = m_iNameNumLength;
-    dlg.m_bCardMix = m_bCardMix;
-    dlg.m_bAutoCut = m_bAutoCut;
-    dlg.m_bAutoRotate = m_bAutoRotate;
-    dlg.m_strFileExt = m_strFileExt;
-    dlg.m_iASnapInterval = RSetting::clampInterval(m_iASnapInterval);
+    m_capture.m_iNameCurNum = m_scene->nameCurNum();
+    const int shownNumber = m_capture.m_iNameCurNum;
+    m_capture.fillDialog(dlg);
     dlg.initData();
     if (auto pos = RPlacement::mainDialogPos(RPlacement::CaptureSettings, m_iScreenWidth, m_iScreenHeight,
                                              m_dDpiScale, m_widgetTool->y()))
         dlg.move(*pos);
     if (dlg.exec() != QDialog::Accepted) {
-        if (timerWasRunning && m_timerSnap)
+        if (timerWasRunning)
             m_timerSnap->start();
         return;
     }
 
-    if (dlg.m_strPath != m_strCurImageDir) {
-        m_strCurImageDir = dlg.m_strPath;
-        m_scene->setSaveDir(m_strCurImageDir);
-        emit sChangeDir(m_strCurImageDir);
-        RSettingsStore::writeConfigIniFolder(m_strCurImageDir);
+    if (dlg.m_strPath != m_capture.m_strCurImageDir) {
+        m_capture.m_strCurImageDir = dlg.m_strPath;
+        m_scene->setSaveDir(m_capture.m_strCurImageDir);
+        emit sChangeDir(m_capture.m_strCurImageDir);
+        RSettingsStore::writeConfigIniFolder(m_capture.m_strCurImageDir);
     }
-    if (dlg.m_iVideoType != m_iVideoType) {
-        m_iVideoType = dlg.m_iVideoType;
-        m_scene->setVideoType(m_iVideoType);
+    if (dlg.m_iVideoType != m_capture.m_iVideoType) {
+        m_capture.m_iVideoType = dlg.m_iVideoType;
+        m_scene->setVideoType(m_capture.m_iVideoType);
         if (m_scene->camera())
-            m_scene->camera()->setVideoFormat(m_iVideoType);
+            m_scene->camera()->setVideoFormat(m_capture.m_iVideoType);
     }
-    if (dlg.m_iCurResolutionIndex != m_scene->curResolutionIndex()) {
-        const QSize size = m_scene->setCameraResolution(dlg.m_iCurResolutionIndex);
-        if (!size.isEmpty())
-            m_sizeVideo = size;
-    }
+    // The scene reports the new layout, and the picture is fitted again.
+    if (dlg.m_iCurResolutionIndex != m_scene->curResolutionIndex())
+        m_scene->setCameraResolution(dlg.m_iCurResolutionIndex);
     // A capture that finished while the dialog was open has moved the number
     // on; only a number the teacher typed replaces it.
     if (dlg.m_iNameCurNum != shownNumber)
         m_scene->setNameCurNum(dlg.m_iNameCurNum);
-    m_iNameCurNum = m_scene->nameCurNum();
-    m_iSnapType = dlg.m_iSnapType;
-    m_iSaveColorType = dlg.m_iSaveColorType;
-    m_iNameType = dlg.m_iNameType;
-    m_strNamePrefix = dlg.m_strNamePrefix;
-    m_iNameNumLength = dlg.m_iNameNumLength;
-    m_bCardMix = dlg.m_bCardMix;
-    m_bAutoCut = dlg.m_bAutoCut;
-    m_bAutoRotate = dlg.m_bAutoRotate;
-    m_scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength,
-                            m_bCardMix, m_bAutoCut, m_bAutoRotate);
-    m_strFileExt = dlg.m_strFileExt;
-    m_iASnapInterval = RSetting::clampInterval(dlg.m_iASnapInterval);
+    m_capture.m_iNameCurNum = m_scene->nameCurNum();
+    m_capture.takeDialog(dlg);
+    m_capture.applyTo(m_scene);
+    m_capture.write();
 
-    RSettingsStore::write(RSettingsKeys::FileDir, m_strCurImageDir);
-    RSettingsStore::write(RSettingsKeys::FileExt, m_strFileExt);
-    RSettingsStore::write(RSettingsKeys::FileSaveColorType, m_iSaveColorType);
-    RSettingsStore::write(RSettingsKeys::FileASnapInterval, m_iASnapInterval);
-    RSettingsStore::write(RSettingsKeys::FileNameType, m_iNameType);
-    RSettingsStore::write(RSettingsKeys::FileNamePrefix, m_strNamePrefix);
-    RSettingsStore::write(RSettingsKeys::FileNameNumLength, m_iNameNumLength);
-    RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_iNameCurNum);
-    RSettingsStore::write(RSettingsKeys::FileCardMix, int(m_bCardMix));
-    RSettingsStore::write(RSettingsKeys::FileAutoCut, int(m_bAutoCut));
-    RSettingsStore::write(RSettingsKeys::FileAutoRotate, int(m_bAutoRotate));
-    RSettingsStore::write(RSettingsKeys::VideoType, m_iVideoType);
-
-    if (m_iSnapType == 1) {
-        if (!m_timerSnap) {
-            m_timerSnap = new QTimer(this);
-            connect(m_timerSnap, &QTimer::timeout, this, &RTavWidget::slotTimerSnap);
-        }
-        m_timerSnap->setInterval(m_iASnapInterval * 1000);
+    m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
+    if (m_capture.m_iSnapType == 1)
         m_timerSnap->start();
-    } else if (m_timerSnap) {
+    else
         m_timerSnap->stop();
-    }
 }
 
 void RTavWidget::slotDrawset()

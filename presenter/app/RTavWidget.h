@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "RCaptureSettings.h"
+
 class RTools;
 class RImageList;
 class RDragScene;
@@ -12,6 +14,7 @@ class RNoScrollGraphicsView;
 class RDrawTempWidget;
 class RDrawSet;
 class RQrScanner;
+class RViewZoom;
 class QTimer;
 
 // The presenter's full-screen main window: owns the scene and its view, the
@@ -30,17 +33,17 @@ public:
     RTools *tools() const { return m_widgetTool; }
     RImageList *imageList() const { return m_widgetImageList; }
     RDrawTempWidget *drawTemp() const { return m_drawTemp; }
-    int zoomLevel() const { return m_iZoomLevel; }
+    int zoomLevel() const;
     int rotateAngle() const { return m_iRotateAngle; }
-    QString imageDir() const { return m_strCurImageDir; }
+    QString imageDir() const { return m_capture.m_strCurImageDir; }
     QSize videoSize() const { return m_sizeVideo; }
     bool isWhiteboard() const { return m_bIsWhiteboard; }
     bool isCameraOpen() const { return m_bOpenCamera; }
     bool noConfirmClose() const { return m_bNoConfirmClose; }
     int languageIndex() const { return m_iLangue; }
     QTimer *snapTimer() const { return m_timerSnap; }
-    int snapInterval() const { return m_iASnapInterval; }
-    int nameCurNum() const { return m_iNameCurNum; }
+    int snapInterval() const { return m_capture.m_iASnapInterval; }
+    int nameCurNum() const { return m_capture.m_iNameCurNum; }
     bool isScanning() const { return m_bScanning; }
     RQrScanner *qrScanner() const { return m_qrScanner; }
 
@@ -95,6 +98,7 @@ public slots:
     void slotViewFactorChange(double qfactor);
     void setPenColor(int idx, QColor colorpen);
     void setPenWidth(int ipenwid);
+    void slotPictureLaidOut(QSize size);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
@@ -106,14 +110,13 @@ protected:
 
 private:
     void setToolMode(int cursorMode, bool showOverlay);
-    void applyZoom(int level, double factor);
     void closeEverything();
     void showCameraWarning(const QString &text);
 
     int m_iLangue = 0;
     RTools *m_widgetTool = nullptr;
     RImageList *m_widgetImageList = nullptr;
-    int m_iZoomLevel = 250;
+    RViewZoom *m_zoom = nullptr;
     RDragScene *m_scene = nullptr;
     RNoScrollGraphicsView *m_view = nullptr;
     RDrawTempWidget *m_drawTemp = nullptr;
@@ -122,25 +125,13 @@ private:
     int m_iRotateAngle = 0;
     int m_iPenWidth = 6;
     QColor m_colorPen;
-    QString m_strFileExt;
-    QString m_strCurImageDir;
     bool m_bFirstShow = true;
     QTimer *m_timerDelay = nullptr;
     bool m_bNoConfirmClose = false;
     bool m_bOpenCamera = false;
     bool m_bIsWhiteboard = false;
     QTimer *m_timerSnap = nullptr;
-    int m_iVideoType = 0;
-    int m_iSnapType = 0;
-    int m_iSaveColorType = 0;
-    int m_iASnapInterval = 3;
-    int m_iNameType = 0;
-    QString m_strNamePrefix;
-    int m_iNameNumLength = 3;
-    int m_iNameCurNum = 1;
-    bool m_bCardMix = false;
-    bool m_bAutoCut = false;
-    bool m_bAutoRotate = false;
+    RCaptureSettings m_capture;
     QTimer *m_timerScan = nullptr;
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;

@@ -4,6 +4,7 @@
 #include "RCameraGuard.h"
 #include "RCameraImaProDlg.h"
 #include "RDeviceIds.h"
+#include "RFrameTap.h"
 #include "RImageSaver.h"
 #include "RRectDetector.h"
 #include "RResolutionRule.h"
@@ -44,11 +45,8 @@ RCamera::RCamera(QWidget *parent)
 {
     m_dScale = RScreenScale::dpiScale();
 
-    m_listVid << QStringLiteral("1b17") << QStringLiteral("1E4E");
-    m_listPid << QStringLiteral("10a0") << QStringLiteral("050A") << QStringLiteral("080A") << QStringLiteral("100A")
-              << QStringLiteral("120A") << QStringLiteral("160A") << QStringLiteral("0501") << QStringLiteral("1001")
-              << QStringLiteral("1201") << QStringLiteral("1601") << QStringLiteral("1003") << QStringLiteral("100c")
-              << QStringLiteral("0810");
+    m_listVid = RDeviceIds::vendorTable();
+    m_listPid = RDeviceIds::productTable();
 
     // The whiteboard is this widget's own white with the viewfinder hidden.
     // It paints that white itself, only where the viewfinder draws no picture,
@@ -63,6 +61,9 @@ RCamera::RCamera(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_viewfinder);
+    // Frames reach the viewfinder through the tap, which keeps the last one.
+    m_frameTap = new RFrameTap(this);
+    m_frameTap->setTarget(m_viewfinder->videoSurface());
 
     // Keeps the newest delivered frame for the detection tick: a reference,
     // no copy of the pixels.
@@ -120,7 +121,7 @@ void RCamera::releaseCamera()
     if (m_cameraMain) {
         m_cameraMain->disconnect(this);
         RCameraGuard::stop(m_cameraMain);
-        m_cameraMain->setViewfinder(static_cast<QVideoWidget *>(nullptr));
+        m_cameraMain->setViewfinder(static_cast<QAbstractVideoSurface *>(nullptr));
         RCameraGuard::destroy(m_cameraMain);
         m_cameraMain = nullptr;
     }
@@ -207,12 +208,14 @@ QSize RCamera::initCamera(QString name)
     else
         m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
     m_cameraMain->setCaptureMode(QCamera::CaptureStillImage);
-    m_cameraMain->setViewfinder(m_viewfinder);
+    m_cameraMain->setViewfinder(m_frameTap);
     if (!m_probe->setSource(m_cameraMain))
         qInfo().noquote() << kInit << "no frame probe: detection reads the shown picture";
     QCameraImageCapture *cap = m_imageCapture;
     connect(this, &RCamera::sCapture, cap, [cap]() { cap->capture(); });
     connect(cap, &QCameraImageCapture::imageCaptured, this, &RCamera::cameraImageCaptured);
+    connect(cap, QOverload<int, QCameraImageCapture::Error, const QString &>::of(&QCameraImageCapture::error), this,
+            [this](int, QCameraImageCapture::Error, const QString &text) { emit sCaptureFailed(text); });
 
     m_solutionCurlist = m_cameraMain->supportedViewfinderResolutions();
     qDebug().noquote() << kInit << "m_solutionCurlist.size():" << m_solutionCurlist.size();
@@ -230,9 +233,9 @@ QSize RCamera::initCamera(QString name)
     m_iMaxHeight = choice.maxHeight;
 
     qDebug().noquote() << kInit << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
-    // The list may have shrunk since the index was chosen; never index outside it.
-    if (m_iCurResolutionIndex < 0 || m_iCurResolutionIndex >= m_solutionCurlist.size())
-        m_iCurResolutionIndex = choice.defaultIndex;
+    // By the size in use, not the index: a replugged device may list other sizes.
+    m_iCurResolutionIndex =
+        RResolutionRule::reopenIndex(m_solutionCurlist, m_sizePreferred, m_iCurResolutionIndex, choice.defaultIndex);
     qDebug().noquote() << kInit << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
 
     m_bSupportJpeg = false;
@@ -255,9 +258,11 @@ QSize RCamera::initCamera(QString name)
 
     startDeviceTest();
     m_bCameraRun = true;
-    m_bLost = false;
+    setLost(false);
 
     const QSize size = m_solutionCurlist.at(m_iCurResolutionIndex);
+    if (!m_sizePreferred.isValid())
+        m_sizePreferred = size;
     qDebug().noquote() << kInit << "m_iVideoType:" << m_iVideoType;
     applyViewfinder(size, m_iVideoType);
 
@@ -284,6 +289,7 @@ QSize RCamera::initCamera(QString name)
     const QCameraViewfinderSettings applied = m_cameraMain->viewfinderSettings();
     qDebug() << kInit << "cur format:" << applied.pixelFormat();
     qDebug() << kInit << "cur minimumFrameRate:" << applied.minimumFrameRate();
+    emit sOpened(size);
     return size;
 }
 
@@ -332,6 +338,7 @@ QSize RCamera::setResolutionIndex(int index)
         index = m_solutionCurlist.size() - 1;
     m_iCurResolutionIndex = index;
     const QSize size = m_solutionCurlist.at(index);
+    m_sizePreferred = size;
     m_iMaxWidth = size.width();
     m_iMaxHeight = size.height();
     qDebug().noquote() << "RCamera::setResolutionIndex:"
@@ -442,7 +449,7 @@ void RCamera::showResponse(QString devname, int iexist)
         return;
     if (iexist == 0) {
         qDebug().noquote() << "RCamera::showResponse:" << devname << ":设备丢失：" << 0;
-        m_bLost = true;
+        setLost(true);
     }
     if (!m_bInited) {
         qDebug().noquote() << "RCamera::showResponse:"
@@ -451,6 +458,19 @@ void RCamera::showResponse(QString devname, int iexist)
         qDebug().noquote() << "RCamera::showResponse: 重新连接";
         initCamera(m_strCurDevice);
     }
+}
+
+void RCamera::setLost(bool lost)
+{
+    if (lost == m_bLost)
+        return;
+    m_bLost = lost;
+    emit sLostChanged(lost);
+}
+
+QImage RCamera::currentFrame() const
+{
+    return RFrameTap::frameImage(m_frameTap->lastFrame());
 }
 
 void RCamera::slotCloseApp()
@@ -521,6 +541,7 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     const QImage page = RCapturePipeline::process(image, m_params, m_rotRect, m_cardState);
     if (page.isNull()) {
         qDebug().noquote() << "RCamera::cameraImageCaptured" << "nothing to save";
+        emit sCaptureFailed(QString());
         return;
     }
     if (!m_params.m_strCurImageDir.isEmpty())
@@ -532,14 +553,16 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
 }
 
-void RCamera::saverFinished(int id, const QString &path, bool ok)
+void RCamera::saverFinished(int id, const QString &path, bool ok, const QString &error)
 {
     if (!m_pendingPdf.remove(id))
         return;
     qDebug().noquote() << "RCamera::cameraImageCaptured"
-                       << "bOK:" << ok << path;
-    if (!ok)
+                       << "bOK:" << ok << path << error;
+    if (!ok) {
+        emit sCaptureFailed(error);
         return;
+    }
     emit sShowOrHideImageList(true);
     const QFileInfo fi(path);
     emit sCaptureFinished(fi.absolutePath(), fi.fileName());

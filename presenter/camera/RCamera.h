@@ -27,6 +27,7 @@ class QThread;
 class QVideoProbe;
 class RCameraImaProDlg;
 class RRectDetector;
+class RFrameTap;
 class RTestCamera;
 
 // The live document-camera picture: finds and opens the camera, shows it in
@@ -66,6 +67,12 @@ public:
     bool isWhiteBoard() const { return m_bWhiteBoard; }
     // The size of the picture being shown (0x0 without a camera).
     QSize currentResolution() const { return m_sizeCurrent; }
+    // The size chosen by the teacher or the first open; a reopen returns to
+    // it whenever the device offers it, whatever index it has there.
+    QSize preferredResolution() const { return m_sizePreferred; }
+    // The last frame delivered, sharing its memory; null before the first
+    // frame and after the stream ended.
+    QImage currentFrame() const;
 
     void capture();
     void startDetect();
@@ -115,6 +122,12 @@ signals:
     void sShowOrHideImageList(bool bshow);
     // A capture document was written: folder and file name.
     void sCaptureFinished(QString sdir, QString sname);
+    // A capture document could not be written, with the system's reason.
+    void sCaptureFailed(QString reason);
+    // The device went missing (true) or was opened again (false).
+    void sLostChanged(bool lost);
+    // A device was opened (also again after a replug) at this picture size.
+    void sOpened(QSize size);
 
 public slots:
     void stopCamera(bool bstop);
@@ -132,7 +145,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private slots:
-    void saverFinished(int id, const QString &path, bool ok);
+    void saverFinished(int id, const QString &path, bool ok, const QString &error);
     void rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket);
 
 private:
@@ -146,6 +159,7 @@ private:
     // Results of detections asked for before now are dropped on arrival.
     void dropPendingDetection();
     void applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect);
+    void setLost(bool lost);
 
     // Device
     int m_iLanguage = 0;
@@ -159,6 +173,8 @@ private:
     int m_iMaxWidth = 0;
     int m_iMaxHeight = 0;
     QSize m_sizeCurrent;
+    QSize m_sizePreferred;
+    RFrameTap *m_frameTap = nullptr;
     QCamera *m_cameraMain = nullptr;
     QCameraImageCapture *m_imageCapture = nullptr;
     QCameraViewfinder *m_viewfinder = nullptr;

@@ -82,10 +82,14 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
         const int height = qAbs(p.m_ptCut1.y() - p.m_ptCut2.y());
         qInfo().noquote() << "RCapturePipeline::process: cut:"
                           << QStringLiteral("%1,%2,%3,%4").arg(left).arg(top).arg(width).arg(height);
+        // An empty rectangle would copy the whole picture: an empty spotlight saves nothing.
+        if (width < 1 || height < 1)
+            return QImage();
         image = image.copy(left, top, width, height);
     }
 
-    if (p.m_bAutoCut)
+    // No document detected yet: the whole picture, as the scene snapshot does.
+    if (p.m_bAutoCut && rotRect.isValid())
         image = RImageProc::cutRotatedRect(image, rotRect);
 
     const int turn = p.m_iRotateAngle % 360;

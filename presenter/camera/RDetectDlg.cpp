@@ -2,6 +2,7 @@
 
 #include "RCameraGuard.h"
 #include "RDetectDlgThread.h"
+#include "RDeviceIds.h"
 #include "RSettingsStore.h"
 
 #include <QCamera>
@@ -15,6 +16,8 @@
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
 #include <QVBoxLayout>
 
 RDetectDlg::RDetectDlg(QWidget *parent)
@@ -174,10 +177,24 @@ bool RDetectDlg::testCamera()
     m_bFound = false;
     m_bJpeg = false;
     m_bUsed = false;
-    if (!stored.isEmpty()) {
-        const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
+    const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
+    // A first start with a busy or late camera stored no name, and a stored
+    // camera may have been replaced: then any supported document camera will do.
+    QString wanted = stored;
+    const bool storedPresent = !stored.isEmpty() && std::any_of(cameras.begin(), cameras.end(), [&](const QCameraInfo &i) {
+        return i.description() == stored;
+    });
+    if (!storedPresent) {
+        wanted.clear();
         for (const QCameraInfo &info : cameras) {
-            if (info.description() != stored)
+            if (RDeviceIds::isDocumentCamera(info.deviceName()))
+                wanted = info.description(); // the last one wins, as when opening
+        }
+        qDebug().noquote() << "RDetectDlg::testCamera(): auto-detected:" << wanted;
+    }
+    if (!wanted.isEmpty()) {
+        for (const QCameraInfo &info : cameras) {
+            if (info.description() != wanted)
                 continue;
             m_bFound = true;
             qDebug().noquote() << "RDetectDlgThread::DetectConnect() bFound = true";

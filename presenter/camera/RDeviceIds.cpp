@@ -75,3 +75,22 @@ void RDeviceIds::setSysfsRoot(const QString &root)
     QMutexLocker lock(&rootMutex());
     rootPath() = root;
 }
+
+QStringList RDeviceIds::vendorTable()
+{
+    return {QStringLiteral("1b17"), QStringLiteral("1E4E")};
+}
+
+QStringList RDeviceIds::productTable()
+{
+    return {QStringLiteral("10a0"), QStringLiteral("050A"), QStringLiteral("080A"), QStringLiteral("100A"),
+            QStringLiteral("120A"), QStringLiteral("160A"), QStringLiteral("0501"), QStringLiteral("1001"),
+            QStringLiteral("1201"), QStringLiteral("1601"), QStringLiteral("1003"), QStringLiteral("100c"),
+            QStringLiteral("0810")};
+}
+
+bool RDeviceIds::isDocumentCamera(const QString &deviceName)
+{
+    return vendorTable().contains(vendorId(deviceName), Qt::CaseInsensitive)
+           && productTable().contains(productId(deviceName), Qt::CaseInsensitive);
+}

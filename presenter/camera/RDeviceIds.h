@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Vendor and product ids of a video device. Windows and virtual device names
 // carry "vid_xxxx"/"pid_xxxx"; Linux names ("/dev/videoN") do not, so there
@@ -23,6 +24,12 @@ public:
     static QString sysfsAttribute(const QString &deviceName, const QString &attribute);
 
     // "/sys" unless changed (tests point it at a tree of their own).
+    // The built-in tables of supported document cameras.
+    static QStringList vendorTable();
+    static QStringList productTable();
+    // Both ids of `deviceName` are in the tables (compared without case).
+    static bool isDocumentCamera(const QString &deviceName);
+
     static QString sysfsRoot();
     static void setSysfsRoot(const QString &root);
 

@@ -7,14 +7,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
 #include <QMutex>
 #include <QPointer>
 #include <QSaveFile>
+#include <QPainter>
+#include <QStorageInfo>
+#include <QTemporaryFile>
 #include <QThread>
 #include <QWaitCondition>
 
+#include <cerrno>
+#include <cstring>
 #include <deque>
 
 namespace {
@@ -52,6 +58,7 @@ struct RImageSaver::Private
         QString path;
         QString key;
         int id;
+        Prepare prepare;
     };
     // A queue of our own rather than posted events: posted events are dropped
     // when the thread or the application goes, and a queued picture must not be.
@@ -119,6 +126,8 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         QString error;
         bool ok = false;
         try {
+            if (job.prepare)
+                job.image = job.prepare(job.image);
             ok = job.kind == Kind::Pdf ? RPdfPage::write(job.image, job.path, &error)
                                        : writeImage(job.image, job.path, &error);
         } catch (const std::exception &e) {
@@ -126,7 +135,14 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         } catch (...) {
             error = QStringLiteral("unknown failure");
         }
+        if (!ok && job.kind == Kind::Pdf) {
+            // The printer does not tell why; the folder usually does.
+            const QString problem = folderProblem(QFileInfo(job.path).absolutePath());
+            if (!problem.isEmpty())
+                error = problem;
+        }
         job.image = QImage();
+        job.prepare = nullptr;
         removePending(job.key);
         qInfo().noquote() << (job.kind == Kind::Pdf ? "RImageSaver::savePdf:" : "RImageSaver::saveImage:") << job.path
                           << "bOK:" << (ok ? "true" : "false") << error;
@@ -135,11 +151,11 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         const QString path = job.path;
         QMetaObject::invokeMethod(
             self.data(),
-            [self, id, path, ok] {
+            [self, id, path, ok, error] {
                 if (!self)
                     return;
                 --self->d->pending;
-                emit self->finished(id, path, ok);
+                emit self->finished(id, path, ok, ok ? QString() : error);
             },
             Qt::QueuedConnection);
     }
@@ -164,39 +180,100 @@ bool RImageSaver::writeImage(const QImage &image, const QString &path, QString *
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         return fail(QStringLiteral("empty picture"));
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.absoluteDir().exists())
-        return fail(QStringLiteral("folder does not exist"));
+    if (path.isEmpty())
+        return fail(QStringLiteral("no file name"));
+    if (info.isDir())
+        return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
     const QByteArray format = info.suffix().toLower().toLatin1();
     if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
         return fail(QStringLiteral("unknown picture format"));
 
+    // Encoded in memory first: the file's own write then fails with the
+    // system's reason (disk full, read-only) rather than the encoder's "Unknown error".
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        if (!writer.write(flattenForFormat(image, format)))
+            return fail(writer.errorString());
+    }
     // QSaveFile writes a temporary file and renames it over the target only
     // when everything was written.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    QImageWriter writer(&file, format);
-    if (!writer.write(image)) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QString problem = folderProblem(info.absolutePath());
+        return fail(problem.isEmpty() ? file.errorString() : problem);
+    }
+    // A short write carries no reason; the next one fails with it (disk full).
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    // The reason is taken before commit(), whose close forgets it.
+    if (done != bytes.size() || !file.flush()) {
+        const QString why = file.errorString();
         file.cancelWriting();
         file.commit();
-        return fail(writer.errorString());
+        return fail(why);
     }
     if (!file.commit())
         return fail(file.errorString());
     return true;
 }
 
-int RImageSaver::saveImage(const QImage &image, const QString &path)
+QImage RImageSaver::flattenForFormat(const QImage &image, const QByteArray &format)
 {
-    return enqueue(Kind::Image, image, path);
+    static const QList<QByteArray> opaque = {"jpg", "jpeg", "bmp", "ppm", "pgm", "pbm"};
+    if (!image.hasAlphaChannel() || !opaque.contains(format.toLower()))
+        return image;
+    QImage out(image.size(), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return out;
+}
+
+QString RImageSaver::folderProblem(const QString &folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty())
+        return QString::fromLocal8Bit(std::strerror(ENOENT));
+    if (!info.exists()) {
+        // As mkdir would say: a file on the way is "not a directory".
+        QFileInfo up(info.absolutePath());
+        while (!up.exists() && !up.isRoot())
+            up = QFileInfo(up.absolutePath());
+        return QString::fromLocal8Bit(std::strerror(up.exists() && !up.isDir() ? ENOTDIR : ENOENT));
+    }
+    if (!info.isDir())
+        return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".probe-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    probe.close();
+    // Opening works on a full disk; the free space tells.
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() < 64 * 1024)
+        return QString::fromLocal8Bit(std::strerror(ENOSPC));
+    return QString();
+}
+
+int RImageSaver::saveImage(const QImage &image, const QString &path, Prepare prepare)
+{
+    return enqueue(Kind::Image, image, path, std::move(prepare));
 }
 
 int RImageSaver::savePdf(const QImage &image, const QString &pdfPath)
 {
-    return enqueue(Kind::Pdf, image, pdfPath);
+    return enqueue(Kind::Pdf, image, pdfPath, Prepare());
 }
 
-int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path)
+int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path, Prepare prepare)
 {
     const int id = ++d->nextId;
     ++d->pending;
@@ -204,7 +281,7 @@ int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path)
     addPending(key);
     {
         QMutexLocker lock(&d->lock);
-        d->jobs.push_back(Private::Job{kind, image, path, key, id});
+        d->jobs.push_back(Private::Job{kind, image, path, key, id, std::move(prepare)});
     }
     d->wake.wakeOne();
     return id;

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 // Ordered background writing, so encoding never stalls the live picture.
 class RImageSaver : public QObject
 {
@@ -17,11 +19,14 @@ public:
     // Writes every job still queued before it returns: no picture is lost at exit.
     ~RImageSaver() override;
 
+    // Work on the picture done on the worker before it is written (cut, turn).
+    using Prepare = std::function<QImage(const QImage &)>;
+
     // Writes on one worker thread in request order, format from the suffix,
     // default quality, through a temporary file renamed into place. The folder
     // must exist. Returns the job id; `finished` comes on this object's thread
     // in request order.
-    int saveImage(const QImage &image, const QString &path);
+    int saveImage(const QImage &image, const QString &path, Prepare prepare = Prepare());
     // One-page A4 PDF through RPdfPage.
     int savePdf(const QImage &image, const QString &pdfPath);
     // Processes events until every job has reported; false on timeout.
@@ -33,15 +38,21 @@ public:
     // rule does not hand out a name that is about to be taken.
     static bool isPending(const QString &path);
 
-    // The synchronous writes the queue uses.
+    // The synchronous writes the queue uses. `error` gets the system's reason.
     static bool writeImage(const QImage &image, const QString &path, QString *error = nullptr);
+    // The picture as a format without transparency stores it: partly
+    // transparent pixels laid on white, so cut corners do not turn black.
+    static QImage flattenForFormat(const QImage &image, const QByteArray &format);
+    // The system's reason why `folder` cannot take a new file, empty when it can.
+    static QString folderProblem(const QString &folder);
 
 signals:
-    void finished(int id, const QString &path, bool ok);
+    // `error` is the system's reason when `ok` is false.
+    void finished(int id, const QString &path, bool ok, const QString &error);
 
 private:
     enum class Kind { Image, Pdf };
-    int enqueue(Kind kind, const QImage &image, const QString &path);
+    int enqueue(Kind kind, const QImage &image, const QString &path, Prepare prepare);
 
     struct Private;
     static void run(Private *p, QPointer<RImageSaver> self);

@@ -43,3 +43,13 @@ RResolutionRule::Choice RResolutionRule::choose(const QList<QSize> &resolutions,
     }
     return c;
 }
+
+int RResolutionRule::reopenIndex(const QList<QSize> &resolutions, const QSize &preferred, int requested,
+                                 int defaultIndex)
+{
+    if (preferred.isValid() && !preferred.isEmpty()) {
+        const int at = resolutions.indexOf(preferred);
+        return at >= 0 ? at : defaultIndex;
+    }
+    return requested >= 0 && requested < resolutions.size() ? requested : defaultIndex;
+}

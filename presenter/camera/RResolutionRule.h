@@ -29,4 +29,9 @@ public:
     static Rule systemRule();
 
     static Choice choose(const QList<QSize> &resolutions, Rule rule);
+
+    // The index to open at: the preferred size where the list offers it,
+    // the default when a preferred size is not offered; without a preferred
+    // size the requested index when it lies in the list, else the default.
+    static int reopenIndex(const QList<QSize> &resolutions, const QSize &preferred, int requested, int defaultIndex);
 };

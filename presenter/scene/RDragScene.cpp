@@ -3,9 +3,11 @@
 #include "RCamera.h"
 #include "RPicturePlacer.h"
 #include "RCoverItem.h"
+#include "RNotice.h"
 #include "RPictureLoader.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
+#include "RSaveNotice.h"
 #include "RSceneSnapshot.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
@@ -61,6 +63,8 @@ RDragScene::~RDragScene()
     // never got a proxy is ours.
     if (m_itemCamera && !m_proxyCamera)
         delete m_itemCamera;
+    if (m_notice && !m_notice->parent())
+        delete m_notice;
 }
 
 QSize RDragScene::AddCameraItem(QString name)
@@ -77,9 +81,8 @@ QSize RDragScene::AddCameraItem(QString name)
     m_bCameraBusy = m_itemCamera->isFoundNotOpened();
     m_strCameraName = m_itemCamera->curDeviceName();
     if (m_proxyCamera) {
-        // The picture item exists already: a reopen must not add a second one.
-        if (!size.isEmpty())
-            m_itemCamera->resize(size);
+        // The picture item exists already: a reopen must not add a second one;
+        // the camera's open signal has laid the scene out for the size.
         return size;
     }
 
@@ -134,6 +137,12 @@ QSize RDragScene::AddCameraItem(QString name)
     connect(m_itemCamera, &RCamera::sDetectSnap, this, &RDragScene::slotDetectSnap);
     connect(m_itemCamera, &RCamera::sShowOrHideImageList, this, &RDragScene::slotShowOrHideImageList);
     connect(m_itemCamera, &RCamera::detectRect4Point, this, &RDragScene::slotUpdateVideoRect);
+    connect(m_itemCamera, &RCamera::sOpened, this, &RDragScene::slotCameraOpened);
+    connect(m_itemCamera, &RCamera::sLostChanged, this, &RDragScene::slotCameraLost);
+    connect(m_itemCamera, &RCamera::sCaptureFailed, this, &RDragScene::slotCaptureFailed);
+    // The overlays are in picture pixels: they go where the picture is dragged.
+    connect(m_proxyCamera, &QGraphicsObject::xChanged, this, &RDragScene::followPicture);
+    connect(m_proxyCamera, &QGraphicsObject::yChanged, this, &RDragScene::followPicture);
 
     m_listResolution = m_itemCamera->resolutionList();
     m_iCurResolutionIndex = m_listResolution.indexOf(size);
@@ -148,25 +157,103 @@ QSize RDragScene::setCameraResolution(int index)
     if (!m_itemCamera)
         return QSize();
     const QSize size = m_itemCamera->setResolutionIndex(index);
+    if (size.isEmpty())
+        return size;
+    layoutForSize(size);
+    if (m_listResolution.indexOf(size) < 0)
+        m_iCurResolutionIndex = index;
+    clearAllMyItem();
+    return size;
+}
+
+void RDragScene::layoutForSize(const QSize &size)
+{
+    if (!m_itemCamera || !m_proxyCamera || size.isEmpty())
+        return;
     const int w = size.width();
     const int h = size.height();
+    qInfo() << "RDragScene::layoutForSize:" << size;
     setSceneRect(-(w / 2), -(h / 2), w, h);
     m_itemCamera->resize(size);
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
     if (m_itemCover)
         m_itemCover->setPos(-(w / 2), -(h / 2));
-    if (m_itemTracker) {
+    if (m_itemTracker)
         m_itemTracker->resize(size);
-        m_proxyTracker->setPos(0, 0);
-    }
-    // The frame's corners are picture pixels, so it follows the picture size.
+    // The frame's corners are picture pixels of the old size: they mean nothing now.
     if (m_itemVideoRect) {
+        m_itemVideoRect->clearPoints();
         m_itemVideoRect->resize(size);
-        m_vRectItem->setPos(m_proxyCamera->pos());
     }
-    m_iCurResolutionIndex = m_listResolution.indexOf(size) >= 0 ? m_listResolution.indexOf(size) : index;
-    clearAllMyItem();
-    return size;
+    followPicture();
+    m_listResolution = m_itemCamera->resolutionList();
+    m_iCurResolutionIndex = m_listResolution.indexOf(size);
+    emit sPictureLaidOut(size);
+}
+
+void RDragScene::followPicture()
+{
+    if (!m_proxyCamera)
+        return;
+    if (m_proxyTracker)
+        m_proxyTracker->setPos(m_proxyCamera->pos());
+    if (m_vRectItem)
+        m_vRectItem->setPos(m_proxyCamera->pos());
+}
+
+void RDragScene::slotCameraOpened(QSize size)
+{
+    // Every reopen, also after a replug with other sizes, lays the scene out again.
+    layoutForSize(size);
+}
+
+void RDragScene::slotCameraLost(bool lost)
+{
+    Q_UNUSED(lost)
+    updateStandingNotice();
+}
+
+void RDragScene::updateStandingNotice()
+{
+    const bool lost = m_itemCamera && m_itemCamera->isLost() && !m_itemCamera->isWhiteBoard();
+    if (lost || m_notice)
+        notice()->setStanding(lost ? RSaveNotice::reconnecting(m_iLangue) : QString());
+}
+
+void RDragScene::slotCaptureFailed(QString reason)
+{
+    showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document,
+                                     reason.isEmpty() ? RSaveNotice::emptyPicture(m_iLangue) : reason));
+}
+
+RNotice *RDragScene::notice()
+{
+    if (!m_notice) {
+        const QList<QGraphicsView *> all = views();
+        m_notice = new RNotice(all.isEmpty() ? nullptr : all.first()->viewport());
+    }
+    return m_notice;
+}
+
+void RDragScene::showNotice(const QString &text)
+{
+    qInfo().noquote() << "RDragScene::showNotice:" << text;
+    notice()->showMessage(text);
+}
+
+bool RDragScene::hasOverlays() const
+{
+    if (!m_proxyCamera)
+        return false;
+    const QRectF picture = m_proxyCamera->sceneBoundingRect();
+    const auto all = items(picture);
+    for (const QGraphicsItem *item : all) {
+        if (item == m_proxyCamera || item == m_proxyTracker || item == m_vRectItem || item == m_itemTemp)
+            continue;
+        if (item->isVisible())
+            return true;
+    }
+    return false;
 }
 
 void RDragScene::setSceneCursor(int mode)
@@ -256,6 +343,8 @@ void RDragScene::slotShowVideoRect(bool s)
 {
     if (!m_vRectItem)
         return;
+    if (s && m_itemCamera && m_itemCamera->isWhiteBoard())
+        s = false;
     if (s) {
         if (m_proxyCamera)
             m_vRectItem->setPos(m_proxyCamera->pos());
@@ -542,6 +631,9 @@ void RDragScene::slotWhiteboard(bool bisboard)
         m_itemCamera->setWhiteBoard(bisboard);
     if (m_proxyCamera)
         m_proxyCamera->setLock(bisboard);
+    // The page outline belongs to the live picture, never to the board.
+    slotShowVideoRect(!bisboard && m_itemCamera && m_itemCamera->isAutoCut());
+    updateStandingNotice();
     qDebug() << "RDragScene::slotWhiteboard:end";
 }
 
@@ -739,7 +831,8 @@ void RDragScene::slotUpdateVideoRect(QList<QPoint> ptlist)
     if (!m_vRectItem || ptlist.size() < 4)
         return;
     m_itemVideoRect->setPoints(ptlist.mid(0, 4));
-    m_itemVideoRect->show();
+    if (!m_itemCamera || !m_itemCamera->isWhiteBoard())
+        m_itemVideoRect->show();
 }
 
 void RDragScene::slotCloseApp()
@@ -756,6 +849,7 @@ void RDragScene::slotChangeLangue(int ilangue)
         return;
     }
     m_itemCamera->slotChangeLangue(ilangue);
+    updateStandingNotice();
 }
 
 void RDragScene::setPenWidth(int ipenwid)
@@ -816,13 +910,22 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
 {
     if (!m_itemCamera)
         return;
-    m_itemCamera->setCaptureExt(ext);
+    if (m_itemCamera->isLost()) {
+        showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document, RSaveNotice::cameraLost(m_iLangue)));
+        return;
+    }
     const bool spot = m_proxyTracker && m_proxyTracker->isVisible();
     QPoint p1, p2;
     if (m_itemTracker) {
         p1 = m_itemTracker->pressPoint();
         p2 = m_itemTracker->currentPoint();
     }
+    // An empty rectangle would copy the whole picture.
+    if (spot && (p1.x() == p2.x() || p1.y() == p2.y())) {
+        showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document, RSaveNotice::emptySpotlight(m_iLangue)));
+        return;
+    }
+    m_itemCamera->setCaptureExt(ext);
     m_itemCamera->setCutRect(spot, p1, p2);
     m_itemCamera->setRotateAngle(angle);
     // A watermark the teacher hid (clear) is not in the capture either.

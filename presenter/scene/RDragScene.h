@@ -24,6 +24,7 @@ class RPixmapItem;
 class RPicturePlacer;
 class RCoverItem;
 class RSceneSnapshot;
+class RNotice;
 class QGraphicsProxyWidget;
 
 // The presentation scene: the live picture in a proxy item, the overlays over
@@ -86,6 +87,12 @@ public:
     int picturesDecoding() const;
     // A scene snapshot is still being written.
     bool snapshotPending() const;
+    // The notice over the live picture (made on first use, over the first view).
+    RNotice *notice();
+    void showNotice(const QString &text);
+    // Something is drawn over the live picture (ink, shapes, pictures,
+    // watermark, scan overlay), so a snapshot must render the scene.
+    bool hasOverlays() const;
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 
@@ -99,6 +106,9 @@ signals:
     void sShowOrHideImageList(bool bshow);
     void sScanbarcode(bool bscan);
     void sSnapFinish();
+    // The scene was laid out for a new picture size (reopen, replug,
+    // resolution change); the view should fit the picture again.
+    void sPictureLaidOut(QSize size);
 
 public slots:
     void slotShowVideoTracker(bool s);
@@ -132,6 +142,9 @@ public slots:
     void slotChangeLangue(int ilangue);
     void slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType);
     void showImageItem(QString dir, QString name);
+    void slotCameraOpened(QSize size);
+    void slotCameraLost(bool lost);
+    void slotCaptureFailed(QString reason);
 
 protected:
     void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;
@@ -144,6 +157,9 @@ private:
     void placePicture(const QString &path, const QPointF *dropPoint);
     void addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint, const QPointF &dropPoint);
     int visibleItemCount() const;
+    void layoutForSize(const QSize &size);
+    void followPicture();
+    void updateStandingNotice();
 
     int m_iLangue = 0;
     bool m_bCameraBusy = false;
@@ -178,4 +194,5 @@ private:
     RCoverItem *m_itemCover = nullptr;
     QPointer<QWidget> m_widgetScan;
     QGraphicsProxyWidget *m_proxyScan = nullptr;
+    QPointer<RNotice> m_notice;
 };

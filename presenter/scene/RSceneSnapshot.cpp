@@ -4,6 +4,7 @@
 #include "RDragScene.h"
 #include "RImageSaver.h"
 #include "RProxyWidget.h"
+#include "RSaveNotice.h"
 #include "RVideoRect.h"
 #include "RVideoTracker.h"
 
@@ -40,47 +41,59 @@ QImage RSceneSnapshot::renderCameraArea()
 void RSceneSnapshot::snap(int iAngle, const QString &ext)
 {
     qDebug() << "RDragScene::snapGetWidget()";
-    if (!m_scene->camera() || !m_scene->cameraProxy() || m_scene->camera()->width() <= 0 || m_scene->camera()->height() <= 0) {
+    RCamera *camera = m_scene->camera();
+    if (!camera || !m_scene->cameraProxy() || camera->width() <= 0 || camera->height() <= 0) {
         emit m_scene->sSnapFinish();
         return;
     }
-    const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
-    if (frameShown) {
-        qDebug() << "RDragScene::snapGetWidget: height:0000";
-        m_scene->videoRectProxy()->hide();
+    // A lost camera shows nothing worth keeping: a white picture is no snapshot.
+    if (camera->isLost()) {
+        refuse(RSaveNotice::cameraLost(m_scene->languageIndex()));
+        return;
     }
-    QImage image = renderCameraArea();
-    if (frameShown)
-        m_scene->videoRectProxy()->show();
-
+    Cut cut;
     if (m_scene->trackerProxy() && m_scene->trackerProxy()->isVisible()) {
         qDebug() << "RDragScene::snapGetWidget: if(bTracker)";
         const QPoint p1 = m_scene->tracker()->pressPoint();
         const QPoint p2 = m_scene->tracker()->currentPoint();
-        const QRect cut(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
-                        std::abs(p2.y() - p1.y()));
-        image = cut.isEmpty() ? QImage() : image.copy(cut);
-    } else if (m_scene->camera()->isAutoCut() && m_scene->videoRect()) {
+        cut.kind = Cut::Rect;
+        cut.rect = QRect(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
+                         std::abs(p2.y() - p1.y()));
+        if (cut.rect.isEmpty()) {
+            refuse(RSaveNotice::emptySpotlight(m_scene->languageIndex()));
+            return;
+        }
+    } else if (camera->isAutoCut() && m_scene->videoRect()) {
         qDebug() << "RDragScene::snapGetWidget: !m_itemVideoRect->isHidden()";
+        // No corners yet (blank desk, first half second): the whole picture.
         const QList<QPoint> corners = m_scene->videoRect()->points();
         qDebug() << "RDragScene::snapGetWidget: polygon.count():" << corners.size();
         if (corners.size() >= 4) {
-            QPolygon polygon;
+            cut.kind = Cut::Polygon;
             for (const QPoint &p : corners)
-                polygon << p;
-            const qreal angle = deskewAngle(corners);
-            qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
-            QPainterPath path;
-            path.addPolygon(QPolygonF(polygon));
-            path.closeSubpath();
-            const QRect rcCut = polygon.boundingRect().intersected(image.rect());
-            qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
-            image = cutPolygonImage(image, path, -angle, rcCut);
+                cut.polygon << p;
         }
     }
-    if (iAngle != 0 && !image.isNull())
-        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
-    save(image, ext);
+
+    // Nothing over the picture: the frame itself is the picture, taken
+    // without repainting the scene; otherwise the scene is rendered.
+    QImage picture;
+    if (!m_scene->hasOverlays()) {
+        picture = camera->currentFrame();
+        if (picture.size() != camera->size())
+            picture = QImage();
+    }
+    if (picture.isNull()) {
+        const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
+        if (frameShown) {
+            qDebug() << "RDragScene::snapGetWidget: height:0000";
+            m_scene->videoRectProxy()->hide();
+        }
+        picture = renderCameraArea();
+        if (frameShown)
+            m_scene->videoRectProxy()->show();
+    }
+    save(picture, cut, iAngle, ext);
 }
 
 void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
@@ -90,42 +103,82 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
         emit m_scene->sSnapFinish();
         return;
     }
-    QImage image = renderCameraArea();
-    if (iAngle != 0)
-        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
-    save(image, ext);
+    // The page outline is never part of the board.
+    const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
+    if (frameShown)
+        m_scene->videoRectProxy()->hide();
+    const QImage image = renderCameraArea();
+    if (frameShown)
+        m_scene->videoRectProxy()->show();
+    save(image, Cut(), iAngle, ext);
 }
 
-void RSceneSnapshot::save(QImage image, const QString &ext)
+QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAngle)
+{
+    QImage image = picture;
+    if (cut.kind == Cut::Rect) {
+        // An empty rectangle would copy everything.
+        image = cut.rect.isEmpty() ? QImage() : image.copy(cut.rect);
+    } else if (cut.kind == Cut::Polygon && cut.polygon.size() >= 4) {
+        const QList<QPoint> corners(cut.polygon.begin(), cut.polygon.end());
+        const qreal angle = deskewAngle(corners);
+        qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
+        QPainterPath path;
+        path.addPolygon(QPolygonF(cut.polygon));
+        path.closeSubpath();
+        const QRect rcCut = cut.polygon.boundingRect().intersected(image.rect());
+        qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
+        image = cutPolygonImage(image, path, -angle, rcCut);
+    }
+    if (iAngle != 0 && !image.isNull())
+        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
+    return image;
+}
+
+void RSceneSnapshot::refuse(const QString &reason)
+{
+    m_scene->showNotice(RSaveNotice::notSaved(m_scene->languageIndex(), RSaveNotice::Picture, reason));
+    emit m_scene->sSnapFinish();
+}
+
+void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext)
 {
     const QString folder = m_scene->camera()->saveDir();
     // The naming rule already skips names on disk or still being written.
     const QString name = m_scene->camera()->nextFileName(ext);
     const QString path = folder + "/" + name;
-    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << image.height() << "width:" << image.width();
+    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << picture.height() << "width:" << picture.width();
     // A folder removed behind our back is made again rather than losing the picture.
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
         QDir().mkpath(folder);
-    if (image.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
+    if (picture.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
         qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
-        emit m_scene->sSnapFinish();
+        const QString problem = RImageSaver::folderProblem(folder);
+        refuse(picture.isNull() || problem.isEmpty() ? RSaveNotice::emptyPicture(m_scene->languageIndex()) : problem);
         return;
     }
-    const int id = RImageSaver::instance()->saveImage(image, path);
+    // The cut and the turn run on the saver's worker: the GUI thread only
+    // hands over the picture.
+    const int id = RImageSaver::instance()->saveImage(
+        picture, path, [cut, iAngle](const QImage &image) { return cutAndTurn(image, cut, iAngle); });
     m_pending.insert(id, name);
 }
 
-void RSceneSnapshot::onImageSaved(int id, const QString &path, bool ok)
+void RSceneSnapshot::onImageSaved(int id, const QString &path, bool ok, const QString &error)
 {
     auto it = m_pending.find(id);
     if (it == m_pending.end())
         return;
     const QString name = it.value();
     m_pending.erase(it);
-    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok;
+    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok << error;
     if (ok) {
         emit m_scene->sAddImageItem(QFileInfo(path).absolutePath(), name);
         emit m_scene->sShowOrHideImageList(true);
+    } else {
+        m_scene->showNotice(RSaveNotice::notSaved(m_scene->languageIndex(), RSaveNotice::Picture,
+                                                  error.isEmpty() ? RSaveNotice::emptyPicture(m_scene->languageIndex())
+                                                                  : error));
     }
     emit m_scene->sSnapFinish();
 }
@@ -173,7 +226,7 @@ QImage RSceneSnapshot::cutPolygonImage(const QImage &input, const QPainterPath &
     if (ima.isNull())
         return QImage();
     if (angle != 0)
-        ima = ima.transformed(QTransform().rotate(angle), Qt::FastTransformation);
+        ima = ima.transformed(QTransform().rotate(angle), Qt::SmoothTransformation);
     if (ima.format() != QImage::Format_ARGB32)
         ima = ima.convertToFormat(QImage::Format_ARGB32);
 

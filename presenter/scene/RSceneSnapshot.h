@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPainterPath>
 #include <QPoint>
+#include <QPolygon>
 #include <QRect>
 
 class RDragScene;
@@ -30,10 +31,22 @@ public:
     // Angle (degrees, within (-45, 45]) that turns the quadrilateral upright.
     static qreal deskewAngle(const QList<QPoint> &corners);
 
+    // What the snapshot rule asks of a picture: a spotlight rectangle or a
+    // document polygon to cut, then a turn. Picture pixels.
+    struct Cut
+    {
+        enum Kind { Whole, Rect, Polygon } kind = Whole;
+        QRect rect;
+        QPolygon polygon;
+    };
+    // The cut and the turn, free of the scene, so they run on the saver's worker.
+    static QImage cutAndTurn(const QImage &picture, const Cut &cut, int iAngle);
+
 private:
     QImage renderCameraArea();
-    void save(QImage image, const QString &ext);
-    void onImageSaved(int id, const QString &path, bool ok);
+    void refuse(const QString &reason);
+    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext);
+    void onImageSaved(int id, const QString &path, bool ok, const QString &error);
 
     RDragScene *m_scene;
     // Snapshots being written: job id -> file name.

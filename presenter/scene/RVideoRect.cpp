@@ -25,7 +25,16 @@ void RVideoRect::setPoints(const QList<QPoint> &points)
 
 QList<QPoint> RVideoRect::points() const
 {
+    if (!m_bHasPoints)
+        return {};
     return {m_pt1, m_pt2, m_pt3, m_pt4};
+}
+
+void RVideoRect::clearPoints()
+{
+    m_bHasPoints = false;
+    m_pt1 = m_pt2 = m_pt3 = m_pt4 = QPoint();
+    update();
 }
 
 int RVideoRect::lineWidth() const

@@ -14,7 +14,9 @@ public:
 
     // Takes the first four points; a list of fewer keeps the previous corners.
     void setPoints(const QList<QPoint> &points);
+    // The four corners, or none while no document was detected yet.
     QList<QPoint> points() const;
+    void clearPoints();
     bool hasPoints() const { return m_bHasPoints; }
     // Frame line width for the widget's current width.
     int lineWidth() const;

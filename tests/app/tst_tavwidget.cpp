@@ -18,7 +18,9 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
+#include "RProxyWidget.h"
 #include "RVideoRect.h"
+#include "RZoomModel.h"
 #include <QSaveFile>
 #include <QPushButton>
 #include <QSettings>
@@ -66,6 +68,8 @@ private slots:
     void unwritableFileTypeFallsBackToJpg();
     void pdfCaptureWritesOneA4Page_data();
     void pdfCaptureWritesOneA4Page();
+    void pictureIsFittedAtEveryNewSize_data();
+    void pictureIsFittedAtEveryNewSize();
 
 private:
     template <typename T>
@@ -76,7 +80,7 @@ private:
                 return t;
         return nullptr;
     }
-    void writeCameraConfig(bool present, bool busy);
+    void writeCameraConfig(bool present, bool busy, const QStringList &sizes = {"1280x720", "640x480"});
     RTavWidget *startWindow();
     bool openWindow() { return startWindow() && QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000); }
     // Answers the next modal box by clicking the button with `text`.
@@ -114,15 +118,15 @@ void TestTavWidget::cleanup()
     RImageSaver::instance()->waitForIdle(10000);
 }
 
-void TestTavWidget::writeCameraConfig(bool present, bool busy)
+void TestTavWidget::writeCameraConfig(bool present, bool busy, const QStringList &sizes)
 {
     QSaveFile f(m_json);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QString(R"({"cameras": [{"description": "Window Test Camera",
         "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&2&0&0000",
-        "resolutions": ["1280x720", "640x480"], "pixelFormats": ["jpeg"],
+        "resolutions": ["%3"], "pixelFormats": ["jpeg"],
         "source": "pattern", "present": %1, "busy": %2}]})")
-                .arg(present ? "true" : "false", busy ? "true" : "false")
+                .arg(present ? "true" : "false", busy ? "true" : "false", sizes.join("\", \""))
                 .toUtf8());
     QVERIFY(f.commit());
 }
@@ -629,6 +633,41 @@ void TestTavWidget::pdfCaptureWritesOneA4Page()
     QVERIFY2(text.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)")), qPrintable(text));
     // No intermediate picture is left beside the document.
     QCOMPARE(QDir(target.path()).entryList(QDir::Files), QStringList{"IMG0007.pdf"});
+}
+
+void TestTavWidget::pictureIsFittedAtEveryNewSize_data()
+{
+    QTest::addColumn<bool>("replug");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("resolution chosen in the capture settings") << false << QSize(640, 480);
+    QTest::newRow("replug with other sizes") << true << QSize(800, 600);
+}
+
+void TestTavWidget::pictureIsFittedAtEveryNewSize()
+{
+    QFETCH(bool, replug);
+    QFETCH(QSize, size);
+    startWindow();
+    QTRY_VERIFY(m_window->isCameraOpen());
+    RDragScene *scene = m_window->scene();
+    if (replug) {
+        writeCameraConfig(false, false);
+        scene->camera()->showResponse("Window Test Camera", 0);
+        writeCameraConfig(true, false, {"800x600", "640x480"});
+        scene->camera()->showResponse("Window Test Camera", 1);
+        QTRY_VERIFY(!scene->camera()->isLost());
+    } else {
+        runDialog([&](RSetting *d) { d->m_iCurResolutionIndex = d->m_listResolution.indexOf(size); }, true);
+    }
+    QCOMPARE(m_window->videoSize(), size);
+    RZoomModel::Step fit {};
+    QVERIFY(RZoomModel::fit(m_window->size(), size, 0, &fit));
+    QCOMPARE(m_window->view()->transform().m11(), fit.factor);
+    // The whole picture is on screen, centred.
+    const QRect shown = m_window->view()->mapFromScene(scene->cameraProxy()->sceneBoundingRect()).boundingRect();
+    QVERIFY2(m_window->view()->viewport()->rect().adjusted(-2, -2, 2, 2).contains(shown),
+             qPrintable(QString("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
+    QVERIFY(qAbs(shown.center().x() - m_window->view()->viewport()->width() / 2) < 3);
 }
 
 VISORA_TEST_MAIN(TestTavWidget)

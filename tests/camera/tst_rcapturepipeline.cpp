@@ -123,6 +123,7 @@ private slots:
         QTest::newRow("corners reversed") << QPoint(50, 35) << QPoint(10, 5) << QRect(10, 5, 40, 30);
         QTest::newRow("corners crossed") << QPoint(50, 5) << QPoint(10, 35) << QRect(10, 5, 40, 30);
         QTest::newRow("no width: nothing to save") << QPoint(10, 5) << QPoint(10, 35) << QRect();
+        QTest::newRow("click without a drag: nothing to save") << QPoint(20, 20) << QPoint(20, 20) << QRect();
     }
     void spotlightCut()
     {
@@ -149,7 +150,8 @@ private slots:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("format");
         QTest::newRow("document cut") << true << 30.0f << 0 << QSize(50, 30) << int(QImage::Format_RGB888);
-        QTest::newRow("no document found: nothing to save") << true << 0.0f << 0 << QSize(0, 0) << int(QImage::Format_Invalid);
+        QTest::newRow("no document detected yet: whole picture")
+            << true << 0.0f << 0 << QSize(80, 60) << int(QImage::Format_RGB32);
         QTest::newRow("grey") << false << 0.0f << 1 << QSize(80, 60) << int(QImage::Format_Grayscale8);
         QTest::newRow("black and white") << false << 0.0f << 2 << QSize(80, 60) << int(QImage::Format_Grayscale8);
         QTest::newRow("unknown colour type: unchanged") << false << 0.0f << 7 << QSize(80, 60) << int(QImage::Format_RGB32);

@@ -12,11 +12,11 @@ using namespace CameraTest;
 namespace {
 // The document camera, and the settings naming it as the one to check.
 void setUp(bool present = true, bool busy = false, const QStringList &formats = {"jpeg", "yuyv"},
-           const QString &saved = QStringLiteral("Doc Cam"))
+           const QString &saved = QStringLiteral("Doc Cam"), bool knownIds = true)
 {
     Cam c;
     c.description = "Doc Cam";
-    c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+    c.deviceName = knownIds ? "usb#vid_1b17&pid_0501&mi_00" : "usb#vid_0bda&pid_5678&mi_00";
     c.present = present;
     c.busy = busy;
     c.pixelFormats = formats;
@@ -41,19 +41,26 @@ private slots:
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<bool>("result");
         QTest::addColumn<QString>("summary");
+        QTest::addColumn<bool>("knownIds");
         const QStringList both{"jpeg", "yuyv"};
+        const QString good = "检测完成", bad = "检测完成,存在异常！";
         QTest::newRow("found and free") << "Doc Cam" << true << false << both << QList<int>{1, 1, 1, 1} << true
-                                        << "检测完成";
+                                        << good << true;
         QTest::newRow("in use by another program")
-            << "Doc Cam" << true << true << both << QList<int>{1, 1, 0, 1} << false << "检测完成,存在异常！";
+            << "Doc Cam" << true << true << both << QList<int>{1, 1, 0, 1} << false << bad << true;
         QTest::newRow("no JPEG still passes") << "Doc Cam" << true << false << QStringList{"yuyv"}
-                                              << QList<int>{1, 0, 1, 1} << true << "检测完成";
-        QTest::newRow("no description saved") << "" << true << false << both << QList<int>{0, 0, 1, 1} << false
-                                              << "检测完成,存在异常！";
+                                              << QList<int>{1, 0, 1, 1} << true << good << true;
+        // Without a usable stored name the supported camera is found by its ids.
+        QTest::newRow("no description saved: found by ids")
+            << "" << true << false << both << QList<int>{1, 1, 1, 1} << true << good << true;
+        QTest::newRow("no description saved, camera busy: found by ids")
+            << "" << true << true << both << QList<int>{1, 1, 0, 1} << false << bad << true;
+        QTest::newRow("another camera saved: found by ids")
+            << "Old Cam" << true << false << both << QList<int>{1, 1, 1, 1} << true << good << true;
+        QTest::newRow("no description saved, unknown ids")
+            << "" << true << false << both << QList<int>{0, 0, 1, 1} << false << bad << false;
         QTest::newRow("saved camera unplugged") << "Doc Cam" << false << false << both << QList<int>{0, 0, 1, 1}
-                                                << false << "检测完成,存在异常！";
-        QTest::newRow("saved description of another camera")
-            << "Old Cam" << true << false << both << QList<int>{0, 0, 1, 1} << false << "检测完成,存在异常！";
+                                                << false << bad << true;
     }
 
     void verdicts()
@@ -65,7 +72,8 @@ private slots:
         QFETCH(QList<int>, rows);
         QFETCH(bool, result);
         QFETCH(QString, summary);
-        setUp(present, busy, formats, saved);
+        QFETCH(bool, knownIds);
+        setUp(present, busy, formats, saved, knownIds);
 
         RDetectDlg dlg;
         dlg.setStepMs(0);

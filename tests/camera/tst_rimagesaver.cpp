@@ -2,9 +2,14 @@
 
 #include "RImageSaver.h"
 #include "RPictureLoader.h"
+#include "RSaveNotice.h"
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -51,23 +56,31 @@ private slots:
         QCOMPARE(saver.pendingCount(), 0);
     }
 
+    // The reason reaches the teacher, so it is the system's own words.
     void failedSaveLeavesNothing_data()
     {
         QTest::addColumn<QImage>("image");
         QTest::addColumn<QString>("name");
-        QTest::newRow("folder missing") << picture(32, 32, Qt::red) << "nowhere/a.png";
-        QTest::newRow("unwritable place") << picture(32, 32, Qt::red) << "/proc/a.png";
-        QTest::newRow("unknown format") << picture(32, 32, Qt::red) << "a.xyz";
-        QTest::newRow("null picture") << QImage() << "a.png";
-        QTest::newRow("a folder has the name") << picture(32, 32, Qt::red) << "sub";
-        QTest::newRow("pdf, folder missing") << picture(32, 32, Qt::red) << "nowhere/a.pdf";
+        QTest::addColumn<int>("errnoCode"); // 0: any reason the system gave
+        QTest::newRow("folder missing") << picture(32, 32, Qt::red) << "nowhere/a.png" << ENOENT;
+        QTest::newRow("picture folder is a file") << picture(32, 32, Qt::red) << "file/a.png" << ENOTDIR;
+        QTest::newRow("unwritable place") << picture(32, 32, Qt::red) << "/proc/a.png" << 0;
+        QTest::newRow("unknown format") << picture(32, 32, Qt::red) << "a.xyz" << 0;
+        QTest::newRow("null picture") << QImage() << "a.png" << 0;
+        QTest::newRow("a folder has the name") << picture(32, 32, Qt::red) << "sub" << EISDIR;
+        QTest::newRow("pdf, folder missing") << picture(32, 32, Qt::red) << "nowhere/a.pdf" << ENOENT;
+        QTest::newRow("pdf, picture folder is a file") << picture(32, 32, Qt::red) << "file/a.pdf" << ENOTDIR;
     }
     void failedSaveLeavesNothing()
     {
         QFETCH(QImage, image);
         QFETCH(QString, name);
+        QFETCH(int, errnoCode);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("sub");
+        QFile file(dir.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
         const QString path = QDir(dir.path()).filePath(name);
         RImageSaver saver;
         QSignalSpy spy(&saver, &RImageSaver::finished);
@@ -75,8 +88,12 @@ private slots:
         QVERIFY(saver.waitForIdle());
         QCOMPARE(spy.size(), 1);
         QCOMPARE(spy[0][2].toBool(), false);
+        const QString reason = spy[0][3].toString();
+        QVERIFY(!reason.isEmpty() && reason != "Unknown error");
+        if (errnoCode)
+            QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(errnoCode)));
         QVERIFY(!QFileInfo(path).isFile());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"file"});
     }
 
     // A write that runs out of room part-way (a file size limit stands in for
@@ -112,8 +129,89 @@ private slots:
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(idle);
         QCOMPARE(spy.value(0).value(2).toBool(), false);
+        if (name.endsWith(".png"))
+            QCOMPARE(spy.value(0).value(3).toString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 #endif
+    }
+
+    // Cut corners are transparent; a format without transparency shows them
+    // white, never black.
+    void transparentCornersOnOpaqueFormats_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("keepsAlpha");
+        QTest::newRow("jpg turns white") << "cut.jpg" << false;
+        QTest::newRow("bmp turns white") << "cut.bmp" << false;
+        QTest::newRow("png keeps transparency") << "cut.png" << true;
+    }
+    void transparentCornersOnOpaqueFormats()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, keepsAlpha);
+        QImage cut(64, 64, QImage::Format_ARGB32);
+        cut.fill(Qt::transparent);
+        for (int y = 16; y < 48; ++y)
+            for (int x = 16; x < 48; ++x)
+                cut.setPixel(x, y, qRgb(0, 0, 200));
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY(RImageSaver::writeImage(cut, dir.filePath(name), &error));
+        const QImage back = RPictureLoader::load(dir.filePath(name));
+        const QRgb corner = back.pixel(2, 2);
+        if (keepsAlpha) {
+            QCOMPARE(qAlpha(corner), 0);
+        } else {
+            QVERIFY2(qRed(corner) > 240 && qGreen(corner) > 240 && qBlue(corner) > 240,
+                     qPrintable(QColor(corner).name()));
+        }
+        QVERIFY(qBlue(back.pixel(32, 32)) > 150);
+    }
+
+    // Work handed with the picture runs before the write, off the caller's thread.
+    void preparedPictureIsWritten()
+    {
+        QTemporaryDir dir;
+        RImageSaver saver;
+        QSignalSpy spy(&saver, &RImageSaver::finished);
+        Qt::HANDLE worker = nullptr;
+        saver.saveImage(picture(100, 50, Qt::red), dir.filePath("p.png"), [&worker](const QImage &img) {
+            worker = QThread::currentThreadId();
+            return img.copy(0, 0, 30, 20);
+        });
+        saver.saveImage(picture(10, 10, Qt::red), dir.filePath("q.png"), [](const QImage &) { return QImage(); });
+        QVERIFY(saver.waitForIdle());
+        QVERIFY(worker && worker != QThread::currentThreadId());
+        QCOMPARE(RPictureLoader::load(dir.filePath("p.png")).size(), QSize(30, 20));
+        QCOMPARE(spy.value(1).value(2).toBool(), false);
+        QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
+    }
+
+    // Notice texts: the language index 1 is English, any other value Chinese;
+    // the system's words are always kept.
+    void noticeTexts_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("text");
+        const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
+        QTest::newRow("disk full, Chinese") << 0 << int(RSaveNotice::Picture) << full
+                                            << "照片未保存：磁盘已满（" + full + "）";
+        QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << full
+                                            << "Picture not saved: disk full (" + full + ")";
+        QTest::newRow("stray language value reads as Chinese")
+            << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：odd failure";
+        QTest::newRow("document, English, reason as given")
+            << 1 << int(RSaveNotice::Document) << "odd failure" << "PDF not saved: odd failure";
+    }
+    void noticeTexts()
+    {
+        QFETCH(int, language);
+        QFETCH(int, kind);
+        QFETCH(QString, reason);
+        QFETCH(QString, text);
+        QCOMPARE(RSaveNotice::notSaved(language, RSaveNotice::Kind(kind), reason), text);
     }
 
     void nonAsciiFolder_data()

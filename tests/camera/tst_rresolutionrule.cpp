@@ -94,6 +94,34 @@ private slots:
         QCOMPARE(QSize(c.maxWidth, c.maxHeight), max);
         QCOMPARE(c.recordingText, rec);
     }
+
+    // A reopen goes back to the size in use, wherever the device lists it now.
+    void reopenIndex_data()
+    {
+        QTest::addColumn<QStringList>("list");
+        QTest::addColumn<QSize>("preferred");
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("expected");
+        const QStringList full{"640x480", "1280x720", "1920x1080", "3264x2448"};
+        const QStringList usb2{"640x480", "1280x720"};
+        QTest::newRow("first open: stored index used as is") << full << QSize() << 2 << 2;
+        QTest::newRow("first open: no index gives the default") << full << QSize() << -1 << 3;
+        QTest::newRow("first open: index beyond the list gives the default") << usb2 << QSize() << 3 << 1;
+        QTest::newRow("size in use is offered at another index") << full << QSize(3264, 2448) << 1 << 3;
+        QTest::newRow("size in use not offered: the default") << usb2 << QSize(3264, 2448) << 1 << 1;
+        QTest::newRow("smaller size in use kept") << full << QSize(1280, 720) << 3 << 1;
+    }
+
+    void reopenIndex()
+    {
+        QFETCH(QStringList, list);
+        QFETCH(QSize, preferred);
+        QFETCH(int, requested);
+        QFETCH(int, expected);
+        const QList<QSize> all = sizes(list);
+        const int def = RResolutionRule::choose(all, RResolutionRule::LargestHeight).defaultIndex;
+        QCOMPARE(RResolutionRule::reopenIndex(all, preferred, requested, def), expected);
+    }
 };
 
 VISORA_TEST_MAIN(TestRResolutionRule)

@@ -1,6 +1,7 @@
 #include "RCamera.h"
 #include "RDragScene.h"
 #include "RImageSaver.h"
+#include "RNotice.h"
 #include "RPixmapItem.h"
 #include "RProxyWidget.h"
 #include "RSceneSnapshot.h"
@@ -16,7 +17,11 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSignalSpy>
+
+#include <cerrno>
+#include <cstring>
 
 class TestDragScene : public QObject
 {
@@ -61,9 +66,18 @@ private slots:
     void whiteboardSnapshotIsWhite();
     void failedSaveStillFinishes();
     void removedFolderIsMadeAgain();
+    void refusedSavesSayWhy_data();
+    void refusedSavesSayWhy();
+    void autoCropBeforeAnyCornersSavesWholePicture();
+    void frameFollowsDraggedPicture();
+    void whiteboardNeverShowsTheFrame();
+    void replugLaysOutAgainAndReturnsToSizeInUse();
+    void frameSnapshotMatchesRenderedScene_data();
+    void frameSnapshotMatchesRenderedScene();
 
 private:
     QString writePicture(const QString &name, const QSize &size, QColor color);
+    void writeCamera(const QStringList &resolutions, bool present);
     RDragScene *sceneWithCamera();
     QTemporaryDir m_dir;
 };
@@ -71,15 +85,22 @@ private:
 void TestDragScene::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const QString json = m_dir.path() + "/cam.json";
-    QFile f(json);
+    writeCamera({"1280x720", "640x480"}, true);
+    qputenv("VISORA_VIRTUAL_CAMERA", QString(m_dir.path() + "/cam.json").toUtf8());
+}
+
+// Rewritten atomically: the device watch may read it at any moment.
+void TestDragScene::writeCamera(const QStringList &resolutions, bool present)
+{
+    QSaveFile f(m_dir.path() + "/cam.json");
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(R"({"cameras": [{"description": "Scene Test Camera",
+    f.write(QString(R"({"cameras": [{"description": "Scene Test Camera",
         "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&1&0&0000",
-        "resolutions": ["1280x720", "640x480"], "pixelFormats": ["jpeg", "yuyv"],
-        "source": "pattern", "fps": 30, "present": true, "busy": false}]})");
-    f.close();
-    qputenv("VISORA_VIRTUAL_CAMERA", json.toUtf8());
+        "resolutions": ["%1"], "pixelFormats": ["jpeg", "yuyv"],
+        "source": "pattern", "fps": 30, "present": %2, "busy": false}]})")
+                .arg(resolutions.join("\", \""), present ? "true" : "false")
+                .toUtf8());
+    QVERIFY(f.commit());
 }
 
 QString TestDragScene::writePicture(const QString &name, const QSize &size, QColor color)
@@ -714,6 +735,183 @@ void TestDragScene::removedFolderIsMadeAgain()
     QTRY_COMPARE_WITH_TIMEOUT(finish.count(), 1, 10000);
     QCOMPARE(added.count(), 1);
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+}
+
+void TestDragScene::refusedSavesSayWhy_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<bool>("pdf");
+    QTest::addColumn<QString>("notice");
+    const QString lost = "照片未保存：设备未连接", empty = "照片未保存：聚光灯区域为空";
+    QTest::newRow("snapshot while the camera is lost") << "lost" << false << lost;
+    QTest::newRow("PDF while the camera is lost") << "lost" << true << "PDF 未保存：设备未连接";
+    QTest::newRow("snapshot of an empty spotlight") << "spotlight" << false << empty;
+    QTest::newRow("PDF of an empty spotlight") << "spotlight" << true << "PDF 未保存：聚光灯区域为空";
+    QTest::newRow("picture folder is a file") << "folder" << false << QString::fromLocal8Bit(strerror(ENOTDIR));
+}
+
+void TestDragScene::refusedSavesSayWhy()
+{
+    QFETCH(QString, cause);
+    QFETCH(bool, pdf);
+    QFETCH(QString, notice);
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    if (cause == "lost") {
+        writeCamera({"1280x720", "640x480"}, false);
+        scene->camera()->showResponse("Scene Test Camera", 0);
+        QVERIFY(scene->camera()->isLost());
+    } else if (cause == "spotlight") {
+        scene->slotShowVideoTracker(true); // shown, never dragged
+    } else {
+        QFile file(out.path() + "/file");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        scene->setSaveDir(file.fileName() + "/pictures");
+    }
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+    pdf ? scene->slotPDF(0) : scene->slotSnap(0, "jpg");
+    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), pdf ? 0 : 1, 5000);
+    QTRY_VERIFY2(scene->notice()->messageText().contains(notice), qPrintable(scene->notice()->messageText()));
+    QVERIFY(scene->notice()->messageText().startsWith(pdf ? "PDF 未保存：" : "照片未保存："));
+    QTest::qWait(300);
+    QCOMPARE(added.count(), 0);
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files), cause == "folder" ? QStringList{"file"} : QStringList{});
+    writeCamera({"1280x720", "640x480"}, true);
+}
+
+void TestDragScene::autoCropBeforeAnyCornersSavesWholePicture()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    scene->setCameraAuto(true, false);
+    QVERIFY(!scene->videoRect()->hasPoints());
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    scene->slotSnap(0, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    QCOMPARE(QImage(out.path() + "/" + added.first().at(1).toString()).size(), QSize(1280, 720));
+}
+
+void TestDragScene::frameFollowsDraggedPicture()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    scene->setCameraAuto(true, false);
+    QVERIFY(scene->videoRectProxy()->isVisible());
+    // The drag sets the picture's geometry as it follows the pointer.
+    scene->cameraProxy()->setGeometry(QRectF(100, 50, 1280, 720));
+    QCOMPARE(scene->videoRectProxy()->pos(), QPointF(100, 50));
+    scene->slotShowVideoTracker(true);
+    QCOMPARE(scene->trackerProxy()->pos(), QPointF(100, 50));
+}
+
+void TestDragScene::whiteboardNeverShowsTheFrame()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    scene->setCameraAuto(true, false);
+    const QList<QPoint> page{{100, 100}, {1100, 120}, {1080, 650}, {120, 600}};
+    scene->slotUpdateVideoRect(page);
+    QVERIFY(scene->videoRectProxy()->isVisible());
+    scene->slotWhiteboard(true);
+    QVERIFY(!scene->videoRectProxy()->isVisible());
+    scene->slotUpdateVideoRect(page); // detection goes on under the board
+    scene->setCameraAuto(true, false);
+    QVERIFY(!scene->videoRectProxy()->isVisible());
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    scene->whiteboardSnap(0, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    const QImage board(out.path() + "/" + added.first().at(1).toString());
+    QCOMPARE(QColor(board.pixel(600, 110)), QColor(Qt::white)); // on the outline's top edge
+    scene->slotWhiteboard(false);
+    QVERIFY(scene->videoRectProxy()->isVisible());
+}
+
+void TestDragScene::replugLaysOutAgainAndReturnsToSizeInUse()
+{
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QGraphicsView view(scene.data());
+    RCamera *camera = scene->camera();
+    QSignalSpy laidOut(scene.data(), &RDragScene::sPictureLaidOut);
+    auto replug = [&](const QStringList &sizes) {
+        writeCamera(sizes, false);
+        camera->showResponse("Scene Test Camera", 0);
+        QVERIFY(camera->isLost());
+        QCOMPARE(scene->notice()->standingText(), QString("正在重新连接设备…"));
+        writeCamera(sizes, true);
+        camera->showResponse("Scene Test Camera", 1);
+        QTRY_VERIFY(!camera->isLost());
+        QCOMPARE(scene->notice()->standingText(), QString());
+    };
+    // The same model on a slower port: other sizes, the largest is chosen.
+    replug({"800x600", "640x480"});
+    QCOMPARE(camera->size(), QSize(800, 600));
+    QCOMPARE(laidOut.last().at(0).toSize(), QSize(800, 600));
+    QCOMPARE(scene->cameraProxy()->pos(), QPointF(-400, -300));
+    QCOMPARE(scene->tracker()->size(), QSize(800, 600));
+    QCOMPARE(scene->videoRect()->size(), QSize(800, 600));
+    QCOMPARE(scene->videoRectProxy()->pos(), QPointF(-400, -300));
+    QCOMPARE(scene->sceneRect(), QRectF(-400, -300, 800, 600));
+    QCOMPARE(scene->curResolutionIndex(), scene->resolutionList().indexOf(QSize(800, 600)));
+    // Back on the first port: the size that was in use, whatever its index.
+    replug({"640x480", "1280x720", "800x600"});
+    QCOMPARE(camera->currentResolution(), QSize(1280, 720));
+    QCOMPARE(laidOut.last().at(0).toSize(), QSize(1280, 720));
+    QCOMPARE(scene->cameraProxy()->pos(), QPointF(-640, -360));
+    writeCamera({"1280x720", "640x480"}, true);
+}
+
+void TestDragScene::frameSnapshotMatchesRenderedScene_data()
+{
+    QTest::addColumn<int>("angle");
+    QTest::newRow("upright") << 0;
+    QTest::newRow("turned") << 90;
+}
+
+// Without ink the frame itself is saved; with ink the scene is rendered.
+// Both must be what the teacher sees.
+void TestDragScene::frameSnapshotMatchesRenderedScene()
+{
+    QFETCH(int, angle);
+    QScopedPointer<RDragScene> scene(sceneWithCamera());
+    QVERIFY(scene);
+    QGraphicsView view(scene.data());
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QTemporaryDir out;
+    scene->setSaveDir(out.path());
+    QTRY_VERIFY_WITH_TIMEOUT(!scene->camera()->currentFrame().isNull(), 5000);
+    scene->slotStop(true); // one still picture for both
+    QTest::qWait(200);
+    QVERIFY(!scene->hasOverlays());
+    QVERIFY(!scene->camera()->currentFrame().isNull());
+    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+    scene->slotSnap(angle, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    scene->addRect(QRectF(-640, -360, 20, 20), QPen(Qt::NoPen), QBrush(Qt::red));
+    QVERIFY(scene->hasOverlays());
+    scene->slotSnap(angle, "png");
+    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 2, 10000);
+    const QImage frame = QImage(out.path() + "/" + added.at(0).at(1).toString()).convertToFormat(QImage::Format_RGB32);
+    const QImage inked = QImage(out.path() + "/" + added.at(1).at(1).toString()).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(frame.size(), angle ? QSize(720, 1280) : QSize(1280, 720));
+    QCOMPARE(inked.size(), frame.size());
+    int differ = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb a = frame.pixel(x, y), b = inked.pixel(x, y);
+            differ += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 12;
+        }
+    // Only the ink differs.
+    QVERIFY2(differ >= 300 && differ <= 500, qPrintable(QString::number(differ)));
 }
 
 VISORA_TEST_MAIN(TestDragScene)

@@ -90,6 +90,7 @@ private slots:
         frame.resize(300, 200);
         frame.setPoints({{1, 1}, {2, 2}, {3, 3}});
         QVERIFY(!frame.hasPoints());
+        QVERIFY(frame.points().isEmpty()); // no corners yet, not four at the origin
         QImage blank(frame.size(), QImage::Format_ARGB32_Premultiplied);
         blank.fill(Qt::transparent);
         QCOMPARE(renderWidget(frame), blank); // nothing drawn without corners
@@ -98,6 +99,9 @@ private slots:
         QCOMPARE(frame.points(), expected);
         const QColor onEdge = renderWidget(frame).pixelColor((expected.at(0) + expected.at(1)) / 2);
         QVERIFY(onEdge.alpha() > 0 && onEdge.red() > 200 && onEdge.green() > 200 && onEdge.blue() < 50);
+        frame.clearPoints();
+        QVERIFY(frame.points().isEmpty());
+        QCOMPARE(renderWidget(frame), blank);
     }
 
     void frameLine_data()

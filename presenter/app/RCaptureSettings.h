@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class RDragScene;
+class RSetting;
+
+// The capture parameters the main window keeps: read from the settings
+// store at start, handed to the capture-settings dialog, taken back from it
+// when accepted and written to the store.
+class RCaptureSettings
+{
+public:
+    QString m_strCurImageDir;
+    QString m_strFileExt = QStringLiteral("jpg");
+    int m_iVideoType = 0;
+    int m_iSnapType = 0;
+    int m_iSaveColorType = 0;
+    int m_iASnapInterval = 3;
+    int m_iNameType = 0;
+    QString m_strNamePrefix;
+    int m_iNameNumLength = 3;
+    int m_iNameCurNum = 1;
+    bool m_bCardMix = false;
+    bool m_bAutoCut = false;
+    bool m_bAutoRotate = false;
+
+    // From the store; a file type this system cannot write becomes "jpg", an
+    // empty folder the default picture folder. Snap type, video type and the
+    // automatic crop start off whatever is stored.
+    static RCaptureSettings read();
+    void write() const;
+
+    void fillDialog(RSetting &dlg) const;
+    // The values of an accepted dialog (the folder, video type and number are
+    // the caller's to apply, since each has consequences).
+    void takeDialog(const RSetting &dlg);
+    // Snap, colour, naming and crop parameters into the scene's camera.
+    void applyTo(RDragScene *scene) const;
+};
