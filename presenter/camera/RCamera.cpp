@@ -5,6 +5,7 @@
 #include "RCameraImaProDlg.h"
 #include "RDeviceIds.h"
 #include "RFrameTap.h"
+#include <QVideoSurfaceFormat>
 #include "RImageSaver.h"
 #include "RRectDetector.h"
 #include "RResolutionRule.h"
@@ -725,10 +726,14 @@ void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &r
 
 QRect RCamera::pictureRect() const
 {
-    if (!m_viewfinder || m_viewfinder->isHidden() || !m_viewfinder->mediaObject())
+    // Frames reach the viewfinder through the tap, so a running stream is the
+    // tap's, not a media object bound to the viewfinder.
+    if (!m_viewfinder || m_viewfinder->isHidden() || !m_frameTap || !m_frameTap->isActive())
         return QRect();
     // The viewfinder's own placement: the stream's size fitted, aspect kept, centred.
-    const QSize native = m_viewfinder->sizeHint();
+    QSize native = m_frameTap->surfaceFormat().sizeHint();
+    if (!native.isValid() || native.isEmpty())
+        native = m_viewfinder->sizeHint();
     if (!native.isValid() || native.isEmpty())
         return QRect();
     QRect r(QPoint(0, 0), native.scaled(m_viewfinder->size(), Qt::KeepAspectRatio));
