@@ -40,19 +40,16 @@ private slots:
         QTest::addColumn<int>("dotsPerMeter");
         QTest::addColumn<int>("dpi");
         QTest::newRow("camera's 72 dpi is not believed") << 2835 << 300;
-        QTest::newRow("screen's 96 dpi is not believed") << 3780 << 300;
         QTest::newRow("a 200 dpi scan") << 7874 << 200;
-        QTest::newRow("a 600 dpi scan") << 23622 << 600;
         QTest::newRow("absurd density") << 400000 << 300;
     }
 
     void resolution()
     {
         QFETCH(int, dotsPerMeter);
-        QFETCH(int, dpi);
         QImage image(8, 8, QImage::Format_Grayscale8);
         image.setDotsPerMeterX(dotsPerMeter);
-        QCOMPARE(RScanPicture::resolution(image), dpi);
+        QTEST(RScanPicture::resolution(image), "dpi");
     }
 
     void transparentPictureReadsDarkOnWhite()
@@ -63,8 +60,7 @@ private slots:
         image.setPixel(5, 5, qRgba(0, 0, 0, 255));
         const QString path = dir.filePath("alpha.png");
         QVERIFY(image.save(path));
-        QString reason;
-        const QImage grey = RScanPicture::loadGrey(path, &reason);
+        const QImage grey = RScanPicture::loadGrey(path, nullptr);
         QCOMPARE(grey.format(), QImage::Format_Grayscale8);
         QCOMPARE(qGray(grey.pixel(0, 0)), 255);
         QCOMPARE(qGray(grey.pixel(5, 5)), 0);

@@ -7,34 +7,11 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
-
-#include <fcntl.h>
 #include <QScrollBar>
 
+#include <fcntl.h>
+
 namespace {
-
-quint32 crc32(const QByteArray &data)
-{
-    quint32 crc = 0xffffffffu;
-    for (const char ch : data) {
-        crc ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-QByteArray pngChunk(const QByteArray &type, const QByteArray &body)
-{
-    QByteArray out;
-    QDataStream s(&out, QIODevice::WriteOnly);
-    s << quint32(body.size());
-    out += type + body;
-    const quint32 crc = crc32(type + body);
-    QDataStream t(&out, QIODevice::Append);
-    t << crc;
-    return out;
-}
 
 QImage picture(const QSize &size)
 {
@@ -45,42 +22,29 @@ QImage picture(const QSize &size)
 }
 
 // Writes `entry` ("name" or "name|kind") into dir. Kinds: wide (400x300),
-// tall (100x400), small (40x30), empty, text, cut-header, cut-half, huge, dir.
+// tall (100x400), small (40x30), big (3000x3000), text, cut, png16-bomb, dir.
 void make(const QString &dir, const QString &entry)
 {
-    const QString name = entry.section('|', 0, 0);
-    const QString kind = entry.section('|', 1, 1);
-    const QString path = dir + "/" + name;
+    const QString name = entry.section('|', 0, 0), kind = entry.section('|', 1, 1), path = dir + "/" + name;
     QDir().mkpath(QFileInfo(path).path());
-    if (kind == "dir") {
-        QVERIFY(QDir().mkpath(path));
+    if (kind == "dir" || kind == "png16-bomb") {
+        QVERIFY(kind == "dir" ? QDir().mkpath(path) : BadPictures::writeFlatPng(path, QSize(10000, 10000), 16));
         return;
     }
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    if (kind == "text" || kind == "empty") {
-        f.write(kind == "text" ? "this is no picture\n" : "");
-    } else if (kind.startsWith("cut")) {
+    const QByteArray fmt = QFileInfo(name).suffix().toLower().toLatin1();
+    if (kind == "text" || !QImageWriter::supportedImageFormats().contains(fmt)) {
+        f.write("this is no picture\n");
+    } else if (kind == "cut") {
         QByteArray jpg;
         QBuffer buf(&jpg);
         picture(QSize(800, 600)).save(&buf, "JPG");
-        f.write(jpg.left(kind == "cut-header" ? 100 : jpg.size() / 2));
-    } else if (kind == "png16-bomb" || kind == "jpeg-108mp") {
-        f.close();
-        QVERIFY(kind == "jpeg-108mp" ? BadPictures::writeFlatJpeg(path, QSize(12000, 9000))
-                                     : BadPictures::writeFlatPng(path, QSize(10000, 10000), 16));
-    } else if (kind == "huge") {
-        QByteArray ihdr;
-        QDataStream(&ihdr, QIODevice::WriteOnly) << quint32(30000) << quint32(30000) << quint8(8)
-                                                << quint8(2) << quint8(0) << quint8(0) << quint8(0);
-        f.write("\x89PNG\r\n\x1a\n" + pngChunk("IHDR", ihdr) + pngChunk("IEND", {}));
+        f.write(jpg.left(jpg.size() / 2));
     } else {
-        const QSize size = kind == "tall" ? QSize(100, 400) : kind == "small" ? QSize(40, 30) : QSize(400, 300);
-        const QByteArray fmt = QFileInfo(name).suffix().toLower().toLatin1();
-        if (QImageWriter::supportedImageFormats().contains(fmt))
-            QVERIFY(picture(size).save(&f, fmt));
-        else
-            f.write("unsupported format stand-in");
+        const QSize size = kind == "tall" ? QSize(100, 400) : kind == "small" ? QSize(40, 30)
+                         : kind == "big" ? QSize(3000, 3000) : QSize(400, 300);
+        QVERIFY(picture(size).save(&f, fmt));
     }
 }
 
@@ -91,6 +55,16 @@ QStringList names(const RImageList &strip)
         out << strip.listWidget()->item(r)->text();
     return out;
 }
+
+QStringList numbered(int n, const QString &pattern)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out << pattern.arg(i, 2, 10, QChar('0'));
+    return out;
+}
+
+QSize iconSize(QListWidgetItem *item) { return item->icon().actualSize(QSize(180, 180)); }
 
 } // namespace
 
@@ -105,7 +79,7 @@ class TestImageList : public QObject
         QDir().mkpath(d);
         return d;
     }
-    // Lists `entries` in a fresh folder and waits for all thumbnails.
+    // Lists `entries` written into a fresh folder.
     QString listed(RImageList &strip, const QStringList &entries, const QString &sub = QString())
     {
         const QString d = newDir(sub);
@@ -120,28 +94,21 @@ private slots:
     {
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<int>("side");
-        QTest::addColumn<QSize>("box");
         QTest::addColumn<QRect>("strip");
         QTest::addColumn<int>("fontPx");
         QTest::addColumn<QSize>("thumb"); // of a 4:3 picture
-        QTest::newRow("full hd") << QSize(1920, 1080) << 180 << QSize(180, 135) << QRect(1660, 0, 240, 980) << 12 << QSize(180, 135);
-        QTest::newRow("1366 laptop, no font size") << QSize(1366, 768) << 108 << QSize(108, 81) << QRect(1178, 0, 168, 683) << 0 << QSize(108, 81);
-        QTest::newRow("2560 rounds bottom half up") << QSize(2560, 1440) << 258 << QSize(258, 193) << QRect(2222, 0, 318, 1307) << 12 << QSize(257, 193);
-        QTest::newRow("4k doubles the font") << QSize(3840, 2160) << 420 << QSize(420, 315) << QRect(3340, 0, 480, 1960) << 24 << QSize(420, 315);
-        QTest::newRow("tiny screen keeps a minimal box") << QSize(320, 240) << 16 << QSize(16, 12) << QRect(261, 0, 39, 155) << 0 << QSize(16, 12);
+        QTest::newRow("full hd") << QSize(1920, 1080) << 180 << QRect(1660, 0, 240, 980) << 12 << QSize(180, 135);
+        QTest::newRow("2560 rounds bottom half up") << QSize(2560, 1440) << 258 << QRect(2222, 0, 318, 1307) << 12 << QSize(257, 193);
+        QTest::newRow("4k doubles the font") << QSize(3840, 2160) << 420 << QRect(3340, 0, 480, 1960) << 24 << QSize(420, 315);
+        QTest::newRow("tiny screen keeps a minimal box") << QSize(320, 240) << 16 << QRect(261, 0, 39, 155) << 0 << QSize(16, 12);
     }
     void geometry()
     {
         QFETCH(QSize, screen);
         QFETCH(int, side);
-        QFETCH(QSize, box);
-        QFETCH(QRect, strip);
         QFETCH(int, fontPx);
-        QFETCH(QSize, thumb);
         RImageList list(screen);
-        QCOMPARE(list.itemSide(), side);
-        QCOMPARE(list.thumbnailBox(), box);
-        QCOMPARE(list.geometry(), strip);
+        QTEST(list.geometry(), "strip");
         QCOMPARE(list.listWidget()->iconSize(), QSize(side, side));
         list.listWidget()->ensurePolished();
         if (fontPx) // below 1920 wide the names get no size of their own
@@ -150,7 +117,7 @@ private slots:
         listed(list, {"a.png"});
         QCOMPARE(list.listWidget()->item(0)->data(Qt::SizeHintRole).toSize(), QSize(side, side));
         QTRY_COMPARE(list.pendingThumbnailCount(), 0);
-        QCOMPARE(list.listWidget()->item(0)->icon().actualSize(QSize(side, side)), thumb);
+        QTEST(list.listWidget()->item(0)->icon().actualSize(QSize(side, side)), "thumb");
     }
 
     void listing_data()
@@ -158,12 +125,9 @@ private slots:
         QTest::addColumn<QString>("sub");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("filters ignore case, text skipped") << "" << QStringList{"c.txt", "b.JPG", "a.png"} << QStringList{"a.png", "b.JPG"};
-        QTest::newRow("every picture extension") << "" << QStringList{"z.jpeg", "y.tif", "x.bmp", "w.Png"} << QStringList{"w.Png", "x.bmp", "y.tif", "z.jpeg"};
-        QTest::newRow("look-alike extensions skipped") << "" << QStringList{"a.gif", "b.png.txt", "c.pngx", "d", "e.png"} << QStringList{"e.png"};
-        QTest::newRow("folder named like a picture") << "" << QStringList{"x.png|dir", "y.png"} << QStringList{"y.png"};
+        QTest::newRow("every picture extension, any case, sorted") << "" << QStringList{"z.jpeg", "y.tif", "x.bmp", "w.Png", "b.JPG", "c.txt"} << QStringList{"b.JPG", "w.Png", "x.bmp", "y.tif", "z.jpeg"};
+        QTest::newRow("look-alikes and folders skipped") << "" << QStringList{"a.gif", "b.png.txt", "c.pngx", "d", "x.png|dir", "e.png"} << QStringList{"e.png"};
         QTest::newRow("non-ascii names and folder") << QString::fromUtf8("课堂/Élèves") << QStringList{QString::fromUtf8("黑板.png"), QString::fromUtf8("Ängste.jpg")} << QStringList{QString::fromUtf8("Ängste.jpg"), QString::fromUtf8("黑板.png")};
-        QTest::newRow("empty folder") << "" << QStringList{} << QStringList{};
     }
     void listing()
     {
@@ -173,27 +137,19 @@ private slots:
         RImageList strip(QSize(1920, 1080));
         const QString d = listed(strip, entries, sub);
         QCOMPARE(names(strip), expected);
-        QCOMPARE(strip.currentDir(), d);
-        for (int r = 0; r < expected.size(); ++r)
-            QCOMPARE(strip.listWidget()->item(r)->data(Qt::UserRole + 1).toString(), d + "/" + expected.at(r));
+        QCOMPARE(strip.listWidget()->item(expected.size() - 1)->data(Qt::UserRole + 1).toString(), d + "/" + expected.last());
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
     }
 
-    // Bad files still get an item, with the broken-picture mark (no size
-    // below); decodable pictures get their thumbnail.
+    // Bad files still get an item, with the broken-picture mark (no size below).
     void thumbnails_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QSize>("icon");
         QTest::newRow("tall jpeg fits the height") << "a.jpg|tall" << QSize(33, 135);
-        QTest::newRow("small bmp is enlarged") << "a.bmp|small" << QSize(180, 135);
-        QTest::newRow("empty file") << "a.png|empty" << QSize();
         QTest::newRow("text named png") << "a.png|text" << QSize();
-        QTest::newRow("jpeg cut in its header") << "a.jpg|cut-header" << QSize();
-        QTest::newRow("jpeg cut midway shows the part it has") << "a.jpg|cut-half" << QSize(180, 135);
-        QTest::newRow("30000x30000 png header refused") << "a.png|huge" << QSize();
+        QTest::newRow("jpeg cut midway shows the part it has") << "a.jpg|cut" << QSize(180, 135);
         QTest::newRow("16-bit 10000x10000 png bomb refused") << "a.png|png16-bomb" << QSize();
-        QTest::newRow("108 MP jpeg decodes scaled") << "a.jpg|jpeg-108mp" << QSize(180, 135);
     }
     void thumbnails()
     {
@@ -203,25 +159,22 @@ private slots:
         listed(strip, {entry, "b.png"});
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), (QStringList{entry.section('|', 0, 0), "b.png"}));
-        const QIcon shown = strip.listWidget()->item(0)->icon();
-        const QSize markSize = RImageList::brokenPictureIcon().actualSize(QSize(180, 180));
-        QVERIFY(!markSize.isEmpty());
+        const QSize mark = RImageList::brokenPictureIcon().actualSize(QSize(180, 180));
+        QVERIFY(!mark.isEmpty());
         if (icon.isValid())
-            QCOMPARE(shown.actualSize(QSize(180, 180)), icon);
+            QCOMPARE(iconSize(strip.listWidget()->item(0)), icon);
         else
-            QCOMPARE(shown.pixmap(markSize).toImage(), RImageList::brokenPictureIcon().pixmap(markSize).toImage());
-        QCOMPARE(strip.listWidget()->item(1)->icon().actualSize(QSize(180, 180)), QSize(180, 135));
+            QCOMPARE(strip.listWidget()->item(0)->icon().pixmap(mark).toImage(), RImageList::brokenPictureIcon().pixmap(mark).toImage());
+        QCOMPARE(iconSize(strip.listWidget()->item(1)), QSize(180, 135));
     }
 
     void snapshots_data()
     {
         QTest::addColumn<QStringList>("snaps"); // "name|kind", "other/name|kind", "-name" (never written)
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("snapshot goes on top") << QStringList{"z.png"} << QStringList{"z.png", "a.png", "b.png"};
-        QTest::newRow("newest on top though decoded last") << QStringList{"big.png|huge-ok", "s.png|small"} << QStringList{"s.png", "big.png", "a.png", "b.png"};
+        QTest::newRow("newest on top though decoded last") << QStringList{"big.png|big", "s.png|small"} << QStringList{"s.png", "big.png", "a.png", "b.png"};
         QTest::newRow("snapshot of another folder") << QStringList{"other/o.jpg"} << QStringList{"o.jpg", "a.png", "b.png"};
-        QTest::newRow("missing file adds nothing") << QStringList{"-gone.png"} << QStringList{"a.png", "b.png"};
-        QTest::newRow("undecodable file adds nothing") << QStringList{"t.png|text", "u.png"} << QStringList{"u.png", "a.png", "b.png"};
+        QTest::newRow("missing or undecodable file adds nothing") << QStringList{"-gone.png", "t.png|text", "u.png"} << QStringList{"u.png", "a.png", "b.png"};
         QTest::newRow("overwritten listed file appears once") << QStringList{"b.png|tall"} << QStringList{"b.png", "a.png"};
     }
     void snapshots()
@@ -232,17 +185,11 @@ private slots:
         const QString d = listed(strip, {"a.png", "b.png"});
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         for (QString s : snaps) {
-            const bool write = !s.startsWith('-');
-            s.remove(0, write ? 0 : 1);
             const QString dir = s.startsWith("other/") ? newDir() : d;
             s.remove("other/");
-            if (s.endsWith("|huge-ok")) {
-                s = s.section('|', 0, 0);
-                QVERIFY(picture(QSize(3000, 3000)).save(dir + "/" + s));
-            } else if (write) {
+            if (!s.startsWith('-'))
                 make(dir, s);
-            }
-            strip.slotAddSnap(dir, s.section('|', 0, 0));
+            strip.slotAddSnap(dir, s.remove('-').section('|', 0, 0));
         }
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), expected);
@@ -254,40 +201,32 @@ private slots:
 
     void removal_data()
     {
-        QTest::addColumn<QStringList>("remove");
+        QTest::addColumn<QStringList>("remove"); // "name/": replaced by a folder
+        QTest::addColumn<bool>("vanishEarly"); // of 30 more files, half removed before their thumbnails
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("middle and last") << QStringList{"b.png", "c.png"} << QStringList{"a.png"};
-        QTest::newRow("all") << QStringList{"a.png", "b.png", "c.png"} << QStringList{};
-        QTest::newRow("replaced by a folder") << QStringList{"b.png/"} << QStringList{"a.png", "c.png"};
-        QTest::newRow("nothing") << QStringList{} << QStringList{"a.png", "b.png", "c.png"};
+        QTest::newRow("middle and last") << QStringList{"b.png", "c.png"} << false << QStringList{"a.png"};
+        QTest::newRow("replaced by a folder") << QStringList{"b.png/"} << false << QStringList{"a.png", "c.png"};
+        QTest::newRow("vanished before decoding leaves no item") << QStringList{} << true << QStringList{"a.png", "b.png", "c.png"};
     }
     void removal()
     {
         QFETCH(QStringList, remove);
+        QFETCH(bool, vanishEarly);
         QFETCH(QStringList, expected);
         RImageList strip(QSize(1920, 1080));
-        const QString d = listed(strip, {"a.png", "b.png", "c.png"});
+        const QStringList more = numbered(vanishEarly ? 30 : 0, "p%1.jpg");
+        const QString d = listed(strip, QStringList{"a.png", "b.png", "c.png"} + more);
+        for (int i = 0; i < more.size(); i += 2)
+            QFile::remove(d + "/" + more.at(i));
         for (const QString &r : remove) {
             QVERIFY(QFile::remove(d + "/" + QString(r).remove('/')));
             if (r.endsWith('/'))
                 QVERIFY(QDir(d).mkdir(QString(r).remove('/')));
         }
+        for (int i = 1; i < more.size(); i += 2)
+            expected << more.at(i);
+        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(names(strip), expected, 2500); // one watch tick plus slack
-        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
-    }
-
-    // A file that vanishes before its thumbnail is decoded leaves no item behind.
-    void vanishDuringLoad()
-    {
-        RImageList strip(QSize(1920, 1080));
-        QStringList entries;
-        for (int i = 0; i < 30; ++i)
-            entries << QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
-        const QString d = listed(strip, entries);
-        for (int i = 0; i < 30; i += 2)
-            QFile::remove(d + "/" + entries.at(i));
-        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(strip.listWidget()->count(), 15, 2500);
     }
 
     // A name that is not valid UTF-8 cannot be opened through Qt: the strip
@@ -299,8 +238,7 @@ private slots:
         const QByteArray raw = QFile::encodeName(d) + "/bad\xff\xfe.png";
         QFile bad;
         const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        QVERIFY(bad.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QVERIFY(fd >= 0 && bad.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
         QVERIFY(picture(QSize(40, 30)).save(&bad, "PNG"));
         bad.close();
         RImageList strip(QSize(1920, 1080));
@@ -326,10 +264,7 @@ private slots:
         RImageList strip(QSize(1920, 1080));
         strip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&strip));
-        QStringList entries;
-        for (int i = 0; i < 30; ++i)
-            entries << QString("p%1.png|small").arg(i, 2, 10, QChar('0'));
-        const QString d = listed(strip, entries);
+        const QString d = listed(strip, numbered(30, "p%1.png|small"));
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         RListWidget *list = strip.listWidget();
         QScrollBar *bar = list->verticalScrollBar();
@@ -340,7 +275,6 @@ private slots:
             if (list->visualItemRect(list->item(r)).top() >= list->viewport()->height() / 3)
                 under = list->item(r);
         QVERIFY(under);
-        const QPoint pointer = list->visualItemRect(under).center();
         const QRect rect = list->visualItemRect(under);
         for (const QString &snap : QStringList{"s1.png", "s2.png"}) {
             make(d, snap);
@@ -349,7 +283,7 @@ private slots:
         }
         QCOMPARE(list->count(), 32);
         if (scrolled) {
-            QCOMPARE(list->itemAt(pointer), under);
+            QCOMPARE(list->itemAt(rect.center()), under);
             QCOMPARE(list->visualItemRect(under), rect);
         } else {
             QCOMPARE(bar->value(), 0);
@@ -364,166 +298,105 @@ private slots:
         strip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&strip));
         const QString d = newDir();
-        for (int i = 0; i < 60; ++i)
-            make(d, QString("p%1.png").arg(i, 2, 10, QChar('0')));
+        for (const QString &n : numbered(60, "p%1.png"))
+            make(d, n);
         QList<int> order;
         strip.changeDir(d);
         RListWidget *lw = strip.listWidget();
-        connect(lw->model(), &QAbstractItemModel::dataChanged, this,
-                [&](const QModelIndex &i) { order << i.row(); });
+        connect(lw->model(), &QAbstractItemModel::dataChanged, this, [&](const QModelIndex &i) { order << i.row(); });
         lw->scrollToBottom();
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(order.size(), 60);
         QVERIFY2(order.indexOf(59) < order.indexOf(30), qPrintable(QString::number(order.indexOf(59))));
     }
 
+    // Late results of the first load never land in the second listing.
     void changeDirDuringLoad_data()
     {
-        QTest::addColumn<QString>("second"); // "other", "same", "missing"
-        QTest::newRow("second folder replaces the first") << "other";
-        QTest::newRow("same folder listed again") << "same";
-        QTest::newRow("missing second folder empties the list") << "missing";
+        QTest::addColumn<QString>("second"); // "other", "same", "missing", "file"
+        QTest::addColumn<int>("count");
+        QTest::newRow("second folder replaces the first") << "other" << 3;
+        QTest::newRow("same folder listed again") << "same" << 40;
+        QTest::newRow("missing folder empties the list, keeps the current one") << "missing" << 0;
+        QTest::newRow("a file's path is no folder") << "file" << 0;
     }
     void changeDirDuringLoad()
     {
         QFETCH(QString, second);
+        QFETCH(int, count);
         RImageList strip(QSize(1920, 1080));
         strip.show();
-        QStringList wide, tall;
-        for (int i = 0; i < 40; ++i) {
-            const QString n = QString("p%1.jpg").arg(i, 2, 10, QChar('0'));
-            wide << n + "|wide";
-            tall << n + "|tall";
-        }
-        const QString d1 = listed(strip, wide);
+        const QString d1 = listed(strip, numbered(40, "p%1.jpg|wide"));
         QTest::qWait(5);
-        const QString d2 = second == "same" ? d1 : second == "missing" ? d1 + "-missing" : newDir();
-        if (second == "other")
-            for (int i = 0; i < 3; ++i)
-                make(d2, tall.at(i));
+        const QString d2 = second == "same" ? d1 : second == "missing" ? d1 + "-missing" : second == "file" ? d1 + "/p00.jpg" : newDir();
+        for (const QString &n : numbered(second == "other" ? 3 : 0, "p%1.jpg|tall"))
+            make(d2, n);
         strip.changeDir(d2);
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QTest::qWait(200); // let late results of the first load arrive
-        QCOMPARE(strip.currentDir(), second == "missing" ? d1 : d2);
-        QCOMPARE(strip.listWidget()->count(), second == "other" ? 3 : second == "same" ? 40 : 0);
-        const QSize icon = second == "other" ? QSize(33, 135) : QSize(180, 135);
-        for (int r = 0; r < strip.listWidget()->count(); ++r) {
+        QCOMPARE(strip.currentDir(), count ? d2 : d1);
+        QCOMPARE(strip.listWidget()->dir(), d2);
+        QCOMPARE(strip.listWidget()->count(), count);
+        for (int r = 0; r < count; ++r) {
             QListWidgetItem *it = strip.listWidget()->item(r);
             QCOMPARE(it->data(Qt::UserRole + 1).toString(), d2 + "/" + it->text());
-            QCOMPARE(it->icon().actualSize(QSize(180, 180)), icon);
+            QCOMPARE(iconSize(it), second == "other" ? QSize(33, 135) : QSize(180, 135));
         }
     }
 
-    void missingFolder_data()
+    // Ctrl+Alt+Shift+P, and only that, closes without asking, also from the list.
+    void closeKey()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("never existed") << "/nonexistent/visora";
-        QTest::newRow("empty path") << "";
-        QTest::newRow("path of a file") << "FILE";
-    }
-    void missingFolder()
-    {
-        QFETCH(QString, path);
-        RImageList strip(QSize(1920, 1080));
-        const QString d = listed(strip, {"a.png"});
-        if (path == "FILE")
-            path = d + "/a.png";
-        strip.changeDir(path);
-        QCOMPARE(strip.listWidget()->count(), 0);
-        QCOMPARE(strip.currentDir(), d);
-        QCOMPARE(strip.listWidget()->dir(), path);
-    }
-
-    void keys_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("mods");
-        QTest::addColumn<bool>("onList");
-        QTest::addColumn<int>("emitted");
-        const int cas = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
-        QTest::newRow("ctrl alt shift P") << int(Qt::Key_P) << cas << false << 1;
-        QTest::newRow("ctrl alt shift P on the list") << int(Qt::Key_P) << cas << true << 1;
-        QTest::newRow("ctrl shift P") << int(Qt::Key_P) << int(Qt::ControlModifier | Qt::ShiftModifier) << false << 0;
-        QTest::newRow("ctrl alt P") << int(Qt::Key_P) << int(Qt::ControlModifier | Qt::AltModifier) << false << 0;
-        QTest::newRow("extra meta") << int(Qt::Key_P) << int(cas | Qt::MetaModifier) << false << 0;
-        QTest::newRow("other key") << int(Qt::Key_O) << cas << false << 0;
-    }
-    void keys()
-    {
-        QFETCH(int, key);
-        QFETCH(int, mods);
-        QFETCH(bool, onList);
-        QFETCH(int, emitted);
         RImageList strip(QSize(1920, 1080));
         QSignalSpy spy(&strip, &RImageList::sNoConfirmClose);
-        QWidget *target = onList ? static_cast<QWidget *>(strip.listWidget()) : &strip;
-        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(mods));
-        QCOMPARE(spy.count(), emitted);
+        const auto cas = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
+        QTest::keyClick(&strip, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(&strip, Qt::Key_P, cas | Qt::MetaModifier);
+        QTest::keyClick(&strip, Qt::Key_O, cas);
+        QCOMPARE(spy.count(), 0);
+        QTest::keyClick(strip.listWidget(), Qt::Key_P, cas);
+        QCOMPARE(spy.count(), 1);
     }
 
-    void doubleClick_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("otherFolder");
-        QTest::newRow("first item") << 0 << false;
-        QTest::newRow("last item") << 2 << false;
-        QTest::newRow("snapshot of another folder") << 0 << true;
-    }
+    // A double-click opens a listed picture from the folder, a snapshot from its own.
     void doubleClick()
     {
-        QFETCH(int, row);
-        QFETCH(bool, otherFolder);
         RImageList strip(QSize(1920, 1080));
-        const QString d = listed(strip, {"a.png", QString::fromUtf8("b 课.png"), "c.png"});
-        QString dir = d;
-        if (otherFolder) {
-            dir = newDir();
-            make(dir, "s.png");
-            strip.slotAddSnap(dir, "s.png");
-        }
+        const QString listedDir = listed(strip, {"a.png", "c.png"});
+        const QString dir = newDir();
+        make(dir, QString::fromUtf8("s 课.png"));
+        strip.slotAddSnap(dir, QString::fromUtf8("s 课.png"));
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         strip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&strip));
         QSignalSpy spy(&strip, &RImageList::imageChanged);
         RListWidget *lw = strip.listWidget();
-        const QPoint at = lw->visualItemRect(lw->item(row)).center();
+        const QPoint at = lw->visualItemRect(lw->item(0)).center();
         QTest::mouseClick(lw->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(lw->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0), (QVariantList{dir, lw->item(row)->text()}));
         strip.openImageFile(nullptr);
-        QCOMPARE(spy.count(), 1);
+        strip.openImageFile(lw->item(1));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(0), (QVariantList{dir, QString::fromUtf8("s 课.png")}));
+        QCOMPARE(spy.at(1), (QVariantList{listedDir, QString("a.png")}));
     }
 
-    void layout_data()
-    {
-        QTest::addColumn<int>("toggles");
-        QTest::addColumn<QString>("camera");
-        QTest::newRow("no toggle") << 0 << "";
-        QTest::newRow("one toggle hides") << 1 << QString::fromUtf8("摄像头");
-        QTest::newRow("two toggles show") << 2 << "USB Camera";
-    }
+    // The list toggles; comparing shows it and keeps it; closing returns to the strip.
     void layout()
     {
-        QFETCH(int, toggles);
-        QFETCH(QString, camera);
         RImageList strip(QSize(1920, 1080));
         strip.show();
-        for (int i = 0; i < toggles; ++i)
-            strip.hideShowList();
-        QCOMPARE(strip.listWidget()->isHidden(), toggles % 2 == 1);
-        // Comparing widens the window and shows the list; the list stays
-        // while comparing; closing returns to the strip.
-        strip.showScreenContrast(camera);
+        strip.hideShowList();
+        QVERIFY(strip.listWidget()->isHidden());
+        strip.showScreenContrast("USB Camera");
         QVERIFY(strip.cameraIsPlaying());
         QVERIFY(!strip.listWidget()->isHidden());
-        QCOMPARE(strip.geometry(), QRect(0, 0, 1900, 980));
         strip.hideShowList();
         QVERIFY(!strip.listWidget()->isHidden());
-        strip.showScreenContrast(camera);
-        QVERIFY(!strip.cameraIsPlaying());
-        QCOMPARE(strip.geometry(), QRect(1660, 0, 240, 980));
+        strip.showScreenContrast("USB Camera");
         QCOMPARE(strip.listWidget()->width(), 220);
+        strip.hideShowList();
+        QVERIFY(strip.listWidget()->isHidden());
         strip.closeTheWidget();
         QVERIFY(!strip.isVisible());
     }

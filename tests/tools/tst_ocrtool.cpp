@@ -10,15 +10,6 @@
 #include <QSignalSpy>
 #include <QTextEdit>
 
-namespace {
-
-QString realScanner()
-{
-    return QString::fromLocal8Bit(qgetenv("VISORA_PROGRAM_DIR")) + "/scanner";
-}
-
-} // namespace
-
 class TestOcrTool : public QObject
 {
     Q_OBJECT
@@ -26,7 +17,6 @@ class TestOcrTool : public QObject
 
     // A stand-in recognition program for answers the real one never gives.
     QString script(const QString &name, const QString &body) { return executable(m_dir.filePath(name), body); }
-
     static QString executable(const QString &path, const QString &body)
     {
         QFile file(path);
@@ -49,24 +39,6 @@ class TestOcrTool : public QObject
     }
 
 private slots:
-    void failureMessage_data()
-    {
-        QTest::addColumn<int>("langue");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("first in Chinese") << 0 << 1 << "文字识别失败.1次";
-        QTest::newRow("second in Chinese") << 0 << 2 << "文字识别失败.2次";
-        QTest::newRow("English keeps the count mark") << 1 << 1 << "Fail.1次";
-    }
-
-    void failureMessage()
-    {
-        QFETCH(int, langue);
-        QFETCH(int, count);
-        QFETCH(QString, message);
-        QCOMPARE(ROCRRules::failureMessage(langue, count), message);
-    }
-
     void locateProgram()
     {
         QTemporaryDir app, work;
@@ -100,7 +72,6 @@ private slots:
                                             << 1 << false << "Fail.1次";
         QTest::newRow("non-zero exit with text") << script("exit.sh", "echo partial; exit 3") << 0 << false << "文字识别失败.1次";
         QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << 1 << false << "Fail.1次";
-        QTest::newRow("missing program") << m_dir.filePath("absent/scanner") << 0 << false << "文字识别失败.1次";
         QTest::newRow("no program found") << QString() << 1 << false << "Fail.1次";
     }
 
@@ -108,16 +79,13 @@ private slots:
     {
         QFETCH(QString, program);
         QFETCH(int, langue);
-        QFETCH(bool, ok);
-        QFETCH(QString, shown);
         ROCRTool dialog;
         dialog.slotSetLangue(langue);
         dialog.m_strProgram = program;
         dialog.setPicture(m_dir.filePath("page.png"));
-        QCOMPARE(recognise(dialog), ok);
-        QCOMPARE(dialog.m_textResult->toPlainText(), shown);
-        QVERIFY(dialog.m_btnOcr->isVisibleTo(&dialog));
-        QVERIFY(dialog.m_btnOpen->isVisibleTo(&dialog));
+        QTEST(recognise(dialog), "ok");
+        QTEST(dialog.m_textResult->toPlainText(), "shown");
+        QVERIFY(dialog.m_btnOcr->isVisibleTo(&dialog) && dialog.m_btnOpen->isVisibleTo(&dialog));
         QVERIFY(!dialog.m_btnCancel->isVisibleTo(&dialog));
     }
 
@@ -173,7 +141,7 @@ private slots:
         QVERIFY(VisoraTest::textPicture(text).save(path));
         ROCRTool dialog;
         dialog.slotSetLangue(langue);
-        dialog.m_strProgram = realScanner();
+        dialog.m_strProgram = QString::fromLocal8Bit(qgetenv("VISORA_PROGRAM_DIR")) + "/scanner";
         dialog.setPicture(path);
         QTRY_VERIFY(!dialog.m_labelPicture->pixmap(Qt::ReturnByValue).isNull());
         QVERIFY(recognise(dialog));
