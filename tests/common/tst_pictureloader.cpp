@@ -89,8 +89,7 @@ private slots:
         QFETCH(int, format);
         QFETCH(bool, scaledDecode);
         QFETCH(QSize, box);
-        QFETCH(qint64, cost);
-        QCOMPARE(RPictureLoader::decodeCost(size, QImage::Format(format), scaledDecode, box), cost);
+        QTEST(RPictureLoader::decodeCost(size, QImage::Format(format), scaledDecode, box), "cost");
     }
 
     void largeDecodesRunOneAtATime()

@@ -67,39 +67,55 @@ private slots:
         QVERIFY(QCameraInfo(QByteArray(kDocCam)).isNull());
     }
 
-    void devicesListedInFileOrder_data()
+    // Listed cameras keep the file's order; a listed camera whose other fields
+    // are missing or damaged opens with the defaults; a bad file lists nothing.
+    void listing_data()
     {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("descriptions");
-
-        QTest::newRow("one camera") << oneCamera(kDocCam) << QStringList{kDocCam} << QStringList{"Desk camera"};
-        QTest::newRow("three cameras keep file order")
-            << QByteArray("{\"cameras\": [{\"description\": \"Zeta\", \"deviceName\": \"cam-z\"},"
-                          "{\"description\": \"Alpha\", \"deviceName\": \"cam-a\"},"
-                          "{\"description\": \"Mid\", \"deviceName\": \"cam-m\"}]}")
-            << QStringList{"cam-z", "cam-a", "cam-m"} << QStringList{"Zeta", "Alpha", "Mid"};
-        QTest::newRow("unplugged camera is hidden")
-            << QByteArray("{\"cameras\": [{\"description\": \"A\", \"deviceName\": \"cam-a\", \"present\": false},"
-                          "{\"description\": \"B\", \"deviceName\": \"cam-b\", \"present\": true}]}")
-            << QStringList{"cam-b"} << QStringList{"B"};
-        QTest::newRow("busy camera is still listed")
-            << QByteArray("{\"cameras\": [{\"description\": \"A\", \"deviceName\": \"cam-a\", \"busy\": true}]}")
-            << QStringList{"cam-a"} << QStringList{"A"};
-        QTest::newRow("description defaults to the device name")
-            << QByteArray("{\"cameras\": [{\"deviceName\": \"cam-a\"}]}") << QStringList{"cam-a"} << QStringList{"cam-a"};
-        QTest::newRow("entry without device name is skipped")
-            << QByteArray("{\"cameras\": [{\"description\": \"nameless\"}, {\"description\": \"B\", \"deviceName\": "
-                          "\"cam-b\"}]}")
-            << QStringList{"cam-b"} << QStringList{"B"};
-        QTest::newRow("duplicate device name listed once")
-            << QByteArray("{\"cameras\": [{\"description\": \"First\", \"deviceName\": \"cam-a\"},"
-                          "{\"description\": \"Second\", \"deviceName\": \"cam-a\"}]}")
-            << QStringList{"cam-a"} << QStringList{"First"};
-        QTest::newRow("empty camera list") << QByteArray("{\"cameras\": []}") << QStringList() << QStringList();
+        const auto row = [](const char *name, const QByteArray &json, const QStringList &names = {},
+                            const QStringList &descriptions = {}) {
+            QTest::newRow(name) << json << names << descriptions;
+        };
+        row("three cameras keep file order",
+            "{\"cameras\": [{\"description\": \"Zeta\", \"deviceName\": \"cam-z\"},"
+            "{\"description\": \"Alpha\", \"deviceName\": \"cam-a\"}, {\"description\": \"Mid\", \"deviceName\": \"cam-m\"}]}",
+            {"cam-z", "cam-a", "cam-m"}, {"Zeta", "Alpha", "Mid"});
+        row("unplugged camera is hidden",
+            "{\"cameras\": [{\"description\": \"A\", \"deviceName\": \"cam-a\", \"present\": false},"
+            "{\"description\": \"B\", \"deviceName\": \"cam-b\", \"present\": true}]}",
+            {"cam-b"}, {"B"});
+        row("busy camera is still listed", "{\"cameras\": [{\"description\": \"A\", \"deviceName\": \"cam-a\", \"busy\": true}]}",
+            {"cam-a"}, {"A"});
+        row("only a device name, description defaults to it", "{\"cameras\": [{\"deviceName\": \"cam-a\"}]}", {"cam-a"}, {"cam-a"});
+        row("entry without device name is skipped",
+            "{\"cameras\": [{\"description\": \"nameless\"}, {\"description\": \"B\", \"deviceName\": \"cam-b\"}]}",
+            {"cam-b"}, {"B"});
+        row("duplicate device name listed once",
+            "{\"cameras\": [{\"description\": \"First\", \"deviceName\": \"cam-a\"},"
+            "{\"description\": \"Second\", \"deviceName\": \"cam-a\"}]}",
+            {"cam-a"}, {"First"});
+        row("every field of the wrong type",
+            "{\"cameras\": [{\"deviceName\": \"cam-a\", \"description\": 5, \"resolutions\": \"1920x1080\","
+            " \"pixelFormats\": {\"a\": 1}, \"source\": [1], \"fps\": \"fast\", \"present\": \"yes\", \"busy\": 1}]}",
+            {"cam-a"}, {"cam-a"});
+        row("nonsense values",
+            "{\"cameras\": [{\"deviceName\": \"cam-a\", \"resolutions\": [\"0x0\", \"-5x3\", \"big\", "
+            "\"99999x99999\", 12], \"pixelFormats\": [\"h264\", 3], \"fps\": -4}]}",
+            {"cam-a"}, {"cam-a"});
+        row("empty camera list", "{\"cameras\": []}");
+        row("empty file", QByteArray());
+        row("malformed JSON", "{\"cameras\": [{\"deviceName\": \"cam-a\",");
+        row("top level is an array", "[{\"deviceName\": \"cam-a\"}]");
+        row("cameras is an object", "{\"cameras\": {\"deviceName\": \"cam-a\"}}");
+        row("camera entry is a number", "{\"cameras\": [42, \"text\", null]}");
+        row("device name is a number", "{\"cameras\": [{\"deviceName\": 7}]}");
+        row("binary garbage", QByteArray("\x00\xff\xfe{{[[\x01", 9));
+        row("far too large", QByteArray(2 * 1024 * 1024, ' ') + oneCamera(kDocCam));
     }
 
-    void devicesListedInFileOrder()
+    void listing()
     {
         QFETCH(QByteArray, json);
         QFETCH(QStringList, names);
@@ -111,49 +127,10 @@ private slots:
         for (int i = 0; i < cameras.size(); ++i) {
             QCOMPARE(cameras.at(i).description(), descriptions.at(i));
             // Looking a camera up by name gives the same entry.
-            const QCameraInfo byName(names.at(i).toLatin1());
-            QVERIFY(!byName.isNull());
-            QCOMPARE(byName.description(), descriptions.at(i));
-        }
-    }
-
-    void badFilesNeverCrash_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<int>("listed");
-
-        QTest::newRow("only a device name") << QByteArray("{\"cameras\": [{\"deviceName\": \"cam-a\"}]}") << 1;
-        QTest::newRow("empty file") << QByteArray() << 0;
-        QTest::newRow("malformed JSON") << QByteArray("{\"cameras\": [{\"deviceName\": \"cam-a\",") << 0;
-        QTest::newRow("top level is an array") << QByteArray("[{\"deviceName\": \"cam-a\"}]") << 0;
-        QTest::newRow("cameras is an object") << QByteArray("{\"cameras\": {\"deviceName\": \"cam-a\"}}") << 0;
-        QTest::newRow("camera entry is a number") << QByteArray("{\"cameras\": [42, \"text\", null]}") << 0;
-        QTest::newRow("device name is a number") << QByteArray("{\"cameras\": [{\"deviceName\": 7}]}") << 0;
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe{{[[\x01", 9) << 0;
-        QTest::newRow("far too large")
-            << (QByteArray(2 * 1024 * 1024, ' ') + oneCamera(kDocCam)) << 0;
-        QTest::newRow("every field of the wrong type")
-            << QByteArray("{\"cameras\": [{\"deviceName\": \"cam-a\", \"description\": 5, \"resolutions\": \"1920x1080\","
-                          " \"pixelFormats\": {\"a\": 1}, \"source\": [1], \"fps\": \"fast\", \"present\": \"yes\","
-                          " \"busy\": 1}]}")
-            << 1;
-        QTest::newRow("nonsense values")
-            << QByteArray("{\"cameras\": [{\"deviceName\": \"cam-a\", \"resolutions\": [\"0x0\", \"-5x3\", \"big\", "
-                          "\"99999x99999\", 12], \"pixelFormats\": [\"h264\", 3], \"fps\": -4}]}")
-            << 1;
-    }
-
-    void badFilesNeverCrash()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(int, listed);
-        QVERIFY(!writeConfig(json).isEmpty());
-
-        const QList<QCameraInfo> cameras = virtualCameras();
-        QCOMPARE(cameras.size(), listed);
-        // A listed camera whose fields are missing or damaged opens with the defaults.
-        for (const QCameraInfo &info : cameras) {
-            QCamera camera(info);
+            QCOMPARE(QCameraInfo(names.at(i).toLatin1()).description(), descriptions.at(i));
+            if (json.contains("\"busy\": true"))
+                continue;
+            QCamera camera(cameras.at(i));
             camera.start();
             QCOMPARE(camera.state(), QCamera::ActiveState);
             QCOMPARE(camera.availability(), QMultimedia::Available);
@@ -197,13 +174,12 @@ private slots:
     {
         QFETCH(QByteArray, extra);
         QFETCH(QList<QSize>, resolutions);
-        QFETCH(QList<QVideoFrame::PixelFormat>, formats);
         writeConfig(oneCamera(kDocCam, extra));
 
         QCamera camera{QCameraInfo(QByteArray(kDocCam))};
         camera.load();
         QCOMPARE(offeredResolutions(camera), resolutions);
-        QCOMPARE(camera.supportedViewfinderPixelFormats(), formats);
+        QTEST(camera.supportedViewfinderPixelFormats(), "formats");
         // Qt's own convenience list holds the same sizes (it sorts them by area).
         const QList<QSize> convenience = camera.supportedViewfinderResolutions();
         QCOMPARE(convenience.size(), resolutions.size());
