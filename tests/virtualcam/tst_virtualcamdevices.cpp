@@ -43,30 +43,6 @@ class TestVirtualCamDevices : public QObject
 private slots:
     void cleanup() { qunsetenv("VISORA_VIRTUAL_CAMERA"); }
 
-    void withoutConfigurationNoDevice_data()
-    {
-        QTest::addColumn<QString>("variable");
-        QTest::newRow("variable unset") << QString();
-        QTest::newRow("variable empty") << QStringLiteral("");
-        QTest::newRow("file does not exist") << QStringLiteral("no-such-file.json");
-        QTest::newRow("path is a directory") << QStringLiteral(".");
-    }
-
-    void withoutConfigurationNoDevice()
-    {
-        QFETCH(QString, variable);
-        // The same camera is listed while the variable points at a good file.
-        writeConfig(oneCamera(kDocCam));
-        QCOMPARE(deviceNames(virtualCameras()), QStringList{kDocCam});
-
-        if (variable.isNull())
-            qunsetenv("VISORA_VIRTUAL_CAMERA");
-        else
-            qputenv("VISORA_VIRTUAL_CAMERA", QFile::encodeName(variable));
-        QVERIFY(virtualCameras().isEmpty());
-        QVERIFY(QCameraInfo(QByteArray(kDocCam)).isNull());
-    }
-
     // Listed cameras keep the file's order; a listed camera whose other fields
     // are missing or damaged opens with the defaults; a bad file lists nothing.
     void listing_data()
@@ -74,10 +50,16 @@ private slots:
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("descriptions");
+        QTest::addColumn<QString>("variable"); // null: the file written
         const auto row = [](const char *name, const QByteArray &json, const QStringList &names = {},
-                            const QStringList &descriptions = {}) {
-            QTest::newRow(name) << json << names << descriptions;
+                            const QStringList &descriptions = {}, const QString &variable = QString()) {
+            QTest::newRow(name) << json << names << descriptions << variable;
         };
+        // Without a usable configuration there is no device, though the file lists one.
+        for (const QString &variable : {QString(""), QString("no-such-file.json"), QString(".")})
+            row(qPrintable("variable \"" + variable + "\""), oneCamera(kDocCam), {}, {}, variable);
+        row("variable unset", oneCamera(kDocCam), {}, {}, "unset");
+        row("one camera", oneCamera(kDocCam), {kDocCam}, {"Desk camera"});
         row("three cameras keep file order",
             "{\"cameras\": [{\"description\": \"Zeta\", \"deviceName\": \"cam-z\"},"
             "{\"description\": \"Alpha\", \"deviceName\": \"cam-a\"}, {\"description\": \"Mid\", \"deviceName\": \"cam-m\"}]}",
@@ -120,10 +102,16 @@ private slots:
         QFETCH(QByteArray, json);
         QFETCH(QStringList, names);
         QFETCH(QStringList, descriptions);
+        QFETCH(QString, variable);
         QVERIFY(!writeConfig(json).isEmpty());
+        if (variable == "unset")
+            qunsetenv("VISORA_VIRTUAL_CAMERA");
+        else if (!variable.isNull())
+            qputenv("VISORA_VIRTUAL_CAMERA", QFile::encodeName(variable));
 
         const QList<QCameraInfo> cameras = virtualCameras();
         QCOMPARE(deviceNames(cameras), names);
+        QCOMPARE(QCameraInfo(QByteArray(kDocCam)).isNull(), !names.contains(kDocCam));
         for (int i = 0; i < cameras.size(); ++i) {
             QCOMPARE(cameras.at(i).description(), descriptions.at(i));
             // Looking a camera up by name gives the same entry.
