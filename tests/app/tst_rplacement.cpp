@@ -31,75 +31,56 @@ private slots:
 
     // Interior values only restate the tables; these rows pin the width and
     // band limits and each dialog's anchor. A null point: the default stays.
-    void mainDialogPos_data()
+    // Tool bar dialogs hang from the settings button at x 176; the bar's top is at 970.
+    void dialogPos_data()
     {
+        QTest::addColumn<bool>("tool");
         QTest::addColumn<int>("dialog");
         QTest::addColumn<int>("width");
         QTest::addColumn<double>("scale");
         QTest::addColumn<QPoint>("pos");
-        const int top = 970; // tool bar top
-        const auto row = [](const char *name, RPlacement::MainDialog d, int width, double scale, QPoint pos) {
-            QTest::newRow(name) << int(d) << width << scale << pos;
+        const int top = 970;
+        const auto main = [](const char *name, RPlacement::MainDialog d, int width, double scale, QPoint pos) {
+            QTest::newRow(name) << false << int(d) << width << scale << pos;
+        };
+        const auto tool = [](const char *name, RPlacement::ToolDialog d, int width, double scale, QPoint pos) {
+            QTest::newRow(name) << true << int(d) << width << scale << pos;
         };
         using P = RPlacement;
-        row("capture 1920 at 1.0", P::CaptureSettings, 1920, 1.0, {10, top - 232});
-        row("capture 1920 at 2.0 keeps default", P::CaptureSettings, 1920, 2.0, {});
-        row("capture 2560 at 2.25", P::CaptureSettings, 2560, 2.25, {10, top - 437});
-        row("capture 2560 above 2.25 keeps default", P::CaptureSettings, 2560, 2.3, {});
-        row("capture 3840 at 3.5", P::CaptureSettings, 3840, 3.5, {10, top - 663});
-        row("capture 3840 above 3.5 keeps default", P::CaptureSettings, 3840, 3.6, {});
-        row("capture 1366 keeps default", P::CaptureSettings, 1366, 1.0, {});
-        row("detection 3840 at 3.0", P::DeviceDetection, 3840, 3.0, {50, top - 483});
-        row("confirm 1920 at 1.0 hangs from the screen", P::ConfirmExit, 1920, 1.0, {20, 1080 - 245});
-        row("confirm 1920 in (2.0, 3.0]", P::ConfirmExit, 1920, 2.6, {20, 1080 - 335});
-        row("confirm 1920 in (3.0, 3.5]", P::ConfirmExit, 1920, 3.2, {20, 1080 - 355});
-        row("confirm 1920 beyond 3.5 still placed", P::ConfirmExit, 1920, 3.6, {20, 1080 - 355});
-        row("confirm 2560 at 2.5 keeps default", P::ConfirmExit, 2560, 2.5, {});
-        row("confirm 3840 at 2.25", P::ConfirmExit, 3840, 2.25, {20, 2160 - 412});
-        row("watermark 3840 at 2.5", P::Watermark, 3840, 2.5, {10, top - 906});
-        row("pen 1920 at 1.0", P::PenSettings, 1920, 1.0, {490, 1080 - 80 - 217});
-        row("pen 2560 at 2.25", P::PenSettings, 2560, 2.25, {706, 1440 - 106 - 297});
-        row("pen 3840 at 3.5", P::PenSettings, 3840, 3.5, {1130, 2160 - 160 - 381});
+        main("capture 1920 at 1.0", P::CaptureSettings, 1920, 1.0, {10, top - 232});
+        main("capture 1920 at 2.0 keeps default", P::CaptureSettings, 1920, 2.0, {});
+        main("capture 2560 at 2.25", P::CaptureSettings, 2560, 2.25, {10, top - 437});
+        main("capture 2560 above 2.25 keeps default", P::CaptureSettings, 2560, 2.3, {});
+        main("capture 3840 at 3.5", P::CaptureSettings, 3840, 3.5, {10, top - 663});
+        main("capture 3840 above 3.5 keeps default", P::CaptureSettings, 3840, 3.6, {});
+        main("capture 1366 keeps default", P::CaptureSettings, 1366, 1.0, {});
+        main("detection 3840 at 3.0", P::DeviceDetection, 3840, 3.0, {50, top - 483});
+        main("confirm 1920 at 1.0 hangs from the screen", P::ConfirmExit, 1920, 1.0, {20, 1080 - 245});
+        main("confirm 1920 in (3.0, 3.5]", P::ConfirmExit, 1920, 3.2, {20, 1080 - 355});
+        main("confirm 1920 beyond 3.5 still placed", P::ConfirmExit, 1920, 3.6, {20, 1080 - 355});
+        main("confirm 2560 at 2.5 keeps default", P::ConfirmExit, 2560, 2.5, {});
+        main("confirm 3840 at 2.25", P::ConfirmExit, 3840, 2.25, {20, 2160 - 412});
+        main("watermark 3840 at 2.5", P::Watermark, 3840, 2.5, {10, top - 906});
+        main("pen 1920 at 1.0", P::PenSettings, 1920, 1.0, {490, 1080 - 80 - 217});
+        main("pen 3840 at 3.5", P::PenSettings, 3840, 3.5, {1130, 2160 - 160 - 381});
+        tool("language 1920 at 1.0", P::Language, 1920, 1.0, {176, top - 139});
+        tool("language 1920 at 2.0 keeps default", P::Language, 1920, 2.0, {});
+        tool("About 2560 at 2.25", P::About, 2560, 2.25, {176, top - 176});
+        tool("PDF maker 3840 at 3.5 at x 10", P::PdfMaker, 3840, 3.5, {10, top - 1029});
+        tool("PDF maker above 3.5 keeps default", P::PdfMaker, 3840, 3.51, {});
+        tool("text recognition 1920 at 1.75", P::TextRecognition, 1920, 1.75, {10, top - 548});
+        tool("text recognition 1366 keeps default", P::TextRecognition, 1366, 1.0, {});
     }
 
-    void mainDialogPos()
+    void dialogPos()
     {
+        QFETCH(bool, tool);
         QFETCH(int, dialog);
         QFETCH(int, width);
         QFETCH(double, scale);
         QFETCH(QPoint, pos);
-        const auto result = RPlacement::mainDialogPos(RPlacement::MainDialog(dialog), width, width * 9 / 16, scale, 970);
-        QCOMPARE(result.has_value(), !pos.isNull());
-        QCOMPARE(result.value_or(QPoint()), pos);
-    }
-
-    void toolDialogPos_data()
-    {
-        QTest::addColumn<int>("dialog");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<QPoint>("pos");
-        // Settings button at x 176 within the tool bar, tool bar top at 970.
-        const auto row = [](const char *name, RPlacement::ToolDialog d, int width, double scale, QPoint pos) {
-            QTest::newRow(name) << int(d) << width << scale << pos;
-        };
-        using P = RPlacement;
-        row("language 1920 at 1.0", P::Language, 1920, 1.0, {176, 970 - 139});
-        row("language 1920 at 2.0 keeps default", P::Language, 1920, 2.0, {});
-        row("About 2560 at 2.25", P::About, 2560, 2.25, {176, 970 - 176});
-        row("PDF maker 3840 at 3.5 at x 10", P::PdfMaker, 3840, 3.5, {10, 970 - 1029});
-        row("PDF maker above 3.5 keeps default", P::PdfMaker, 3840, 3.51, {});
-        row("text recognition 1920 at 1.75", P::TextRecognition, 1920, 1.75, {10, 970 - 548});
-        row("text recognition 1366 keeps default", P::TextRecognition, 1366, 1.0, {});
-    }
-
-    void toolDialogPos()
-    {
-        QFETCH(int, dialog);
-        QFETCH(int, width);
-        QFETCH(double, scale);
-        QFETCH(QPoint, pos);
-        const auto result = RPlacement::toolDialogPos(RPlacement::ToolDialog(dialog), width, scale, 176, 970);
+        const auto result = tool ? RPlacement::toolDialogPos(RPlacement::ToolDialog(dialog), width, scale, 176, 970)
+                                 : RPlacement::mainDialogPos(RPlacement::MainDialog(dialog), width, width * 9 / 16, scale, 970);
         QCOMPARE(result.has_value(), !pos.isNull());
         QCOMPARE(result.value_or(QPoint()), pos);
     }

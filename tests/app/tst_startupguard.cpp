@@ -11,92 +11,77 @@
 class TestStartupGuard : public QObject
 {
     Q_OBJECT
-private slots:
-    void firstInstanceIsNotDelayed();
-    void secondInstanceIsDelayedNotRefused();
-    void crashedInstanceDoesNotDelayLaterStarts();
-    void secondGuardInOneProcessIsDelayed();
-
-private:
     static QString uniqueKey(const char *what)
     {
         return QString("VisoraTest-%1-%2").arg(what, QUuid::createUuid().toString(QUuid::WithoutBraces));
     }
-    bool startHolder(QProcess &holder, const QString &sem, const QString &marker);
-};
 
-bool TestStartupGuard::startHolder(QProcess &holder, const QString &sem, const QString &marker)
-{
-    holder.setProgram(QCoreApplication::applicationFilePath());
-    holder.setArguments({"--hold", sem, marker});
-    holder.start();
-    if (!holder.waitForStarted(5000))
-        return false;
-    while (!holder.canReadLine()) {
-        if (!holder.waitForReadyRead(5000))
+    // Plays the running instance in a second process; true once it holds the marker.
+    static bool startHolder(QProcess &holder, const QString &sem, const QString &marker)
+    {
+        holder.setProgram(QCoreApplication::applicationFilePath());
+        holder.setArguments({"--hold", sem, marker});
+        holder.start();
+        if (!holder.waitForStarted(5000))
             return false;
+        while (!holder.canReadLine()) {
+            if (!holder.waitForReadyRead(5000))
+                return false;
+        }
+        return holder.readLine().trimmed() == "held";
     }
-    return holder.readLine().trimmed() == "held";
-}
 
-void TestStartupGuard::firstInstanceIsNotDelayed()
-{
-    RStartupGuard guard(uniqueKey("sem"), uniqueKey("mark"));
-    QElapsedTimer t;
-    t.start();
-    QVERIFY(!guard.pass(2));
-    QVERIFY(guard.holdsMarker());
-    QVERIFY(t.elapsed() < 1500);
-}
+    // A start that is neither delayed nor told another instance runs.
+    static void passesAtOnce(const QString &sem, const QString &marker)
+    {
+        RStartupGuard guard(sem, marker);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!guard.pass(2));
+        QVERIFY(guard.holdsMarker());
+        QVERIFY(t.elapsed() < 1500);
+    }
 
-void TestStartupGuard::secondInstanceIsDelayedNotRefused()
-{
-    const QString sem = uniqueKey("sem");
-    const QString marker = uniqueKey("mark");
-    QProcess holder;
-    QVERIFY(startHolder(holder, sem, marker));
+private slots:
+    void firstInstanceIsNotDelayed() { passesAtOnce(uniqueKey("sem"), uniqueKey("mark")); }
 
-    RStartupGuard guard(sem, marker);
-    QElapsedTimer t;
-    t.start();
-    QVERIFY(guard.pass(2));
-    QVERIFY(t.elapsed() >= 1900);
-    QVERIFY(!guard.holdsMarker());
+    void secondInstanceIsDelayedNotRefused()
+    {
+        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
+        QProcess holder;
+        QVERIFY(startHolder(holder, sem, marker));
+        RStartupGuard guard(sem, marker);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(guard.pass(2));
+        QVERIFY(t.elapsed() >= 1900);
+        QVERIFY(!guard.holdsMarker());
+        holder.closeWriteChannel();
+        QVERIFY(holder.waitForFinished(5000));
+        QCOMPARE(holder.exitCode(), 0);
+        // With the running instance gone, the next start is immediate again.
+        passesAtOnce(sem, marker);
+    }
 
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(5000));
-    QCOMPARE(holder.exitCode(), 0);
+    void crashedInstanceDoesNotDelayLaterStarts()
+    {
+        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
+        QProcess holder;
+        QVERIFY(startHolder(holder, sem, marker));
+        holder.kill();
+        QVERIFY(holder.waitForFinished(5000));
+        passesAtOnce(sem, marker);
+    }
 
-    // With the running instance gone, the next start is immediate again.
-    RStartupGuard next(sem, marker);
-    QVERIFY(!next.pass(2));
-}
-
-void TestStartupGuard::crashedInstanceDoesNotDelayLaterStarts()
-{
-    const QString sem = uniqueKey("sem");
-    const QString marker = uniqueKey("mark");
-    QProcess holder;
-    QVERIFY(startHolder(holder, sem, marker));
-    holder.kill();
-    QVERIFY(holder.waitForFinished(5000));
-
-    RStartupGuard guard(sem, marker);
-    QElapsedTimer t;
-    t.start();
-    QVERIFY(!guard.pass(2));
-    QVERIFY(t.elapsed() < 1500);
-}
-
-void TestStartupGuard::secondGuardInOneProcessIsDelayed()
-{
-    const QString sem = uniqueKey("sem");
-    const QString marker = uniqueKey("mark");
-    RStartupGuard first(sem, marker);
-    QVERIFY(!first.pass(0));
-    RStartupGuard second(sem, marker);
-    QVERIFY(second.pass(0));
-}
+    void secondGuardInOneProcessIsDelayed()
+    {
+        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
+        RStartupGuard first(sem, marker);
+        QVERIFY(!first.pass(0));
+        RStartupGuard second(sem, marker);
+        QVERIFY(second.pass(0));
+    }
+};
 
 int main(int argc, char *argv[])
 {

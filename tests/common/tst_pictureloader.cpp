@@ -57,13 +57,8 @@ private slots:
         QString reason;
         const QImage image = box.isValid() ? RPictureLoader::loadScaled(path, box, &reason)
                                            : RPictureLoader::load(path, &reason);
-        QCOMPARE(image.isNull(), !result.isValid());
-        if (result.isValid())
-            QCOMPARE(image.size(), result);
-        if (result.isValid())
-            QVERIFY(image.depth() <= 32);
-        else
-            QVERIFY2(reason.contains("too large"), qPrintable(reason));
+        QCOMPARE(image.size(), result.isValid() ? result : QSize(0, 0));
+        QVERIFY2(result.isValid() ? image.depth() <= 32 : reason.contains("too large"), qPrintable(reason));
         if (!box.isValid())
             QCOMPARE(RPictureLoader::isAcceptable(path), result.isValid());
     }
@@ -89,8 +84,7 @@ private slots:
         QFETCH(int, format);
         QFETCH(bool, scaledDecode);
         QFETCH(QSize, box);
-        QFETCH(qint64, cost);
-        QCOMPARE(RPictureLoader::decodeCost(size, QImage::Format(format), scaledDecode, box), cost);
+        QTEST(RPictureLoader::decodeCost(size, QImage::Format(format), scaledDecode, box), "cost");
     }
 
     void largeDecodesRunOneAtATime()

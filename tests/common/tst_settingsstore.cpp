@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QSettings>
-#include <QTextCodec>
 
 class TestSettingsStore : public QObject
 {
@@ -11,94 +10,63 @@ class TestSettingsStore : public QObject
 private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
-    // A sample of the defaults table: one of each kind of value, and a key without one.
-    void defaults_data()
+    // Each reader on a stored value (invalid: absent); a sample of the defaults
+    // table, one of each kind of value and a key without one.
+    void reads_data()
     {
         QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QString>("reader");
         QTest::addColumn<QVariant>("expected");
-        QTest::newRow("folder empty") << RSettingsKeys::FileDir << QVariant(QString());
-        QTest::newRow("file type jpg") << RSettingsKeys::FileExt << QVariant("jpg");
-        QTest::newRow("interval 3") << RSettingsKeys::FileASnapInterval << QVariant(3);
-        QTest::newRow("number starts at 1") << RSettingsKeys::FileNameCurNum << QVariant(1);
-        QTest::newRow("camera has no default") << RSettingsKeys::VideoCamera << QVariant();
+        const auto row = [](const char *name, const QString &key, const QVariant &stored, const char *reader,
+                            const QVariant &expected) { QTest::newRow(name) << key << stored << reader << expected; };
+        namespace K = RSettingsKeys;
+        row("folder empty", K::FileDir, {}, "string", QString(""));
+        row("file type jpg", K::FileExt, {}, "string", "jpg");
+        row("interval 3", K::FileASnapInterval, {}, "int", 3);
+        row("number starts at 1", K::FileNameCurNum, {}, "int", 1);
+        row("camera has no default", K::VideoCamera, {}, "value", {});
+        row("card merge 1 is on", K::FileCardMix, 1, "flag", true);
+        row("card merge 2 is off", K::FileCardMix, 2, "flag", false);
+        row("card merge text is off", K::FileCardMix, "yes", "flag", false);
+        row("number as text", K::FileNameCurNum, "42", "int", 42);
+        row("garbage number reads 0", K::FileNameCurNum, "abc", "int", 0);
+        row("negative interval kept as stored", K::FileASnapInterval, -5, "int", -5);
+        row("absent language is Chinese", K::SystemLangue, {}, "language", 0);
+        row("language 1 is English", K::SystemLangue, 1, "language", 1);
+        row("language 2 is Chinese", K::SystemLangue, 2, "language", 0);
+        row("language text is Chinese", K::SystemLangue, "en", "language", 0);
+        row("language 1 as text is English", K::SystemLangue, "1", "language", 1);
+        row("absent pen is red-orange", K::PenColor, {}, "color", QColor(255, 16, 0, 255));
+        row("stored pen colour", K::PenColor, QColor(1, 2, 3), "color", QColor(1, 2, 3));
+        row("pen colour name", K::PenColor, "blue", "color", QColor(Qt::blue));
+        row("unconvertible pen is invalid", K::PenColor, 17, "color", QColor());
     }
 
-    void defaults()
+    void reads()
     {
         QFETCH(QString, key);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, reader);
         QFETCH(QVariant, expected);
-        QVERIFY(!RSettingsStore::contains(key));
-        const QVariant v = RSettingsStore::value(key);
-        QCOMPARE(v.isValid(), expected.isValid());
-        if (expected.isValid())
-            QCOMPARE(v.toString(), expected.toString());
-        QCOMPARE(RSettingsStore::readString(key), expected.toString());
-    }
-
-    void storedValues_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<int>("asInt");
-        QTest::addColumn<bool>("asFlag");
-        QTest::newRow("card merge 1 is on") << RSettingsKeys::FileCardMix << QVariant(1) << 1 << true;
-        QTest::newRow("card merge 2 is off") << RSettingsKeys::FileCardMix << QVariant(2) << 2 << false;
-        QTest::newRow("card merge text is off") << RSettingsKeys::FileCardMix << QVariant("yes") << 0 << false;
-        QTest::newRow("number as text") << RSettingsKeys::FileNameCurNum << QVariant("42") << 42 << false;
-        QTest::newRow("garbage number reads 0") << RSettingsKeys::FileNameCurNum << QVariant("abc") << 0 << false;
-        QTest::newRow("negative interval kept as stored") << RSettingsKeys::FileASnapInterval << QVariant(-5) << -5 << false;
-    }
-
-    void storedValues()
-    {
-        QFETCH(QString, key);
-        QFETCH(QVariant, stored);
-        QVERIFY(RSettingsStore::write(key, stored));
-        QVERIFY(RSettingsStore::contains(key));
-        QTEST(RSettingsStore::readInt(key), "asInt");
-        QTEST(RSettingsStore::readFlag(key), "asFlag");
-    }
-
-    void language_data()
-    {
-        QTest::addColumn<QVariant>("stored"); // invalid: absent
-        QTest::addColumn<int>("language");
-        QTest::newRow("absent is Chinese") << QVariant() << 0;
-        QTest::newRow("0 is Chinese") << QVariant(0) << 0;
-        QTest::newRow("1 is English") << QVariant(1) << 1;
-        QTest::newRow("2 is Chinese") << QVariant(2) << 0;
-        QTest::newRow("-1 is Chinese") << QVariant(-1) << 0;
-        QTest::newRow("text is Chinese") << QVariant("en") << 0;
-        QTest::newRow("1 as text is English") << QVariant("1") << 1;
-    }
-    void language()
-    {
-        QFETCH(QVariant, stored);
         if (stored.isValid())
-            QVERIFY(RSettingsStore::write(RSettingsKeys::SystemLangue, stored));
-        QTEST(RSettingsStore::readLanguage(), "language");
+            QVERIFY(RSettingsStore::write(key, stored));
+        QCOMPARE(RSettingsStore::contains(key), stored.isValid());
+        if (reader == "string")
+            QCOMPARE(RSettingsStore::readString(key), expected.toString());
+        else if (reader == "int")
+            QCOMPARE(RSettingsStore::readInt(key), expected.toInt());
+        else if (reader == "flag")
+            QCOMPARE(RSettingsStore::readFlag(key), expected.toBool());
+        else if (reader == "language")
+            QCOMPARE(RSettingsStore::readLanguage(), expected.toInt());
+        else if (reader == "color")
+            QCOMPARE(RSettingsStore::readColor(key), expected.value<QColor>());
+        else
+            QCOMPARE(RSettingsStore::value(key), expected);
     }
 
-    void penColor_data()
-    {
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QColor>("expected");
-        QTest::newRow("absent gives red-orange") << QVariant() << QColor(255, 16, 0, 255);
-        QTest::newRow("stored colour") << QVariant(QColor(1, 2, 3)) << QColor(1, 2, 3);
-        QTest::newRow("colour name") << QVariant("blue") << QColor(Qt::blue);
-        QTest::newRow("unconvertible is invalid") << QVariant(17) << QColor();
-    }
-
-    void penColor()
-    {
-        QFETCH(QVariant, stored);
-        QFETCH(QColor, expected);
-        if (stored.isValid())
-            RSettingsStore::write(RSettingsKeys::PenColor, stored);
-        QCOMPARE(RSettingsStore::readColor(RSettingsKeys::PenColor), expected);
-    }
-
-    void defaultPictureFolder()
+    void pictureFolder()
     {
         const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
         QDir(pictures + "/Visora").removeRecursively();
@@ -107,34 +75,13 @@ private slots:
         QVERIFY(QDir(folder).exists());
         QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
         QCOMPARE(RSettingsStore::pictureFolder(), folder);
-    }
-
-    void pictureFolderPrefersStoredDir()
-    {
         RSettingsStore::write(RSettingsKeys::FileDir, "/some/where/图片");
         QCOMPARE(RSettingsStore::pictureFolder(), QString("/some/where/图片"));
     }
 
-    void configIniUnderWorkingDirectory()
-    {
-        QTemporaryDir other;
-        const QString old = QDir::currentPath();
-        QDir::setCurrent(other.path());
-        QVERIFY(RSettingsStore::writeConfigIni("/pics/中文", "Mic A;Mic B;"));
-        QDir::setCurrent(old);
-        const QString path = other.path() + "/Tolvani/Config.ini";
-        QVERIFY(QFile::exists(path));
-        QSettings ini(path, QSettings::IniFormat);
-        ini.setIniCodec(QTextCodec::codecForName("UTF-8"));
-        QCOMPARE(ini.value("Client/file_path").toString(), QString("/pics/中文"));
-        QCOMPARE(ini.value("Client/Audiolist").toString(), QString("Mic A;Mic B;"));
-        QFile raw(path);
-        QVERIFY(raw.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(raw.readAll()).contains("中文"));
-    }
-
-    // A folder change rewrites the file; names in any script stay plain UTF-8.
-    void configIniFolderOnlyKeepsMicrophones_data()
+    // Config.ini lies under the working directory; a folder change rewrites it
+    // and keeps the microphones; names in any script stay plain UTF-8.
+    void configIni_data()
     {
         QTest::addColumn<QString>("microphones");
         QTest::addColumn<QString>("folder");
@@ -142,15 +89,23 @@ private slots:
         QTest::newRow("chinese microphone and folder") << "麦克风 (USB);Mic;" << "/图片/课堂";
         QTest::newRow("accented microphone") << "Micrófono;" << "/b";
     }
-    void configIniFolderOnlyKeepsMicrophones()
+    void configIni()
     {
         QFETCH(QString, microphones);
         QFETCH(QString, folder);
-        QVERIFY(RSettingsStore::writeConfigIni("/a", microphones));
-        QVERIFY(RSettingsStore::writeConfigIniFolder(folder));
-        QCOMPARE(RSettingsStore::readConfigIni("Client/file_path"), folder);
-        QCOMPARE(RSettingsStore::readConfigIni("Client/Audiolist"), microphones);
-        QFile raw(RSettingsStore::configIniPath());
+        QTemporaryDir other;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(other.path());
+        const bool written = RSettingsStore::writeConfigIni("/a", microphones) && RSettingsStore::writeConfigIniFolder(folder);
+        const QString path = QFileInfo(RSettingsStore::configIniPath()).canonicalFilePath();
+        const QString readFolder = RSettingsStore::readConfigIni("Client/file_path");
+        const QString readMicrophones = RSettingsStore::readConfigIni("Client/Audiolist");
+        QDir::setCurrent(old);
+        QVERIFY(written);
+        QCOMPARE(path, QDir(other.path()).canonicalPath() + "/Tolvani/Config.ini");
+        QCOMPARE(readFolder, folder);
+        QCOMPARE(readMicrophones, microphones);
+        QFile raw(path);
         QVERIFY(raw.open(QIODevice::ReadOnly));
         const QByteArray bytes = raw.readAll();
         QVERIFY2(bytes.contains(microphones.toUtf8()), bytes.constData());
@@ -169,8 +124,7 @@ private slots:
     void audioNamesJoin()
     {
         QFETCH(QStringList, names);
-        QFETCH(QString, joined);
-        QCOMPARE(RSettingsStore::joinAudioNames(names), joined);
+        QTEST(RSettingsStore::joinAudioNames(names), "joined");
     }
 
     void unwritableWorkingDirectoryDoesNotCrash()
