@@ -55,6 +55,12 @@ RDragScene::RDragScene(QObject *parent)
     m_snapshot = new RSceneSnapshot(this);
     m_placer = new RPicturePlacer(QSize(kMaxPlacedSide, kMaxPlacedSide), this);
     connect(m_placer, &RPicturePlacer::sPictureReady, this, &RDragScene::addDecodedPicture);
+    // A picture the teacher asked for and does not get is said, not only logged.
+    connect(m_placer, &RPicturePlacer::sPictureFailed, this, [this](const QString &path, const QString &reason) {
+        const QString name = QFileInfo(path).fileName();
+        showNotice(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
+                                  : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
+    });
 }
 
 RDragScene::~RDragScene()

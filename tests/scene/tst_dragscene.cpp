@@ -138,6 +138,15 @@ void TestDragScene::pictureIsPlacedOncePerPath()
     QCOMPARE(item->data(0).toString(), m_dir.path() + "/a.png");
     QCOMPARE(item->pos(), QPointF(-10, -5));
     QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable);
+
+    // A file that is no picture adds nothing and is said over the picture.
+    QFile text(m_dir.path() + "/notes.png");
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    scene.showImageItem(m_dir.path(), "notes.png");
+    QTRY_VERIFY(scene.notice()->messageText().startsWith("图片无法显示：notes.png"));
+    QCOMPARE(scene.items().count(), 1);
     QVERIFY(item->flags() & QGraphicsItem::ItemIsSelectable);
 }
 
