@@ -6,6 +6,7 @@
 //                      (default: ../bin/plugins beside this program)
 
 #include "RCamera.h"
+#include "BenchSupport.h"
 #include "RImageProc.h"
 #include "RImageSaver.h"
 #include "RRectDetector.h"
@@ -34,21 +35,6 @@
 
 namespace {
 
-// Median milliseconds of `runs` calls after two warm-up calls.
-double medianMs(int runs, const std::function<void()> &f)
-{
-    f();
-    f();
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 // Median milliseconds of `f` and of `g`, called in turn `runs` times after a
 // warm-up, so both see the same load on a shared machine.
@@ -293,8 +279,8 @@ int main(int argc, char *argv[])
         RRotatedRect rect;
         RImageProc::detectRect(capture, &rect);
         QImage a, b;
-        const double direct = medianMs(7, [&] { a = RImageProc::cutRotatedRect(capture, rect); });
-        const double full = medianMs(7, [&] { b = fullFrameCut(capture, rect); });
+        const double direct = BenchSupport::medianMs(7, [&] { a = RImageProc::cutRotatedRect(capture, rect); });
+        const double full = BenchSupport::medianMs(7, [&] { b = fullFrameCut(capture, rect); });
         std::printf("  patch %dx%d  direct warp %.1f  full-frame warp + patch %.1f  speed-up %.2f\n", a.width(),
                     a.height(), direct, full, full / direct);
     }
@@ -303,14 +289,14 @@ int main(int argc, char *argv[])
     {
         const QImage capture = deskWithPage(QSize(4000, 3000), 7.0);
         cv::Mat grey;
-        const double cv = medianMs(15, [&] {
+        const double cv = BenchSupport::medianMs(15, [&] {
             cv::cvtColor(RImageProc::imageToMat(capture), grey, cv::COLOR_BGRA2GRAY);
         });
-        const double g = medianMs(15, [&] { RImageProc::toGray(capture); });
-        const double bwOtsu = medianMs(15, [&] { RImageProc::toThreadhold(capture, 0); });
-        const double bwFixed = medianMs(15, [&] { RImageProc::toThreadhold(capture, 128); });
+        const double g = BenchSupport::medianMs(15, [&] { RImageProc::toGray(capture); });
+        const double bwOtsu = BenchSupport::medianMs(15, [&] { RImageProc::toThreadhold(capture, 0); });
+        const double bwFixed = BenchSupport::medianMs(15, [&] { RImageProc::toThreadhold(capture, 128); });
         const QImage rgb888 = capture.convertToFormat(QImage::Format_RGB888);
-        const double g888 = medianMs(15, [&] { RImageProc::toGray(rgb888); });
+        const double g888 = BenchSupport::medianMs(15, [&] { RImageProc::toGray(rgb888); });
         std::printf("  cvtColor BGRA2GRAY %.2f\n  toGray RGB32 %.2f (%.2fx cvtColor)\n  toGray RGB888 %.2f\n"
                     "  toThreadhold Otsu %.2f (%.2fx)\n  toThreadhold fixed %.2f (%.2fx)\n",
                     cv, g, g / cv, g888, bwOtsu, bwOtsu / cv, bwFixed, bwFixed / cv);
@@ -329,7 +315,7 @@ int main(int argc, char *argv[])
         RImageSaver *saver = RImageSaver::instance();
         for (const char *ext : {"jpg", "png"}) {
             int n = 0;
-            const double ms = medianMs(7, [&] {
+            const double ms = BenchSupport::medianMs(7, [&] {
                 saver->saveImage(snap, dir.filePath(QStringLiteral("snap%1.%2").arg(n++).arg(ext)));
                 saver->waitForIdle();
             });

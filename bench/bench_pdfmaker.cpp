@@ -5,6 +5,7 @@
 //
 //   bench_pdfmaker [folder]     (default: <temp>/visora-bench-pdfmaker-50)
 
+#include "BenchSupport.h"
 #include "RPdfMaker.h"
 
 #include <QGuiApplication>
@@ -32,25 +33,6 @@ QString photoPath(const QString &dir, int i)
 }
 
 // Gradients with noise, so the JPEGs are about as large as real photos.
-bool writePhoto(const QString &path, int seed)
-{
-    QImage img(kPhotoSize, QImage::Format_RGB32);
-    quint32 x = 2463534242u + quint32(seed) * 7919u;
-    for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int c = 0; c < img.width(); ++c) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            const int n = int(x & 31) - 16;
-            const int r = (c * 255 / img.width() + seed * 3) & 255;
-            const int g = (y * 255 / img.height() + seed * 7) & 255;
-            const int b = ((c + y) * 255 / (img.width() + img.height())) & 255;
-            line[c] = qRgb(qBound(0, r + n, 255), qBound(0, g + n, 255), qBound(0, b + n, 255));
-        }
-    }
-    return img.save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
-}
 
 void generate(const QString &dir)
 {
@@ -63,7 +45,7 @@ void generate(const QString &dir)
         return;
     std::printf("generating %d photos in %s ...\n", int(missing.size()), qPrintable(dir));
     std::fflush(stdout);
-    QtConcurrent::blockingMap(missing, [&](int i) { writePhoto(photoPath(dir, i), i); });
+    QtConcurrent::blockingMap(missing, [&](int i) { BenchSupport::writePhoto(photoPath(dir, i), kPhotoSize, i); });
 }
 
 double cpuSeconds()
@@ -135,7 +117,7 @@ int main(int argc, char *argv[])
                 kPhotoSize.height());
     std::printf("%-14s %6s %9s %12s %10s %11s %11s %7s\n", "writer", "count", "wall s", "CPU s/pic", "peak MiB",
                 "JPEGs MiB", "PDF MiB", "ratio");
-    for (const QString mode : {QString("ours"), QString("QPdfWriter")}) {
+    for (const QString &mode : {QString("ours"), QString("QPdfWriter")}) {
         for (int count : {10, kPhotos}) {
             const QString out = QDir::tempPath() + QString("/visora-bench-%1-%2.pdf").arg(mode).arg(count);
             QProcess p;

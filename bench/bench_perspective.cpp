@@ -3,6 +3,7 @@
 // quadrilateral fit against Canny + closing + contours + minAreaRect), and the
 // warp of a full capture against cv::warpPerspective alone.
 
+#include "BenchSupport.h"
 #include "RImageProc.h"
 #include "RPerspective.h"
 
@@ -21,20 +22,6 @@
 
 namespace {
 
-double medianMs(int runs, const std::function<void()> &f)
-{
-    f();
-    f();
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
 
 // A page seen from an arm leaning 20 degrees forward: a trapezoid on a desk.
 QImage trapezoidPage(QSize frame)
@@ -96,8 +83,8 @@ int main(int argc, char *argv[])
     for (const QSize frame : {QSize(1024, 768), QSize(1920, 1080), QSize(3264, 2448)}) {
         const QImage image = trapezoidPage(frame);
         bool found = false;
-        const double ours = medianMs(15, [&] { found = RPerspective::detect(image).quadFound; });
-        const double bare = medianMs(15, [&] { bareDetect(image); });
+        const double ours = BenchSupport::medianMs(15, [&] { found = RPerspective::detect(image).quadFound; });
+        const double bare = BenchSupport::medianMs(15, [&] { bareDetect(image); });
         std::printf("detect corners %4dx%-4d (quad found: %-3s)     %10.2f %10.2f %7.2f\n", frame.width(),
                     frame.height(), found ? "yes" : "no", ours, bare, ours / bare);
     }
@@ -109,8 +96,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QSize size = RPerspective::outputSize(quad.corners, capture.size());
-    const double ours = medianMs(7, [&] { (void)RPerspective::warp(capture, quad.corners); });
-    const double bare = medianMs(7, [&] {
+    const double ours = BenchSupport::medianMs(7, [&] { (void)RPerspective::warp(capture, quad.corners); });
+    const double bare = BenchSupport::medianMs(7, [&] {
         cv::Mat out;
         cv::warpPerspective(RImageProc::imageToMat(capture), out, RPerspective::homography(quad.corners, size),
                             cv::Size(size.width(), size.height()), cv::INTER_CUBIC, cv::BORDER_REPLICATE);

@@ -14,6 +14,8 @@
 #include "RListWidget.h"
 #include "BadPictures.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,26 +40,6 @@ QString photoName(int i)
     return QString("photo_%1.jpg").arg(i, 3, 10, QChar('0'));
 }
 
-// Gradients with noise, so the JPEGs are about as large as real photos.
-bool writePhoto(const QString &path, int seed)
-{
-    QImage img(kPhotoSize, QImage::Format_RGB32);
-    quint32 x = 2463534242u + quint32(seed) * 7919u;
-    for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int c = 0; c < img.width(); ++c) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            const int n = int(x & 31) - 16;
-            const int r = (c * 255 / img.width() + seed * 3) & 255;
-            const int g = (y * 255 / img.height() + seed * 7) & 255;
-            const int b = ((c + y) * 255 / (img.width() + img.height())) & 255;
-            line[c] = qRgb(qBound(0, r + n, 255), qBound(0, g + n, 255), qBound(0, b + n, 255));
-        }
-    }
-    return img.save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
-}
 
 int generate(const QString &dir)
 {
@@ -68,7 +50,7 @@ int generate(const QString &dir)
             missing << i;
     std::printf("generating %d photos in %s\n", int(missing.size()), qPrintable(dir));
     std::fflush(stdout);
-    QtConcurrent::blockingMap(missing, [&dir](int i) { writePhoto(dir + "/" + photoName(i), i); });
+    QtConcurrent::blockingMap(missing, [&dir](int i) { BenchSupport::writePhoto(dir + "/" + photoName(i), kPhotoSize, i); });
     return 0;
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+// Helpers the benchmark programs share.
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace BenchSupport {
+
+// Median milliseconds of `runs` calls after two warm-up calls.
+inline double medianMs(int runs, const std::function<void()> &f)
+{
+    f();
+    f();
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// A JPEG of gradients with noise, about as large as a real photo of that size.
+inline bool writePhoto(const QString &path, QSize size, int seed)
+{
+    QImage img(size, QImage::Format_RGB32);
+    quint32 x = 2463534242u + quint32(seed) * 7919u;
+    for (int y = 0; y < img.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int c = 0; c < img.width(); ++c) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            const int n = int(x & 31) - 16;
+            const int r = (c * 255 / img.width() + seed * 3) & 255;
+            const int g = (y * 255 / img.height() + seed * 7) & 255;
+            const int b = ((c + y) * 255 / (img.width() + img.height())) & 255;
+            line[c] = qRgb(qBound(0, r + n, 255), qBound(0, g + n, 255), qBound(0, b + n, 255));
+        }
+    }
+    return img.save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
+}
+
+} // namespace BenchSupport
