@@ -19,7 +19,10 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$deb"
 command -v visora-presenter >/dev/null
 program="$(dirname "$(dpkg -L visora-presenter | grep '/visora/Tavimor$')")"
 
-display=":$((90 + RANDOM % 9))"
+# A display nobody holds: a stale lock would leave the presenter without a screen.
+n=90
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+display=":$n"
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
