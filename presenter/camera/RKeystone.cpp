@@ -1,4 +1,4 @@
-#include "RPerspective.h"
+#include "RKeystone.h"
 
 #include "RImageProc.h"
 
@@ -24,7 +24,7 @@ double polygonArea(const std::vector<cv::Point2f> &poly)
 
 } // namespace
 
-QList<QPointF> RPerspective::ordered(const QList<QPointF> &points)
+QList<QPointF> RKeystone::ordered(const QList<QPointF> &points)
 {
     if (points.size() != 4)
         return points;
@@ -52,7 +52,7 @@ QList<QPointF> RPerspective::ordered(const QList<QPointF> &points)
     return out;
 }
 
-RPerspective::Quad RPerspective::fromContour(const std::vector<cv::Point> &contour)
+RKeystone::Quad RKeystone::fromContour(const std::vector<cv::Point> &contour)
 {
     Quad quad;
     if (contour.size() < 3)
@@ -90,18 +90,18 @@ RPerspective::Quad RPerspective::fromContour(const std::vector<cv::Point> &conto
             corners << QPointF(p.x, p.y);
         quad.corners = ordered(corners);
     } catch (const cv::Exception &e) {
-        qInfo() << "RPerspective::fromContour: catch" << e.what();
+        qInfo() << "RKeystone::fromContour: catch" << e.what();
         quad.corners.clear();
     }
     return quad;
 }
 
-RPerspective::Quad RPerspective::detect(const QImage &image)
+RKeystone::Quad RKeystone::detect(const QImage &image)
 {
     return fromContour(RImageProc::largestOuterContour(image));
 }
 
-double RPerspective::aspectRatio(const QList<QPointF> &c, QSizeF picture)
+double RKeystone::aspectRatio(const QList<QPointF> &c, QSizeF picture)
 {
     if (c.size() != 4)
         return 1.0;
@@ -147,7 +147,7 @@ double RPerspective::aspectRatio(const QList<QPointF> &c, QSizeF picture)
     return std::isfinite(r) && r > 0.05 && r < 20 ? r : fallback;
 }
 
-QSize RPerspective::outputSize(const QList<QPointF> &c, QSizeF picture)
+QSize RKeystone::outputSize(const QList<QPointF> &c, QSizeF picture)
 {
     if (c.size() != 4)
         return QSize();
@@ -156,7 +156,7 @@ QSize RPerspective::outputSize(const QList<QPointF> &c, QSizeF picture)
     return QSize(int(std::lround(width)), int(std::lround(height)));
 }
 
-cv::Mat RPerspective::homography(const QList<QPointF> &c, QSize size)
+cv::Mat RKeystone::homography(const QList<QPointF> &c, QSize size)
 {
     if (c.size() != 4 || size.isEmpty())
         return cv::Mat();
@@ -167,7 +167,7 @@ cv::Mat RPerspective::homography(const QList<QPointF> &c, QSize size)
     return cv::getPerspectiveTransform(src, dst);
 }
 
-QImage RPerspective::warp(const QImage &image, const QList<QPointF> &corners)
+QImage RKeystone::warp(const QImage &image, const QList<QPointF> &corners)
 {
     if (image.isNull() || corners.size() != 4)
         return QImage();
@@ -193,7 +193,7 @@ QImage RPerspective::warp(const QImage &image, const QList<QPointF> &corners)
         cv::warpPerspective(RImageProc::imageToMat(src), dst, m, dst.size(), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
         return out;
     } catch (const cv::Exception &e) {
-        qInfo() << "RPerspective::warp: catch" << e.what();
+        qInfo() << "RKeystone::warp: catch" << e.what();
         return QImage();
     }
 }

@@ -5,7 +5,7 @@
 
 #include "BenchSupport.h"
 #include "RImageProc.h"
-#include "RPerspective.h"
+#include "RKeystone.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -78,28 +78,28 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QLoggingCategory::setFilterRules("*.debug=false\n*.info=false");
-    std::printf("%-44s %10s %10s %7s\n", "perspective correction", "ours ms", "bare ms", "ratio");
+    std::printf("%-44s %10s %10s %7s\n", "keystone correction", "ours ms", "bare ms", "ratio");
 
     for (const QSize frame : {QSize(1024, 768), QSize(1920, 1080), QSize(3264, 2448)}) {
         const QImage image = trapezoidPage(frame);
         bool found = false;
-        const double ours = BenchSupport::medianMs(15, [&] { found = RPerspective::detect(image).quadFound; });
+        const double ours = BenchSupport::medianMs(15, [&] { found = RKeystone::detect(image).quadFound; });
         const double bare = BenchSupport::medianMs(15, [&] { bareDetect(image); });
         std::printf("detect corners %4dx%-4d (quad found: %-3s)     %10.2f %10.2f %7.2f\n", frame.width(),
                     frame.height(), found ? "yes" : "no", ours, bare, ours / bare);
     }
 
     const QImage capture = trapezoidPage(QSize(3264, 2448));
-    const RPerspective::Quad quad = RPerspective::detect(capture);
+    const RKeystone::Quad quad = RKeystone::detect(capture);
     if (!quad.isValid()) {
         std::printf("no page found in the capture\n");
         return 1;
     }
-    const QSize size = RPerspective::outputSize(quad.corners, capture.size());
-    const double ours = BenchSupport::medianMs(7, [&] { (void)RPerspective::warp(capture, quad.corners); });
+    const QSize size = RKeystone::outputSize(quad.corners, capture.size());
+    const double ours = BenchSupport::medianMs(7, [&] { (void)RKeystone::warp(capture, quad.corners); });
     const double bare = BenchSupport::medianMs(7, [&] {
         cv::Mat out;
-        cv::warpPerspective(RImageProc::imageToMat(capture), out, RPerspective::homography(quad.corners, size),
+        cv::warpPerspective(RImageProc::imageToMat(capture), out, RKeystone::homography(quad.corners, size),
                             cv::Size(size.width(), size.height()), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
     });
     std::printf("warp 3264x2448 capture to %4dx%-4d             %10.2f %10.2f %7.2f\n", size.width(), size.height(),

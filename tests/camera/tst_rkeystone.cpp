@@ -1,6 +1,6 @@
 #include "VisoraTest.h"
 
-#include "RPerspective.h"
+#include "RKeystone.h"
 
 #include <QPainter>
 #include <QtMath>
@@ -86,7 +86,7 @@ static QPointF apply(const cv::Mat &h, QPointF p)
     return QPointF(v[0] / v[2], v[1] / v[2]);
 }
 
-class TestRPerspective : public QObject
+class TestRKeystone : public QObject
 {
     Q_OBJECT
 private slots:
@@ -119,16 +119,16 @@ private slots:
         QFETCH(double, ratioTolerance);
         const Shot shot = photograph(page, tiltX, tiltY, spin, focal);
 
-        const RPerspective::Quad quad = RPerspective::detect(shot.image);
+        const RKeystone::Quad quad = RKeystone::detect(shot.image);
         QVERIFY(quad.quadFound);
-        const QSize size = RPerspective::outputSize(quad.corners, shot.image.size());
+        const QSize size = RKeystone::outputSize(quad.corners, shot.image.size());
         const double ratio = double(size.width()) / size.height();
         QVERIFY2(std::abs(ratio / shot.ratio - 1) < ratioTolerance,
                  qPrintable(QString("ratio %1, page %2").arg(ratio).arg(shot.ratio)));
 
         // Where the page's true corners and edges land on the corrected page.
         const double tolerance = 0.01 * std::max(size.width(), size.height());
-        const cv::Mat h = RPerspective::homography(quad.corners, size);
+        const cv::Mat h = RKeystone::homography(quad.corners, size);
         const QPointF target[4] = {{0, 0}, {double(size.width()), 0}, {double(size.width()), double(size.height())},
                                    {0, double(size.height())}};
         for (int i = 0; i < 4; ++i) {
@@ -140,7 +140,7 @@ private slots:
         }
 
         // The corrected picture is the page alone: page colour just inside every corner.
-        const QImage flat = RPerspective::warp(shot.image, quad.corners);
+        const QImage flat = RKeystone::warp(shot.image, quad.corners);
         QCOMPARE(flat.size(), size);
         const int dx = size.width() / 30, dy = size.height() / 30;
         for (const QPoint p : {QPoint(dx, dy), QPoint(size.width() - dx, dy), QPoint(size.width() - dx, size.height() - dy),
@@ -158,7 +158,7 @@ private slots:
         p.setPen(Qt::NoPen);
         p.drawEllipse(QRectF(200, 150, 400, 260));
         p.end();
-        const RPerspective::Quad quad = RPerspective::detect(image);
+        const RKeystone::Quad quad = RKeystone::detect(image);
         QVERIFY(!quad.quadFound);
         QVERIFY(quad.isValid());
         QVERIFY(std::abs(QLineF(quad.corners[0], quad.corners[1]).length() - 400) < 8);
@@ -177,8 +177,8 @@ private slots:
     void nothingToCorrect()
     {
         QFETCH(QImage, image);
-        QVERIFY(!RPerspective::detect(image).isValid());
-        QVERIFY(RPerspective::warp(image, {}).isNull());
+        QVERIFY(!RKeystone::detect(image).isValid());
+        QVERIFY(RKeystone::warp(image, {}).isNull());
     }
 
     void degenerateCornersGiveNoPicture_data()
@@ -194,9 +194,9 @@ private slots:
         QFETCH(QList<QPointF>, corners);
         QImage image(320, 240, QImage::Format_RGB32);
         image.fill(Qt::white);
-        QVERIFY(RPerspective::warp(image, corners).isNull());
+        QVERIFY(RKeystone::warp(image, corners).isNull());
     }
 };
 
-VISORA_TEST_MAIN(TestRPerspective)
-#include "tst_rperspective.moc"
+VISORA_TEST_MAIN(TestRKeystone)
+#include "tst_rkeystone.moc"

@@ -12,7 +12,7 @@
 // Perspective correction of a page photographed at an angle: its four corners
 // from the outline, the page's true proportions from those corners, and the
 // warp that makes it a flat rectangle again. GUI-free; runs on any thread.
-class RPerspective
+class RKeystone
 {
 public:
     // Corners in picture pixels, ordered top-left, top-right, bottom-right,
