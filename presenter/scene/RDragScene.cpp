@@ -9,6 +9,7 @@
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
 #include "RSceneSnapshot.h"
+#include "RUndoLog.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RVideoRect.h"
@@ -31,20 +32,6 @@
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-bool isAnnotationType(const QGraphicsItem *item)
-{
-    return item->type() == QGraphicsWidget::Type;
-}
-
-bool isPictureType(const QGraphicsItem *item)
-{
-    return item->type() == QGraphicsPixmapItem::Type;
-}
-
-} // namespace
 
 RDragScene::RDragScene(QObject *parent)
     : QGraphicsScene(parent)
@@ -492,29 +479,14 @@ void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptSta
 void RDragScene::setAllItemWaitEarse(bool bwait)
 {
     qDebug() << "RDragScene::setAllItemWaitEarse:" << bwait;
-    const auto all = items(Qt::DescendingOrder);
-    for (QGraphicsItem *item : all) {
-        if (isAnnotationType(item)) {
-            item->setSelected(false);
-            if (auto *w = dynamic_cast<RWidgetItem *>(item))
-                w->m_bWaitEarse = bwait;
-        } else if (isPictureType(item)) {
-            item->setSelected(false);
-            if (auto *pix = dynamic_cast<RPixmapItem *>(item))
-                pix->m_bWaitEarse = bwait;
-        }
-    }
+    RUndoLog::setWaitErase(items(Qt::DescendingOrder), bwait);
 }
 
 void RDragScene::temItemEarse()
 {
     auto *item = qobject_cast<QGraphicsWidget *>(sender());
-    if (item && !item->isVisible()) {
-        UndoRecord record;
-        record.iType = UndoRecord::Annotation;
-        record.itemWidget = item;
-        m_listUndo.append(record);
-    }
+    if (item && !item->isVisible())
+        m_undo.erased(item);
 }
 
 void RDragScene::pixItemEarse()
@@ -526,62 +498,18 @@ void RDragScene::pixItemEarse()
     const QString path = item->data(0).toString();
     if (!path.isEmpty())
         m_listImagePath.removeAll(path);
-    UndoRecord record;
-    record.iType = UndoRecord::Picture;
-    record.itemPixmap = item;
-    m_listUndo.append(record);
+    m_undo.erased(item);
 }
 
 void RDragScene::clearAllMyItem()
 {
-    const auto all = items();
-    qDebug() << "RDragScene::clearAllMyItem: allitems.count():" << all.count();
-    for (QGraphicsItem *item : all) {
-        if (!item->isVisible())
-            continue;
-        if (isAnnotationType(item)) {
-            item->hide();
-            UndoRecord record;
-            record.iType = UndoRecord::Annotation;
-            record.itemWidget = static_cast<QGraphicsWidget *>(item);
-            m_listUndo.append(record);
-        } else if (isPictureType(item)) {
-            auto *pix = dynamic_cast<RPixmapItem *>(item);
-            if (!pix)
-                continue;
-            item->hide();
-            UndoRecord record;
-            record.iType = UndoRecord::Picture;
-            record.itemPixmap = pix;
-            m_listUndo.append(record);
-        }
-    }
-    qDebug() << "RDragScene::clearAllMyItem end";
+    qDebug() << "RDragScene::clearAllMyItem: allitems.count():" << items().count();
+    m_undo.hideAll(items());
 }
 
 void RDragScene::slotUndo()
 {
-    if (m_listUndo.isEmpty())
-        return;
-    const UndoRecord record = m_listUndo.takeLast();
-    if (record.iType == UndoRecord::Annotation && record.itemWidget) {
-        if (!record.itemWidget->isVisible())
-            record.itemWidget->show();
-    } else if (record.iType == UndoRecord::Picture && record.itemPixmap) {
-        if (!record.itemPixmap->isVisible())
-            record.itemPixmap->show();
-    }
-}
-
-int RDragScene::visibleItemCount() const
-{
-    int count = 0;
-    const auto all = items();
-    for (QGraphicsItem *item : all) {
-        if (item->isVisible() && (isAnnotationType(item) || isPictureType(item)))
-            ++count;
-    }
-    return count;
+    m_undo.undo();
 }
 
 std::optional<QPoint> RDragScene::whiteboardBoxPos(int screenWidth, int screenHeight, double scale)
@@ -613,7 +541,7 @@ std::optional<QPoint> RDragScene::whiteboardBoxPos(int screenWidth, int screenHe
 void RDragScene::slotWhiteboard(bool bisboard)
 {
     qDebug() << "RDragScene::slotWhiteboard:" << bisboard;
-    const int shown = visibleItemCount();
+    const int shown = RUndoLog::visibleCount(items());
     qDebug() << "RDragScene::slotWhiteboard: allitems.count():" << items().count() << "iShowItemCount:" << shown;
     if (shown >= 2) {
         const bool english = m_iLangue == 1;

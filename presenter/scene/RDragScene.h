@@ -2,6 +2,7 @@
 
 #include "CoverParams.h"
 #include "CurStatus.h"
+#include "RUndoLog.h"
 #include "UndoRecord.h"
 
 #include <QColor>
@@ -80,7 +81,7 @@ public:
     int penWidth() const { return m_iPenWidth; }
     QColor penColor() const { return m_colorPen; }
     int colorIdx() const { return m_iColorIdx; }
-    const QVector<UndoRecord> &undoRecords() const { return m_listUndo; }
+    const QVector<UndoRecord> &undoRecords() const { return m_undo.records(); }
     QStringList imagePaths() const { return m_listImagePath; }
     int languageIndex() const { return m_iLangue; }
     // Pictures asked for that are still decoding.
@@ -156,7 +157,6 @@ private:
     void enterShapeMode(CurStatus kind);
     void placePicture(const QString &path, const QPointF *dropPoint);
     void addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint, const QPointF &dropPoint);
-    int visibleItemCount() const;
     void layoutForSize(const QSize &size);
     void followPicture();
     void updateStandingNotice();
@@ -179,7 +179,7 @@ private:
     QGraphicsProxyWidget *m_vRectItem = nullptr;
     RWidgetItem *m_itemTemp = nullptr;
     QRectF m_rectSceneAll;
-    QVector<UndoRecord> m_listUndo;
+    RUndoLog m_undo;
     QString m_strVID;
     QString m_strPID;
     QStringList m_listImagePath;
