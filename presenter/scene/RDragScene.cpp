@@ -2,6 +2,7 @@
 
 #include "RCamera.h"
 #include "RPicturePlacer.h"
+#include "RClearQuestion.h"
 #include "RCoverItem.h"
 #include "RNotice.h"
 #include "RPictureLoader.h"
@@ -23,12 +24,9 @@
 #include <QGraphicsProxyWidget>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 #include <QPainter>
-#include <QPushButton>
-#include <QScreen>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -512,53 +510,13 @@ void RDragScene::slotUndo()
     m_undo.undo();
 }
 
-std::optional<QPoint> RDragScene::whiteboardBoxPos(int screenWidth, int screenHeight, double scale)
-{
-    int x = 0;
-    double maxScale = 0;
-    switch (screenWidth) {
-    case 1920: x = 1350; maxScale = 1.75; break;
-    case 2560: x = 1826; maxScale = 2.25; break;
-    case 3840: x = 2790; maxScale = 3.5; break;
-    default: return std::nullopt;
-    }
-    if (scale > maxScale)
-        return std::nullopt;
-    int k;
-    if (scale <= 1.0) k = 154;
-    else if (scale <= 1.25) k = 176;
-    else if (scale <= 1.5) k = 203;
-    else if (scale <= 1.75) k = 233;
-    else if (scale <= 2.0) k = 255;
-    else if (scale <= 2.25) k = screenWidth == 3840 ? 273 : 283;
-    else if (scale <= 2.5) k = 315;
-    else if (scale <= 3.0) k = 378;
-    else k = 418;
-    const int u = std::max(screenWidth / 24, 68);
-    return QPoint(x, screenHeight - u - k);
-}
-
 void RDragScene::slotWhiteboard(bool bisboard)
 {
     qDebug() << "RDragScene::slotWhiteboard:" << bisboard;
     const int shown = RUndoLog::visibleCount(items());
     qDebug() << "RDragScene::slotWhiteboard: allitems.count():" << items().count() << "iShowItemCount:" << shown;
     if (shown >= 2) {
-        const bool english = m_iLangue == 1;
-        QMessageBox box(QMessageBox::Question, english ? "Message" : "提示", english ? "Clear screen?" : "是否清屏？",
-                        QMessageBox::Ok | QMessageBox::Cancel, nullptr,
-                        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
-        box.button(QMessageBox::Ok)->setText(english ? "Clear" : "清屏");
-        box.button(QMessageBox::Cancel)->setText(english ? "Retain" : "保留");
-        const QList<QScreen *> screens = QGuiApplication::screens();
-        if (!screens.isEmpty()) {
-            const QSize s = screens.first()->size();
-            if (auto pos = whiteboardBoxPos(s.width(), s.height(), m_dDpiScale))
-                box.move(*pos);
-        }
-        qDebug() << "RDragScene::slotWhiteboard():dpi:" << m_dDpiScale;
-        qDebug() << "RDragScene::slotWhiteboard():size:" << box.size();
-        if (box.exec() == QMessageBox::Ok)
+        if (RClearQuestion::ask(m_iLangue, m_dDpiScale))
             clearAllMyItem();
     }
     if (m_itemCamera)

@@ -97,10 +97,6 @@ public:
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 
-    // Where the whiteboard question goes, by screen size and scale; no value
-    // keeps the default position.
-    static std::optional<QPoint> whiteboardBoxPos(int screenWidth, int screenHeight, double scale);
-
 signals:
     void sAddImageItem(QString sdir, QString sname);
     void sDetectSnap();

@@ -1,4 +1,5 @@
 #include "RCamera.h"
+#include "RClearQuestion.h"
 #include "RDragScene.h"
 #include "RImageSaver.h"
 #include "RNotice.h"
@@ -502,7 +503,7 @@ void TestDragScene::whiteboardBoxPos()
     QFETCH(double, scale);
     QFETCH(bool, placed);
     QFETCH(QPoint, pos);
-    const auto result = RDragScene::whiteboardBoxPos(width, 1080, scale);
+    const auto result = RClearQuestion::boxPos(width, 1080, scale);
     QCOMPARE(result.has_value(), placed);
     if (placed)
         QCOMPARE(*result, pos);
