@@ -44,7 +44,7 @@ bool RScanEngine::init(QString *reason)
     return true;
 }
 
-bool RScanEngine::recognise(const QImage &grey, int dpi, QString *text, QString *reason)
+bool RScanEngine::recognise(const QImage &grey, int dpi, QString *text, QString *reason, bool words)
 {
     if (!m_bReady || grey.isNull() || grey.format() != QImage::Format_Grayscale8) {
         if (reason)
@@ -53,7 +53,7 @@ bool RScanEngine::recognise(const QImage &grey, int dpi, QString *text, QString 
     }
     m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, grey.bytesPerLine());
     m_api->SetSourceResolution(dpi);
-    const std::unique_ptr<char[]> utf8(m_api->GetUTF8Text());
+    const std::unique_ptr<char[]> utf8(words ? m_api->GetTSVText(0) : m_api->GetUTF8Text());
     m_api->Clear();
     if (!utf8) {
         if (reason)

@@ -20,8 +20,10 @@ public:
     // Loads the models; false with a reason when they are missing.
     bool init(QString *reason);
 
-    // Text of a grey picture; false with a reason when recognition failed.
-    bool recognise(const QImage &grey, int dpi, QString *text, QString *reason);
+    // Text of a grey picture, or with `words` Tesseract's table of blocks,
+    // lines and words with their boxes in picture pixels; false with a
+    // reason when recognition failed.
+    bool recognise(const QImage &grey, int dpi, QString *text, QString *reason, bool words = false);
 
     // The models folder to hand to Tesseract: TESSDATA_PREFIX only when it
     // holds the models itself, otherwise empty for Tesseract's built-in default.

@@ -1,13 +1,14 @@
 #include "RScanRequest.h"
 
-bool RScanRequest::parse(const QStringList &arguments, QString *picturePath, QString *reason)
+bool RScanRequest::parse(const QStringList &arguments, QString *picturePath, QString *reason, bool *words)
 {
     auto fail = [reason](const QString &why) {
         if (reason)
             *reason = why;
         return false;
     };
-    if (arguments.size() != 3)
+    const bool wordTable = arguments.size() == 4 && arguments.at(3) == wordsOption();
+    if (arguments.size() != 3 && !wordTable)
         return fail(QStringLiteral("expected access word, access key and picture path, got %1 arguments")
                         .arg(arguments.size()));
     if (arguments.at(0) != accessWord())
@@ -18,6 +19,8 @@ bool RScanRequest::parse(const QStringList &arguments, QString *picturePath, QSt
         return fail(QStringLiteral("no picture given"));
     if (picturePath)
         *picturePath = arguments.at(2);
+    if (words)
+        *words = wordTable;
     return true;
 }
 

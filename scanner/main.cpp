@@ -1,5 +1,5 @@
 // Recognises the text of a picture offline and prints it on standard output.
-// Usage: scanner ACCESS_WORD ACCESS_KEY PICTURE
+// Usage: scanner ACCESS_WORD ACCESS_KEY PICTURE [--words]
 #include "RScanEngine.h"
 #include "RScanPicture.h"
 #include "RScanRequest.h"
@@ -30,13 +30,14 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
     QString path, reason, text;
-    if (!RScanRequest::parse(arguments, &path, &reason))
+    bool words = false;
+    if (!RScanRequest::parse(arguments, &path, &reason, &words))
         return finish(RScanRequest::errorText(reason), 2);
     const QImage grey = RScanPicture::loadGrey(path, &reason);
     if (grey.isNull())
         return finish(RScanRequest::errorText(reason), 3);
     RScanEngine engine;
-    if (!engine.init(&reason) || !engine.recognise(grey, RScanPicture::resolution(grey), &text, &reason))
+    if (!engine.init(&reason) || !engine.recognise(grey, RScanPicture::resolution(grey), &text, &reason, words))
         return finish(RScanRequest::errorText(reason), 4);
     return finish(text, 0);
 }

@@ -24,6 +24,7 @@ public:
     bool m_bCardMix = false;
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
+    bool m_bPdfAppend = false;
 
     // From the store; a file type this system cannot write becomes "jpg", an
     // empty folder the default picture folder. Snap type, video type and the

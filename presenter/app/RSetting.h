@@ -35,6 +35,7 @@ public:
     bool m_bCardMix = false;
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
+    bool m_bPdfAppend = false;
     QList<QSize> m_listResolution;
     int m_iCurResolutionIndex = 0;
     QString m_strPath;
@@ -68,6 +69,7 @@ private:
     QCheckBox *m_checkCardMix = nullptr;
     QCheckBox *m_checkAutoCut = nullptr;
     QCheckBox *m_checkAutoRotate = nullptr;
+    QCheckBox *m_checkPdfAppend = nullptr;
     QLineEdit *m_editPrefix = nullptr;
     QLineEdit *m_editCurNum = nullptr;
     QLineEdit *m_editPath = nullptr;

@@ -561,6 +561,10 @@ void RCamera::saverFinished(int id, const QString &path, bool ok, const QString 
     qDebug().noquote() << "RCamera::cameraImageCaptured"
                        << "bOK:" << ok << path << error;
     if (!ok) {
+        // A running document that took no page is not continued: the next
+        // capture starts a new one rather than failing again.
+        if (path == m_params.m_strRunningPdf)
+            m_params.m_strRunningPdf.clear();
         emit sCaptureFailed(error);
         return;
     }
@@ -598,6 +602,13 @@ void RCamera::setCameraAuto(bool autoCut, bool autoRotate)
         startRectDetect();
     else
         stopRectDetect();
+}
+
+void RCamera::setPdfAppend(bool on)
+{
+    m_params.m_bPdfAppend = on;
+    if (!on)
+        m_params.m_strRunningPdf.clear();
 }
 
 void RCamera::setCutRect(bool on, QPoint p1, QPoint p2)

@@ -85,6 +85,8 @@ public:
     void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
                         bool autoCut, bool autoRotate);
     void setCameraAuto(bool autoCut, bool autoRotate);
+    // Turning it off ends the running document; the next one starts afresh.
+    void setPdfAppend(bool on);
     bool isAutoCut() const { return m_params.m_bAutoCut; }
     void setSaveDir(QString dir) { m_params.m_strCurImageDir = dir; }
     QString saveDir() const { return m_params.m_strCurImageDir; }

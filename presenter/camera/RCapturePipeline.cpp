@@ -173,13 +173,25 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     if (page.isNull())
         return -1;
     const QString ext = documentExt(p);
+    RImageSaver *saver = RImageSaver::instance();
+    const bool append = ext == QLatin1String("pdf") && p.m_bPdfAppend;
+    if (append && !p.m_strRunningPdf.isEmpty()
+        && QFileInfo(p.m_strRunningPdf).absolutePath() == QFileInfo(p.m_strCurImageDir + QStringLiteral("/x")).absolutePath()
+        && (QFileInfo::exists(p.m_strRunningPdf) || RImageSaver::isPending(p.m_strRunningPdf))) {
+        if (path)
+            *path = p.m_strRunningPdf;
+        return saver->appendPdf(page, p.m_strRunningPdf);
+    }
     const QString target = nextPath(p, now, ext);
     if (path)
         *path = target;
     // Stored before the outcome is known: numbers are consumed even by a failed save.
     if (p.m_iNameType == 1)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
-    RImageSaver *saver = RImageSaver::instance();
+    if (append) {
+        p.m_strRunningPdf = target;
+        return saver->appendPdf(page, target);
+    }
     return ext == QLatin1String("pdf") ? saver->savePdf(page, target) : saver->saveImage(page, target);
 }
 

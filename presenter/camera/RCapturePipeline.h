@@ -32,6 +32,9 @@ struct RCaptureParams
     int m_iAlphaCover = 255;
     QImage m_imageCover;
     int m_iCoverAngle = 0;
+    // PDF captures add pages to one running document instead of one file each.
+    bool m_bPdfAppend = false;
+    QString m_strRunningPdf; // the lesson's document, empty until its first page
 };
 
 // ID-card merge state: the first side waits for the second.
@@ -60,7 +63,9 @@ public:
     // The save of a capture: names the document, queues it on
     // RImageSaver::instance() (a one-page PDF, or the picture itself for
     // another extension) and, when numbered, stores the advanced number in
-    // the settings whatever becomes of the save. Returns the job id (its
+    // the settings whatever becomes of the save. With m_bPdfAppend a PDF page
+    // goes to the running document while it exists or is being written; the
+    // first page names a new one by the rule. Returns the job id (its
     // `finished` tells the outcome), -1 when there was nothing to save.
     static int saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path = nullptr);
 

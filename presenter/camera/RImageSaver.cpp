@@ -128,14 +128,15 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         try {
             if (job.prepare)
                 job.image = job.prepare(job.image);
-            ok = job.kind == Kind::Pdf ? RPdfPage::write(job.image, job.path, &error)
-                                       : writeImage(job.image, job.path, &error);
+            ok = job.kind == Kind::Pdf         ? RPdfPage::write(job.image, job.path, &error)
+                : job.kind == Kind::PdfAppend ? RPdfPage::append(job.image, job.path, &error)
+                                              : writeImage(job.image, job.path, &error);
         } catch (const std::exception &e) {
             error = QString::fromLocal8Bit(e.what());
         } catch (...) {
             error = QStringLiteral("unknown failure");
         }
-        if (!ok && job.kind == Kind::Pdf) {
+        if (!ok && job.kind != Kind::Image) {
             // The printer does not tell why; the folder usually does.
             const QString problem = folderProblem(QFileInfo(job.path).absolutePath());
             if (!problem.isEmpty())
@@ -144,7 +145,7 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         job.image = QImage();
         job.prepare = nullptr;
         removePending(job.key);
-        qInfo().noquote() << (job.kind == Kind::Pdf ? "RImageSaver::savePdf:" : "RImageSaver::saveImage:") << job.path
+        qInfo().noquote() << (job.kind == Kind::Image ? "RImageSaver::saveImage:" : "RImageSaver::savePdf:") << job.path
                           << "bOK:" << (ok ? "true" : "false") << error;
         // Posted in job order, so `finished` keeps the request order.
         const int id = job.id;
@@ -271,6 +272,11 @@ int RImageSaver::saveImage(const QImage &image, const QString &path, Prepare pre
 int RImageSaver::savePdf(const QImage &image, const QString &pdfPath)
 {
     return enqueue(Kind::Pdf, image, pdfPath, Prepare());
+}
+
+int RImageSaver::appendPdf(const QImage &image, const QString &pdfPath)
+{
+    return enqueue(Kind::PdfAppend, image, pdfPath, Prepare());
 }
 
 int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path, Prepare prepare)

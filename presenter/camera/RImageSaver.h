@@ -29,6 +29,8 @@ public:
     int saveImage(const QImage &image, const QString &path, Prepare prepare = Prepare());
     // One-page A4 PDF through RPdfPage.
     int savePdf(const QImage &image, const QString &pdfPath);
+    // A further page of a running document through RPdfPage::append.
+    int appendPdf(const QImage &image, const QString &pdfPath);
     // Processes events until every job has reported; false on timeout.
     bool waitForIdle(int msecs = 30000);
     // Jobs requested whose `finished` has not been emitted yet.
@@ -51,7 +53,7 @@ signals:
     void finished(int id, const QString &path, bool ok, const QString &error);
 
 private:
-    enum class Kind { Image, Pdf };
+    enum class Kind { Image, Pdf, PdfAppend };
     int enqueue(Kind kind, const QImage &image, const QString &path, Prepare prepare);
 
     struct Private;

@@ -1,5 +1,8 @@
 #include "RPdfPage.h"
 
+#include "RPdfDocument.h"
+
+#include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -7,6 +10,9 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRandomGenerator>
+#include <QSaveFile>
+
+#include <memory>
 
 namespace {
 
@@ -107,5 +113,95 @@ bool RPdfPage::write(const QImage &image, const QString &pdfPath, QString *error
         QFile::remove(temp);
         return fail(error, why, pdfPath);
     }
+    return true;
+}
+
+namespace {
+
+// Black-and-white pages stay sharp and small compressed losslessly.
+bool isBilevel(const QImage &grey)
+{
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            if (row[x] != 0 && row[x] != 255)
+                return false;
+    }
+    return true;
+}
+
+bool addPage(RPdfDocument &doc, const QImage &source, const QSizeF &drawPt)
+{
+    QImage image = source;
+    if (image.hasAlphaChannel()) {
+        // Cut corners and card gaps are white on paper.
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
+    const bool grey = image.isGrayscale();
+    image = image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    if (grey && isBilevel(image))
+        return doc.addImagePage(image, drawPt);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPG", 92))
+        return doc.addImagePage(image, drawPt);
+    return doc.addJpegPage(jpeg, image.width(), image.height(), grey ? 1 : 3, drawPt);
+}
+
+} // namespace
+
+bool RPdfPage::append(const QImage &image, const QString &pdfPath, QString *error)
+{
+    const auto failed = [&](const QString &why) {
+        qInfo().noquote() << "RPdfPage::append:" << pdfPath << why;
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (image.isNull() || image.width() < 1 || image.height() < 1)
+        return failed(QStringLiteral("empty picture"));
+    const QFileInfo target(pdfPath);
+    if (pdfPath.isEmpty() || !target.absoluteDir().exists())
+        return failed(QStringLiteral("folder does not exist"));
+    if (target.isDir())
+        return failed(QStringLiteral("a folder has that name"));
+
+    // Portrait A4, scaled as the one-page documents are on the high-resolution printer.
+    constexpr double kDpi = 1200.0;
+    const QSizeF pagePt = QSizeF(210.0, 297.0) * (72.0 / 25.4);
+    const QSize pageDots = (pagePt * (kDpi / 72.0)).toSize();
+    const QSizeF drawPt = QSizeF(image.size()) * pageScale(pageDots, image.size()) * (72.0 / kDpi);
+
+    QSaveFile out(pdfPath);
+    if (!out.open(QIODevice::WriteOnly))
+        return failed(out.errorString());
+    RPdfDocument::Revision revision;
+    if (target.exists()) {
+        QFile old(pdfPath);
+        if (!old.open(QIODevice::ReadOnly))
+            return failed(old.errorString());
+        if (!RPdfDocument::readRevision(&old, &revision))
+            return failed(QStringLiteral("the document was not started by this program"));
+        old.seek(0);
+        QByteArray chunk;
+        while (!(chunk = old.read(1 << 20)).isEmpty()) {
+            if (out.write(chunk) != chunk.size())
+                return failed(out.errorString());
+        }
+        if (old.error() != QFileDevice::NoError || old.pos() != revision.size)
+            return failed(QStringLiteral("cannot read the document"));
+    }
+    std::unique_ptr<RPdfDocument> doc = revision.size > 0 ? std::make_unique<RPdfDocument>(&out, pagePt, revision)
+                                                          : std::make_unique<RPdfDocument>(&out, pagePt);
+    if (!addPage(*doc, image, drawPt) || !doc->finish())
+        return failed(out.errorString().isEmpty() ? QStringLiteral("writing the document failed")
+                                                        : out.errorString());
+    if (!out.commit())
+        return failed(out.errorString());
+    qInfo().noquote() << "RPdfPage::append:" << pdfPath << "pages" << doc->pageCount();
     return true;
 }

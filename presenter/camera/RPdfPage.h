@@ -14,6 +14,13 @@ public:
     // page bottom. Written through a temporary file renamed into place, so a
     // failed write leaves no file. Safe off the GUI thread.
     static bool write(const QImage &image, const QString &pdfPath, QString *error = nullptr);
+    // Adds the picture as a last A4 page to a document this class started
+    // with append(), or starts it when there is none. Earlier pages are
+    // copied byte for byte and only the new page is added (an incremental
+    // update), so nothing is encoded twice and one page is held in memory.
+    // The new version is written beside the old one and renamed into place:
+    // a failed write leaves the previous version. Safe off the GUI thread.
+    static bool append(const QImage &image, const QString &pdfPath, QString *error = nullptr);
     // viewportWidth / pictureWidth as a whole number (0 when the picture is wider).
     static int scaleFactor(int viewportWidth, int pictureWidth);
     // The scale write() uses: scaleFactor(), lowered to the largest whole

@@ -270,6 +270,12 @@ void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
     slotShowVideoRect(bAutoCut);
 }
 
+void RDragScene::setCameraPdfAppend(bool on)
+{
+    if (m_itemCamera)
+        m_itemCamera->setPdfAppend(on);
+}
+
 void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
                                 bool cardMix, bool autoCut, bool autoRotate)
 {

@@ -47,6 +47,7 @@ public:
     void prepareCameraCapture(int angle, QString ext);
     void clearAllMyItem();
     void setCameraAuto(bool bAutoCut, bool bAutoRotate);
+    void setCameraPdfAppend(bool on);
     void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
                         bool cardMix, bool autoCut, bool autoRotate);
     void setSaveDir(QString dir);

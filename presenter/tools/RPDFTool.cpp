@@ -1,9 +1,11 @@
 #include "RPDFTool.h"
 
+#include "ROCRRules.h"
 #include "RPictureLoader.h"
 #include "RScreenScale.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
@@ -80,10 +82,12 @@ RPDFTool::RPDFTool(QWidget *parent)
     m_btnSave = new QPushButton;
     m_chkOpen = new QCheckBox;
     m_chkOpen->setChecked(true);
+    m_chkSearchable = new QCheckBox;
     m_btnCreate = new QPushButton;
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_editPath, 1);
     bottom->addWidget(m_btnSave);
+    bottom->addWidget(m_chkSearchable);
     bottom->addWidget(m_chkOpen);
     bottom->addWidget(m_btnCreate);
 
@@ -100,6 +104,7 @@ RPDFTool::RPDFTool(QWidget *parent)
     connect(m_btnClear, &QPushButton::clicked, this, &RPDFTool::clearItems);
     connect(m_listFiles, &QListWidget::currentItemChanged, this, &RPDFTool::openImage);
 
+    m_strProgram = ROCRRules::locateProgram(QCoreApplication::applicationDirPath(), QDir::currentPath());
     slotSetLangue(0);
 }
 
@@ -122,6 +127,7 @@ void RPDFTool::slotSetLangue(int ilangue)
     m_btnRemove->setText(tr2(ilangue, "移除", "Remove"));
     m_btnClear->setText(tr2(ilangue, "清空", "Clear"));
     m_chkOpen->setText(tr2(ilangue, "完成打开", "Open when finished"));
+    m_chkSearchable->setText(tr2(ilangue, "可搜索文字", "Searchable text"));
 }
 
 void RPDFTool::addPictures(const QStringList &paths)
@@ -224,7 +230,8 @@ void RPDFTool::setWorking(bool working)
     for (QWidget *w : {static_cast<QWidget *>(m_btnCreate), static_cast<QWidget *>(m_btnSave),
                        static_cast<QWidget *>(m_btnAddFile), static_cast<QWidget *>(m_btnAddDir),
                        static_cast<QWidget *>(m_btnRemove), static_cast<QWidget *>(m_btnClear),
-                       static_cast<QWidget *>(m_listFiles), static_cast<QWidget *>(m_editPath)})
+                       static_cast<QWidget *>(m_listFiles), static_cast<QWidget *>(m_editPath),
+                       static_cast<QWidget *>(m_chkSearchable)})
         w->setEnabled(!working);
     m_progress->setVisible(working);
 }
@@ -239,18 +246,25 @@ void RPDFTool::makePDFFile()
         pdfPath = QDir(m_strCurDir).absoluteFilePath(pdfPath);
     const QStringList files = pictures();
     qInfo().noquote() << "RPDFTool::makePDFFile:" << pdfPath << "pictures" << files.size();
+    RPdfMaker::Options options{};
+    options.searchable = m_chkSearchable->isChecked();
+    if (options.searchable)
+        options.scanner = m_strProgram;
     m_progress->setRange(0, files.size());
     m_progress->setValue(0);
+    // Recognition takes seconds a page: say what the wait is for.
+    m_progress->setFormat(options.searchable ? tr2(m_iLangue, "正在识别文字 %v/%m", "Recognising text %v/%m")
+                                             : QStringLiteral("%p%"));
     setWorking(true);
     m_cancel = std::make_shared<std::atomic_bool>(false);
     auto cancel = m_cancel;
-    m_future = QtConcurrent::run([this, files, pdfPath, cancel] {
+    m_future = QtConcurrent::run([this, files, pdfPath, cancel, options] {
         const RPdfMaker::Result result = RPdfMaker::make(
             files, pdfPath,
             [this](int done, int) {
                 QMetaObject::invokeMethod(this, [this, done] { m_progress->setValue(done); }, Qt::QueuedConnection);
             },
-            cancel.get());
+            cancel.get(), options);
         QMetaObject::invokeMethod(this, [this, result, pdfPath] { workDone(result, pdfPath); }, Qt::QueuedConnection);
     });
 }
@@ -268,9 +282,21 @@ QString RPDFTool::resultMessage(const RPdfMaker::Result &result, const QString &
     if (result.pages == 0)
         return tr2(langue, "没有可以读取的图片，未生成PDF文件：\n", "No picture could be loaded; no PDF was made:\n")
             + failedList;
+    QString text;
     if (!result.failed.isEmpty())
-        return tr2(langue, "PDF文件已经完成，以下图片无法读取：\n", "PDF Done. These pictures could not be loaded:\n")
+        text = tr2(langue, "PDF文件已经完成，以下图片无法读取：\n", "PDF Done. These pictures could not be loaded:\n")
             + failedList;
+    if (!result.unrecognised.isEmpty()) {
+        QStringList unread;
+        for (const QString &path : result.unrecognised)
+            unread << QFileInfo(path).fileName();
+        text += (text.isEmpty() ? tr2(langue, "PDF文件已经完成。", "PDF Done. ") : QStringLiteral("\n"))
+            + tr2(langue, "以下图片的文字未能识别，页面只有图片：\n",
+                  "Text could not be recognised in these pictures; their pages hold the picture only:\n")
+            + unread.join(QLatin1Char('\n'));
+    }
+    if (!text.isEmpty())
+        return text;
     return willOpen ? QString() : tr2(langue, "PDF文件已经完成", "PDF Done");
 }
 

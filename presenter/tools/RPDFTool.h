@@ -28,6 +28,8 @@ public:
     ~RPDFTool() override;
 
     QString m_strCurDir;
+    // The recognition program for searchable pages; empty when not found.
+    QString m_strProgram;
 
     // Appends pictures at the end of the list, as the add buttons do.
     void addPictures(const QStringList &paths);
@@ -39,6 +41,7 @@ public:
     QListWidget *listWidget() const { return m_listFiles; }
     QLineEdit *pathEdit() const { return m_editPath; }
     QCheckBox *openCheck() const { return m_chkOpen; }
+    QCheckBox *searchableCheck() const { return m_chkSearchable; }
     QLabel *sizeLabel() const { return m_labelSize; }
 
     // The completion text for a result in a language; empty when there is
@@ -79,6 +82,8 @@ private:
     QLabel *m_labelSize = nullptr;
     QLabel *m_labelName = nullptr;
     QCheckBox *m_chkOpen = nullptr;
+    // Recognised text as an invisible layer on every page; off at first.
+    QCheckBox *m_chkSearchable = nullptr;
     QProgressBar *m_progress = nullptr;
     int m_iLangue = 0;
 

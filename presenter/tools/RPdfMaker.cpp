@@ -1,6 +1,6 @@
 #include "RPdfMaker.h"
 
-#include "RPdfDocument.h"
+#include "ROCRRules.h"
 #include "RPictureLoader.h"
 
 #include <QBuffer>
@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
+#include <QProcess>
 #include <QSaveFile>
 
 #include <exception>
@@ -110,7 +111,7 @@ RPdfMaker::JpegInfo RPdfMaker::inspectJpeg(const QByteArray &d)
     return info;
 }
 
-bool RPdfMaker::addJpegAsIs(RPdfDocument &doc, const QString &path, bool *handled)
+bool RPdfMaker::addJpegAsIs(RPdfDocument &doc, const QString &path, const Words &words, bool *handled)
 {
     *handled = false;
     QFile file(path);
@@ -144,13 +145,13 @@ bool RPdfMaker::addJpegAsIs(RPdfDocument &doc, const QString &path, bool *handle
     buffer.close();
     *handled = true;
     return doc.addJpegPage(data, info.size.width(), info.size.height(), info.components,
-                           dotsToPoints(drawSizeDots(info.size)));
+                           dotsToPoints(drawSizeDots(info.size)), words);
 }
 
-bool RPdfMaker::addPicture(RPdfDocument &doc, const QString &path)
+bool RPdfMaker::addPicture(RPdfDocument &doc, const QString &path, const Words &words)
 {
     bool handled = false;
-    const bool ok = addJpegAsIs(doc, path, &handled);
+    const bool ok = addJpegAsIs(doc, path, words, &handled);
     if (handled)
         return ok;
 
@@ -180,14 +181,14 @@ bool RPdfMaker::addPicture(RPdfDocument &doc, const QString &path)
         if (writer.write(image)) {
             buffer.close();
             const int comps = image.format() == QImage::Format_Grayscale8 ? 1 : 3;
-            return doc.addJpegPage(jpeg, image.width(), image.height(), comps, drawPt);
+            return doc.addJpegPage(jpeg, image.width(), image.height(), comps, drawPt, words);
         }
     }
-    return doc.addImagePage(image, drawPt);
+    return doc.addImagePage(image, drawPt, words);
 }
 
 RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pdfPath, const Progress &progress,
-                                  const std::atomic_bool *cancel)
+                                  const std::atomic_bool *cancel, const Options &options)
 {
     Result result;
     QSaveFile file(pdfPath);
@@ -205,9 +206,15 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
             return result;
         }
         const QString &path = pictures.at(i);
+        Words words;
+        if (options.searchable && !recognise(options.scanner, path, cancel, &words)) {
+            if (cancel && cancel->load())
+                continue; // reported at the top of the loop
+            result.unrecognised << path;
+        }
         bool ok = false;
         try {
-            ok = addPicture(doc, path);
+            ok = addPicture(doc, path, words);
         } catch (const std::exception &e) {
             qWarning().noquote() << "RPdfMaker::make:" << path << e.what();
         } catch (...) {
@@ -233,6 +240,97 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
         result.writeError = file.errorString();
         qInfo().noquote() << "RPdfMaker::make: cannot finish" << pdfPath << result.writeError;
     }
-    qInfo().noquote() << "RPdfMaker::make:" << pdfPath << "pages" << result.pages << "failed" << result.failed.size();
+    qInfo().noquote() << "RPdfMaker::make:" << pdfPath << "pages" << result.pages << "failed" << result.failed.size()
+                      << "unrecognised" << result.unrecognised.size();
     return result;
+}
+
+RPdfMaker::Words RPdfMaker::parseWords(const QString &table)
+{
+    // level page block paragraph line word left top width height confidence text
+    enum { Level, Left = 6, Top, Width, Height, Conf, Text, Columns };
+    Words words;
+    QRectF line;
+    int lineStart = 0;
+    // The recogniser's boxes of Chinese words overlap and leave gaps that a
+    // reader takes for spaces: each word of a line ends where the next one
+    // begins when either side is Chinese, and never runs into it.
+    const auto closeLine = [&words, &lineStart] {
+        const auto wide = [](QChar c) { return c.unicode() >= 0x2E80 || c.isSurrogate(); };
+        for (int i = lineStart; i + 1 < words.size(); ++i) {
+            QRectF &box = words[i].box;
+            const double next = words.at(i + 1).box.left();
+            if (next <= box.left())
+                continue;
+            if (next < box.right() || wide(words.at(i).text.back()) || wide(words.at(i + 1).text.front()))
+                box.setRight(next);
+        }
+        lineStart = words.size();
+    };
+    for (const QString &row : table.split(QLatin1Char('\n'))) {
+        const QStringList cells = row.split(QLatin1Char('\t'));
+        if (cells.size() < Columns)
+            continue;
+        bool ok = true;
+        int v[4];
+        for (int i = 0; i < 4 && ok; ++i)
+            v[i] = cells.at(Left + i).toInt(&ok);
+        const int level = cells.at(Level).toInt();
+        if (!ok || v[2] <= 0 || v[3] <= 0)
+            continue;
+        const QRectF box(v[0], v[1], v[2], v[3]);
+        if (level == 4) {
+            closeLine();
+            line = box;
+        } else if (level == 5) {
+            const QString text = cells.mid(Text).join(QLatin1Char('\t')).trimmed();
+            if (text.isEmpty())
+                continue;
+            // Words of one line share its baseline and size, as a reader expects.
+            const bool inLine = line.isValid() && box.intersects(line);
+            words.append({text, inLine ? QRectF(box.left(), line.top(), box.width(), line.height()) : box});
+        }
+    }
+    closeLine();
+    return words;
+}
+
+bool RPdfMaker::recognise(const QString &program, const QString &picture, const std::atomic_bool *cancel,
+                          Words *words)
+{
+    if (program.isEmpty()) {
+        qInfo().noquote() << "RPdfMaker::recognise: recognition program not found";
+        return false;
+    }
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // One thread each: the machine has other work, and more cost more than they gain.
+    env.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    process.start(program, ROCRRules::arguments(picture) << QStringLiteral("--words"), QIODevice::ReadOnly);
+    if (!process.waitForStarted()) {
+        qInfo().noquote() << "RPdfMaker::recognise:" << program << process.errorString();
+        return false;
+    }
+    QByteArray output;
+    while (!process.waitForFinished(200)) {
+        output += process.readAllStandardOutput();
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (cancel && cancel->load()) {
+            process.kill();
+            process.waitForFinished();
+            return false;
+        }
+    }
+    output += process.readAllStandardOutput();
+    const QString text = QString::fromUtf8(output);
+    if (ROCRRules::isFailure(process.exitStatus(), process.exitCode(), text)) {
+        qInfo().noquote() << "RPdfMaker::recognise: failed" << picture << text.left(200)
+                          << QString::fromUtf8(process.readAllStandardError()).trimmed().left(200);
+        return false;
+    }
+    *words = parseWords(text);
+    qInfo().noquote() << "RPdfMaker::recognise:" << picture << "words" << words->size();
+    return true;
 }

@@ -19,6 +19,7 @@ private slots:
         QTest::newRow("key and word swapped") << QStringList{key, word, "/tmp/a.png"} << "wrong access word";
         QTest::newRow("no picture") << QStringList{word, key, ""} << "no picture given";
         QTest::newRow("nothing") << QStringList{} << "expected access word, access key and picture path, got 0 arguments";
+        QTest::newRow("word boxes asked for") << QStringList{word, key, "/tmp/a.png", "--words"} << QString();
         QTest::newRow("one too many") << QStringList{word, key, "a.png", "b.png"}
                                       << "expected access word, access key and picture path, got 4 arguments";
     }

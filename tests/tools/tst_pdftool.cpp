@@ -1,3 +1,4 @@
+#include "TextPicture.h"
 #include "VisoraTest.h"
 
 #include "RPDFTool.h"
@@ -70,6 +71,24 @@ QStringList pageColours(const QString &pdf, const QString &dir, const QList<QPoi
         }
     }
     return out;
+}
+
+// Share of `want`'s characters that `got` gives back: 1 - edit distance / length.
+double sameShare(const QString &got, const QString &want)
+{
+    QVector<int> row(got.size() + 1);
+    for (int j = 0; j <= got.size(); ++j)
+        row[j] = j;
+    for (int i = 1; i <= want.size(); ++i) {
+        int diag = row[0];
+        row[0] = i;
+        for (int j = 1; j <= got.size(); ++j) {
+            const int up = row[j];
+            row[j] = qMin(qMin(row[j] + 1, row[j - 1] + 1), diag + (want[i - 1] == got[j - 1] ? 0 : 1));
+            diag = up;
+        }
+    }
+    return want.isEmpty() ? 0.0 : 1.0 - double(row[got.size()]) / want.size();
 }
 
 } // namespace
@@ -193,6 +212,60 @@ private slots:
         const QByteArray before = bytes(pdf);
         QVERIFY(!RPdfMaker::make({make(dir, 1, "text")}, pdf).written());
         QCOMPARE(bytes(pdf), before);
+    }
+
+    // The recognised text lies over each page, so the PDF can be searched.
+    void searchable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("langue");
+        QTest::addColumn<bool>("searchable");
+        QTest::addColumn<bool>("scannerWorks");
+        QTest::addColumn<QString>("message");
+        const QString english = "Plants make their food from sunlight,\nwater and the air around them.\nThis is called photosynthesis.";
+        const QString chinese = "今天我们学习文字识别\n老师和学生都在教室里\n春天来了，花儿开了。";
+        QTest::newRow("english page gives back its text") << english << "en.png" << 1 << true << true << "PDF Done";
+        QTest::newRow("english JPEG kept as it is gives back its text") << english << "en.jpg" << 1 << true << true << "PDF Done";
+        QTest::newRow("chinese page gives back its text") << chinese << "zh.png" << 0 << true << true << "PDF文件已经完成";
+        QTest::newRow("off by default: picture only") << english << "off.png" << 1 << false << true << "PDF Done";
+        QTest::newRow("failed recognition keeps the page, said in English") << english << "bad.png" << 1 << true << false
+            << "Text could not be recognised in these pictures; their pages hold the picture only:\nbad.png";
+        QTest::newRow("failed recognition keeps the page, said in Chinese") << chinese << "坏.png" << 0 << true << false
+            << "以下图片的文字未能识别，页面只有图片：\n坏.png";
+    }
+    void searchable()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, file);
+        QFETCH(int, langue);
+        QFETCH(bool, searchable);
+        QFETCH(bool, scannerWorks);
+        QFETCH(QString, message);
+        const QString dir = newDir(), picture = dir + "/" + file, pdf = dir + "/out.pdf";
+        QVERIFY(VisoraTest::textPicture(text).save(picture, nullptr, 95));
+        RPDFTool tool;
+        QVERIFY(!tool.searchableCheck()->isChecked());
+        tool.slotSetLangue(langue);
+        tool.m_strProgram = scannerWorks ? qEnvironmentVariable("VISORA_PROGRAM_DIR") + "/scanner" : "/bin/false";
+        tool.addPictures({picture});
+        tool.pathEdit()->setText(pdf);
+        tool.openCheck()->setChecked(false);
+        if (searchable)
+            tool.searchableCheck()->setChecked(true);
+        QSignalSpy finished(&tool, &RPDFTool::sPdfFinished);
+        tool.makePDFFile();
+        QVERIFY(finished.wait(120000));
+        QVERIFY(finished.first().first().toBool());
+        QVERIFY2(tool.lastMessage().contains(message), qPrintable(tool.lastMessage()));
+        QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+1\\n")));
+        const QString got = VisoraTest::squeezed(run("pdftotext", {"-enc", "UTF-8", pdf, "-"}));
+        if (!searchable || !scannerWorks) {
+            QCOMPARE(got, QString());
+            return;
+        }
+        const double share = sameShare(got, VisoraTest::squeezed(text));
+        QVERIFY2(share >= 0.95, qPrintable(QString("%1 of the text back: %2").arg(share).arg(got)));
     }
 
     void previewShowsFullSize()
