@@ -5,6 +5,7 @@
 #include "RSettingsStore.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
 
 static QImage solid(int w, int h, QColor c)
@@ -248,6 +249,43 @@ private slots:
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size() + 1);
         }
         QCOMPARE(QFileInfo(RCapturePipeline::nextDocumentPath(p, now)).suffix(), QString("pdf")); // whatever the ext
+    }
+
+    // Appending, the lesson's PDF captures go to the one document named at its
+    // first page; turning it off or changing the folder starts afresh.
+    void appendNamesOneDocument()
+    {
+        QTemporaryDir dir, other;
+        RCaptureParams p;
+        p.m_strCurImageDir = dir.path();
+        p.m_iNameType = 1;
+        p.m_strNamePrefix = "IMG";
+        p.m_iNameNumLength = 4;
+        p.m_iNameCurNum = 7;
+        p.m_bPdfAppend = true;
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList paths;
+        for (int i = 0; i < 3; ++i) {
+            QString path;
+            QVERIFY(RCapturePipeline::saveDocument(solid(64, 48, Qt::red), p, now, &path) > 0);
+            paths << QFileInfo(path).fileName();
+        }
+        QCOMPARE(paths, (QStringList{"IMG0007.pdf", "IMG0007.pdf", "IMG0007.pdf"}));
+        QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 8);
+        QVERIFY(RImageSaver::instance()->waitForIdle());
+        QProcess info;
+        info.start("pdfinfo", {dir.filePath("IMG0007.pdf")});
+        QVERIFY(info.waitForFinished());
+        QVERIFY(QString(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+3\\n")));
+
+        QString path;
+        p.m_strCurImageDir = other.path();
+        RCapturePipeline::saveDocument(solid(64, 48, Qt::red), p, now, &path);
+        QCOMPARE(path, other.filePath("IMG0008.pdf"));
+        p.m_bPdfAppend = false;
+        RCapturePipeline::saveDocument(solid(64, 48, Qt::red), p, now, &path);
+        QCOMPARE(path, other.filePath("IMG0009.pdf"));
+        QVERIFY(RImageSaver::instance()->waitForIdle());
     }
 
     void failedSaveStillConsumesTheNumber()

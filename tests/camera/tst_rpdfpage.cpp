@@ -129,6 +129,73 @@ private slots:
         QVERIFY(!QFileInfo(path).isFile());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
     }
+
+    // Each appended capture adds a page; the file is whole after every one
+    // and the earlier pages are kept byte for byte.
+    void appendGrowsOneDocument()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("课堂.pdf");
+        QImage grey = marked(800, 600).convertToFormat(QImage::Format_Grayscale8);
+        QImage bilevel(640, 480, QImage::Format_Grayscale8);
+        bilevel.fill(255);
+        for (int y = 0; y < 100; ++y) // every page shows something dark at its top-left
+            memset(bilevel.scanLine(y), 0, 100);
+        const QList<QImage> pages{marked(1920, 1080), grey, bilevel};
+        QByteArray before;
+        for (int n = 1; n <= pages.size(); ++n) {
+            QString error;
+            QVERIFY2(RPdfPage::append(pages.at(n - 1), pdf, &error), qPrintable(error));
+            QFile f(pdf);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray now = f.readAll();
+            QVERIFY(now.startsWith(before));
+            before = now;
+            const QString info = run("pdfinfo", {pdf});
+            QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(n))), qPrintable(info));
+            QVERIFY(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 841(\\.\\d+)? pts")));
+            run("pdftoppm", {"-r", "20", "-png", "-f", QString::number(n), "-singlefile", pdf, dir.filePath("page")});
+            const QImage page = RPictureLoader::load(dir.filePath("page.png"));
+            QVERIFY(!page.isNull());
+            QVERIFY(qGray(page.pixel(2, 2)) < 150); // the picture at the top-left of the new page
+            QCOMPARE(QDir(dir.path()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden).size(), 1);
+        }
+    }
+
+    void appendRefusedKeepsTheDocument_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("another program's PDF") << "printer";
+        QTest::newRow("document cut short") << "cut";
+        QTest::newRow("not a PDF at all") << "text";
+    }
+    void appendRefusedKeepsTheDocument()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("doc.pdf");
+        if (kind == "printer") {
+            QVERIFY(RPdfPage::write(marked(64, 48), pdf));
+        } else {
+            QVERIFY(RPdfPage::append(marked(64, 48), pdf));
+            QFile f(pdf);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            if (kind == "cut")
+                QVERIFY(f.resize(f.size() - 40));
+            else
+                QVERIFY(f.resize(0) && f.write(QByteArray(200, 'x')) == 200);
+        }
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        QString error;
+        QVERIFY(!RPdfPage::append(marked(64, 48), pdf, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
+    }
 };
 
 VISORA_TEST_MAIN(TestRPdfPage)
