@@ -268,6 +268,57 @@ private slots:
         QVERIFY2(share >= 0.95, qPrintable(QString("%1 of the text back: %2").arg(share).arg(got)));
     }
 
+    // Boxes as the recogniser gives them become one reading line each.
+    void wordTable_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QList<QRectF>>("boxes");
+        const QString line = "4\t1\t1\t1\t1\t0\t10\t50\t300\t40\t-1\t\n";
+        QTest::newRow("english words keep their gaps, take the line's height")
+            << line + "5\t1\t1\t1\t1\t1\t10\t55\t60\t30\t96\tThe\n5\t1\t1\t1\t1\t2\t90\t52\t80\t35\t95\tquick\n"
+            << QList<QRectF>{{10, 50, 60, 40}, {90, 50, 80, 40}};
+        QTest::newRow("chinese words meet their neighbours")
+            << line + "5\t1\t1\t1\t1\t1\t10\t50\t40\t40\t96\t今天\n5\t1\t1\t1\t1\t2\t60\t50\t20\t40\t95\t我\n"
+            << QList<QRectF>{{10, 50, 50, 40}, {60, 50, 20, 40}};
+        QTest::newRow("an overlapping box stops at the next word")
+            << line + "5\t1\t1\t1\t1\t1\t10\t50\t100\t40\t96\tab\n5\t1\t1\t1\t1\t2\t60\t50\t20\t40\t95\tcd\n"
+            << QList<QRectF>{{10, 50, 50, 40}, {60, 50, 20, 40}};
+        QTest::newRow("header, blanks and empty boxes are skipped")
+            << "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n" + line
+                   + "5\t1\t1\t1\t1\t1\t10\t50\t40\t40\t96\t \n5\t1\t1\t1\t1\t2\t60\t50\t0\t40\t95\tx\n"
+            << QList<QRectF>{};
+    }
+    void wordTable()
+    {
+        QFETCH(QString, table);
+        QList<QRectF> got;
+        for (const RPdfDocument::Word &w : RPdfMaker::parseWords(table))
+            got << w.box;
+        QTEST(got, "boxes");
+    }
+
+    // More characters than one simple font holds, outside the basic plane too.
+    void manyCharactersComeBack()
+    {
+        const QString dir = newDir(), pdf = dir + "/many.pdf";
+        QVector<RPdfDocument::Word> words;
+        QString all;
+        for (int i = 0; i < 600; ++i) {
+            const QString ch = i == 599 ? QString::fromUcs4(U"\U00020000") : QString(QChar(0x4E00 + i));
+            all += ch;
+            words.append({ch, QRectF(20 + (i % 30) * 40, 20 + (i / 30) * 50, 40, 40)});
+        }
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        RPdfDocument doc(&f, RPdfMaker::pagePoints());
+        QImage white(1300, 1100, QImage::Format_Grayscale8);
+        white.fill(255);
+        QVERIFY(doc.addImagePage(white, RPdfMaker::drawSizeDots(white.size()) * 72.0 / RPdfMaker::kDpi, words));
+        QVERIFY(doc.finish());
+        f.close();
+        QCOMPARE(VisoraTest::squeezed(run("pdftotext", {"-enc", "UTF-8", pdf, "-"})), all);
+    }
+
     void previewShowsFullSize()
     {
         RPDFTool tool;
