@@ -5,6 +5,7 @@
 #include "RSettingsStore.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 #include <QPainter>
 #include <QTransform>
@@ -175,9 +176,11 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     const QString ext = documentExt(p);
     RImageSaver *saver = RImageSaver::instance();
     const bool append = ext == QLatin1String("pdf") && p.m_bPdfAppend;
-    if (append && !p.m_strRunningPdf.isEmpty()
-        && QFileInfo(p.m_strRunningPdf).absolutePath() == QFileInfo(p.m_strCurImageDir + QStringLiteral("/x")).absolutePath()
-        && (QFileInfo::exists(p.m_strRunningPdf) || RImageSaver::isPending(p.m_strRunningPdf))) {
+    // A new folder or a document gone from it starts a new one.
+    const bool running = !p.m_strRunningPdf.isEmpty()
+        && QFileInfo(p.m_strRunningPdf).absolutePath() == QDir(p.m_strCurImageDir).absolutePath()
+        && (QFileInfo::exists(p.m_strRunningPdf) || RImageSaver::isPending(p.m_strRunningPdf));
+    if (append && running) {
         if (path)
             *path = p.m_strRunningPdf;
         return saver->appendPdf(page, p.m_strRunningPdf);

@@ -207,11 +207,9 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
         }
         const QString &path = pictures.at(i);
         Words words;
-        if (options.searchable && !recognise(options.scanner, path, cancel, &words)) {
-            if (cancel && cancel->load())
-                continue; // reported at the top of the loop
-            result.unrecognised << path;
-        }
+        const bool recognised = !options.searchable || recognise(options.scanner, path, cancel, &words);
+        if (cancel && cancel->load())
+            continue; // reported at the top of the loop
         bool ok = false;
         try {
             ok = addPicture(doc, path, words);
@@ -222,6 +220,8 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
         }
         if (!ok)
             result.failed << path;
+        else if (!recognised)
+            result.unrecognised << path;
         if (file.error() != QFileDevice::NoError) {
             result.writeError = file.errorString();
             break;
