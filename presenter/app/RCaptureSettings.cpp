@@ -16,6 +16,7 @@ RCaptureSettings RCaptureSettings::read()
     c.m_iNameNumLength = RSettingsStore::readInt(RSettingsKeys::FileNameNumLength);
     c.m_iNameCurNum = RSettingsStore::readInt(RSettingsKeys::FileNameCurNum);
     c.m_bCardMix = RSettingsStore::readFlag(RSettingsKeys::FileCardMix);
+    c.m_bAutoPerspective = RSettingsStore::readFlag(RSettingsKeys::FileAutoPerspective);
     c.m_strFileExt = RSettingsStore::readString(RSettingsKeys::FileExt);
     // A type this system cannot write would lose every snapshot.
     if (!QImageWriter::supportedImageFormats().contains(c.m_strFileExt.toLower().toLatin1()))
@@ -39,6 +40,7 @@ void RCaptureSettings::write() const
     RSettingsStore::write(RSettingsKeys::FileCardMix, int(m_bCardMix));
     RSettingsStore::write(RSettingsKeys::FileAutoCut, int(m_bAutoCut));
     RSettingsStore::write(RSettingsKeys::FileAutoRotate, int(m_bAutoRotate));
+    RSettingsStore::write(RSettingsKeys::FileAutoPerspective, int(m_bAutoPerspective));
     RSettingsStore::write(RSettingsKeys::VideoType, m_iVideoType);
 }
 
@@ -55,6 +57,7 @@ void RCaptureSettings::fillDialog(RSetting &dlg) const
     dlg.m_bCardMix = m_bCardMix;
     dlg.m_bAutoCut = m_bAutoCut;
     dlg.m_bAutoRotate = m_bAutoRotate;
+    dlg.m_bAutoPerspective = m_bAutoPerspective;
     dlg.m_strFileExt = m_strFileExt;
     dlg.m_iASnapInterval = RSetting::clampInterval(m_iASnapInterval);
 }
@@ -69,6 +72,7 @@ void RCaptureSettings::takeDialog(const RSetting &dlg)
     m_bCardMix = dlg.m_bCardMix;
     m_bAutoCut = dlg.m_bAutoCut;
     m_bAutoRotate = dlg.m_bAutoRotate;
+    m_bAutoPerspective = dlg.m_bAutoPerspective;
     m_strFileExt = dlg.m_strFileExt;
     m_iASnapInterval = RSetting::clampInterval(dlg.m_iASnapInterval);
 }
@@ -76,5 +80,5 @@ void RCaptureSettings::takeDialog(const RSetting &dlg)
 void RCaptureSettings::applyTo(RDragScene *scene) const
 {
     scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength, m_bCardMix,
-                          m_bAutoCut, m_bAutoRotate);
+                          m_bAutoCut, m_bAutoRotate, m_bAutoPerspective);
 }

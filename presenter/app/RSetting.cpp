@@ -51,6 +51,7 @@ RSetting::RSetting(QWidget *parent)
     m_checkCardMix = named(new QCheckBox(this), "checkCardMix");
     m_checkAutoCut = named(new QCheckBox(this), "checkAutoCut");
     m_checkAutoRotate = named(new QCheckBox(this), "checkAutoRotate");
+    m_checkAutoPerspective = named(new QCheckBox(this), "checkAutoPerspective");
     m_editPrefix = named(new QLineEdit(this), "editPrefix");
     m_editCurNum = named(new QLineEdit(this), "editCurNum");
     m_editPath = named(new QLineEdit(this), "editPath");
@@ -97,7 +98,7 @@ RSetting::RSetting(QWidget *parent)
                            m_labelColorType, m_comboColorType, m_labelInterval, m_spinInterval}));
     layout->addLayout(row({m_labelNameType, m_comboNameType, m_labelPrefix, m_editPrefix,
                            m_labelNumLength, m_spinNumLength, m_labelCurNum, m_editCurNum}));
-    layout->addLayout(row({m_checkCardMix, m_checkAutoCut, m_checkAutoRotate}));
+    layout->addLayout(row({m_checkCardMix, m_checkAutoCut, m_checkAutoPerspective, m_checkAutoRotate}));
     layout->addLayout(row({m_labelPath, m_editPath, m_btnBrowse}));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -157,6 +158,7 @@ void RSetting::initData()
     m_checkCardMix->setText(t("证件合成", "Compose"));
     m_checkAutoCut->setText(t("自动裁边纠偏", "Auto Cut"));
     m_checkAutoRotate->setText(t("自动纠偏", "Auto Rotate"));
+    m_checkAutoPerspective->setText(t("透视校正", "Perspective"));
     m_labelPrefix->setText(t("前缀", "Prefix"));
     m_labelNumLength->setText(t("数字长度", "No. Length"));
     m_labelCurNum->setText(t("当前序号", "Index"));
@@ -191,6 +193,7 @@ void RSetting::initData()
     m_checkCardMix->setChecked(m_bCardMix);
     m_checkAutoCut->setChecked(m_bAutoCut);
     m_checkAutoRotate->setChecked(m_bAutoRotate);
+    m_checkAutoPerspective->setChecked(m_bAutoPerspective);
     qDebug() << "RSetting::initData: resolutions" << m_listResolution.size() << "index" << m_iCurResolutionIndex
              << "ext" << m_strFileExt;
 }
@@ -217,6 +220,7 @@ void RSetting::slotOK()
     m_bCardMix = m_checkCardMix->isChecked();
     m_bAutoCut = m_checkAutoCut->isChecked();
     m_bAutoRotate = m_checkAutoRotate->isChecked();
+    m_bAutoPerspective = m_checkAutoPerspective->isChecked();
     qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_strFileExt
             << "snap type" << m_iSnapType << "interval" << m_iASnapInterval << "number" << m_iNameCurNum;
     accept();

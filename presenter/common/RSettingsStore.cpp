@@ -23,6 +23,7 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::FileNameNumLength, 3},
         {RSettingsKeys::FileNameCurNum, 1},
         {RSettingsKeys::FileCardMix, 0},
+        {RSettingsKeys::FileAutoPerspective, 0},
         {RSettingsKeys::VideoRotate, 0},
         {RSettingsKeys::VideoP, QString()},
         {RSettingsKeys::VideoV, QString()},

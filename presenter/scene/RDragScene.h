@@ -48,7 +48,7 @@ public:
     void clearAllMyItem();
     void setCameraAuto(bool bAutoCut, bool bAutoRotate);
     void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
-                        bool cardMix, bool autoCut, bool autoRotate);
+                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setSaveDir(QString dir);
     QString saveDir() const { return m_strSaveDir; }
     void setNameCurNum(int num);
