@@ -603,11 +603,8 @@ void RCamera::setCameraAuto(bool autoCut, bool autoRotate)
 
 void RCamera::setAutoPerspective(bool on)
 {
-    if (on == m_params.m_bAutoPerspective)
-        return;
+    // Every tick finds both outlines; the frame shows the chosen one from the next tick on.
     m_params.m_bAutoPerspective = on;
-    // The frame shows the other outline from the next tick on.
-    dropPendingDetection();
 }
 
 void RCamera::setCutRect(bool on, QPoint p1, QPoint p2)
