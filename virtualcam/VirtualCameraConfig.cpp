@@ -37,6 +37,37 @@ QSize parseResolution(const QString &text)
     return QSize(width, height);
 }
 
+// Four [x, y] pairs within the frame (fractions) making a convex quadrilateral;
+// anything else gives none.
+QList<QPointF> parsePageCorners(const QJsonValue &value)
+{
+    const QJsonArray list = value.toArray();
+    if (list.size() != 4)
+        return {};
+    QList<QPointF> corners;
+    for (const QJsonValue &entry : list) {
+        const QJsonArray pair = entry.toArray();
+        if (pair.size() != 2 || !pair.at(0).isDouble() || !pair.at(1).isDouble())
+            return {};
+        const QPointF p(pair.at(0).toDouble(), pair.at(1).toDouble());
+        if (p.x() < 0 || p.x() > 1 || p.y() < 0 || p.y() > 1)
+            return {};
+        corners << p;
+    }
+    // Every turn the same way round: a page, not a bow tie.
+    int sign = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QPointF a = corners[(i + 1) % 4] - corners[i];
+        const QPointF b = corners[(i + 2) % 4] - corners[(i + 1) % 4];
+        const double cross = a.x() * b.y() - a.y() * b.x();
+        const int s = cross > 1e-6 ? 1 : cross < -1e-6 ? -1 : 0;
+        if (s == 0 || (sign != 0 && s != sign))
+            return {};
+        sign = s;
+    }
+    return corners;
+}
+
 // The file is read many times a second; report a given problem only once,
 // until the file (or the path) changes.
 bool firstReport(const QByteArray &key)
@@ -239,6 +270,14 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
     } else if (!source.isUndefined()) {
         if (verbose)
             qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "source is not a string, using the pattern";
+    }
+
+    const QJsonValue corners = object.value(QStringLiteral("pageCorners"));
+    if (!corners.isUndefined()) {
+        device.pageCorners = parsePageCorners(corners);
+        if (device.pageCorners.isEmpty() && verbose)
+            qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName
+                    << "pageCorners must be four [x, y] pairs within 0..1, the page lies flat:" << corners;
     }
 
     const QJsonValue fps = object.value(QStringLiteral("fps"));

@@ -2,6 +2,7 @@
 // One camera entry of the configuration file, with defaults already filled in.
 
 #include <QList>
+#include <QPointF>
 #include <QSize>
 #include <QString>
 #include <QVideoFrame>
@@ -14,6 +15,9 @@ struct VirtualCameraDevice
     QList<QVideoFrame::PixelFormat> pixelFormats;
     // Absolute path of a picture, or empty for the generated desk scene.
     QString source;
+    // Where the generated page's corners lie, as fractions of the frame
+    // (top-left, top-right, bottom-right, bottom-left); empty: flat on the desk.
+    QList<QPointF> pageCorners;
     qreal fps = 30.0;
     bool present = true;
     bool busy = false;

@@ -26,7 +26,8 @@ constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 
 void VirtualCameraFrameSource::setParameters(const Parameters &parameters)
 {
-    if (parameters.size != m_parameters.size || parameters.source != m_parameters.source)
+    if (parameters.size != m_parameters.size || parameters.source != m_parameters.source
+        || parameters.pageCorners != m_parameters.pageCorners)
         m_baseStale = true;
     const VirtualCameraAdjustment adjustment(parameters.brightness, parameters.contrast, parameters.saturation);
     if (adjustment != m_adjustment) {
@@ -46,7 +47,7 @@ void VirtualCameraFrameSource::prepare()
             m_pattern = m_base.isNull();
         }
         if (m_pattern)
-            m_base = VirtualCameraScenePainter::paintScene(m_parameters.size);
+            m_base = VirtualCameraScenePainter::paintScene(m_parameters.size, m_parameters.pageCorners);
         m_clock = m_pattern ? VirtualCameraScenePainter::clockRect(m_parameters.size) : QRect();
         m_baseStale = false;
         m_stillStale = true;

@@ -8,6 +8,8 @@
 #include "VirtualCameraAdjustment.h"
 
 #include <QImage>
+#include <QList>
+#include <QPointF>
 #include <QSize>
 #include <QString>
 
@@ -20,6 +22,7 @@ public:
     {
         QSize size;
         QString source; // empty: the generated desk scene
+        QList<QPointF> pageCorners; // of the generated page, fractions of the frame
         qreal brightness = 0.0;
         qreal contrast = 0.0;
         qreal saturation = 0.0;

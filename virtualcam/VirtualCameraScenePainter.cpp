@@ -96,13 +96,13 @@ QRect VirtualCameraScenePainter::clockRect(const QSize &size)
     return QRect(x, y, width, height).intersected(QRect(QPoint(0, 0), size));
 }
 
-QImage VirtualCameraScenePainter::paintScene(const QSize &size)
+QImage VirtualCameraScenePainter::paintScene(const QSize &size, const QList<QPointF> &pageCorners)
 {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return image;
     paintDesk(image);
-    paintPage(image, clockRect(size));
+    paintPage(image, clockRect(size), pageCorners);
     return image;
 }
 
@@ -162,7 +162,7 @@ void VirtualCameraScenePainter::paintDesk(QImage &image)
     }
 }
 
-void VirtualCameraScenePainter::paintPage(QImage &image, const QRect &clock)
+void VirtualCameraScenePainter::paintPage(QImage &image, const QRect &clock, const QList<QPointF> &corners)
 {
     const qreal width = image.width();
     const qreal height = image.height();
@@ -182,9 +182,18 @@ void VirtualCameraScenePainter::paintPage(QImage &image, const QRect &clock)
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.translate(width / 2.0, height / 2.0);
-    painter.rotate(kPageAngle);
     const QRectF page(-pageWidth / 2.0, -pageHeight / 2.0, pageWidth, pageHeight);
+    QTransform askew;
+    QPolygonF target;
+    for (const QPointF &c : corners)
+        target << QPointF(c.x() * width, c.y() * height);
+    const QPolygonF flat({page.topLeft(), page.topRight(), page.bottomRight(), page.bottomLeft()});
+    if (target.size() == 4 && QTransform::quadToQuad(flat, target, askew)) {
+        painter.setTransform(askew);
+    } else {
+        painter.translate(width / 2.0, height / 2.0);
+        painter.rotate(kPageAngle);
+    }
 
     // Soft shadow towards the lower right: a few translucent layers.
     painter.setPen(Qt::NoPen);

@@ -5,6 +5,8 @@
 // against the desk so document detection has something real to find.
 
 #include <QImage>
+#include <QList>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QTime>
@@ -12,8 +14,10 @@
 class VirtualCameraScenePainter
 {
 public:
-    // The still part of the picture; the same size always gives the same picture.
-    static QImage paintScene(const QSize &size);
+    // The still part of the picture; the same size always gives the same
+    // picture. `pageCorners` (fractions of the frame, top-left first,
+    // clockwise) place the page as a camera looking at it askew sees it.
+    static QImage paintScene(const QSize &size, const QList<QPointF> &pageCorners = {});
 
     // Where the clock sits in a frame of that size; it covers the rectangle opaquely.
     static QRect clockRect(const QSize &size);
@@ -22,5 +26,5 @@ public:
 
 private:
     static void paintDesk(QImage &image);
-    static void paintPage(QImage &image, const QRect &clock);
+    static void paintPage(QImage &image, const QRect &clock, const QList<QPointF> &corners);
 };

@@ -271,6 +271,7 @@ void VirtualCameraSession::pushParameters()
     VirtualCameraFrameSource::Parameters parameters;
     parameters.size = m_settings.resolution();
     parameters.source = m_device.source;
+    parameters.pageCorners = m_device.pageCorners;
     parameters.brightness = m_brightness;
     parameters.contrast = m_contrast;
     parameters.saturation = m_saturation;

@@ -17,6 +17,7 @@ RCaptureSettings RCaptureSettings::read()
     c.m_iNameCurNum = RSettingsStore::readInt(RSettingsKeys::FileNameCurNum);
     c.m_bCardMix = RSettingsStore::readFlag(RSettingsKeys::FileCardMix);
     c.m_bPdfAppend = RSettingsStore::readFlag(RSettingsKeys::FilePdfAppend);
+    c.m_bAutoPerspective = RSettingsStore::readFlag(RSettingsKeys::FileAutoPerspective);
     c.m_strFileExt = RSettingsStore::readString(RSettingsKeys::FileExt);
     // A type this system cannot write would lose every snapshot.
     if (!QImageWriter::supportedImageFormats().contains(c.m_strFileExt.toLower().toLatin1()))
@@ -41,6 +42,7 @@ void RCaptureSettings::write() const
     RSettingsStore::write(RSettingsKeys::FileAutoCut, int(m_bAutoCut));
     RSettingsStore::write(RSettingsKeys::FileAutoRotate, int(m_bAutoRotate));
     RSettingsStore::write(RSettingsKeys::FilePdfAppend, int(m_bPdfAppend));
+    RSettingsStore::write(RSettingsKeys::FileAutoPerspective, int(m_bAutoPerspective));
     RSettingsStore::write(RSettingsKeys::VideoType, m_iVideoType);
 }
 
@@ -58,6 +60,7 @@ void RCaptureSettings::fillDialog(RSetting &dlg) const
     dlg.m_bAutoCut = m_bAutoCut;
     dlg.m_bAutoRotate = m_bAutoRotate;
     dlg.m_bPdfAppend = m_bPdfAppend;
+    dlg.m_bAutoPerspective = m_bAutoPerspective;
     dlg.m_strFileExt = m_strFileExt;
     dlg.m_iASnapInterval = RSetting::clampInterval(m_iASnapInterval);
 }
@@ -73,6 +76,7 @@ void RCaptureSettings::takeDialog(const RSetting &dlg)
     m_bAutoCut = dlg.m_bAutoCut;
     m_bAutoRotate = dlg.m_bAutoRotate;
     m_bPdfAppend = dlg.m_bPdfAppend;
+    m_bAutoPerspective = dlg.m_bAutoPerspective;
     m_strFileExt = dlg.m_strFileExt;
     m_iASnapInterval = RSetting::clampInterval(dlg.m_iASnapInterval);
 }
@@ -80,6 +84,6 @@ void RCaptureSettings::takeDialog(const RSetting &dlg)
 void RCaptureSettings::applyTo(RDragScene *scene) const
 {
     scene->setCameraParam(m_iSnapType, m_iSaveColorType, m_iNameType, m_strNamePrefix, m_iNameNumLength, m_bCardMix,
-                          m_bAutoCut, m_bAutoRotate);
+                          m_bAutoCut, m_bAutoRotate, m_bAutoPerspective);
     scene->setCameraPdfAppend(m_bPdfAppend);
 }

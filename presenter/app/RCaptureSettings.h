@@ -25,10 +25,12 @@ public:
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
     bool m_bPdfAppend = false;
+    bool m_bAutoPerspective = false;
 
     // From the store; a file type this system cannot write becomes "jpg", an
     // empty folder the default picture folder. Snap type, video type and the
-    // automatic crop start off whatever is stored.
+    // automatic crop start off whatever is stored; how the crop cuts (the
+    // perspective flag) is kept, since alone it starts nothing.
     static RCaptureSettings read();
     void write() const;
 

@@ -52,6 +52,7 @@ RSetting::RSetting(QWidget *parent)
     m_checkAutoCut = named(new QCheckBox(this), "checkAutoCut");
     m_checkAutoRotate = named(new QCheckBox(this), "checkAutoRotate");
     m_checkPdfAppend = named(new QCheckBox(this), "checkPdfAppend");
+    m_checkAutoPerspective = named(new QCheckBox(this), "checkAutoPerspective");
     m_editPrefix = named(new QLineEdit(this), "editPrefix");
     m_editCurNum = named(new QLineEdit(this), "editCurNum");
     m_editPath = named(new QLineEdit(this), "editPath");
@@ -98,7 +99,7 @@ RSetting::RSetting(QWidget *parent)
                            m_labelColorType, m_comboColorType, m_labelInterval, m_spinInterval}));
     layout->addLayout(row({m_labelNameType, m_comboNameType, m_labelPrefix, m_editPrefix,
                            m_labelNumLength, m_spinNumLength, m_labelCurNum, m_editCurNum}));
-    layout->addLayout(row({m_checkCardMix, m_checkAutoCut, m_checkAutoRotate, m_checkPdfAppend}));
+    layout->addLayout(row({m_checkCardMix, m_checkAutoCut, m_checkAutoPerspective, m_checkAutoRotate, m_checkPdfAppend}));
     layout->addLayout(row({m_labelPath, m_editPath, m_btnBrowse}));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -159,6 +160,7 @@ void RSetting::initData()
     m_checkAutoCut->setText(t("自动裁边纠偏", "Auto Cut"));
     m_checkAutoRotate->setText(t("自动纠偏", "Auto Rotate"));
     m_checkPdfAppend->setText(t("追加到同一PDF", "Append to one PDF"));
+    m_checkAutoPerspective->setText(t("透视校正", "Perspective"));
     m_labelPrefix->setText(t("前缀", "Prefix"));
     m_labelNumLength->setText(t("数字长度", "No. Length"));
     m_labelCurNum->setText(t("当前序号", "Index"));
@@ -194,6 +196,7 @@ void RSetting::initData()
     m_checkAutoCut->setChecked(m_bAutoCut);
     m_checkAutoRotate->setChecked(m_bAutoRotate);
     m_checkPdfAppend->setChecked(m_bPdfAppend);
+    m_checkAutoPerspective->setChecked(m_bAutoPerspective);
     qDebug() << "RSetting::initData: resolutions" << m_listResolution.size() << "index" << m_iCurResolutionIndex
              << "ext" << m_strFileExt;
 }
@@ -221,6 +224,7 @@ void RSetting::slotOK()
     m_bAutoCut = m_checkAutoCut->isChecked();
     m_bAutoRotate = m_checkAutoRotate->isChecked();
     m_bPdfAppend = m_checkPdfAppend->isChecked();
+    m_bAutoPerspective = m_checkAutoPerspective->isChecked();
     qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_strFileExt
             << "snap type" << m_iSnapType << "interval" << m_iASnapInterval << "number" << m_iNameCurNum;
     accept();

@@ -36,6 +36,8 @@ public:
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
     bool m_bPdfAppend = false;
+    // The automatic crop flattens a page photographed at an angle.
+    bool m_bAutoPerspective = false;
     QList<QSize> m_listResolution;
     int m_iCurResolutionIndex = 0;
     QString m_strPath;
@@ -70,6 +72,7 @@ private:
     QCheckBox *m_checkAutoCut = nullptr;
     QCheckBox *m_checkAutoRotate = nullptr;
     QCheckBox *m_checkPdfAppend = nullptr;
+    QCheckBox *m_checkAutoPerspective = nullptr;
     QLineEdit *m_editPrefix = nullptr;
     QLineEdit *m_editCurNum = nullptr;
     QLineEdit *m_editPath = nullptr;

@@ -539,7 +539,7 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     // The cut and detection coordinates are those of the shown picture.
     if (!image.isNull() && m_sizeCurrent.isValid() && !m_sizeCurrent.isEmpty() && image.size() != m_sizeCurrent)
         image = image.scaled(m_sizeCurrent, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage page = RCapturePipeline::process(image, m_params, m_rotRect, m_cardState);
+    const QImage page = RCapturePipeline::process(image, m_params, m_rotRect, m_cardState, m_listQuad);
     if (page.isNull()) {
         qDebug().noquote() << "RCamera::cameraImageCaptured" << "nothing to save";
         emit sCaptureFailed(QString());
@@ -579,8 +579,9 @@ QString RCamera::nextFileName(QString ext)
 }
 
 void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
-                             bool autoCut, bool autoRotate)
+                             bool autoCut, bool autoRotate, bool autoPerspective)
 {
+    setAutoPerspective(autoPerspective);
     m_params.m_iSnapMode = snapType;
     m_params.m_iSaveColorType = colorType;
     m_params.m_iNameType = nameType;
@@ -609,6 +610,12 @@ void RCamera::setPdfAppend(bool on)
     m_params.m_bPdfAppend = on;
     if (!on)
         m_params.m_strRunningPdf.clear();
+}
+
+void RCamera::setAutoPerspective(bool on)
+{
+    // Every tick finds both outlines; the frame shows the chosen one from the next tick on.
+    m_params.m_bAutoPerspective = on;
 }
 
 void RCamera::setCutRect(bool on, QPoint p1, QPoint p2)
@@ -673,7 +680,7 @@ void RCamera::detectImageRectObject()
     if (picture.isEmpty()) {
         // Whiteboard or no picture: nothing to find.
         dropPendingDetection();
-        applyRectResult(QList<QPoint>(), RRotatedRect());
+        applyRectResult(QList<QPoint>(), RRotatedRect(), QList<QPointF>());
         return;
     }
     const QRect local = picture.translated(-m_viewfinder->pos());
@@ -715,23 +722,29 @@ void RCamera::dropPendingDetection()
     m_iDetectValidFrom = m_iDetectTicket + 1;
 }
 
-void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket)
+void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, QList<QPointF> quad, int ticket)
 {
     if (ticket == m_iDetectInFlight)
         m_iDetectInFlight = -1;
     // Asked for before a stop, a reopen or the whiteboard: no longer true.
     if (ticket < m_iDetectValidFrom)
         return;
-    applyRectResult(points, rect);
+    applyRectResult(points, rect, quad);
 }
 
-void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect)
+void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect, const QList<QPointF> &quad)
 {
     if (!points.isEmpty()) {
         m_rotRect = rect;
         m_fRectAngle = rect.angle;
+        m_listQuad = quad;
     }
     m_listRectPoints = points;
+    if (m_params.m_bAutoPerspective && !points.isEmpty() && quad.size() == 4) {
+        m_listRectPoints.clear();
+        for (const QPointF &p : quad)
+            m_listRectPoints << p.toPoint();
+    }
     emit detectRect4Point(m_listRectPoints);
 }
 

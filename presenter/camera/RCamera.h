@@ -83,11 +83,15 @@ public:
 
     // Capture parameters (written by the scene before a capture).
     void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
-                        bool autoCut, bool autoRotate);
+                        bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setCameraAuto(bool autoCut, bool autoRotate);
     // Turning it off ends the running document; the next one starts afresh.
     void setPdfAppend(bool on);
     bool isAutoCut() const { return m_params.m_bAutoCut; }
+    // The automatic crop flattens the page's quadrilateral instead of cutting
+    // its rectangle; the document frame then shows the quadrilateral.
+    void setAutoPerspective(bool on);
+    bool isAutoPerspective() const { return m_params.m_bAutoPerspective; }
     void setSaveDir(QString dir) { m_params.m_strCurImageDir = dir; }
     QString saveDir() const { return m_params.m_strCurImageDir; }
     void setNameCurNum(int num) { m_params.m_iNameCurNum = num; }
@@ -102,6 +106,8 @@ public:
     QList<QPoint> rectPoints() const { return m_listRectPoints; }
     float rectAngle() const { return m_fRectAngle; }
     RRotatedRect rotatedRect() const { return m_rotRect; }
+    // The last detected page's four corners, top-left first, clockwise.
+    QList<QPointF> keystoneQuad() const { return m_listQuad; }
 
     // The Qt objects of the open device (null when none is open).
     QCamera *camera() const { return m_cameraMain; }
@@ -148,7 +154,7 @@ protected:
 
 private slots:
     void saverFinished(int id, const QString &path, bool ok, const QString &error);
-    void rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket);
+    void rectDetected(QList<QPoint> points, RRotatedRect rect, QList<QPointF> quad, int ticket);
 
 private:
     void startDeviceTest();
@@ -160,7 +166,7 @@ private:
     void startDetector();
     // Results of detections asked for before now are dropped on arrival.
     void dropPendingDetection();
-    void applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect);
+    void applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect, const QList<QPointF> &quad);
     void setLost(bool lost);
 
     // Device
@@ -203,6 +209,7 @@ private:
     cv::Mat m_matReference;
     QList<QPoint> m_listRectPoints;
     RRotatedRect m_rotRect;
+    QList<QPointF> m_listQuad;
     float m_fRectAngle = 0;
     QVideoProbe *m_probe = nullptr;
     QVideoFrame m_frameLatest;

@@ -2,6 +2,7 @@
 
 #include "RFileNaming.h"
 #include "RImageSaver.h"
+#include "RKeystone.h"
 #include "RSettingsStore.h"
 
 #include <QDebug>
@@ -62,7 +63,8 @@ QImage mergeCards(const QImage &first, const QImage &second)
     return out;
 }
 
-QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect, RCardState &card)
+QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect, RCardState &card,
+                const QList<QPointF> &quad)
 {
     QImage image = captured;
 
@@ -90,8 +92,12 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
     }
 
     // No document detected yet: the whole picture, as the scene snapshot does.
-    if (p.m_bAutoCut && rotRect.isValid())
-        image = RImageProc::cutRotatedRect(image, rotRect);
+    if (p.m_bAutoCut && rotRect.isValid()) {
+        const QImage flat = p.m_bAutoPerspective ? RKeystone::warp(image, quad) : QImage();
+        if (p.m_bAutoPerspective)
+            qInfo().noquote() << "RCapturePipeline::process: keystone:" << quad << flat.size();
+        image = flat.isNull() ? RImageProc::cutRotatedRect(image, rotRect) : flat;
+    }
 
     const int turn = p.m_iRotateAngle % 360;
     if (turn != 0) {
@@ -128,10 +134,10 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
 } // namespace
 
 QImage RCapturePipeline::process(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect,
-                                 RCardState &card)
+                                 RCardState &card, const QList<QPointF> &quad)
 {
     try {
-        return runSteps(captured, p, rotRect, card);
+        return runSteps(captured, p, rotRect, card, quad);
     } catch (const cv::Exception &e) {
         qInfo().noquote() << "RCapturePipeline::process: catch" << e.what();
     } catch (const std::exception &e) {

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QList>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -21,6 +22,7 @@ struct RCaptureParams
     bool m_bCardMix = false;
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
+    bool m_bAutoPerspective = false; // the automatic crop flattens the page's quadrilateral
     int m_iSnapMode = 0;        // 0 manual, 1 timed, 2 on picture change
     bool m_bCutRect = false;
     QPoint m_ptCut1;
@@ -48,9 +50,11 @@ class RCapturePipeline
 {
 public:
     // Watermark, spotlight cut, document cut, rotation, colour, card merge.
-    // Returns the page picture, or null to stop without saving. Never throws.
+    // With m_bAutoPerspective the document cut flattens `quad` (the page's
+    // corners, top-left first, clockwise) and falls back to `rotRect` when it
+    // cannot. Returns the page picture, or null to stop without saving. Never throws.
     static QImage process(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect,
-                          RCardState &card);
+                          RCardState &card, const QList<QPointF> &quad = {});
     // The .pdf path by the naming rule, advancing p.m_iNameCurNum when
     // numbered; never an existing file nor one waiting in the save queue. The number is consumed even if the
     // save later fails, so the caller stores it whatever happens.

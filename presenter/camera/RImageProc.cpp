@@ -407,13 +407,16 @@ bool largestContourOnGrey(const cv::Mat &grey, std::vector<cv::Point> *contour)
     return true;
 }
 
-// The minimum-area rectangle of the largest outer contour.
-bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found)
+// The minimum-area rectangle of the largest outer contour; the contour itself
+// into `outline` when asked.
+bool detectOnGrey(const cv::Mat &grey, cv::RotatedRect *found, std::vector<cv::Point> *outline = nullptr)
 {
     std::vector<cv::Point> contour;
     if (!largestContourOnGrey(grey, &contour))
         return false;
     *found = cv::minAreaRect(contour);
+    if (outline)
+        outline->swap(contour);
     return true;
 }
 
@@ -511,9 +514,11 @@ QList<QPoint> RImageProc::detectRect(const QImage &image, RRotatedRect *rect)
 }
 
 QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, const QSize &target, const QImage &shown,
-                                          RRotatedRect *rect)
+                                          RRotatedRect *rect, std::vector<cv::Point2f> *outline)
 {
     QList<QPoint> corners;
+    if (outline)
+        outline->clear();
     if (frame.isNull() || frame.width() < 1 || frame.height() < 1 || maxWidth < 1)
         return corners;
     const QSize view = target.isEmpty() ? frame.size() : target;
@@ -543,10 +548,16 @@ QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, con
             }
         }
         cv::RotatedRect found;
-        if (!detectOnGrey(*search, &found))
+        std::vector<cv::Point> contour;
+        if (!detectOnGrey(*search, &found, outline ? &contour : nullptr))
             return corners;
         const double sx = double(placed.width()) / picture->cols;
         const double sy = double(placed.height()) / picture->rows;
+        if (outline) {
+            outline->reserve(contour.size());
+            for (const cv::Point &p : contour)
+                outline->emplace_back(float(placed.x() + p.x * sx), float(placed.y() + p.y * sy));
+        }
         cv::Point2f pts[4];
         found.points(pts);
         for (const cv::Point2f &p : pts)
@@ -563,6 +574,8 @@ QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, con
     } catch (const cv::Exception &e) {
         qInfo() << "RImageProc::detectRectShown: catch" << e.what();
         corners.clear();
+        if (outline)
+            outline->clear();
     }
     return corners;
 }

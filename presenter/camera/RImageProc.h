@@ -48,9 +48,10 @@ public:
     // the viewfinder shows it (an empty target: the frame's own size). A
     // backend may deliver frames upside down or mirrored against the screen;
     // when `shown` (a small copy of the screen) is given, the frame is turned
-    // the way that matches it first.
+    // the way that matches it first. `outline` (may be null) receives the
+    // page's outline in the same coordinates as the corners.
     static QList<QPoint> detectRectShown(const QImage &frame, int maxWidth, const QSize &target, const QImage &shown,
-                                         RRotatedRect *rect);
+                                         RRotatedRect *rect, std::vector<cv::Point2f> *outline = nullptr);
     // The flip that makes `delivered` look most like `shown` (any sizes).
     static int matchingFlip(const QImage &delivered, const QImage &shown);
     // The largest outer outline of the picture's edges (by bounding box), or none.

@@ -54,12 +54,16 @@ QList<QPointF> RKeystone::ordered(const QList<QPointF> &points)
 
 RKeystone::Quad RKeystone::fromContour(const std::vector<cv::Point> &contour)
 {
+    return fromContour(std::vector<cv::Point2f>(contour.begin(), contour.end()));
+}
+
+RKeystone::Quad RKeystone::fromContour(const std::vector<cv::Point2f> &points)
+{
     Quad quad;
-    if (contour.size() < 3)
+    if (points.size() < 3)
         return quad;
     try {
         std::vector<cv::Point2f> hull;
-        std::vector<cv::Point2f> points(contour.begin(), contour.end());
         cv::convexHull(points, hull);
         const double hullArea = polygonArea(hull);
         const double perimeter = cv::arcLength(hull, true);

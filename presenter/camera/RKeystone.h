@@ -29,6 +29,8 @@ public:
     static Quad detect(const QImage &image);
     // The same from an outline already found (picture pixels).
     static Quad fromContour(const std::vector<cv::Point> &contour);
+    // The same from an outline already mapped to sub-pixel coordinates.
+    static Quad fromContour(const std::vector<cv::Point2f> &contour);
     // Orders four points top-left, top-right, bottom-right, bottom-left.
     static QList<QPointF> ordered(const QList<QPointF> &points);
     // Focal length over the picture's diagonal assumed when the corners cannot

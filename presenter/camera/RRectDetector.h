@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QVideoFrame>
@@ -34,5 +35,8 @@ public slots:
     void detect(const QVideoFrame &frame, const QSize &target, const QImage &shown, int ticket);
 
 signals:
-    void detected(QList<QPoint> points, RRotatedRect rect, int ticket);
+    // `quad`: the page's four corners (top-left first, clockwise) for the
+    // perspective correction, or the rectangle's when no quadrilateral fits;
+    // empty when nothing was found.
+    void detected(QList<QPoint> points, RRotatedRect rect, QList<QPointF> quad, int ticket);
 };

@@ -24,6 +24,7 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::FileNameCurNum, 1},
         {RSettingsKeys::FileCardMix, 0},
         {RSettingsKeys::FilePdfAppend, 0},
+        {RSettingsKeys::FileAutoPerspective, 0},
         {RSettingsKeys::VideoRotate, 0},
         {RSettingsKeys::VideoP, QString()},
         {RSettingsKeys::VideoV, QString()},

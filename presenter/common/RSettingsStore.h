@@ -20,6 +20,7 @@ inline const QString FileCardMix = QStringLiteral("File/CardMix");
 inline const QString FileAutoCut = QStringLiteral("File/AutoCut");
 inline const QString FileAutoRotate = QStringLiteral("File/AutoRotate");
 inline const QString FilePdfAppend = QStringLiteral("File/PdfAppend");
+inline const QString FileAutoPerspective = QStringLiteral("File/AutoPerspective");
 inline const QString VideoType = QStringLiteral("Video/Type");
 inline const QString VideoRotate = QStringLiteral("Video/Rotate");
 inline const QString VideoCamera = QStringLiteral("Video/Camera");

@@ -277,13 +277,14 @@ void RDragScene::setCameraPdfAppend(bool on)
 }
 
 void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
-                                bool cardMix, bool autoCut, bool autoRotate)
+                                bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
 {
     if (!m_itemCamera) {
         qInfo() << "RDragScene::setCameraParam m_itemCamera is null";
         return;
     }
-    m_itemCamera->setCameraParam(snapType, colorType, nameType, prefix, numLength, cardMix, autoCut, autoRotate);
+    m_itemCamera->setCameraParam(snapType, colorType, nameType, prefix, numLength, cardMix, autoCut, autoRotate,
+                                 autoPerspective);
     slotShowVideoRect(autoCut);
 }
 

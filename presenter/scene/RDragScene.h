@@ -49,7 +49,7 @@ public:
     void setCameraAuto(bool bAutoCut, bool bAutoRotate);
     void setCameraPdfAppend(bool on);
     void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
-                        bool cardMix, bool autoCut, bool autoRotate);
+                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setSaveDir(QString dir);
     QString saveDir() const { return m_strSaveDir; }
     void setNameCurNum(int num);

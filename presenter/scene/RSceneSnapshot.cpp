@@ -3,6 +3,7 @@
 #include "RCamera.h"
 #include "RDragScene.h"
 #include "RImageSaver.h"
+#include "RKeystone.h"
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
 #include "RVideoRect.h"
@@ -72,6 +73,11 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
             cut.kind = Cut::Polygon;
             for (const QPoint &p : corners)
                 cut.polygon << p;
+            const QList<QPointF> quad = camera->keystoneQuad();
+            if (camera->isAutoPerspective() && quad.size() == 4) {
+                cut.kind = Cut::Quad;
+                cut.quad = QPolygonF(QVector<QPointF>(quad.begin(), quad.end()));
+            }
         }
     }
 
@@ -116,10 +122,17 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
 QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAngle)
 {
     QImage image = picture;
-    if (cut.kind == Cut::Rect) {
+    QImage flat;
+    if (cut.kind == Cut::Quad) {
+        flat = RKeystone::warp(image, QList<QPointF>(cut.quad.begin(), cut.quad.end()));
+        qDebug() << "RDragScene::snapGetWidget: keystone:" << cut.quad << flat.size();
+    }
+    if (!flat.isNull()) {
+        image = flat;
+    } else if (cut.kind == Cut::Rect) {
         // An empty rectangle would copy everything.
         image = cut.rect.isEmpty() ? QImage() : image.copy(cut.rect);
-    } else if (cut.kind == Cut::Polygon && cut.polygon.size() >= 4) {
+    } else if ((cut.kind == Cut::Polygon || cut.kind == Cut::Quad) && cut.polygon.size() >= 4) {
         const QList<QPoint> corners(cut.polygon.begin(), cut.polygon.end());
         const qreal angle = deskewAngle(corners);
         qDebug() << "RDragScene::snapGetWidget: angle:" << angle;

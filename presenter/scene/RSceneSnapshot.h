@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QPoint>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QRect>
 
 class RDragScene;
@@ -32,12 +33,14 @@ public:
     static qreal deskewAngle(const QList<QPoint> &corners);
 
     // What the snapshot rule asks of a picture: a spotlight rectangle or a
-    // document polygon to cut, then a turn. Picture pixels.
+    // document polygon to cut, or a page quadrilateral to flatten (its
+    // polygon is the cut when it cannot be), then a turn. Picture pixels.
     struct Cut
     {
-        enum Kind { Whole, Rect, Polygon } kind = Whole;
+        enum Kind { Whole, Rect, Polygon, Quad } kind = Whole;
         QRect rect;
         QPolygon polygon;
+        QPolygonF quad;
     };
     // The cut and the turn, free of the scene, so they run on the saver's worker.
     static QImage cutAndTurn(const QImage &picture, const Cut &cut, int iAngle);

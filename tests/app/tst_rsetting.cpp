@@ -93,6 +93,7 @@ private slots:
         dialog.m_iNameCurNum = 7;
         dialog.m_iSnapType = 1;
         dialog.m_bAutoRotate = true;
+        dialog.m_bAutoPerspective = true;
         dialog.m_strNamePrefix = "Page";
         dialog.initData();
         QTEST(child<QComboBox>(dialog, "comboFileType")->currentText(), "shownType");
@@ -105,6 +106,7 @@ private slots:
         // Untouched controls give back what came in.
         QCOMPARE(dialog.m_iSnapType, 1);
         QCOMPARE(dialog.m_bAutoRotate, true);
+        QCOMPARE(dialog.m_bAutoPerspective, true);
         QCOMPARE(dialog.m_strNamePrefix, QString("Page"));
     }
 
@@ -112,8 +114,9 @@ private slots:
     {
         QTest::addColumn<int>("langue");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("Chinese") << 0 << QStringList{"设置", "确定", "设置", "二值化", "自动裁边纠偏"};
-        QTest::newRow("any other value is English") << 3 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut"};
+        QTest::newRow("Chinese") << 0 << QStringList{"设置", "确定", "设置", "二值化", "自动裁边纠偏", "透视校正"};
+        QTest::newRow("any other value is English")
+            << 3 << QStringList{"Snap Setting", "OK", "Browse", "Threshold", "Auto Cut", "Perspective"};
     }
 
     void texts()
@@ -128,7 +131,8 @@ private slots:
         QCOMPARE(colour->count(), 3);
         QCOMPARE((QStringList{dialog.windowTitle(), child<QPushButton>(dialog, "btnOK")->text(),
                               child<QPushButton>(dialog, "btnBrowse")->text(), colour->itemText(2),
-                              child<QCheckBox>(dialog, "checkAutoCut")->text()}),
+                              child<QCheckBox>(dialog, "checkAutoCut")->text(),
+                              child<QCheckBox>(dialog, "checkAutoPerspective")->text()}),
                  expected);
     }
 

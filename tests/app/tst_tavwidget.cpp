@@ -1,4 +1,5 @@
 #include "RCamera.h"
+#include "RCaptureSettings.h"
 #include "RDragScene.h"
 #include "RContrastWidget.h"
 #include "RImageList.h"
@@ -27,6 +28,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QtMath>
 #include <functional>
 
 // The main window driven through its slots, keys and dialogs, on the
@@ -59,6 +61,7 @@ private slots:
     void recorderGetsArguments_data();
     void recorderGetsArguments();
     void snapshotButtonReachesTheStrip();
+    void autoCropSnapshotIsThePage_data();
     void autoCropSnapshotIsThePage();
     void toolButtonsReachTheWindow_data();
     void toolButtonsReachTheWindow();
@@ -475,15 +478,28 @@ void TestTavWidget::snapshotButtonReachesTheStrip()
     QVERIFY(list->item(0)->text().endsWith(".jpg"));
 }
 
+void TestTavWidget::autoCropSnapshotIsThePage_data()
+{
+    QTest::addColumn<bool>("perspective");
+    QTest::newRow("rectangle cut") << false;
+    QTest::newRow("perspective: the flat page, A4") << true;
+}
+
 void TestTavWidget::autoCropSnapshotIsThePage()
 {
+    QFETCH(bool, perspective);
     QVERIFY(openWindow());
     QTemporaryDir target;
     runDialog([&](RSetting *d) {
         d->m_strPath = target.path();
         d->m_strFileExt = "png";
         d->m_bAutoCut = true;
+        d->m_bAutoPerspective = perspective;
     }, true);
+    // Kept in the store and read back at the next start.
+    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileAutoPerspective), int(perspective));
+    QCOMPARE(RCaptureSettings::read().m_bAutoPerspective, perspective);
+    QCOMPARE(m_window->scene()->camera()->isAutoPerspective(), perspective);
     // The document frame follows the detected page.
     QTRY_VERIFY_WITH_TIMEOUT(m_window->scene()->videoRect()->hasPoints(), 5000);
     QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
@@ -499,6 +515,10 @@ void TestTavWidget::autoCropSnapshotIsThePage()
         for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
             bright += qGray(page.pixel(x, y)) > 150;
     QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
+    if (perspective) {
+        const double ratio = double(page.height()) / page.width();
+        QVERIFY2(qAbs(ratio / M_SQRT2 - 1) < 0.04, qPrintable(QString::number(ratio)));
+    }
 }
 
 namespace {

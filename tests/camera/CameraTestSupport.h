@@ -12,6 +12,7 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 #include <QMetaType>
+#include <QPointF>
 #include <QStringList>
 
 namespace CameraTest {
@@ -23,6 +24,7 @@ struct Cam
     QStringList resolutions = {QStringLiteral("640x480")};
     QStringList pixelFormats = {QStringLiteral("jpeg"), QStringLiteral("yuyv")};
     QString source = QStringLiteral("pattern");
+    QList<QPointF> pageCorners; // of the generated page, fractions of the frame
     bool present = true;
     bool busy = false;
 };
@@ -44,6 +46,12 @@ inline void writeConfig(const QList<Cam> &cams)
         o.insert(QStringLiteral("resolutions"), QJsonArray::fromStringList(c.resolutions));
         o.insert(QStringLiteral("pixelFormats"), QJsonArray::fromStringList(c.pixelFormats));
         o.insert(QStringLiteral("source"), c.source);
+        if (!c.pageCorners.isEmpty()) {
+            QJsonArray corners;
+            for (const QPointF &p : c.pageCorners)
+                corners.append(QJsonArray{p.x(), p.y()});
+            o.insert(QStringLiteral("pageCorners"), corners);
+        }
         o.insert(QStringLiteral("fps"), 30);
         o.insert(QStringLiteral("present"), c.present);
         o.insert(QStringLiteral("busy"), c.busy);

@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QtMath>
+
+#include <cmath>
 
 using namespace CameraTest;
 
@@ -23,6 +26,24 @@ QImage documentPage(const QRect &document)
     QPainter p(&img);
     p.fillRect(document, QColor(30, 30, 30));
     return img;
+}
+
+// Where an A4 page's corners show for a pinhole camera (focal length 600,
+// principal point at the centre of 640x480) tilted out of the desk's plane,
+// as fractions of the frame: top-left, top-right, bottom-right, bottom-left.
+QList<QPointF> tiltedA4(double tiltX, double tiltY, double spin)
+{
+    const double ax = qDegreesToRadians(tiltX), ay = qDegreesToRadians(tiltY), az = qDegreesToRadians(spin);
+    QList<QPointF> corners;
+    for (const QPointF &c : {QPointF(0, 0), QPointF(210, 0), QPointF(210, 297), QPointF(0, 297)}) {
+        double x = c.x() - 105, y = c.y() - 148.5, z = 0;
+        const double x1 = x * std::cos(az) - y * std::sin(az), y1 = x * std::sin(az) + y * std::cos(az);
+        const double x2 = x1 * std::cos(ay) + z * std::sin(ay), z2 = -x1 * std::sin(ay) + z * std::cos(ay);
+        const double y3 = y1 * std::cos(ax) - z2 * std::sin(ax), z3 = y1 * std::sin(ax) + z2 * std::cos(ax);
+        x = x2 + 12, y = y3 - 9, z = z3 + 560;
+        corners << QPointF((600 * x / z + 320) / 640, (600 * y / z + 240) / 480);
+    }
+    return corners;
 }
 
 bool openPage(RCamera &camera, const QImage &page)
@@ -129,6 +150,53 @@ private slots:
             QVERIFY2(QRect(90, 70, 321, 221).contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
         camera.setCameraAuto(false, false);
         QVERIFY(!camera.isRectDetecting());
+    }
+
+    // A page photographed askew: the frame shows its true corners and the
+    // capture is the flat page, of A4's proportions, with no desk left in it.
+    void perspectiveCapture_data()
+    {
+        QTest::addColumn<QList<QPointF>>("corners");
+        QTest::newRow("arm leaning 15 degrees") << tiltedA4(15, 0, 4);
+        QTest::newRow("arm leaning 25 degrees two ways") << tiltedA4(-18, 17, -7);
+    }
+    void perspectiveCapture()
+    {
+        QFETCH(QList<QPointF>, corners);
+        Cam c;
+        c.description = "Doc Cam";
+        c.deviceName = "usb#vid_1b17&pid_0501&mi_00";
+        c.pageCorners = corners;
+        writeConfig({c});
+        RCamera camera;
+        camera.show();
+        QCOMPARE(camera.initCamera("Doc Cam"), QSize(640, 480));
+        QSignalSpy spy(&camera, &RCamera::detectRect4Point);
+        camera.setCameraParam(0, 0, 1, "IMG", 4, false, true, false, true);
+        QVERIFY(camera.isAutoPerspective());
+        QVERIFY(QTest::qWaitFor([&] { return camera.rectPoints().size() == 4; }, 5000));
+        const QList<QPoint> shown = camera.rectPoints();
+        for (int i = 0; i < 4; ++i) {
+            const QPointF want(corners[i].x() * 640, corners[i].y() * 480);
+            QVERIFY2(QLineF(want, shown[i]).length() < 8,
+                     qPrintable(QString("corner %1 at %2,%3").arg(i).arg(shown[i].x()).arg(shown[i].y())));
+        }
+
+        const QString dir = QDir::current().absoluteFilePath("flat");
+        camera.setSaveDir(dir);
+        camera.setCaptureExt("png");
+        QSignalSpy finished(&camera, &RCamera::sCaptureFinished);
+        camera.capture();
+        QVERIFY(finished.wait(10000));
+        const QImage page(dir + "/" + finished.at(0).at(1).toString());
+        QVERIFY(!page.isNull());
+        const double ratio = double(page.height()) / page.width();
+        QVERIFY2(qAbs(ratio / (297.0 / 210.0) - 1) < 0.03, qPrintable(QString::number(ratio)));
+        // Paper right up to the corners: the desk is dark.
+        const int dx = page.width() / 30 + 1, dy = page.height() / 30 + 1;
+        for (const QPoint &p : {QPoint(dx, dy), QPoint(page.width() - 1 - dx, dy),
+                                QPoint(page.width() - 1 - dx, page.height() - 1 - dy), QPoint(dx, page.height() - 1 - dy)})
+            QVERIFY2(qGray(page.pixel(p)) > 180, qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
     }
 
     // The camera widget paints every pixel of its area itself (the picture,

@@ -183,6 +183,37 @@ private slots:
                     QVERIFY(out.constScanLine(y)[x] == 0 || out.constScanLine(y)[x] == 255);
     }
 
+    // With the perspective flag the cut flattens the quadrilateral; whenever
+    // that cannot be done it is the rotated rectangle's cut as before.
+    void perspectiveCut_data()
+    {
+        QTest::addColumn<bool>("autoCut");
+        QTest::addColumn<QList<QPointF>>("quad");
+        QTest::addColumn<QSize>("size");
+        const QList<QPointF> box{{10, 5}, {70, 5}, {70, 45}, {10, 45}};
+        QTest::newRow("quad flattened") << true << box << QSize(60, 40);
+        QTest::newRow("no quad: rectangle cut") << true << QList<QPointF>() << QSize(50, 30);
+        QTest::newRow("collinear quad: rectangle cut")
+            << true << QList<QPointF>{{10, 5}, {40, 5}, {70, 5}, {10, 45}} << QSize(50, 30);
+        QTest::newRow("auto cut off: whole picture") << false << box << QSize(80, 60);
+    }
+    void perspectiveCut()
+    {
+        QFETCH(bool, autoCut);
+        QFETCH(QList<QPointF>, quad);
+        RCaptureParams p;
+        p.m_bAutoCut = autoCut;
+        p.m_bAutoPerspective = true;
+        RRotatedRect rect;
+        rect.cx = 40;
+        rect.cy = 30;
+        rect.width = 30;
+        rect.height = 50;
+        rect.angle = -90;
+        RCardState card;
+        QTEST(RCapturePipeline::process(markedTopLeft(80, 60), p, rect, card, quad).size(), "size");
+    }
+
     void cardMergeAlternates()
     {
         RCaptureParams p;
