@@ -1,0 +1,88 @@
+#include "VisoraTest.h"
+
+#include "RPictureOrientation.h"
+
+#include <cmath>
+
+// Every pixel a colour of its own, so any misplaced pixel shows.
+static QImage numbered(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb(x * 20, y * 20, 7));
+    return img;
+}
+
+class TestRPictureOrientation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void apply_data()
+    {
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<QPoint>("topLeftLands"); // where camera pixel (0, 0) ends up
+        QTest::newRow("plain leaves the picture") << 0 << false << false << QPoint(0, 0);
+        QTest::newRow("mirror swaps left and right") << 0 << true << false << QPoint(4, 0);
+        QTest::newRow("flip swaps top and bottom") << 0 << false << true << QPoint(0, 2);
+        QTest::newRow("mirror and flip is a half turn") << 0 << true << true << QPoint(4, 2);
+        QTest::newRow("quarter turn alone") << 90 << false << false << QPoint(2, 0);
+        QTest::newRow("mirror then quarter turn") << 90 << true << false << QPoint(2, 4);
+        QTest::newRow("flip then quarter turn") << 90 << false << true << QPoint(0, 0);
+        QTest::newRow("mirror flip and half turn cancel") << 180 << true << true << QPoint(0, 0);
+        QTest::newRow("mirror then three quarters") << 270 << true << false << QPoint(0, 0);
+        QTest::newRow("negative rotation is the same turn") << -90 << true << false << QPoint(0, 0);
+    }
+    void apply()
+    {
+        QFETCH(int, rotation);
+        QFETCH(bool, mirror);
+        QFETCH(bool, flip);
+        const QImage in = numbered(5, 3);
+        const QImage out = RPictureOrientation::apply(in, rotation, mirror, flip);
+        const QTransform t = RPictureOrientation::transform(in.size(), rotation, mirror, flip);
+        QCOMPARE(out.size(), t.mapRect(QRectF(in.rect())).size().toSize());
+        // The pixels go exactly where the transform sends their centres.
+        for (int y = 0; y < in.height(); ++y) {
+            for (int x = 0; x < in.width(); ++x) {
+                const QPointF c = t.map(QPointF(x + 0.5, y + 0.5));
+                const QPoint at(int(std::floor(c.x())), int(std::floor(c.y())));
+                QCOMPARE(out.pixel(at), in.pixel(x, y));
+            }
+        }
+        const QPointF c = t.map(QPointF(0.5, 0.5));
+        QTEST(QPoint(int(std::floor(c.x())), int(std::floor(c.y()))), "topLeftLands");
+    }
+
+    void mapping_data()
+    {
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<QRect>("shown");
+        QTest::addColumn<QPoint>("corner");
+        const QRect r(10, 20, 30, 40);
+        QTest::newRow("plain keeps the spotlight") << false << false << r << QPoint(10, 20);
+        QTest::newRow("mirror keeps the size, swaps the side") << true << false << QRect(60, 20, 30, 40) << QPoint(90, 20);
+        QTest::newRow("flip keeps the size, swaps top and bottom") << false << true << QRect(10, 140, 30, 40) << QPoint(10, 180);
+        QTest::newRow("both swap both") << true << true << QRect(60, 140, 30, 40) << QPoint(90, 180);
+    }
+    void mapping()
+    {
+        QFETCH(bool, mirror);
+        QFETCH(bool, flip);
+        const QSize size(100, 200);
+        const QRect r(10, 20, 30, 40);
+        QTEST(RPictureOrientation::mapRect(r, size, mirror, flip), "shown");
+        QTEST(RPictureOrientation::mapPoint(r.topLeft(), size, mirror, flip), "corner");
+        // Mapping twice gives the camera picture back.
+        QCOMPARE(RPictureOrientation::mapRect(RPictureOrientation::mapRect(r, size, mirror, flip), size, mirror, flip), r);
+        const QPolygon square(QRect(5, 5, 10, 10));
+        QCOMPARE(RPictureOrientation::mapPolygon(RPictureOrientation::mapPolygon(square, size, mirror, flip), size, mirror, flip),
+                 square);
+    }
+};
+
+VISORA_TEST_MAIN(TestRPictureOrientation)
+#include "tst_rpictureorientation.moc"
