@@ -7,6 +7,7 @@
 #include "RFrameTap.h"
 #include <QVideoSurfaceFormat>
 #include "RImageSaver.h"
+#include "RPictureOrientation.h"
 #include "RRectDetector.h"
 #include "RResolutionRule.h"
 #include "RSettingsStore.h"
@@ -716,12 +717,28 @@ void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, int ticket)
 
 void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect)
 {
+    // The rotated rectangle stays on the camera picture: the capture cuts there.
     if (!points.isEmpty()) {
         m_rotRect = rect;
         m_fRectAngle = rect.angle;
     }
-    m_listRectPoints = points;
+    m_listRectPointsCamera = points;
+    m_listRectPoints.clear();
+    for (const QPoint &p : points)
+        m_listRectPoints << RPictureOrientation::mapPoint(p, size(), m_params.m_bMirror, m_params.m_bFlip);
     emit detectRect4Point(m_listRectPoints);
+}
+
+void RCamera::setOrientation(bool mirror, bool flip)
+{
+    if (m_params.m_bMirror == mirror && m_params.m_bFlip == flip)
+        return;
+    m_params.m_bMirror = mirror;
+    m_params.m_bFlip = flip;
+    qInfo() << "RCamera::setOrientation: mirror" << mirror << "flip" << flip;
+    // The frame on screen moves with the page at once, not at the next tick.
+    if (isRectDetecting() && !m_listRectPointsCamera.isEmpty())
+        applyRectResult(m_listRectPointsCamera, m_rotRect);
 }
 
 QRect RCamera::pictureRect() const

@@ -24,6 +24,8 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::FileNameCurNum, 1},
         {RSettingsKeys::FileCardMix, 0},
         {RSettingsKeys::VideoRotate, 0},
+        {RSettingsKeys::VideoMirror, false},
+        {RSettingsKeys::VideoFlip, false},
         {RSettingsKeys::VideoP, QString()},
         {RSettingsKeys::VideoV, QString()},
         {RSettingsKeys::PenWidth, 6},

@@ -300,6 +300,8 @@ private slots:
         QTest::newRow("any other value is English, tip stays Chinese") << none << 2 << "closeApp" << "Exit" << "关闭";
         QTest::newRow("back to Chinese") << none << 0 << "setUndo" << "撤销擦除" << "撤销擦除";
         QTest::newRow("frozen keeps Unfreeze in English") << QStringList{"setStop"} << 1 << "setStop" << "Unfreeze" << "解冻";
+        QTest::newRow("English flip item") << none << 1 << "setFlip" << "Flip" << "";
+        QTest::newRow("Chinese mirror item") << none << 0 << "setMirror" << "镜像" << "";
     }
 
     void texts()

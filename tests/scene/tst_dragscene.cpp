@@ -1,6 +1,7 @@
 #include "RCamera.h"
 #include "RClearQuestion.h"
 #include "RDragScene.h"
+#include "RPictureOrientation.h"
 #include "RImageSaver.h"
 #include "RNotice.h"
 #include "RPixmapItem.h"
@@ -71,6 +72,8 @@ private slots:
     void refusedSavesSayWhy();
     void autoCropBeforeAnyCornersSavesWholePicture();
     void frameFollowsDraggedPicture();
+    void dragMovesPictureWithPointer_data();
+    void dragMovesPictureWithPointer();
     void whiteboardNeverShowsTheFrame();
     void replugLaysOutAgainAndReturnsToSizeInUse();
     void frameSnapshotMatchesRenderedScene_data();
@@ -820,6 +823,45 @@ void TestDragScene::frameFollowsDraggedPicture()
     QCOMPARE(scene->trackerProxy()->pos(), QPointF(100, 50));
 }
 
+void TestDragScene::dragMovesPictureWithPointer_data()
+{
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<bool>("flip");
+    QTest::newRow("mirrored") << true << false;
+    QTest::newRow("flipped") << false << true;
+    QTest::newRow("mirrored and flipped") << true << true;
+}
+
+// Turned over, the picture follows the same drag exactly as an upright one.
+void TestDragScene::dragMovesPictureWithPointer()
+{
+    QFETCH(bool, mirror);
+    QFETCH(bool, flip);
+    auto dragged = [this](bool m, bool f) {
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        if (!scene)
+            return QPointF(1e9, 1e9);
+        scene->setOrientation(m, f);
+        QGraphicsView view(scene.data());
+        view.resize(1400, 800);
+        view.show();
+        QTest::qWaitForWindowExposed(&view);
+        QWidget *viewport = view.viewport();
+        const QPoint start = view.mapFromScene(QPointF(-300, -100));
+        auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &event);
+        };
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+        send(QEvent::MouseMove, start + QPoint(20, 10), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, start + QPoint(20, 10), Qt::NoButton);
+        return scene->cameraProxy()->pos();
+    };
+    const QPointF upright = dragged(false, false);
+    QCOMPARE(upright, QPointF(-620, -350));
+    QCOMPARE(dragged(mirror, flip), upright);
+}
+
 void TestDragScene::whiteboardNeverShowsTheFrame()
 {
     QScopedPointer<RDragScene> scene(sceneWithCamera());
@@ -882,8 +924,13 @@ void TestDragScene::replugLaysOutAgainAndReturnsToSizeInUse()
 void TestDragScene::frameSnapshotMatchesRenderedScene_data()
 {
     QTest::addColumn<int>("angle");
-    QTest::newRow("upright") << 0;
-    QTest::newRow("turned") << 90;
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<bool>("flip");
+    QTest::newRow("upright") << 0 << false << false;
+    QTest::newRow("turned") << 90 << false << false;
+    QTest::newRow("mirrored") << 0 << true << false;
+    QTest::newRow("mirrored and turned") << 90 << true << false;
+    QTest::newRow("flipped and mirrored") << 0 << true << true;
 }
 
 // Without ink the frame itself is saved; with ink the scene is rendered.
@@ -891,8 +938,11 @@ void TestDragScene::frameSnapshotMatchesRenderedScene_data()
 void TestDragScene::frameSnapshotMatchesRenderedScene()
 {
     QFETCH(int, angle);
+    QFETCH(bool, mirror);
+    QFETCH(bool, flip);
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
+    scene->setOrientation(mirror, flip);
     QGraphicsView view(scene.data());
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -914,6 +964,10 @@ void TestDragScene::frameSnapshotMatchesRenderedScene()
     const QImage inked = QImage(out.path() + "/" + added.at(1).at(1).toString()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(frame.size(), angle ? QSize(720, 1280) : QSize(1280, 720));
     QCOMPARE(inked.size(), frame.size());
+    // The camera's picture turned over and around as the teacher sees it.
+    const QImage seen = RPictureOrientation::apply(scene->camera()->currentFrame(), angle, mirror, flip)
+                            .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(frame, seen);
     int differ = 0;
     for (int y = 0; y < frame.height(); ++y)
         for (int x = 0; x < frame.width(); ++x) {
