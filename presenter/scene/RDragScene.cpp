@@ -631,9 +631,10 @@ void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
     m_rectSceneAll = rect;
     const QColor desk(23, 43, 39);
     // The camera widget paints every pixel of its area (picture or white), so
-    // the background goes only around it, over its edge by one screen pixel.
+    // the background goes only around it, over its edge by one screen pixel;
+    // mirrored or flipped it still covers the same upright rectangle.
     const bool cameraCovers = m_proxyCamera && m_proxyCamera->isVisible() && m_proxyCamera->effectiveOpacity() >= 1.0
-                              && m_proxyCamera->sceneTransform().type() <= QTransform::TxTranslate;
+                              && m_proxyCamera->sceneTransform().type() <= QTransform::TxScale;
     const QTransform &t = painter->worldTransform();
     const qreal scale = std::hypot(t.m11(), t.m12());
     if (!cameraCovers || scale <= 0) {

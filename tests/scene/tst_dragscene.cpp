@@ -600,17 +600,22 @@ void TestDragScene::cameraItemLayout()
 void TestDragScene::viewIsPaintedEverywhere_data()
 {
     QTest::addColumn<double>("scale");
-    QTest::newRow("actual size") << 1.0;
-    QTest::newRow("fitted to a screen (0.441)") << 0.441;
-    QTest::newRow("zoomed out to the limit") << 0.25;
-    QTest::newRow("zoomed in (1.73)") << 1.73;
+    QTest::addColumn<bool>("turnedOver");
+    QTest::newRow("actual size") << 1.0 << false;
+    QTest::newRow("fitted to a screen (0.441)") << 0.441 << false;
+    QTest::newRow("zoomed out to the limit") << 0.25 << false;
+    QTest::newRow("zoomed in (1.73)") << 1.73 << false;
+    QTest::newRow("mirrored and flipped, actual size") << 1.0 << true;
+    QTest::newRow("mirrored and flipped, fitted (0.441)") << 0.441 << true;
 }
 
 void TestDragScene::viewIsPaintedEverywhere()
 {
     QFETCH(double, scale);
+    QFETCH(bool, turnedOver);
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
+    scene->setOrientation(turnedOver, turnedOver);
     QTRY_VERIFY(!scene->camera()->pictureRect().isEmpty());
     const QRgb unpainted = qRgb(255, 0, 255);
     QImage canvas(801, 601, QImage::Format_RGB32);
