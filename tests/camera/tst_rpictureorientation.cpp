@@ -55,33 +55,6 @@ private slots:
         const QPointF c = t.map(QPointF(0.5, 0.5));
         QTEST(QPoint(int(std::floor(c.x())), int(std::floor(c.y()))), "topLeftLands");
     }
-
-    void mapping_data()
-    {
-        QTest::addColumn<bool>("mirror");
-        QTest::addColumn<bool>("flip");
-        QTest::addColumn<QRect>("shown");
-        QTest::addColumn<QPoint>("corner");
-        const QRect r(10, 20, 30, 40);
-        QTest::newRow("plain keeps the spotlight") << false << false << r << QPoint(10, 20);
-        QTest::newRow("mirror keeps the size, swaps the side") << true << false << QRect(60, 20, 30, 40) << QPoint(90, 20);
-        QTest::newRow("flip keeps the size, swaps top and bottom") << false << true << QRect(10, 140, 30, 40) << QPoint(10, 180);
-        QTest::newRow("both swap both") << true << true << QRect(60, 140, 30, 40) << QPoint(90, 180);
-    }
-    void mapping()
-    {
-        QFETCH(bool, mirror);
-        QFETCH(bool, flip);
-        const QSize size(100, 200);
-        const QRect r(10, 20, 30, 40);
-        QTEST(RPictureOrientation::mapRect(r, size, mirror, flip), "shown");
-        QTEST(RPictureOrientation::mapPoint(r.topLeft(), size, mirror, flip), "corner");
-        // Mapping twice gives the camera picture back.
-        QCOMPARE(RPictureOrientation::mapRect(RPictureOrientation::mapRect(r, size, mirror, flip), size, mirror, flip), r);
-        const QPolygon square(QRect(5, 5, 10, 10));
-        QCOMPARE(RPictureOrientation::mapPolygon(RPictureOrientation::mapPolygon(square, size, mirror, flip), size, mirror, flip),
-                 square);
-    }
 };
 
 VISORA_TEST_MAIN(TestRPictureOrientation)
