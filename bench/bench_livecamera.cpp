@@ -15,6 +15,7 @@
 //   BENCH_SMOOTH=1     view with smooth pixmap scaling, for comparison
 //   BENCH_AUTOCUT=1    with the 500 ms document detection running
 //   BENCH_SCAN=1       with QR scanning's 200 ms reads running
+//   BENCH_MIRROR=1     with the live picture mirrored left-right
 
 #include "RCamera.h"
 #include "RDragScene.h"
@@ -269,6 +270,8 @@ int runCase(int argc, char **argv, const QString &mode, const QString &resolutio
                 scene->camera()->setCameraAuto(true, false);
             if (qEnvironmentVariableIntValue("BENCH_SCAN") != 0)
                 scanTick.start();
+            if (qEnvironmentVariableIntValue("BENCH_MIRROR") != 0)
+                scene->setOrientation(true, false);
         }
         counter.camera = camera;
     });
@@ -334,7 +337,8 @@ int runCase(int argc, char **argv, const QString &mode, const QString &resolutio
     const QSize shown = bare ? bareViewfinder->size() : view->size();
     std::printf("case %s %s%s on %s, screen %dx%d, window %dx%d, scale %.3f\n", qPrintable(mode),
                 qPrintable(resolutions),
-                smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)" : "",
+                smooth ? " (smooth scaling)" : qEnvironmentVariableIntValue("BENCH_AUTOCUT") ? " (document detection on)"
+                                             : qEnvironmentVariableIntValue("BENCH_MIRROR") ? " (mirrored)" : "",
                 qPrintable(QGuiApplication::platformName()), screen.width(), screen.height(), shown.width(),
                 shown.height(), view ? view->transform().m11() : 0.0);
     std::printf("  picture             %dx%d\n", size.width(), size.height());

@@ -22,6 +22,15 @@ void RCameraCV::setCameraName(const QString &name)
     m_strCameraName = name;
 }
 
+const cv::Mat &RCameraCV::oriented(const cv::Mat &frame, cv::Mat &scratch, bool mirror, bool flip)
+{
+    if (!mirror && !flip)
+        return frame;
+    // Into a buffer of our own: the source may keep the frame it handed out.
+    cv::flip(frame, scratch, mirror && flip ? -1 : (mirror ? 1 : 0));
+    return scratch;
+}
+
 void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
 {
     QString name;
@@ -38,10 +47,11 @@ void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
         emit response(1, strOutput);
 
     m_previewPending.store(false);
-    cv::Mat frame, small, rgb;
+    cv::Mat captured, turned, small, rgb;
     while (m_bRun.load()) {
-        if (!source->read(frame) || frame.empty() || frame.cols < 1 || frame.rows < 1)
+        if (!source->read(captured) || captured.empty() || captured.cols < 1 || captured.rows < 1)
             continue;
+        const cv::Mat &frame = oriented(captured, turned, m_bMirror.load(), m_bFlip.load());
         if (writer.isOpen())
             writer.offer(frame);
         // One picture on its way at a time: the window never falls behind by more.

@@ -8,6 +8,8 @@
 #include <QSize>
 #include <QString>
 
+#include <opencv2/core.hpp>
+
 #include <atomic>
 
 class RCameraCV : public QObject
@@ -27,6 +29,16 @@ public:
     void setStartTime(qint64 wallMs) { m_startWallMs.store(wallMs); }
     // The window has shown the last picture; the next one may follow.
     void previewShown() { m_previewPending.store(false); }
+    // The presenter's mirror and flip of the live picture: preview and file
+    // show the page as the teacher saw it. Any thread.
+    void setOrientation(bool mirror, bool flip)
+    {
+        m_bMirror.store(mirror);
+        m_bFlip.store(flip);
+    }
+
+    // `frame` itself, or mirrored and/or flipped into `scratch`.
+    static const cv::Mat &oriented(const cv::Mat &frame, cv::Mat &scratch, bool mirror, bool flip);
 
 public slots:
     // strOutput empty: preview only; otherwise also record into that file.
@@ -41,5 +53,7 @@ private:
     std::atomic<bool> m_bRun{true};
     std::atomic<bool> m_previewPending{false};
     std::atomic<qint64> m_startWallMs{0};
+    std::atomic<bool> m_bMirror{false};
+    std::atomic<bool> m_bFlip{false};
     QString m_strCameraName;
 };

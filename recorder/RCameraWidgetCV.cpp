@@ -156,6 +156,9 @@ void RCameraWidgetCV::initData(const QStringList &arguments)
 
     m_cameraCV = new RCameraCV;
     m_cameraCV->setCameraName(m_strCameraName);
+    // The presenter's last choice: the recording shows the page as it did.
+    m_cameraCV->setOrientation(RSettingsStore::value(RSettingsKeys::VideoMirror).toBool(),
+                               RSettingsStore::value(RSettingsKeys::VideoFlip).toBool());
     m_threadCamera = new QThread;
     m_cameraCV->moveToThread(m_threadCamera);
     m_threadCamera->start(QThread::InheritPriority);

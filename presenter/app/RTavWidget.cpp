@@ -46,6 +46,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     }
 
     m_iRotateAngle = RSettingsStore::readInt(RSettingsKeys::VideoRotate);
+    m_bMirror = RSettingsStore::value(RSettingsKeys::VideoMirror).toBool();
+    m_bFlip = RSettingsStore::value(RSettingsKeys::VideoFlip).toBool();
     m_capture = RCaptureSettings::read();
     // A hand-edited width of thousands of pixels would make every stroke crawl.
     m_iPenWidth = qBound(1, RSettingsStore::readInt(RSettingsKeys::PenWidth), 50);
@@ -67,6 +69,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_widgetTool->setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     m_widgetTool->hide();
     m_widgetTool->setLangue(m_iLangue);
+    m_widgetTool->setOrientation(m_bMirror, m_bFlip);
 
     m_scene = new RDragScene(this);
     m_view = new RNoScrollGraphicsView(nullptr);
@@ -78,6 +81,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_view->setRotateAngle(m_iRotateAngle);
     m_view->setFrameShape(QFrame::NoFrame);
     m_scene->setRotateAngle(m_iRotateAngle);
+    m_scene->setOrientation(m_bMirror, m_bFlip);
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
 
@@ -100,6 +104,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     connect(t, &RTools::sSetting, this, &RTavWidget::settingTav);
     connect(t, &RTools::sMoveCamera, this, &RTavWidget::slotMoveCamera);
     connect(t, &RTools::sRotate, this, &RTavWidget::slotRotate);
+    connect(t, &RTools::sOrientation, this, &RTavWidget::slotOrientation);
     connect(t, &RTools::sWrite, this, &RTavWidget::slotWrite);
     connect(t, &RTools::sRubber, this, &RTavWidget::slotRubber);
     connect(t, &RTools::sUndo, this, &RTavWidget::slotUndo);
@@ -318,6 +323,15 @@ void RTavWidget::slotRotate()
     m_iRotateAngle = m_zoom->turn();
     m_scene->setRotateAngle(m_iRotateAngle);
     RSettingsStore::write(RSettingsKeys::VideoRotate, m_iRotateAngle);
+}
+
+void RTavWidget::slotOrientation(bool bmirror, bool bflip)
+{
+    m_bMirror = bmirror;
+    m_bFlip = bflip;
+    m_scene->setOrientation(m_bMirror, m_bFlip);
+    RSettingsStore::write(RSettingsKeys::VideoMirror, m_bMirror);
+    RSettingsStore::write(RSettingsKeys::VideoFlip, m_bFlip);
 }
 
 void RTavWidget::slotViewFactorChange(double qfactor)

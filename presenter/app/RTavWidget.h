@@ -99,6 +99,8 @@ public slots:
     void setPenColor(int idx, QColor colorpen);
     void setPenWidth(int ipenwid);
     void slotPictureLaidOut(QSize size);
+    // Mirror and flip of the live picture, from the rotate menu; stored at once.
+    void slotOrientation(bool bmirror, bool bflip);
 
 protected:
     void wheelEvent(QWheelEvent *event) override;
@@ -123,6 +125,8 @@ private:
     RDrawSet *m_drawSet = nullptr;
     QSize m_sizeVideo;
     int m_iRotateAngle = 0;
+    bool m_bMirror = false;
+    bool m_bFlip = false;
     int m_iPenWidth = 6;
     QColor m_colorPen;
     bool m_bFirstShow = true;

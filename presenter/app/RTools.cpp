@@ -67,6 +67,7 @@ void RTools::init()
     createButtons();
     createSettingMenu();
     createShapesMenu();
+    createRotateMenu();
     setMode(0);
     qDebug() << "RTools::init: screen" << m_iScreenWidth << m_iScreenHeight << "scale" << m_dDpiScale << "button"
              << m_iButtonWidth << m_iButtonHeight << "icon" << m_szIcon;
@@ -202,6 +203,37 @@ void RTools::createShapesMenu()
     m_menuWrite->setStyleSheet(RToolsLayout::shapesMenuStyleSheet(m_btn[BtnWrite]->font().pixelSize()));
 }
 
+void RTools::createRotateMenu()
+{
+    using Slot = void (RTools::*)();
+    static const Slot handlers[RotateItemCount] = {&RTools::setMirror, &RTools::setFlip};
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
+
+    m_menuRotate = new QMenu(this);
+    m_menuRotate->setObjectName(QStringLiteral("menuRotate"));
+    for (int i = 0; i < RotateItemCount; ++i) {
+        if (i > 0)
+            m_menuRotate->addSeparator();
+        QAction *action = m_menuRotate->addAction(QString::fromUtf8(RToolsLayout::kRotateItems[i].cn));
+        action->setObjectName(QString::fromLatin1(RToolsLayout::kRotateItems[i].name));
+        action->setFont(font);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, handlers[i]);
+        m_actRotate[i] = action;
+    }
+    m_menuRotate->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    // A click still turns the picture; the arrow beside it opens the menu.
+    m_btn[BtnRotate]->setMenu(m_menuRotate);
+    m_btn[BtnRotate]->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void RTools::setOrientation(bool mirror, bool flip)
+{
+    m_actRotate[0]->setChecked(mirror);
+    m_actRotate[1]->setChecked(flip);
+}
+
 void RTools::setMode(int mode)
 {
     static const Button modeButtons[4] = {BtnMove, BtnWrite, BtnRubber, BtnTracker};
@@ -241,6 +273,8 @@ void RTools::slotChangeToolLanguage(int ilanguage)
         m_actSetting[i]->setText(QString::fromUtf8(en ? RToolsLayout::kSettingItems[i].en : RToolsLayout::kSettingItems[i].cn));
     for (int i = 0; i < ShapeItemCount; ++i)
         m_actShape[i]->setText(QString::fromUtf8(en ? RToolsLayout::kShapeItems[i].en : RToolsLayout::kShapeItems[i].cn));
+    for (int i = 0; i < RotateItemCount; ++i)
+        m_actRotate[i]->setText(QString::fromUtf8(en ? RToolsLayout::kRotateItems[i].en : RToolsLayout::kRotateItems[i].cn));
     // The freeze button keeps telling what a click will do.
     applyFreezeTexts();
     qInfo() << "RTools::slotChangeToolLanguage: langue" << ilanguage;
@@ -281,6 +315,18 @@ void RTools::setMove()
 void RTools::setRotate()
 {
     emit sRotate();
+}
+
+void RTools::setMirror()
+{
+    qInfo() << "RTools::setMirror: mirror" << m_actRotate[0]->isChecked();
+    emit sOrientation(m_actRotate[0]->isChecked(), m_actRotate[1]->isChecked());
+}
+
+void RTools::setFlip()
+{
+    qInfo() << "RTools::setFlip: flip" << m_actRotate[1]->isChecked();
+    emit sOrientation(m_actRotate[0]->isChecked(), m_actRotate[1]->isChecked());
 }
 
 void RTools::setWrite()

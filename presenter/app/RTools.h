@@ -20,7 +20,7 @@ class RTools : public QWidget
     Q_OBJECT
 public:
     enum { ButtonCount = RToolsLayout::kButtonCount, SettingItemCount = RToolsLayout::kSettingItemCount,
-           ShapeItemCount = RToolsLayout::kShapeItemCount };
+           ShapeItemCount = RToolsLayout::kShapeItemCount, RotateItemCount = RToolsLayout::kRotateItemCount };
 
     // Reads the primary screen.
     explicit RTools(QWidget *parent = nullptr);
@@ -36,6 +36,8 @@ public:
     // and then calls slotChangeToolLanguage.
     void setLangue(int langue) { m_iLangue = langue; }
     int langue() const { return m_iLangue; }
+    // The stored mirror and flip, ticked in the rotate menu without a signal.
+    void setOrientation(bool mirror, bool flip);
 
 signals:
     void sClose();
@@ -70,6 +72,8 @@ signals:
     void sZoom(int ival);
     void sNoConfirmClose();
     void sChangeLanguage(int ilanguage);
+    // The rotate menu's mirror or flip item was ticked or unticked.
+    void sOrientation(bool bmirror, bool bflip);
 
 public slots:
     void slotShowOrHide(bool bshow);
@@ -119,6 +123,8 @@ public slots:
     void showOrHideButton(QString btnName, bool bValue);
     void saveStatusLast();
     void setLastStatus();
+    void setMirror();
+    void setFlip();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -134,6 +140,7 @@ private:
     void createButtons();
     void createSettingMenu();
     void createShapesMenu();
+    void createRotateMenu();
     void setMode(int mode);
     void requestSnap(const char *from);
     QIcon icon(const QString &file) const;
@@ -155,8 +162,10 @@ private:
     QAction *m_act[ButtonCount] = {};
     QAction *m_actSetting[SettingItemCount] = {};
     QAction *m_actShape[ShapeItemCount] = {};
+    QAction *m_actRotate[RotateItemCount] = {};
     QMenu *m_menuSetting = nullptr;
     QMenu *m_menuWrite = nullptr;
+    QMenu *m_menuRotate = nullptr;
     QTimer *m_timerSnapLock = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;

@@ -44,6 +44,11 @@ const RToolsLayout::Entry RToolsLayout::kShapeItems[RToolsLayout::kShapeItemCoun
     {"setDrawset", "drawset.png", "设置", "Draw Setting"},
 };
 
+const RToolsLayout::Entry RToolsLayout::kRotateItems[RToolsLayout::kRotateItemCount] = {
+    {"setMirror", nullptr, "镜像", "Mirror"},
+    {"setFlip", nullptr, "上下翻转", "Flip"},
+};
+
 int RToolsLayout::buttonWidthFor(int screenWidth)
 {
     return screenWidth / 24;

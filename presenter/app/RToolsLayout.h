@@ -15,10 +15,12 @@ public:
         const char *cn;
         const char *en;
     };
-    enum { kButtonCount = 19, kSettingItemCount = 9, kShapeItemCount = 5 };
+    enum { kButtonCount = 19, kSettingItemCount = 9, kShapeItemCount = 5, kRotateItemCount = 2 };
     static const Entry kButtons[kButtonCount];
     static const Entry kSettingItems[kSettingItemCount];
     static const Entry kShapeItems[kShapeItemCount];
+    // The rotate button's menu: on/off items for the picture's orientation.
+    static const Entry kRotateItems[kRotateItemCount];
 
     static int buttonWidthFor(int screenWidth);
     static int buttonHeightFor(int screenWidth);

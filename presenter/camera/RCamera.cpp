@@ -7,6 +7,7 @@
 #include "RFrameTap.h"
 #include <QVideoSurfaceFormat>
 #include "RImageSaver.h"
+#include "RPictureOrientation.h"
 #include "RRectDetector.h"
 #include "RResolutionRule.h"
 #include "RSettingsStore.h"
@@ -734,18 +735,39 @@ void RCamera::rectDetected(QList<QPoint> points, RRotatedRect rect, QList<QPoint
 
 void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &rect, const QList<QPointF> &quad)
 {
+    // The rotated rectangle stays on the camera picture: the capture cuts there.
     if (!points.isEmpty()) {
         m_rotRect = rect;
         m_fRectAngle = rect.angle;
         m_listQuad = quad;
     }
-    m_listRectPoints = points;
-    if (m_params.m_bAutoPerspective && !points.isEmpty() && quad.size() == 4) {
-        m_listRectPoints.clear();
-        for (const QPointF &p : quad)
-            m_listRectPoints << p.toPoint();
     }
+    m_listRectPointsCamera = points;
+    m_listQuadCamera = quad;
+    // The frame is drawn over the picture as shown: the page's quadrilateral
+    // in perspective mode, its rectangle otherwise.
+    QList<QPoint> corners = points;
+    if (m_params.m_bAutoPerspective && !points.isEmpty() && quad.size() == 4) {
+        corners.clear();
+        for (const QPointF &p : quad)
+            corners << p.toPoint();
+    }
+    m_listRectPoints.clear();
+    for (const QPoint &p : corners)
+        m_listRectPoints << RPictureOrientation::mapPoint(p, size(), m_params.m_bMirror, m_params.m_bFlip);
     emit detectRect4Point(m_listRectPoints);
+}
+
+void RCamera::setOrientation(bool mirror, bool flip)
+{
+    if (m_params.m_bMirror == mirror && m_params.m_bFlip == flip)
+        return;
+    m_params.m_bMirror = mirror;
+    m_params.m_bFlip = flip;
+    qInfo() << "RCamera::setOrientation: mirror" << mirror << "flip" << flip;
+    // The frame on screen moves with the page at once, not at the next tick.
+    if (isRectDetecting() && !m_listRectPointsCamera.isEmpty())
+        applyRectResult(m_listRectPointsCamera, m_rotRect, m_listQuadCamera);
 }
 
 QRect RCamera::pictureRect() const

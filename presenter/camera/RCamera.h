@@ -101,6 +101,9 @@ public:
     void setCaptureExt(QString ext) { m_params.m_strFileExt = ext; }
     void setCutRect(bool on, QPoint p1, QPoint p2);
     void setRotateAngle(int angle) { m_params.m_iRotateAngle = angle; }
+    // The scene shows the picture mirrored and/or flipped: detected corners
+    // are reported, and captures turned, the same way.
+    void setOrientation(bool mirror, bool flip);
     void setCover(bool on, QPointF offset, QPointF center, int alpha, QImage image, int angle);
     const RCaptureParams &captureParams() const { return m_params; }
     QList<QPoint> rectPoints() const { return m_listRectPoints; }
@@ -208,6 +211,9 @@ private:
     QTimer m_rectTimer;
     cv::Mat m_matReference;
     QList<QPoint> m_listRectPoints;
+    // The same corners on the camera picture, before mirror and flip.
+    QList<QPoint> m_listRectPointsCamera;
+    QList<QPointF> m_listQuadCamera;
     RRotatedRect m_rotRect;
     QList<QPointF> m_listQuad;
     float m_fRectAngle = 0;

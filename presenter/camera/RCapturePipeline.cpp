@@ -3,6 +3,7 @@
 #include "RFileNaming.h"
 #include "RImageSaver.h"
 #include "RKeystone.h"
+#include "RPictureOrientation.h"
 #include "RSettingsStore.h"
 
 #include <QDebug>
@@ -27,6 +28,8 @@ QImage transparentCanvas(const QSize &size)
     return out;
 }
 
+// The watermark is laid on the camera picture where the shown picture has it,
+// mirrored as the picture is, so the final turn shows it the right way round.
 QImage composeCover(const QImage &picture, const RCaptureParams &p)
 {
     QImage out = transparentCanvas(picture.size());
@@ -37,15 +40,19 @@ QImage composeCover(const QImage &picture, const RCaptureParams &p)
     painter.setOpacity(p.m_iAlphaCover / 255.0);
     qInfo().noquote() << "RCapturePipeline::process: 222iangle:" << p.m_iCoverAngle
                       << "222m_iRotateAngle:" << p.m_iRotateAngle;
-    const int cw = p.m_imageCover.width();
-    const int ch = p.m_imageCover.height();
-    const int x = int(p.m_ptCoverCenter.x() - cw / 2);
-    const int y = int(p.m_ptCoverCenter.y() - ch / 2);
+    const bool oriented = p.m_bMirror || p.m_bFlip;
+    const QImage cover = oriented ? p.m_imageCover.mirrored(p.m_bMirror, p.m_bFlip) : p.m_imageCover;
+    const QPointF centre =
+        RPictureOrientation::flipTransform(picture.size(), p.m_bMirror, p.m_bFlip).map(p.m_ptCoverCenter);
+    const int cw = cover.width();
+    const int ch = cover.height();
+    const int x = int(centre.x() - cw / 2);
+    const int y = int(centre.y() - ch / 2);
     // The scene hands the watermark over already turned as it lies on the
     // raw picture, so its centre is its place for every rotation; the turn
     // of step 4 then carries it along with the picture.
     const QPoint at(x, y);
-    painter.drawImage(at, p.m_imageCover);
+    painter.drawImage(at, cover);
     painter.end();
     return out;
 }
@@ -67,6 +74,7 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
                 const QList<QPointF> &quad)
 {
     QImage image = captured;
+    const QSize cameraSize = captured.size();
 
     if (p.m_bCoverItem) {
         qInfo().noquote() << "RCamera::cameraImageCaptured m_bCoverItem:" << p.m_bCoverItem
@@ -88,7 +96,8 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
         // An empty rectangle would copy the whole picture: an empty spotlight saves nothing.
         if (width < 1 || height < 1)
             return QImage();
-        image = image.copy(left, top, width, height);
+        image = image.copy(RPictureOrientation::mapRect(QRect(left, top, width, height), cameraSize, p.m_bMirror,
+                                                        p.m_bFlip));
     }
 
     // No document detected yet: the whole picture, as the scene snapshot does.
@@ -99,12 +108,12 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
         image = flat.isNull() ? RImageProc::cutRotatedRect(image, rotRect) : flat;
     }
 
+    // The page was found on the camera picture: mirror, flip and rotation
+    // together turn the result into what the teacher sees.
     const int turn = p.m_iRotateAngle % 360;
-    if (turn != 0) {
+    if (turn != 0)
         qInfo().noquote() << "RCapturePipeline::process: m_iRotateAngle:" << p.m_iRotateAngle;
-        // Reduced to one turn, so 450 takes Qt's exact quarter-turn path like 90.
-        image = image.transformed(QTransform().rotate(turn < 0 ? turn + 360 : turn), Qt::SmoothTransformation);
-    }
+    image = RPictureOrientation::apply(image, turn, p.m_bMirror, p.m_bFlip);
 
     if (p.m_iSaveColorType == 1)
         image = RImageProc::toGray(image);

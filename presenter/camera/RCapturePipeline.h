@@ -28,6 +28,10 @@ struct RCaptureParams
     QPoint m_ptCut1;
     QPoint m_ptCut2;
     int m_iRotateAngle = 0;
+    // The shown picture is the camera picture mirrored and/or flipped; the
+    // spotlight, the watermark and the page come in shown pixels.
+    bool m_bMirror = false;
+    bool m_bFlip = false;
     bool m_bCoverItem = false;
     QPointF m_ptCoverOffset;
     QPointF m_ptCoverCenter;

@@ -26,6 +26,8 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::FilePdfAppend, 0},
         {RSettingsKeys::FileAutoPerspective, 0},
         {RSettingsKeys::VideoRotate, 0},
+        {RSettingsKeys::VideoMirror, false},
+        {RSettingsKeys::VideoFlip, false},
         {RSettingsKeys::VideoP, QString()},
         {RSettingsKeys::VideoV, QString()},
         {RSettingsKeys::PenWidth, 6},

@@ -7,6 +7,7 @@
 #include "RNotice.h"
 #include "RPictureLoader.h"
 #include "RPixmapItem.h"
+#include "RPictureOrientation.h"
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
 #include "RSceneSnapshot.h"
@@ -93,6 +94,7 @@ QSize RDragScene::AddCameraItem(QString name)
     m_itemCamera->resize(size);
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
     m_proxyCamera->setZValue(-9999);
+    applyOrientation();
 
     m_coverParams.m_iType = CoverParams::None;
     m_itemCover = new RCoverItem();
@@ -167,6 +169,7 @@ void RDragScene::layoutForSize(const QSize &size)
     setSceneRect(-(w / 2), -(h / 2), w, h);
     m_itemCamera->resize(size);
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
+    applyOrientation();
     if (m_itemCover)
         m_itemCover->setPos(-(w / 2), -(h / 2));
     if (m_itemTracker)
@@ -190,6 +193,22 @@ void RDragScene::followPicture()
         m_proxyTracker->setPos(m_proxyCamera->pos());
     if (m_vRectItem)
         m_vRectItem->setPos(m_proxyCamera->pos());
+}
+
+void RDragScene::setOrientation(bool mirror, bool flip)
+{
+    m_bMirror = mirror;
+    m_bFlip = flip;
+    applyOrientation();
+}
+
+void RDragScene::applyOrientation()
+{
+    if (!m_itemCamera || !m_proxyCamera)
+        return;
+    // About the picture's own centre: it stays where it lies, only turned over.
+    m_proxyCamera->setTransform(RPictureOrientation::flipTransform(m_itemCamera->size(), m_bMirror, m_bFlip));
+    m_itemCamera->setOrientation(m_bMirror, m_bFlip);
 }
 
 void RDragScene::slotCameraOpened(QSize size)
@@ -619,9 +638,10 @@ void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
     m_rectSceneAll = rect;
     const QColor desk(23, 43, 39);
     // The camera widget paints every pixel of its area (picture or white), so
-    // the background goes only around it, over its edge by one screen pixel.
+    // the background goes only around it, over its edge by one screen pixel;
+    // mirrored or flipped it still covers the same upright rectangle.
     const bool cameraCovers = m_proxyCamera && m_proxyCamera->isVisible() && m_proxyCamera->effectiveOpacity() >= 1.0
-                              && m_proxyCamera->sceneTransform().type() <= QTransform::TxTranslate;
+                              && m_proxyCamera->sceneTransform().type() <= QTransform::TxScale;
     const QTransform &t = painter->worldTransform();
     const qreal scale = std::hypot(t.m11(), t.m12());
     if (!cameraCovers || scale <= 0) {
@@ -829,7 +849,7 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     m_itemCamera->setRotateAngle(angle);
     // A watermark the teacher hid (clear) is not in the capture either.
     if (m_itemCover && m_itemCover->coverType() != CoverParams::None && m_itemCover->isVisible() && m_proxyCamera) {
-        const RCoverItem::CapturePlacement placed = m_itemCover->capturePlacement(m_proxyCamera->scenePos());
+        const RCoverItem::CapturePlacement placed = m_itemCover->capturePlacement(m_proxyCamera->pos());
         qDebug() << "RDragScene::prepareCameraCapture: m_iRotateAngle:" << m_iRotateAngle
                  << "m_itemCover->m_iRotate:" << m_itemCover->rotation() << "centre:" << placed.centre;
         m_itemCamera->setCover(true, placed.offset, placed.centre, m_itemCover->params().m_iAlpha, placed.image,

@@ -67,6 +67,11 @@ public:
     void setRotateAngle(int angle) { m_iRotateAngle = angle; }
     int rotateAngle() const { return m_iRotateAngle; }
     void setVideoType(int type) { m_iVideoType = type; }
+    // Mirror and flip of the live picture: a transform of the picture item,
+    // so no pixel is copied; captures and detection follow it.
+    void setOrientation(bool mirror, bool flip);
+    bool isMirrored() const { return m_bMirror; }
+    bool isFlipped() const { return m_bFlip; }
 
     bool cameraBusy() const { return m_bCameraBusy; }
     QString cameraName() const { return m_strCameraName; }
@@ -156,12 +161,15 @@ private:
     void addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint, const QPointF &dropPoint);
     void layoutForSize(const QSize &size);
     void followPicture();
+    void applyOrientation();
     void updateStandingNotice();
 
     int m_iLangue = 0;
     bool m_bCameraBusy = false;
     QString m_strCameraName;
     int m_iRotateAngle = 0;
+    bool m_bMirror = false;
+    bool m_bFlip = false;
     int m_iPenWidth = 3;
     QColor m_colorPen;
     int m_iColorIdx = 0;

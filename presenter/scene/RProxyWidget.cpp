@@ -12,7 +12,8 @@ RProxyWidget::RProxyWidget(QGraphicsItem *parent, Qt::WindowFlags wFlags)
 void RProxyWidget::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     QGraphicsProxyWidget::mousePressEvent(event);
-    m_ptGrab = mapToScene(event->pos()) - scenePos();
+    // pos(), not scenePos(): mirrored, the item's origin lies at its far side.
+    m_ptGrab = mapToScene(event->pos()) - pos();
     if (event->isAccepted() || m_bLock || event->button() != Qt::LeftButton)
         return;
     // The picture widget itself may not take the press; take it here so the

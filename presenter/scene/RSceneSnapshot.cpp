@@ -4,6 +4,7 @@
 #include "RDragScene.h"
 #include "RImageSaver.h"
 #include "RKeystone.h"
+#include "RPictureOrientation.h"
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
 #include "RVideoRect.h"
@@ -33,7 +34,8 @@ QImage RSceneSnapshot::renderCameraArea()
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF source(m_scene->cameraProxy()->scenePos(), QSizeF(size));
+    // pos(), not scenePos(): a mirrored picture's own origin lies at its far side.
+    const QRectF source(m_scene->cameraProxy()->pos(), QSizeF(size));
     m_scene->render(&painter, QRectF(0, 0, size.width(), size.height()), source, Qt::KeepAspectRatio);
     painter.end();
     return image;
@@ -75,8 +77,10 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
                 cut.polygon << p;
             const QList<QPointF> quad = camera->keystoneQuad();
             if (camera->isAutoPerspective() && quad.size() == 4) {
+                // Found on the camera picture; kept as shown, like the frame's corners.
                 cut.kind = Cut::Quad;
-                cut.quad = QPolygonF(QVector<QPointF>(quad.begin(), quad.end()));
+                cut.quad = RPictureOrientation::flipTransform(camera->size(), m_scene->isMirrored(), m_scene->isFlipped())
+                               .map(QPolygonF(QVector<QPointF>(quad.begin(), quad.end())));
             }
         }
     }
@@ -84,10 +88,12 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
     // Nothing over the picture: the frame itself is the picture, taken
     // without repainting the scene; otherwise the scene is rendered.
     QImage picture;
+    bool cameraFrame = false;
     if (!m_scene->hasOverlays()) {
         picture = camera->currentFrame();
         if (picture.size() != camera->size())
             picture = QImage();
+        cameraFrame = !picture.isNull();
     }
     if (picture.isNull()) {
         const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
@@ -99,7 +105,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
         if (frameShown)
             m_scene->videoRectProxy()->show();
     }
-    save(picture, cut, iAngle, ext);
+    save(picture, cut, iAngle, ext, cameraFrame);
 }
 
 void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
@@ -119,33 +125,34 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
     save(image, Cut(), iAngle, ext);
 }
 
-QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAngle)
+QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAngle, bool mirror, bool flip)
 {
     QImage image = picture;
     QImage flat;
     if (cut.kind == Cut::Quad) {
-        flat = RKeystone::warp(image, QList<QPointF>(cut.quad.begin(), cut.quad.end()));
+        const QPolygonF quad = RPictureOrientation::flipTransform(picture.size(), mirror, flip).map(cut.quad);
+        flat = RKeystone::warp(image, QList<QPointF>(quad.begin(), quad.end()));
         qDebug() << "RDragScene::snapGetWidget: keystone:" << cut.quad << flat.size();
     }
     if (!flat.isNull()) {
         image = flat;
     } else if (cut.kind == Cut::Rect) {
         // An empty rectangle would copy everything.
-        image = cut.rect.isEmpty() ? QImage() : image.copy(cut.rect);
+        image = cut.rect.isEmpty() ? QImage()
+                                   : image.copy(RPictureOrientation::mapRect(cut.rect, picture.size(), mirror, flip));
     } else if ((cut.kind == Cut::Polygon || cut.kind == Cut::Quad) && cut.polygon.size() >= 4) {
-        const QList<QPoint> corners(cut.polygon.begin(), cut.polygon.end());
+        const QPolygon polygon = RPictureOrientation::mapPolygon(cut.polygon, picture.size(), mirror, flip);
+        const QList<QPoint> corners(polygon.begin(), polygon.end());
         const qreal angle = deskewAngle(corners);
         qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
         QPainterPath path;
-        path.addPolygon(QPolygonF(cut.polygon));
+        path.addPolygon(QPolygonF(polygon));
         path.closeSubpath();
-        const QRect rcCut = cut.polygon.boundingRect().intersected(image.rect());
+        const QRect rcCut = polygon.boundingRect().intersected(image.rect());
         qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
         image = cutPolygonImage(image, path, -angle, rcCut);
     }
-    if (iAngle != 0 && !image.isNull())
-        image = image.transformed(QTransform().rotate(iAngle), Qt::SmoothTransformation);
-    return image;
+    return RPictureOrientation::apply(image, iAngle, mirror, flip);
 }
 
 void RSceneSnapshot::refuse(const QString &reason)
@@ -154,7 +161,7 @@ void RSceneSnapshot::refuse(const QString &reason)
     emit m_scene->sSnapFinish();
 }
 
-void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext)
+void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, bool cameraFrame)
 {
     const QString folder = m_scene->camera()->saveDir();
     // The naming rule already skips names on disk or still being written.
@@ -172,8 +179,13 @@ void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, con
     }
     // The cut and the turn run on the saver's worker: the GUI thread only
     // hands over the picture.
-    const int id = RImageSaver::instance()->saveImage(
-        picture, path, [cut, iAngle](const QImage &image) { return cutAndTurn(image, cut, iAngle); });
+    // A rendered scene shows the picture turned over already; the camera's
+    // own frame is turned over on the worker.
+    const bool mirror = cameraFrame && m_scene->isMirrored();
+    const bool flip = cameraFrame && m_scene->isFlipped();
+    const int id = RImageSaver::instance()->saveImage(picture, path, [cut, iAngle, mirror, flip](const QImage &image) {
+        return cutAndTurn(image, cut, iAngle, mirror, flip);
+    });
     m_pending.insert(id, name);
 }
 

@@ -43,12 +43,16 @@ public:
         QPolygonF quad;
     };
     // The cut and the turn, free of the scene, so they run on the saver's worker.
-    static QImage cutAndTurn(const QImage &picture, const Cut &cut, int iAngle);
+    // With `mirror` or `flip` the picture is the camera's own and the cut is in
+    // shown pixels: the cut is made on the camera picture and the turn then
+    // mirrors, flips and rotates it in one go.
+    static QImage cutAndTurn(const QImage &picture, const Cut &cut, int iAngle, bool mirror = false,
+                             bool flip = false);
 
 private:
     QImage renderCameraArea();
     void refuse(const QString &reason);
-    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext);
+    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, bool cameraFrame = false);
     void onImageSaved(int id, const QString &path, bool ok, const QString &error);
 
     RDragScene *m_scene;

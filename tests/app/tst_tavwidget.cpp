@@ -15,6 +15,7 @@
 #include <QGraphicsProxyWidget>
 #include "VisoraTest.h"
 
+#include <QAction>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
@@ -45,6 +46,7 @@ private slots:
     void missingOrBusyDeviceWarns_data();
     void missingOrBusyDeviceWarns();
     void rotationCycleIsStored();
+    void orientationIsRestoredAndStored();
     void zoomKeys_data();
     void zoomKeys();
     void hiddenQuitKeyClosesWithoutAsking();
@@ -232,6 +234,23 @@ void TestTavWidget::rotationCycleIsStored()
         QCOMPARE(RSettingsStore::readInt(RSettingsKeys::VideoRotate), angle);
         QCOMPARE(m_window->scene()->rotateAngle(), angle);
     }
+}
+
+// The stored mirror comes back ticked and shown; the menu's flip joins it
+// and is stored at once, the rotation left as it was.
+void TestTavWidget::orientationIsRestoredAndStored()
+{
+    QSettings(RSettingsStore::organisation(), RSettingsStore::application()).setValue("Video/Mirror", true);
+    startWindow();
+    QVERIFY(m_window->scene()->isMirrored());
+    QVERIFY(!m_window->scene()->isFlipped());
+    QVERIFY(m_window->tools()->findChild<QAction *>("setMirror")->isChecked());
+    m_window->tools()->findChild<QAction *>("setFlip")->trigger();
+    QVERIFY(m_window->scene()->isMirrored());
+    QVERIFY(m_window->scene()->isFlipped());
+    QCOMPARE(RSettingsStore::value(RSettingsKeys::VideoMirror).toBool(), true);
+    QCOMPARE(RSettingsStore::value(RSettingsKeys::VideoFlip).toBool(), true);
+    QVERIFY(!RSettingsStore::contains(RSettingsKeys::VideoRotate));
 }
 
 void TestTavWidget::zoomKeys_data()

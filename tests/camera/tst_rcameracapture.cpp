@@ -120,9 +120,15 @@ private slots:
         QTest::addColumn<QImage>("page");
         QTest::addColumn<bool>("autoCut");
         QTest::addColumn<int>("corners");
-        QTest::newRow("document on the desk gives four corners") << documentPage(QRect(100, 80, 300, 200)) << true << 4;
-        QTest::newRow("blank desk gives no corners") << uniformPage(255) << true << 0;
-        QTest::newRow("detection off emits nothing") << documentPage(QRect(100, 80, 300, 200)) << false << -1;
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<QRect>("shownPage"); // where the teacher sees the page
+        const QImage doc = documentPage(QRect(100, 80, 300, 200));
+        QTest::newRow("document on the desk gives four corners") << doc << true << 4 << false << false << QRect(90, 70, 321, 221);
+        QTest::newRow("mirrored: corners on the mirrored page") << doc << true << 4 << true << false << QRect(230, 70, 321, 221);
+        QTest::newRow("flipped: corners on the flipped page") << doc << true << 4 << false << true << QRect(90, 190, 321, 221);
+        QTest::newRow("blank desk gives no corners") << uniformPage(255) << true << 0 << false << false << QRect();
+        QTest::newRow("detection off emits nothing") << doc << false << -1 << false << false << QRect();
     }
 
     void documentDetection()
@@ -130,8 +136,12 @@ private slots:
         QFETCH(QImage, page);
         QFETCH(bool, autoCut);
         QFETCH(int, corners);
+        QFETCH(bool, mirror);
+        QFETCH(bool, flip);
+        QFETCH(QRect, shownPage);
         RCamera camera;
         QVERIFY(openPage(camera, page));
+        camera.setOrientation(mirror, flip);
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
         camera.setCameraParam(0, 0, 1, "IMG", 4, false, autoCut, false);
         QCOMPARE(camera.isAutoCut(), autoCut);
@@ -145,9 +155,9 @@ private slots:
         const QList<QPoint> points = spy.at(0).at(0).value<QList<QPoint>>();
         QCOMPARE(points.size(), corners);
         QCOMPARE(camera.rectPoints(), points);
-        // The corners lie on the document, in picture pixels.
+        // The corners lie on the document as shown, in picture pixels.
         for (const QPoint &p : points)
-            QVERIFY2(QRect(90, 70, 321, 221).contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
+            QVERIFY2(shownPage.contains(p), qPrintable(QString("%1,%2").arg(p.x()).arg(p.y())));
         camera.setCameraAuto(false, false);
         QVERIFY(!camera.isRectDetecting());
     }

@@ -2,6 +2,7 @@
 
 #include "RCapturePipeline.h"
 #include "RImageSaver.h"
+#include "RPictureOrientation.h"
 #include "RSettingsStore.h"
 
 #include <QDir>
@@ -93,6 +94,47 @@ private slots:
         const int blue = qBlue(out.pixel(expectedCentre));
         QVERIFY2(qAbs(blue - (100 + 155 * alpha / 255)) <= 3, qPrintable(QString::number(blue)));
         QCOMPARE(qBlue(out.pixel(expectedCentre + QPoint(15, 15))), 100);
+    }
+
+    // A mirrored or flipped camera gives the page a camera delivering the
+    // shown picture would: spotlight, watermark and turn all as on screen.
+    void orientation_data()
+    {
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<int>("angle");
+        QTest::addColumn<bool>("spotlight");
+        QTest::newRow("mirror, whole picture") << true << false << 0 << false;
+        QTest::newRow("flip, spotlight") << false << true << 0 << true;
+        QTest::newRow("mirror and flip, spotlight") << true << true << 0 << true;
+        QTest::newRow("mirror turned 90, spotlight") << true << false << 90 << true;
+        QTest::newRow("flip turned 270, whole picture") << false << true << 270 << false;
+    }
+    void orientation()
+    {
+        QFETCH(bool, mirror);
+        QFETCH(bool, flip);
+        QFETCH(int, angle);
+        QFETCH(bool, spotlight);
+        const QImage camera = markedTopLeft(80, 60);
+        QImage cover = solid(20, 10, QColor(0, 0, 255));
+        cover.setPixel(0, 0, qRgb(0, 255, 0));
+        RCaptureParams shownParams;
+        shownParams.m_iRotateAngle = angle;
+        shownParams.m_bCutRect = spotlight;
+        shownParams.m_ptCut1 = QPoint(5, 8);
+        shownParams.m_ptCut2 = QPoint(61, 40);
+        shownParams.m_bCoverItem = true;
+        shownParams.m_imageCover = cover;
+        shownParams.m_ptCoverCenter = QPointF(30, 20);
+        RCaptureParams oriented = shownParams;
+        oriented.m_bMirror = mirror;
+        oriented.m_bFlip = flip;
+        RCardState card;
+        const QImage expected = RCapturePipeline::process(RPictureOrientation::apply(camera, 0, mirror, flip), shownParams,
+                                                          RRotatedRect(), card);
+        QVERIFY(!expected.isNull());
+        QCOMPARE(RCapturePipeline::process(camera, oriented, RRotatedRect(), card), expected);
     }
 
     void emptyCaptureStops_data()

@@ -1,5 +1,7 @@
 // The recorder's rules: command line, names, texts it reads and the
-// real-time frame arithmetic. Joining itself is proven by tst_recorder.
+// real-time frame arithmetic and the teacher's mirror and flip of the frames.
+// Joining itself is proven by tst_recorder.
+#include "RCameraCV.h"
 #include "RFramePacer.h"
 #include "RRecorderRules.h"
 #include "VisoraTest.h"
@@ -95,6 +97,34 @@ private slots:
         QTEST(pacer.totalFrames(elapsedMs), "total");
         // The tick of the last due frame never lies after the time asked about.
         QVERIFY(pacer.tickMs(pacer.dueFrames(elapsedMs) - 1) <= elapsedMs);
+    }
+
+    // Preview and file get the page as the presenter showed it.
+    void orientation_data()
+    {
+        QTest::addColumn<bool>("mirror");
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<QPoint>("topLeftLands"); // column, row of the first pixel afterwards
+        QTest::newRow("plain frame untouched") << false << false << QPoint(0, 0);
+        QTest::newRow("mirror swaps left and right") << true << false << QPoint(2, 0);
+        QTest::newRow("flip swaps top and bottom") << false << true << QPoint(0, 1);
+        QTest::newRow("both turn it half round") << true << true << QPoint(2, 1);
+    }
+    void orientation()
+    {
+        QFETCH(bool, mirror);
+        QFETCH(bool, flip);
+        QFETCH(QPoint, topLeftLands);
+        cv::Mat frame(2, 3, CV_8UC3);
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 3; ++c)
+                frame.at<cv::Vec3b>(r, c) = cv::Vec3b(uchar(10 * c), uchar(10 * r), 99);
+        const cv::Mat before = frame.clone();
+        cv::Mat scratch;
+        const cv::Mat &out = RCameraCV::oriented(frame, scratch, mirror, flip);
+        QVERIFY(out.at<cv::Vec3b>(topLeftLands.y(), topLeftLands.x()) == before.at<cv::Vec3b>(0, 0));
+        // The captured frame itself is never changed: the source may reuse it.
+        QCOMPARE(cv::norm(frame, before, cv::NORM_INF), 0.0);
     }
 };
 

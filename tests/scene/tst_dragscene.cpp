@@ -1,6 +1,7 @@
 #include "RCamera.h"
 #include "RClearQuestion.h"
 #include "RDragScene.h"
+#include "RPictureOrientation.h"
 #include "RImageSaver.h"
 #include "RNotice.h"
 #include "RPixmapItem.h"
@@ -71,6 +72,8 @@ private slots:
     void refusedSavesSayWhy();
     void autoCropBeforeAnyCornersSavesWholePicture();
     void frameFollowsDraggedPicture();
+    void dragMovesPictureWithPointer_data();
+    void dragMovesPictureWithPointer();
     void whiteboardNeverShowsTheFrame();
     void replugLaysOutAgainAndReturnsToSizeInUse();
     void frameSnapshotMatchesRenderedScene_data();
@@ -597,17 +600,22 @@ void TestDragScene::cameraItemLayout()
 void TestDragScene::viewIsPaintedEverywhere_data()
 {
     QTest::addColumn<double>("scale");
-    QTest::newRow("actual size") << 1.0;
-    QTest::newRow("fitted to a screen (0.441)") << 0.441;
-    QTest::newRow("zoomed out to the limit") << 0.25;
-    QTest::newRow("zoomed in (1.73)") << 1.73;
+    QTest::addColumn<bool>("turnedOver");
+    QTest::newRow("actual size") << 1.0 << false;
+    QTest::newRow("fitted to a screen (0.441)") << 0.441 << false;
+    QTest::newRow("zoomed out to the limit") << 0.25 << false;
+    QTest::newRow("zoomed in (1.73)") << 1.73 << false;
+    QTest::newRow("mirrored and flipped, actual size") << 1.0 << true;
+    QTest::newRow("mirrored and flipped, fitted (0.441)") << 0.441 << true;
 }
 
 void TestDragScene::viewIsPaintedEverywhere()
 {
     QFETCH(double, scale);
+    QFETCH(bool, turnedOver);
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
+    scene->setOrientation(turnedOver, turnedOver);
     QTRY_VERIFY(!scene->camera()->pictureRect().isEmpty());
     const QRgb unpainted = qRgb(255, 0, 255);
     QImage canvas(801, 601, QImage::Format_RGB32);
@@ -820,6 +828,45 @@ void TestDragScene::frameFollowsDraggedPicture()
     QCOMPARE(scene->trackerProxy()->pos(), QPointF(100, 50));
 }
 
+void TestDragScene::dragMovesPictureWithPointer_data()
+{
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<bool>("flip");
+    QTest::newRow("mirrored") << true << false;
+    QTest::newRow("flipped") << false << true;
+    QTest::newRow("mirrored and flipped") << true << true;
+}
+
+// Turned over, the picture follows the same drag exactly as an upright one.
+void TestDragScene::dragMovesPictureWithPointer()
+{
+    QFETCH(bool, mirror);
+    QFETCH(bool, flip);
+    auto dragged = [this](bool m, bool f) {
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        if (!scene)
+            return QPointF(1e9, 1e9);
+        scene->setOrientation(m, f);
+        QGraphicsView view(scene.data());
+        view.resize(1400, 800);
+        view.show();
+        QTest::qWaitForWindowExposed(&view);
+        QWidget *viewport = view.viewport();
+        const QPoint start = view.mapFromScene(QPointF(-300, -100));
+        auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &event);
+        };
+        send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+        send(QEvent::MouseMove, start + QPoint(20, 10), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, start + QPoint(20, 10), Qt::NoButton);
+        return scene->cameraProxy()->pos();
+    };
+    const QPointF upright = dragged(false, false);
+    QCOMPARE(upright, QPointF(-620, -350));
+    QCOMPARE(dragged(mirror, flip), upright);
+}
+
 void TestDragScene::whiteboardNeverShowsTheFrame()
 {
     QScopedPointer<RDragScene> scene(sceneWithCamera());
@@ -882,8 +929,13 @@ void TestDragScene::replugLaysOutAgainAndReturnsToSizeInUse()
 void TestDragScene::frameSnapshotMatchesRenderedScene_data()
 {
     QTest::addColumn<int>("angle");
-    QTest::newRow("upright") << 0;
-    QTest::newRow("turned") << 90;
+    QTest::addColumn<bool>("mirror");
+    QTest::addColumn<bool>("flip");
+    QTest::newRow("upright") << 0 << false << false;
+    QTest::newRow("turned") << 90 << false << false;
+    QTest::newRow("mirrored") << 0 << true << false;
+    QTest::newRow("mirrored and turned") << 90 << true << false;
+    QTest::newRow("flipped and mirrored") << 0 << true << true;
 }
 
 // Without ink the frame itself is saved; with ink the scene is rendered.
@@ -891,8 +943,11 @@ void TestDragScene::frameSnapshotMatchesRenderedScene_data()
 void TestDragScene::frameSnapshotMatchesRenderedScene()
 {
     QFETCH(int, angle);
+    QFETCH(bool, mirror);
+    QFETCH(bool, flip);
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
+    scene->setOrientation(mirror, flip);
     QGraphicsView view(scene.data());
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
@@ -914,6 +969,10 @@ void TestDragScene::frameSnapshotMatchesRenderedScene()
     const QImage inked = QImage(out.path() + "/" + added.at(1).at(1).toString()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(frame.size(), angle ? QSize(720, 1280) : QSize(1280, 720));
     QCOMPARE(inked.size(), frame.size());
+    // The camera's picture turned over and around as the teacher sees it.
+    const QImage seen = RPictureOrientation::apply(scene->camera()->currentFrame(), angle, mirror, flip)
+                            .convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(frame, seen);
     int differ = 0;
     for (int y = 0; y < frame.height(); ++y)
         for (int x = 0; x < frame.width(); ++x) {
