@@ -1,6 +1,6 @@
 #pragma once
-// Helpers shared by the camera tests: virtual camera configuration files,
-// a log collector and picture measurements.
+// Helpers shared by the camera tests: virtual camera configuration files
+// and picture measurements.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,8 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMutex>
-#include <QMutexLocker>
 #include <QSaveFile>
 #include <QMetaType>
 #include <QPointF>
@@ -28,6 +26,17 @@ struct Cam
     bool present = true;
     bool busy = false;
 };
+
+// A camera of the supported kind (known ids) unless another device name is given.
+inline Cam cam(const QString &description, const QString &deviceName = QStringLiteral("usb#vid_1b17&pid_0501&mi_00"),
+               bool present = true)
+{
+    Cam c;
+    c.description = description;
+    c.deviceName = deviceName;
+    c.present = present;
+    return c;
+}
 
 inline QString configPath()
 {
@@ -97,71 +106,6 @@ inline double meanGrey(const QImage &image)
     }
     return n ? sum / n : -1;
 }
-
-inline bool allWhite(const QImage &image)
-{
-    const QImage img = image.convertToFormat(QImage::Format_RGB32);
-    if (img.isNull())
-        return false;
-    for (int y = 0; y < img.height(); ++y) {
-        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
-        for (int x = 0; x < img.width(); ++x) {
-            if ((line[x] & 0xffffff) != 0xffffff)
-                return false;
-        }
-    }
-    return true;
-}
-
-// Collects every log line of the program, from all threads.
-class LogCollector
-{
-public:
-    static void install()
-    {
-        previous() = qInstallMessageHandler(&LogCollector::handler);
-    }
-    static void clear()
-    {
-        QMutexLocker lock(&mutex());
-        lines().clear();
-    }
-    static int count(const QString &needle)
-    {
-        QMutexLocker lock(&mutex());
-        int n = 0;
-        for (const QString &l : lines())
-            n += l.contains(needle) ? 1 : 0;
-        return n;
-    }
-
-private:
-    static QMutex &mutex()
-    {
-        static QMutex m;
-        return m;
-    }
-    static QStringList &lines()
-    {
-        static QStringList l;
-        return l;
-    }
-    static QtMessageHandler &previous()
-    {
-        static QtMessageHandler h = nullptr;
-        return h;
-    }
-    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &msg)
-    {
-        {
-            QMutexLocker lock(&mutex());
-            lines() << msg;
-        }
-        // Warnings and worse still reach the test output (QTest::ignoreMessage works through it).
-        if (type != QtDebugMsg && type != QtInfoMsg && previous())
-            previous()(type, context, msg);
-    }
-};
 
 } // namespace CameraTest
 

@@ -18,16 +18,6 @@ using namespace CameraTest;
 
 
 namespace {
-const QString kVidPid = QStringLiteral("usb#vid_1b17&pid_0501&mi_00#6&2c8a1f&0&0000");
-
-Cam cam(const QString &description, const QString &deviceName = kVidPid)
-{
-    Cam c;
-    c.description = description;
-    c.deviceName = deviceName;
-    return c;
-}
-
 // Waits until the widget shows the camera's page of that grey; before the
 // first frame it shows plain white.
 bool waitForPicture(RCamera &camera, int grey)
@@ -43,13 +33,11 @@ class TestRCamera : public QObject
 private slots:
     void initTestCase()
     {
-        LogCollector::install();
         QVERIFY2(!QString::fromLocal8Bit(qgetenv("QT_PLUGIN_PATH")).isEmpty(), "the virtual camera plugin path is unset");
     }
 
     void init()
     {
-        LogCollector::clear();
         for (const QString &key : {RSettingsKeys::VideoCamera, RSettingsKeys::VideoV, RSettingsKeys::VideoP,
                                    RSettingsKeys::VideoResolutionIndex, RSettingsKeys::VideoRecRess})
             RSettingsStore::write(key, QVariant());
@@ -82,14 +70,12 @@ private slots:
         QFETCH(QList<Cam>, cams);
         QFETCH(QString, name);
         QFETCH(QSize, size);
-        QFETCH(bool, found);
-        QFETCH(bool, foundNotOpened);
         writeConfig(cams);
 
         RCamera camera;
         QCOMPARE(camera.initCamera(name), size);
-        QCOMPARE(camera.isFound(), found);
-        QCOMPARE(camera.isFoundNotOpened(), foundNotOpened);
+        QTEST(camera.isFound(), "found");
+        QTEST(camera.isFoundNotOpened(), "foundNotOpened");
         QCOMPARE(camera.camera() != nullptr, !size.isEmpty());
         QCOMPARE(camera.isRunning(), !size.isEmpty());
         if (!size.isEmpty()) {
@@ -100,49 +86,29 @@ private slots:
             QVERIFY(camera.imageProcessDialog());
         } else {
             QVERIFY(!camera.imageCapture());
+            QCOMPARE(camera.setResolutionIndex(1), QSize());
+            // Without a camera the adjustment dialog is neither shown nor made.
+            camera.showImageProcess();
+            camera.setImageProcess(0, 0.5);
             QVERIFY(!camera.imageProcessDialog());
         }
-        if (!found && !name.isEmpty())
-            QCOMPARE(LogCollector::count("Not Found m_cameraMain = nullptr"), 1);
-        if (foundNotOpened)
-            QCOMPARE(LogCollector::count("Found m_cameraMain = nullptr"), 1);
     }
 
-    void lastMatchWins_data()
-    {
-        QTest::addColumn<QString>("firstDevice");
-        QTest::addColumn<QString>("secondDevice");
-        QTest::addColumn<QString>("vid");
-        QTest::addColumn<QString>("pid");
-        QTest::newRow("two devices with one description") << "usb#vid_1b17&pid_0501&mi_00#1"
-                                                          << "usb#vid_1e4e&pid_1001&mi_00#2"
-                                                          << "1e4e"
-                                                          << "1001";
-        QTest::newRow("same description, reversed order") << "usb#vid_1e4e&pid_1001&mi_00#2"
-                                                          << "usb#vid_1b17&pid_0501&mi_00#1"
-                                                          << "1b17"
-                                                          << "0501";
-    }
-
+    // Two devices with one description: the last one listed is opened.
     void lastMatchWins()
     {
-        QFETCH(QString, firstDevice);
-        QFETCH(QString, secondDevice);
-        QFETCH(QString, vid);
-        QFETCH(QString, pid);
-        Cam a = cam("Twin", firstDevice);
+        Cam a = cam("Twin", "usb#vid_1b17&pid_0501&mi_00#1");
         a.resolutions = QStringList{"640x480"};
-        Cam b = cam("Twin", secondDevice);
+        Cam b = cam("Twin", "usb#vid_1e4e&pid_1001&mi_00#2");
         b.resolutions = QStringList{"800x600", "320x240"};
         writeConfig({a, b});
 
         RCamera camera;
         QCOMPARE(camera.initCamera("Twin"), QSize(800, 600));
         QCOMPARE(camera.resolutionList(), (QList<QSize>{QSize(320, 240), QSize(800, 600)}));
-        QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoV), vid);
-        QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoP), pid);
+        QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoV), QString("1e4e"));
+        QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoP), QString("1001"));
         QCOMPARE(RSettingsStore::readString(RSettingsKeys::VideoRecRess), QString("800x600;"));
-        QCOMPARE(LogCollector::count("Found:"), 2);
     }
 
     void autoDetect_data()
@@ -157,12 +123,7 @@ private slots:
             << QList<Cam>{cam("First", "usb#vid_1b17&pid_0501#1"), cam("Webcam", "usb#vid_046d&pid_0825#2"),
                           cam("Last", "usb#vid_1e4e&pid_0810#3")}
             << "Last";
-        QTest::newRow("unplugged known camera is skipped") << QList<Cam>{[] {
-            Cam c = cam("A", "usb#vid_1b17&pid_0501");
-            c.present = false;
-            return c;
-        }()} << "";
-        QTest::newRow("no cameras") << QList<Cam>{} << "";
+        QTest::newRow("unplugged known camera is skipped") << QList<Cam>{cam("A", "usb#vid_1b17&pid_0501", false)} << "";
     }
 
     void autoDetect()
@@ -180,69 +141,39 @@ private slots:
 
     void resolutionIndex_data()
     {
-        // Qt lists a camera's resolutions from the smallest area up.
-        QTest::addColumn<QStringList>("resolutions");
         QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("set"); // after the open; INT_MIN: not set
         QTest::addColumn<QSize>("expected");
-        const QStringList five{"800x600", "3264x2448", "1920x1080", "1280x720", "640x480"};
-        QTest::newRow("no index takes the largest height") << five << -1 << QSize(3264, 2448);
-        QTest::newRow("stored index used as is") << five << 2 << QSize(1280, 720);
-        QTest::newRow("index equal to the list size takes the default") << five << 5 << QSize(3264, 2448);
+        QTest::newRow("no index takes the largest height") << -1 << INT_MIN << QSize(3264, 2448);
+        QTest::newRow("stored index used as is") << 2 << INT_MIN << QSize(1280, 720);
+        QTest::newRow("index set inside the list") << -1 << 1 << QSize(800, 600);
+        QTest::newRow("index set beyond the list takes the last") << 2 << 5 << QSize(3264, 2448);
+        QTest::newRow("negative index set takes the last") << 2 << -3 << QSize(3264, 2448);
     }
 
     void resolutionIndex()
     {
-        QFETCH(QStringList, resolutions);
         QFETCH(int, stored);
+        QFETCH(int, set);
         QFETCH(QSize, expected);
         Cam c = cam("Doc Cam");
-        c.resolutions = resolutions;
-        writeConfig({c});
-        RCamera camera;
-        camera.setCurResolutionIndex(stored);
-        const QSize size = camera.initCamera("Doc Cam");
-        QCOMPARE(size, expected);
-        QCOMPARE(camera.resolutionList().size(), resolutions.size());
-        QCOMPARE(camera.resolutionList().at(camera.curResolutionIndex()), expected);
-        if (stored >= 0 && stored < resolutions.size())
-            QCOMPARE(camera.curResolutionIndex(), stored);
-        QCOMPARE(camera.size(), size);
-        QCOMPARE(camera.camera()->viewfinderSettings().resolution(), size);
-        QCOMPARE(RSettingsStore::readInt(RSettingsKeys::VideoResolutionIndex), camera.curResolutionIndex());
-    }
-
-    void setResolutionIndex_data()
-    {
-        QTest::addColumn<bool>("open");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QSize>("expected");
-        QTest::newRow("index inside the list") << true << 1 << QSize(800, 600);
-        QTest::newRow("index beyond the list takes the last") << true << 9 << QSize(1280, 720);
-        QTest::newRow("negative index takes the last") << true << -3 << QSize(1280, 720);
-        QTest::newRow("no camera open") << false << 1 << QSize();
-    }
-
-    void setResolutionIndex()
-    {
-        QFETCH(bool, open);
-        QFETCH(int, index);
-        QFETCH(QSize, expected);
-        Cam c = cam("Doc Cam");
-        c.resolutions = QStringList{"1280x720", "800x600", "320x240"};
-        c.present = open;
+        c.resolutions = QStringList{"800x600", "3264x2448", "1920x1080", "1280x720", "640x480"};
         writeConfig({c});
         RCamera camera;
         camera.setVideoType(1);
-        camera.initCamera("Doc Cam");
-        QCOMPARE(camera.setResolutionIndex(index), expected);
-        if (!open)
-            return;
+        camera.setCurResolutionIndex(stored);
+        const QSize opened = camera.initCamera("Doc Cam");
+        // Qt lists a camera's resolutions from the smallest area up.
+        QCOMPARE(camera.resolutionList().size(), 5);
+        QCOMPARE(set == INT_MIN ? opened : camera.setResolutionIndex(set), expected);
         QCOMPARE(camera.size(), expected);
-        QCOMPARE(camera.curResolutionIndex(), camera.resolutionList().indexOf(expected));
+        QCOMPARE(camera.resolutionList().at(camera.curResolutionIndex()), expected);
+        if (set == INT_MIN && stored >= 0)
+            QCOMPARE(camera.curResolutionIndex(), stored);
         QCOMPARE(RSettingsStore::readInt(RSettingsKeys::VideoResolutionIndex), camera.curResolutionIndex());
         const QCameraViewfinderSettings applied = camera.camera()->viewfinderSettings();
         QCOMPARE(applied.resolution(), expected);
-        // The pixel format chosen at the open survives the change.
+        // The pixel format chosen at the open survives a change.
         QCOMPARE(applied.pixelFormat(), QVideoFrame::Format_YUYV);
     }
 
@@ -258,7 +189,6 @@ private slots:
         QTest::newRow("type 2 takes YUYV too") << QStringList{"jpeg", "yuyv"} << 2 << Y << J;
         QTest::newRow("type 1 without YUYV takes JPEG") << QStringList{"jpeg"} << 1 << J << J;
         QTest::newRow("type 0 without JPEG leaves the format") << QStringList{"yuyv"} << 0 << Y << Y;
-        QTest::newRow("negative type acts as JPEG") << QStringList{"yuyv", "jpeg"} << -1 << J << Y;
     }
 
     void pixelFormat()
@@ -304,19 +234,19 @@ private slots:
         QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
         QCOMPARE(camera.curResolutionIndex(), stored);
         QSignalSpy hide(&camera, &RCamera::sShowOrHideImageList);
-
         QPointer<QCamera> oldCamera = camera.camera();
+        camera.showResponse("Other Cam", 0); // another device's loss is not ours: no reopen
+        QCOMPARE(camera.camera(), oldCamera.data());
+        QCOMPARE(hide.count(), 1);
+
         QPointer<QCameraImageCapture> oldCapture = camera.imageCapture();
         QPointer<RCameraImaProDlg> oldDialog = camera.imageProcessDialog();
 
         c.present = false;
         writeConfig({c});
         QTRY_VERIFY_WITH_TIMEOUT(camera.isLost(), 5000);
-        QVERIFY(LogCollector::count(":设备丢失：") >= 1);
-        // Every result retries the open; each failed retry logs the miss.
-        QTRY_VERIFY_WITH_TIMEOUT(LogCollector::count("Not Found m_cameraMain = nullptr") >= 2, 5000);
-        QVERIFY(LogCollector::count("重新连接") >= 2);
-        QVERIFY(hide.count() >= 2);
+        // Every result retries the open.
+        QTRY_VERIFY_WITH_TIMEOUT(hide.count() >= 2, 5000);
         for (const QList<QVariant> &args : hide)
             QCOMPARE(args.at(0).toBool(), false);
         // The lost device's objects are released, not leaked.
@@ -334,65 +264,19 @@ private slots:
         QCOMPARE(camera.curResolutionIndex(), expected);
         QCOMPARE(camera.size(), camera.resolutionList().at(expected));
 
-        // The retries stop once it is back.
-        const int reconnects = LogCollector::count("重新连接");
+        // The retries stop once it is back: a retry would replace the camera.
+        const QPointer<QCamera> back = camera.camera();
         const int results = hide.count();
         QTRY_VERIFY_WITH_TIMEOUT(hide.count() >= results + 2, 5000);
-        QCOMPARE(LogCollector::count("重新连接"), reconnects);
+        QCOMPARE(camera.camera(), back.data());
         QVERIFY(!camera.isLost());
-    }
-
-    void repeatedReconnectsKeepOneSet()
-    {
-        Cam c = cam("Doc Cam");
-        writeConfig({c});
-        RCamera camera;
-        QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
-        QList<QPointer<QCamera>> cameras;
-        QList<QPointer<RCameraImaProDlg>> dialogs;
-        for (int cycle = 0; cycle < 3; ++cycle) {
-            cameras << camera.camera();
-            dialogs << camera.imageProcessDialog();
-            c.present = false;
-            writeConfig({c});
-            QTRY_VERIFY_WITH_TIMEOUT(camera.isLost(), 5000);
-            c.present = true;
-            writeConfig({c});
-            QTRY_VERIFY_WITH_TIMEOUT(!camera.isLost() && camera.camera(), 5000);
-        }
-        for (const QPointer<QCamera> &p : cameras)
-            QVERIFY(p.isNull());
-        for (const QPointer<RCameraImaProDlg> &p : dialogs)
-            QVERIFY(p.isNull());
-        // One test loop, however often the device came back.
         QVERIFY(camera.testWorker()->isLooping());
-    }
-
-    void frozenCameraIsNotReopened()
-    {
-        Cam c = cam("Doc Cam");
-        writeConfig({c});
-        RCamera camera;
-        QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
-        camera.stopCamera(true);
-        c.present = false;
-        writeConfig({c});
-        QTRY_VERIFY_WITH_TIMEOUT(camera.isLost(), 5000);
-        QTest::qWait(1200);
-        QCOMPARE(LogCollector::count("重新连接"), 0);
-        // Resuming while lost retries at the next result.
-        c.present = true;
-        writeConfig({c});
-        camera.stopCamera(false);
-        QTRY_VERIFY_WITH_TIMEOUT(!camera.isLost(), 5000);
-        QVERIFY(camera.isRunning());
-        QCOMPARE(camera.camera()->state(), QCamera::ActiveState);
     }
 
     void freezeAndResume_data()
     {
         QTest::addColumn<bool>("presentAtStart");
-        QTest::newRow("open camera freezes and resumes") << true;
+        QTest::newRow("open camera freezes, is not reopened while frozen, resumes") << true;
         QTest::newRow("resume without a camera opens it") << false;
     }
 
@@ -407,60 +291,28 @@ private slots:
         RCamera camera;
         camera.show();
         QCOMPARE(camera.initCamera("Doc Cam").isEmpty(), !presentAtStart);
-        if (presentAtStart) {
+        if (presentAtStart)
             QVERIFY(waitForPicture(camera, 90));
-            camera.stopCamera(true);
-            QVERIFY(!camera.isRunning());
+        camera.stopCamera(true);
+        QVERIFY(!camera.isRunning());
+        if (presentAtStart) {
             QVERIFY(camera.camera()->state() != QCamera::ActiveState);
             // The frozen picture stays on screen.
             QVERIFY(qAbs(meanGrey(camera.grab().toImage()) - 90) < 10);
-        } else {
-            camera.stopCamera(true);
-            QVERIFY(!camera.isRunning());
-            c.present = true;
+            // Lost while frozen: no retry, which would release the camera.
+            c.present = false;
             writeConfig({c});
+            QTRY_VERIFY_WITH_TIMEOUT(camera.isLost(), 5000);
+            QTest::qWait(1200);
+            QVERIFY(camera.camera());
         }
+        c.present = true;
+        writeConfig({c});
+        // Resuming opens the camera (while lost: at the next result).
         camera.stopCamera(false);
         QVERIFY(camera.isRunning());
-        QVERIFY(camera.camera());
-        QCOMPARE(camera.camera()->state(), QCamera::ActiveState);
+        QTRY_VERIFY_WITH_TIMEOUT(!camera.isLost() && camera.camera() && camera.camera()->state() == QCamera::ActiveState, 5000);
         QVERIFY(waitForPicture(camera, 90));
-    }
-
-    void whiteboard_data()
-    {
-        QTest::addColumn<bool>("open");
-        QTest::newRow("board over a running camera") << true;
-        QTest::newRow("board without a camera") << false;
-    }
-
-    void whiteboard()
-    {
-        QFETCH(bool, open);
-        writePage("dark.png", uniformPage(40));
-        Cam c = cam("Doc Cam");
-        c.source = "dark.png";
-        c.present = open;
-        writeConfig({c});
-        RCamera camera;
-        camera.resize(320, 240);
-        camera.show();
-        camera.initCamera("Doc Cam");
-        if (open)
-            QVERIFY(waitForPicture(camera, 40));
-        camera.setWhiteBoard(true);
-        QVERIFY(camera.isWhiteBoard());
-        QVERIFY(camera.viewfinder()->isHidden());
-        QVERIFY(allWhite(camera.grab().toImage()));
-        if (open)
-            QVERIFY(camera.camera()->state() != QCamera::ActiveState);
-        camera.setWhiteBoard(false);
-        QVERIFY(!camera.viewfinder()->isHidden());
-        QCOMPARE(LogCollector::count("RCamera::setWhiteBoard:end"), 2);
-        if (open) {
-            QCOMPARE(camera.camera()->state(), QCamera::ActiveState);
-            QVERIFY(waitForPicture(camera, 40));
-        }
     }
 
     void adjustmentReachesFrames_data()
@@ -469,7 +321,6 @@ private slots:
         QTest::addColumn<int>("direction");
         QTest::newRow("brightness up makes it brighter") << 80 << 1;
         QTest::newRow("brightness down makes it darker") << -80 << -1;
-        QTest::newRow("slider back at zero changes nothing") << 0 << 0;
     }
 
     void adjustmentReachesFrames()
@@ -485,25 +336,9 @@ private slots:
         QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
         QVERIFY(waitForPicture(camera, 128));
         const double before = meanGrey(camera.grab().toImage());
-        QSlider *brightness = camera.imageProcessDialog()->slider(0);
-        brightness->setValue(value == 0 ? 1 : value);
-        brightness->setValue(value);
-        if (direction > 0)
-            QTRY_VERIFY_WITH_TIMEOUT(meanGrey(camera.grab().toImage()) > before + 20, 5000);
-        else if (direction < 0)
-            QTRY_VERIFY_WITH_TIMEOUT(meanGrey(camera.grab().toImage()) < before - 20, 5000);
-        else {
-            QTest::qWait(300); // nothing to wait for: give a wrong change time to show
-            QVERIFY(qAbs(meanGrey(camera.grab().toImage()) - before) < 3);
-        }
-    }
-
-    // The dialog's own rounding has its own tests; here the camera's value reaches it.
-    void dialogShowsCameraValues()
-    {
-        writeConfig({cam("Doc Cam")});
-        RCamera camera;
-        QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
+        camera.imageProcessDialog()->slider(0)->setValue(value);
+        QTRY_VERIFY_WITH_TIMEOUT((meanGrey(camera.grab().toImage()) - before) * direction > 20, 5000);
+        // The camera's value reaches the dialog (its rounding: tst_rcameraimaprodlg), and is not sent back.
         camera.setImageProcess(0, -0.25);
         camera.slotChangeLangue(1);
         QSignalSpy sent(camera.imageProcessDialog(), &RCameraImaProDlg::sValChanged);
@@ -511,23 +346,15 @@ private slots:
         QCOMPARE(camera.imageProcessDialog()->slider(0)->value(), -25);
         QCOMPARE(camera.imageProcessDialog()->language(), 1);
         QVERIFY(camera.imageProcessDialog()->isVisible());
-        // Showing the camera's values does not send them back.
         QCOMPARE(sent.count(), 0);
     }
 
-    void showImageProcessWithoutCamera()
-    {
-        writeConfig({});
-        RCamera camera;
-        camera.showImageProcess();
-        camera.setImageProcess(0, 0.5);
-        QVERIFY(!camera.imageProcessDialog());
-    }
-
-    void cameraTestPauses()
+    // The presence test pauses and resumes; closing the program stops it.
+    void cameraTestPausesAndCloseApp()
     {
         writeConfig({cam("Doc Cam")});
         RCamera camera;
+        camera.show();
         QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(camera.testWorker()->isLooping(), 3000);
         camera.setCameraTest(false);
@@ -541,25 +368,10 @@ private slots:
         camera.setCameraTest(true);
         QCOMPARE(camera.camera()->state(), QCamera::ActiveState);
         QTRY_VERIFY_WITH_TIMEOUT(results.count() >= 1, 3000);
-    }
-
-    void resultsForOtherNamesAreIgnored_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("another device") << "Other Cam";
-    }
-
-    void resultsForOtherNamesAreIgnored()
-    {
-        QFETCH(QString, name);
-        writeConfig({cam("Doc Cam")});
-        RCamera camera;
-        QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
-        QSignalSpy results(&camera, &RCamera::sShowOrHideImageList);
-        camera.showResponse(name, 0);
-        QCOMPARE(results.count(), 1);
-        QVERIFY(!camera.isLost());
-        QCOMPARE(LogCollector::count(":设备丢失："), 0);
+        camera.slotCloseApp();
+        QVERIFY(!camera.isVisible());
+        QVERIFY(!camera.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!camera.testWorker()->isLooping(), 1500);
     }
 
     void destructionStopsTheWorkerPromptly()
@@ -574,19 +386,6 @@ private slots:
         delete camera;
         // Well under the test's one-second pause.
         QVERIFY2(t.elapsed() < 700, qPrintable(QString::number(t.elapsed())));
-        QCOMPARE(LogCollector::count("RCamera::~RCamera() end"), 1);
-    }
-
-    void closeApp()
-    {
-        writeConfig({cam("Doc Cam")});
-        RCamera camera;
-        camera.show();
-        QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
-        camera.slotCloseApp();
-        QVERIFY(!camera.isVisible());
-        QVERIFY(!camera.isRunning());
-        QTRY_VERIFY_WITH_TIMEOUT(!camera.testWorker()->isLooping(), 1500);
     }
 };
 

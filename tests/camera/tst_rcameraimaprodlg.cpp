@@ -46,14 +46,13 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, value);
         QFETCH(int, emitted);
-        QFETCH(double, sent);
         RCameraImaProDlg dlg;
         QSignalSpy spy(&dlg, &RCameraImaProDlg::sValChanged);
         dlg.slider(kind)->setValue(value);
         QCOMPARE(spy.count(), emitted);
         if (emitted) {
             QCOMPARE(spy.at(0).at(0).toInt(), kind);
-            QCOMPARE(spy.at(0).at(1).toDouble(), sent);
+            QTEST(spy.at(0).at(1).toDouble(), "sent");
         }
         // The row's value label shows the slider's whole number.
         const QList<QLabel *> labels = dlg.findChildren<QLabel *>();
@@ -67,7 +66,6 @@ private slots:
     {
         QTest::addColumn<QList<int>>("start");
         QTest::addColumn<int>("emitted");
-        QTest::newRow("all at zero sends nothing") << QList<int>{0, 0, 0} << 0;
         QTest::newRow("one moved slider sends one zero") << QList<int>{0, 45, 0} << 1;
         QTest::newRow("three moved sliders send three zeros") << QList<int>{-10, 20, 100} << 3;
     }
@@ -75,7 +73,6 @@ private slots:
     void defaultButton()
     {
         QFETCH(QList<int>, start);
-        QFETCH(int, emitted);
         RCameraImaProDlg dlg;
         dlg.changeLanguage(1);
         for (int k = 0; k < 3; ++k)
@@ -84,7 +81,7 @@ private slots:
         QPushButton *reset = button(dlg, "Default");
         QVERIFY(reset);
         reset->click();
-        QCOMPARE(spy.count(), emitted);
+        QTEST(spy.count(), "emitted");
         for (const QList<QVariant> &args : spy)
             QCOMPARE(args.at(1).toDouble(), 0.0);
         for (int k = 0; k < 3; ++k)
@@ -120,37 +117,20 @@ private slots:
         QCOMPARE(spy.count(), 1);
     }
 
-    void language_data()
+    // Any language but Chinese (0) reads English; the close button hides the dialog.
+    void languageAndClose()
     {
-        QTest::addColumn<int>("lang");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("English") << 1 << QStringList{"Brightness", "Contrast", "Saturation", "Default", "Close"};
-        QTest::newRow("any other value is English")
-            << 7 << QStringList{"Brightness", "Contrast", "Saturation", "Default", "Close"};
-    }
-
-    void language()
-    {
-        QFETCH(int, lang);
-        QFETCH(QStringList, texts);
         RCameraImaProDlg dlg;
-        dlg.changeLanguage(lang);
+        dlg.changeLanguage(7);
         QStringList shown;
         for (QLabel *l : dlg.findChildren<QLabel *>())
             shown << l->text();
         for (QPushButton *b : dlg.findChildren<QPushButton *>())
             shown << b->text();
-        for (const QString &t : texts)
+        for (const QString &t : {"Brightness", "Contrast", "Saturation", "Default", "Close"})
             QVERIFY2(shown.contains(t), qPrintable(t));
         QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
-    }
-
-    void closeButton()
-    {
-        RCameraImaProDlg dlg;
-        dlg.changeLanguage(1);
         dlg.show();
-        QVERIFY(dlg.isVisible());
         button(dlg, "Close")->click();
         QVERIFY(!dlg.isVisible());
     }
@@ -169,7 +149,6 @@ private slots:
         QTest::newRow("3840 at 350%") << QSize(3840, 2160) << 3.5 << QPoint(2597, 1545);
         QTest::newRow("3840 above 350% stays") << QSize(3840, 2160) << 3.6 << QPoint();
         QTest::newRow("other width stays") << QSize(1366, 768) << 1.0 << QPoint();
-        QTest::newRow("empty screen stays") << QSize() << 1.0 << QPoint();
     }
 
     void placement()
@@ -190,7 +169,6 @@ private slots:
         QTest::newRow("left drag moves the dialog") << QPoint(40, 25) << int(Qt::LeftButton) << true;
         QTest::newRow("movement below the drag distance") << QPoint(1, 0) << int(Qt::LeftButton) << false;
         QTest::newRow("right button held does not move") << QPoint(40, 25) << int(Qt::RightButton) << false;
-        QTest::newRow("no button held does not move") << QPoint(40, 25) << int(Qt::NoButton) << false;
     }
 
     void dragging()

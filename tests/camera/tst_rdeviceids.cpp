@@ -46,7 +46,6 @@ private slots:
         QTest::addColumn<QString>("tag");
         QTest::addColumn<QString>("expected");
         QTest::newRow("vendor after the tag") << "usb#vid_1b17&pid_0501&mi_00" << "vid_" << "1b17";
-        QTest::newRow("product after the tag") << "usb#vid_1b17&pid_0501&mi_00" << "pid_" << "0501";
         QTest::newRow("first tag counts") << "vid_aaaa#vid_bbbb" << "vid_" << "aaaa";
         QTest::newRow("upper-case tag is not a tag") << "usb#VID_1B17&PID_0501" << "vid_" << "#VID";
         QTest::newRow("no tag takes position 3") << "abcdefghij" << "vid_" << "defg";
@@ -61,8 +60,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, tag);
-        QFETCH(QString, expected);
-        QCOMPARE(RDeviceIds::fromName(name, tag), expected);
+        QTEST(RDeviceIds::fromName(name, tag), "expected");
     }
 
     void ids_data()
@@ -83,10 +81,8 @@ private slots:
     void ids()
     {
         QFETCH(QString, name);
-        QFETCH(QString, vid);
-        QFETCH(QString, pid);
-        QCOMPARE(RDeviceIds::vendorId(name), vid);
-        QCOMPARE(RDeviceIds::productId(name), pid);
+        QTEST(RDeviceIds::vendorId(name), "vid");
+        QTEST(RDeviceIds::productId(name), "pid");
     }
 };
 

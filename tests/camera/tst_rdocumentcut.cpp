@@ -66,7 +66,6 @@ private slots:
         QTest::newRow("straight") << frame << landscape << 0.0 << int(QImage::Format_RGB32);
         QTest::newRow("portrait page +7") << frame << portrait << 7.0 << int(QImage::Format_ARGB32_Premultiplied);
         QTest::newRow("portrait page -30") << frame << portrait << -30.0 << int(QImage::Format_RGB888);
-        QTest::newRow("tilted +30, RGB888") << frame << landscape << 30.0 << int(QImage::Format_RGB888);
         QTest::newRow("tilted -20, ARGB32") << frame << landscape << -20.0 << int(QImage::Format_ARGB32);
     }
     void pageIsFoundAndCutUpright()
@@ -98,6 +97,7 @@ private slots:
         QVERIFY(!isRed(cut.pixel(cut.width() - 1 - mx, cut.height() - 1 - my)));
     }
 
+    // Nothing found keeps the rectangle as it was.
     void nothingFoundKeepsTheRectangle_data()
     {
         QTest::addColumn<QImage>("image");
@@ -128,7 +128,6 @@ private slots:
         QTest::addColumn<double>("angle");
         QTest::addColumn<int>("tolerance");
         QTest::newRow("whole-pixel patch origin") << QRectF(300, 200, 201, 151) << -83.0 << 1;
-        QTest::newRow("other tilt direction") << QRectF(320, 240, 301, 171) << -97.0 << 1;
         QTest::newRow("fractional centre") << QRectF(310.5, 222.25, 180.4, 120.7) << -60.0 << 3;
         QTest::newRow("reaches past the frame") << QRectF(40, 30, 151, 101) << -90.0 << 1;
     }
@@ -208,7 +207,6 @@ private slots:
         const int none = RImageProc::kNoFlip;
         QTest::newRow("small frame at its own size") << QSize(800, 600) << QSize() << none;
         QTest::newRow("camera frame, reduced") << QSize(3264, 2448) << QSize(3264, 2448) << none;
-        QTest::newRow("shown twice as large") << QSize(800, 600) << QSize(1600, 1200) << none;
         QTest::newRow("letterboxed in a wider view") << QSize(1280, 960) << QSize(1920, 960) << none;
         QTest::newRow("delivered upside down") << QSize(1600, 1200) << QSize(1600, 1200) << 0;
         QTest::newRow("delivered mirrored") << QSize(1600, 1200) << QSize(1600, 1200) << 1;
@@ -253,22 +251,19 @@ private slots:
         QTest::addColumn<int>("flip");
         const int none = RImageProc::kNoFlip;
         QTest::newRow("delivered as shown") << none << false << none;
-        QTest::newRow("upside down") << 0 << false << 0;
-        QTest::newRow("mirrored") << 1 << false << 1;
-        QTest::newRow("half turned") << -1 << false << -1;
+        QTest::newRow("mirrored") << 1 << false << 1; // the other turns: the live tick's rows
         QTest::newRow("blank picture stays as delivered") << 0 << true << none;
     }
     void matchingFlip()
     {
         QFETCH(int, turn);
         QFETCH(bool, blank);
-        QFETCH(int, flip);
         QImage picture = makeScene(QSize(640, 480), QSize(380, 260), 5.0, QImage::Format_RGB32).image;
         if (blank)
             picture.fill(QColor(200, 200, 200));
         const QImage shown = picture.scaledToWidth(48, Qt::SmoothTransformation);
         const QImage delivered = turn == RImageProc::kNoFlip ? picture : picture.mirrored(turn != 0, turn != 1);
-        QCOMPARE(RImageProc::matchingFlip(delivered, shown), flip);
+        QTEST(RImageProc::matchingFlip(delivered, shown), "flip");
     }
 };
 

@@ -2,9 +2,8 @@
 
 #include "RImageProc.h"
 
+#include <QPainter>
 #include <QRandomGenerator>
-
-#include <numeric>
 
 #include <opencv2/imgproc.hpp>
 
@@ -72,13 +71,17 @@ private slots:
         QCOMPARE(grey.size(), img.size());
         QCOMPARE(otsuBw.bytesPerLine(), grey.bytesPerLine());
         QVERIFY(t >= 0 && t <= 255);
+        // Each pixel counted once, row padding never.
+        QVector<qint64> hist(256, 0);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const int g = slowGrey(img, x, y);
+                ++hist[g];
                 QCOMPARE(int(grey.constScanLine(y)[x]), g);
                 QCOMPARE(int(fixedBw.constScanLine(y)[x]), g >= 100 ? 255 : 0);
                 QCOMPARE(int(otsuBw.constScanLine(y)[x]), g >= t ? 255 : 0);
             }
+        QCOMPARE(RImageProc::greyHistogram(img), hist);
     }
 
     void otsu_data()
@@ -98,12 +101,11 @@ private slots:
     void otsu()
     {
         QFETCH(QList<int>, values);
-        QFETCH(int, threshold);
         QFETCH(int, whiteFrom);
         QImage img(values.size(), 1, QImage::Format_Grayscale8);
         for (int i = 0; i < values.size(); ++i)
             img.scanLine(0)[i] = uchar(values[i]);
-        QCOMPARE(RImageProc::otsuThreshold(img), threshold);
+        QTEST(RImageProc::otsuThreshold(img), "threshold");
         const QImage bw = RImageProc::toThreadhold(img, 0);
         for (int i = 0; i < values.size(); ++i)
             QCOMPARE(int(bw.constScanLine(0)[i]), values[i] >= whiteFrom ? 255 : 0);
@@ -116,27 +118,6 @@ private slots:
         QVERIFY(RImageProc::toThreadhold(QImage(), 0).isNull());
         QVERIFY(RImageProc::referenceFrame(QImage()).empty());
         QVERIFY(RImageProc::matToImage(cv::Mat()).isNull());
-    }
-
-    void histogramCountsEachPixelOnce_data()
-    {
-        QTest::addColumn<int>("format");
-        QTest::newRow("3x2 grey, padded rows") << int(QImage::Format_Grayscale8);
-        QTest::newRow("3x2 RGB888, padded rows") << int(QImage::Format_RGB888);
-    }
-    void histogramCountsEachPixelOnce()
-    {
-        QFETCH(int, format);
-        QImage img(3, 2, QImage::Format(format));
-        memset(img.bits(), 0xff, size_t(img.sizeInBytes())); // padding too
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x)
-                img.setPixel(x, y, qRgb(10 * (x + 3 * y + 1), 10 * (x + 3 * y + 1), 10 * (x + 3 * y + 1)));
-        const QVector<qint64> hist = RImageProc::greyHistogram(img);
-        QCOMPARE(std::accumulate(hist.begin(), hist.end(), qint64(0)), qint64(6));
-        QCOMPARE(hist[255], qint64(0));
-        for (int v = 1; v <= 6; ++v)
-            QCOMPARE(hist[slowGrey(img, (v - 1) % 3, (v - 1) / 3)], qint64(1));
     }
 
     void imageToMatChannels_data()
@@ -154,7 +135,6 @@ private slots:
     {
         QFETCH(int, format);
         QFETCH(int, channels);
-        QFETCH(bool, wraps);
         QImage img(5, 3, QImage::Format(format));
         if (img.format() == QImage::Format_Indexed8)
             img.setColorTable({qRgb(0, 0, 0), qRgb(255, 0, 0)});
@@ -165,7 +145,7 @@ private slots:
         const cv::Mat m = RImageProc::imageToMat(img);
         QCOMPARE(m.channels(), channels);
         QCOMPARE(m.cols, 5);
-        QCOMPARE(m.data == img.constBits(), wraps);
+        QTEST(m.data == img.constBits(), "wraps");
         QVERIFY(shared.constBits() == img.constBits());
         if (channels >= 3)
             QCOMPARE(int(m.at<uchar>(2, 4 * channels + 2)), 255); // red in BGR order
@@ -203,7 +183,7 @@ private slots:
         QTest::addColumn<bool>("invert");
         QTest::addColumn<int>("verdict"); // -1 below 20 dB, 0 exactly 0, 1 above
         QTest::newRow("identical frames: 0") << 0 << false << 0;
-        QTest::newRow("moderate change: above 20 dB") << 8 << false << 1;
+        QTest::newRow("moderate change: above 20 dB") << 16 << false << 1;
         QTest::newRow("strong change: below 20 dB") << 0 << true << -1;
     }
     void framePsnr()
@@ -213,14 +193,7 @@ private slots:
         QFETCH(int, verdict);
         const QImage page = randomImage(QImage::Format_RGB32, 640, 480, 7);
         QImage changed = page;
-        QRandomGenerator rng(3);
-        for (int y = 0; y < changed.height(); ++y)
-            for (int x = 0; x < changed.width(); ++x) {
-                const int d = int(rng.bounded(2 * noise + 1)) - noise;
-                const QRgb c = page.pixel(x, y);
-                changed.setPixel(x, y, qRgb(qBound(0, qRed(c) + d, 255), qBound(0, qGreen(c) + d, 255),
-                                            qBound(0, qBlue(c) + d, 255)));
-            }
+        QPainter(&changed).fillRect(changed.rect(), QColor(128, 128, 128, noise)); // a light veil
         if (invert)
             changed.invertPixels();
         const cv::Mat a = RImageProc::referenceFrame(page);

@@ -165,35 +165,26 @@ private slots:
         QVERIFY(std::abs(QLineF(quad.corners[1], quad.corners[2]).length() - 260) < 8);
     }
 
+    // Corners none: what detection gives; otherwise corners that make no page.
     void nothingToCorrect_data()
     {
         QTest::addColumn<QImage>("image");
+        QTest::addColumn<QList<QPointF>>("corners");
         QImage blank(320, 240, QImage::Format_RGB32);
         blank.fill(Qt::gray);
-        QTest::newRow("null picture") << QImage();
-        QTest::newRow("blank desk") << blank;
+        QTest::newRow("null picture") << QImage() << QList<QPointF>();
+        QTest::newRow("blank desk") << blank << QList<QPointF>();
+        QTest::newRow("all on one line") << blank << QList<QPointF>{{10, 10}, {100, 10}, {200, 10}, {300, 10}};
+        QTest::newRow("crossed") << blank << QList<QPointF>{{10, 10}, {300, 200}, {300, 10}, {10, 200}};
+        QTest::newRow("three corners") << blank << QList<QPointF>{{10, 10}, {300, 10}, {300, 200}};
     }
 
     void nothingToCorrect()
     {
         QFETCH(QImage, image);
-        QVERIFY(!RKeystone::detect(image).isValid());
-        QVERIFY(RKeystone::warp(image, {}).isNull());
-    }
-
-    void degenerateCornersGiveNoPicture_data()
-    {
-        QTest::addColumn<QList<QPointF>>("corners");
-        QTest::newRow("all on one line") << QList<QPointF>{{10, 10}, {100, 10}, {200, 10}, {300, 10}};
-        QTest::newRow("crossed") << QList<QPointF>{{10, 10}, {300, 200}, {300, 10}, {10, 200}};
-        QTest::newRow("three corners") << QList<QPointF>{{10, 10}, {300, 10}, {300, 200}};
-    }
-
-    void degenerateCornersGiveNoPicture()
-    {
         QFETCH(QList<QPointF>, corners);
-        QImage image(320, 240, QImage::Format_RGB32);
-        image.fill(Qt::white);
+        if (corners.isEmpty())
+            QVERIFY(!RKeystone::detect(image).isValid());
         QVERIFY(RKeystone::warp(image, corners).isNull());
     }
 };

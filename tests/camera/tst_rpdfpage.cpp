@@ -57,10 +57,9 @@ private slots:
         QFETCH(QSize, viewport);
         QFETCH(QSize, picture);
         QFETCH(int, factor);
-        QFETCH(bool, fits);
         QCOMPARE(RPdfPage::scaleFactor(viewport.width(), picture.width()), factor);
         const double s = RPdfPage::pageScale(viewport, picture);
-        QCOMPARE(s > 0, fits);
+        QTEST(s > 0, "fits");
         QVERIFY(picture.width() * s <= viewport.width() + 1e-6);
         QVERIFY(picture.height() * s <= viewport.height() + 1e-6);
         if (factor >= 1 && picture.height() * factor <= viewport.height())
@@ -111,7 +110,6 @@ private slots:
     {
         QTest::addColumn<QImage>("image");
         QTest::addColumn<QString>("name");
-        QTest::newRow("folder missing") << marked(64, 48) << "missing/page.pdf";
         QTest::newRow("a folder has the name") << marked(64, 48) << "sub";
         QTest::newRow("null picture") << QImage() << "page.pdf";
         QTest::newRow("unwritable place") << marked(64, 48) << "/proc/page.pdf";

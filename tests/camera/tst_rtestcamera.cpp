@@ -37,25 +37,16 @@ class TestRTestCamera : public QObject
         }
     };
 
-    static Cam cam(const QString &d, bool present = true, int unit = 0)
-    {
-        Cam c;
-        c.description = d;
-        c.deviceName = "usb#vid_1b17&pid_0501#" + d + QString::number(unit);
-        c.present = present;
-        return c;
-    }
-
 private slots:
     void presence_data()
     {
         QTest::addColumn<QList<Cam>>("cams");
         QTest::addColumn<QList<int>>("firstRun");
-        QTest::newRow("present device") << QList<Cam>{cam("Doc")} << QList<int>{1};
-        QTest::newRow("unplugged device") << QList<Cam>{cam("Doc", false)} << QList<int>{0};
-        QTest::newRow("other device only") << QList<Cam>{cam("Other")} << QList<int>{0};
-        QTest::newRow("two devices with the description") << QList<Cam>{cam("Doc"), cam("Other"), cam("Doc", true, 1)}
-                                                          << QList<int>{1, 1};
+        const Cam doc = cam("Doc"), other = cam("Other", "usb#other"), unplugged = cam("Doc", "usb#doc", false);
+        QTest::newRow("present device") << QList<Cam>{doc} << QList<int>{1};
+        QTest::newRow("unplugged device") << QList<Cam>{unplugged} << QList<int>{0};
+        QTest::newRow("other device only") << QList<Cam>{other} << QList<int>{0};
+        QTest::newRow("two devices with the description") << QList<Cam>{doc, other, cam("Doc", "usb#doc2")} << QList<int>{1, 1};
     }
 
     void presence()
@@ -76,28 +67,18 @@ private slots:
         }
     }
 
-    void claimStart_data()
-    {
-        QTest::addColumn<bool>("runFirst");
-        QTest::newRow("idle worker can be started") << false;
-        QTest::newRow("running worker is not started twice") << true;
-    }
-
     void claimStart()
     {
-        QFETCH(bool, runFirst);
         writeConfig({cam("Doc")});
         Worker w(this, "Doc");
-        if (runFirst) {
-            QVERIFY(w.test->claimStart());
-            w.run();
-            QTRY_VERIFY_WITH_TIMEOUT(!w.results.isEmpty(), 3000);
-            QVERIFY(!w.test->claimStart());
-            w.test->setRun(false);
-            QTRY_VERIFY_WITH_TIMEOUT(!w.test->isLooping(), 1000);
-            // Once the loop ended a new run may be asked for.
-            w.test->setRun(true);
-        }
+        QVERIFY(w.test->claimStart());
+        w.run();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.results.isEmpty(), 3000);
+        QVERIFY(!w.test->claimStart()); // a running worker is not started twice
+        w.test->setRun(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.test->isLooping(), 1000);
+        // Once the loop ended a new run may be asked for, once.
+        w.test->setRun(true);
         QVERIFY(w.test->claimStart());
         QVERIFY(!w.test->claimStart());
     }

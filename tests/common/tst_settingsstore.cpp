@@ -22,8 +22,6 @@ private slots:
                             const QVariant &expected) { QTest::newRow(name) << key << stored << reader << expected; };
         namespace K = RSettingsKeys;
         row("folder empty", K::FileDir, {}, "string", QString(""));
-        row("file type jpg", K::FileExt, {}, "string", "jpg");
-        row("interval 3", K::FileASnapInterval, {}, "int", 3);
         row("number starts at 1", K::FileNameCurNum, {}, "int", 1);
         row("camera has no default", K::VideoCamera, {}, "value", {});
         row("card merge 1 is on", K::FileCardMix, 1, "flag", true);
@@ -31,13 +29,11 @@ private slots:
         row("card merge text is off", K::FileCardMix, "yes", "flag", false);
         row("number as text", K::FileNameCurNum, "42", "int", 42);
         row("garbage number reads 0", K::FileNameCurNum, "abc", "int", 0);
-        row("negative interval kept as stored", K::FileASnapInterval, -5, "int", -5);
         row("absent language is Chinese", K::SystemLangue, {}, "language", 0);
         row("language 1 is English", K::SystemLangue, 1, "language", 1);
         row("language 2 is Chinese", K::SystemLangue, 2, "language", 0);
         row("language text is Chinese", K::SystemLangue, "en", "language", 0);
         row("language 1 as text is English", K::SystemLangue, "1", "language", 1);
-        row("absent pen is red-orange", K::PenColor, {}, "color", QColor(255, 16, 0, 255));
         row("stored pen colour", K::PenColor, QColor(1, 2, 3), "color", QColor(1, 2, 3));
         row("pen colour name", K::PenColor, "blue", "color", QColor(Qt::blue));
         row("unconvertible pen is invalid", K::PenColor, 17, "color", QColor());
@@ -87,7 +83,6 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::newRow("ascii") << "Mic;" << "/b";
         QTest::newRow("chinese microphone and folder") << "麦克风 (USB);Mic;" << "/图片/课堂";
-        QTest::newRow("accented microphone") << "Micrófono;" << "/b";
     }
     void configIni()
     {

@@ -13,7 +13,6 @@ private slots:
         QTest::addColumn<QString>("installed");
         QTest::addColumn<bool>("usable");
         QTest::newRow("build tree") << "build/bin" << "usr/lib/visora" << true;
-        QTest::newRow("nothing installed anywhere") << "build/bin" << "" << true;
         QTest::newRow("the installed folder, even when root may write it") << "usr/lib/visora" << "usr/lib/visora" << false;
         QTest::newRow("the recorder's folder inside the installed one") << "usr/lib/visora/Tolvani" << "usr/lib/visora" << false;
         QTest::newRow("a sibling whose name starts the same") << "usr/lib/visora2" << "usr/lib/visora" << true;

@@ -49,8 +49,6 @@ private slots:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("tessdataPrefix");
         const QString english = "The quick brown fox\njumps over the lazy dog", chinese = "今天我们学习文字识别\n老师和学生都在教室里";
-        QTest::newRow("english") << english << "english.png" << "";
-        QTest::newRow("chinese") << chinese << "chinese.png" << "";
         QTest::newRow("both on one page") << english + "\n" + chinese << "mixed.jpg" << "";
         QTest::newRow("chinese file name with a space") << english << "课文 第一页.png" << "";
         QTest::newRow("models folder named by the variable") << english << "prefix.png" << "/usr/share/tesseract-ocr/5/tessdata";
