@@ -741,9 +741,7 @@ void RCamera::applyRectResult(const QList<QPoint> &points, const RRotatedRect &r
         m_fRectAngle = rect.angle;
         m_listQuad = quad;
     }
-    }
     m_listRectPointsCamera = points;
-    m_listQuadCamera = quad;
     // The frame is drawn over the picture as shown: the page's quadrilateral
     // in perspective mode, its rectangle otherwise.
     QList<QPoint> corners = points;
@@ -767,7 +765,7 @@ void RCamera::setOrientation(bool mirror, bool flip)
     qInfo() << "RCamera::setOrientation: mirror" << mirror << "flip" << flip;
     // The frame on screen moves with the page at once, not at the next tick.
     if (isRectDetecting() && !m_listRectPointsCamera.isEmpty())
-        applyRectResult(m_listRectPointsCamera, m_rotRect, m_listQuadCamera);
+        applyRectResult(m_listRectPointsCamera, m_rotRect, m_listQuad);
 }
 
 QRect RCamera::pictureRect() const

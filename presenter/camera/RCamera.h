@@ -213,7 +213,6 @@ private:
     QList<QPoint> m_listRectPoints;
     // The same corners on the camera picture, before mirror and flip.
     QList<QPoint> m_listRectPointsCamera;
-    QList<QPointF> m_listQuadCamera;
     RRotatedRect m_rotRect;
     QList<QPointF> m_listQuad;
     float m_fRectAngle = 0;

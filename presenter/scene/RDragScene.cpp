@@ -1,17 +1,16 @@
 #include "RDragScene.h"
 
 #include "RCamera.h"
-#include "RPicturePlacer.h"
 #include "RClearQuestion.h"
 #include "RCoverItem.h"
-#include "RNotice.h"
+#include "RSceneNotices.h"
+#include "RScenePictures.h"
 #include "RPictureLoader.h"
 #include "RPixmapItem.h"
 #include "RPictureOrientation.h"
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
 #include "RSceneSnapshot.h"
-#include "RUndoLog.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
 #include "RVideoRect.h"
@@ -21,12 +20,10 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
-#include <QFileInfo>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
 #include <QMimeData>
-#include <QUrl>
 #include <QPainter>
 #include <QTransform>
 #include <algorithm>
@@ -39,14 +36,9 @@ RDragScene::RDragScene(QObject *parent)
     m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
     m_dDpiScale = RScreenScale::dpiScale();
     m_snapshot = new RSceneSnapshot(this);
-    m_placer = new RPicturePlacer(QSize(kMaxPlacedSide, kMaxPlacedSide), this);
-    connect(m_placer, &RPicturePlacer::sPictureReady, this, &RDragScene::addDecodedPicture);
-    // A picture the teacher asked for and does not get is said, not only logged.
-    connect(m_placer, &RPicturePlacer::sPictureFailed, this, [this](const QString &path, const QString &reason) {
-        const QString name = QFileInfo(path).fileName();
-        showNotice(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
-                                  : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
-    });
+    m_pictures = new RScenePictures(this);
+    m_notices = new RSceneNotices(this);
+    connect(m_pictures, &RScenePictures::sPictureFailed, m_notices, &RSceneNotices::pictureFailed);
 }
 
 RDragScene::~RDragScene()
@@ -55,8 +47,6 @@ RDragScene::~RDragScene()
     // never got a proxy is ours.
     if (m_itemCamera && !m_proxyCamera)
         delete m_itemCamera;
-    if (m_notice && !m_notice->parent())
-        delete m_notice;
 }
 
 QSize RDragScene::AddCameraItem(QString name)
@@ -217,38 +207,30 @@ void RDragScene::slotCameraOpened(QSize size)
     layoutForSize(size);
 }
 
-void RDragScene::slotCameraLost(bool lost)
+void RDragScene::slotCameraLost(bool)
 {
-    Q_UNUSED(lost)
     updateStandingNotice();
 }
 
 void RDragScene::updateStandingNotice()
 {
-    const bool lost = m_itemCamera && m_itemCamera->isLost() && !m_itemCamera->isWhiteBoard();
-    if (lost || m_notice)
-        notice()->setStanding(lost ? RSaveNotice::reconnecting(m_iLangue) : QString());
+    // The board needs no camera: no reconnecting notice over it.
+    m_notices->setCameraLost(m_itemCamera && m_itemCamera->isLost() && !m_itemCamera->isWhiteBoard());
 }
 
 void RDragScene::slotCaptureFailed(QString reason)
 {
-    showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document,
-                                     reason.isEmpty() ? RSaveNotice::emptyPicture(m_iLangue) : reason));
+    m_notices->documentNotSaved(reason);
 }
 
 RNotice *RDragScene::notice()
 {
-    if (!m_notice) {
-        const QList<QGraphicsView *> all = views();
-        m_notice = new RNotice(all.isEmpty() ? nullptr : all.first()->viewport());
-    }
-    return m_notice;
+    return m_notices->notice();
 }
 
 void RDragScene::showNotice(const QString &text)
 {
-    qInfo().noquote() << "RDragScene::showNotice:" << text;
-    notice()->showMessage(text);
+    m_notices->show(text);
 }
 
 bool RDragScene::hasOverlays() const
@@ -284,8 +266,6 @@ void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
 {
     if (m_itemCamera)
         m_itemCamera->setCameraAuto(bAutoCut, bAutoRotate);
-    if (!bAutoCut)
-        qDebug() << "RDragScene::setCameraAuto m_vRectItem->hide()";
     slotShowVideoRect(bAutoCut);
 }
 
@@ -353,7 +333,6 @@ void RDragScene::slotShowVideoTracker(bool s)
         m_itemTemp->setDrawing(false);
         m_itemTemp->hide();
     }
-    qDebug() << "RDragScene::slotShowVideoTracker:end";
 }
 
 void RDragScene::slotShowVideoRect(bool s)
@@ -388,12 +367,10 @@ void RDragScene::enterShapeMode(CurStatus kind)
         m_itemTemp->setPen(m_iPenWidth, m_colorPen);
         connect(m_itemTemp, &RWidgetItem::drawdone, this, &RDragScene::temItemDone);
         addItem(m_itemTemp);
-        qDebug() << "RDragScene::enterShapeMode: addItem(m_itemTemp)";
     }
     const QRectF r = sceneRect();
     const int w = int(r.width());
     const int h = int(r.height());
-    qDebug() << "RDragScene::enterShapeMode: width:" << w << " height:" << h;
     m_itemTemp->resize(w, h);
     m_itemTemp->setPos(-(w / 2), -(h / 2));
     m_itemTemp->setZValue(9999);
@@ -433,11 +410,8 @@ void RDragScene::slotRubber()
 
 void RDragScene::temItemDone()
 {
-    if (!m_itemTemp) {
-        qDebug() << "RDragScene::temItemDone() else";
+    if (!m_itemTemp)
         return;
-    }
-    qDebug() << "RDragScene::temItemDone()";
     m_itemTemp->hide();
     const QPointF s = m_itemTemp->startPoint();
     const QPointF e = m_itemTemp->endPoint();
@@ -445,8 +419,6 @@ void RDragScene::temItemDone()
     const qreal h = e.y() - s.y();
     const qreal x = s.x() - 0.5 * sceneRect().width();
     const qreal y = s.y() - 0.5 * sceneRect().height();
-    qDebug() << "m_itemTemp->m_ptStart.x():" << s.x() << "m_itemTemp->m_ptStart.y():" << s.y()
-             << "iitemx:" << x << "iitemy:" << y;
 
     auto *item = new RWidgetItem(m_itemTemp->kind());
     item->setFlag(QGraphicsItem::ItemIsSelectable);
@@ -458,7 +430,6 @@ void RDragScene::temItemDone()
     connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
     item->setPos(x, y);
     addItem(item);
-    qDebug() << "RDragScene::temItemDone: qzidx:" << item->zValue();
 
     m_itemTemp->setType(m_itemTemp->kind());
     m_itemTemp->setDrawing(true);
@@ -481,11 +452,8 @@ void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptSta
         for (const QPoint &p : pointFList)
             mapped.append(view->mapToScene(p));
     }
-    qDebug() << "m_rectSceneAll.x():" << m_rectSceneAll.x() << "m_rectSceneAll.y():" << m_rectSceneAll.y();
 
     const RWidgetItem::StrokeGeometry g = RWidgetItem::strokeGeometry(mapped);
-    qDebug() << "ptlist.size():" << g.points.size() << "iMinx:" << g.topLeft.x() << "iMiny:" << g.topLeft.y()
-             << "iMaxx:" << g.topLeft.x() + g.size.width() << "iMaxy:" << g.topLeft.y() + g.size.height();
     item->setPen(m_iPenWidth, m_colorPen);
     item->setType(CurPen);
     item->setDrawing(false);
@@ -515,13 +483,12 @@ void RDragScene::temItemEarse()
 
 void RDragScene::pixItemEarse()
 {
-    qDebug() << "RDragScene::pixItemEarse()";
     auto *item = qobject_cast<RPixmapItem *>(sender());
     if (!item || item->isVisible())
         return;
     const QString path = item->data(0).toString();
     if (!path.isEmpty())
-        m_listImagePath.removeAll(path);
+        m_pictures->forget(path);
     m_undo.erased(item);
 }
 
@@ -540,7 +507,6 @@ void RDragScene::slotWhiteboard(bool bisboard)
 {
     qDebug() << "RDragScene::slotWhiteboard:" << bisboard;
     const int shown = RUndoLog::visibleCount(items());
-    qDebug() << "RDragScene::slotWhiteboard: allitems.count():" << items().count() << "iShowItemCount:" << shown;
     if (shown >= 2) {
         if (RClearQuestion::ask(m_iLangue, m_dDpiScale))
             clearAllMyItem();
@@ -552,60 +518,23 @@ void RDragScene::slotWhiteboard(bool bisboard)
     // The page outline belongs to the live picture, never to the board.
     slotShowVideoRect(!bisboard && m_itemCamera && m_itemCamera->isAutoCut());
     updateStandingNotice();
-    qDebug() << "RDragScene::slotWhiteboard:end";
 }
 
 // ---------------------------------------------------------------- pictures
 
-void RDragScene::placePicture(const QString &path, const QPointF *dropPoint)
-{
-    if (m_listImagePath.contains(path))
-        return;
-    // A picture erased earlier is still in the scene, hidden: show it again
-    // instead of loading a second copy.
-    const auto all = items();
-    for (QGraphicsItem *existing : all) {
-        auto *pix = dynamic_cast<RPixmapItem *>(existing);
-        if (pix && !pix->isVisible() && pix->data(0).toString() == path) {
-            pix->setSelected(false);
-            pix->show();
-            if (dropPoint)
-                pix->setPos(*dropPoint - QPointF(pix->pixmap().width() / 4, pix->pixmap().height() / 4));
-            m_listImagePath.append(path);
-            return;
-        }
-    }
-    // Decoded on a worker, no larger than a camera picture needs: a large
-    // file must not freeze the live picture.
-    m_placer->request(path, m_iRotateAngle, dropPoint != nullptr, dropPoint ? *dropPoint : QPointF());
-}
-
-void RDragScene::addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint,
-                                   const QPointF &dropPoint)
-{
-    // Placed meanwhile by bringing back an erased copy.
-    if (m_listImagePath.contains(path))
-        return;
-    auto *item = new RPixmapItem();
-    item->setData(0, path);
-    item->setPixmap(QPixmap::fromImage(image));
-    addItem(item);
-    const QPointF quarter(image.width() / 4, image.height() / 4);
-    item->setPos(hasDropPoint ? dropPoint - quarter : -quarter);
-    item->setFlag(QGraphicsItem::ItemIsMovable);
-    item->setFlag(QGraphicsItem::ItemIsSelectable);
-    m_listImagePath.append(path);
-    connect(item, &RPixmapItem::hadEarse, this, &RDragScene::pixItemEarse);
-}
-
 int RDragScene::picturesDecoding() const
 {
-    return m_placer->pendingCount();
+    return m_pictures->decoding();
+}
+
+QStringList RDragScene::imagePaths() const
+{
+    return m_pictures->paths();
 }
 
 void RDragScene::showImageItem(QString dir, QString name)
 {
-    placePicture(dir + "/" + name, nullptr);
+    m_pictures->place(dir + "/" + name, nullptr);
 }
 
 void RDragScene::dragEnterEvent(QGraphicsSceneDragDropEvent *event)
@@ -621,21 +550,13 @@ void RDragScene::dragMoveEvent(QGraphicsSceneDragDropEvent *event)
 
 void RDragScene::dropEvent(QGraphicsSceneDragDropEvent *event)
 {
-    qDebug() << "RDragScene::dropEvent: event->pos().x:" << event->scenePos().x();
-    // Thumbnails send a path as text; file managers send file URLs.
-    const QMimeData *mime = event->mimeData();
-    QString path = mime->hasUrls() && mime->urls().value(0).isLocalFile() ? mime->urls().value(0).toLocalFile()
-                                                                          : mime->text().trimmed();
-    if (path.startsWith("file://"))
-        path = QUrl(path).toLocalFile();
     const QPointF at = event->scenePos();
-    placePicture(path, &at);
+    m_pictures->place(RScenePictures::droppedPath(event->mimeData()), &at);
     event->acceptProposedAction();
 }
 
 void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
 {
-    m_rectSceneAll = rect;
     const QColor desk(23, 43, 39);
     // The camera widget paints every pixel of its area (picture or white), so
     // the background goes only around it, over its edge by one screen pixel;
@@ -763,6 +684,7 @@ void RDragScene::slotCloseApp()
 void RDragScene::slotChangeLangue(int ilangue)
 {
     m_iLangue = ilangue;
+    m_notices->setLanguage(ilangue);
     if (!m_itemCamera) {
         qDebug() << "RDragScene::slotChangeLangue: m_itemCamera is null:" << ilangue;
         return;
@@ -790,10 +712,6 @@ void RDragScene::setItemSize(QSize sz)
 {
     if (m_itemTemp)
         m_itemTemp->setItemSize(sz);
-}
-
-void RDragScene::itemXChanged()
-{
 }
 
 // ---------------------------------------------------------------- snapshots
@@ -830,7 +748,7 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     if (!m_itemCamera)
         return;
     if (m_itemCamera->isLost()) {
-        showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document, RSaveNotice::cameraLost(m_iLangue)));
+        m_notices->documentNotSaved(RSaveNotice::cameraLost(m_iLangue));
         return;
     }
     const bool spot = m_proxyTracker && m_proxyTracker->isVisible();
@@ -841,7 +759,7 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     }
     // An empty rectangle would copy the whole picture.
     if (spot && (p1.x() == p2.x() || p1.y() == p2.y())) {
-        showNotice(RSaveNotice::notSaved(m_iLangue, RSaveNotice::Document, RSaveNotice::emptySpotlight(m_iLangue)));
+        m_notices->documentNotSaved(RSaveNotice::emptySpotlight(m_iLangue));
         return;
     }
     m_itemCamera->setCaptureExt(ext);
@@ -849,9 +767,8 @@ void RDragScene::prepareCameraCapture(int angle, QString ext)
     m_itemCamera->setRotateAngle(angle);
     // A watermark the teacher hid (clear) is not in the capture either.
     if (m_itemCover && m_itemCover->coverType() != CoverParams::None && m_itemCover->isVisible() && m_proxyCamera) {
+        // pos(), not scenePos(): a mirrored picture's own origin lies at its far side.
         const RCoverItem::CapturePlacement placed = m_itemCover->capturePlacement(m_proxyCamera->pos());
-        qDebug() << "RDragScene::prepareCameraCapture: m_iRotateAngle:" << m_iRotateAngle
-                 << "m_itemCover->m_iRotate:" << m_itemCover->rotation() << "centre:" << placed.centre;
         m_itemCamera->setCover(true, placed.offset, placed.centre, m_itemCover->params().m_iAlpha, placed.image,
                                int(m_itemCover->rotation()));
     } else {

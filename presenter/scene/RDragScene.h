@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QVector>
+#include <QWidget>
 #include <optional>
 
 class RCamera;
@@ -22,10 +23,11 @@ class RVideoTracker;
 class RVideoRect;
 class RWidgetItem;
 class RPixmapItem;
-class RPicturePlacer;
+class RScenePictures;
 class RCoverItem;
 class RSceneSnapshot;
 class RNotice;
+class RSceneNotices;
 class QGraphicsProxyWidget;
 
 // The presentation scene: the live picture in a proxy item, the overlays over
@@ -88,7 +90,7 @@ public:
     QColor penColor() const { return m_colorPen; }
     int colorIdx() const { return m_iColorIdx; }
     const QVector<UndoRecord> &undoRecords() const { return m_undo.records(); }
-    QStringList imagePaths() const { return m_listImagePath; }
+    QStringList imagePaths() const;
     int languageIndex() const { return m_iLangue; }
     // Pictures asked for that are still decoding.
     int picturesDecoding() const;
@@ -136,7 +138,6 @@ public slots:
     void setPenColor(int idx, QColor colorpen);
     void setItemSize(QSize sz);
     void setAllItemWaitEarse(bool bwait);
-    void itemXChanged();
     void slotDetectSnap();
     void slotShowOrHideImageList(bool bshow);
     void removeScanItem();
@@ -157,8 +158,6 @@ protected:
 
 private:
     void enterShapeMode(CurStatus kind);
-    void placePicture(const QString &path, const QPointF *dropPoint);
-    void addDecodedPicture(const QString &path, const QImage &image, bool hasDropPoint, const QPointF &dropPoint);
     void layoutForSize(const QSize &size);
     void followPicture();
     void applyOrientation();
@@ -183,21 +182,19 @@ private:
     RVideoRect *m_itemVideoRect = nullptr;
     QGraphicsProxyWidget *m_vRectItem = nullptr;
     RWidgetItem *m_itemTemp = nullptr;
-    QRectF m_rectSceneAll;
     RUndoLog m_undo;
     QString m_strVID;
     QString m_strPID;
-    QStringList m_listImagePath;
     double m_dDpiScale = 1.0;
 
     // Capture settings kept here until the camera exists.
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
     RSceneSnapshot *m_snapshot = nullptr;
-    RPicturePlacer *m_placer = nullptr;
+    RScenePictures *m_pictures = nullptr;
     CoverParams m_coverParams;
     RCoverItem *m_itemCover = nullptr;
     QPointer<QWidget> m_widgetScan;
     QGraphicsProxyWidget *m_proxyScan = nullptr;
-    QPointer<RNotice> m_notice;
+    RSceneNotices *m_notices = nullptr;
 };
