@@ -24,7 +24,6 @@ class QCameraImageProcessing;
 class QCameraViewfinder;
 class QLabel;
 class QThread;
-class QVideoProbe;
 class RCameraImaProDlg;
 class RRectDetector;
 class RFrameTap;
@@ -202,8 +201,6 @@ private:
     QList<QPoint> m_listRectPoints;
     RRotatedRect m_rotRect;
     float m_fRectAngle = 0;
-    QVideoProbe *m_probe = nullptr;
-    QVideoFrame m_frameLatest;
     QThread *m_detectThread = nullptr;
     RRectDetector *m_detector = nullptr;
     int m_iDetectTicket = 0;
