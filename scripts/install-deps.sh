@@ -15,6 +15,8 @@ PACKAGES=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   # image processing
   libopencv-dev
+  # JPEG snapshots written with libjpeg-turbo directly
+  libjpeg62-turbo-dev
   # offline text recognition: Tesseract with its Chinese and English models
   libtesseract-dev libleptonica-dev tesseract-ocr-chi-sim tesseract-ocr-eng
   # recorder: camera capture and Motion-JPEG writing, microphone through FFmpeg's

@@ -31,7 +31,6 @@
 #include <QScreen>
 #include <QThread>
 #include <QVBoxLayout>
-#include <QVideoProbe>
 
 namespace {
 const char *kInit = "RCamera::initCamera:";
@@ -63,14 +62,10 @@ RCamera::RCamera(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_viewfinder);
-    // Frames reach the viewfinder through the tap, which keeps the last one.
+    // Frames reach the viewfinder through the tap, which keeps the last one
+    // for snapshots and the detection tick: a reference, no copy of the pixels.
     m_frameTap = new RFrameTap(this);
     m_frameTap->setTarget(m_viewfinder->videoSurface());
-
-    // Keeps the newest delivered frame for the detection tick: a reference,
-    // no copy of the pixels.
-    m_probe = new QVideoProbe(this);
-    connect(m_probe, &QVideoProbe::videoFrameProbed, this, [this](const QVideoFrame &frame) { m_frameLatest = frame; });
 
     m_detectTimer.setInterval(1000);
     m_rectTimer.setInterval(500);
@@ -112,8 +107,6 @@ void RCamera::setDeviceIds(QString vid, QString pid)
 
 void RCamera::releaseCamera()
 {
-    m_probe->setSource(static_cast<QMediaObject *>(nullptr));
-    m_frameLatest = QVideoFrame();
     dropPendingDetection();
     delete m_pImaProDlg;
     m_pImaProDlg = nullptr;
@@ -211,8 +204,6 @@ QSize RCamera::initCamera(QString name)
         m_imageCapture->setCaptureDestination(QCameraImageCapture::CaptureToFile);
     m_cameraMain->setCaptureMode(QCamera::CaptureStillImage);
     m_cameraMain->setViewfinder(m_frameTap);
-    if (!m_probe->setSource(m_cameraMain))
-        qInfo().noquote() << kInit << "no frame probe: detection reads the shown picture";
     QCameraImageCapture *cap = m_imageCapture;
     connect(this, &RCamera::sCapture, cap, [cap]() { cap->capture(); });
     connect(cap, &QCameraImageCapture::imageCaptured, this, &RCamera::cameraImageCaptured);
@@ -685,14 +676,15 @@ void RCamera::detectImageRectObject()
         return;
     }
     const QRect local = picture.translated(-m_viewfinder->pos());
-    QVideoFrame frame = m_frameLatest;
+    QVideoFrame frame = m_frameTap->lastFrame();
     QImage shown;
-    if (frame.isValid()) {
+    if (frame.isValid() && frame.handleType() == QAbstractVideoBuffer::NoHandle) {
         // A glimpse of the screen, so a frame delivered upside down or
         // mirrored is turned before its corners are read.
         shown = RRectDetector::shownPicture(m_viewfinder, local, kShownThumbWidth);
     } else {
-        // A backend without frame probes: the picture as the viewfinder draws it.
+        // No frame in memory (none kept yet, or a backend that hands over
+        // textures): the picture as the viewfinder draws it.
         frame = QVideoFrame(
             RRectDetector::shownPicture(m_viewfinder, local, qMin(picture.width(), RRectDetector::kDetectWidth)));
     }

@@ -24,7 +24,6 @@ class QCameraImageProcessing;
 class QCameraViewfinder;
 class QLabel;
 class QThread;
-class QVideoProbe;
 class RCameraImaProDlg;
 class RRectDetector;
 class RFrameTap;
@@ -216,8 +215,6 @@ private:
     RRotatedRect m_rotRect;
     QList<QPointF> m_listQuad;
     float m_fRectAngle = 0;
-    QVideoProbe *m_probe = nullptr;
-    QVideoFrame m_frameLatest;
     QThread *m_detectThread = nullptr;
     RRectDetector *m_detector = nullptr;
     int m_iDetectTicket = 0;

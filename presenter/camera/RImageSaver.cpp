@@ -1,5 +1,6 @@
 #include "RImageSaver.h"
 
+#include "RJpegWriter.h"
 #include "RPdfPage.h"
 
 #include <QCoreApplication>
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QBuffer>
 #include <QHash>
 #include <QImageWriter>
 #include <QMutex>
@@ -186,37 +186,39 @@ bool RImageSaver::writeImage(const QImage &image, const QString &path, QString *
     if (info.isDir())
         return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
     const QByteArray format = info.suffix().toLower().toLatin1();
-    if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format))
+    // Asked once: the list walks every image plugin.
+    static const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    if (format.isEmpty() || !writable.contains(format))
         return fail(QStringLiteral("unknown picture format"));
 
-    // Encoded in memory first: the file's own write then fails with the
-    // system's reason (disk full, read-only) rather than the encoder's "Unknown error".
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, format);
-        if (!writer.write(flattenForFormat(image, format)))
-            return fail(writer.errorString());
-    }
-    // QSaveFile writes a temporary file and renames it over the target only
-    // when everything was written.
+    // QSaveFile writes a temporary file, syncs it and renames it over the
+    // target only when everything was written. The picture is encoded
+    // straight into it: no copy of the encoded bytes in memory first.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         const QString problem = folderProblem(info.absolutePath());
         return fail(problem.isEmpty() ? file.errorString() : problem);
     }
-    // A short write carries no reason; the next one fails with it (disk full).
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            break;
-        done += n;
+    const QImage flat = flattenForFormat(image, format);
+    QString why;
+    bool written;
+    if ((format == "jpg" || format == "jpeg") && RJpegWriter::canWrite(flat)) {
+        written = RJpegWriter::write(flat, &file, &why);
+    } else {
+        QImageWriter writer(&file, format);
+        written = writer.write(flat);
+        why = writer.errorString();
     }
-    // The reason is taken before commit(), whose close forgets it.
-    if (done != bytes.size() || !file.flush()) {
-        const QString why = file.errorString();
+    if (written && !file.flush())
+        written = false;
+    if (!written) {
+        // The file's own reason (disk full, read-only) rather than the
+        // encoder's "Unknown error"; taken before cancelling forgets it. A
+        // short write carries none: writing the rest again fails with it.
+        if (file.error() != QFileDevice::NoError)
+            file.flush();
+        if (file.error() != QFileDevice::NoError)
+            why = file.errorString();
         file.cancelWriting();
         file.commit();
         return fail(why);
