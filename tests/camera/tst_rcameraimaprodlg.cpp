@@ -127,7 +127,7 @@ private slots:
             shown << l->text();
         for (QPushButton *b : dlg.findChildren<QPushButton *>())
             shown << b->text();
-        for (const QString &t : {"Brightness", "Contrast", "Saturation", "Default", "Close"})
+        for (const char *t : {"Brightness", "Contrast", "Saturation", "Default", "Close"})
             QVERIFY2(shown.contains(t), qPrintable(t));
         QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
         dlg.show();

@@ -120,7 +120,7 @@ QStringList TestDragScene::snap(RDragScene *scene, int count, bool board)
     QSignalSpy finish(scene, &RDragScene::sSnapFinish);
     for (int i = 0; i < count; ++i)
         board ? scene->whiteboardSnap(0, "png") : scene->slotSnap(0, "png");
-    QTest::qWaitFor([&] { return finish.count() >= count; }, 15000);
+    (void)QTest::qWaitFor([&] { return finish.count() >= count; }, 15000);
     QStringList paths;
     for (const auto &args : added)
         paths << args.at(0).toString() + "/" + args.at(1).toString();
@@ -661,7 +661,8 @@ void TestDragScene::dragMovesPictureWithPointer()
         QGraphicsView view(scene.data());
         view.resize(1400, 800);
         view.show();
-        QTest::qWaitForWindowExposed(&view);
+        if (!QTest::qWaitForWindowExposed(&view))
+            return QPointF(1e9, 1e9);
         QWidget *viewport = view.viewport();
         const QPoint start = view.mapFromScene(QPointF(-300, -100));
         auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
