@@ -41,9 +41,7 @@ private slots:
         QTest::addColumn<QPoint>("markerCorner"); // 0/1 for left/right, top/bottom
         QTest::newRow("0 untouched") << 0 << QPoint(0, 0);
         QTest::newRow("90") << 90 << QPoint(1, 0);
-        QTest::newRow("450 is 90") << 450 << QPoint(1, 0);
         QTest::newRow("180") << 180 << QPoint(1, 1);
-        QTest::newRow("270") << 270 << QPoint(0, 1);
         QTest::newRow("-90 is 270") << -90 << QPoint(0, 1);
     }
     void rotation()
@@ -72,9 +70,6 @@ private slots:
         QTest::addColumn<QPoint>("expectedCentre");
         QTest::newRow("unrotated") << 0 << 255 << QPoint(60, 50);
         QTest::newRow("rotated 90") << 90 << 255 << QPoint(69, 60);
-        QTest::newRow("rotated 270") << 270 << 255 << QPoint(50, 139);
-        QTest::newRow("half transparent") << 0 << 128 << QPoint(60, 50);
-        QTest::newRow("fully transparent") << 0 << 0 << QPoint(60, 50);
     }
     void watermark()
     {
@@ -104,7 +99,6 @@ private slots:
         QTest::addColumn<bool>("spotlight");
         QTest::newRow("mirror, whole picture") << true << false << 0 << false;
         QTest::newRow("flip, spotlight") << false << true << 0 << true;
-        QTest::newRow("mirror and flip, spotlight") << true << true << 0 << true;
         QTest::newRow("mirror turned 90, spotlight") << true << false << 90 << true;
         QTest::newRow("flip turned 270, whole picture") << false << true << 270 << false;
     }
@@ -135,24 +129,19 @@ private slots:
         QCOMPARE(RCapturePipeline::process(camera, oriented, RRotatedRect(), card), expected);
     }
 
-    void emptyCaptureStops_data()
-    {
-        QTest::addColumn<bool>("cover");
-        QTest::addColumn<bool>("cardMix");
-        QTest::newRow("with watermark") << true << false;
-        QTest::newRow("without watermark, card merge on") << false << true;
-    }
+    // An empty picture stops the capture, with the watermark or the card merge
+    // on, and is no card side.
     void emptyCaptureStops()
     {
-        QFETCH(bool, cover);
-        QFETCH(bool, cardMix);
         RCaptureParams p;
-        p.m_bCoverItem = cover;
-        p.m_bCardMix = cardMix;
+        p.m_bCoverItem = true;
         p.m_imageCover = solid(4, 4, Qt::blue);
         RCardState card;
         QVERIFY(RCapturePipeline::process(QImage(), p, RRotatedRect(), card).isNull());
-        QCOMPARE(card.m_iCardCount, 0); // an empty picture is no card side
+        p.m_bCoverItem = false;
+        p.m_bCardMix = true;
+        QVERIFY(RCapturePipeline::process(QImage(), p, RRotatedRect(), card).isNull());
+        QCOMPARE(card.m_iCardCount, 0);
     }
 
     void spotlightCut_data()
@@ -161,7 +150,6 @@ private slots:
         QTest::addColumn<QPoint>("b");
         QTest::addColumn<QRect>("expected");
         QTest::newRow("corners in order") << QPoint(10, 5) << QPoint(50, 35) << QRect(10, 5, 40, 30);
-        QTest::newRow("corners reversed") << QPoint(50, 35) << QPoint(10, 5) << QRect(10, 5, 40, 30);
         QTest::newRow("corners crossed") << QPoint(50, 5) << QPoint(10, 35) << QRect(10, 5, 40, 30);
         QTest::newRow("no width: nothing to save") << QPoint(10, 5) << QPoint(10, 35) << QRect();
         QTest::newRow("click without a drag: nothing to save") << QPoint(20, 20) << QPoint(20, 20) << QRect();
@@ -193,9 +181,7 @@ private slots:
         QTest::newRow("document cut") << true << 30.0f << 0 << QSize(50, 30) << int(QImage::Format_RGB888);
         QTest::newRow("no document detected yet: whole picture")
             << true << 0.0f << 0 << QSize(80, 60) << int(QImage::Format_RGB32);
-        QTest::newRow("grey") << false << 0.0f << 1 << QSize(80, 60) << int(QImage::Format_Grayscale8);
         QTest::newRow("black and white") << false << 0.0f << 2 << QSize(80, 60) << int(QImage::Format_Grayscale8);
-        QTest::newRow("unknown colour type: unchanged") << false << 0.0f << 7 << QSize(80, 60) << int(QImage::Format_RGB32);
     }
     void documentCutAndColour()
     {
@@ -235,7 +221,6 @@ private slots:
         QTest::newRow("no quad: rectangle cut") << true << QList<QPointF>() << QSize(50, 30);
         QTest::newRow("collinear quad: rectangle cut")
             << true << QList<QPointF>{{10, 5}, {40, 5}, {70, 5}, {10, 45}} << QSize(50, 30);
-        QTest::newRow("auto cut off: whole picture") << false << box << QSize(80, 60);
     }
     void perspectiveCut()
     {
@@ -267,15 +252,6 @@ private slots:
         QCOMPARE(both.size(), QSize(100, 100)); // clipped at the first side's width
         QCOMPARE(both.pixel(99, 59), QColor(Qt::red).rgb());
         QCOMPARE(both.pixel(99, 60), QColor(Qt::blue).rgb());
-        // A new first side; switching the merge off does not reset the count.
-        QCOMPARE(RCapturePipeline::process(solid(80, 50, Qt::green), p, RRotatedRect(), card).size(), QSize(80, 50));
-        p.m_bCardMix = false;
-        QCOMPARE(RCapturePipeline::process(solid(30, 30, Qt::black), p, RRotatedRect(), card).size(), QSize(30, 30));
-        QCOMPARE(card.m_iCardCount, 1);
-        p.m_bCardMix = true;
-        const QImage narrow = RCapturePipeline::process(solid(40, 20, Qt::yellow), p, RRotatedRect(), card);
-        QCOMPARE(narrow.size(), QSize(80, 70));
-        QCOMPARE(qAlpha(narrow.pixel(79, 69)), 0); // beside a narrower second side
     }
 
     void documentNames_data()

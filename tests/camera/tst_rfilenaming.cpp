@@ -25,10 +25,8 @@ private slots:
         const QString stamp = QStringLiteral("20240305_070809");
         QTest::newRow("numbered, padded") << 1 << "IMG" << 7 << 4 << "IMG0007";
         QTest::newRow("numbered, longer than the length") << 1 << "IMG" << 12345 << 4 << "IMG12345";
-        QTest::newRow("numbered, no length") << 1 << "" << 3 << 0 << "3";
         QTest::newRow("numbered, negative length") << 1 << "A" << 3 << -2 << "A3";
         QTest::newRow("time-stamped") << 0 << "Img" << 7 << 4 << QString("Img" + stamp);
-        QTest::newRow("any other type is time-stamped") << 2 << "" << 7 << 4 << stamp;
         QTest::newRow("separators in the prefix") << 1 << "../a\\b:" << 1 << 2 << ".._a_b_01";
     }
     void baseName()
@@ -56,7 +54,6 @@ private slots:
         QTest::newRow("free name") << QStringList() << "pdf" << "IMG0007.pdf";
         QTest::newRow("taken: _1 before the extension") << QStringList{"IMG0007.pdf"} << "pdf" << "IMG0007_1.pdf";
         QTest::newRow("taken twice: _2") << QStringList{"IMG0007.pdf", "IMG0007_1.pdf"} << "pdf" << "IMG0007_2.pdf";
-        QTest::newRow("other extension is no clash") << QStringList{"IMG0007.png"} << "pdf" << "IMG0007.pdf";
         QTest::newRow("no extension") << QStringList{"IMG0007"} << "" << "IMG0007_1";
     }
     void uniqueFileName()

@@ -178,14 +178,10 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("text");
         const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
-        QTest::newRow("disk full, Chinese") << 0 << int(RSaveNotice::Picture) << full
-                                            << "照片未保存：磁盘已满（" + full + "）";
         QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << full
                                             << "Picture not saved: disk full (" + full + ")";
         QTest::newRow("stray language value reads as Chinese")
             << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：odd failure";
-        QTest::newRow("document, English, reason as given")
-            << 1 << int(RSaveNotice::Document) << "odd failure" << "PDF not saved: odd failure";
     }
     void noticeTexts()
     {

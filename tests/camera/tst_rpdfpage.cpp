@@ -38,34 +38,6 @@ private slots:
             QSKIP("poppler-utils are not installed");
     }
 
-    void scale_data()
-    {
-        QTest::addColumn<QSize>("viewport");
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<int>("factor");
-        QTest::addColumn<bool>("fits");
-        const QSize a4(9583, 13699);
-        QTest::newRow("1920 wide: whole times it fits") << a4 << QSize(1920, 1080) << 4 << true;
-        QTest::newRow("as wide as the page") << a4 << QSize(9583, 100) << 1 << true;
-        QTest::newRow("wider than the page: factor 0") << a4 << QSize(12000, 3000) << 0 << true;
-        QTest::newRow("turned page would run off the bottom") << a4 << QSize(1080, 1920) << 8 << true;
-        QTest::newRow("taller than the page") << a4 << QSize(100, 20000) << 95 << true;
-        QTest::newRow("empty picture") << a4 << QSize(0, 0) << 0 << false;
-    }
-    void scale()
-    {
-        QFETCH(QSize, viewport);
-        QFETCH(QSize, picture);
-        QFETCH(int, factor);
-        QCOMPARE(RPdfPage::scaleFactor(viewport.width(), picture.width()), factor);
-        const double s = RPdfPage::pageScale(viewport, picture);
-        QTEST(s > 0, "fits");
-        QVERIFY(picture.width() * s <= viewport.width() + 1e-6);
-        QVERIFY(picture.height() * s <= viewport.height() + 1e-6);
-        if (factor >= 1 && picture.height() * factor <= viewport.height())
-            QCOMPARE(s, double(factor)); // the whole-number factor is kept
-    }
-
     void pageShowsThePicture_data()
     {
         QTest::addColumn<QSize>("size");
@@ -73,7 +45,6 @@ private slots:
         QTest::newRow("camera picture") << QSize(1920, 1080) << 0.6;
         QTest::newRow("turned camera picture") << QSize(1080, 1920) << 0.4;
         QTest::newRow("wider than the page") << QSize(12000, 3000) << 0.9;
-        QTest::newRow("tiny picture") << QSize(40, 30) << 0.6;
     }
     void pageShowsThePicture()
     {

@@ -19,33 +19,6 @@ class TestRResolutionRule : public QObject
     }
 
 private slots:
-    void ruleFor_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("major");
-        QTest::addColumn<int>("minor");
-        QTest::addColumn<int>("micro");
-        QTest::addColumn<RResolutionRule::Rule>("rule");
-        const int win = QOperatingSystemVersion::Windows;
-        QTest::newRow("Windows 7") << win << 6 << 1 << -1 << RResolutionRule::OlderSystem;
-        QTest::newRow("Windows 8.1") << win << 6 << 3 << -1 << RResolutionRule::OlderSystem;
-        QTest::newRow("Windows 10") << win << 10 << 0 << -1 << RResolutionRule::LargestHeight;
-        QTest::newRow("macOS 10.6 is not old Windows") << int(QOperatingSystemVersion::MacOS) << 10 << 6 << -1
-                                                       << RResolutionRule::LargestHeight;
-        QTest::newRow("unknown system") << int(QOperatingSystemVersion::Unknown) << 1 << -1 << -1
-                                        << RResolutionRule::LargestHeight;
-    }
-
-    void ruleFor()
-    {
-        QFETCH(int, type);
-        QFETCH(int, major);
-        QFETCH(int, minor);
-        QFETCH(int, micro);
-        const QOperatingSystemVersion os(QOperatingSystemVersion::OSType(type), major, minor, micro);
-        QTEST(RResolutionRule::ruleFor(os), "rule");
-    }
-
     void choose_data()
     {
         QTest::addColumn<QStringList>("list");
@@ -58,16 +31,8 @@ private slots:
         const QStringList five{"640x480", "800x600", "1280x720", "1920x1080", "3264x2448"};
         QTest::newRow("largest height is the tallest") << five << L << 4 << QSize(3264, 2448)
                                                        << "640x480;800x600;1280x720;1920x1080;";
-        QTest::newRow("largest height, first of equal heights")
-            << QStringList{"1440x1080", "1920x1080", "640x480"} << L << 0 << QSize(1440, 1080) << "1920x1080;640x480;";
         QTest::newRow("older system takes height 1001..1499") << five << O << 3 << QSize(0, 0)
                                                               << "640x480;800x600;1280x720;1920x1080;";
-        QTest::newRow("older system, last such height wins")
-            << QStringList{"1920x1080", "1600x1200", "3264x2448"} << O << 1 << QSize(0, 0) << "1920x1080;";
-        QTest::newRow("older system, bounds inclusive") << QStringList{"100x1001", "100x1500", "100x1499"} << O << 2
-                                                        << QSize(0, 0) << "";
-        QTest::newRow("older system without such a height takes 0") << QStringList{"640x480", "3264x2448"} << O << 0
-                                                                    << QSize(0, 0) << "640x480;";
         QTest::newRow("recorder sizes only when exact") << QStringList{"1920x1088", "1280x721", "800x600"} << L << 0
                                                         << QSize(1920, 1088) << "800x600;";
         QTest::newRow("empty list") << QStringList{} << L << 0 << QSize(0, 0) << "";
@@ -93,12 +58,10 @@ private slots:
         QTest::addColumn<int>("expected");
         const QStringList full{"640x480", "1280x720", "1920x1080", "3264x2448"};
         const QStringList usb2{"640x480", "1280x720"};
-        QTest::newRow("first open: stored index used as is") << full << QSize() << 2 << 2;
         QTest::newRow("first open: no index gives the default") << full << QSize() << -1 << 3;
         QTest::newRow("first open: index just past the list gives the default") << usb2 << QSize() << 2 << 1;
         QTest::newRow("size in use is offered at another index") << full << QSize(3264, 2448) << 1 << 3;
         QTest::newRow("size in use not offered: the default") << usb2 << QSize(3264, 2448) << 1 << 1;
-        QTest::newRow("smaller size in use kept") << full << QSize(1280, 720) << 3 << 1;
     }
 
     void reopenIndex()

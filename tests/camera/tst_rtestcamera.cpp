@@ -38,35 +38,6 @@ class TestRTestCamera : public QObject
     };
 
 private slots:
-    void presence_data()
-    {
-        QTest::addColumn<QList<Cam>>("cams");
-        QTest::addColumn<QList<int>>("firstRun");
-        const Cam doc = cam("Doc"), other = cam("Other", "usb#other"), unplugged = cam("Doc", "usb#doc", false);
-        QTest::newRow("present device") << QList<Cam>{doc} << QList<int>{1};
-        QTest::newRow("unplugged device") << QList<Cam>{unplugged} << QList<int>{0};
-        QTest::newRow("other device only") << QList<Cam>{other} << QList<int>{0};
-        QTest::newRow("two devices with the description") << QList<Cam>{doc, other, cam("Doc", "usb#doc2")} << QList<int>{1, 1};
-    }
-
-    void presence()
-    {
-        QFETCH(QList<Cam>, cams);
-        QFETCH(QList<int>, firstRun);
-        writeConfig(cams);
-        Worker w(this, "Doc");
-        w.test->setRun(false); // one pass, then return
-        w.run();
-        QTRY_COMPARE_WITH_TIMEOUT(w.results.size(), firstRun.size(), 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.test->isLooping(), 3000);
-        QTest::qWait(50);
-        QCOMPARE(w.results.size(), firstRun.size());
-        for (int i = 0; i < firstRun.size(); ++i) {
-            QCOMPARE(w.results.at(i).first, QStringLiteral("Doc"));
-            QCOMPARE(w.results.at(i).second, firstRun.at(i));
-        }
-    }
-
     void claimStart()
     {
         writeConfig({cam("Doc")});

@@ -18,7 +18,6 @@ private slots:
         QTest::newRow("a sibling whose name starts the same") << "usr/lib/visora2" << "usr/lib/visora" << true;
         QTest::newRow("the installed folder through a link") << "link" << "usr/lib/visora" << false;
         QTest::newRow("missing folder") << "gone" << "" << false;
-        QTest::newRow("a file, not a folder") << "file" << "" << false;
     }
 
     void programFolderUsable()

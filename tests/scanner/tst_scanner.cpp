@@ -51,8 +51,6 @@ private slots:
         const QString english = "The quick brown fox\njumps over the lazy dog", chinese = "今天我们学习文字识别\n老师和学生都在教室里";
         QTest::newRow("both on one page") << english + "\n" + chinese << "mixed.jpg" << "";
         QTest::newRow("chinese file name with a space") << english << "课文 第一页.png" << "";
-        QTest::newRow("models folder named by the variable") << english << "prefix.png" << "/usr/share/tesseract-ocr/5/tessdata";
-        QTest::newRow("variable naming another folder is ignored") << english << "badprefix.png" << "/usr/share";
     }
 
     void recognises()
