@@ -99,6 +99,9 @@ class TestRTools : public QObject
 private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
+    // A screen reported as 0 wide gives empty buttons, not a crash.
+    void zeroWidthScreen() { QCOMPARE(RTools(0, 1080, 1.0).findChild<QToolButton *>("setSnap")->width(), 0); }
+
     void commands_data()
     {
         QTest::addColumn<QStringList>("before");

@@ -445,6 +445,11 @@ void TestDragScene::cameraItemLayout()
     QScopedPointer<RDragScene> scene(sceneWithCamera());
     QVERIFY(scene);
     QCOMPARE(scene->cameraProxy()->zValue(), -9999.0);
+    // Cursor modes outside the cursor table fall back to the arrow.
+    for (int mode : {-1, 4}) {
+        scene->setSceneCursor(mode);
+        QCOMPARE(scene->camera()->cursor().shape(), Qt::ArrowCursor);
+    }
     QVERIFY(!scene->trackerProxy()->isVisible());
     QVERIFY(!scene->videoRectProxy()->isVisible());
     scene->setCameraAuto(true, false);
