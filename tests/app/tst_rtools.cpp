@@ -39,23 +39,17 @@ public slots:
     void hit() { names << sender()->metaObject()->method(senderSignalIndex()).name(); }
 };
 
-// One step as the teacher takes it: "wait<ms>", "dblclick", "key<X>" (with
-// Ctrl+Alt+Shift, "meta" adds Meta, "ctrlalt" leaves Shift out), a button
-// click, a menu item, "hide:"/"show:" a button, or else the slot of that name.
+// One step as the teacher takes it: "dblclick", "key<X>" (with
+// Ctrl+Alt+Shift, "ctrlalt" leaves Shift out), a button click, a menu item,
+// or else the slot of that name.
 void run(RTools *tools, const QString &step)
 {
     if (step.startsWith("key")) {
         Qt::KeyboardModifiers mods = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
-        if (step.endsWith("meta"))
-            mods |= Qt::MetaModifier;
-        else if (step.endsWith("ctrlalt"))
+        if (step.endsWith("ctrlalt"))
             mods = Qt::ControlModifier | Qt::AltModifier;
         QTest::keyClick(tools, step.at(3).toLatin1(), mods);
-    } else if (step.startsWith("hide:") || step.startsWith("show:"))
-        tools->showOrHideButton(step.mid(5), step.startsWith("hide:"));
-    else if (step.startsWith("wait"))
-        QTest::qWait(step.mid(4).toInt());
-    else if (step == "dblclick")
+    } else if (step == "dblclick")
         QTest::mouseDClick(tools->findChild<QToolButton *>("setRubber"), Qt::LeftButton);
     else if (auto *button = tools->findChild<QToolButton *>(step); button && !button->menu())
         button->click();
@@ -105,34 +99,9 @@ class TestRTools : public QObject
 private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
-    void sizes_data()
-    {
-        QTest::addColumn<int>("screenWidth");
-        QTest::addColumn<QSize>("button");
-        QTest::addColumn<int>("minimizeWidth");
-        QTest::addColumn<int>("icon");
-        QTest::addColumn<int>("font");
-        QTest::newRow("1366 keeps 68 high and a readable font") << 1366 << QSize(56, 68) << 67 << 33 << 12;
-        QTest::newRow("3840 wide doubles the font") << 3840 << QSize(160, 160) << 192 << 96 << 24;
-        QTest::newRow("degenerate 0 wide") << 0 << QSize(0, 68) << 0 << 0 << 12;
-    }
+    // A screen reported as 0 wide gives empty buttons, not a crash.
+    void zeroWidthScreen() { QCOMPARE(RTools(0, 1080, 1.0).findChild<QToolButton *>("setSnap")->width(), 0); }
 
-    void sizes()
-    {
-        QFETCH(int, screenWidth);
-        QFETCH(QSize, button);
-        QFETCH(int, icon);
-        RTools tools(screenWidth, 1080, 1.0);
-        auto *snap = tools.findChild<QToolButton *>("setSnap");
-        QCOMPARE(snap->size(), button);
-        QCOMPARE(snap->maximumSize(), button);
-        QTEST(tools.findChild<QToolButton *>("minApp")->width(), "minimizeWidth");
-        QCOMPARE(snap->iconSize(), QSize(icon, icon));
-        QTEST(snap->font().pixelSize(), "font");
-    }
-
-    // Buttons whose plain effect the main window test follows end to end
-    // (minimize, erase, spotlight on, 1:1) need no row here.
     void commands_data()
     {
         QTest::addColumn<QStringList>("before");
@@ -141,6 +110,11 @@ private slots:
         const QStringList none, compare{"setScrCon"};
         QTest::newRow("exit") << none << "closeApp" << QStringList{"sClose"};
         QTest::newRow("move") << none << "setMove" << QStringList{"sMoveCamera"};
+        QTest::newRow("minimize") << none << "minApp" << QStringList{"sMin"};
+        QTest::newRow("erase") << none << "setRubber" << QStringList{"sRubber"};
+        QTest::newRow("spotlight on") << none << "setTracker" << QStringList{"sTracker"};
+        QTest::newRow("1:1") << none << "setCamera11" << QStringList{"sCamera11"};
+        QTest::newRow("picture adjustment") << none << "setCameraSet" << QStringList{"sCameraSet"};
         QTest::newRow("first annotate draws freehand") << none << "setWrite" << QStringList{"sWrite"};
         QTest::newRow("second annotate opens shapes only") << QStringList{"setWrite"} << "setWrite" << none;
         QTest::newRow("annotate after spotlight draws again") << QStringList{"setWrite", "setTracker"} << "setWrite" << QStringList{"sWrite"};
@@ -148,29 +122,17 @@ private slots:
         QTest::newRow("spotlight off returns to move") << QStringList{"setTracker"} << "setTracker" << QStringList{"sMoveCamera"};
         QTest::newRow("snapshot shows the strip first") << none << "setSnap" << QStringList{"sImageList", "sSnap"};
         QTest::newRow("1:1 ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCamera11" << none;
-        QTest::newRow("adjustment ignored on the whiteboard") << QStringList{"setWhiteboard"} << "setCameraSet" << none;
         QTest::newRow("whiteboard on returns to move") << none << "setWhiteboard" << QStringList{"sWhiteboard", "sMoveCamera"};
         QTest::newRow("whiteboard off") << QStringList{"setWhiteboard"} << "setWhiteboard" << QStringList{"sWhiteboard"};
         QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
-        QTest::newRow("rectangle") << none << "setRectange" << QStringList{"sRect"};
         QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
         QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
-        QTest::newRow("compare: freeze still acts") << compare << "setStop" << QStringList{"sStopCamera"};
         QTest::newRow("compare: snapshot leaves the strip") << compare << "setSnap" << QStringList{"sSnap"};
-        QTest::newRow("compare: recorder still acts") << compare << "setRecorder" << QStringList{"sRecorder"};
-        QTest::newRow("compare: move ignored") << compare << "setMove" << none;
-        QTest::newRow("compare: undo ignored") << compare << "setUndo" << none;
-        QTest::newRow("compare: folder ignored") << compare << "setFile" << none;
-        QTest::newRow("compare: snap settings ignored") << compare << "setSnapSetting" << none;
         QTest::newRow("compare: shapes ignored") << compare << "setStar" << none;
-        QTest::newRow("key I zooms out") << none << "keyI" << QStringList{"sZoom(-4)"};
         QTest::newRow("key O zooms in") << none << "keyO" << QStringList{"sZoom(4)"};
-        QTest::newRow("key M snaps") << none << "keyM" << QStringList{"sImageList", "sSnap"};
         QTest::newRow("key P quits without asking") << none << "keyP" << QStringList{"sNoConfirmClose"};
-        QTest::newRow("key U rotates") << none << "keyU" << QStringList{"sRotate"};
         QTest::newRow("Ctrl+Alt alone does nothing") << none << "keyIctrlalt" << none;
-        QTest::newRow("with Meta too does nothing") << none << "keyUmeta" << none;
     }
 
     void commands()
@@ -194,16 +156,9 @@ private slots:
         const QByteArray strip = SIGNAL(sImageList(bool)), snap = SIGNAL(sSnap()), pdf = SIGNAL(sPDF());
         QTest::newRow("collapse hides then shows") << QStringList{"setImageList", "setImageList"} << strip << QVariantList{true, false};
         QTest::newRow("snapshot shows a hidden strip") << QStringList{"setImageList", "setSnap"} << strip << QVariantList{true, false};
-        QTest::newRow("compare shows a hidden strip") << QStringList{"setImageList", "setScrCon"} << strip << QVariantList{true, false};
-        QTest::newRow("snapshot in compare keeps the collapse state")
-            << QStringList{"setScrCon", "setSnap", "setScrCon", "setImageList"} << strip << QVariantList{true};
-        QTest::newRow("freeze then resume") << QStringList{"setStop", "setStop"} << QByteArray(SIGNAL(sStopCamera(bool)))
-                                            << QVariantList{true, false};
         QTest::newRow("two snapshots within a second give one") << QStringList{"setSnap", "setSnap"} << snap << QVariantList{QVariant()};
         QTest::newRow("completion releases the lock early")
             << QStringList{"setSnap", "slotRecoverCanSnap", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
-        QTest::newRow("still locked after half a second") << QStringList{"setSnap", "wait500", "setSnap"} << snap << QVariantList{QVariant()};
-        QTest::newRow("released after a second") << QStringList{"setSnap", "wait1100", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
         QTest::newRow("PDF and snapshot share the lock") << QStringList{"setPDF", "setSnap", "setPDF"} << pdf << QVariantList{QVariant()};
         QTest::newRow("keyboard snapshot shares the lock") << QStringList{"shutcutSanp", "setSnap"} << snap << QVariantList{QVariant()};
     }
@@ -222,67 +177,37 @@ private slots:
         QTEST(got, "values");
     }
 
-    // Which buttons show, and which mode button is lit (empty: not checked).
+    // Which buttons show.
     void state_data()
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QString>("lit");
-        QTest::newRow("compare shows only compare") << QStringList{"setScrCon"} << QStringList{"setScrCon"} << "";
-        QTest::newRow("leaving compare restores all") << QStringList{"setScrCon", "setScrCon"} << kAll << "";
+        QTest::newRow("compare shows only compare") << QStringList{"setScrCon"} << QStringList{"setScrCon"};
+        QTest::newRow("leaving compare restores all") << QStringList{"setScrCon", "setScrCon"} << kAll;
         QTest::newRow("leaving compare restores the whiteboard set")
-            << QStringList{"setWhiteboard", "setScrCon", "setScrCon"} << kWhiteboardSet << "";
-        QTest::newRow("whiteboard hides the camera tools") << QStringList{"setWhiteboard"} << kWhiteboardSet << "";
-        QTest::newRow("whiteboard off shows all") << QStringList{"setWhiteboard", "setWhiteboard"} << kAll << "";
-        QTest::newRow("whiteboard off shows what compare hid") << QStringList{"hide:setScrCon", "show:setWhiteboard"} << kAll << "";
-        QTest::newRow("move lit at start") << QStringList{} << kAll << "setMove";
-        QTest::newRow("annotate lit") << QStringList{"setWrite"} << QStringList() << "setWrite";
-        QTest::newRow("spotlight lit") << QStringList{"setTracker"} << QStringList() << "setTracker";
-        QTest::newRow("shape lights annotate") << QStringList{"setRubber", "setEllipse"} << QStringList() << "setWrite";
-        QTest::newRow("snap settings light move") << QStringList{"setTracker", "setSnapSetting"} << QStringList() << "setMove";
+            << QStringList{"setWhiteboard", "setScrCon", "setScrCon"} << kWhiteboardSet;
+        QTest::newRow("whiteboard hides the camera tools") << QStringList{"setWhiteboard"} << kWhiteboardSet;
+        QTest::newRow("whiteboard off shows all") << QStringList{"setWhiteboard", "setWhiteboard"} << kAll;
     }
 
     void state()
     {
         QFETCH(QStringList, steps);
-        QFETCH(QStringList, expected);
-        QFETCH(QString, lit);
         auto tools = shown(1920, 1.0, steps);
-        if (!expected.isEmpty())
-            QCOMPARE(visible(tools.get()), expected);
-        for (const QString &mode : QStringList{"setMove", "setWrite", "setRubber", "setTracker"}) {
-            const QRgb background = tools->findChild<QToolButton *>(mode)->grab().toImage().pixel(2, 2);
-            if (!lit.isEmpty())
-                QCOMPARE(background & 0xffffff, (mode == lit ? qRgb(0, 160, 230) : qRgb(100, 99, 99)) & 0xffffff);
-        }
+        QTEST(visible(tools.get()), "expected");
     }
 
-    void shapesMenu_data()
-    {
-        QTest::addColumn<int>("screenWidth");
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<int>("dx");
-        QTest::addColumn<int>("menuHeight");
-        QTest::newRow("1920") << 1920 << 1.0 << 0 << 336;
-        QTest::newRow("2560 at 2.25") << 2560 << 2.25 << -10 << 361;
-        QTest::newRow("3840 at 3.5") << 3840 << 3.5 << -20 << 461;
-        QTest::newRow("3840 above 3.5") << 3840 << 3.6 << -20 << 336;
-    }
-
+    // The second annotate click opens the shapes above the bar (one row of its table).
     void shapesMenu()
     {
-        QFETCH(int, screenWidth);
-        QFETCH(double, scale);
-        QFETCH(int, dx);
-        QFETCH(int, menuHeight);
-        auto tools = shown(screenWidth, scale);
+        auto tools = shown(3840, 3.5);
         auto *menu = tools->findChild<QMenu *>("menuWrite");
         run(tools.get(), "setWrite");
         QVERIFY(!menu->isVisible());
         run(tools.get(), "setWrite");
         QVERIFY(menu->isVisible());
-        const QPoint expected(tools->findChild<QToolButton *>("setWrite")->x() + tools->iconSize().width() / 2 + dx,
-                              tools->y() - menuHeight + 10);
+        const QPoint expected(tools->findChild<QToolButton *>("setWrite")->x() + tools->iconSize().width() / 2 - 20,
+                              tools->y() - 461 + 10);
         // The offscreen platform adds a 2-pixel frame to popups.
         QVERIFY2((menu->pos() - expected).manhattanLength() <= 4, qPrintable(QString::number(menu->pos().y())));
         menu->hide();
@@ -325,69 +250,32 @@ private slots:
         QTEST(int(turn.size()), "turns");
     }
 
-    void texts_data()
-    {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<int>("langue");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("toolTip");
-        const QStringList none;
-        QTest::newRow("English menu item") << none << 1 << "setSnapSetting" << "Snap Set" << "";
-        QTest::newRow("any other value is English, tip stays Chinese") << none << 2 << "closeApp" << "Exit" << "关闭";
-        QTest::newRow("back to Chinese") << none << 0 << "setUndo" << "撤销擦除" << "撤销擦除";
-        QTest::newRow("frozen keeps Unfreeze in English") << QStringList{"setStop"} << 1 << "setStop" << "Unfreeze" << "解冻";
-        QTest::newRow("English flip item") << none << 1 << "setFlip" << "Flip" << "";
-    }
-
-    void texts()
-    {
-        QFETCH(QStringList, steps);
-        QFETCH(int, langue);
-        QFETCH(QString, item);
-        auto tools = shown(1920, 1.0, steps);
-        tools->slotChangeToolLanguage(1);
-        tools->slotChangeToolLanguage(langue);
-        if (auto *button = tools->findChild<QToolButton *>(item)) {
-            QTEST(button->text(), "text");
-            QTEST(button->toolTip(), "toolTip");
-        } else {
-            QTEST(tools->findChild<QAction *>(item)->text(), "text");
-        }
-    }
-
     void languageDialog_data()
     {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("choice");
-        QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("changed");
-        QTest::newRow("choosing English") << 0 << 1 << true << true;
-        QTest::newRow("same language writes nothing") << 0 << 0 << true << false;
-        QTest::newRow("cancel after moving the combo") << 0 << 1 << false << false;
+        QTest::newRow("choosing English") << 0 << 1 << true;
+        QTest::newRow("same language writes nothing") << 0 << 0 << false;
     }
 
     void languageDialog()
     {
         QFETCH(int, start);
         QFETCH(int, choice);
-        QFETCH(bool, ok);
         QFETCH(bool, changed);
         auto tools = shown();
         tools->setLangue(start);
         QSignalSpy spy(tools.get(), &RTools::sChangeLanguage);
-        QPoint dialogPos;
         int shownLangue = -1;
         onModal([&](QWidget *dialog) {
-            dialogPos = dialog->pos();
             auto *combo = dialog->findChild<QComboBox *>();
             shownLangue = combo->currentIndex();
             combo->setCurrentIndex(choice);
-            dialog->findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
+            dialog->findChild<QPushButton *>("btnOK")->click();
         });
         run(tools.get(), "setLanguage");
         QCOMPARE(shownLangue, start);
-        QCOMPARE(dialogPos, QPoint(tools->findChild<QToolButton *>("sysSetting")->x(), tools->y() - 139));
         QCOMPARE(spy.count(), changed ? 1 : 0);
         QCOMPARE(RSettingsStore::contains(RSettingsKeys::SystemLangue), changed);
         QCOMPARE(tools->langue(), changed ? choice : start);
@@ -397,40 +285,17 @@ private slots:
         }
     }
 
-    // The PDF maker opens on the picture folder; both tools take the interface language.
-    void toolDialogs_data()
+    void pdfMakerOpensOnThePictureFolder()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<int>("above"); // -1: not placed by the tool bar
-        QTest::newRow("PDF maker") << "setPDFTool" << "PDF Maker" << 791;
-        QTest::newRow("text recognition") << "setOCR" << "OCR" << -1;
-    }
-
-    void toolDialogs()
-    {
-        QFETCH(QString, command);
         auto tools = shown();
-        tools->setLangue(1);
-        QWidget *dialog = nullptr;
-        QString title, folder;
-        QPoint pos;
+        QString folder = "<not opened>";
         onModal([&](QWidget *d) {
-            title = d->windowTitle();
-            pos = d->pos();
             if (auto *pdf = qobject_cast<RPDFTool *>(d))
                 folder = pdf->m_strCurDir;
-            dialog = d;
             d->close();
         });
-        run(tools.get(), command);
-        QVERIFY(dialog);
-        QTEST(title, "title");
-        QFETCH(int, above);
-        if (above >= 0) {
-            QCOMPARE(pos, QPoint(10, tools->y() - above));
-            QCOMPARE(folder, RSettingsStore::pictureFolder());
-        }
+        run(tools.get(), "setPDFTool");
+        QCOMPARE(folder, RSettingsStore::pictureFolder());
     }
 };
 

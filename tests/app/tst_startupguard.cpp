@@ -72,15 +72,6 @@ private slots:
         QVERIFY(holder.waitForFinished(5000));
         passesAtOnce(sem, marker);
     }
-
-    void secondGuardInOneProcessIsDelayed()
-    {
-        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
-        RStartupGuard first(sem, marker);
-        QVERIFY(!first.pass(0));
-        RStartupGuard second(sem, marker);
-        QVERIFY(second.pass(0));
-    }
 };
 
 int main(int argc, char *argv[])

@@ -9,8 +9,6 @@
 #include "RSettingsStore.h"
 #include "RTavWidget.h"
 #include "RTools.h"
-#include "RCameraImaProDlg.h"
-#include "RDrawTempWidget.h"
 #include "RNoScrollGraphicsView.h"
 #include <QGraphicsProxyWidget>
 #include "VisoraTest.h"
@@ -18,13 +16,10 @@
 #include <QAction>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QProcess>
-#include <QRegularExpression>
 #include "RProxyWidget.h"
 #include "RVideoRect.h"
 #include "RZoomModel.h"
 #include <QSaveFile>
-#include <QPushButton>
 #include <QSettings>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -45,18 +40,13 @@ private slots:
     void missingOrBusyDeviceWarns_data();
     void missingOrBusyDeviceWarns();
     void orientationIsRestoredAndStored();
-    void zoomAndHiddenQuitKeys();
     void confirmExit_data();
     void confirmExit();
-    void storedLanguage_data();
     void storedLanguage();
     void captureSettingsReachSnapshotAndPdf();
     void timedSnapshotsUntilManual();
     void recorderGetsArguments();
-    void autoCropSnapshotIsThePage_data();
-    void autoCropSnapshotIsThePage();
-    void toolButtonsReachTheWindow_data();
-    void toolButtonsReachTheWindow();
+    void perspectiveSnapshotIsTheFlatPage();
     void timedSnapshotWaitsForThePreviousOne();
     void freezeAcrossCompareAndWhiteboard();
     void snapshotButtonReachesTheStripAsJpg();
@@ -177,9 +167,6 @@ void TestTavWidget::startupOpensCameraAndWritesConfigIni()
     QVERIFY(m_window->tools()->isVisible());
     QVERIFY(m_window->imageList()->isVisible());
     QVERIFY(!m_window->noConfirmClose());
-    const QRect bar = m_window->tools()->geometry();
-    const int r = int(1.25 * m_window->tools()->buttonHeight());
-    QCOMPARE(bar, QRect(20, m_window->height() - r - 10, bar.width(), r));
     for (int angle : {90, 180, 270, 0}) {
         m_window->slotRotate();
         QCOMPARE(m_window->rotateAngle(), angle);
@@ -231,68 +218,38 @@ void TestTavWidget::orientationIsRestoredAndStored()
     QVERIFY(!RSettingsStore::contains(RSettingsKeys::VideoRotate));
 }
 
-void TestTavWidget::zoomAndHiddenQuitKeys()
-{
-    QVERIFY(openWindow());
-    const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier;
-    const int before = m_window->zoomLevel();
-    QTest::keyClick(m_window, Qt::Key_O, all);
-    QCOMPARE(m_window->zoomLevel(), before + 4);
-    QTest::keyClick(m_window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(m_window->zoomLevel(), before + 4);
-    QTest::keyClick(m_window, Qt::Key_P, all);
-    QVERIFY(!m_window->isVisible());
-    QVERIFY(!m_window->tools()->isVisible());
-}
-
 void TestTavWidget::confirmExit_data()
 {
     QTest::addColumn<int>("langue");
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<QString>("question");
     QTest::addColumn<bool>("closed");
-    QTest::newRow("cancel keeps running") << 0 << "取消" << "确认退出？" << false;
-    QTest::newRow("english ok") << 1 << "OK" << "Confirm exit?" << true;
+    QTest::newRow("cancel keeps running") << 0 << "取消" << false;
+    QTest::newRow("english ok") << 1 << "OK" << true;
 }
 
 void TestTavWidget::confirmExit()
 {
     QFETCH(int, langue);
     QFETCH(QString, answer);
-    QFETCH(QString, question);
     QFETCH(bool, closed);
     RSettingsStore::write(RSettingsKeys::SystemLangue, langue);
     QVERIFY(openWindow());
-    QString seen;
-    answerNextBox(answer, &seen);
+    answerNextBox(answer);
     m_window->closeTav();
-    QCOMPARE(seen, question);
     QCOMPARE(!m_window->isVisible(), closed);
 }
 
-void TestTavWidget::storedLanguage_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("snapText");
-    QTest::newRow("1 is English everywhere") << QVariant(1) << 1 << "Snap";
-    QTest::newRow("2 is Chinese everywhere") << QVariant(2) << 0 << "拍照";
-}
-
+// Any stored value but 1 reads as Chinese; a switch reaches scene and tool bar.
 void TestTavWidget::storedLanguage()
 {
-    QFETCH(QVariant, stored);
-    QFETCH(int, language);
-    QFETCH(QString, snapText);
-    RSettingsStore::write(RSettingsKeys::SystemLangue, stored);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, 2);
     startWindow();
-    QCOMPARE(m_window->languageIndex(), language);
-    QCOMPARE(m_window->scene()->languageIndex(), language);
+    QCOMPARE(m_window->languageIndex(), 0);
     auto *snap = m_window->tools()->findChild<QToolButton *>("setSnap");
-    QCOMPARE(snap->text(), snapText);
-    m_window->slotChangeLangue(1 - language);
-    QCOMPARE(m_window->languageIndex(), 1 - language);
-    QCOMPARE(snap->text(), QString(language ? "拍照" : "Snap"));
+    QCOMPARE(snap->text(), QString("拍照"));
+    m_window->slotChangeLangue(1);
+    QCOMPARE(m_window->scene()->languageIndex(), 1);
+    QCOMPARE(snap->text(), QString("Snap"));
 }
 
 void TestTavWidget::captureSettingsReachSnapshotAndPdf()
@@ -309,15 +266,11 @@ void TestTavWidget::captureSettingsReachSnapshotAndPdf()
         d->m_strNamePrefix = "IMG";
         d->m_iNameNumLength = 4;
         d->m_iNameCurNum = 7;
-        d->m_bCardMix = true;
-        d->m_iSaveColorType = 2;
     }, true);
     QCOMPARE(dirs.count(), 1);
     QCOMPARE(m_window->imageDir(), folder);
     QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileDir), folder);
     QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 7);
-    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileCardMix), 1);
-    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileSaveColorType), 2);
     const QString iniPath = QDir::currentPath() + "/Tolvani/Config.ini";
     QCOMPARE(QSettings(iniPath, QSettings::IniFormat).value("Client/file_path").toString(), folder);
     QVERIFY(!m_window->snapTimer() || !m_window->snapTimer()->isActive());
@@ -330,30 +283,13 @@ void TestTavWidget::captureSettingsReachSnapshotAndPdf()
     QVERIFY(QFile::exists(folder + "/IMG0007.png"));
     QCOMPARE(m_window->scene()->nameCurNum(), 8);
 
-    // The same folder again is not written to the recorder's file.
-    QVERIFY(QFile::remove(iniPath));
-    runDialog([](RSetting *d) {
-        d->m_strNamePrefix = "Doc";
-        d->m_bCardMix = false;
-        d->m_iSaveColorType = 0;
-    }, true);
-    QCOMPARE(dirs.count(), 1);
-    QVERIFY(!QFile::exists(iniPath));
-    QCOMPARE(RSettingsStore::readString(RSettingsKeys::FileNamePrefix), QString("Doc"));
-
-    // The PDF command writes one A4 page by the same rule, nothing beside it.
+    // The PDF command writes by the same rule, nothing beside it (the page
+    // itself is the PDF page's test).
     m_window->slotPDF();
-    const QString pdf = folder + "/Doc0008.pdf";
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(pdf), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + "/IMG0008.pdf"), 15000);
     RImageSaver::instance()->waitForIdle(15000);
     QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), 9);
-    QProcess info;
-    info.start("pdfinfo", {pdf});
-    QVERIFY(info.waitForFinished(10000));
-    const QString text = QString::fromUtf8(info.readAllStandardOutput());
-    QVERIFY2(text.contains(QRegularExpression("Pages:\\s+1\\b")), qPrintable(text));
-    QVERIFY2(text.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)")), qPrintable(text));
-    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), (QStringList{"Doc0008.pdf", "IMG0007.png"}));
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name), (QStringList{"IMG0007.png", "IMG0008.pdf"}));
 }
 
 void TestTavWidget::timedSnapshotsUntilManual()
@@ -416,32 +352,23 @@ void TestTavWidget::recorderGetsArguments()
     QVERIFY(result.open(QIODevice::ReadOnly));
     const QStringList args = QString::fromUtf8(result.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(args, QStringList({"KT7306219", "Cam \"A\" 文档", "1920x1080", "1280x720"}));
-    QVERIFY(m_window->isVisible());
-    QVERIFY(m_window->tools()->isVisible());
 }
 
-void TestTavWidget::autoCropSnapshotIsThePage_data()
+// The rectangle cut itself is the capture pipeline's; here the window's
+// perspective path, from the dialog to the saved A4 page.
+void TestTavWidget::perspectiveSnapshotIsTheFlatPage()
 {
-    QTest::addColumn<bool>("perspective");
-    QTest::newRow("rectangle cut") << false;
-    QTest::newRow("perspective: the flat page, A4") << true;
-}
-
-void TestTavWidget::autoCropSnapshotIsThePage()
-{
-    QFETCH(bool, perspective);
     QVERIFY(openWindow());
     QTemporaryDir target;
     runDialog([&](RSetting *d) {
         d->m_strPath = target.path();
         d->m_strFileExt = "png";
         d->m_bAutoCut = true;
-        d->m_bAutoPerspective = perspective;
+        d->m_bAutoPerspective = true;
     }, true);
     // Kept in the store and read back at the next start.
-    QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileAutoPerspective), int(perspective));
-    QCOMPARE(RCaptureSettings::read().m_bAutoPerspective, perspective);
-    QCOMPARE(m_window->scene()->camera()->isAutoPerspective(), perspective);
+    QVERIFY(RCaptureSettings::read().m_bAutoPerspective);
+    QVERIFY(m_window->scene()->camera()->isAutoPerspective());
     // The document frame follows the detected page.
     QTRY_VERIFY_WITH_TIMEOUT(m_window->scene()->videoRect()->hasPoints(), 5000);
     QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
@@ -457,59 +384,8 @@ void TestTavWidget::autoCropSnapshotIsThePage()
         for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
             bright += qGray(page.pixel(x, y)) > 150;
     QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
-    if (perspective) {
-        const double ratio = double(page.height()) / page.width();
-        QVERIFY2(qAbs(ratio / M_SQRT2 - 1) < 0.04, qPrintable(QString::number(ratio)));
-    }
-}
-
-namespace {
-struct ButtonCase
-{
-    const char *row;
-    const char *button;
-    std::function<bool(RTavWidget *)> effect;
-};
-
-const std::vector<ButtonCase> &buttonCases()
-{
-    static const std::vector<ButtonCase> cases = {
-        {"rotate turns the picture", "setRotate", [](RTavWidget *w) { return w->rotateAngle() == 90; }},
-        {"annotate shows the ink overlay", "setWrite", [](RTavWidget *w) { return w->drawTemp()->isVisible(); }},
-        {"rubber selects by rubber band", "setRubber",
-         [](RTavWidget *w) { return w->view()->dragMode() == QGraphicsView::RubberBandDrag; }},
-        {"spotlight shows the veil", "setTracker",
-         [](RTavWidget *w) { return w->scene()->trackerProxy()->isVisible(); }},
-        {"freeze stops the camera", "setStop", [](RTavWidget *w) { return !w->scene()->camera()->isRunning(); }},
-        {"one to one", "setCamera11", [](RTavWidget *w) { return w->zoomLevel() == 250; }},
-        {"board turns the whiteboard on", "setWhiteboard", [](RTavWidget *w) { return w->isWhiteboard(); }},
-        {"collapse hides the strip", "setImageList", [](RTavWidget *w) { return !w->imageList()->isVisible(); }},
-        {"minimize hides the tool bar", "minApp", [](RTavWidget *w) { return !w->tools()->isVisible(); }},
-        {"picture adjustment opens its dialog", "setCameraSet",
-         [](RTavWidget *w) { return w->scene()->camera()->imageProcessDialog()->isVisible(); }},
-    };
-    return cases;
-}
-} // namespace
-
-void TestTavWidget::toolButtonsReachTheWindow_data()
-{
-    QTest::addColumn<int>("index");
-    for (int i = 0; i < int(buttonCases().size()); ++i)
-        QTest::newRow(buttonCases()[i].row) << i;
-}
-
-void TestTavWidget::toolButtonsReachTheWindow()
-{
-    QFETCH(int, index);
-    const ButtonCase &c = buttonCases()[index];
-    QVERIFY(openWindow());
-    m_window->slotZoom(12); // so that 1:1 has something to undo
-    auto *button = m_window->tools()->findChild<QToolButton *>(c.button);
-    QVERIFY2(button, c.button);
-    QVERIFY(!c.effect(m_window));
-    QTest::mouseClick(button, Qt::LeftButton);
-    QTRY_VERIFY(c.effect(m_window));
+    const double ratio = double(page.height()) / page.width();
+    QVERIFY2(qAbs(ratio / M_SQRT2 - 1) < 0.04, qPrintable(QString::number(ratio)));
 }
 
 void TestTavWidget::timedSnapshotWaitsForThePreviousOne()

