@@ -24,6 +24,8 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QToolButton>
+
+#include "RDrawTempWidget.h"
 #include <QtMath>
 #include <functional>
 
@@ -46,6 +48,7 @@ private slots:
     void captureSettingsReachSnapshotAndPdf();
     void timedSnapshotsUntilManual();
     void recorderGetsArguments();
+    void toolButtonsReachTheWindow();
     void perspectiveSnapshotIsTheFlatPage();
     void timedSnapshotWaitsForThePreviousOne();
     void freezeAcrossCompareAndWhiteboard();
@@ -453,6 +456,32 @@ void TestTavWidget::pictureIsFittedAtEveryNewSize()
     QVERIFY2(m_window->view()->viewport()->rect().adjusted(-2, -2, 2, 2).contains(shown),
              qPrintable(QString("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
     QVERIFY(qAbs(shown.center().x() - m_window->view()->viewport()->width() / 2) < 3);
+}
+
+// The tool bar only signals; each button must still reach the window's slot.
+void TestTavWidget::toolButtonsReachTheWindow()
+{
+    QVERIFY(openWindow());
+    m_window->slotZoom(12); // so that 1:1 has something to undo
+    const auto click = [this](const char *name) {
+        auto *button = m_window->tools()->findChild<QToolButton *>(name);
+        QVERIFY2(button, name);
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    click("setRotate");
+    QTRY_COMPARE(m_window->rotateAngle(), 90);
+    click("setCamera11");
+    QTRY_COMPARE(m_window->zoomLevel(), 250);
+    click("setTracker");
+    QTRY_VERIFY(m_window->scene()->trackerProxy()->isVisible());
+    click("setStop");
+    QTRY_VERIFY(!m_window->scene()->camera()->isRunning());
+    click("setWrite");
+    QTRY_VERIFY(m_window->drawTemp()->isVisible());
+    click("setImageList");
+    QTRY_VERIFY(!m_window->imageList()->isVisible());
+    click("minApp");
+    QTRY_VERIFY(!m_window->tools()->isVisible());
 }
 
 VISORA_TEST_MAIN(TestTavWidget)
