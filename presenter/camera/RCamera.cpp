@@ -528,11 +528,7 @@ void RCamera::setImageProcess(int itype, double qval)
 void RCamera::cameraImageCaptured(int id, QImage image)
 {
     qDebug().noquote() << "RCamera::cameraImageCaptured" << "id:" << id;
-    // The cut and detection coordinates are those of the shown picture.
-    if (!image.isNull() && m_sizeCurrent.isValid() && !m_sizeCurrent.isEmpty() && image.size() != m_sizeCurrent)
-        image = image.scaled(m_sizeCurrent, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage page = RCapturePipeline::process(image, m_params, m_rotRect, m_cardState, m_listQuad);
-    if (page.isNull()) {
+    if (image.isNull()) {
         qDebug().noquote() << "RCamera::cameraImageCaptured" << "nothing to save";
         emit sCaptureFailed(QString());
         return;
@@ -541,8 +537,14 @@ void RCamera::cameraImageCaptured(int id, QImage image)
         QDir().mkpath(m_params.m_strCurImageDir);
     RImageSaver *saver = RImageSaver::instance();
     connect(saver, &RImageSaver::finished, this, &RCamera::saverFinished, Qt::UniqueConnection);
+    // Scaling and the pipeline (a keystone warp takes a fifth of a second) run
+    // on the save worker, so the live picture goes on meanwhile; naming and
+    // the running document stay here.
+    const RImageSaver::Prepare prepare =
+        RCapturePipeline::preparer(m_params, m_rotRect, m_listQuad, m_sizeCurrent, m_cardState);
     QString path;
-    m_pendingPdf.insert(RCapturePipeline::saveDocument(page, m_params, QDateTime::currentDateTime(), &path));
+    m_pendingPdf.insert(
+        RCapturePipeline::saveDocument(image, m_params, QDateTime::currentDateTime(), &path, prepare));
     qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
 }
 
@@ -551,11 +553,12 @@ void RCamera::saverFinished(int id, const QString &path, bool ok, const QString 
     if (!m_pendingPdf.remove(id))
         return;
     qDebug().noquote() << "RCamera::cameraImageCaptured"
-                       << "bOK:" << ok << path << error;
+                       << "bOK:" << ok << path << (ok || !error.isEmpty() ? error : QStringLiteral("nothing to save"));
     if (!ok) {
         // A running document that took no page is not continued: the next
-        // capture starts a new one rather than failing again.
-        if (path == m_params.m_strRunningPdf)
+        // capture starts a new one rather than failing again. A capture with
+        // nothing to save left it untouched.
+        if (!error.isEmpty() && path == m_params.m_strRunningPdf)
             m_params.m_strRunningPdf.clear();
         emit sCaptureFailed(error);
         return;

@@ -223,6 +223,7 @@ private:
 
     // Capture
     RCaptureParams m_params;
-    RCardState m_cardState;
+    // Read and written only by the capture jobs on the save worker.
+    std::shared_ptr<RCardState> m_cardState = std::make_shared<RCardState>();
     QSet<int> m_pendingPdf;
 };

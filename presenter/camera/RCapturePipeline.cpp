@@ -157,6 +157,18 @@ QImage RCapturePipeline::process(const QImage &captured, const RCaptureParams &p
     return QImage();
 }
 
+RImageSaver::Prepare RCapturePipeline::preparer(const RCaptureParams &p, const RRotatedRect &rotRect,
+                                                const QList<QPointF> &quad, const QSize &shown,
+                                                const std::shared_ptr<RCardState> &card)
+{
+    return [p, rotRect, quad, shown, card](const QImage &captured) {
+        QImage image = captured;
+        if (!image.isNull() && shown.isValid() && !shown.isEmpty() && image.size() != shown)
+            image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return process(image, p, rotRect, *card, quad);
+    };
+}
+
 QString RCapturePipeline::documentExt(const RCaptureParams &p)
 {
     const QString ext = p.m_strFileExt.trimmed().toLower();
@@ -183,7 +195,8 @@ QString RCapturePipeline::nextDocumentPath(RCaptureParams &p, const QDateTime &n
     return nextPath(p, now, QStringLiteral("pdf"));
 }
 
-int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path)
+int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path,
+                                   RImageSaver::Prepare prepare)
 {
     qInfo().noquote() << "RCapturePipeline::saveDocument: m_strFileExt:" << p.m_strFileExt;
     if (page.isNull())
@@ -198,7 +211,7 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     if (append && running) {
         if (path)
             *path = p.m_strRunningPdf;
-        return saver->appendPdf(page, p.m_strRunningPdf);
+        return saver->appendPdf(page, p.m_strRunningPdf, std::move(prepare));
     }
     const QString target = nextPath(p, now, ext);
     if (path)
@@ -208,9 +221,10 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
     if (append) {
         p.m_strRunningPdf = target;
-        return saver->appendPdf(page, target);
+        return saver->appendPdf(page, target, std::move(prepare));
     }
-    return ext == QLatin1String("pdf") ? saver->savePdf(page, target) : saver->saveImage(page, target);
+    return ext == QLatin1String("pdf") ? saver->savePdf(page, target, std::move(prepare))
+                                       : saver->saveImage(page, target, std::move(prepare));
 }
 
 QString RCapturePipeline::nextFileName(RCaptureParams &p, const QString &ext, const QDateTime &now)

@@ -8,6 +8,9 @@
 #include <QString>
 
 #include "RImageProc.h"
+#include "RImageSaver.h"
+
+#include <memory>
 
 // Capture parameters of the camera, written by the scene before a capture.
 struct RCaptureParams
@@ -59,6 +62,14 @@ public:
     // cannot. Returns the page picture, or null to stop without saving. Never throws.
     static QImage process(const QImage &captured, const RCaptureParams &p, const RRotatedRect &rotRect,
                           RCardState &card, const QList<QPointF> &quad = {});
+    // The capture's work for the save worker: the still brought to the shown
+    // size `shown` (the cut and detection coordinates are the shown picture's),
+    // then process() on copies of the parameters. The card state is shared by
+    // the captures' jobs and touched only there, one job after the other, so
+    // captures queued back to back still pair up in the order taken.
+    static RImageSaver::Prepare preparer(const RCaptureParams &p, const RRotatedRect &rotRect,
+                                         const QList<QPointF> &quad, const QSize &shown,
+                                         const std::shared_ptr<RCardState> &card);
     // The .pdf path by the naming rule, advancing p.m_iNameCurNum when
     // numbered; never an existing file nor one waiting in the save queue. The number is consumed even if the
     // save later fails, so the caller stores it whatever happens.
@@ -75,7 +86,9 @@ public:
     // goes to the running document while it exists or is being written; the
     // first page names a new one by the rule. Returns the job id (its
     // `finished` tells the outcome), -1 when there was nothing to save.
-    static int saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path = nullptr);
+    // `prepare` turns `page` into the page on the worker (see preparer()).
+    static int saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path = nullptr,
+                            RImageSaver::Prepare prepare = RImageSaver::Prepare());
 
     // Name (without folder) for a scene snapshot of extension `ext`, unique in
     // p.m_strCurImageDir; when numbered, advances the number and stores it at once.

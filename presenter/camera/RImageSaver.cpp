@@ -125,28 +125,34 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
         }
         QString error;
         bool ok = false;
+        bool nothing = false;
         try {
             if (job.prepare)
                 job.image = job.prepare(job.image);
-            ok = job.kind == Kind::Pdf         ? RPdfPage::write(job.image, job.path, &error)
-                : job.kind == Kind::PdfAppend ? RPdfPage::append(job.image, job.path, &error)
-                                              : writeImage(job.image, job.path, &error);
+            nothing = job.prepare && job.image.isNull();
+            if (!nothing)
+                ok = job.kind == Kind::Pdf         ? RPdfPage::write(job.image, job.path, &error)
+                    : job.kind == Kind::PdfAppend ? RPdfPage::append(job.image, job.path, &error)
+                                                  : writeImage(job.image, job.path, &error);
         } catch (const std::exception &e) {
             error = QString::fromLocal8Bit(e.what());
         } catch (...) {
             error = QStringLiteral("unknown failure");
         }
-        if (!ok && job.kind != Kind::Image) {
+        if (!ok && !nothing && job.kind != Kind::Image) {
             // The printer does not tell why; the folder usually does.
             const QString problem = folderProblem(QFileInfo(job.path).absolutePath());
             if (!problem.isEmpty())
                 error = problem;
         }
+        // An empty reason is kept for "nothing to save".
+        if (!ok && !nothing && error.isEmpty())
+            error = QStringLiteral("unknown failure");
         job.image = QImage();
         job.prepare = nullptr;
         removePending(job.key);
         qInfo().noquote() << (job.kind == Kind::Image ? "RImageSaver::saveImage:" : "RImageSaver::savePdf:") << job.path
-                          << "bOK:" << (ok ? "true" : "false") << error;
+                          << "bOK:" << (ok ? "true" : "false") << (nothing ? QStringLiteral("nothing to save") : error);
         // Posted in job order, so `finished` keeps the request order.
         const int id = job.id;
         const QString path = job.path;
@@ -271,14 +277,14 @@ int RImageSaver::saveImage(const QImage &image, const QString &path, Prepare pre
     return enqueue(Kind::Image, image, path, std::move(prepare));
 }
 
-int RImageSaver::savePdf(const QImage &image, const QString &pdfPath)
+int RImageSaver::savePdf(const QImage &image, const QString &pdfPath, Prepare prepare)
 {
-    return enqueue(Kind::Pdf, image, pdfPath, Prepare());
+    return enqueue(Kind::Pdf, image, pdfPath, std::move(prepare));
 }
 
-int RImageSaver::appendPdf(const QImage &image, const QString &pdfPath)
+int RImageSaver::appendPdf(const QImage &image, const QString &pdfPath, Prepare prepare)
 {
-    return enqueue(Kind::PdfAppend, image, pdfPath, Prepare());
+    return enqueue(Kind::PdfAppend, image, pdfPath, std::move(prepare));
 }
 
 int RImageSaver::enqueue(Kind kind, const QImage &image, const QString &path, Prepare prepare)

@@ -19,7 +19,10 @@ public:
     // Writes every job still queued before it returns: no picture is lost at exit.
     ~RImageSaver() override;
 
-    // Work on the picture done on the worker before it is written (cut, turn).
+    // Work on the picture done on the worker before it is written (cut, turn),
+    // in request order. A null result writes nothing and leaves the target as
+    // it was: `finished` then reports false with an empty reason, which no
+    // failed write gives.
     using Prepare = std::function<QImage(const QImage &)>;
 
     // Writes on one worker thread in request order, format from the suffix,
@@ -28,9 +31,9 @@ public:
     // in request order.
     int saveImage(const QImage &image, const QString &path, Prepare prepare = Prepare());
     // One-page A4 PDF through RPdfPage.
-    int savePdf(const QImage &image, const QString &pdfPath);
+    int savePdf(const QImage &image, const QString &pdfPath, Prepare prepare = Prepare());
     // A further page of a running document through RPdfPage::append.
-    int appendPdf(const QImage &image, const QString &pdfPath);
+    int appendPdf(const QImage &image, const QString &pdfPath, Prepare prepare = Prepare());
     // Processes events until every job has reported; false on timeout.
     bool waitForIdle(int msecs = 30000);
     // Jobs requested whose `finished` has not been emitted yet.

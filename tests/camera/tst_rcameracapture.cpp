@@ -254,6 +254,57 @@ private slots:
         camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
         QVERIFY(!camera.isChangeDetecting());
     }
+
+    // Captures handed over back to back, before the worker has done any:
+    // card sides still pair in the order taken, a capture with nothing to
+    // save reports failure and leaves the running document going.
+    void queuedCaptures_data()
+    {
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<bool>("cardMix");
+        QTest::addColumn<QList<bool>>("emptySpotlight"); // per capture
+        QTest::addColumn<QList<int>>("heights");         // of the pictures written, in order
+        QTest::newRow("card sides pair up, then a new first side")
+            << "png" << true << QList<bool>{false, false, false} << QList<int>{30, 60, 30};
+        QTest::newRow("empty spotlight fails, the card waits on")
+            << "png" << true << QList<bool>{false, true, false} << QList<int>{30, 60};
+        QTest::newRow("empty spotlight keeps the running document")
+            << "pdf" << false << QList<bool>{false, true, false} << QList<int>{};
+    }
+    void queuedCaptures()
+    {
+        QFETCH(QString, ext);
+        QFETCH(bool, cardMix);
+        QFETCH(QList<bool>, emptySpotlight);
+        QFETCH(QList<int>, heights);
+        QTemporaryDir dir;
+        RCamera camera;
+        camera.setSaveDir(dir.path());
+        camera.setCameraParam(0, 0, 1, "C", 2, cardMix, false, false);
+        camera.setCaptureExt(ext);
+        camera.setPdfAppend(ext == "pdf");
+        QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
+        QSignalSpy finished(&camera, &RCamera::sCaptureFinished);
+        for (int i = 0; i < emptySpotlight.size(); ++i) {
+            camera.setCutRect(emptySpotlight[i], QPoint(5, 5), QPoint(5, 20));
+            camera.cameraImageCaptured(i, uniformPage(i % 2 ? 60 : 200, QSize(40, 30)));
+            if (ext == "pdf") // each outcome known before the next capture
+                QVERIFY(RImageSaver::instance()->waitForIdle());
+        }
+        if (ext != "pdf")
+            QCOMPARE(finished.size() + failed.size(), 0); // nothing done on this thread
+        QVERIFY(RImageSaver::instance()->waitForIdle());
+        QCOMPARE(failed.size(), emptySpotlight.count(true));
+        QCOMPARE(failed.value(0).value(0).toString(), QString());
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        if (ext == "pdf") {
+            QCOMPARE(files, QStringList{"C01.pdf"});
+            return;
+        }
+        QCOMPARE(files.size(), heights.size());
+        for (int i = 0; i < heights.size(); ++i)
+            QCOMPARE(QImage(dir.filePath(files[i])).height(), heights[i]);
+    }
 };
 
 VISORA_TEST_MAIN(TestRCameraCapture)
