@@ -1,6 +1,7 @@
 #include "RCamera.h"
 #include "RCaptureSettings.h"
 #include "RDragScene.h"
+#include "RDrawTempWidget.h"
 #include "RContrastWidget.h"
 #include "RImageList.h"
 #include "RListWidget.h"
@@ -24,8 +25,6 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QToolButton>
-
-#include "RDrawTempWidget.h"
 #include <QtMath>
 #include <functional>
 
