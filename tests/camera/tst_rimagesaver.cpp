@@ -169,45 +169,6 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
     }
 
-    // A prepared page that comes out empty writes nothing and says so with
-    // an empty reason; a running document keeps the pages it has.
-    void emptyPreparedPageWritesNothing_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("append");
-        QTest::newRow("picture") << "e.png" << false;
-        QTest::newRow("one-page pdf") << "e.pdf" << false;
-        QTest::newRow("page of a running pdf") << "run.pdf" << true;
-    }
-    void emptyPreparedPageWritesNothing()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, append);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
-        RImageSaver saver;
-        if (append) {
-            saver.appendPdf(picture(40, 30, Qt::red), path);
-            QVERIFY(saver.waitForIdle());
-        }
-        QFile before(path);
-        const QByteArray had = before.open(QIODevice::ReadOnly) ? before.readAll() : QByteArray();
-        QSignalSpy spy(&saver, &RImageSaver::finished);
-        const auto nothing = [](const QImage &) { return QImage(); };
-        if (append)
-            saver.appendPdf(picture(40, 30, Qt::red), path, nothing);
-        else if (name.endsWith(".pdf"))
-            saver.savePdf(picture(40, 30, Qt::red), path, nothing);
-        else
-            saver.saveImage(picture(40, 30, Qt::red), path, nothing);
-        QVERIFY(saver.waitForIdle());
-        QCOMPARE(spy.value(0).value(2).toBool(), false);
-        QCOMPARE(spy.value(0).value(3).toString(), QString());
-        QFile after(path);
-        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : QByteArray(), had);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), append ? 1 : 0);
-    }
-
     // Notice texts: the language index 1 is English, any other value Chinese;
     // the system's words are always kept.
     void noticeTexts_data()
