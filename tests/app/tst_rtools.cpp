@@ -213,43 +213,6 @@ private slots:
         menu->hide();
     }
 
-    // A click on the rotate button still turns; its menu ticks mirror and flip,
-    // each change reporting both.
-    void rotateMenu_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QStringList>("orientations");
-        QTest::addColumn<int>("turns");
-        QTest::newRow("click turns, nothing ticked") << "" << QStringList{"clickRotate"} << QStringList() << 1;
-        QTest::newRow("mirror on") << "" << QStringList{"setMirror"} << QStringList{"mirror"} << 0;
-        QTest::newRow("flip keeps the mirror") << "" << QStringList{"setMirror", "setFlip"} << QStringList{"mirror", "mirror+flip"} << 0;
-        QTest::newRow("stored flip ticked silently") << "flip" << QStringList{"setMirror"} << QStringList{"mirror+flip"} << 0;
-    }
-
-    void rotateMenu()
-    {
-        QFETCH(QString, stored);
-        QFETCH(QStringList, steps);
-        auto tools = shown();
-        QSignalSpy orientation(tools.get(), &RTools::sOrientation);
-        QSignalSpy turn(tools.get(), &RTools::sRotate);
-        tools->setOrientation(stored.contains("mirror"), stored.contains("flip"));
-        for (const QString &step : steps) {
-            if (step == "clickRotate")
-                tools->findChild<QToolButton *>("setRotate")->click();
-            else
-                run(tools.get(), step);
-        }
-        QStringList got;
-        for (const QList<QVariant> &call : orientation) {
-            const bool mirror = call.at(0).toBool(), flip = call.at(1).toBool();
-            got << (mirror && flip ? "mirror+flip" : mirror ? "mirror" : flip ? "flip" : "plain");
-        }
-        QTEST(got, "orientations");
-        QTEST(int(turn.size()), "turns");
-    }
-
     void languageDialog_data()
     {
         QTest::addColumn<int>("start");
