@@ -6,6 +6,7 @@
 //                      (default: ../bin/plugins beside this program)
 
 #include "RCamera.h"
+#include "BareDetection.h"
 #include "BenchSupport.h"
 #include "RImageProc.h"
 #include "RImageSaver.h"
@@ -83,30 +84,6 @@ QImage deskWithPage(QSize frame, double tilt)
     return img;
 }
 
-// The detection as plain OpenCV calls on the same frame, fresh buffers each time.
-void barePipeline(const QImage &image)
-{
-    const cv::Mat bgra(image.height(), image.width(), CV_8UC4, const_cast<uchar *>(image.constBits()),
-                       size_t(image.bytesPerLine()));
-    cv::Mat grey, edges, closed;
-    cv::cvtColor(bgra, grey, cv::COLOR_BGRA2GRAY);
-    cv::Canny(grey, edges, 80.0, 126.0, 3, false);
-    cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, cv::Mat::ones(9, 9, CV_8UC1));
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    double best = 0;
-    size_t index = 0;
-    for (size_t i = 0; i < contours.size(); ++i) {
-        const cv::Rect b = cv::boundingRect(contours[i]);
-        if (double(b.width) * b.height > best) {
-            best = double(b.width) * b.height;
-            index = i;
-        }
-    }
-    if (!contours.empty())
-        cv::minAreaRect(contours[index]);
-}
-
 // The tick's reduction and detection as plain OpenCV calls.
 void bareResizePipeline(const QImage &image)
 {
@@ -116,7 +93,7 @@ void bareResizePipeline(const QImage &image)
     const int w = RRectDetector::kDetectWidth;
     cv::resize(bgra, reduced, cv::Size(w, int(std::lround(double(image.height()) * w / image.width()))), 0, 0,
                cv::INTER_LINEAR);
-    barePipeline(QImage(reduced.data, reduced.cols, reduced.rows, int(reduced.step), QImage::Format_RGB32));
+    BareDetection::pipeline(QImage(reduced.data, reduced.cols, reduced.rows, int(reduced.step), QImage::Format_RGB32));
 }
 
 // CPU milliseconds the calling thread has used: on a shared machine a wall

@@ -3,6 +3,7 @@
 // quadrilateral fit against Canny + closing + contours + minAreaRect), and the
 // warp of a full capture against cv::warpPerspective alone.
 
+#include "BareDetection.h"
 #include "BenchSupport.h"
 #include "RImageProc.h"
 #include "RKeystone.h"
@@ -51,27 +52,6 @@ QImage trapezoidPage(QSize frame)
     return img;
 }
 
-void bareDetect(const QImage &image)
-{
-    cv::Mat grey, edges, closed;
-    cv::cvtColor(RImageProc::imageToMat(image), grey, cv::COLOR_BGRA2GRAY);
-    cv::Canny(grey, edges, 80.0, 126.0, 3, false);
-    cv::morphologyEx(edges, closed, cv::MORPH_CLOSE, cv::Mat::ones(9, 9, CV_8UC1));
-    std::vector<std::vector<cv::Point>> contours;
-    cv::findContours(closed, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    size_t best = 0;
-    double bestArea = 0;
-    for (size_t i = 0; i < contours.size(); ++i) {
-        const cv::Rect box = cv::boundingRect(contours[i]);
-        if (double(box.area()) > bestArea) {
-            bestArea = box.area();
-            best = i;
-        }
-    }
-    if (!contours.empty())
-        (void)cv::minAreaRect(contours[best]);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -84,7 +64,7 @@ int main(int argc, char *argv[])
         const QImage image = trapezoidPage(frame);
         bool found = false;
         const double ours = BenchSupport::medianMs(15, [&] { found = RKeystone::detect(image).quadFound; });
-        const double bare = BenchSupport::medianMs(15, [&] { bareDetect(image); });
+        const double bare = BenchSupport::medianMs(15, [&] { BareDetection::pipeline(image); });
         std::printf("detect corners %4dx%-4d (quad found: %-3s)     %10.2f %10.2f %7.2f\n", frame.width(),
                     frame.height(), found ? "yes" : "no", ours, bare, ours / bare);
     }
