@@ -150,35 +150,40 @@ void RTools::createButtons()
     layout->addLayout(group(BtnImageList, BtnFile));
 }
 
+QMenu *RTools::textMenu(const char *name, const RToolsLayout::Entry *items, int count, const Slot *handlers,
+                        QAction **actions, bool checkable)
+{
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QString::fromLatin1(name));
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            menu->addSeparator();
+        QAction *action = menu->addAction(QString::fromUtf8(items[i].cn));
+        action->setObjectName(QString::fromLatin1(items[i].name));
+        action->setFont(font);
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, handlers[i]);
+        actions[i] = action;
+    }
+    menu->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    return menu;
+}
+
 void RTools::createSettingMenu()
 {
-    using Slot = void (RTools::*)();
     static const Slot handlers[SettingItemCount] = {
         &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setCoverSet, &RTools::setPDFTool,
         &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
     };
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
-
-    m_menuSetting = new QMenu(this);
-    m_menuSetting->setObjectName(QStringLiteral("menuSetting"));
-    for (int i = 0; i < SettingItemCount; ++i) {
-        if (i > 0)
-            m_menuSetting->addSeparator();
-        QAction *action = m_menuSetting->addAction(QString::fromUtf8(RToolsLayout::kSettingItems[i].cn));
-        action->setObjectName(QString::fromLatin1(RToolsLayout::kSettingItems[i].name));
-        action->setFont(font);
-        connect(action, &QAction::triggered, this, handlers[i]);
-        m_actSetting[i] = action;
-    }
-    m_menuSetting->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    m_menuSetting = textMenu("menuSetting", RToolsLayout::kSettingItems, SettingItemCount, handlers, m_actSetting, false);
     m_btn[BtnSetting]->setMenu(m_menuSetting);
     m_btn[BtnSetting]->setPopupMode(QToolButton::InstantPopup);
 }
 
 void RTools::createShapesMenu()
 {
-    using Slot = void (RTools::*)();
     static const Slot handlers[ShapeItemCount] = {
         &RTools::setRectange, &RTools::setTriangle, &RTools::setEllipse, &RTools::setStar, &RTools::setDrawset,
     };
@@ -205,24 +210,8 @@ void RTools::createShapesMenu()
 
 void RTools::createRotateMenu()
 {
-    using Slot = void (RTools::*)();
     static const Slot handlers[RotateItemCount] = {&RTools::setMirror, &RTools::setFlip};
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(RToolsLayout::fontPixelSizeFor(m_iScreenWidth));
-
-    m_menuRotate = new QMenu(this);
-    m_menuRotate->setObjectName(QStringLiteral("menuRotate"));
-    for (int i = 0; i < RotateItemCount; ++i) {
-        if (i > 0)
-            m_menuRotate->addSeparator();
-        QAction *action = m_menuRotate->addAction(QString::fromUtf8(RToolsLayout::kRotateItems[i].cn));
-        action->setObjectName(QString::fromLatin1(RToolsLayout::kRotateItems[i].name));
-        action->setFont(font);
-        action->setCheckable(true);
-        connect(action, &QAction::triggered, this, handlers[i]);
-        m_actRotate[i] = action;
-    }
-    m_menuRotate->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
+    m_menuRotate = textMenu("menuRotate", RToolsLayout::kRotateItems, RotateItemCount, handlers, m_actRotate, true);
     // A click still turns the picture; the arrow beside it opens the menu.
     m_btn[BtnRotate]->setMenu(m_menuRotate);
     m_btn[BtnRotate]->setPopupMode(QToolButton::MenuButtonPopup);

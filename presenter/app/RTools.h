@@ -138,6 +138,10 @@ private:
 
     void init();
     void createButtons();
+    using Slot = void (RTools::*)();
+    // A menu of text items from a layout table, each triggering its handler.
+    QMenu *textMenu(const char *name, const RToolsLayout::Entry *items, int count, const Slot *handlers,
+                    QAction **actions, bool checkable);
     void createSettingMenu();
     void createShapesMenu();
     void createRotateMenu();
