@@ -551,6 +551,7 @@ void RTavWidget::slotChangeLangue(int ilangue)
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
     m_qrScanner->setLanguage(ilangue);
+    m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
 }
 

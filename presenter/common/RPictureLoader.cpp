@@ -1,5 +1,7 @@
 #include "RPictureLoader.h"
 
+#include "RJpegCheck.h"
+
 #include <QDebug>
 #include <QFileInfo>
 #include <QImageReader>
@@ -133,6 +135,10 @@ bool checkReader(QImageReader &reader, const QString &path, const QSize &box, QS
                         .arg(size.height())
                         .arg(cost / (1024 * 1024)),
                     reason);
+    // The JPEG reader shows a cut or lying file as grey without a word.
+    QString why;
+    if (reader.format() == "jpeg" && !RJpegCheck::isWholeFile(path, &why))
+        return fail(path, why, reason);
     return true;
 }
 

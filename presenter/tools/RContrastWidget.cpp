@@ -5,12 +5,14 @@
 #include "RHandWriteWidget.h"
 #include "RItemScene.h"
 #include "RItemView.h"
+#include "RNotice.h"
 #include "RPictureLoader.h"
+#include "RViewfinderCamera.h"
 
 #include <QCamera>
-#include <QCameraInfo>
 #include <QCameraViewfinder>
 #include <QDebug>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QGraphicsScene>
 #include <QHBoxLayout>
@@ -21,6 +23,7 @@
 RContrastWidget::RContrastWidget(QWidget *parent)
     : QWidget(parent)
 {
+    m_camera = new RViewfinderCamera(this);
     m_sceneCamera = new QGraphicsScene(this);
     m_scene1 = new RItemScene(this);
     m_scene2 = new RItemScene(this);
@@ -47,9 +50,14 @@ RContrastWidget::RContrastWidget(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_splitterMain);
 
-    connect(m_scene1, &RItemScene::sChangeName, m_view1, &RItemView::setCurFileName);
-    connect(m_scene2, &RItemScene::sChangeName, m_view2, &RItemView::setCurFileName);
-    connect(m_scene3, &RItemScene::sChangeName, m_view3, &RItemView::setCurFileName);
+    m_notice = new RNotice(this);
+    const std::array<RItemScene *, 3> scenes = {m_scene1, m_scene2, m_scene3};
+    for (int i = 0; i < 3; ++i) {
+        RItemView *view = pane(i + 1);
+        connect(scenes[i], &RItemScene::sChangeName, view, &RItemView::setCurFileName);
+        connect(scenes[i], &RItemScene::sChangeName, this, [this, i] { pictureReplaced(i + 1); });
+        connect(scenes[i], &RItemScene::sPictureFailed, this, &RContrastWidget::pictureFailed);
+    }
     connect(m_view0, &RItemView::sAddItem, this, &RContrastWidget::addHandWriteItem);
     connect(m_view0, &RItemView::sDragMode, this, &RContrastWidget::setDragMode);
     connect(m_view0, &RItemView::sResetLayout, this, &RContrastWidget::resetConLayout);
@@ -69,6 +77,11 @@ RContrastWidget::RContrastWidget(QWidget *parent)
 RContrastWidget::~RContrastWidget()
 {
     stopCamera();
+}
+
+void RContrastWidget::setLangue(int langue)
+{
+    m_iLangue = langue;
 }
 
 RItemView *RContrastWidget::pane(int idx) const
@@ -91,68 +104,43 @@ RHandWriteWidget *RContrastWidget::handItem(int idx) const
 
 void RContrastWidget::initCamera(QString strCamera)
 {
-    if (m_cameraMain)
+    if (m_camera->camera())
         stopCamera();
     m_widgetCamera = new QWidget;
     m_widgetCamera->resize(400, 300);
     m_viewfinder = new QCameraViewfinder(m_widgetCamera);
     m_viewfinder->resize(400, 300);
-
-    QCameraInfo chosen;
-    const QList<QCameraInfo> cameras = QCameraInfo::availableCameras();
-    for (const QCameraInfo &info : cameras) {
-        if (info.description() == strCamera) {
-            chosen = info;
-            qInfo().noquote() << "RContrastWidget::initCamera: Found:" << strCamera;
-            break;
-        }
-    }
-    if (chosen.isNull()) {
-        chosen = QCameraInfo::defaultCamera();
-        qInfo().noquote() << "RContrastWidget::initCamera: Not Found:" << strCamera
-                          << "Default Found:" << chosen.description();
-    }
-    m_cameraMain = new QCamera(chosen, this);
-    qInfo() << "RContrastWidget::initCamera: m_iCurResolutionX:" << m_iCurResolutionX
-            << "m_iCurResolutionY:" << m_iCurResolutionY;
     m_sceneCamera->setSceneRect(0, 0, m_iCurResolutionX, m_iCurResolutionY);
     m_sceneCamera->addWidget(m_widgetCamera);
-    m_view0->setCaption(chosen.description());
+    const QString started = m_camera->start(strCamera, m_viewfinder);
+    m_view0->setCaption(started);
     m_view0->setContentSize(m_iCurResolutionX, m_iCurResolutionY);
     m_view0->resetView();
-    m_cameraMain->setCaptureMode(QCamera::CaptureViewfinder);
-    m_cameraMain->setViewfinder(m_viewfinder);
-    m_cameraMain->start();
-    const QList<QSize> sizes = m_cameraMain->supportedViewfinderResolutions();
-    for (int i = 0; i < sizes.size(); ++i)
-        qDebug() << "RContrastWidget::initCamera: Width:" << sizes.at(i).width() << sizes.at(i).height()
-                 << "Index:" << i;
     m_bPlaying = true;
 }
 
+QCamera *RContrastWidget::camera() const
+{
+    return m_camera->camera();
+}
+
+// Closing gives the camera back; the picture panes keep their pictures and
+// ink for the next time the view opens.
 void RContrastWidget::stopCamera()
 {
     m_bPlaying = false;
-    if (m_cameraMain) {
-        m_cameraMain->stop();
-        qInfo() << "RContrastWidget::stopCamera: m_cameraMain->stop()";
-        m_cameraMain->deleteLater();
-        qInfo() << "RContrastWidget::stopCamera: m_cameraMain->deleteLater()";
-        m_cameraMain = nullptr;
-    }
+    m_camera->stop();
     if (m_widgetCamera && m_sceneCamera) {
         const QList<QGraphicsItem *> items = m_sceneCamera->items();
-        for (int i = 0; i < items.size(); ++i) {
+        for (QGraphicsItem *item : items) {
             // Children go with their parents.
-            if (items.at(i)->parentItem())
+            if (item->parentItem())
                 continue;
-            qDebug() << "RContrastWidget::stopCamera: removeItem(items.at(i):" << i;
-            m_sceneCamera->removeItem(items.at(i));
-            // After the camera, which was queued for deletion first.
-            if (QGraphicsObject *object = items.at(i)->toGraphicsObject())
+            m_sceneCamera->removeItem(item);
+            if (QGraphicsObject *object = item->toGraphicsObject())
                 object->deleteLater();
             else
-                delete items.at(i);
+                delete item;
         }
         m_widgetCamera = nullptr;
         m_viewfinder = nullptr;
@@ -181,21 +169,22 @@ void RContrastWidget::showImage(QString dir, QString name)
     pending.path = path;
     m_listPending.append(pending);
     const quint64 seq = pending.seq;
-    auto *watcher = new QFutureWatcher<QImage>(this);
-    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, seq] {
-        const QImage image = watcher->result();
+    auto *watcher = new QFutureWatcher<RItemScene::Decoded>(this);
+    connect(watcher, &QFutureWatcher<RItemScene::Decoded>::finished, this, [this, watcher, seq] {
+        const RItemScene::Decoded result = watcher->result();
         watcher->deleteLater();
-        imageReady(seq, image);
+        imageReady(seq, result);
     });
-    watcher->setFuture(QtConcurrent::run([path] { return RPictureLoader::load(path); }));
+    watcher->setFuture(QtConcurrent::run([path] { return RItemScene::decode(path); }));
 }
 
-void RContrastWidget::imageReady(quint64 seq, const QImage &image)
+void RContrastWidget::imageReady(quint64 seq, const RItemScene::Decoded &result)
 {
     for (PendingImage &pending : m_listPending) {
         if (pending.seq == seq) {
             pending.ready = true;
-            pending.image = image;
+            pending.image = result.image;
+            pending.reason = result.reason;
             break;
         }
     }
@@ -208,8 +197,10 @@ void RContrastWidget::flushImages()
 {
     while (!m_listPending.isEmpty() && m_listPending.first().ready) {
         const PendingImage pending = m_listPending.takeFirst();
-        if (pending.image.width() <= 0 || pending.image.height() <= 0)
+        if (pending.image.width() <= 0 || pending.image.height() <= 0) {
+            pictureFailed(pending.path, pending.reason);
             continue;
+        }
         const int idx = RContrastMath::choosePane(m_iCurIndex, !m_scene1->hasPicture(), !m_scene2->hasPicture());
         auto *scene = static_cast<RItemScene *>(paneScene(idx));
         scene->setPicture(pending.image);
@@ -217,8 +208,29 @@ void RContrastWidget::flushImages()
         pane(idx)->setCurFileName(name, pending.image.width(), pending.image.height());
         qInfo().noquote() << "RContrastWidget::showImage:" << pending.path << "pane" << idx;
         m_iCurIndex = RContrastMath::nextIndex(idx);
+        pictureReplaced(idx);
         emit sImageShown(idx);
     }
+}
+
+void RContrastWidget::pictureFailed(const QString &path, const QString &reason)
+{
+    const QString name = QFileInfo(path).fileName();
+    m_notice->showMessage(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
+                                         : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
+}
+
+// The new picture took the pane's ink with it; a pane left in pen mode
+// gets a fresh sheet so the pen keeps writing.
+void RContrastWidget::pictureReplaced(int idx)
+{
+    if (pane(idx)->isAnnotating())
+        addHandItem(idx);
+}
+
+QString RContrastWidget::noticeText() const
+{
+    return m_notice->messageText();
 }
 
 void RContrastWidget::addHandItem(int idx)

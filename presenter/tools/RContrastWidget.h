@@ -6,13 +6,16 @@
 #include <QString>
 #include <QWidget>
 
+#include "RItemScene.h"
+
 class QCamera;
 class QCameraViewfinder;
 class QGraphicsScene;
 class QSplitter;
 class RHandWriteWidget;
-class RItemScene;
 class RItemView;
+class RNotice;
+class RViewfinderCamera;
 
 // The compare view: the live camera (top left) beside up to three pictures,
 // each pane with its own zoom, rotation and hand-writing.
@@ -28,6 +31,9 @@ public:
     bool cameraIsPlaying() const { return m_bPlaying; }
     // Opens a picture in the next pane; decoded off the GUI thread.
     void showImage(QString dir, QString name);
+    void setLangue(int langue);
+    // The notice shown over the view, empty when none is up.
+    QString noticeText() const;
     // Empties the picture panes and starts filling at pane 1 again.
     void clearPanes();
 
@@ -38,7 +44,7 @@ public:
     int curIndex() const { return m_iCurIndex; }
     // Opened pictures still being decoded.
     int pendingImages() const { return m_listPending.size(); }
-    QCamera *camera() const { return m_cameraMain; }
+    QCamera *camera() const;
 
 signals:
     // A picture opened with showImage reached a pane.
@@ -61,11 +67,14 @@ private:
         QString path;
         bool ready = false;
         QImage image;
+        QString reason;
     };
     void addHandItem(int idx);
     void endHandItem(int idx);
-    void imageReady(quint64 seq, const QImage &image);
+    void imageReady(quint64 seq, const RItemScene::Decoded &result);
     void flushImages();
+    void pictureFailed(const QString &path, const QString &reason);
+    void pictureReplaced(int idx);
 
     int m_iCurIndex = 0;
     QGraphicsScene *m_sceneCamera = nullptr;
@@ -76,7 +85,9 @@ private:
     RItemView *m_view1 = nullptr;
     RItemView *m_view2 = nullptr;
     RItemView *m_view3 = nullptr;
-    QCamera *m_cameraMain = nullptr;
+    RViewfinderCamera *m_camera = nullptr;
+    RNotice *m_notice = nullptr;
+    int m_iLangue = 0;
     QWidget *m_widgetCamera = nullptr;
     QCameraViewfinder *m_viewfinder = nullptr;
     bool m_bPlaying = false;

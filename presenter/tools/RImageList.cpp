@@ -14,11 +14,13 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPixmap>
 #include <QScreen>
 #include <QScrollBar>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
@@ -110,10 +112,19 @@ void RImageList::init(const QSize &screenSize)
     m_layoutMain = new QHBoxLayout(this);
     m_layoutMain->setContentsMargins(10, 10, 10, 10);
     m_layoutMain->addWidget(m_widgetCon, 1);
-    m_layoutMain->addWidget(m_listWidget);
+    m_labelLeftOut = new QLabel;
+    m_labelLeftOut->setWordWrap(true);
+    m_labelLeftOut->hide();
+    auto *column = new QVBoxLayout;
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_listWidget, 1);
+    column->addWidget(m_labelLeftOut);
+    m_layoutMain->addLayout(column);
 
     connect(m_listWidget, &QListWidget::itemDoubleClicked, this, &RImageList::openImageFile);
     connect(this, &RImageList::sInsertOneItem, this, &RImageList::slotInserOneItem);
+    // Rows whose thumbnails were dropped for the budget fill in as they show.
+    connect(m_listWidget->verticalScrollBar(), &QScrollBar::valueChanged, this, &RImageList::scheduleThumbnails);
 
     setGeometry(stripGeometry());
 
@@ -168,6 +179,7 @@ void RImageList::applyStripLayout()
     m_listWidget->show();
     setGeometry(stripGeometry());
     m_listWidget->setFixedWidth(qMax(0, 3 * m_iIconWid - 20));
+    m_labelLeftOut->setFixedWidth(m_listWidget->width());
     resize(3 * m_iIconWid, m_iScreenHeight - m_iBottomSpace);
 }
 
@@ -176,7 +188,6 @@ void RImageList::showScreenContrast(QString strCamera)
     qInfo().noquote() << "RImageList::showScreenContrast:" << strCamera << "open" << !cameraIsPlaying();
     if (cameraIsPlaying()) {
         m_widgetCon->stopCamera();
-        m_widgetCon->clearPanes();
         m_widgetCon->hide();
         applyStripLayout();
         return;
@@ -209,6 +220,11 @@ void RImageList::changeDir(QString strDir)
     m_listSnaps.clear();
     m_listWidget->clear();
     m_listWidget->setDir(strDir);
+    m_listHeld.clear();
+    m_iThumbBytes = 0;
+    m_iReloadsLeft = 0;
+    m_iLeftOut = 0;
+    updateLeftOut();
 
     // An empty path would mean the working directory to QDir.
     const QDir dir(strDir);
@@ -222,7 +238,8 @@ void RImageList::changeDir(QString strDir)
                                         QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"),
                                         QStringLiteral("*.tif")};
     const QStringList names = dir.entryList(filters, QDir::Files | QDir::Readable, QDir::Name);
-    logUnreadableNames(strDir);
+    m_iLeftOut = countUnreadableNames(strDir);
+    updateLeftOut();
 
     m_vecJobs.resize(names.size());
     for (int i = 0; i < names.size(); ++i) {
@@ -242,28 +259,59 @@ void RImageList::changeDir(QString strDir)
     scheduleThumbnails();
 }
 
-// A name Qt cannot decode (not valid in the system's encoding) cannot be
-// opened through it, and QDir leaves it out without a word: say so.
-void RImageList::logUnreadableNames(const QString &strDir)
+// A name Qt cannot decode (not valid in the system's encoding, such as a
+// GBK name from a Windows stick) cannot be opened through it, and QDir leaves
+// it out without a word: count them so the strip can say so.
+int RImageList::countUnreadableNames(const QString &strDir)
 {
+    int count = 0;
 #ifdef Q_OS_UNIX
     DIR *d = opendir(QFile::encodeName(strDir).constData());
     if (!d)
-        return;
+        return 0;
     static const QList<QByteArray> exts = {".png", ".jpg", ".jpeg", ".bmp", ".tif"};
     while (const dirent *entry = readdir(d)) {
         const QByteArray raw(entry->d_name);
         if (QFile::encodeName(QFile::decodeName(raw)) == raw)
             continue;
         const QByteArray lower = raw.toLower();
-        if (std::any_of(exts.cbegin(), exts.cend(), [&](const QByteArray &e) { return lower.endsWith(e); }))
+        if (std::any_of(exts.cbegin(), exts.cend(), [&](const QByteArray &e) { return lower.endsWith(e); })) {
+            ++count;
             qInfo().noquote() << "RImageList::changeDir: not listed, the name is not valid in the system's encoding:"
                               << QFile::decodeName(raw) << "bytes" << raw.toPercentEncoding();
+        }
     }
     closedir(d);
 #else
     Q_UNUSED(strDir)
 #endif
+    return count;
+}
+
+void RImageList::setLangue(int langue)
+{
+    m_iLangue = langue;
+    m_widgetCon->setLangue(langue);
+    updateLeftOut();
+}
+
+QString RImageList::leftOutText() const
+{
+    return m_labelLeftOut->text();
+}
+
+void RImageList::updateLeftOut()
+{
+    if (m_iLeftOut <= 0) {
+        m_labelLeftOut->clear();
+        m_labelLeftOut->hide();
+        return;
+    }
+    m_labelLeftOut->setText(m_iLangue == 1
+        ? QStringLiteral("%1 picture(s) not shown: the file name is not valid text here. Rename on the computer that wrote it.")
+              .arg(m_iLeftOut)
+        : QStringLiteral("%1 张图片未显示：文件名编码无法识别，请在原电脑上重命名。").arg(m_iLeftOut));
+    m_labelLeftOut->show();
 }
 
 void RImageList::scheduleThumbnails()
@@ -278,7 +326,7 @@ void RImageList::scheduleThumbnails()
 
 int RImageList::nextThumbJob()
 {
-    if (m_iJobsLeft <= 0)
+    if (m_iJobsLeft <= 0 && m_iReloadsLeft <= 0)
         return -1;
 
     // Rows on screen first, so a scrolled strip fills where the teacher looks.
@@ -310,7 +358,8 @@ int RImageList::nextThumbJob()
 
     while (m_iNextJob < m_vecJobs.size()) {
         ThumbJob &job = m_vecJobs[m_iNextJob];
-        if (job.state == JobState::Pending) {
+        // Dropped thumbnails come back only when their rows show.
+        if (job.state == JobState::Pending && !job.reload) {
             if (job.index.isValid())
                 return m_iNextJob;
             // Its item was taken out before the picture was decoded.
@@ -350,18 +399,69 @@ void RImageList::thumbnailReady(quint64 generation, int job, const QImage &image
     if (generation == m_uGeneration.load() && job >= 0 && job < m_vecJobs.size()) {
         ThumbJob &entry = m_vecJobs[job];
         entry.state = JobState::Done;
-        --m_iJobsLeft;
-        if (entry.index.isValid()) {
-            // A file that cannot be shown gets a mark, not a blank tile that
-            // looks like a picture still loading.
-            if (QListWidgetItem *item = m_listWidget->item(entry.index.row()))
-                item->setIcon(image.isNull() ? brokenPictureIcon() : QIcon(QPixmap::fromImage(image)));
+        if (entry.reload) {
+            --m_iReloadsLeft;
+            entry.reload = false;
+        } else {
+            --m_iJobsLeft;
         }
-        entry.index = QPersistentModelIndex();
+        setThumbnail(job, image);
         if (m_iJobsLeft == 0)
             qInfo().noquote() << "RImageList::changeDir: thumbnails done" << m_strCurDir;
     }
     scheduleThumbnails();
+}
+
+void RImageList::setThumbnail(int job, const QImage &image)
+{
+    ThumbJob &entry = m_vecJobs[job];
+    QListWidgetItem *item = entry.index.isValid() ? m_listWidget->item(entry.index.row()) : nullptr;
+    if (!item)
+        return;
+    // A file that cannot be shown gets a mark, not a blank tile that looks
+    // like a picture still loading. The mark is shared and costs nothing.
+    if (image.isNull()) {
+        item->setIcon(brokenPictureIcon());
+        return;
+    }
+    item->setIcon(QIcon(QPixmap::fromImage(image)));
+    entry.bytes = image.sizeInBytes();
+    m_iThumbBytes += entry.bytes;
+    m_listHeld.append(job);
+    trimThumbnails();
+}
+
+bool RImageList::rowOnScreen(const QListWidgetItem *item) const
+{
+    return isVisible() && m_listWidget->isVisible()
+        && m_listWidget->visualItemRect(item).intersects(m_listWidget->viewport()->rect());
+}
+
+void RImageList::trimThumbnails()
+{
+    for (int tries = m_listHeld.size(); m_iThumbBytes > m_iThumbBudget && tries > 0; --tries) {
+        const int job = m_listHeld.takeFirst();
+        ThumbJob &entry = m_vecJobs[job];
+        QListWidgetItem *item = entry.index.isValid() ? m_listWidget->item(entry.index.row()) : nullptr;
+        if (item && rowOnScreen(item)) {
+            m_listHeld.append(job);
+            continue;
+        }
+        m_iThumbBytes -= entry.bytes;
+        entry.bytes = 0;
+        if (!item)
+            continue;
+        item->setIcon(QIcon());
+        entry.state = JobState::Pending;
+        entry.reload = true;
+        ++m_iReloadsLeft;
+    }
+}
+
+void RImageList::setThumbnailBudget(qint64 bytes)
+{
+    m_iThumbBudget = qMax<qint64>(0, bytes);
+    trimThumbnails();
 }
 
 QIcon RImageList::brokenPictureIcon()
@@ -448,8 +548,18 @@ void RImageList::flushSnapshots()
                 delete m_listWidget->takeItem(r);
         }
         QListWidgetItem *item = makeItem(snap.path);
-        item->setIcon(QIcon(QPixmap::fromImage(snap.image)));
+        ThumbJob job;
+        job.path = snap.path;
+        job.state = JobState::Done;
+        const int j = m_vecJobs.size();
+        item->setData(JobRole, j);
+        m_vecJobs.append(job);
         emit sInsertOneItem(item);
+        const int row = m_listWidget->row(item);
+        if (row >= 0) {
+            m_vecJobs[j].index = QPersistentModelIndex(m_listWidget->model()->index(row, 0));
+            setThumbnail(j, snap.image);
+        }
     }
 }
 

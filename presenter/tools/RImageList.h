@@ -13,6 +13,7 @@
 #include <atomic>
 
 class QHBoxLayout;
+class QLabel;
 class QListWidgetItem;
 class QTimer;
 class RContrastWidget;
@@ -48,8 +49,20 @@ public:
     QRect stripGeometry() const;
     // The mark shown instead of a thumbnail for a file that cannot be shown.
     static QIcon brokenPictureIcon();
-    // Thumbnails of the current folder and snapshots still being decoded.
+    // Thumbnails of the current folder and snapshots still being decoded
+    // for the first time.
     int pendingThumbnailCount() const;
+
+    // Bytes of decoded thumbnails kept at most: beyond it the thumbnails the
+    // teacher does not see are dropped (oldest first) and decoded again when
+    // their rows scroll into view, so memory does not grow with the folder.
+    static constexpr qint64 kThumbnailBudgetBytes = 64LL * 1024 * 1024;
+    void setThumbnailBudget(qint64 bytes);
+    qint64 thumbnailBytes() const { return m_iThumbBytes; }
+
+    void setLangue(int langue);
+    // What the strip says about pictures it cannot list; empty when none.
+    QString leftOutText() const;
 
 signals:
     void imageChanged(QString dir, QString name);
@@ -70,13 +83,17 @@ protected:
 
 private:
     void removeVanished(const QStringList &gone);
-    static void logUnreadableNames(const QString &strDir);
+    // Picture files of the folder whose names cannot be opened through Qt.
+    static int countUnreadableNames(const QString &strDir);
+    void updateLeftOut();
 
     enum class JobState { Pending, Running, Done };
     struct ThumbJob {
         QString path;
         QPersistentModelIndex index;
         JobState state = JobState::Pending;
+        qint64 bytes = 0;    // of its thumbnail while kept
+        bool reload = false; // decoded before, dropped for the budget
     };
     struct SnapJob {
         quint64 seq = 0;
@@ -92,6 +109,9 @@ private:
     int nextThumbJob();
     void startThumbJob(int job);
     void thumbnailReady(quint64 generation, int job, const QImage &image);
+    void setThumbnail(int job, const QImage &image);
+    void trimThumbnails();
+    bool rowOnScreen(const QListWidgetItem *item) const;
     void snapshotReady(quint64 generation, quint64 seq, const QImage &image);
     void flushSnapshots();
     static QImage makeThumbnail(const QString &path, const QSize &box);
@@ -120,4 +140,14 @@ private:
     int m_iMaxRunning = 1;
     QList<SnapJob> m_listSnaps;
     quint64 m_uSnapSeq = 0;
+
+    qint64 m_iThumbBudget = kThumbnailBudgetBytes;
+    qint64 m_iThumbBytes = 0;
+    // Jobs whose thumbnails are kept, oldest first.
+    QList<int> m_listHeld;
+    int m_iReloadsLeft = 0;
+
+    int m_iLangue = 0;
+    int m_iLeftOut = 0;
+    QLabel *m_labelLeftOut = nullptr;
 };

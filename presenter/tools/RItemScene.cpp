@@ -1,5 +1,6 @@
 #include "RItemScene.h"
 
+#include "RDragScene.h"
 #include "RPictureLoader.h"
 
 #include <QDebug>
@@ -13,6 +14,14 @@
 RItemScene::RItemScene(QObject *parent)
     : QGraphicsScene(parent)
 {
+}
+
+RItemScene::Decoded RItemScene::decode(const QString &path)
+{
+    Decoded out;
+    out.image = RPictureLoader::loadScaled(path, QSize(RDragScene::kMaxPlacedSide, RDragScene::kMaxPlacedSide),
+                                           &out.reason);
+    return out;
 }
 
 void RItemScene::setPicture(const QImage &image)
@@ -29,18 +38,21 @@ void RItemScene::loadPicture(const QString &path)
 {
     const quint64 seq = ++m_uLoadSeq;
     ++m_iPending;
-    auto *watcher = new QFutureWatcher<QImage>(this);
-    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, seq, path] {
-        const QImage image = watcher->result();
+    auto *watcher = new QFutureWatcher<Decoded>(this);
+    connect(watcher, &QFutureWatcher<Decoded>::finished, this, [this, watcher, seq, path] {
+        const Decoded result = watcher->result();
         watcher->deleteLater();
         --m_iPending;
-        qDebug() << "RItemScene::dropEvent: wid:" << image.width() << " hei:" << image.height();
-        if (seq != m_uLoadSeq || image.width() <= 0 || image.height() <= 0)
+        if (seq != m_uLoadSeq)
             return;
-        setPicture(image);
-        emit sChangeName(path, image.width(), image.height());
+        if (result.image.width() <= 0 || result.image.height() <= 0) {
+            emit sPictureFailed(path, result.reason);
+            return;
+        }
+        setPicture(result.image);
+        emit sChangeName(path, result.image.width(), result.image.height());
     });
-    watcher->setFuture(QtConcurrent::run([path] { return RPictureLoader::load(path); }));
+    watcher->setFuture(QtConcurrent::run([path] { return decode(path); }));
 }
 
 void RItemScene::dragEnterEvent(QGraphicsSceneDragDropEvent *event)

@@ -12,6 +12,14 @@ class RItemScene : public QGraphicsScene
 public:
     explicit RItemScene(QObject *parent = nullptr);
 
+    struct Decoded {
+        QImage image;
+        QString reason; // why the image is null
+    };
+    // Decodes a picture for a pane within the program's one decode budget,
+    // no larger than the presentation scene would place it. Any thread.
+    static Decoded decode(const QString &path);
+
     // Replaces everything in the scene with the picture.
     void setPicture(const QImage &image);
     bool hasPicture() const { return !items().isEmpty(); }
@@ -21,6 +29,8 @@ public:
 
 signals:
     void sChangeName(QString, int, int);
+    // A dropped picture could not be shown.
+    void sPictureFailed(QString path, QString reason);
 
 protected:
     void dragEnterEvent(QGraphicsSceneDragDropEvent *event) override;

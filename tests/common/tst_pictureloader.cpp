@@ -2,6 +2,8 @@
 #include "RPictureLoader.h"
 #include "VisoraTest.h"
 
+#include <QImageWriter>
+
 #include <thread>
 #include <vector>
 
@@ -60,6 +62,51 @@ private slots:
         QVERIFY2(result.isValid() ? image.depth() <= 32 : reason.contains("too large"), qPrintable(reason));
         if (!box.isValid())
             QCOMPARE(RPictureLoader::isAcceptable(path), result.isValid());
+    }
+
+    // The JPEG reader shows missing data as grey without a word; such files
+    // are refused like other broken pictures, whole ones are not.
+    void wholeJpegs_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("whole baseline loads") << "baseline" << true;
+        QTest::newRow("whole progressive loads") << "progressive" << true;
+        QTest::newRow("camera data after the end marker loads") << "trailer" << true;
+        QTest::newRow("cut in the middle refused") << "cut" << false;
+        QTest::newRow("cut just before the end marker refused") << "cut-end" << false;
+        QTest::newRow("header claiming 65500 x 65500 refused") << "liar" << false;
+    }
+    void wholeJpegs()
+    {
+        QFETCH(QString, kind);
+        QImage img(1200, 900, QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        QByteArray jpg;
+        QBuffer buf(&jpg);
+        buf.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buf, "jpeg");
+        writer.setProgressiveScanWrite(kind == "progressive");
+        QVERIFY(writer.write(img));
+        if (kind == "trailer")
+            jpg += QByteArray(4096, 'x');
+        else if (kind == "cut")
+            jpg.truncate(jpg.size() / 2);
+        else if (kind == "cut-end")
+            jpg.chop(2);
+        else if (kind == "liar")
+            jpg = BadPictures::lyingJpeg(QSize(65500, 65500));
+        const QString path = m_dir.filePath(kind + ".jpg");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(jpg) == jpg.size());
+        f.close();
+        QString reason;
+        QFETCH(bool, loads);
+        QCOMPARE(!RPictureLoader::loadScaled(path, QSize(180, 135), &reason).isNull(), loads);
+        QCOMPARE(!RPictureLoader::load(path).isNull(), loads);
+        QVERIFY2(loads || reason.startsWith("damaged"), qPrintable(reason));
     }
 
     void decodeCost_data()

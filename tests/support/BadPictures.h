@@ -2,7 +2,9 @@
 // Pictures that are cheap on disk but expensive to decode, written at run time
 // so that no large file is kept in the repository.
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QFile>
 #include <QSize>
 #include <QString>
@@ -96,6 +98,24 @@ inline bool writeFlatJpeg(const QString &path, const QSize &size)
     f.write(data);
     f.write("\xff\xd9", 2);
     return f.error() == QFile::NoError;
+}
+
+// A JPEG of an ordinary small picture whose frame header claims `claimed`
+// pixels: a few KB on disk, gigabytes if believed.
+inline QByteArray lyingJpeg(const QSize &claimed)
+{
+    QImage img(800, 600, QImage::Format_RGB32);
+    img.fill(Qt::darkCyan);
+    QByteArray jpg;
+    QBuffer buf(&jpg);
+    buf.open(QIODevice::WriteOnly);
+    img.save(&buf, "JPG");
+    const int sof = jpg.indexOf(QByteArray("\xff\xc0", 2));
+    if (sof < 0)
+        return QByteArray();
+    qToBigEndian<quint16>(quint16(claimed.height()), jpg.data() + sof + 5);
+    qToBigEndian<quint16>(quint16(claimed.width()), jpg.data() + sof + 7);
+    return jpg;
 }
 
 } // namespace BadPictures

@@ -1,7 +1,9 @@
 #include "VisoraTest.h"
+#include "BadPictures.h"
 
 #include "GraphicsView.h"
 #include "RContrastMath.h"
+#include "RCameraGuard.h"
 #include "RContrastWidget.h"
 #include "RHandWriteWidget.h"
 #include "RImageList.h"
@@ -13,6 +15,9 @@
 #include <QGraphicsScene>
 #include <QMimeData>
 #include <QToolButton>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -193,17 +198,90 @@ private slots:
         QCOMPARE(w.handItem(pane) != nullptr, content);
         if (!content)
             return;
-        RHandWriteWidget *first = w.handItem(pane);
+        QPointer<RHandWriteWidget> first = w.handItem(pane);
         QVERIFY(first->isDrawing());
         QCOMPARE(first->geometry(), w.paneScene(pane)->sceneRect());
+        // A new picture takes the ink with it; the pen keeps writing on it.
+        drop(w, pane, picture(m_tmp.path(), "ink2.png"));
+        QVERIFY(!first && w.handItem(pane) && w.handItem(pane)->isDrawing());
+        QCOMPARE(w.handItem(pane)->geometry(), w.paneScene(pane)->sceneRect());
+        RHandWriteWidget *second = w.handItem(pane);
         toggle->click();
         QVERIFY(!w.pane(pane)->isAnnotating());
-        QVERIFY(!first->isDrawing());
+        QVERIFY(!second->isDrawing());
+    }
+
+    // A picture the view cannot use is named in a notice and leaves the
+    // panes as they were; a picture the scene would refuse for its memory is
+    // refused here too.
+    void unusablePictureNamed_data()
+    {
+        QTest::addColumn<QString>("how"); // "open" or "drop"
+        QTest::addColumn<QString>("name");
+        QTest::newRow("opened png too large for the decode budget") << "open" << "huge.png";
+        QTest::newRow("dropped png too large for the decode budget") << "drop" << "huge.png";
+        QTest::newRow("opened file that is no picture") << "open" << "bad.png";
+    }
+    void unusablePictureNamed()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        const QString path = m_tmp.path() + "/" + name;
+        if (name == "huge.png")
+            QVERIFY(QFile::exists(path) || BadPictures::writeFlatPng(path, QSize(7800, 7800), 8));
+        else
+            picture(m_tmp.path(), name);
+        RContrastWidget w;
+        w.setLangue(1);
+        showWidget(w);
+        if (how == "open") {
+            w.showImage(m_tmp.path(), name);
+            QTRY_COMPARE(w.pendingImages(), 0);
+        } else {
+            drop(w, 2, path);
+        }
+        QCOMPARE(panes(w), (QStringList{"-", "-", "-"}));
+        QVERIFY2(w.noticeText().startsWith("Picture not shown: " + name), qPrintable(w.noticeText()));
+    }
+
+    // Another thread holding the camera lock holds back the view's camera
+    // start and stop: the backend crashes on concurrent access.
+    void cameraUnderTheLock_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("opening the camera") << false;
+        QTest::newRow("closing the camera") << true;
+    }
+    void cameraUnderTheLock()
+    {
+        QFETCH(bool, closing);
+        RContrastWidget w;
+        showWidget(w);
+        if (closing)
+            w.initCamera("Visora Document Camera");
+        std::atomic<bool> released{false};
+        QSemaphore held;
+        std::thread other([&] {
+            QMutexLocker lock(&RCameraGuard::mutex());
+            held.release();
+            QThread::msleep(300);
+            released = true;
+        });
+        held.acquire();
+        if (closing)
+            w.stopCamera();
+        else
+            w.initCamera("Visora Document Camera");
+        const bool waited = released;
+        other.join();
+        QVERIFY(waited);
+        QCOMPARE(w.camera() == nullptr, closing);
     }
 
     // The strip opens the view beside its list (shown, and kept while comparing)
     // with the camera in pane 0 and sends double-clicks to the panes; closing
-    // empties them, stops the camera and narrows the window again.
+    // stops the camera and narrows the window again, and the picture panes keep
+    // their pictures and ink for the next opening.
     void stripOpensAndCloses()
     {
         const QString name = "Visora Document Camera";
@@ -225,10 +303,18 @@ private slots:
         strip.openImageFile(strip.listWidget()->item(1));
         QTRY_COMPARE(w->pendingImages(), 0);
         QCOMPARE(panes(*w), (QStringList{"b.png", "-", "-"}));
+        w->pane(1)->toggleButton()->click();
+        QVERIFY(w->handItem(1));
         strip.showScreenContrast(name);
         QVERIFY(!strip.cameraIsPlaying() && !w->camera() && !w->isVisible());
         QVERIFY(w->paneScene(0)->items().isEmpty());
-        QCOMPARE(panes(*w), (QStringList{"-", "-", "-"}));
+        QCOMPARE(panes(*w), (QStringList{"b.png", "-", "-"}));
+        QVERIFY(w->handItem(1));
+        strip.showScreenContrast(name);
+        QVERIFY(strip.cameraIsPlaying());
+        strip.openImageFile(strip.listWidget()->item(0));
+        QTRY_COMPARE(w->pendingImages(), 0);
+        QCOMPARE(panes(*w), (QStringList{"b.png", "a.png", "-"}));
         strip.closeTheWidget();
         QVERIFY(!strip.isVisible());
     }
