@@ -1,7 +1,6 @@
 #include "RCoverDlg.h"
 
 #include "RCoverItem.h"
-#include "RPictureLoader.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -10,6 +9,7 @@
 #include <QDebug>
 #include <QFileDialog>
 #include <QFontComboBox>
+#include <QFutureWatcher>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +21,7 @@
 #include <QSpinBox>
 #include <QTransform>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace {
 const QSize kPreviewSize(400, 300);
@@ -134,12 +135,13 @@ void RCoverDlg::initData()
     m_checkActualSize->setChecked(m_params.m_bActualSize);
     paintColorButton();
     if (!m_params.m_strPicturePath.isEmpty()) {
-        const QImage image = RPictureLoader::loadScaled(m_params.m_strPicturePath,
-                                                        QSize(RCoverItem::kMaxPictureSide, RCoverItem::kMaxPictureSide));
-        if (!image.isNull()) {
+        decodePicture(m_params.m_strPicturePath, [this](const QImage &image, const QString &) {
+            if (image.isNull())
+                return;
             m_pixPicture = QPixmap::fromImage(image);
             m_sizePicture = image.size();
-        }
+            updateMyUIData();
+        });
     }
     setType(m_params.m_iType);
 }
@@ -224,23 +226,45 @@ void RCoverDlg::slotColor()
     updateMyUIData();
 }
 
-bool RCoverDlg::openPicture(const QString &path)
+void RCoverDlg::decodePicture(const QString &path, std::function<void(const QImage &, const QString &)> done)
 {
-    QString reason;
-    const QImage image = RPictureLoader::loadScaled(path, QSize(RCoverItem::kMaxPictureSide, RCoverItem::kMaxPictureSide),
-                                                    &reason);
-    if (image.width() < 1 || image.height() < 1) {
-        qInfo() << "RCoverDlg::slotOpen: not loaded:" << path << reason;
-        m_labelMessage->setText(m_iLangue == 1 ? "This picture cannot be used; the previous one is kept."
-                                               : "无法使用该图片，保留原来的图片。");
-        return false;
-    }
-    m_labelMessage->clear();
-    m_pixPicture = QPixmap::fromImage(image);
-    m_params.m_strPicturePath = path;
-    m_sizePicture = image.size();
-    updateMyUIData();
-    return true;
+    const quint64 request = ++m_uRequest;
+    ++m_iLoading;
+    // No OK while the size the watermark takes is not known yet.
+    m_btnOK->setEnabled(false);
+    auto *watcher = new QFutureWatcher<QPair<QImage, QString>>(this);
+    connect(watcher, &QFutureWatcher<QPair<QImage, QString>>::finished, this, [this, watcher, request, done] {
+        const QPair<QImage, QString> result = watcher->result();
+        watcher->deleteLater();
+        if (--m_iLoading == 0)
+            m_btnOK->setEnabled(true);
+        if (request == m_uRequest)
+            done(result.first, result.second);
+    });
+    watcher->setFuture(QtConcurrent::run([path] {
+        QString reason;
+        const QImage image = RCoverItem::decodePicture(path, &reason);
+        return qMakePair(image, reason);
+    }));
+}
+
+void RCoverDlg::openPicture(const QString &path)
+{
+    decodePicture(path, [this, path](const QImage &image, const QString &reason) {
+        const bool ok = image.width() >= 1 && image.height() >= 1;
+        if (!ok) {
+            qInfo() << "RCoverDlg::openPicture: not loaded:" << path << reason;
+            m_labelMessage->setText(m_iLangue == 1 ? "This picture cannot be used; the previous one is kept."
+                                                   : "无法使用该图片，保留原来的图片。");
+        } else {
+            m_labelMessage->clear();
+            m_pixPicture = QPixmap::fromImage(image);
+            m_params.m_strPicturePath = path;
+            m_sizePicture = image.size();
+            updateMyUIData();
+        }
+        emit sPictureOpened(ok);
+    });
 }
 
 void RCoverDlg::slotOpen()

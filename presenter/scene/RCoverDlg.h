@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QSize>
 
+#include <functional>
+
 class QButtonGroup;
 class QCheckBox;
 class QFontComboBox;
@@ -36,9 +38,14 @@ public:
     // For tests: the picture-load message and the preview.
     QString pictureMessage() const;
     QPixmap preview() const;
-    // Loads `path` as the watermark picture; false (and a message) when it
-    // cannot be used, the previous picture staying.
-    bool openPicture(const QString &path);
+    // Decodes `path` on a worker as the watermark picture; sPictureOpened
+    // tells the outcome. A picture that cannot be used leaves a message and
+    // the previous picture.
+    void openPicture(const QString &path);
+    bool isLoadingPicture() const { return m_iLoading > 0; }
+
+signals:
+    void sPictureOpened(bool ok);
 
 public slots:
     void slotOK();
@@ -57,8 +64,13 @@ public slots:
 private:
     void setType(int type);
     void paintColorButton();
+    // Decodes on a worker; `done` runs on the GUI thread unless a later
+    // request came meanwhile.
+    void decodePicture(const QString &path, std::function<void(const QImage &, const QString &)> done);
 
     int m_iLangue = 0;
+    int m_iLoading = 0;
+    quint64 m_uRequest = 0;
     QPixmap m_pixPicture;
     QRadioButton *m_btnNone = nullptr;
     QRadioButton *m_btnText = nullptr;

@@ -5,8 +5,10 @@
 
 #include <QDateTime>
 #include <QDebug>
+#include <QFutureWatcher>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
+#include <QtConcurrent>
 
 RCoverItem::RCoverItem(QGraphicsItem *parent)
     : QGraphicsWidget(parent)
@@ -61,15 +63,38 @@ void RCoverItem::setType(int type)
     updateClock();
 }
 
-bool RCoverItem::loadPicture(const QString &path, QString *reason)
+QImage RCoverItem::decodePicture(const QString &path, QString *reason)
 {
-    const QImage image = RPictureLoader::loadScaled(path, QSize(kMaxPictureSide, kMaxPictureSide), reason);
-    if (image.width() < 1 || image.height() < 1) {
-        qInfo() << "RCoverItem::loadPicture: not loaded:" << path;
-        return false;
-    }
-    m_pixmap = QPixmap::fromImage(image);
-    return true;
+    return RPictureLoader::loadScaled(path, QSize(kMaxPictureSide, kMaxPictureSide), reason);
+}
+
+// A large watermark file must not hold the GUI thread, which may also wait
+// there for a large decode of the strip to finish.
+void RCoverItem::requestPicture(const QString &path)
+{
+    if (path == m_strRequestedPath && (m_iLoading > 0 || (path == m_strLoadedPath && !m_pixmap.isNull())))
+        return;
+    m_strRequestedPath = path;
+    ++m_iLoading;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, path] {
+        const QImage image = watcher->result();
+        watcher->deleteLater();
+        --m_iLoading;
+        // A later request wins.
+        if (path != m_strRequestedPath)
+            return;
+        const bool ok = image.width() >= 1 && image.height() >= 1;
+        if (ok) {
+            m_pixmap = QPixmap::fromImage(image);
+            m_strLoadedPath = path;
+            update();
+        } else {
+            qInfo().noquote() << "RCoverItem::requestPicture: not loaded:" << path;
+        }
+        emit sPictureLoaded(ok);
+    });
+    watcher->setFuture(QtConcurrent::run([path] { return decodePicture(path); }));
 }
 
 void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int pictureAngle)
@@ -85,7 +110,7 @@ void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int picture
     setParams(p);
     m_iType = type;
     if (type == CoverParams::Picture && !p.m_strPicturePath.isEmpty())
-        loadPicture(p.m_strPicturePath);
+        requestPicture(p.m_strPicturePath);
     const int rotate = RCoverGeometry::itemRotation(p.m_iRotateCover, pictureAngle);
     qDebug() << "RDragScene::updateCoverItem m_iRotateAngle:" << pictureAngle;
     qDebug() << "RDragScene::updateCoverItem m_iRotateCover:" << p.m_iRotateCover;

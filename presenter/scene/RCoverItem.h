@@ -20,10 +20,15 @@ public:
     CoverParams params() const;
     void setType(int type);
     int coverType() const { return m_iType; }
-    // False when the file gave no picture; the previous one stays.
-    bool loadPicture(const QString &path, QString *reason = nullptr);
+    // Decodes `path` on a worker and shows it when it arrives; the previous
+    // picture stays until then, and for good when the file gives none.
+    void requestPicture(const QString &path);
+    bool isLoadingPicture() const { return m_iLoading > 0; }
     // Largest watermark picture kept; bigger files are decoded scaled down.
     static constexpr int kMaxPictureSide = 4096;
+    // The watermark picture as it is kept, null with `reason` when the file
+    // cannot be used. Any thread.
+    static QImage decodePicture(const QString &path, QString *reason = nullptr);
     bool hasPicture() const { return !m_pixmap.isNull(); }
 
     // Takes the dialog's settings: hidden for type 0, otherwise resized (when
@@ -46,6 +51,10 @@ public:
     QPixmap renderToPixmap() const;
 
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+signals:
+    // A picture asked for with requestPicture was decoded (or refused).
+    void sPictureLoaded(bool ok);
 
 public slots:
     void sizeChanged();
@@ -77,6 +86,9 @@ private:
     bool m_bActualSize = false;
     QFont m_font;
     QPixmap m_pixmap;
+    QString m_strLoadedPath;
+    QString m_strRequestedPath;
+    int m_iLoading = 0;
     bool m_bResizing = false;
     int m_iLastX = 0;
     int m_iLastY = 0;

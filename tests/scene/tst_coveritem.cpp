@@ -1,3 +1,4 @@
+#include "BadPictures.h"
 #include "CoverParams.h"
 #include "RCamera.h"
 #include "RCapturePipeline.h"
@@ -71,6 +72,8 @@ private slots:
     void itemRotation_data();
     void itemRotation();
     void dialogRefusesUnreadablePicture();
+    void pictureDecodedOffTheGuiThread_data();
+    void pictureDecodedOffTheGuiThread();
     void updateCoverItemShowsAndHides();
     void captureMatchesSnapshot_data();
     void captureMatchesSnapshot();
@@ -210,13 +213,56 @@ void TestCoverItem::dialogRefusesUnreadablePicture()
     pic.m_params.m_bActualSize = true;
     pic.initData();
     const QString good = writeSolid("good.png", QSize(64, 32), Qt::green);
-    QVERIFY(pic.openPicture(good));
+    QSignalSpy opened(&pic, &RCoverDlg::sPictureOpened);
+    pic.openPicture(good);
+    QTRY_COMPARE(opened.count(), 1);
+    QVERIFY(opened.last().at(0).toBool());
     QVERIFY(pic.pictureMessage().isEmpty());
-    QVERIFY(!pic.openPicture(m_dir.path() + "/missing.png"));
+    pic.openPicture(m_dir.path() + "/missing.png");
+    QTRY_COMPARE(opened.count(), 2);
+    QVERIFY(!opened.last().at(0).toBool());
     QVERIFY(!pic.pictureMessage().isEmpty());
     QCOMPARE(pic.m_params.m_strPicturePath, good);
     pic.slotOK();
     QCOMPARE(QSize(pic.m_params.m_iWidth, pic.m_params.m_iHeight), QSize(64, 32));
+}
+
+// A large watermark picture decodes while the GUI thread goes on with its
+// events (a timer keeps ticking), in the dialog and on the scene.
+void TestCoverItem::pictureDecodedOffTheGuiThread_data()
+{
+    QTest::addColumn<bool>("dialog");
+    QTest::newRow("dialog opening it") << true;
+    QTest::newRow("scene showing it") << false;
+}
+
+void TestCoverItem::pictureDecodedOffTheGuiThread()
+{
+    QFETCH(bool, dialog);
+    const QString path = m_dir.path() + "/large.png";
+    QVERIFY(QFile::exists(path) || BadPictures::writeFlatPng(path, QSize(4000, 3000), 8));
+    int ticks = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start();
+    int ticksAtArrival = -1;
+    RCoverDlg dlg;
+    RCoverItem item;
+    if (dialog) {
+        dlg.m_params.m_iType = CoverParams::Picture;
+        dlg.initData();
+        connect(&dlg, &RCoverDlg::sPictureOpened, [&] { ticksAtArrival = ticks; });
+        dlg.openPicture(path);
+    } else {
+        connect(&item, &RCoverItem::sPictureLoaded, [&] { ticksAtArrival = ticks; });
+        CoverParams p;
+        p.m_strPicturePath = path;
+        item.apply(p, CoverParams::Picture, 400, 300, 0);
+    }
+    QTRY_VERIFY(ticksAtArrival >= 0);
+    QVERIFY(ticksAtArrival > 0);
+    QVERIFY(dialog ? !dlg.preview().isNull() : item.hasPicture());
 }
 
 void TestCoverItem::updateCoverItemShowsAndHides()
@@ -267,6 +313,7 @@ void TestCoverItem::captureMatchesSnapshot()
     p.m_iRotateCover = tilt;
     scene.coverParams() = p;
     scene.updateCoverItem(CoverParams::Picture, 160, 60);
+    QTRY_VERIFY(scene.coverItem()->hasPicture());
     scene.coverItem()->setPos(150, -150);
 
     QSignalSpy saved(&scene, &RDragScene::sAddImageItem);
