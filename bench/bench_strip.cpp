@@ -9,6 +9,12 @@
 // JPEG, written at run time): the strip's peak memory on it beside a bare
 // QImageReader decode of each file, each measured in a fresh child process.
 //   bench_strip --only-bad-corpus     runs only this part.
+//
+// Then a folder of many pictures (default 10 000; small photos, since every
+// thumbnail has the same size whatever the photo's): the strip's peak memory
+// once every thumbnail was made, beside a bare QListWidget holding a
+// QImageReader thumbnail icon for each file, each in a fresh child process.
+//   bench_strip --only-many [count]   runs only this part.
 
 #include "RImageList.h"
 #include "RListWidget.h"
@@ -21,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
+#include <QListWidget>
 #include <QProcess>
 #include <QTimer>
 #include <QtConcurrent>
@@ -146,6 +153,60 @@ void benchCorpus()
     }
 }
 
+constexpr QSize kManySize(320, 240);
+
+// Child: the strip on the folder until every thumbnail is done.
+int manyStrip(const QString &dir)
+{
+    RImageList strip(QSize(1920, 1080));
+    strip.show();
+    QElapsedTimer clock;
+    clock.start();
+    strip.changeDir(dir);
+    while (strip.pendingThumbnailCount() > 0 && clock.elapsed() < 1200000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::printf("%.1f MiB peak, %.1f MiB of thumbnails kept, %lld ms\n", maxRssMiB(),
+                strip.thumbnailBytes() / 1048576.0, clock.elapsed());
+    return strip.pendingThumbnailCount() == 0 ? 0 : 1;
+}
+
+// Child: a bare list widget with every file's thumbnail as its icon.
+int manyBare(const QString &dir)
+{
+    QListWidget list;
+    list.setViewMode(QListView::IconMode);
+    list.setIconSize(QSize(180, 180));
+    list.show();
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString &name : QDir(dir).entryList({"*.jpg"}, QDir::Files, QDir::Name)) {
+        QImageReader reader(dir + "/" + name);
+        reader.setScaledSize(reader.size().scaled(QSize(180, 135), Qt::KeepAspectRatio));
+        list.addItem(new QListWidgetItem(QIcon(QPixmap::fromImage(reader.read())), name));
+    }
+    QCoreApplication::processEvents();
+    std::printf("%.1f MiB peak, %lld ms\n", maxRssMiB(), clock.elapsed());
+    return 0;
+}
+
+void benchMany(int count)
+{
+    const QString dir = QDir::tempPath() + QString("/visora-bench-strip-many-%1").arg(count);
+    QDir().mkpath(dir);
+    QList<int> missing;
+    for (int i = 0; i < count; ++i)
+        if (!QFileInfo::exists(dir + QString("/p%1.jpg").arg(i, 5, 10, QChar('0'))))
+            missing << i;
+    QtConcurrent::blockingMap(missing, [&dir](int i) {
+        BenchSupport::writePhoto(dir + QString("/p%1.jpg").arg(i, 5, 10, QChar('0')), kManySize, i);
+    });
+    std::printf("\nfolder of %d photos %dx%d in %s; load average %s\n", count, kManySize.width(),
+                kManySize.height(), qPrintable(dir), qPrintable(loadAverage()));
+    std::printf("  idle process:                          %s MiB\n", qPrintable(child({"--corpus-idle"})));
+    std::printf("  strip, every thumbnail made:           %s\n", qPrintable(child({"--corpus-many-strip", dir})));
+    std::printf("  bare QListWidget, an icon per file:    %s\n", qPrintable(child({"--corpus-many-bare", dir})));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -163,11 +224,20 @@ int main(int argc, char *argv[])
         }
         if (mode == "--corpus-strip")
             return corpusStrip(arg);
+        if (mode == "--corpus-many-strip")
+            return manyStrip(arg);
+        if (mode == "--corpus-many-bare")
+            return manyBare(arg);
         return corpusBare(arg, mode == "--corpus-bare-scaled");
     }
     if (argc == 2 && QByteArray(argv[1]) == "--only-bad-corpus") {
         QCoreApplication app(argc, argv);
         benchCorpus();
+        return 0;
+    }
+    if (argc >= 2 && QByteArray(argv[1]) == "--only-many") {
+        QCoreApplication app(argc, argv);
+        benchMany(argc > 2 ? QByteArray(argv[2]).toInt() : 10000);
         return 0;
     }
     if (argc == 3 && QByteArray(argv[1]) == "--generate") {
@@ -267,5 +337,6 @@ int main(int argc, char *argv[])
     std::printf("peak memory (ru_maxrss): %.1f MiB before the strip, %.1f MiB after\n", rssBefore, maxRssMiB());
     std::printf("threads: %d\n", QThread::idealThreadCount());
     benchCorpus();
+    benchMany(10000);
     return all >= 0 ? 0 : 1;
 }
