@@ -197,6 +197,7 @@ void RImageList::showScreenContrast(QString strCamera)
     m_listWidget->show();
     setGeometry(0, 0, m_iScreenWidth - 20, m_iScreenHeight - m_iBottomSpace);
     m_listWidget->setFixedWidth(qMax(0, 3 * m_iIconWid - 20));
+    m_labelLeftOut->setFixedWidth(m_listWidget->width());
 }
 
 QListWidgetItem *RImageList::makeItem(const QString &path) const
