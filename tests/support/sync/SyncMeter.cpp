@@ -68,30 +68,54 @@ public:
         int firstPhase = 1000;
     };
 
-    void add(double pts, const VirtualCameraSyncMarks::Reading &r)
+    void add(double pts, const VirtualCameraSyncMarks::Reading &r) { m_readings.push_back({pts, r}); }
+
+    // The code counts seconds mod 256. Every frame says how far the file's
+    // time runs from the clock; frames far from the common answer were misread
+    // and are dropped, the rest are unwrapped along that answer.
+    QMap<int64_t, Mark> marks(int *kept) const
     {
-        // The code counts seconds mod 256: unwrap along the file's time.
-        int64_t second = r.second;
-        if (m_last >= 0) {
-            const double expected = double(m_last) + (pts - m_lastPts);
-            second += 256 * int64_t(std::llround((expected - r.second) / 256.0));
+        QMap<int64_t, Mark> result;
+        *kept = 0;
+        if (m_readings.empty())
+            return result;
+        const auto clock = [](const Entry &e) { return e.reading.second + e.reading.phaseMs / 1000.0; };
+        const double reference = m_readings.front().pts - clock(m_readings.front());
+        const auto lead = [&](const Entry &e) {
+            const double d = e.pts - clock(e) - reference;
+            return reference + d - 256.0 * std::floor(d / 256.0 + 0.5);
+        };
+        std::vector<double> leads;
+        for (const Entry &e : m_readings)
+            leads.push_back(lead(e));
+        std::nth_element(leads.begin(), leads.begin() + long(leads.size() / 2), leads.end());
+        const double median = leads[leads.size() / 2];
+        for (const Entry &e : m_readings) {
+            const double l = lead(e);
+            if (std::abs(l - median) > kMisreadSeconds)
+                continue;
+            ++*kept;
+            const int64_t second = std::llround(e.pts - l - e.reading.phaseMs / 1000.0);
+            Mark &m = result[second];
+            if (e.reading.phaseMs < m.firstPhase) {
+                m.firstPhase = e.reading.phaseMs;
+                m.start = e.pts - e.reading.phaseMs / 1000.0;
+            }
+            if (e.reading.flash && (std::isnan(m.flash) || e.pts < m.flash))
+                m.flash = e.pts;
         }
-        m_last = second;
-        m_lastPts = pts;
-        Mark &m = marks[second];
-        if (r.phaseMs < m.firstPhase) {
-            m.firstPhase = r.phaseMs;
-            m.start = pts - r.phaseMs / 1000.0;
-        }
-        if (r.flash && std::isnan(m.flash))
-            m.flash = pts;
+        return result;
     }
 
-    QMap<int64_t, Mark> marks;
-
 private:
-    int64_t m_last = -1;
-    double m_lastPts = 0;
+    // Further from the common answer than any drift worth measuring.
+    static constexpr double kMisreadSeconds = 1.0;
+    struct Entry
+    {
+        double pts;
+        VirtualCameraSyncMarks::Reading reading;
+    };
+    std::vector<Entry> m_readings;
 };
 
 class LumaReader
@@ -339,10 +363,8 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
                     if (lumaReader.luma(frame.get(), luma, stride)) {
                         const VirtualCameraSyncMarks::Reading r =
                             VirtualCameraSyncMarks::read(luma, stride, QSize(frame->width, frame->height));
-                        if (r.valid) {
-                            ++result.markedFrames;
+                        if (r.valid)
                             marks.add(pts, r);
-                        }
                     }
                 }
             } else {
@@ -371,11 +393,12 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
     result.videoSeconds = std::isnan(firstVideo) ? 0.0 : videoEnd - firstVideo;
     result.audioSeconds = sound.rate > 0 ? double(sound.samples.size()) / sound.rate : 0.0;
 
+    const QMap<int64_t, MarkCollector::Mark> marked = marks.marks(&result.markedFrames);
     const QVector<Beep> beeps = findBeeps(sound.samples, sound.rate, sound.start);
     result.beeps = beeps.size();
     for (const Beep &beep : beeps) {
         const MarkCollector::Mark *best = nullptr;
-        for (auto it = marks.marks.cbegin(); it != marks.marks.cend(); ++it) {
+        for (auto it = marked.cbegin(); it != marked.cend(); ++it) {
             if (SyncBeep::pitchIndex(it.key()) != beep.pitch || std::abs(it->start - beep.at) > kPairWithinSeconds)
                 continue;
             if (!best || std::abs(it->start - beep.at) < std::abs(best->start - beep.at))
