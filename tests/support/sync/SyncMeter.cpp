@@ -14,7 +14,6 @@ extern "C" {
 }
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -163,7 +162,7 @@ public:
             return;
         if (rate == 0) {
             rate = f->sample_rate;
-            start = pts;
+            start = std::isnan(pts) ? 0.0 : pts;
         }
         if (f->sample_rate != rate)
             return;
