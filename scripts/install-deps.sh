@@ -23,8 +23,10 @@ PACKAGES=(
   # libraries, the join with the ffmpeg program (libx264), ffprobe checks in tests
   libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev
   libavfilter-dev libavutil-dev libswresample-dev
-  # the virtual microphone for tests and machines without sound hardware
-  pulseaudio pulseaudio-utils
+  # the virtual microphone for tests and machines without sound hardware; the
+  # sync beeper plays into it through libpulse-simple, the sync meter reads
+  # frames through libswscale
+  pulseaudio pulseaudio-utils libpulse-dev libswscale-dev
   # the bad-picture corpus of the tests is written with zlib
   zlib1g-dev
   # QR codes: zxing-cpp reads them, libqrencode makes the test codes
