@@ -74,7 +74,7 @@ bool RCoverItem::loadPicture(const QString &path, QString *reason)
 
 void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int pictureAngle)
 {
-    qDebug() << "RDragScene::updateCoverItem h:" << h;
+    qDebug() << "RCoverItem::apply h:" << h;
     setType(type);
     if (type == CoverParams::None) {
         hide();
@@ -87,9 +87,9 @@ void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int picture
     if (type == CoverParams::Picture && !p.m_strPicturePath.isEmpty())
         loadPicture(p.m_strPicturePath);
     const int rotate = RCoverGeometry::itemRotation(p.m_iRotateCover, pictureAngle);
-    qDebug() << "RDragScene::updateCoverItem m_iRotateAngle:" << pictureAngle;
-    qDebug() << "RDragScene::updateCoverItem m_iRotateCover:" << p.m_iRotateCover;
-    qDebug() << "RDragScene::updateCoverItem iRotate:" << rotate;
+    qDebug() << "RCoverItem::apply m_iRotateAngle:" << pictureAngle;
+    qDebug() << "RCoverItem::apply m_iRotateCover:" << p.m_iRotateCover;
+    qDebug() << "RCoverItem::apply iRotate:" << rotate;
     setRotation(rotate);
     updateClock();
     update();
