@@ -6,10 +6,9 @@
 set -euo pipefail
 root="${1:-$(cd "$(dirname "$0")/.." && pwd)}"
 
-bad=0
-while IFS= read -r -d '' f; do
-  cls="$(basename "${f%.*}")"
-  if ! awk -v cls="$cls" -v file="${f#"$root"/}" '
+find "$root/presenter" "$root/recorder" "$root/scanner" "$root/virtualcam" \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  sort -z | xargs -0 awk -v root="$root/" '
+    FNR == 1 { file = FILENAME; sub(root, "", file); cls = FILENAME; sub(/.*\//, "", cls); sub(/\.[^.]*$/, "", cls) }
     /^[[:space:]]*\/\// { next }
     {
       s = $0
@@ -22,13 +21,7 @@ while IFS= read -r -d '' f; do
     /q(Debug|Info|Warning|Critical)/ && /"(0000+|1111+|2222+|3333+|4444+|5555+|6666+|7777+|8888+|9999+)"/ {
       print "check-log-labels: " file ":" FNR " logs a bare marker"; bad = 1
     }
-    END { exit bad }' "$f"; then
-    bad=1
-  fi
-done < <(find "$root/presenter" "$root/recorder" "$root/scanner" "$root/virtualcam" \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
-
-if [ "$bad" -ne 0 ]; then
-  echo "check-log-labels: a log line names the class and operation that raise it"
-  exit 1
-fi
-echo "check-log-labels: every log label names its own class"
+    END {
+      if (bad) { print "check-log-labels: a log line names the class and operation that raise it"; exit 1 }
+      print "check-log-labels: every log label names its own class"
+    }'
