@@ -1,5 +1,6 @@
 // Recognises the text of a picture offline and prints it on standard output.
 // Usage: scanner ACCESS_WORD ACCESS_KEY PICTURE [--words]
+#include "RLogFile.h"
 #include "RScanEngine.h"
 #include "RScanPicture.h"
 #include "RScanRequest.h"
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
 {
     // The application object lets Qt find its picture format plugins.
     QCoreApplication app(argc, argv);
+    RLogFile::install(QStringLiteral("scanner"));
     std::setlocale(LC_NUMERIC, "C");
 
     QStringList arguments;

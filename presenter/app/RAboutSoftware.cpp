@@ -1,5 +1,6 @@
 #include "RScreenScale.h"
 #include "RAboutSoftware.h"
+#include "RLogFile.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -29,6 +30,12 @@ RAboutSoftware::RAboutSoftware(QWidget *parent)
         nameRow->addWidget(new QLabel(QStringLiteral("  "), this));
     layout->addLayout(nameRow);
 
+    // Where an IT helper finds what went wrong; selectable so it can be copied.
+    m_labelLog = new QLabel(RLogFile::aboutText(0), this);
+    m_labelLog->setObjectName(QStringLiteral("labelLog"));
+    m_labelLog->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(m_labelLog);
+
     m_btnOK = new QPushButton(QStringLiteral("确定"), this);
     m_btnOK->setObjectName(QStringLiteral("btnOK"));
     m_btnOK->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -52,4 +59,5 @@ void RAboutSoftware::slotSetLangue(int ilangue)
     setWindowTitle(en ? QStringLiteral("About") : QStringLiteral("关于"));
     m_labelName->setText(en ? QStringLiteral("Scanner V1.3.0") : QStringLiteral("高拍仪 V1.3.0"));
     m_btnOK->setText(en ? QStringLiteral("OK") : QStringLiteral("确定"));
+    m_labelLog->setText(RLogFile::aboutText(ilangue));
 }

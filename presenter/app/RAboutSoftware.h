@@ -5,7 +5,7 @@
 class QLabel;
 class QPushButton;
 
-// Shows the software's name and version.
+// Shows the software's name and version, and where its log file is.
 class RAboutSoftware : public QDialog
 {
     Q_OBJECT
@@ -19,4 +19,5 @@ public slots:
 private:
     QPushButton *m_btnOK = nullptr;
     QLabel *m_labelName = nullptr;
+    QLabel *m_labelLog = nullptr;
 };

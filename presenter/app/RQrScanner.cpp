@@ -75,11 +75,11 @@ void RQrScanner::onRead()
         return;
     const QString text = m_watcher.result();
     if (text.isEmpty()) {
-        qDebug() << "RTavWidget::sysTimerFun: strResult length == 0";
+        qDebug() << "RQrScanner::onRead: strResult length == 0";
         return;
     }
     const QUrl url = RQrDecoder::openableLink(text);
-    qInfo() << "RTavWidget::sysTimerFun: read, link:" << url.isValid();
+    qInfo() << "RQrScanner::onRead: read, link:" << url.isValid();
     // One read ends the scan either way.
     cancel();
     if (url.isValid()) {

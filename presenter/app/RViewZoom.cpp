@@ -27,7 +27,7 @@ void RViewZoom::refresh(double factor)
         m_view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
         m_view->setResizeAnchor(QGraphicsView::AnchorUnderMouse);
     } else {
-        qDebug() << "RTavWidget::updateZoomLevel: No Mouse";
+        qDebug() << "RViewZoom::refresh: No Mouse";
     }
     QTransform t;
     t.scale(factor, factor);

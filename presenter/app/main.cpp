@@ -1,3 +1,4 @@
+#include "RLogFile.h"
 #include "RStartupGuard.h"
 #include "RTavWidget.h"
 
@@ -8,7 +9,9 @@
 
 int main(int argc, char *argv[])
 {
+    RLogFile::install(QStringLiteral("Tavimor"));
     QApplication app(argc, argv);
+    qInfo() << "started, process" << QCoreApplication::applicationPid();
     // Our camera plugins live beside the program; the multimedia plugin list
     // is read once per process, so this must come before any camera call.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");

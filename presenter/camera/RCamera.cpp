@@ -176,7 +176,7 @@ QSize RCamera::initCamera(QString name)
         chosen = info; // the last match wins
     }
     if (!m_bFound) {
-        qDebug().noquote() << kInit << "Not Found m_cameraMain = nullptr";
+        qDebug().noquote() << kInit << "not found";
         return QSize(0, 0);
     }
 
@@ -186,12 +186,11 @@ QSize RCamera::initCamera(QString name)
     qDebug() << kInit << "state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
 
     RCameraGuard::start(m_cameraMain);
-    qDebug() << kInit << "11111"
-             << "state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
+    qDebug() << kInit << "started, state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
     if (m_cameraMain->state() == QCamera::UnloadedState) {
         m_bFoundNotOpened = true;
         releaseCamera();
-        qDebug().noquote() << kInit << "Found m_cameraMain = nullptr";
+        qDebug().noquote() << kInit << "found but did not open, released";
         return QSize(0, 0);
     }
 
@@ -216,7 +215,7 @@ QSize RCamera::initCamera(QString name)
         // Nothing can be shown at a known size: treat as unusable.
         m_bFoundNotOpened = true;
         releaseCamera();
-        qDebug().noquote() << kInit << "no resolution" << "Found m_cameraMain = nullptr";
+        qDebug().noquote() << kInit << "no resolution, released";
         return QSize(0, 0);
     }
 
@@ -383,16 +382,15 @@ void RCamera::stopCamera(bool bstop)
         }
         return;
     }
-    qDebug().noquote() << "RCamera::stopCamera m_cameraMain->start()" << (m_cameraMain == nullptr);
     if (m_cameraMain) {
-        qDebug().noquote() << "RCamera::stopCamera m_cameraMain->start() m_cameraMain == nullptr";
+        qDebug().noquote() << "RCamera::stopCamera: restarting the open camera";
         if (m_cameraMain->state() == QCamera::ActiveState)
             RCameraGuard::stop(m_cameraMain);
         RCameraGuard::start(m_cameraMain);
-        qDebug().noquote() << "RCamera::stopCamera" << "22222";
+        qDebug().noquote() << "RCamera::stopCamera: restarted";
         m_bCameraRun = true;
     } else {
-        qDebug().noquote() << "RCamera::stopCamera initCamera(m_strCurDevice):" << m_strCurDevice;
+        qDebug().noquote() << "RCamera::stopCamera: no camera open, opening" << m_strCurDevice;
         initCamera(m_strCurDevice);
     }
 }
@@ -411,7 +409,7 @@ void RCamera::setWhiteBoard(bool bIsWhiteBoard)
             RCameraGuard::start(m_cameraMain);
             // Running again, so a lost device is reopened as before.
             m_bCameraRun = true;
-            qDebug().noquote() << "RCamera::setWhiteBoard:" << "33333";
+            qDebug().noquote() << "RCamera::setWhiteBoard: camera started";
         }
     }
     qDebug().noquote() << "RCamera::setWhiteBoard:end";
@@ -426,11 +424,11 @@ void RCamera::setCameraTest(bool b)
     if (!b) {
         if (m_cameraMain)
             RCameraGuard::stop(m_cameraMain);
-        qDebug().noquote() << "RCamera::setCameraTest:" << "m_cameraMain->stop()";
+        qDebug().noquote() << "RCamera::setCameraTest: live view stopped, camera open:" << (m_cameraMain != nullptr);
     } else {
         if (m_cameraMain)
             RCameraGuard::start(m_cameraMain);
-        qDebug().noquote() << "RCamera::setCameraTest:" << "44444";
+        qDebug().noquote() << "RCamera::setCameraTest: live view started, camera open:" << (m_cameraMain != nullptr);
         requestTestRun();
     }
 }
@@ -552,7 +550,7 @@ void RCamera::saverFinished(int id, const QString &path, bool ok, const QString 
 {
     if (!m_pendingPdf.remove(id))
         return;
-    qDebug().noquote() << "RCamera::cameraImageCaptured"
+    qDebug().noquote() << "RCamera::saverFinished:"
                        << "bOK:" << ok << path << (ok || !error.isEmpty() ? error : QStringLiteral("nothing to save"));
     if (!ok) {
         // A running document that took no page is not continued: the next

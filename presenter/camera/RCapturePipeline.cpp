@@ -77,7 +77,7 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
     const QSize cameraSize = captured.size();
 
     if (p.m_bCoverItem) {
-        qInfo().noquote() << "RCamera::cameraImageCaptured m_bCoverItem:" << p.m_bCoverItem
+        qInfo().noquote() << "RCapturePipeline::process: m_bCoverItem:" << p.m_bCoverItem
                           << "Cover x:" << p.m_ptCoverOffset.x() << "Cover y:" << p.m_ptCoverOffset.y()
                           << "m_iAlphaCover:" << p.m_iAlphaCover;
         if (image.width() > 0)

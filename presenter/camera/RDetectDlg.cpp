@@ -197,7 +197,7 @@ bool RDetectDlg::testCamera()
             if (info.description() != wanted)
                 continue;
             m_bFound = true;
-            qDebug().noquote() << "RDetectDlgThread::DetectConnect() bFound = true";
+            qDebug().noquote() << "RDetectDlg::testCamera: found";
             auto *viewfinder = new QCameraViewfinder(this);
             viewfinder->hide();
             QCamera *camera = RCameraGuard::createCamera(info);

@@ -693,14 +693,14 @@ QVector<qint64> RImageProc::greyHistogram(const QImage &image)
 
 QImage RImageProc::toGray(const QImage &image)
 {
-    qDebug() << "RSCameraWidget::toGray:";
+    qDebug() << "RImageProc::toGray:";
     if (image.isNull())
         return QImage();
     QImage grey(image.size(), QImage::Format_Grayscale8);
     if (grey.isNull())
         return grey;
     greyInto(image, grey, nullptr);
-    qDebug() << "RSCameraWidget::toGray end wid:" << grey.width();
+    qDebug() << "RImageProc::toGray end wid:" << grey.width();
     return grey;
 }
 
@@ -735,7 +735,7 @@ QImage RImageProc::toThreadhold(const QImage &image, int ival)
         else
             greyInto(image, bw, nullptr, ival); // thresholded while the row is still in cache
     }
-    qDebug() << "RSCameraWidget::toThreadhold end ival:" << ival;
+    qDebug() << "RImageProc::toThreadhold end ival:" << ival;
     return bw;
 }
 

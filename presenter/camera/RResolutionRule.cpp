@@ -13,9 +13,9 @@ RResolutionRule::Rule RResolutionRule::systemRule()
 {
     const Rule rule = ruleFor(QOperatingSystemVersion::current());
     if (rule == OlderSystem)
-        qDebug().noquote() << "RCamera::initCamera:" << "如果当前系统版本低于win10，例如win7、win8、win8.1, todo";
+        qDebug().noquote() << "RResolutionRule::systemRule:" << "如果当前系统版本低于win10，例如win7、win8、win8.1, todo";
     else
-        qDebug().noquote() << "RCamera::initCamera:" << "如果当前系统版本是win10，todo";
+        qDebug().noquote() << "RResolutionRule::systemRule:" << "如果当前系统版本是win10，todo";
     return rule;
 }
 
@@ -30,15 +30,15 @@ RResolutionRule::Choice RResolutionRule::choose(const QList<QSize> &resolutions,
                 c.maxWidth = s.width();
                 c.maxHeight = s.height();
                 c.defaultIndex = i;
-                qDebug().noquote() << "RCamera::initCamera:" << "Height:" << s.height();
+                qDebug().noquote() << "RResolutionRule::choose:" << "Height:" << s.height();
             }
         } else if (s.height() >= 1001 && s.height() <= 1499) {
             c.defaultIndex = i;
-            qDebug().noquote() << "RCamera::initCamera:" << "Height:" << s.height();
+            qDebug().noquote() << "RResolutionRule::choose:" << "Height:" << s.height();
         }
         if (recorderSizes.contains(s)) {
             c.recordingText += QStringLiteral("%1x%2;").arg(s.width()).arg(s.height());
-            qDebug().noquote() << "RCamera::initCamera:" << c.recordingText;
+            qDebug().noquote() << "RResolutionRule::choose:" << c.recordingText;
         }
     }
     return c;

@@ -46,7 +46,7 @@ bool RClearQuestion::ask(int langue, double dpiScale)
         if (auto pos = boxPos(s.width(), s.height(), dpiScale))
             box.move(*pos);
     }
-    qDebug() << "RDragScene::slotWhiteboard():dpi:" << dpiScale;
-    qDebug() << "RDragScene::slotWhiteboard():size:" << box.size();
+    qDebug() << "RClearQuestion::ask:dpi:" << dpiScale;
+    qDebug() << "RClearQuestion::ask:size:" << box.size();
     return box.exec() == QMessageBox::Ok;
 }

@@ -99,7 +99,7 @@ void RCoverItem::requestPicture(const QString &path)
 
 void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int pictureAngle)
 {
-    qDebug() << "RDragScene::updateCoverItem h:" << h;
+    qDebug() << "RCoverItem::apply h:" << h;
     setType(type);
     if (type == CoverParams::None) {
         hide();
@@ -112,9 +112,9 @@ void RCoverItem::apply(const CoverParams &p, int type, int w, int h, int picture
     if (type == CoverParams::Picture && !p.m_strPicturePath.isEmpty())
         requestPicture(p.m_strPicturePath);
     const int rotate = RCoverGeometry::itemRotation(p.m_iRotateCover, pictureAngle);
-    qDebug() << "RDragScene::updateCoverItem m_iRotateAngle:" << pictureAngle;
-    qDebug() << "RDragScene::updateCoverItem m_iRotateCover:" << p.m_iRotateCover;
-    qDebug() << "RDragScene::updateCoverItem iRotate:" << rotate;
+    qDebug() << "RCoverItem::apply m_iRotateAngle:" << pictureAngle;
+    qDebug() << "RCoverItem::apply m_iRotateCover:" << p.m_iRotateCover;
+    qDebug() << "RCoverItem::apply iRotate:" << rotate;
     setRotation(rotate);
     updateClock();
     update();

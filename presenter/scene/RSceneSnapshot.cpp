@@ -43,7 +43,7 @@ QImage RSceneSnapshot::renderCameraArea()
 
 void RSceneSnapshot::snap(int iAngle, const QString &ext)
 {
-    qDebug() << "RDragScene::snapGetWidget()";
+    qDebug() << "RSceneSnapshot::snap()";
     RCamera *camera = m_scene->camera();
     if (!camera || !m_scene->cameraProxy() || camera->width() <= 0 || camera->height() <= 0) {
         emit m_scene->sSnapFinish();
@@ -56,7 +56,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
     }
     Cut cut;
     if (m_scene->trackerProxy() && m_scene->trackerProxy()->isVisible()) {
-        qDebug() << "RDragScene::snapGetWidget: if(bTracker)";
+        qDebug() << "RSceneSnapshot::snap: if(bTracker)";
         const QPoint p1 = m_scene->tracker()->pressPoint();
         const QPoint p2 = m_scene->tracker()->currentPoint();
         cut.kind = Cut::Rect;
@@ -67,10 +67,10 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
             return;
         }
     } else if (camera->isAutoCut() && m_scene->videoRect()) {
-        qDebug() << "RDragScene::snapGetWidget: !m_itemVideoRect->isHidden()";
+        qDebug() << "RSceneSnapshot::snap: !m_itemVideoRect->isHidden()";
         // No corners yet (blank desk, first half second): the whole picture.
         const QList<QPoint> corners = m_scene->videoRect()->points();
-        qDebug() << "RDragScene::snapGetWidget: polygon.count():" << corners.size();
+        qDebug() << "RSceneSnapshot::snap: polygon.count():" << corners.size();
         if (corners.size() >= 4) {
             cut.kind = Cut::Polygon;
             for (const QPoint &p : corners)
@@ -98,7 +98,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
     if (picture.isNull()) {
         const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
         if (frameShown) {
-            qDebug() << "RDragScene::snapGetWidget: height:0000";
+            qDebug() << "RSceneSnapshot::snap: height:0000";
             m_scene->videoRectProxy()->hide();
         }
         picture = renderCameraArea();
@@ -110,7 +110,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
 
 void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
 {
-    qDebug() << "RDragScene::whiteboardSnap()";
+    qDebug() << "RSceneSnapshot::whiteboardSnap()";
     if (!m_scene->camera() || !m_scene->cameraProxy() || m_scene->camera()->width() <= 0 || m_scene->camera()->height() <= 0) {
         emit m_scene->sSnapFinish();
         return;
@@ -132,7 +132,7 @@ QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAn
     if (cut.kind == Cut::Quad) {
         const QPolygonF quad = RPictureOrientation::flipTransform(picture.size(), mirror, flip).map(cut.quad);
         flat = RKeystone::warp(image, QList<QPointF>(quad.begin(), quad.end()));
-        qDebug() << "RDragScene::snapGetWidget: keystone:" << cut.quad << flat.size();
+        qDebug() << "RSceneSnapshot::cutAndTurn: keystone:" << cut.quad << flat.size();
     }
     if (!flat.isNull()) {
         image = flat;
@@ -144,12 +144,12 @@ QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAn
         const QPolygon polygon = RPictureOrientation::mapPolygon(cut.polygon, picture.size(), mirror, flip);
         const QList<QPoint> corners(polygon.begin(), polygon.end());
         const qreal angle = deskewAngle(corners);
-        qDebug() << "RDragScene::snapGetWidget: angle:" << angle;
+        qDebug() << "RSceneSnapshot::cutAndTurn: angle:" << angle;
         QPainterPath path;
         path.addPolygon(QPolygonF(polygon));
         path.closeSubpath();
         const QRect rcCut = polygon.boundingRect().intersected(image.rect());
-        qDebug() << "RDragScene::snapGetWidget: rcCut:" << rcCut;
+        qDebug() << "RSceneSnapshot::cutAndTurn: rcCut:" << rcCut;
         image = cutPolygonImage(image, path, -angle, rcCut);
     }
     return RPictureOrientation::apply(image, iAngle, mirror, flip);
@@ -167,12 +167,12 @@ void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, con
     // The naming rule already skips names on disk or still being written.
     const QString name = m_scene->camera()->nextFileName(ext);
     const QString path = folder + "/" + name;
-    qDebug() << "RDragScene::saveSnapshot: path:" << path << "height:" << picture.height() << "width:" << picture.width();
+    qDebug() << "RSceneSnapshot::save: path:" << path << "height:" << picture.height() << "width:" << picture.width();
     // A folder removed behind our back is made again rather than losing the picture.
     if (!folder.isEmpty() && !QFileInfo(folder).isDir())
         QDir().mkpath(folder);
     if (picture.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        qInfo() << "RDragScene::saveSnapshot: saveSuccess: false";
+        qInfo() << "RSceneSnapshot::save: saveSuccess: false";
         const QString problem = RImageSaver::folderProblem(folder);
         refuse(picture.isNull() || problem.isEmpty() ? RSaveNotice::emptyPicture(m_scene->languageIndex()) : problem);
         return;
@@ -196,7 +196,7 @@ void RSceneSnapshot::onImageSaved(int id, const QString &path, bool ok, const QS
         return;
     const QString name = it.value();
     m_pending.erase(it);
-    qInfo() << "RDragScene::saveSnapshot: path:" << path << "saveSuccess:" << ok << error;
+    qInfo() << "RSceneSnapshot::onImageSaved: path:" << path << "saveSuccess:" << ok << error;
     if (ok) {
         emit m_scene->sAddImageItem(QFileInfo(path).absolutePath(), name);
         emit m_scene->sShowOrHideImageList(true);
@@ -235,7 +235,7 @@ qreal RSceneSnapshot::deskewAngle(const QList<QPoint> &corners)
 
 QImage RSceneSnapshot::cutPolygonImage(const QImage &input, const QPainterPath &path, qreal angle, const QRect &rccut)
 {
-    qDebug() << "RDragScene::cutPolygonImage: input.rect():" << input.rect()
+    qDebug() << "RSceneSnapshot::cutPolygonImage: input.rect():" << input.rect()
              << "path.boundingRect().toRect():" << path.boundingRect().toRect() << "rccut:" << rccut;
     if (input.isNull() || path.isEmpty())
         return QImage();

@@ -43,6 +43,11 @@ private slots:
         QTest::newRow("file") << "file:///etc/passwd" << "";
         QTest::newRow("javascript") << "javascript:alert(1)" << "";
         QTest::newRow("http without host") << "http:///path" << "";
+        QTest::newRow("scheme in capitals") << "HTTPS://example.org/x" << "https://example.org/x";
+        QTest::newRow("ftp with a host") << "ftp://example.org/notes.pdf" << "";
+        QTest::newRow("smb share") << "smb://server/share/lesson.doc" << "";
+        QTest::newRow("file on a server") << "file://server/share/run.exe" << "";
+        QTest::newRow("ssh with a host") << "ssh://user@example.org" << "";
         QTest::newRow("over 2000 characters") << "https://example.org/" + QString(1990, 'a') << "";
         QTest::newRow("exactly 2000 characters") << "https://example.org/" + QString(1980, 'a')
                                                  << "https://example.org/" + QString(1980, 'a');

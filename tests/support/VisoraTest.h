@@ -21,6 +21,7 @@ struct Sandbox {
         qputenv("XDG_CONFIG_HOME", QByteArray(home.path().toUtf8() + "/.config"));
         qputenv("XDG_DATA_HOME", QByteArray(home.path().toUtf8() + "/.local/share"));
         qputenv("XDG_CACHE_HOME", QByteArray(home.path().toUtf8() + "/.cache"));
+        qputenv("XDG_STATE_HOME", QByteArray(home.path().toUtf8() + "/.local/state"));
         qputenv("XDG_PICTURES_DIR", QByteArray(home.path().toUtf8() + "/Pictures"));
         qunsetenv("VISORA_VIRTUAL_CAMERA");
         work = home.path() + "/work";
