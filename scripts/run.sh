@@ -30,6 +30,7 @@ cleanup() {
     PULSE_SERVER="$pulse" pactl exit 2>/dev/null || true
   fi
   rm -rf "$tmp"
+  if [ -n "${shot:-}" ]; then rm -f "$shot.tmp.png"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
