@@ -5,6 +5,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -12,6 +14,11 @@ int main(int argc, char *argv[])
     RLogFile::install(QStringLiteral("Brisklet"));
     QApplication app(argc, argv);
     qInfo() << "started, process" << QCoreApplication::applicationPid();
+    // The recorder is part of the presenter's menu entry: the desktop matches
+    // its window by the desktop file name and by the class "Tavimor" (the
+    // entry's StartupWMClass). The instance name stays the program's own.
+    QCoreApplication::setApplicationName(QStringLiteral("Tavimor"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.visora.Presenter"));
     // The presenter's plugins (cameras among them) live beside its program folder.
     app.addLibraryPath(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../plugins")));
 #ifdef BRISKLET_ENGLISH
@@ -19,6 +26,10 @@ int main(int argc, char *argv[])
 #else
     const int langue = QFileInfo(QCoreApplication::applicationFilePath()).baseName().endsWith(QLatin1String("_en")) ? 1 : 0;
 #endif
+    // Qt's own texts in Chinese only for the Chinese recorder; Debian's catalogue.
+    QTranslator qtCatalogue;
+    if (langue == 0 && qtCatalogue.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtCatalogue);
     RCameraWidgetCV window(langue);
     window.initData(argc, argv);
     window.show();

@@ -11,8 +11,9 @@ PACKAGES=(
   libqt5svg5 qttools5-dev qttools5-dev-tools qttranslations5-l10n
   # TIFF reading and writing for snapshots
   qt5-image-formats-plugins
-  # cameras on Linux go through GStreamer's V4L2 source
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  # cameras on Linux go through GStreamer's V4L2 source; Qt's camera service
+  # needs the camerabin element of the "bad" set
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   # image processing
   libopencv-dev
   # JPEG snapshots written with libjpeg-turbo directly
@@ -35,6 +36,8 @@ PACKAGES=(
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)
   xvfb xauth x11-utils imagemagick xdotool
+  # opening a folder or a finished file in the desktop's program
+  xdg-utils
   # a CJK font so Chinese texts render
   fonts-wqy-microhei
   # the Debian package: shared-library dependencies, checks

@@ -57,7 +57,7 @@ void RAboutSoftware::slotSetLangue(int ilangue)
 {
     const bool en = ilangue == 1;
     setWindowTitle(en ? QStringLiteral("About") : QStringLiteral("关于"));
-    m_labelName->setText(en ? QStringLiteral("Scanner V1.3.0") : QStringLiteral("高拍仪 V1.3.0"));
+    m_labelName->setText(en ? QStringLiteral("Document Camera V1.3.0") : QStringLiteral("高拍仪 V1.3.0"));
     m_btnOK->setText(en ? QStringLiteral("OK") : QStringLiteral("确定"));
     m_labelLog->setText(RLogFile::aboutText(ilangue));
 }

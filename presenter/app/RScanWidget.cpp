@@ -45,7 +45,9 @@ RScanWidget::RScanWidget(QWidget *parent)
     m_btnExit->setStyleSheet(QString("QPushButton{background-color:white;font: bold large \"微软雅黑\";font-size:18px; "
                                      "color: #1ECD97; border-radius: 17px;  border: 3px #1ECD97;}")
                              + kHover);
-    m_labelHint->setStyleSheet("QLabel{color:white;font: bold \"微软雅黑\";font-size:14px;}");
+    // On a dark ground: the page under the overlay is usually white.
+    m_labelHint->setStyleSheet("QLabel{color:white; background-color: rgba(0, 0, 0, 160); font: bold \"微软雅黑\";"
+                               "font-size:14px; padding: 6px;}");
 
     // The hint and the buttons lie over the lower part of the animation: at
     // the sizes used the frame fills the overlay's height by itself, and the
@@ -102,8 +104,9 @@ void RScanWidget::setScanPixSize(int iwid, int ihei)
                                .arg(mt.fontPx / 3);
     m_btnExit->setStyleSheet(button + kHover);
     m_btnCopy->setStyleSheet(button + kHover);
-    const QString label = QString("QLabel{color:white;font: bold \"微软雅黑\";font-size:%1px;}").arg(mt.fontPx);
-    m_labelHint->setStyleSheet(label);
+    m_labelHint->setStyleSheet(QString("QLabel{color:white; background-color: rgba(0, 0, 0, 160); font: bold "
+                                       "\"微软雅黑\";font-size:%1px; padding: 6px;}")
+                                   .arg(mt.fontPx));
     m_labelText->setStyleSheet(QString("QLabel{color:white; background-color: rgba(0, 0, 0, 160); font: bold "
                                        "\"微软雅黑\";font-size:%1px; padding: 8px;}")
                                    .arg(mt.fontPx));

@@ -1,35 +1,41 @@
 #include "RStartupGuard.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QStandardPaths>
 #include <QThread>
 
-RStartupGuard::RStartupGuard(const QString &semaphoreKey, const QString &markerKey)
-    : m_semaphore(semaphoreKey, 1, QSystemSemaphore::Open)
-    , m_marker(markerKey)
+QString RStartupGuard::lockPath(const QString &name, const QString &folder)
 {
+    QString dir = folder;
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath(); // no usable runtime folder: still a guard, if a shared one
+    return dir + QLatin1Char('/') + name + QStringLiteral(".lock");
+}
+
+RStartupGuard::RStartupGuard(const QString &name, const QString &folder)
+    : m_lock(lockPath(name, folder))
+{
+    // Only a lock whose process is gone is stale: a lesson runs for hours.
+    m_lock.setStaleLockTime(0);
 }
 
 bool RStartupGuard::pass(int delaySeconds)
 {
-    m_semaphore.acquire();
-#ifndef Q_OS_WIN
-    // A segment left behind by a crashed instance has no process attached;
-    // attaching and detaching removes it, so a crash does not slow every
-    // later start. A live instance keeps it attached and is not affected.
-    {
-        QSharedMemory stale(m_marker.key());
-        if (stale.attach())
-            stale.detach();
+    // tryLock removes a stale lock itself and creates the file atomically, so
+    // of two instances starting together exactly one takes it.
+    m_bHoldsLock = m_lock.tryLock(0);
+    if (m_bHoldsLock)
+        return false;
+    if (m_lock.error() != QLockFile::LockFailedError) {
+        // An unwritable folder says nothing about another instance.
+        qWarning() << "RStartupGuard::pass: no lock file, error" << m_lock.error();
+        return false;
     }
-#endif
-    m_bHoldsMarker = m_marker.create(1, QSharedMemory::ReadWrite);
-    bool delayed = false;
-    if (!m_bHoldsMarker) {
-        qInfo() << "RStartupGuard::pass: another instance is running:" << m_marker.errorString();
-        if (delaySeconds > 0)
-            QThread::sleep(static_cast<unsigned long>(delaySeconds));
-        delayed = true;
-    }
-    m_semaphore.release(1);
-    return delayed;
+    qInfo() << "RStartupGuard::pass: another instance of this user is running";
+    if (delaySeconds > 0)
+        QThread::sleep(static_cast<unsigned long>(delaySeconds));
+    return true;
 }

@@ -1,27 +1,27 @@
 #pragma once
 
-#include <QSharedMemory>
-#include <QSystemSemaphore>
+#include <QLockFile>
+#include <QString>
 
-// System-wide start-up guard: a second instance is delayed, not refused.
-// The semaphore serialises instances that start at the same moment; the
-// one-byte segment marks that an instance is running.
+// Per-user start-up guard: a second instance of the same user is delayed, not
+// refused. The lock file lives in the user's runtime folder, so other users of
+// the machine never meet it, and a lock left by a crashed instance (its
+// process gone) is taken over at once.
 class RStartupGuard
 {
 public:
-    explicit RStartupGuard(const QString &semaphoreKey = QStringLiteral("Visora"),
-                           const QString &markerKey = QStringLiteral("VisoraSystemObject"));
+    // `folder` empty: the user's runtime folder (XDG_RUNTIME_DIR).
+    explicit RStartupGuard(const QString &name = QStringLiteral("Visora"), const QString &folder = QString());
 
-    // Acquires the semaphore, creates the marker, waits `delaySeconds` when
-    // another instance holds it, releases the semaphore. Returns whether the
-    // start was delayed.
+    // Takes the lock; when a running instance of this user holds it, waits
+    // `delaySeconds` instead. Returns whether the start was delayed.
     bool pass(int delaySeconds = 2);
 
-    bool holdsMarker() const { return m_bHoldsMarker; }
+    bool holdsLock() const { return m_bHoldsLock; }
 
 private:
-    // Declared in this order so the marker goes before the semaphore.
-    QSystemSemaphore m_semaphore;
-    QSharedMemory m_marker;
-    bool m_bHoldsMarker = false;
+    static QString lockPath(const QString &name, const QString &folder);
+
+    QLockFile m_lock;
+    bool m_bHoldsLock = false;
 };

@@ -16,6 +16,7 @@
 #include "RTools.h"
 #include "RViewZoom.h"
 #include "RCamera.h"
+#include "RCameraGuard.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -164,8 +165,8 @@ RTavWidget::RTavWidget(QWidget *parent)
         m_timerScan->stop();
         m_bScanning = false;
         emit sRemoveScanItem();
-        QDesktopServices::openUrl(url);
-        minTav();
+        if (openOrSay(url))
+            minTav();
     });
     // Other text stays in the overlay until the teacher leaves it.
     connect(m_qrScanner, &RQrScanner::sTextRead, m_timerScan, &QTimer::stop);
@@ -230,7 +231,16 @@ bool RTavWidget::addCameraItem()
 
     if (m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0) {
         m_bNoConfirmClose = true;
-        if (!busy)
+        // A camera that cannot open because the system lacks Qt's camera
+        // service looks like no camera or a busy one; say what is missing.
+        if (RCameraGuard::serviceMissing())
+            showCameraWarning(english ? QString("The camera service cannot start: GStreamer's camerabin is missing "
+                                                "(package gstreamer1.0-plugins-bad).")
+                                              + "\n\nPress [Close] exit."
+                                      : QString("无法启动相机服务：缺少 GStreamer 的 camerabin"
+                                                "（软件包 gstreamer1.0-plugins-bad）。")
+                                              + "\n\n按【关闭】后退出");
+        else if (!busy)
             showCameraWarning(english ? QString("Can not find device") + "\n\nPress [Close] exit."
                                       : QString("没有找到高拍仪") + "\n\n按【关闭】后退出");
         else
@@ -543,7 +553,18 @@ void RTavWidget::slotScrollChanged(int ival)
 void RTavWidget::slotFile()
 {
     if (!m_capture.m_strCurImageDir.isEmpty() && QDir(m_capture.m_strCurImageDir).exists())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(m_capture.m_strCurImageDir));
+        openOrSay(QUrl::fromLocalFile(m_capture.m_strCurImageDir));
+}
+
+bool RTavWidget::openOrSay(const QUrl &url)
+{
+    if (QDesktopServices::openUrl(url))
+        return true;
+    // Without an opener (xdg-utils) nothing would happen at all.
+    const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    m_scene->showNotice(m_iLangue == 1 ? QStringLiteral("No program found to open %1").arg(what)
+                                       : QStringLiteral("没有找到可以打开 %1 的程序").arg(what));
+    return false;
 }
 
 void RTavWidget::slotChangeLangue(int ilangue)
@@ -553,6 +574,7 @@ void RTavWidget::slotChangeLangue(int ilangue)
     m_qrScanner->setLanguage(ilangue);
     m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
+    emit sLanguageChanged(ilangue);
 }
 
 void RTavWidget::slotBarcode()

@@ -16,6 +16,7 @@ class RDrawSet;
 class RQrScanner;
 class RViewZoom;
 class QTimer;
+class QUrl;
 
 // The presenter's full-screen main window: owns the scene and its view, the
 // ink overlay, the tool bar and the thumbnail strip, and turns tool-bar
@@ -51,6 +52,8 @@ signals:
     void closeImageList();
     void sChangeDir(QString dir);
     void sRemoveScanItem();
+    // The interface language changed (0 Chinese, 1 English).
+    void sLanguageChanged(int ilangue);
 
 public slots:
     void closeTav();
@@ -114,6 +117,8 @@ private:
     void setToolMode(int cursorMode, bool showOverlay);
     void closeEverything();
     void showCameraWarning(const QString &text);
+    // Opens a folder, file or link in the desktop's program; says so when none does.
+    bool openOrSay(const QUrl &url);
 
     int m_iLangue = 0;
     RTools *m_widgetTool = nullptr;

@@ -1,4 +1,5 @@
 #include "RLogFile.h"
+#include "RQtCatalogue.h"
 #include "RStartupGuard.h"
 #include "RTavWidget.h"
 
@@ -12,6 +13,9 @@ int main(int argc, char *argv[])
     RLogFile::install(QStringLiteral("Tavimor"));
     QApplication app(argc, argv);
     qInfo() << "started, process" << QCoreApplication::applicationPid();
+    // The desktop matches our windows to the menu entry by this name (and by
+    // the window class "Tavimor", the desktop file's StartupWMClass).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.visora.Presenter"));
     // Our camera plugins live beside the program; the multimedia plugin list
     // is read once per process, so this must come before any camera call.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
@@ -22,11 +26,11 @@ int main(int argc, char *argv[])
     QTranslator programCatalogue;
     if (programCatalogue.load(QCoreApplication::applicationDirPath() + "/translations/pelnor.qm"))
         app.installTranslator(&programCatalogue);
-    QTranslator qtCatalogue;
-    if (qtCatalogue.load(QCoreApplication::applicationDirPath() + "/translations/qt_zh_CN.qm"))
-        app.installTranslator(&qtCatalogue);
+    RQtCatalogue qtCatalogue;
 
     RTavWidget window;
+    qtCatalogue.use(window.languageIndex());
+    QObject::connect(&window, &RTavWidget::sLanguageChanged, &window, [&qtCatalogue](int language) { qtCatalogue.use(language); });
     // Without a window manager the full-screen request alone leaves the
     // default size, so ask for the screen's geometry as well.
     if (QScreen *screen = QGuiApplication::primaryScreen())

@@ -3,6 +3,7 @@
 #include <QCamera>
 #include <QCameraInfo>
 #include <QList>
+#include <QMap>
 #include <QRecursiveMutex>
 
 // Qt's GStreamer camera backend enumerates devices without a lock of its own,
@@ -21,6 +22,13 @@ public:
     static void stop(QCamera *camera);
     // Deletes at once; null is allowed.
     static void destroy(QCamera *camera);
+
+    // Every camera plugin Qt finds (file name) and whether its camera service
+    // can be created. Qt's GStreamer one needs GStreamer's camerabin element
+    // and fails without it even though it still lists the devices.
+    static QMap<QString, bool> cameraServices();
+    // True when some camera plugin cannot create its service.
+    static bool serviceMissing();
 
     // "QCamera::<enumerator>" for the log.
     static QString errorName(QCamera::Error error);

@@ -15,7 +15,7 @@ struct CoverParams
     QColor m_color = QColor(255, 0, 0);
     int m_iAlpha = 255;
     int m_iRotateCover = 0;
-    QString m_strText = QStringLiteral("机密文件");
+    QString m_strText = defaultText(0);
     bool m_bBorder = true;
     int m_iFontSize = 32;
     QString m_strFontFamily = QStringLiteral("微软雅黑");
@@ -23,4 +23,16 @@ struct CoverParams
     QString m_strPicturePath;
     int m_iBorderWidth = 6;
     bool m_bActualSize = false;
+
+    // The default text in the interface language (0 Chinese, 1 English).
+    static QString defaultText(int language)
+    {
+        return language == 1 ? QStringLiteral("Confidential") : QStringLiteral("机密文件");
+    }
+    // A default text follows the language; the teacher's own text stays.
+    void followLanguage(int language)
+    {
+        if (m_strText == defaultText(0) || m_strText == defaultText(1))
+            m_strText = defaultText(language);
+    }
 };

@@ -269,7 +269,7 @@ void RCoverDlg::openPicture(const QString &path)
 
 void RCoverDlg::slotOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), "Images (*.png *.bmp *.jpg)");
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), m_iLangue == 1 ? "Images (*.png *.bmp *.jpg)" : "图片 (*.png *.bmp *.jpg)");
     if (!path.isEmpty())
         openPicture(path);
 }

@@ -684,6 +684,7 @@ void RDragScene::slotCloseApp()
 void RDragScene::slotChangeLangue(int ilangue)
 {
     m_iLangue = ilangue;
+    m_coverParams.followLanguage(ilangue);
     m_notices->setLanguage(ilangue);
     if (!m_itemCamera) {
         qDebug() << "RDragScene::slotChangeLangue: m_itemCamera is null:" << ilangue;

@@ -15,6 +15,7 @@ QString ROCRRules::text(Text which, int langue)
     case Failure: return cn ? QStringLiteral("文字识别失败.") : QStringLiteral("Fail.");
     case Cancel: return cn ? QStringLiteral("取消") : QStringLiteral("Cancel");
     case Cancelled: return cn ? QStringLiteral("识别已取消。") : QStringLiteral("Recognition cancelled.");
+    case PictureFilter: return cn ? QStringLiteral("图片 (*.png *.bmp *.jpg *.tif)") : QStringLiteral("Images (*.png *.bmp *.jpg *.tif)");
     }
     return QString();
 }
@@ -45,5 +46,7 @@ bool ROCRRules::isFailure(QProcess::ExitStatus status, int exitCode, const QStri
 
 QString ROCRRules::failureMessage(int langue, int count)
 {
+    if (langue == 1)
+        return QStringLiteral("Recognition failed (attempt %1).").arg(count);
     return text(Failure, langue) + QString::number(count) + QStringLiteral("次");
 }

@@ -9,7 +9,7 @@
 class ROCRRules
 {
 public:
-    enum Text { Title, Open, Begin, Progress, Failure, Cancel, Cancelled };
+    enum Text { Title, Open, Begin, Progress, Failure, Cancel, Cancelled, PictureFilter };
 
     static QString text(Text which, int langue);
 

@@ -86,7 +86,7 @@ void ROCRTool::openFile()
     const QString dir = RSettingsStore::readString(RSettingsKeys::FileDir);
     m_textResult->clear();
     const QString path = QFileDialog::getOpenFileName(this, ROCRRules::text(ROCRRules::Open, m_iLangue), dir,
-                                                      QStringLiteral("Images (*.png *.bmp *.jpg *.tif)"));
+                                                      ROCRRules::text(ROCRRules::PictureFilter, m_iLangue));
     if (!path.isEmpty())
         setPicture(path);
 }

@@ -147,7 +147,7 @@ QStringList RPDFTool::pictures() const
 void RPDFTool::addImageFiles()
 {
     const QStringList files = QFileDialog::getOpenFileNames(this, tr2(m_iLangue, "选择图片文件", "Select File"),
-                                                            m_strCurDir, QStringLiteral("Images (*.png *.bmp *.jpg)"));
+                                                            m_strCurDir, m_iLangue == 1 ? QStringLiteral("Images (*.png *.bmp *.jpg)") : QStringLiteral("图片 (*.png *.bmp *.jpg)"));
     addPictures(files);
 }
 
@@ -305,9 +305,14 @@ void RPDFTool::workDone(const RPdfMaker::Result &result, const QString &pdfPath)
     m_future = QFuture<void>();
     setWorking(false);
     const bool open = m_chkOpen->isChecked() && result.written();
-    const QString text = resultMessage(result, pdfPath, m_iLangue, open);
-    if (open)
-        QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath));
+    QString text = resultMessage(result, pdfPath, m_iLangue, open);
+    if (open && !QDesktopServices::openUrl(QUrl::fromLocalFile(pdfPath))) {
+        // Without an opener (xdg-utils) the teacher would wait for nothing.
+        const QString where = QDir::toNativeSeparators(pdfPath);
+        const QString failed = tr2(m_iLangue, "PDF文件已经完成，但没有找到可以打开它的程序：\n",
+                                   "PDF Done, but no program was found to open it:\n") + where;
+        text = text.isEmpty() ? failed : failed + QLatin1Char('\n') + text;
+    }
     if (!text.isEmpty())
         showMessage(text);
     emit sPdfFinished(result.written());

@@ -3,84 +3,72 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QUuid>
 #include <iostream>
 
-// Two processes: the test starts itself with --hold to play the running
-// instance, then starts its own guard with the same keys.
+// The test starts itself with --hold to play an instance that is already
+// running, with the runtime folder of the user it plays.
 class TestStartupGuard : public QObject
 {
     Q_OBJECT
-    static QString uniqueKey(const char *what)
-    {
-        return QString("VisoraTest-%1-%2").arg(what, QUuid::createUuid().toString(QUuid::WithoutBraces));
-    }
-
-    // Plays the running instance in a second process; true once it holds the marker.
-    static bool startHolder(QProcess &holder, const QString &sem, const QString &marker)
-    {
-        holder.setProgram(QCoreApplication::applicationFilePath());
-        holder.setArguments({"--hold", sem, marker});
-        holder.start();
-        if (!holder.waitForStarted(5000))
-            return false;
-        while (!holder.canReadLine()) {
-            if (!holder.waitForReadyRead(5000))
-                return false;
-        }
-        return holder.readLine().trimmed() == "held";
-    }
-
-    // A start that is neither delayed nor told another instance runs.
-    static void passesAtOnce(const QString &sem, const QString &marker)
-    {
-        RStartupGuard guard(sem, marker);
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(!guard.pass(2));
-        QVERIFY(guard.holdsMarker());
-        QVERIFY(t.elapsed() < 1500);
-    }
-
 private slots:
-    void firstInstanceIsNotDelayed() { passesAtOnce(uniqueKey("sem"), uniqueKey("mark")); }
-
-    void secondInstanceIsDelayedNotRefused()
+    void start_data()
     {
-        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
-        QProcess holder;
-        QVERIFY(startHolder(holder, sem, marker));
-        RStartupGuard guard(sem, marker);
-        QElapsedTimer t;
-        t.start();
-        QVERIFY(guard.pass(2));
-        QVERIFY(t.elapsed() >= 1900);
-        QVERIFY(!guard.holdsMarker());
-        holder.closeWriteChannel();
-        QVERIFY(holder.waitForFinished(5000));
-        QCOMPARE(holder.exitCode(), 0);
-        // With the running instance gone, the next start is immediate again.
-        passesAtOnce(sem, marker);
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<bool>("delayed");
+        QTest::newRow("first instance starts at once") << "none" << false;
+        QTest::newRow("second instance of the same user is delayed") << "same user" << true;
+        QTest::newRow("another user's instance does not delay") << "other user" << false;
+        QTest::newRow("crashed instance does not delay") << "crashed" << false;
     }
 
-    void crashedInstanceDoesNotDelayLaterStarts()
+    void start()
     {
-        const QString sem = uniqueKey("sem"), marker = uniqueKey("mark");
-        QProcess holder;
-        QVERIFY(startHolder(holder, sem, marker));
-        holder.kill();
-        QVERIFY(holder.waitForFinished(5000));
-        passesAtOnce(sem, marker);
+        QFETCH(QString, holder);
+        QFETCH(bool, delayed);
+        QTemporaryDir mine, theirs;
+        qputenv("XDG_RUNTIME_DIR", mine.path().toLocal8Bit());
+
+        QProcess other;
+        if (holder != "none") {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_RUNTIME_DIR", holder == "other user" ? theirs.path() : mine.path());
+            other.setProcessEnvironment(env);
+            other.start(QCoreApplication::applicationFilePath(), {"--hold"});
+            QVERIFY(other.waitForStarted(5000));
+            while (!other.canReadLine())
+                QVERIFY(other.waitForReadyRead(5000));
+            QCOMPARE(other.readLine().trimmed(), QByteArray("held"));
+            if (holder == "crashed") {
+                other.kill();
+                QVERIFY(other.waitForFinished(5000));
+            }
+        }
+
+        RStartupGuard guard;
+        QElapsedTimer t;
+        t.start();
+        QCOMPARE(guard.pass(2), delayed);
+        QCOMPARE(guard.holdsLock(), !delayed);
+        if (delayed)
+            QVERIFY(t.elapsed() >= 1900);
+        else
+            QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+
+        if (other.state() != QProcess::NotRunning) {
+            other.closeWriteChannel();
+            QVERIFY(other.waitForFinished(5000));
+            QCOMPARE(other.exitCode(), 0);
+        }
     }
 };
 
 int main(int argc, char *argv[])
 {
-    if (argc == 4 && QByteArray(argv[1]) == "--hold") {
+    if (argc == 2 && QByteArray(argv[1]) == "--hold") {
         QCoreApplication app(argc, argv);
-        RStartupGuard guard(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        RStartupGuard guard;
         guard.pass(0);
-        std::cout << (guard.holdsMarker() ? "held" : "not-held") << std::endl;
+        std::cout << (guard.holdsLock() ? "held" : "not-held") << std::endl;
         // Hold until the test closes our input.
         std::string line;
         while (std::getline(std::cin, line)) {

@@ -11,6 +11,7 @@
 #include "RTavWidget.h"
 #include "RTools.h"
 #include "RNoScrollGraphicsView.h"
+#include "RNotice.h"
 #include <QGraphicsProxyWidget>
 #include "VisoraTest.h"
 
@@ -479,6 +480,10 @@ void TestTavWidget::toolButtonsReachTheWindow()
     QTRY_VERIFY(m_window->drawTemp()->isVisible());
     click("setImageList");
     QTRY_VERIFY(!m_window->imageList()->isVisible());
+    // The offscreen platform opens nothing, like a desktop without an opener:
+    // the folder button then says so instead of doing nothing.
+    click("setFile");
+    QTRY_VERIFY(m_window->scene()->notice()->messageText().contains(m_window->imageDir()));
     click("minApp");
     QTRY_VERIFY(!m_window->tools()->isVisible());
 }

@@ -13,9 +13,12 @@ need '^Architecture: (amd64|arm64|i386|armhf)' "$control" "architecture"
 need '^Section: education' "$control" "section"
 need '^Depends: .*libqt5widgets5' "$control" "derived Qt library dependency"
 need '^Depends: .*libopencv-imgproc' "$control" "derived OpenCV dependency"
-for p in ffmpeg fonts-wqy-microhei libqt5multimedia5-plugins qt5-image-formats-plugins tesseract-ocr-chi-sim tesseract-ocr-eng; do
+for p in ffmpeg fonts-wqy-microhei libqt5multimedia5-plugins qt5-image-formats-plugins gstreamer1.0-plugins-bad \
+         qttranslations5-l10n tesseract-ocr-chi-sim tesseract-ocr-eng; do
   need "^Depends: (.*[ ,])?$p([ ,(]|\$)" "$control" "run-time dependency $p"
 done
+
+need '^Recommends: (.*[ ,])?xdg-utils([ ,(]|$)' "$control" "opener recommendation xdg-utils"
 
 files="$(dpkg-deb -c "$deb" | awk '{print $6}')"
 prog='\./usr/lib/([a-z0-9_-]+/)?visora'
@@ -23,7 +26,10 @@ need '^\./usr/bin/visora-presenter$' "$files" "launcher on the PATH"
 need "^$prog/Tavimor$" "$files" "presenter"
 need "^$prog/plugins/mediaservice/libvirtualcam\.so$" "$files" "camera plugin"
 need "^$prog/translations/pelnor\.qm$" "$files" "program catalogue"
-need "^$prog/translations/qt_zh_CN\.qm$" "$files" "Qt catalogue"
+# Qt's catalogues come from qttranslations5-l10n; the package ships none of its own.
+if grep -E "^$prog/translations/qt" <<<"$files"; then
+  echo "check-package: copies of Qt's catalogues"; fail=1
+fi
 need "^$prog/scanner$" "$files" "recognition program"
 need "^$prog/Tolvani/Brisklet$" "$files" "recorder"
 need "^$prog/Tolvani/Brisklet_en$" "$files" "English recorder"

@@ -39,6 +39,11 @@ import -display "$display" -window root "$shot"
 spread="$(convert "$shot" -colorspace Gray -format '%[fx:standard_deviation]' info:)"
 echo "install-check: screenshot $shot, grey spread $spread"
 awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }' || { echo "install-check: the screen is blank"; cat "$work/log"; exit 1; }
+# The desktop matches the window to the menu entry by its class.
+wmclass="$(sed -n 's/^StartupWMClass=//p' /usr/share/applications/org.visora.Presenter.desktop)"
+if [ -z "$wmclass" ] || ! DISPLAY="$display" xdotool search --class "^$wmclass\$" >/dev/null; then
+  echo "install-check: no window of the menu entry's class '$wmclass'"; exit 1
+fi
 kill "${pids[-1]}" 2>/dev/null || true
 pkill -f "$program/Tavimor" 2>/dev/null || true
 sleep 1

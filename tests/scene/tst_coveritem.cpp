@@ -77,6 +77,8 @@ private slots:
     void updateCoverItemShowsAndHides();
     void captureMatchesSnapshot_data();
     void captureMatchesSnapshot();
+    void defaultTextFollowsLanguage_data();
+    void defaultTextFollowsLanguage();
 
 private:
     QTemporaryDir m_dir;
@@ -338,6 +340,27 @@ void TestCoverItem::captureMatchesSnapshot()
     // A visible red at full strength: the opacity is applied once.
     QVERIFY(isRed(page.pixel(captured.center())));
     RImageSaver::instance()->waitForIdle(10000);
+}
+
+void TestCoverItem::defaultTextFollowsLanguage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Chinese default in English") << QString() << 1 << "Confidential";
+    QTest::newRow("English default in Chinese") << "Confidential" << 0 << "机密文件";
+    QTest::newRow("own text kept") << "Class 3b" << 0 << "Class 3b";
+}
+
+void TestCoverItem::defaultTextFollowsLanguage()
+{
+    QFETCH(QString, text);
+    QFETCH(int, language);
+    RDragScene scene;
+    if (!text.isEmpty())
+        scene.coverParams().m_strText = text;
+    scene.slotChangeLangue(language);
+    QTEST(scene.coverParams().m_strText, "shown");
 }
 
 VISORA_TEST_MAIN(TestCoverItem)

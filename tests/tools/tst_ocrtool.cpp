@@ -69,8 +69,8 @@ private slots:
             << "zx7391046|Hw4kR9tPz2LmQx7VbN3cJd8F|page.png";
         QTest::newRow("error marker") << script("marker.sh", "echo '解析出错，出错原因：busy'") << 0 << false << "文字识别失败.1次";
         QTest::newRow("non-zero exit with text") << script("exit.sh", "echo partial; exit 3") << 0 << false << "文字识别失败.1次";
-        QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << 1 << false << "Fail.1次";
-        QTest::newRow("no program found") << QString() << 1 << false << "Fail.1次";
+        QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << 1 << false << "Recognition failed (attempt 1).";
+        QTest::newRow("no program found") << QString() << 1 << false << "Recognition failed (attempt 1).";
     }
 
     void outcomes()
