@@ -3,8 +3,10 @@
 #include "RScanEngine.h"
 #include "RScanPicture.h"
 #include "RScanRequest.h"
+#include "RTextMeasure.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFile>
 #include <clocale>
 #include <cstdio>
@@ -36,8 +38,15 @@ int main(int argc, char *argv[])
     const QImage grey = RScanPicture::loadGrey(path, &reason);
     if (grey.isNull())
         return finish(RScanRequest::errorText(reason), 3);
+    const RTextMeasure measure(grey);
+    const int dpi = RScanPicture::resolution(RScanPicture::statedResolution(grey), measure.markHeight());
+    QTransform toOriginal;
+    const QImage level = measure.skewDegrees() == 0.0 ? grey
+                                                      : RScanPicture::straightened(grey, measure.skewDegrees(), &toOriginal);
+    qInfo().noquote() << "scanner: marks" << measure.markCount() << "height" << measure.markHeight() << "skew"
+                      << measure.skewDegrees() << "stated" << RScanPicture::statedResolution(grey) << "dpi" << dpi;
     RScanEngine engine;
-    if (!engine.init(&reason) || !engine.recognise(grey, RScanPicture::resolution(grey), &text, &reason, words))
+    if (!engine.init(&reason) || !engine.recognise(level, dpi, &text, &reason, words))
         return finish(RScanRequest::errorText(reason), 4);
-    return finish(text, 0);
+    return finish(words ? RScanPicture::mappedWordTable(text, toOriginal) : text, 0);
 }
