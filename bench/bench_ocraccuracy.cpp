@@ -32,24 +32,6 @@ const QString kMixed = QStringLiteral(
     "实验步骤：Step 1 把叶片放在暗处一天；Step 2 用 iodine solution 检验淀粉。"
     "记录结果 record the results，并和同桌讨论 discuss with your partner。");
 
-// An A5 page printed at `pixelSize` per em, stating `dpi` (0: none stated).
-QImage printedPage(const QString &text, QSize size, int pixelSize, int dpi)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    const int dpm = qRound(dpi / 0.0254);
-    image.setDotsPerMeterX(dpm);
-    image.setDotsPerMeterY(dpm);
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setPixelSize(pixelSize);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const int margin = size.width() / 10;
-    painter.drawText(image.rect().adjusted(margin, margin, -margin, -margin), Qt::TextWordWrap, text);
-    return image;
-}
-
 QImage rotated(const QImage &page, double degrees)
 {
     const QImage out = page.convertToFormat(QImage::Format_ARGB32)
@@ -62,30 +44,6 @@ QImage rotated(const QImage &page, double degrees)
     white.setDotsPerMeterX(page.dotsPerMeterX());
     white.setDotsPerMeterY(page.dotsPerMeterY());
     return white;
-}
-
-int editDistance(const QString &a, const QString &b)
-{
-    std::vector<int> row(size_t(b.size()) + 1);
-    for (int j = 0; j <= b.size(); ++j)
-        row[size_t(j)] = j;
-    for (int i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = i;
-        for (int j = 1; j <= b.size(); ++j) {
-            const int up = row[size_t(j)];
-            row[size_t(j)] = qMin(qMin(up, row[size_t(j - 1)]) + 1, diagonal + (a.at(i - 1) == b.at(j - 1) ? 0 : 1));
-            diagonal = up;
-        }
-    }
-    return row.back();
-}
-
-// Share of the printed characters read right, white space left out.
-double accuracy(const QString &read, const QString &printed)
-{
-    const QString truth = VisoraTest::squeezed(printed);
-    return qMax(0.0, 1.0 - double(editDistance(VisoraTest::squeezed(read), truth)) / truth.size());
 }
 
 struct Run {
@@ -134,6 +92,7 @@ int main(int argc, char *argv[])
         image.save(&buffer, "PNG");
         return bytes;
     };
+    using VisoraTest::printedPage;
     const QImage en = printedPage(kEnglish, a5, 50, 300), zh = printedPage(kChinese, a5, 50, 300),
                  mixed = printedPage(kMixed, a5, 50, 300);
     const QString zhLong = kChinese + kChinese + kChinese, enLong = kEnglish + " " + kEnglish + " " + kEnglish;
@@ -175,7 +134,7 @@ int main(int argc, char *argv[])
         const Run ours = run(scanner, {RScanRequest::accessWord(), RScanRequest::accessKey(), path});
         const Run plain = run(QStringLiteral("tesseract"), {path, QStringLiteral("stdout"), QStringLiteral("-l"),
                                                             QStringLiteral("chi_sim+eng")});
-        const double a = accuracy(ours.text, p.text), b = accuracy(plain.text, p.text);
+        const double a = VisoraTest::accuracy(ours.text, p.text), b = VisoraTest::accuracy(plain.text, p.text);
         worse += a < b;
         std::printf("%-30s %10.1f %10.1f %9.1f %9.1f\n", p.name, 100 * a, 100 * b, ours.seconds, plain.seconds);
         std::fflush(stdout);

@@ -14,7 +14,7 @@ constexpr int kMinDpi = 70, kMaxDpi = 1200;
 
 } // namespace
 
-QImage RScanPicture::loadGrey(const QString &path, QString *reason)
+QImage RScanPicture::loadColour(const QString &path, QString *reason)
 {
     QImage image = RPictureLoader::load(path, reason);
     if (image.isNull())
@@ -30,7 +30,7 @@ QImage RScanPicture::loadGrey(const QString &path, QString *reason)
         painter.end();
         image = flat;
     }
-    return image.convertToFormat(QImage::Format_Grayscale8);
+    return image.convertToFormat(QImage::Format_RGBA8888);
 }
 
 int RScanPicture::statedResolution(const QImage &image)
@@ -51,23 +51,23 @@ int RScanPicture::resolution(int statedDpi, double markHeight)
     return measured;
 }
 
-QImage RScanPicture::straightened(const QImage &grey, double degrees, QTransform *toOriginal)
+QImage RScanPicture::straightened(const QImage &picture, double degrees, QTransform *toOriginal)
 {
     const QTransform turn = QTransform().rotate(-degrees);
-    const QRect bounds = turn.mapRect(QRectF(grey.rect())).toAlignedRect();
+    const QRect bounds = turn.mapRect(QRectF(picture.rect())).toAlignedRect();
     const QTransform toResult = turn * QTransform::fromTranslate(-bounds.left(), -bounds.top());
     QImage result(bounds.size(), QImage::Format_RGB32);
     result.fill(Qt::white);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setTransform(toResult);
-    painter.drawImage(0, 0, grey);
+    painter.drawImage(0, 0, picture);
     painter.end();
     if (toOriginal)
         *toOriginal = toResult.inverted();
-    result = result.convertToFormat(QImage::Format_Grayscale8);
-    result.setDotsPerMeterX(grey.dotsPerMeterX());
-    result.setDotsPerMeterY(grey.dotsPerMeterY());
+    result = result.convertToFormat(picture.format());
+    result.setDotsPerMeterX(picture.dotsPerMeterX());
+    result.setDotsPerMeterY(picture.dotsPerMeterY());
     return result;
 }
 

@@ -4,14 +4,15 @@
 #include <QString>
 #include <QTransform>
 
-// Turns a picture file into what the recogniser reads: 8-bit grey, lines
-// level, with the resolution its text has rather than the one it states.
+// Turns a picture file into what the recogniser reads: colour kept for its
+// own thresholding, lines level, with the resolution its text has rather
+// than the one it states.
 class RScanPicture
 {
 public:
-    // Null picture with a reason for a missing, empty, damaged, huge or
-    // non-picture file.
-    static QImage loadGrey(const QString &path, QString *reason);
+    // The picture as RGBA8888 on white; null with a reason for a missing,
+    // empty, damaged, huge or non-picture file.
+    static QImage loadColour(const QString &path, QString *reason);
 
     // Dots per inch the file states, 0 for none.
     static int statedResolution(const QImage &image);
@@ -22,9 +23,9 @@ public:
     // a stated value counts only when the text agrees with it.
     static int resolution(int statedDpi, double markHeight);
 
-    // `grey` turned by -`degrees` on white, and the transform that takes
-    // points of the result back to `grey`.
-    static QImage straightened(const QImage &grey, double degrees, QTransform *toOriginal);
+    // `picture` turned by -`degrees` on white in its own format, and the
+    // transform that takes points of the result back to `picture`.
+    static QImage straightened(const QImage &picture, double degrees, QTransform *toOriginal);
 
     // Tesseract's word table with every box taken through `toOriginal` and
     // given as the box around the result.

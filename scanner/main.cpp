@@ -35,16 +35,17 @@ int main(int argc, char *argv[])
     bool words = false;
     if (!RScanRequest::parse(arguments, &path, &reason, &words))
         return finish(RScanRequest::errorText(reason), 2);
-    const QImage grey = RScanPicture::loadGrey(path, &reason);
-    if (grey.isNull())
+    const QImage picture = RScanPicture::loadColour(path, &reason);
+    if (picture.isNull())
         return finish(RScanRequest::errorText(reason), 3);
-    const RTextMeasure measure(grey);
-    const int dpi = RScanPicture::resolution(RScanPicture::statedResolution(grey), measure.markHeight());
+    const RTextMeasure measure(picture.convertToFormat(QImage::Format_Grayscale8));
+    const int dpi = RScanPicture::resolution(RScanPicture::statedResolution(picture), measure.markHeight());
     QTransform toOriginal;
-    const QImage level = measure.skewDegrees() == 0.0 ? grey
-                                                      : RScanPicture::straightened(grey, measure.skewDegrees(), &toOriginal);
+    const QImage level = measure.skewDegrees() == 0.0
+                             ? picture
+                             : RScanPicture::straightened(picture, measure.skewDegrees(), &toOriginal);
     qInfo().noquote() << "scanner: marks" << measure.markCount() << "height" << measure.markHeight() << "skew"
-                      << measure.skewDegrees() << "stated" << RScanPicture::statedResolution(grey) << "dpi" << dpi;
+                      << measure.skewDegrees() << "stated" << RScanPicture::statedResolution(picture) << "dpi" << dpi;
     RScanEngine engine;
     if (!engine.init(&reason) || !engine.recognise(level, dpi, &text, &reason, words))
         return finish(RScanRequest::errorText(reason), 4);

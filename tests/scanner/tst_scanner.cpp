@@ -66,6 +66,35 @@ private slots:
         QCOMPARE(VisoraTest::squeezed(run.first), VisoraTest::squeezed(text));
     }
 
+    // Camera pictures state a fixed density whatever they show, and pages
+    // lie a little turned under the camera.
+    void reads_camera_pictures_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("jpeg");
+        const QString chinese = "老师把课本放在展台下面，全班同学在屏幕上一起阅读。识别出来的文字可以复制到笔记中，"
+                                "修改以后再打印出来，方便学生复习和整理课堂内容。";
+        const QString english = "The teacher lays the page under the camera and the whole class reads it on the screen. "
+                                "Recognised text can be copied into notes and printed again.";
+        using VisoraTest::cameraPicture;
+        using VisoraTest::printedPage;
+        const QImage a4 = printedPage(chinese, {2480, 3508}, 50, 300), a5 = printedPage(english, {1748, 2480}, 50, 300);
+        QTest::newRow("whole page with small text, stating 100 dpi")
+            << chinese << cameraPicture(a4, {1920, 1080}, 0, 100);
+        QTest::newRow("close-up with large text, stating 100 dpi")
+            << english << cameraPicture(a5, {3264, 2448}, 0, 100);
+        QTest::newRow("page turned by 5 degrees") << english << cameraPicture(a5, {3264, 2448}, 5, 100);
+    }
+
+    void reads_camera_pictures()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, jpeg);
+        const auto run = scan(call(write("camera.jpg", jpeg)));
+        QCOMPARE(run.second, 0);
+        QVERIFY2(VisoraTest::accuracy(run.first, text) >= 0.9, qPrintable(run.first));
+    }
+
     void refuses_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QString>
+#include <vector>
 
 namespace VisoraTest {
 
@@ -43,9 +44,43 @@ inline QString squeezed(QString text)
     return text;
 }
 
-} // namespace VisoraTest
+// A page of `size` with `text` wrapped inside a margin at `pixelSize` per
+// em, stating `dpi` (0: none).
+inline QImage printedPage(const QString &text, QSize size, int pixelSize, int dpi)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dpm = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dpm);
+    image.setDotsPerMeterY(dpm);
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(pixelSize);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const int margin = size.width() / 10;
+    painter.drawText(image.rect().adjusted(margin, margin, -margin, -margin), Qt::TextWordWrap, text);
+    return image;
+}
 
-namespace VisoraTest {
+// Share of the printed characters read right, white space left out.
+inline double accuracy(const QString &read, const QString &printed)
+{
+    const QString a = squeezed(read), b = squeezed(printed);
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int up = row[size_t(j)];
+            row[size_t(j)] = qMin(qMin(up, row[size_t(j - 1)]) + 1, diagonal + (a.at(i - 1) == b.at(j - 1) ? 0 : 1));
+            diagonal = up;
+        }
+    }
+    return b.isEmpty() ? 0.0 : qMax(0.0, 1.0 - double(row.back()) / b.size());
+}
 
 // A printed page as a document camera delivers it: the page drawn into a
 // frame of `frameSize` with a tilt of `degrees` and a slight keystone,
