@@ -56,7 +56,9 @@ QImage RScanPicture::straightened(const QImage &picture, double degrees, QTransf
     const QTransform turn = QTransform().rotate(-degrees);
     const QRect bounds = turn.mapRect(QRectF(picture.rect())).toAlignedRect();
     const QTransform toResult = turn * QTransform::fromTranslate(-bounds.left(), -bounds.top());
-    QImage result(bounds.size(), QImage::Format_RGB32);
+    // Painted in the picture's own format where the painter can, so no second copy is made.
+    const bool paintable = picture.format() == QImage::Format_RGBA8888;
+    QImage result(bounds.size(), paintable ? picture.format() : QImage::Format_RGB32);
     result.fill(Qt::white);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -65,7 +67,8 @@ QImage RScanPicture::straightened(const QImage &picture, double degrees, QTransf
     painter.end();
     if (toOriginal)
         *toOriginal = toResult.inverted();
-    result = result.convertToFormat(picture.format());
+    if (!paintable)
+        result = result.convertToFormat(picture.format());
     result.setDotsPerMeterX(picture.dotsPerMeterX());
     result.setDotsPerMeterY(picture.dotsPerMeterY());
     return result;
