@@ -91,7 +91,8 @@ void RTextMeasure::findMarks(const QImage &grey, double scale)
             b = {qMin(b.left, x), qMin(b.top, y), qMax(b.right, x), qMax(b.bottom, y)};
         }
     std::vector<double> heights;
-    const int largest = qMin(w, h) / 10;
+    // A small picture may be a single line of large text.
+    const int largest = qMax(qMin(w, h) / 10, 64);
     for (const auto &entry : boxes) {
         const Box &b = entry.second;
         const int bw = b.right - b.left + 1, bh = b.bottom - b.top + 1;
