@@ -44,14 +44,15 @@ bool RScanEngine::init(QString *reason)
     return true;
 }
 
-bool RScanEngine::recognise(const QImage &grey, int dpi, QString *text, QString *reason, bool words)
+bool RScanEngine::recognise(const QImage &picture, int dpi, QString *text, QString *reason, bool words)
 {
-    if (!m_bReady || grey.isNull() || grey.format() != QImage::Format_Grayscale8) {
+    const bool grey = picture.format() == QImage::Format_Grayscale8;
+    if (!m_bReady || picture.isNull() || (!grey && picture.format() != QImage::Format_RGBA8888)) {
         if (reason)
             *reason = QStringLiteral("no picture to recognise");
         return false;
     }
-    m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, grey.bytesPerLine());
+    m_api->SetImage(picture.constBits(), picture.width(), picture.height(), grey ? 1 : 4, picture.bytesPerLine());
     m_api->SetSourceResolution(dpi);
     const std::unique_ptr<char[]> utf8(words ? m_api->GetTSVText(0) : m_api->GetUTF8Text());
     m_api->Clear();

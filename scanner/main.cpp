@@ -4,8 +4,10 @@
 #include "RScanEngine.h"
 #include "RScanPicture.h"
 #include "RScanRequest.h"
+#include "RTextMeasure.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFile>
 #include <clocale>
 #include <cstdio>
@@ -35,11 +37,19 @@ int main(int argc, char *argv[])
     bool words = false;
     if (!RScanRequest::parse(arguments, &path, &reason, &words))
         return finish(RScanRequest::errorText(reason), 2);
-    const QImage grey = RScanPicture::loadGrey(path, &reason);
-    if (grey.isNull())
+    const QImage picture = RScanPicture::loadColour(path, &reason);
+    if (picture.isNull())
         return finish(RScanRequest::errorText(reason), 3);
+    const RTextMeasure measure(picture.convertToFormat(QImage::Format_Grayscale8));
+    const int dpi = RScanPicture::resolution(RScanPicture::statedResolution(picture), measure.markHeight());
+    QTransform toOriginal;
+    const QImage level = measure.skewDegrees() == 0.0
+                             ? picture
+                             : RScanPicture::straightened(picture, measure.skewDegrees(), &toOriginal);
+    qInfo().noquote() << "scanner: marks" << measure.markCount() << "height" << measure.markHeight() << "skew"
+                      << measure.skewDegrees() << "stated" << RScanPicture::statedResolution(picture) << "dpi" << dpi;
     RScanEngine engine;
-    if (!engine.init(&reason) || !engine.recognise(grey, RScanPicture::resolution(grey), &text, &reason, words))
+    if (!engine.init(&reason) || !engine.recognise(level, dpi, &text, &reason, words))
         return finish(RScanRequest::errorText(reason), 4);
-    return finish(text, 0);
+    return finish(words ? RScanPicture::mappedWordTable(text, toOriginal) : text, 0);
 }

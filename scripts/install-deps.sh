@@ -19,7 +19,7 @@ PACKAGES=(
   # JPEG snapshots written with libjpeg-turbo directly
   libjpeg62-turbo-dev
   # offline text recognition: Tesseract with its Chinese and English models
-  libtesseract-dev libleptonica-dev tesseract-ocr-chi-sim tesseract-ocr-eng
+  libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
   # recorder: camera capture and Motion-JPEG writing, microphone through FFmpeg's
   # libraries, the join with the ffmpeg program (libx264), ffprobe checks in tests
   libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev

@@ -66,6 +66,65 @@ private slots:
         QCOMPARE(VisoraTest::squeezed(run.first), VisoraTest::squeezed(text));
     }
 
+    // Camera pictures state a fixed density whatever they show, and pages
+    // lie a little turned under the camera.
+    void reads_camera_pictures_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("jpeg");
+        const QString chinese = "老师把课本放在展台下面，全班同学在屏幕上一起阅读。识别出来的文字可以复制到笔记中，"
+                                "修改以后再打印出来，方便学生复习和整理课堂内容。";
+        const QString english = "The teacher lays the page under the camera and the whole class reads it on the screen. "
+                                "Recognised text can be copied into notes and printed again.";
+        using VisoraTest::cameraPicture;
+        using VisoraTest::printedPage;
+        const QImage a4 = printedPage(chinese.repeated(4), {2480, 3508}, 50, 300);
+        const QImage a5 = printedPage(english, {1748, 2480}, 50, 300), a5Chinese = printedPage(chinese, {1748, 2480}, 50, 300);
+        QTest::newRow("whole page with small text, stating 100 dpi")
+            << chinese.repeated(4) << cameraPicture(a4, {1920, 1080}, 0, 100);
+        QTest::newRow("close-up with large text, stating 100 dpi")
+            << chinese << cameraPicture(a5Chinese, {3264, 2448}, 0, 100);
+        QTest::newRow("page turned by 5 degrees") << english << cameraPicture(a5, {3264, 2448}, 5, 100);
+    }
+
+    void reads_camera_pictures()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, jpeg);
+        const auto run = scan(call(write("camera.jpg", jpeg)));
+        QCOMPARE(run.second, 0);
+        QVERIFY2(VisoraTest::accuracy(run.first, text) >= 0.9, qPrintable(run.first));
+    }
+
+    // The searchable-PDF path reads the same way, and its boxes lie where the
+    // words are in the picture as it was given, not in a straightened copy.
+    void word_boxes_follow_a_turned_page()
+    {
+        const QString english = "The teacher lays the page under the camera and the whole class reads it on the screen. "
+                                "Recognised text can be copied into notes and printed again.";
+        const QImage page = VisoraTest::printedPage(english, {1748, 2480}, 50, 300);
+        const auto run = scan(call(write("turned.jpg", VisoraTest::cameraPicture(page, {3264, 2448}, 5, 100)))
+                              << RScanRequest::wordsOption());
+        QCOMPARE(run.second, 0);
+        QMap<QString, QVector<QPointF>> lines;
+        QString read;
+        for (const QString &row : run.first.split('\n')) {
+            const QStringList f = row.split('\t');
+            if (f.size() < 12 || f.at(0) != "5" || f.at(11).trimmed().isEmpty())
+                continue;
+            read += f.at(11);
+            const QRectF box(f.at(6).toDouble(), f.at(7).toDouble(), f.at(8).toDouble(), f.at(9).toDouble());
+            lines[f.mid(1, 4).join('.')].append(box.center());
+        }
+        QVERIFY2(VisoraTest::accuracy(read, english) >= 0.9, qPrintable(read));
+        int turned = 0;
+        for (const auto &centres : lines) {
+            const double slope = (centres.last().y() - centres.first().y()) / (centres.last().x() - centres.first().x());
+            turned += centres.size() >= 3 && slope > 0.06 && slope < 0.12;
+        }
+        QVERIFY2(turned >= 3, qPrintable(run.first));
+    }
+
     void refuses_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -34,19 +34,22 @@ private slots:
 
     void resolution_data()
     {
-        QTest::addColumn<int>("dotsPerMeter");
+        QTest::addColumn<int>("statedDpi");
+        QTest::addColumn<double>("markHeight");
         QTest::addColumn<int>("dpi");
-        QTest::newRow("camera's 72 dpi is not believed") << 2835 << 300;
-        QTest::newRow("a 200 dpi scan") << 7874 << 200;
-        QTest::newRow("absurd density") << 400000 << 300;
+        QTest::newRow("camera's fixed density on a close-up is not believed") << 100 << 31.0 << 248;
+        QTest::newRow("camera's fixed density on a whole page agrees with its text") << 100 << 12.0 << 100;
+        QTest::newRow("scan's density agrees with its text") << 300 << 27.0 << 300;
+        QTest::newRow("absurd density gives way to the text") << 10160 << 27.0 << 216;
+        QTest::newRow("no text found keeps the stated density") << 200 << 0.0 << 200;
+        QTest::newRow("nothing known leaves the estimate to the recogniser") << 0 << 0.0 << 0;
     }
 
     void resolution()
     {
-        QFETCH(int, dotsPerMeter);
-        QImage image(8, 8, QImage::Format_Grayscale8);
-        image.setDotsPerMeterX(dotsPerMeter);
-        QTEST(RScanPicture::resolution(image), "dpi");
+        QFETCH(int, statedDpi);
+        QFETCH(double, markHeight);
+        QTEST(RScanPicture::resolution(statedDpi, markHeight), "dpi");
     }
 
     void transparentPictureReadsDarkOnWhite()
@@ -57,10 +60,10 @@ private slots:
         image.setPixel(5, 5, qRgba(0, 0, 0, 255));
         const QString path = dir.filePath("alpha.png");
         QVERIFY(image.save(path));
-        const QImage grey = RScanPicture::loadGrey(path, nullptr);
-        QCOMPARE(grey.format(), QImage::Format_Grayscale8);
-        QCOMPARE(qGray(grey.pixel(0, 0)), 255);
-        QCOMPARE(qGray(grey.pixel(5, 5)), 0);
+        const QImage picture = RScanPicture::loadColour(path, nullptr);
+        QCOMPARE(picture.format(), QImage::Format_RGBA8888);
+        QCOMPARE(picture.pixel(0, 0), qRgb(255, 255, 255));
+        QCOMPARE(picture.pixel(5, 5), qRgb(0, 0, 0));
     }
 };
 
