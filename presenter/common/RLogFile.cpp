@@ -169,8 +169,10 @@ QByteArray RLogFile::formatLine(QtMsgType type, const QMessageLogContext &contex
     line += level;
     line += ' ';
     const QByteArray origin = where(context);
-    if (!origin.isEmpty())
+    const QByteArray text = message.toUtf8();
+    // A message that already opens with its true origin is not named twice.
+    if (!origin.isEmpty() && !text.startsWith(origin + ':') && !text.startsWith(origin + ' '))
         line += origin + ": ";
-    line += message.toUtf8();
+    line += text;
     return line;
 }
