@@ -1,3 +1,5 @@
+#include "RPdfPage.h"
+#include "RSettingsStore.h"
 #include "RStartupGuard.h"
 #include "RTavWidget.h"
 
@@ -15,6 +17,10 @@ int main(int argc, char *argv[])
 
     RStartupGuard guard;
     guard.pass();
+    // What a crash left behind: copies of the settings, a page cut short in
+    // the lesson's PDF, temporaries in the picture folder.
+    RSettingsStore::removeLeftovers();
+    RPdfPage::cleanFolder(RSettingsStore::pictureFolder());
 
     QTranslator programCatalogue;
     if (programCatalogue.load(QCoreApplication::applicationDirPath() + "/translations/pelnor.qm"))
