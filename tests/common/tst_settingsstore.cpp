@@ -26,7 +26,7 @@ private slots:
         row("camera has no default", K::VideoCamera, {}, "value", {});
         row("card merge 1 is on", K::FileCardMix, 1, "flag", true);
         row("card merge text is off", K::FileCardMix, "yes", "flag", false);
-        row("append stored true is on", K::FilePdfAppend, true, "flag", true);
+        row("append stored true is on", K::FilePdfAppend, QString("true"), "flag", true);
         row("append stored True is on", K::FilePdfAppend, "True", "flag", true);
         row("append stored false is off", K::FilePdfAppend, false, "flag", false);
         row("mirror stored 1 is on", K::VideoMirror, 1, "flag", true);
