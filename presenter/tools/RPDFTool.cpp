@@ -268,7 +268,7 @@ void RPDFTool::makePDFFile()
         }
     }
     // A typed name asks before replacing a file, as the Save dialog does.
-    if (QFileInfo::exists(pdfPath) && pdfPath != m_strConfirmedPath) {
+    if (QFileInfo(pdfPath).isFile() && pdfPath != m_strConfirmedPath) {
         auto *box = new QMessageBox(QMessageBox::Question, tr2(m_iLangue, "提示", "Message"),
                                     tr2(m_iLangue, "文件已存在，要替换它吗？\n", "The file exists. Replace it?\n")
                                         + QDir::toNativeSeparators(pdfPath),
