@@ -157,8 +157,8 @@ void RCameraWidgetCV::initData(const QStringList &arguments)
     m_cameraCV = new RCameraCV;
     m_cameraCV->setCameraName(m_strCameraName);
     // The presenter's last choice: the recording shows the page as it did.
-    m_cameraCV->setOrientation(RSettingsStore::value(RSettingsKeys::VideoMirror).toBool(),
-                               RSettingsStore::value(RSettingsKeys::VideoFlip).toBool());
+    m_cameraCV->setOrientation(RSettingsStore::readFlag(RSettingsKeys::VideoMirror),
+                               RSettingsStore::readFlag(RSettingsKeys::VideoFlip));
     m_threadCamera = new QThread;
     m_cameraCV->moveToThread(m_threadCamera);
     m_threadCamera->start(QThread::InheritPriority);

@@ -47,8 +47,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     }
 
     m_iRotateAngle = RSettingsStore::readInt(RSettingsKeys::VideoRotate);
-    m_bMirror = RSettingsStore::value(RSettingsKeys::VideoMirror).toBool();
-    m_bFlip = RSettingsStore::value(RSettingsKeys::VideoFlip).toBool();
+    m_bMirror = RSettingsStore::readFlag(RSettingsKeys::VideoMirror);
+    m_bFlip = RSettingsStore::readFlag(RSettingsKeys::VideoFlip);
     m_capture = RCaptureSettings::read();
     // A hand-edited width of thousands of pixels would make every stroke crawl.
     m_iPenWidth = qBound(1, RSettingsStore::readInt(RSettingsKeys::PenWidth), 50);

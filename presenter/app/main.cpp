@@ -1,5 +1,7 @@
 #include "RLogFile.h"
 #include "RQtCatalogue.h"
+#include "RPdfPage.h"
+#include "RSettingsStore.h"
 #include "RStartupGuard.h"
 #include "RTavWidget.h"
 
@@ -22,6 +24,10 @@ int main(int argc, char *argv[])
 
     RStartupGuard guard;
     guard.pass();
+    // What a crash left behind: copies of the settings, a page cut short in
+    // the lesson's PDF, temporaries in the picture folder.
+    RSettingsStore::removeLeftovers();
+    RPdfPage::cleanFolder(RSettingsStore::pictureFolder());
 
     QTranslator programCatalogue;
     if (programCatalogue.load(QCoreApplication::applicationDirPath() + "/translations/pelnor.qm"))

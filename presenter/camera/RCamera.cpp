@@ -541,25 +541,28 @@ void RCamera::cameraImageCaptured(int id, QImage image)
     const RImageSaver::Prepare prepare =
         RCapturePipeline::preparer(m_params, m_rotRect, m_listQuad, m_sizeCurrent, m_cardState);
     QString path;
-    m_pendingPdf.insert(
-        RCapturePipeline::saveDocument(image, m_params, QDateTime::currentDateTime(), &path, prepare));
+    const int job = RCapturePipeline::saveDocument(image, m_params, QDateTime::currentDateTime(), &path, prepare);
+    m_pendingPdf.insert(job, path);
     qDebug().noquote() << "RCamera::cameraImageCaptured" << "m_strFileExt:" << m_params.m_strFileExt << path;
 }
 
 void RCamera::saverFinished(int id, const QString &path, bool ok, const QString &error)
 {
-    if (!m_pendingPdf.remove(id))
+    auto it = m_pendingPdf.find(id);
+    if (it == m_pendingPdf.end())
         return;
+    const QString requested = it.value();
+    m_pendingPdf.erase(it);
     qDebug().noquote() << "RCamera::saverFinished:"
                        << "bOK:" << ok << path << (ok || !error.isEmpty() ? error : QStringLiteral("nothing to save"));
     if (!ok) {
-        // A running document that took no page is not continued: the next
-        // capture starts a new one rather than failing again. A capture with
-        // nothing to save left it untouched.
-        if (!error.isEmpty() && path == m_params.m_strRunningPdf)
-            m_params.m_strRunningPdf.clear();
+        // The lesson goes on in the same document: the next page tries it again.
         emit sCaptureFailed(error);
         return;
+    }
+    if (path != requested && requested == m_params.m_strRunningPdf) {
+        m_params.m_strRunningPdf = path;
+        emit sCaptureMoved(QFileInfo(path).fileName());
     }
     emit sShowOrHideImageList(true);
     const QFileInfo fi(path);

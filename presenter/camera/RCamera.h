@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
+#include <QHash>
 #include <QSet>
 #include <QSize>
 #include <QString>
@@ -134,6 +135,8 @@ signals:
     void sCaptureFinished(QString sdir, QString sname);
     // A capture document could not be written, with the system's reason.
     void sCaptureFailed(QString reason);
+    // The lesson's PDF was replaced by another program; its pages now go to `name`.
+    void sCaptureMoved(QString name);
     // The device went missing (true) or was opened again (false).
     void sLostChanged(bool lost);
     // A device was opened (also again after a replug) at this picture size.
@@ -225,5 +228,5 @@ private:
     RCaptureParams m_params;
     // Read and written only by the capture jobs on the save worker.
     std::shared_ptr<RCardState> m_cardState = std::make_shared<RCardState>();
-    QSet<int> m_pendingPdf;
+    QHash<int, QString> m_pendingPdf; // job id -> the path asked for
 };

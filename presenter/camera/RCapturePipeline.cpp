@@ -204,10 +204,10 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     const QString ext = documentExt(p);
     RImageSaver *saver = RImageSaver::instance();
     const bool append = ext == QLatin1String("pdf") && p.m_bPdfAppend;
-    // A new folder or a document gone from it starts a new one.
+    // A new folder starts a new document; in the same folder the lesson keeps
+    // its document, even when a page failed before it was made.
     const bool running = !p.m_strRunningPdf.isEmpty()
-        && QFileInfo(p.m_strRunningPdf).absolutePath() == QDir(p.m_strCurImageDir).absolutePath()
-        && (QFileInfo::exists(p.m_strRunningPdf) || RImageSaver::isPending(p.m_strRunningPdf));
+        && QFileInfo(p.m_strRunningPdf).absolutePath() == QDir(p.m_strCurImageDir).absolutePath();
     if (append && running) {
         if (path)
             *path = p.m_strRunningPdf;

@@ -83,8 +83,8 @@ public:
     // RImageSaver::instance() (a one-page PDF, or the picture itself for
     // another extension) and, when numbered, stores the advanced number in
     // the settings whatever becomes of the save. With m_bPdfAppend a PDF page
-    // goes to the running document while it exists or is being written; the
-    // first page names a new one by the rule. Returns the job id (its
+    // goes to the running document of the folder (made again when a failed
+    // page left none); the first page names a new one by the rule. Returns the job id (its
     // `finished` tells the outcome), -1 when there was nothing to save.
     // `prepare` turns `page` into the page on the worker (see preparer()).
     static int saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path = nullptr,

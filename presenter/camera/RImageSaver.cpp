@@ -1,7 +1,9 @@
 #include "RImageSaver.h"
 
+#include "RFileNaming.h"
 #include "RJpegWriter.h"
 #include "RPdfPage.h"
+#include "RSaveNotice.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -69,7 +71,31 @@ struct RImageSaver::Private
     QThread *thread = nullptr;
     int nextId = 0;
     int pending = 0; // GUI-thread count of jobs whose `finished` is still to come
+    // Lesson documents another program replaced, and where their pages go
+    // instead; the worker's alone.
+    QHash<QString, QString> moved;
 };
+
+namespace {
+
+// A page for a lesson document that another program replaced goes to a new
+// document beside it, and so do the lesson's later pages.
+bool appendPage(const QImage &image, QString *path, QHash<QString, QString> *moved, QString *error)
+{
+    const QString requested = *path;
+    *path = moved->value(requested, requested);
+    if (RPdfPage::append(image, *path, error))
+        return true;
+    if (*error != RPdfPage::notOurs())
+        return false;
+    const QFileInfo fi(*path);
+    *path = RFileNaming::uniqueFileName(fi.absolutePath(), fi.completeBaseName(), QStringLiteral("pdf"));
+    moved->insert(requested, *path);
+    qInfo().noquote() << "RImageSaver::appendPdf:" << requested << "replaced by another program, pages go to" << *path;
+    return RPdfPage::append(image, *path, error);
+}
+
+} // namespace
 
 RImageSaver *RImageSaver::instance()
 {
@@ -132,22 +158,22 @@ void RImageSaver::run(Private *p, QPointer<RImageSaver> self)
             nothing = job.prepare && job.image.isNull();
             if (!nothing)
                 ok = job.kind == Kind::Pdf         ? RPdfPage::write(job.image, job.path, &error)
-                    : job.kind == Kind::PdfAppend ? RPdfPage::append(job.image, job.path, &error)
+                    : job.kind == Kind::PdfAppend ? appendPage(job.image, &job.path, &p->moved, &error)
                                                   : writeImage(job.image, job.path, &error);
         } catch (const std::exception &e) {
             error = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            error = QStringLiteral("unknown failure");
+            error = RSaveNotice::writeFailed();
         }
-        if (!ok && !nothing && job.kind != Kind::Image) {
-            // The printer does not tell why; the folder usually does.
+        if (!ok && !nothing && (error.isEmpty() || error == RSaveNotice::writeFailed())) {
+            // A write that did not say why: the folder usually does.
             const QString problem = folderProblem(QFileInfo(job.path).absolutePath());
             if (!problem.isEmpty())
                 error = problem;
         }
         // An empty reason is kept for "nothing to save".
         if (!ok && !nothing && error.isEmpty())
-            error = QStringLiteral("unknown failure");
+            error = RSaveNotice::writeFailed();
         job.image = QImage();
         job.prepare = nullptr;
         removePending(job.key);
@@ -185,17 +211,20 @@ bool RImageSaver::writeImage(const QImage &image, const QString &path, QString *
         return false;
     };
     if (image.isNull() || image.width() < 1 || image.height() < 1)
-        return fail(QStringLiteral("empty picture"));
+        return fail(RSaveNotice::emptyPictureReason());
     const QFileInfo info(path);
     if (path.isEmpty())
-        return fail(QStringLiteral("no file name"));
+        return fail(QString::fromLocal8Bit(std::strerror(ENOENT)));
     if (info.isDir())
         return fail(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    // A pipe or a device is never replaced by a picture.
+    if (info.exists() && !info.isFile())
+        return fail(QString::fromLocal8Bit(std::strerror(EEXIST)));
     const QByteArray format = info.suffix().toLower().toLatin1();
     // Asked once: the list walks every image plugin.
     static const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
     if (format.isEmpty() || !writable.contains(format))
-        return fail(QStringLiteral("unknown picture format"));
+        return fail(RSaveNotice::unknownFormat());
 
     // QSaveFile writes a temporary file, syncs it and renames it over the
     // target only when everything was written. The picture is encoded

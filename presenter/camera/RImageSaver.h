@@ -32,7 +32,9 @@ public:
     int saveImage(const QImage &image, const QString &path, Prepare prepare = Prepare());
     // One-page A4 PDF through RPdfPage.
     int savePdf(const QImage &image, const QString &pdfPath, Prepare prepare = Prepare());
-    // A further page of a running document through RPdfPage::append.
+    // A further page of a running document through RPdfPage::append. When
+    // another program replaced the document, the page and the later pages
+    // for it go to a new document beside it, named by `finished`.
     int appendPdf(const QImage &image, const QString &pdfPath, Prepare prepare = Prepare());
     // Processes events until every job has reported; false on timeout.
     bool waitForIdle(int msecs = 30000);

@@ -1,40 +1,179 @@
 #include "RPdfPage.h"
 
+#include "RPartFile.h"
 #include "RPdfDocument.h"
+#include "RSaveNotice.h"
 
 #include <QBuffer>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QRandomGenerator>
-#include <QSaveFile>
 
-#include <memory>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
-bool fail(QString *error, const QString &why, const QString &path)
+constexpr double kDpi = 1200.0;
+constexpr double kMarginPt = 10.0;
+constexpr char kJournalHead[] = "visora-pdf-journal 1";
+// Bytes before the cut the journal remembers, to know the file is still ours.
+constexpr int kTailBytes = 64;
+
+bool fail(QString *error, const char *where, const QString &path, const QString &why)
 {
-    qInfo().noquote() << "RPdfPage::write:" << path << why;
+    qInfo().noquote() << where << path << why;
     if (error)
         *error = why;
     return false;
 }
 
-// A PDF that was cut short (disk full, device gone) lacks its trailer.
-bool looksComplete(const QString &path)
+QString systemReason(int code)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() < 64)
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Why `path` cannot take a document, empty when it can.
+QString targetProblem(const QString &path)
+{
+    const QFileInfo target(path);
+    if (path.isEmpty())
+        return systemReason(ENOENT);
+    if (!target.absoluteDir().exists()) {
+        // As the system would say: a file on the way is "not a directory".
+        QFileInfo up(target.absolutePath());
+        while (!up.exists() && !up.isRoot())
+            up = QFileInfo(up.absolutePath());
+        return systemReason(up.exists() && !up.isDir() ? ENOTDIR : ENOENT);
+    }
+    if (target.isDir())
+        return systemReason(EISDIR);
+    if (target.exists() && !target.isFile())
+        return systemReason(EEXIST);
+    return QString();
+}
+
+QString journalPath(const QString &pdfPath)
+{
+    const QFileInfo fi(pdfPath);
+    return fi.absoluteDir().filePath(QLatin1Char('.') + fi.fileName() + QStringLiteral(".journal"));
+}
+
+bool syncFile(QFile &file)
+{
+    return file.flush() && ::fsync(file.handle()) == 0;
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Black-and-white pages stay sharp and small compressed losslessly.
+bool isBilevel(const QImage &grey)
+{
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x)
+            if (row[x] != 0 && row[x] != 255)
+                return false;
+    }
+    return true;
+}
+
+bool addPage(RPdfDocument &doc, const QImage &source)
+{
+    const QSizeF drawPt = RPdfPage::pictureRectPt(source.size()).size();
+    doc.setOrigin(RPdfPage::pictureRectPt(source.size()).topLeft());
+    QImage image = source;
+    if (image.hasAlphaChannel()) {
+        // Cut corners and card gaps are white on paper.
+        QImage flat(image.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter(&flat).drawImage(0, 0, image);
+        image = flat;
+    }
+    const bool grey = image.isGrayscale();
+    image = image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    if (grey && isBilevel(image))
+        return doc.addImagePage(image, drawPt);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPG", 92))
+        return doc.addImagePage(image, drawPt);
+    return doc.addJpegPage(jpeg, image.width(), image.height(), grey ? 1 : 3, drawPt);
+}
+
+// The file's reason for a failed write. A short write (the disk filled
+// part-way) carries none: writing on fails with it. The bytes are cut off
+// or thrown away afterwards.
+QString deviceReason(QFileDevice &device)
+{
+    if (device.isWritable()) {
+        if (device.error() == QFileDevice::NoError)
+            device.write(" ", 1);
+        // A flush cut short says nothing either; the rest of it does.
+        if (!device.flush())
+            device.flush();
+    }
+    return device.error() != QFileDevice::NoError ? device.errorString() : RSaveNotice::writeFailed();
+}
+
+QByteArray readTail(QFile &file, qint64 end)
+{
+    const qint64 from = qMax<qint64>(0, end - kTailBytes);
+    if (!file.seek(from))
+        return QByteArray();
+    return file.read(end - from);
+}
+
+bool writeJournal(const QString &path, qint64 size, const QByteArray &tail, QString *why)
+{
+    QFile journal(path);
+    if (!journal.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *why = journal.errorString();
         return false;
-    f.seek(qMax<qint64>(0, f.size() - 1024));
-    return f.readAll().contains("%%EOF");
+    }
+    const QByteArray text = QByteArray(kJournalHead) + '\n' + QByteArray::number(size) + '\n' + tail.toHex() + '\n';
+    if (journal.write(text) != text.size() || !syncFile(journal)) {
+        *why = deviceReason(journal);
+        journal.remove();
+        return false;
+    }
+    syncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 } // namespace
+
+QString RPdfPage::notOurs()
+{
+    return RSaveNotice::notOurs();
+}
+
+QSizeF RPdfPage::pageSizePt()
+{
+    return QPageSize(QPageSize::A4).size(QPageSize::Point);
+}
+
+QRectF RPdfPage::pictureRectPt(const QSize &picture)
+{
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(kMarginPt, kMarginPt, kMarginPt, kMarginPt), QPageLayout::Point);
+    const QSize viewport = layout.paintRectPixels(int(kDpi)).size();
+    const double scale = pageScale(viewport, picture);
+    return QRectF(QPointF(kMarginPt, kMarginPt), QSizeF(picture) * scale * (72.0 / kDpi));
+}
 
 int RPdfPage::scaleFactor(int viewportWidth, int pictureWidth)
 {
@@ -58,150 +197,111 @@ double RPdfPage::pageScale(const QSize &viewport, const QSize &picture)
 
 bool RPdfPage::write(const QImage &image, const QString &pdfPath, QString *error)
 {
+    const char *where = "RPdfPage::write:";
     if (image.isNull() || image.width() < 1 || image.height() < 1)
-        return fail(error, QStringLiteral("empty picture"), pdfPath);
-    const QFileInfo target(pdfPath);
-    if (pdfPath.isEmpty() || !target.absoluteDir().exists())
-        return fail(error, QStringLiteral("folder does not exist"), pdfPath);
-    if (target.isDir())
-        return fail(error, QStringLiteral("a folder has that name"), pdfPath);
-
-    // Written beside the target and renamed into place, so a document is
-    // either complete or absent.
-    QString temp;
-    do {
-        temp = target.absoluteFilePath() + QStringLiteral(".%1.part").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                                             QLatin1Char('0'));
-    } while (QFileInfo::exists(temp));
-
-    bool ok = false;
-    QString why;
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setOutputFileName(temp);
-        printer.setOutputFormat(QPrinter::PdfFormat); // the name's suffix is not ".pdf"
-        printer.setDocName(target.completeBaseName());
-        QPainter painter;
-        if (!painter.begin(&printer)) {
-            why = QStringLiteral("cannot open the document for writing");
-        } else {
-            const QRect viewport = painter.viewport();
-            const double scale = pageScale(viewport.size(), image.size());
-            painter.scale(scale, scale);
-            if (scale < 1.0)
-                painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(0, 0, image);
-            ok = painter.end() && printer.printerState() != QPrinter::Error;
-            if (!ok)
-                why = QStringLiteral("writing the document failed");
-        }
-    }
-    if (ok && !looksComplete(temp)) {
-        ok = false;
-        why = QStringLiteral("the document was cut short");
-    }
-    if (ok) {
-        if (QFileInfo::exists(pdfPath))
-            QFile::remove(pdfPath);
-        ok = QFile::rename(temp, pdfPath);
-        if (!ok)
-            why = QStringLiteral("cannot rename the document into place");
-    }
-    if (!ok) {
-        QFile::remove(temp);
-        return fail(error, why, pdfPath);
-    }
+        return fail(error, where, pdfPath, RSaveNotice::emptyPictureReason());
+    const QString problem = targetProblem(pdfPath);
+    if (!problem.isEmpty())
+        return fail(error, where, pdfPath, problem);
+    RPartFile part(pdfPath);
+    if (!part.open())
+        return fail(error, where, pdfPath, part.errorString());
+    RPdfDocument doc(part.device(), pageSizePt());
+    if (!addPage(doc, image) || !doc.finish())
+        return fail(error, where, pdfPath, deviceReason(*part.device()));
+    if (!part.commit())
+        return fail(error, where, pdfPath, part.errorString());
     return true;
 }
-
-namespace {
-
-// Black-and-white pages stay sharp and small compressed losslessly.
-bool isBilevel(const QImage &grey)
-{
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar *row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width(); ++x)
-            if (row[x] != 0 && row[x] != 255)
-                return false;
-    }
-    return true;
-}
-
-bool addPage(RPdfDocument &doc, const QImage &source, const QSizeF &drawPt)
-{
-    QImage image = source;
-    if (image.hasAlphaChannel()) {
-        // Cut corners and card gaps are white on paper.
-        QImage flat(image.size(), QImage::Format_RGB32);
-        flat.fill(Qt::white);
-        QPainter(&flat).drawImage(0, 0, image);
-        image = flat;
-    }
-    const bool grey = image.isGrayscale();
-    image = image.convertToFormat(grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    if (grey && isBilevel(image))
-        return doc.addImagePage(image, drawPt);
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "JPG", 92))
-        return doc.addImagePage(image, drawPt);
-    return doc.addJpegPage(jpeg, image.width(), image.height(), grey ? 1 : 3, drawPt);
-}
-
-} // namespace
 
 bool RPdfPage::append(const QImage &image, const QString &pdfPath, QString *error)
 {
-    const auto failed = [&](const QString &why) {
-        qInfo().noquote() << "RPdfPage::append:" << pdfPath << why;
-        if (error)
-            *error = why;
-        return false;
-    };
+    const char *where = "RPdfPage::append:";
     if (image.isNull() || image.width() < 1 || image.height() < 1)
-        return failed(QStringLiteral("empty picture"));
-    const QFileInfo target(pdfPath);
-    if (pdfPath.isEmpty() || !target.absoluteDir().exists())
-        return failed(QStringLiteral("folder does not exist"));
-    if (target.isDir())
-        return failed(QStringLiteral("a folder has that name"));
+        return fail(error, where, pdfPath, RSaveNotice::emptyPictureReason());
+    const QString problem = targetProblem(pdfPath);
+    if (!problem.isEmpty())
+        return fail(error, where, pdfPath, problem);
+    recover(pdfPath);
+    if (!QFileInfo::exists(pdfPath))
+        return write(image, pdfPath, error);
 
-    // Portrait A4, scaled as the one-page documents are on the high-resolution printer.
-    constexpr double kDpi = 1200.0;
-    const QSizeF pagePt = QSizeF(210.0, 297.0) * (72.0 / 25.4);
-    const QSize pageDots = (pagePt * (kDpi / 72.0)).toSize();
-    const QSizeF drawPt = QSizeF(image.size()) * pageScale(pageDots, image.size()) * (72.0 / kDpi);
-
-    QSaveFile out(pdfPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return failed(out.errorString());
+    QFile file(pdfPath);
+    // Unbuffered: nothing may wait in memory to be written after the cut.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return fail(error, where, pdfPath, file.errorString());
     RPdfDocument::Revision revision;
-    if (target.exists()) {
-        QFile old(pdfPath);
-        if (!old.open(QIODevice::ReadOnly))
-            return failed(old.errorString());
-        if (!RPdfDocument::readRevision(&old, &revision))
-            return failed(QStringLiteral("the document was not started by this program"));
-        old.seek(0);
-        QByteArray chunk;
-        while (!(chunk = old.read(1 << 20)).isEmpty()) {
-            if (out.write(chunk) != chunk.size())
-                return failed(out.errorString());
-        }
-        if (old.error() != QFileDevice::NoError || old.pos() != revision.size)
-            return failed(QStringLiteral("cannot read the document"));
+    if (!RPdfDocument::readRevision(&file, &revision))
+        return fail(error, where, pdfPath, notOurs());
+    const QString journal = journalPath(pdfPath);
+    QString why;
+    if (!writeJournal(journal, revision.size, readTail(file, revision.size), &why))
+        return fail(error, where, pdfPath, why);
+    bool ok = file.seek(revision.size);
+    int pages = 0;
+    if (ok) {
+        RPdfDocument doc(&file, pageSizePt(), revision);
+        ok = addPage(doc, image) && doc.finish() && syncFile(file);
+        pages = doc.pageCount();
     }
-    std::unique_ptr<RPdfDocument> doc = revision.size > 0 ? std::make_unique<RPdfDocument>(&out, pagePt, revision)
-                                                          : std::make_unique<RPdfDocument>(&out, pagePt);
-    if (!addPage(*doc, image, drawPt) || !doc->finish())
-        return failed(out.errorString().isEmpty() ? QStringLiteral("writing the document failed")
-                                                        : out.errorString());
-    if (!out.commit())
-        return failed(out.errorString());
-    qInfo().noquote() << "RPdfPage::append:" << pdfPath << "pages" << doc->pageCount();
+    if (!ok) {
+        why = deviceReason(file);
+        // The previous version is whole again before anyone reads the file.
+        if (file.resize(revision.size) && syncFile(file))
+            QFile::remove(journal);
+        return fail(error, where, pdfPath, why);
+    }
+    file.close();
+    QFile::remove(journal);
+    qInfo().noquote() << where << pdfPath << "pages" << pages;
     return true;
+}
+
+bool RPdfPage::recover(const QString &pdfPath)
+{
+    const QString journalFile = journalPath(pdfPath);
+    QFile journal(journalFile);
+    if (!journal.open(QIODevice::ReadOnly))
+        return !journal.exists();
+    const QList<QByteArray> lines = journal.read(4096).split('\n');
+    journal.close();
+    bool ok = false;
+    const qint64 size = lines.value(1).toLongLong(&ok);
+    const QByteArray tail = QByteArray::fromHex(lines.value(2));
+    // A journal cut short was written before the document was touched.
+    if (lines.value(0) != kJournalHead || !ok || size <= 0 || lines.size() < 4) {
+        QFile::remove(journalFile);
+        return true;
+    }
+    QFile file(pdfPath);
+    if (!file.open(QIODevice::ReadWrite))
+        return !file.exists() && QFile::remove(journalFile);
+    bool repaired = true;
+    if (file.size() > size && readTail(file, size) == tail) {
+        // The page may have been complete when the program stopped; keep it then.
+        RPdfDocument::Revision now;
+        const bool whole = RPdfDocument::readRevision(&file, &now) && now.size == file.size() && now.xrefOffset > size;
+        if (!whole) {
+            repaired = file.resize(size) && syncFile(file);
+            qInfo().noquote() << "RPdfPage::recover:" << pdfPath << "cut back to" << size << repaired;
+        }
+    }
+    // A shorter or different file is not the one the journal speaks of.
+    file.close();
+    return repaired && QFile::remove(journalFile);
+}
+
+int RPdfPage::cleanFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    int count = 0;
+    const QDir dir(folder);
+    const QStringList journals = dir.entryList({QStringLiteral(".*.journal")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : journals) {
+        const QString document = dir.filePath(name.mid(1, name.size() - 1 - int(qstrlen(".journal"))));
+        if (recover(document))
+            ++count;
+    }
+    return count + RPartFile::removeStale(folder);
 }

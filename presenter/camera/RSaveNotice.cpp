@@ -7,36 +7,92 @@ namespace {
 
 struct Plain
 {
-    int code;
+    int code; // an errno value, or 0 for a reason of our own in `ours`
+    const char *ours;
     const char *zh;
     const char *en;
 };
 
-// The system's own text follows in brackets, so nothing it said is lost.
+const char *const kNotOurs = "the document was not started by this program";
+const char *const kWriteFailed = "writing failed";
+const char *const kEmptyPicture = "empty picture";
+const char *const kUnknownFormat = "unknown picture format";
+
 const Plain kPlain[] = {
-    {ENOSPC, "磁盘已满", "disk full"},
-    {EFBIG, "文件过大", "file too large"},
-    {EROFS, "文件夹只读", "read-only folder"},
-    {EACCES, "没有写入权限", "no permission to write"},
-    {ENOTDIR, "图片文件夹不是文件夹", "the picture folder is not a folder"},
-    {ENOENT, "图片文件夹不存在", "the picture folder does not exist"},
+    {ENOSPC, nullptr, "磁盘已满", "disk full"},
+    {EDQUOT, nullptr, "磁盘配额已用完", "disk quota used up"},
+    {EFBIG, nullptr, "文件过大", "file too large"},
+    {EROFS, nullptr, "磁盘只读", "read-only disk"},
+    {EACCES, nullptr, "没有写入权限", "no permission to write"},
+    {EPERM, nullptr, "没有写入权限", "no permission to write"},
+    {ENOTDIR, nullptr, "保存位置不是文件夹", "the save location is not a folder"},
+    {ENOENT, nullptr, "保存位置不存在", "the save location does not exist"},
+    {ENAMETOOLONG, nullptr, "文件名过长", "file name too long"},
+    {EISDIR, nullptr, "已有同名文件夹", "a folder has that name"},
+    {EEXIST, nullptr, "已有同名的特殊文件", "a special file has that name"},
+    {EINVAL, nullptr, "文件名无效", "invalid file name"},
+    {EIO, nullptr, "设备读写错误", "device error"},
+    {ENODEV, nullptr, "设备已移除", "the device was removed"},
+    {ENXIO, nullptr, "设备已移除", "the device was removed"},
+    {EMFILE, nullptr, "打开的文件过多", "too many open files"},
+    {ENFILE, nullptr, "打开的文件过多", "too many open files"},
+    {0, kNotOurs, "该PDF已被其他程序替换", "the PDF was replaced by another program"},
+    {0, kEmptyPicture, "画面为空", "the picture is empty"},
+    {0, kUnknownFormat, "不支持的图片格式", "unsupported picture format"},
+    {0, kWriteFailed, "写入失败", "writing failed"},
 };
 
 } // namespace
 
-QString RSaveNotice::notSaved(int language, Kind kind, const QString &reason)
+QString RSaveNotice::notOurs()
+{
+    return QString::fromLatin1(kNotOurs);
+}
+
+QString RSaveNotice::writeFailed()
+{
+    return QString::fromLatin1(kWriteFailed);
+}
+
+QString RSaveNotice::emptyPictureReason()
+{
+    return QString::fromLatin1(kEmptyPicture);
+}
+
+QString RSaveNotice::unknownFormat()
+{
+    return QString::fromLatin1(kUnknownFormat);
+}
+
+QString RSaveNotice::reason(int language, const QString &why)
 {
     const bool en = language == 1;
-    QString text = kind == Document ? (en ? QStringLiteral("PDF not saved: ") : QStringLiteral("PDF 未保存："))
-                                    : (en ? QStringLiteral("Picture not saved: ") : QStringLiteral("照片未保存："));
+    const Plain *fallback = nullptr;
     for (const Plain &p : kPlain) {
-        if (reason == QString::fromLocal8Bit(std::strerror(p.code))) {
-            text += en ? QString::fromLatin1(p.en) + QStringLiteral(" (") + reason + QLatin1Char(')')
-                       : QString::fromUtf8(p.zh) + QStringLiteral("（") + reason + QStringLiteral("）");
-            return text;
-        }
+        const QString text = p.code ? QString::fromLocal8Bit(std::strerror(p.code)) : QString::fromLatin1(p.ours);
+        if (p.ours == kWriteFailed)
+            fallback = &p;
+        if (why.compare(text, Qt::CaseInsensitive) == 0)
+            return en ? QString::fromLatin1(p.en) : QString::fromUtf8(p.zh);
     }
-    return text + reason;
+    // Texts already in the interface language (the notices' own) pass as they are.
+    if (why == emptyPicture(language) || why == emptySpotlight(language) || why == cameraLost(language))
+        return why;
+    return en ? QString::fromLatin1(fallback->en) : QString::fromUtf8(fallback->zh);
+}
+
+QString RSaveNotice::notSaved(int language, Kind kind, const QString &why)
+{
+    const bool en = language == 1;
+    const QString text = kind == Document ? (en ? QStringLiteral("PDF not saved: ") : QStringLiteral("PDF 未保存："))
+                                          : (en ? QStringLiteral("Picture not saved: ") : QStringLiteral("照片未保存："));
+    return text + reason(language, why);
+}
+
+QString RSaveNotice::lessonMoved(int language, const QString &name)
+{
+    return language == 1 ? QStringLiteral("The lesson's PDF was replaced by another program; pages now go to %1").arg(name)
+                         : QStringLiteral("课堂PDF已被其他程序替换，之后的页面保存到 %1").arg(name);
 }
 
 QString RSaveNotice::cameraLost(int language)

@@ -3,15 +3,27 @@
 #include <QString>
 
 // Texts of the short notices over the live picture, in the interface
-// language (1 English, any other value Chinese).
+// language (1 English, any other value Chinese), and the one table that
+// words why a file was not written, for every writer of the program.
 class RSaveNotice
 {
 public:
     enum Kind { Picture, Document };
 
-    // "照片未保存：…" / "Picture not saved: …" with the reason; a reason the
-    // system gave in its own words is kept, led by a plain word for the common ones.
-    static QString notSaved(int language, Kind kind, const QString &reason);
+    // Reasons of our own that writers give beside the system's texts.
+    static QString notOurs();
+    static QString writeFailed();
+    static QString emptyPictureReason();
+    static QString unknownFormat();
+
+    // The reason in the interface language, from the table: a system text
+    // (as strerror gives it) or one of ours. A reason the table lacks reads
+    // as a plain failure to write; the log keeps the original.
+    static QString reason(int language, const QString &why);
+    // "照片未保存：…" / "Picture not saved: …" with reason().
+    static QString notSaved(int language, Kind kind, const QString &why);
+    // The lesson's PDF was replaced by another program; its pages now go to `name`.
+    static QString lessonMoved(int language, const QString &name);
     static QString cameraLost(int language);
     static QString emptySpotlight(int language);
     static QString emptyPicture(int language);

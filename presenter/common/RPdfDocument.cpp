@@ -242,8 +242,10 @@ bool RPdfDocument::addPage(const QByteArray &imageDict, const QByteArray &imageD
     const double w = drawSizePt.width();
     const double h = drawSizePt.height();
     QVector<QVector<uint>> fonts;
-    const QByteArray content = "q " + num(w) + " 0 0 " + num(h) + " 0 " + num(m_sizePage.height() - h)
+    QByteArray content = "q " + num(w) + " 0 0 " + num(h) + " 0 " + num(m_sizePage.height() - h)
         + " cm /Im0 Do Q\n" + textLayer(words, picture, drawSizePt, m_sizePage.height(), &fonts);
+    if (!m_ptOrigin.isNull())
+        content = "q 1 0 0 1 " + num(m_ptOrigin.x()) + " " + num(-m_ptOrigin.y()) + " cm\n" + content + "Q\n";
     const int contentObj = beginObject();
     write("<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content
           + "endstream\nendobj\n");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QSizeF>
@@ -47,6 +48,9 @@ public:
     bool finish();
 
     int pageCount() const { return m_vecPageObjs.size(); }
+    // Where pictures (and their words) hang from, in points from the page's
+    // top-left corner; the corner itself unless set.
+    void setOrigin(const QPointF &topLeftPt) { m_ptOrigin = topLeftPt; }
 
     // Reads a finished document this class wrote; false for anything else
     // (another program's PDF, a cut-off file).
@@ -68,6 +72,7 @@ private:
 
     QIODevice *m_device;
     QSizeF m_sizePage;
+    QPointF m_ptOrigin;
     qint64 m_iOffset = 0;
     bool m_bOk = true;
     QVector<qint64> m_vecOffsets; // by object number - 1

@@ -3,8 +3,11 @@
 
 #include <QAudioDeviceInfo>
 #include <QDebug>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextCodec>
@@ -50,6 +53,32 @@ QSettings::Status writeIni(const std::function<void(QSettings &)> &fill)
 
 } // namespace
 
+int RSettingsStore::removeLeftovers(int minAgeSecs)
+{
+    // A settings write goes through "<file>.XXXXXX" renamed over the file; a
+    // crash in between leaves that copy behind. A live one is milliseconds old.
+    const QString files[] = {QSettings(organisation(), application()).fileName(), configIniPath()};
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-minAgeSecs);
+    int removed = 0;
+    for (const QString &file : files) {
+        const QFileInfo target(file);
+        const QRegularExpression temp(QStringLiteral("^") + QRegularExpression::escape(target.fileName())
+                                      + QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+        const QFileInfoList entries = target.absoluteDir().entryInfoList(QDir::Files | QDir::Hidden);
+        for (const QFileInfo &entry : entries) {
+            // Random letters nearly always hold a capital or a digit; a plain word
+            // is more likely someone's own copy.
+            const QString tail = entry.fileName().right(6);
+            if (temp.match(entry.fileName()).hasMatch() && tail.contains(QRegularExpression(QStringLiteral("[A-Z0-9]"))) && entry.lastModified() < before
+                && QFile::remove(entry.absoluteFilePath()))
+                ++removed;
+        }
+    }
+    if (removed)
+        qInfo() << "RSettingsStore::removeLeftovers: removed" << removed;
+    return removed;
+}
+
 QVariant RSettingsStore::defaultValue(const QString &key)
 {
     return defaults().value(key);
@@ -79,7 +108,9 @@ QString RSettingsStore::readString(const QString &key)
 
 bool RSettingsStore::readFlag(const QString &key)
 {
-    return value(key).toInt() == 1;
+    // Switches were stored as 1/0 by some versions and as true/false by others.
+    const QString text = value(key).toString().trimmed().toLower();
+    return text == QLatin1String("1") || text == QLatin1String("true");
 }
 
 int RSettingsStore::readLanguage()

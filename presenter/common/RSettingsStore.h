@@ -44,6 +44,11 @@ public:
     static const char *organisation() { return "Quendra"; }
     static const char *application() { return "KT7306219"; }
 
+    // Removes the temporary copies a crash during a settings write left
+    // beside the store and Config.ini, when older than `minAgeSecs`; returns
+    // how many. Called once at start.
+    static int removeLeftovers(int minAgeSecs = 600);
+
     // The default of a key when it is absent (an invalid QVariant for keys without one).
     static QVariant defaultValue(const QString &key);
 
@@ -54,7 +59,8 @@ public:
     // Typed readers using Qt's usual conversions: a non-number reads as 0.
     static int readInt(const QString &key);
     static QString readString(const QString &key);
-    // True only when the stored value is exactly 1 ("File/CardMix").
+    // A switch: on when stored as 1 or true (either spelling is in use), off
+    // for anything else.
     static bool readFlag(const QString &key);
     // "System/Langue": 1 is English; any other value reads as 0, Chinese.
     static int readLanguage();

@@ -123,6 +123,8 @@ QSize RDragScene::AddCameraItem(QString name)
     connect(m_itemCamera, &RCamera::sOpened, this, &RDragScene::slotCameraOpened);
     connect(m_itemCamera, &RCamera::sLostChanged, this, &RDragScene::slotCameraLost);
     connect(m_itemCamera, &RCamera::sCaptureFailed, this, &RDragScene::slotCaptureFailed);
+    connect(m_itemCamera, &RCamera::sCaptureMoved, this,
+            [this](const QString &name) { m_notices->show(RSaveNotice::lessonMoved(m_iLangue, name)); });
     // The overlays are in picture pixels: they go where the picture is dragged.
     connect(m_proxyCamera, &QGraphicsObject::xChanged, this, &RDragScene::followPicture);
     connect(m_proxyCamera, &QGraphicsObject::yChanged, this, &RDragScene::followPicture);

@@ -2,6 +2,7 @@
 
 #include "ROCRRules.h"
 #include "RPictureLoader.h"
+#include "RSaveNotice.h"
 #include "RScreenScale.h"
 
 #include <QCheckBox>
@@ -169,8 +170,11 @@ void RPDFTool::setPath()
 {
     const QString path = QFileDialog::getSaveFileName(this, tr2(m_iLangue, "保存PDF", "Save PDF"), m_strCurDir,
                                                       QStringLiteral("PDF files (*.pdf)"));
-    if (!path.isEmpty())
-        m_editPath->setText(path);
+    if (path.isEmpty())
+        return;
+    // The dialog has asked about replacing it already.
+    m_strConfirmedPath = QFileInfo(path).absoluteFilePath();
+    m_editPath->setText(path);
 }
 
 void RPDFTool::openImage()
@@ -236,14 +240,55 @@ void RPDFTool::setWorking(bool working)
     m_progress->setVisible(working);
 }
 
+QString RPDFTool::targetPath(const QString &typed, const QString &startDir)
+{
+    QString pdfPath = typed.trimmed();
+    if (pdfPath.size() <= 3)
+        return QString();
+    if (!pdfPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        pdfPath += QLatin1String(".pdf");
+    // A bare name goes into the start folder, where the teacher looks for it.
+    if (QFileInfo(pdfPath).isRelative() && !startDir.isEmpty())
+        pdfPath = QDir(startDir).absoluteFilePath(pdfPath);
+    return QDir::cleanPath(QFileInfo(pdfPath).absoluteFilePath());
+}
+
 void RPDFTool::makePDFFile()
 {
-    QString pdfPath = m_editPath->text().trimmed();
-    if (m_bWorking || pdfPath.size() <= 3 || m_listFiles->count() == 0)
+    const QString pdfPath = targetPath(m_editPath->text(), m_strCurDir);
+    if (m_bWorking || pdfPath.isEmpty() || m_listFiles->count() == 0)
         return;
-    // A bare name goes into the start folder, where the teacher looks for it.
-    if (QFileInfo(pdfPath).isRelative() && !m_strCurDir.isEmpty())
-        pdfPath = QDir(m_strCurDir).absoluteFilePath(pdfPath);
+    const QStringList files = pictures();
+    for (const QString &file : files) {
+        if (QFileInfo(file).absoluteFilePath() == pdfPath || QFileInfo(file) == QFileInfo(pdfPath)) {
+            showMessage(tr2(m_iLangue, "该文件是列表中的图片，请换一个文件名：\n",
+                            "That file is one of the pictures in the list; choose another name:\n")
+                        + QDir::toNativeSeparators(pdfPath));
+            return;
+        }
+    }
+    // A typed name asks before replacing a file, as the Save dialog does.
+    if (QFileInfo(pdfPath).isFile() && pdfPath != m_strConfirmedPath) {
+        auto *box = new QMessageBox(QMessageBox::Question, tr2(m_iLangue, "提示", "Message"),
+                                    tr2(m_iLangue, "文件已存在，要替换它吗？\n", "The file exists. Replace it?\n")
+                                        + QDir::toNativeSeparators(pdfPath),
+                                    QMessageBox::Yes | QMessageBox::No, this);
+        box->setDefaultButton(QMessageBox::No);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        connect(box, &QMessageBox::finished, this, [this, pdfPath](int answer) {
+            if (answer != QMessageBox::Yes)
+                return;
+            m_strConfirmedPath = pdfPath;
+            makePDFFile();
+        });
+        box->open();
+        return;
+    }
+    startMaking(pdfPath);
+}
+
+void RPDFTool::startMaking(const QString &pdfPath)
+{
     const QStringList files = pictures();
     qInfo().noquote() << "RPDFTool::makePDFFile:" << pdfPath << "pictures" << files.size();
     RPdfMaker::Options options{};
@@ -278,7 +323,8 @@ QString RPDFTool::resultMessage(const RPdfMaker::Result &result, const QString &
         names << QFileInfo(path).fileName();
     const QString failedList = names.join(QLatin1Char('\n'));
     if (!result.writeError.isEmpty())
-        return tr2(langue, "无法写入PDF文件：", "Cannot write the PDF file: ") + QDir::toNativeSeparators(pdfPath);
+        return tr2(langue, "无法写入PDF文件：", "Cannot write the PDF file: ") + RSaveNotice::reason(langue, result.writeError)
+            + QLatin1Char('\n') + QDir::toNativeSeparators(pdfPath);
     if (result.pages == 0)
         return tr2(langue, "没有可以读取的图片，未生成PDF文件：\n", "No picture could be loaded; no PDF was made:\n")
             + failedList;

@@ -46,6 +46,9 @@ public:
 
     // The completion text for a result in a language; empty when there is
     // nothing to say beyond opening the file.
+    // The document a typed name stands for: ".pdf" added when missing, a bare
+    // name in `startDir`; empty for a name too short to be meant.
+    static QString targetPath(const QString &typed, const QString &startDir);
     static QString resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, int langue,
                                  bool willOpen);
 
@@ -67,6 +70,7 @@ public slots:
 
 private:
     void setWorking(bool working);
+    void startMaking(const QString &pdfPath);
     void workDone(const RPdfMaker::Result &result, const QString &pdfPath);
     void showMessage(const QString &text);
 
@@ -93,4 +97,6 @@ private:
     QFuture<void> m_future;
     quint64 m_uPreviewSeq = 0;
     QString m_strLastMessage;
+    // The target the teacher agreed to replace (in the Save dialog or asked here).
+    QString m_strConfirmedPath;
 };

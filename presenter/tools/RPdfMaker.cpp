@@ -1,6 +1,7 @@
 #include "RPdfMaker.h"
 
 #include "ROCRRules.h"
+#include "RPartFile.h"
 #include "RPictureLoader.h"
 
 #include <QBuffer>
@@ -12,7 +13,6 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QProcess>
-#include <QSaveFile>
 
 #include <exception>
 
@@ -191,17 +191,18 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
                                   const std::atomic_bool *cancel, const Options &options)
 {
     Result result;
-    QSaveFile file(pdfPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.writeError = file.errorString();
+    RPartFile part(pdfPath);
+    if (!part.open()) {
+        result.writeError = part.errorString();
         qInfo().noquote() << "RPdfMaker::make: cannot write" << pdfPath << result.writeError;
         return result;
     }
+    QFile &file = *part.device();
     RPdfDocument doc(&file, pagePoints());
     const int total = pictures.size();
     for (int i = 0; i < total; ++i) {
         if (cancel && cancel->load()) {
-            file.cancelWriting();
+            part.cancel();
             result.cancelled = true;
             return result;
         }
@@ -233,11 +234,11 @@ RPdfMaker::Result RPdfMaker::make(const QStringList &pictures, const QString &pd
     if (result.pages == 0 || !result.writeError.isEmpty() || !doc.finish()) {
         if (result.writeError.isEmpty() && result.pages > 0)
             result.writeError = file.errorString();
-        file.cancelWriting();
+        part.cancel();
         return result;
     }
-    if (!file.commit()) {
-        result.writeError = file.errorString();
+    if (!part.commit()) {
+        result.writeError = part.errorString();
         qInfo().noquote() << "RPdfMaker::make: cannot finish" << pdfPath << result.writeError;
     }
     qInfo().noquote() << "RPdfMaker::make:" << pdfPath << "pages" << result.pages << "failed" << result.failed.size()

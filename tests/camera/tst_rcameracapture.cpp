@@ -11,7 +11,13 @@
 #include <QCameraViewfinder>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QSignalSpy>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
 
 using namespace CameraTest;
 
@@ -304,6 +310,41 @@ private slots:
         QCOMPARE(files.size(), heights.size());
         for (int i = 0; i < heights.size(); ++i)
             QCOMPARE(QImage(dir.filePath(files[i])).height(), heights[i]);
+    }
+
+    // A page the lesson's document could not take is said with its reason,
+    // and the next page goes on in the same document rather than a second one.
+    void failedPageKeepsTheLessonDocument()
+    {
+        QTemporaryDir dir;
+        RCamera camera;
+        camera.setSaveDir(dir.path());
+        camera.setCameraParam(0, 0, 1, "C", 2, false, false, false);
+        camera.setCaptureExt("pdf");
+        camera.setPdfAppend(true);
+        QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 300; // no room for the page: a full disk
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        camera.cameraImageCaptured(0, uniformPage(200, QSize(40, 30)));
+        const bool idle = RImageSaver::instance()->waitForIdle();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(idle);
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed[0][0].toString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+        for (int i = 1; i < 3; ++i)
+            camera.cameraImageCaptured(i, uniformPage(60, QSize(40, 30)));
+        QVERIFY(RImageSaver::instance()->waitForIdle());
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"C01.pdf"});
+        QProcess info;
+        info.start("pdfinfo", {dir.filePath("C01.pdf")});
+        QVERIFY(info.waitForFinished());
+        QVERIFY(QString(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+2\\n")));
     }
 };
 

@@ -5,6 +5,9 @@
 #include "RSaveNotice.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QThread>
 
@@ -14,6 +17,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 // Its top-left 16 x 16 corner is transparent, as a cut leaves it.
@@ -25,6 +29,12 @@ static QImage picture(int w, int h, QColor c)
         for (int x = 0; x < qMin(w, 16); ++x)
             img.setPixel(x, y, qRgba(0, 0, 0, 0));
     return img;
+}
+
+static QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class TestRImageSaver : public QObject
@@ -84,6 +94,9 @@ private slots:
         QTest::newRow("null picture") << QImage() << "a.png" << 0;
         QTest::newRow("a folder has the name") << picture(32, 32, Qt::red) << "sub" << EISDIR;
         QTest::newRow("pdf, picture folder is a file") << picture(32, 32, Qt::red) << "file/a.pdf" << ENOTDIR;
+        QTest::newRow("a pipe has the name") << picture(32, 32, Qt::red) << "pipe.png" << EEXIST;
+        QTest::newRow("pdf, a pipe has the name") << picture(32, 32, Qt::red) << "pipe.pdf" << EEXIST;
+        QTest::newRow("pdf, a folder has the name") << picture(32, 32, Qt::red) << "sub.pdf" << EISDIR;
     }
     void failedSaveLeavesNothing()
     {
@@ -92,6 +105,9 @@ private slots:
         QFETCH(int, errnoCode);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("sub");
+        QDir(dir.path()).mkdir("sub.pdf");
+        for (const char *pipe : {"pipe.png", "pipe.pdf"})
+            QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(pipe)).constData(), 0600), 0);
         QFile file(dir.filePath("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
@@ -144,8 +160,7 @@ private slots:
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(idle);
         QCOMPARE(spy.value(0).value(2).toBool(), false);
-        if (!name.endsWith(".pdf"))
-            QCOMPARE(spy.value(0).value(3).toString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
+        QCOMPARE(spy.value(0).value(3).toString(), QString::fromLocal8Bit(std::strerror(EFBIG)));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
 #endif
     }
@@ -169,19 +184,25 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
     }
 
-    // Notice texts: the language index 1 is English, any other value Chinese;
-    // the system's words are always kept.
+    // Notice texts come from one table in the interface language (index 1
+    // English, any other value Chinese), never mixing the two.
     void noticeTexts_data()
     {
         QTest::addColumn<int>("language");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("text");
-        const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
-        QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << full
-                                            << "Picture not saved: disk full (" + full + ")";
-        QTest::newRow("stray language value reads as Chinese")
-            << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：odd failure";
+        const auto sys = [](int code) { return QString::fromLocal8Bit(std::strerror(code)); };
+        QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << sys(ENOSPC)
+                                            << "Picture not saved: disk full";
+        QTest::newRow("PDF on a full disk, Chinese") << 0 << int(RSaveNotice::Document) << sys(ENOSPC)
+                                                     << "PDF 未保存：磁盘已满";
+        QTest::newRow("name too long, Chinese") << 0 << int(RSaveNotice::Picture) << sys(ENAMETOOLONG)
+                                                << "照片未保存：文件名过长";
+        QTest::newRow("lesson replaced, Chinese") << 0 << int(RSaveNotice::Document) << RSaveNotice::notOurs()
+                                                  << "PDF 未保存：该PDF已被其他程序替换";
+        QTest::newRow("reason not in the table, Chinese")
+            << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：写入失败";
     }
     void noticeTexts()
     {
@@ -189,6 +210,36 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, reason);
         QTEST(RSaveNotice::notSaved(language, RSaveNotice::Kind(kind), reason), "text");
+    }
+
+    // A lesson document another program replaced is left alone: its page and
+    // the later ones go to one new document beside it.
+    void replacedLessonGoesOnInANewDocument()
+    {
+        QTemporaryDir dir;
+        const QString lesson = dir.filePath("L.pdf");
+        RImageSaver saver;
+        QSignalSpy spy(&saver, &RImageSaver::finished);
+        saver.appendPdf(picture(64, 48, Qt::red), lesson);
+        QVERIFY(saver.waitForIdle());
+        {
+            QPdfWriter other(lesson);
+            QPainter(&other).fillRect(0, 0, 100, 100, Qt::blue);
+        }
+        const QByteArray foreign = readAll(lesson);
+        for (int i = 0; i < 2; ++i)
+            saver.appendPdf(picture(64, 48, Qt::green), lesson);
+        QVERIFY(saver.waitForIdle());
+        QCOMPARE(spy.size(), 3);
+        for (int i = 1; i < 3; ++i) {
+            QVERIFY(spy[i][2].toBool());
+            QCOMPARE(spy[i][1].toString(), dir.filePath("L_1.pdf"));
+        }
+        QCOMPARE(readAll(lesson), foreign);
+        QProcess info;
+        info.start("pdfinfo", {dir.filePath("L_1.pdf")});
+        QVERIFY(info.waitForFinished());
+        QVERIFY(QString(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+2\\n")));
     }
 
     // Shutting down with jobs still queued writes them all.

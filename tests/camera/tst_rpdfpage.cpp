@@ -4,8 +4,18 @@
 #include "RPictureLoader.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // A solid picture with a blue marker in its bottom-right corner.
 static QImage marked(int w, int h)
@@ -27,6 +37,58 @@ static QString run(const QString &program, const QStringList &args)
         return QString();
     return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
+
+static QByteArray bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static int pages(const QString &pdf)
+{
+    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)\\n").match(run("pdfinfo", {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The extent of everything not white on page `page`, rendered at 36 dpi.
+static QRect inkBox(const QString &pdf, int page, const QString &dir)
+{
+    run("pdftoppm", {"-r", "36", "-png", "-f", QString::number(page), "-singlefile", pdf, dir + "/box"});
+    const QImage img = RPictureLoader::load(dir + "/box.png");
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 200)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A camera picture big enough that writing its page takes many writes.
+static QImage noisy(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 253, (x ^ y) & 0xff));
+    return img;
+}
+
+// Started again as a child by the crash test: adds one large page under a
+// file size limit, which kills the program part-way through the page.
+static const int s_crashingChild = [] {
+    const QByteArray pdf = qgetenv("TST_RPDFPAGE_CRASH_INTO");
+    if (pdf.isEmpty())
+        return 0;
+    rlimit noCore {0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit small {};
+    getrlimit(RLIMIT_FSIZE, &small);
+    small.rlim_cur = rlim_t(qgetenv("TST_RPDFPAGE_LIMIT").toLongLong());
+    setrlimit(RLIMIT_FSIZE, &small);
+    RPdfPage::append(noisy(1600, 1200), QFile::decodeName(pdf));
+    _exit(0);
+}();
 
 class TestRPdfPage : public QObject
 {
@@ -77,6 +139,51 @@ private slots:
         QVERIFY(qRed(middle) > 150 && qBlue(middle) < 100);
     }
 
+    // A one-page capture and a page appended to the lesson look the same.
+    void appendedPageLaidOutLikeOnePage_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("8 megapixel camera frame") << QSize(3264, 2448);
+        QTest::newRow("1080p frame") << QSize(1920, 1080);
+        QTest::newRow("turned page") << QSize(1200, 1800);
+    }
+    void appendedPageLaidOutLikeOnePage()
+    {
+        QFETCH(QSize, size);
+        QTemporaryDir dir;
+        const QImage picture = marked(size.width(), size.height());
+        QVERIFY(RPdfPage::write(picture, dir.filePath("one.pdf")));
+        QVERIFY(RPdfPage::append(marked(640, 480), dir.filePath("lesson.pdf")));
+        QVERIFY(RPdfPage::append(picture, dir.filePath("lesson.pdf")));
+        const QRect one = inkBox(dir.filePath("one.pdf"), 1, dir.path());
+        QVERIFY(!one.isEmpty());
+        QCOMPARE(inkBox(dir.filePath("lesson.pdf"), 2, dir.path()), one);
+    }
+
+    // Replacing a document renames the new version over it: the old one is
+    // never removed first, so a failed rename could not lose it.
+    void replaceNeverRemovesTheOldVersion()
+    {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("page.pdf");
+        QVERIFY(RPdfPage::write(marked(64, 48), pdf));
+        const int fd = inotify_init1(IN_NONBLOCK);
+        QVERIFY(fd >= 0);
+        QVERIFY(inotify_add_watch(fd, QFile::encodeName(dir.path()).constData(), IN_DELETE) >= 0);
+        QVERIFY(RPdfPage::write(marked(640, 480), pdf));
+        QByteArray events(64 * 1024, '\0');
+        const ssize_t n = read(fd, events.data(), size_t(events.size()));
+        close(fd);
+        QStringList deleted;
+        for (ssize_t at = 0; at > -1 && at < n;) {
+            const auto *e = reinterpret_cast<const inotify_event *>(events.constData() + at);
+            deleted << QFile::decodeName(e->len ? e->name : "");
+            at += ssize_t(sizeof(inotify_event) + e->len);
+        }
+        QVERIFY2(!deleted.contains("page.pdf"), qPrintable(deleted.join(',')));
+        QCOMPARE(pages(pdf), 1);
+    }
+
     void failedWriteLeavesNoFile_data()
     {
         QTest::addColumn<QImage>("image");
@@ -84,6 +191,7 @@ private slots:
         QTest::newRow("a folder has the name") << marked(64, 48) << "sub";
         QTest::newRow("null picture") << QImage() << "page.pdf";
         QTest::newRow("unwritable place") << marked(64, 48) << "/proc/page.pdf";
+        QTest::newRow("a pipe has the name") << marked(64, 48) << "pipe";
     }
     void failedWriteLeavesNoFile()
     {
@@ -91,12 +199,15 @@ private slots:
         QFETCH(QString, name);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("sub");
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
         const QString path = QDir(dir.path()).filePath(name);
         QString error;
         QVERIFY(!RPdfPage::write(image, path, &error));
         QVERIFY(!error.isEmpty());
+        // Only a missing place is said to be missing.
+        QCOMPARE(error == QString::fromLocal8Bit(std::strerror(ENOENT)), name.startsWith("/proc"));
         QVERIFY(!QFileInfo(path).isFile());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1); // the pipe
     }
 
     // Each appended capture adds a page; the file is whole after every one
@@ -122,7 +233,7 @@ private slots:
             before = now;
             const QString info = run("pdfinfo", {pdf});
             QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(n))), qPrintable(info));
-            QVERIFY(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 841(\\.\\d+)? pts")));
+            QVERIFY(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")));
             run("pdftoppm", {"-r", "20", "-png", "-f", QString::number(n), "-singlefile", pdf, dir.filePath("page")});
             const QImage page = RPictureLoader::load(dir.filePath("page.png"));
             QVERIFY(!page.isNull());
@@ -144,7 +255,8 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath("doc.pdf");
         if (kind == "printer") {
-            QVERIFY(RPdfPage::write(marked(64, 48), pdf));
+            QPdfWriter writer(pdf);
+            QPainter(&writer).drawImage(0, 0, marked(64, 48));
         } else {
             QVERIFY(RPdfPage::append(marked(64, 48), pdf));
             QFile f(pdf);
@@ -164,6 +276,56 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
+    }
+
+    // A page that fails or is cut short by a crash part-way leaves the
+    // lesson's earlier pages readable, and the lesson goes on in the file.
+    void pageCutShortKeepsThePreviousVersion_data()
+    {
+        QTest::addColumn<bool>("crash");
+        QTest::newRow("disk fills during the page") << false;
+        QTest::newRow("program killed during the page") << true;
+    }
+    void pageCutShortKeepsThePreviousVersion()
+    {
+        QFETCH(bool, crash);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("课堂.pdf");
+        QVERIFY(RPdfPage::append(marked(640, 480), pdf));
+        QVERIFY(RPdfPage::append(marked(480, 640), pdf));
+        const QByteArray before = bytes(pdf);
+        const QImage big = noisy(1600, 1200);
+        rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = rlim_t(before.size() + 30000); // a file may not grow past this
+        if (crash) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("TST_RPDFPAGE_CRASH_INTO", pdf);
+            env.insert("TST_RPDFPAGE_LIMIT", QString::number(small.rlim_cur));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), QStringList());
+            QVERIFY(child.waitForFinished(60000));
+            QVERIFY2(child.exitStatus() == QProcess::CrashExit, "the page was meant to be cut short");
+            QVERIFY(bytes(pdf).size() > before.size());
+            RPdfPage::cleanFolder(dir.path()); // the next start
+        } else {
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &small);
+            QString error;
+            const bool ok = RPdfPage::append(big, pdf, &error);
+            setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+            QVERIFY(!ok);
+            QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+        }
+        QVERIFY(bytes(pdf) == before);
+        QCOMPARE(pages(pdf), 2);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"课堂.pdf"});
+        QVERIFY(RPdfPage::append(big, pdf));
+        QCOMPARE(pages(pdf), 3);
+        QVERIFY(bytes(pdf).startsWith(before));
     }
 };
 

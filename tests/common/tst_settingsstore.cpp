@@ -26,6 +26,12 @@ private slots:
         row("camera has no default", K::VideoCamera, {}, "value", {});
         row("card merge 1 is on", K::FileCardMix, 1, "flag", true);
         row("card merge text is off", K::FileCardMix, "yes", "flag", false);
+        row("append stored true is on", K::FilePdfAppend, QString("true"), "flag", true);
+        row("append stored True is on", K::FilePdfAppend, "True", "flag", true);
+        row("append stored false is off", K::FilePdfAppend, false, "flag", false);
+        row("mirror stored 1 is on", K::VideoMirror, 1, "flag", true);
+        row("mirror stored 0 is off", K::VideoMirror, 0, "flag", false);
+        row("flip stored 2 is off", K::VideoFlip, 2, "flag", false);
         row("garbage number reads 0", K::FileNameCurNum, "abc", "int", 0);
         row("absent language is Chinese", K::SystemLangue, {}, "language", 0);
         row("language 1 is English", K::SystemLangue, 1, "language", 1);
@@ -92,6 +98,40 @@ private slots:
         const QByteArray bytes = raw.readAll();
         QVERIFY2(bytes.contains(microphones.toUtf8()), bytes.constData());
         QVERIFY(bytes.contains(folder.toUtf8()));
+    }
+
+    // Copies a crash left beside the store go at start; a copy being written
+    // now and other files stay.
+    void leftoversRemoved_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("ageSecs");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("stale copy of the store") << ".Ab3dE9" << 3600 << true;
+        QTest::newRow("copy being written") << ".Ab3dE9" << 0 << false;
+        QTest::newRow("lock file") << ".lock" << 3600 << false;
+        QTest::newRow("the teacher's backup") << ".backup" << 3600 << false;
+    }
+    void leftoversRemoved()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(int, ageSecs);
+        QFETCH(bool, removed);
+        QVERIFY(RSettingsStore::write(RSettingsKeys::PenWidth, 3));
+        const QString store = QSettings(RSettingsStore::organisation(), RSettingsStore::application()).fileName();
+        for (const QString &file : {store, RSettingsStore::configIniPath()}) {
+            QDir().mkpath(QFileInfo(file).absolutePath());
+            QFile copy(file + suffix);
+            QVERIFY(copy.open(QIODevice::WriteOnly));
+            QVERIFY(copy.write("[File]\n") > 0 && copy.flush());
+            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(-ageSecs), QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(RSettingsStore::removeLeftovers(), removed ? 2 : 0);
+        QCOMPARE(QFileInfo::exists(store + suffix), !removed);
+        QCOMPARE(QFileInfo::exists(RSettingsStore::configIniPath() + suffix), !removed);
+        QVERIFY(QFileInfo::exists(store));
+        QFile::remove(store + suffix);
+        QFile::remove(RSettingsStore::configIniPath() + suffix);
     }
 
     void unwritableWorkingDirectoryDoesNotCrash()

@@ -558,7 +558,7 @@ void TestDragScene::refusedSavesSayWhy_data()
     QTest::newRow("PDF while the camera is lost") << "lost" << true << "PDF 未保存：设备未连接";
     QTest::newRow("snapshot of an empty spotlight") << "spotlight" << false << empty;
     QTest::newRow("PDF of an empty spotlight") << "spotlight" << true << "PDF 未保存：聚光灯区域为空";
-    QTest::newRow("picture folder is a file") << "folder" << false << QString::fromLocal8Bit(strerror(ENOTDIR));
+    QTest::newRow("picture folder is a file, said in Chinese only") << "folder" << false << "照片未保存：保存位置不是文件夹";
 }
 
 void TestDragScene::refusedSavesSayWhy()

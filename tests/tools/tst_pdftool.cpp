@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
 #include <QProcess>
 
@@ -127,7 +129,7 @@ private slots:
         QTest::newRow("no picture loads: no file") << QStringList{"text", "cut"} << -1 << "h.pdf" << 0 << corner
             << QStringList{} << "没有可以读取的图片";
         QTest::newRow("unwritable path says so") << QStringList{"red"} << -1 << "no/such/dir/i.pdf" << 1 << corner
-            << QStringList{} << "Cannot write the PDF file";
+            << QStringList{} << "Cannot write the PDF file: the save location does not exist\n";
     }
     void makes()
     {
@@ -198,6 +200,65 @@ private slots:
         tool.makePDFFile();
         QVERIFY(!tool.isWorking());
         QVERIFY(tool.lastMessage().isEmpty());
+    }
+
+    // A typed name gets ".pdf" and asks before replacing a file, as the Save
+    // dialog does; one of the list's own pictures is never replaced.
+    void typedPath_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("existing"); // a file there before; empty: none
+        QTest::addColumn<int>("answer");       // to the question; 0: none expected
+        QTest::addColumn<QString>("written");  // the PDF made; empty: none
+        QTest::newRow("name without .pdf gets it") << "lesson" << "" << 0 << "lesson.pdf";
+        QTest::newRow("typed over a file, No keeps it") << "old.pdf" << "old.pdf" << int(QMessageBox::No) << "";
+        QTest::newRow("typed over a file, Yes replaces it") << "old.pdf" << "old.pdf" << int(QMessageBox::Yes) << "old.pdf";
+        QTest::newRow("typed over a folder without .pdf, the PDF goes beside it") << "notes" << "notes" << 0 << "notes.pdf";
+        QTest::newRow("one of the pictures is refused") << "0-red.png.pdf" << "" << -1 << "";
+    }
+    void typedPath()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, existing);
+        QFETCH(int, answer);
+        QFETCH(QString, written);
+        const QString dir = newDir();
+        QString picture = make(dir, 0, "red");
+        if (typed == "0-red.png.pdf") { // a picture whose name ends in .pdf
+            QVERIFY(QFile::rename(picture, dir + "/" + typed));
+            picture = dir + "/" + typed;
+        }
+        if (!existing.isEmpty()) {
+            QFile f(dir + "/" + existing);
+            QVERIFY(existing.contains('.') ? f.open(QIODevice::WriteOnly) && f.write("keep") == 4 : QDir(dir).mkdir(existing));
+        }
+        const QByteArray pictureBytes = bytes(picture);
+        RPDFTool tool;
+        tool.slotSetLangue(1);
+        tool.openCheck()->setChecked(false);
+        tool.addPictures({picture});
+        tool.m_strCurDir = dir;
+        tool.pathEdit()->setText(typed);
+        QSignalSpy finished(&tool, &RPDFTool::sPdfFinished);
+        tool.makePDFFile();
+        QMessageBox *question = tool.findChild<QMessageBox *>();
+        QCOMPARE(question != nullptr, answer > 0);
+        if (question) {
+            QVERIFY(!tool.isWorking());
+            question->button(QMessageBox::StandardButton(answer))->click();
+        }
+        if (!written.isEmpty()) {
+            QVERIFY(finished.wait(60000));
+            QCOMPARE(run("pdfinfo", {dir + "/" + written}).contains("Pages:"), true);
+        } else {
+            QTest::qWait(50);
+            QVERIFY(!tool.isWorking() && finished.isEmpty());
+        }
+        QCOMPARE(bytes(picture), pictureBytes);
+        if (written != existing && existing.contains('.'))
+            QCOMPARE(bytes(dir + "/" + existing), QByteArray("keep"));
+        if (answer < 0)
+            QVERIFY(tool.lastMessage().contains("one of the pictures"));
     }
 
     void earlierFileKeptWhenNothingLoads()
