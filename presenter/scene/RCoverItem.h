@@ -25,6 +25,8 @@ public:
     // Largest watermark picture kept; bigger files are decoded scaled down.
     static constexpr int kMaxPictureSide = 4096;
     bool hasPicture() const { return !m_pixmap.isNull(); }
+    // Changes whenever another picture is shown.
+    qint64 pictureKey() const { return m_pixmap.cacheKey(); }
 
     // Takes the dialog's settings: hidden for type 0, otherwise resized (when
     // w and h are positive), filled, tilted against the picture's turn and shown.

@@ -52,7 +52,11 @@ public:
 private:
     QImage renderCameraArea();
     void refuse(const QString &reason);
-    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, bool cameraFrame = false);
+    // Where the picture handed to save() comes from: the rendered scene, the
+    // camera's own frame, or that frame with the overlay layer to lay over it.
+    enum class Source { Rendered, Frame, FrameAndLayer };
+    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, Source source,
+              const QImage &layer = QImage(), const QRect &layerArea = QRect());
     void onImageSaved(int id, const QString &path, bool ok, const QString &error);
 
     RDragScene *m_scene;
