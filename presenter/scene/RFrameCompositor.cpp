@@ -36,16 +36,18 @@ QImage RFrameCompositor::compose(const QImage &frame, const QImage &layer, const
     if (out.isEmpty())
         return QImage();
 
+    // An opaque frame gives an opaque picture, which the JPEG writer takes as it is.
+    const QImage::Format format = frame.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     QImage result;
     QPainter painter;
     if (source == whole && view.turn % 360 == 0 && out == shown) {
         // The common case (a snapshot): one copy of the frame, turned over
         // if need be, then the layer over it.
         const QImage base = view.mirror || view.flip ? frame.mirrored(view.mirror, view.flip) : frame;
-        result = base.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        result = base.convertToFormat(format);
         painter.begin(&result);
     } else {
-        result = QImage(out, QImage::Format_ARGB32_Premultiplied);
+        result = QImage(out, format);
         result.fill(Qt::black);
         painter.begin(&result);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -124,6 +124,18 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
         emit m_scene->sSnapFinish();
         return;
     }
+    // The board is the camera widget's own colour: with the layer it is laid
+    // on the save worker, like ink over a frame.
+    RCamera *camera = m_scene->camera();
+    ROverlayLayer *layer = m_scene->overlayLayer();
+    if (camera->isWhiteBoard() && layer) {
+        layer->refresh();
+        if (layer->isComplete() && !layer->image().isNull()) {
+            const QColor board = camera->palette().color(QPalette::Window);
+            save(layer->image(), Cut(), iAngle, ext, Source::Board, QImage(), QRect(), board);
+            return;
+        }
+    }
     // The page outline is never part of the board.
     const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
     if (frameShown)
@@ -171,7 +183,7 @@ void RSceneSnapshot::refuse(const QString &reason)
 }
 
 void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, Source source,
-                          const QImage &layer, const QRect &layerArea)
+                          const QImage &layer, const QRect &layerArea, const QColor &board)
 {
     const QString folder = m_scene->camera()->saveDir();
     // The naming rule already skips names on disk or still being written.
@@ -191,10 +203,17 @@ void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, con
     // hands over the picture. A rendered scene shows the picture turned over
     // already; the camera's own frame is turned over on the worker, and the
     // overlay layer, in shown pixels, goes over it there first.
-    const bool mirror = source != Source::Rendered && m_scene->isMirrored();
-    const bool flip = source != Source::Rendered && m_scene->isFlipped();
+    const bool fromFrame = source == Source::Frame || source == Source::FrameAndLayer;
+    const bool mirror = fromFrame && m_scene->isMirrored();
+    const bool flip = fromFrame && m_scene->isFlipped();
     RImageSaver::Prepare prepare;
-    if (source == Source::FrameAndLayer) {
+    if (source == Source::Board) {
+        prepare = [iAngle, board](const QImage &layer) {
+            QImage picture(layer.size(), QImage::Format_RGB32);
+            picture.fill(board);
+            return cutAndTurn(RFrameCompositor::compose(picture, layer, RFrameCompositor::View()), Cut(), iAngle);
+        };
+    } else if (source == Source::FrameAndLayer) {
         prepare = [cut, iAngle, mirror, flip, layer, layerArea](const QImage &image) {
             RFrameCompositor::View view;
             view.layerArea = layerArea;

@@ -245,11 +245,13 @@ void TestOverlayLayer::snapshotMatchesRenderedScene_data()
     QTest::addColumn<int>("angle");
     QTest::addColumn<bool>("mirror");
     QTest::addColumn<bool>("spotlight");
-    QTest::newRow("upright") << 0 << false << false;
-    QTest::newRow("turned") << 90 << false << false;
-    QTest::newRow("mirrored") << 0 << true << false;
-    QTest::newRow("mirrored and turned, spotlight") << 90 << true << true;
-    QTest::newRow("upright, spotlight") << 0 << false << true;
+    QTest::addColumn<bool>("board");
+    QTest::newRow("upright") << 0 << false << false << false;
+    QTest::newRow("turned") << 90 << false << false << false;
+    QTest::newRow("mirrored") << 0 << true << false << false;
+    QTest::newRow("mirrored and turned, spotlight") << 90 << true << true << false;
+    QTest::newRow("upright, spotlight") << 0 << false << true << false;
+    QTest::newRow("whiteboard, turned") << 90 << false << false << true;
 }
 
 // The snapshot lays the cached layer over the camera's frame on the saver's
@@ -259,6 +261,7 @@ void TestOverlayLayer::snapshotMatchesRenderedScene()
     QFETCH(int, angle);
     QFETCH(bool, mirror);
     QFETCH(bool, spotlight);
+    QFETCH(bool, board);
     QGraphicsView view;
     QScopedPointer<RDragScene> scene(inkedScene(view, angle, mirror));
     QVERIFY(scene);
@@ -278,7 +281,13 @@ void TestOverlayLayer::snapshotMatchesRenderedScene()
     QVERIFY(scene->overlayLayer()->isComplete());
 
     QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
-    scene->slotSnap(angle, "png");
+    if (board) {
+        scene->camera()->setWhiteBoard(true);
+        QTest::qWait(100);
+        scene->whiteboardSnap(angle, "png");
+    } else {
+        scene->slotSnap(angle, "png");
+    }
     QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
     const QImage saved = QImage(out.path() + "/" + added.at(0).at(1).toString()).convertToFormat(QImage::Format_RGB32);
 
