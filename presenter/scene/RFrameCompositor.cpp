@@ -7,6 +7,10 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
 void RFrameCompositor::paintVeil(QPainter &painter, const QSize &size, const QRect &spot)
 {
     const QColor veil(0, 0, 0, 196);
@@ -23,6 +27,74 @@ void RFrameCompositor::paintVeil(QPainter &painter, const QSize &size, const QRe
     painter.fillRect(QRect(QPoint(r, t), QPoint(w - 1, b - 1)), veil);
 }
 
+namespace {
+
+// Pictures as big as a frame are fresh memory every time, and on a busy
+// machine faulting in 32 MB costs more than composing into it. Two buffers
+// are kept for the next pictures of the same size.
+struct BufferPool
+{
+    QMutex mutex;
+    std::vector<std::pair<size_t, uchar *>> spare;
+};
+
+BufferPool &bufferPool()
+{
+    static auto *pool = new BufferPool; // outlives every picture, even at exit
+    return *pool;
+}
+
+struct Lease
+{
+    size_t bytes;
+    uchar *data;
+};
+
+void giveBack(void *info)
+{
+    auto *lease = static_cast<Lease *>(info);
+    BufferPool &pool = bufferPool();
+    {
+        QMutexLocker lock(&pool.mutex);
+        if (pool.spare.size() < 2) {
+            pool.spare.emplace_back(lease->bytes, lease->data);
+            lease->data = nullptr;
+        }
+    }
+    std::free(lease->data);
+    delete lease;
+}
+
+QImage pooledImage(const QSize &size, QImage::Format format)
+{
+    const int bytesPerLine = size.width() * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(size.height());
+    uchar *data = nullptr;
+    {
+        BufferPool &pool = bufferPool();
+        QMutexLocker lock(&pool.mutex);
+        for (auto it = pool.spare.begin(); it != pool.spare.end(); ++it)
+            if (it->first == bytes) {
+                data = it->second;
+                pool.spare.erase(it);
+                break;
+            }
+        // Another size (a new resolution): the old buffers are no use any more.
+        if (!data) {
+            for (auto &b : pool.spare)
+                std::free(b.second);
+            pool.spare.clear();
+        }
+    }
+    if (!data)
+        data = static_cast<uchar *>(std::malloc(bytes));
+    if (!data)
+        return QImage();
+    return QImage(data, size.width(), size.height(), bytesPerLine, format, giveBack, new Lease{bytes, data});
+}
+
+} // namespace
+
 QImage RFrameCompositor::compose(const QImage &frame, const QImage &layer, const View &view)
 {
     if (frame.isNull())
@@ -38,23 +110,27 @@ QImage RFrameCompositor::compose(const QImage &frame, const QImage &layer, const
 
     // An opaque frame gives an opaque picture, which the JPEG writer takes as it is.
     const QImage::Format format = frame.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    QImage result;
-    QPainter painter;
+    QImage result = pooledImage(out, format);
+    if (result.isNull())
+        return result;
+    QPainter painter(&result);
+    const QTransform flipped = RPictureOrientation::flipTransform(shown, view.mirror, view.flip);
     if (source == whole && view.turn % 360 == 0 && out == shown) {
-        // The common case (a snapshot): one copy of the frame, turned over
-        // if need be, then the layer over it.
-        const QImage base = view.mirror || view.flip ? frame.mirrored(view.mirror, view.flip) : frame;
-        result = base.convertToFormat(format);
-        painter.begin(&result);
+        // The common case (a snapshot): the frame copied over, turned over if need be.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setTransform(flipped);
+        painter.drawImage(0, 0, frame);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.resetTransform();
     } else {
-        result = QImage(out, format);
-        result.fill(Qt::black);
-        painter.begin(&result);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(result.rect(), Qt::black);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QTransform toOut = QTransform::fromTranslate(-source.left(), -source.top()) * turn
                                  * QTransform::fromTranslate(-turned.left(), -turned.top())
                                  * QTransform::fromScale(out.width() / turned.width(), out.height() / turned.height());
-        painter.setTransform(RPictureOrientation::flipTransform(shown, view.mirror, view.flip) * toOut);
+        painter.setTransform(flipped * toOut);
         painter.drawImage(0, 0, frame);
         painter.setTransform(toOut);
     }
