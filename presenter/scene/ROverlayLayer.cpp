@@ -153,7 +153,7 @@ bool ROverlayLayer::refresh()
     m_origin = origin;
     const QRect whole(QPoint(0, 0), size);
     auto area = [&](const QRectF &sceneRect) {
-        // A pixel more each side for antialiased edges.
+        // Two pixels more each side for antialiased edges.
         return sceneRect.translated(-origin).toAlignedRect().adjusted(-2, -2, 2, 2);
     };
     QRegion dirty;
