@@ -30,6 +30,8 @@ public:
     // cannot be used. Any thread.
     static QImage decodePicture(const QString &path, QString *reason = nullptr);
     bool hasPicture() const { return !m_pixmap.isNull(); }
+    // Changes whenever another picture is shown.
+    qint64 pictureKey() const { return m_pixmap.cacheKey(); }
 
     // Takes the dialog's settings: hidden for type 0, otherwise resized (when
     // w and h are positive), filled, tilted against the picture's turn and shown.

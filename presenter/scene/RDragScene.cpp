@@ -3,6 +3,7 @@
 #include "RCamera.h"
 #include "RClearQuestion.h"
 #include "RCoverItem.h"
+#include "ROverlayLayer.h"
 #include "RSceneNotices.h"
 #include "RScenePictures.h"
 #include "RPictureLoader.h"
@@ -25,6 +26,7 @@
 #include <QGraphicsView>
 #include <QMimeData>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
 #include <QTransform>
 #include <algorithm>
 #include <cmath>
@@ -36,6 +38,7 @@ RDragScene::RDragScene(QObject *parent)
     m_strPID = RSettingsStore::readString(RSettingsKeys::VideoP);
     m_dDpiScale = RScreenScale::dpiScale();
     m_snapshot = new RSceneSnapshot(this);
+    m_overlay = new ROverlayLayer(this);
     m_pictures = new RScenePictures(this);
     m_notices = new RSceneNotices(this);
     connect(m_pictures, &RScenePictures::sPictureFailed, m_notices, &RSceneNotices::pictureFailed);
@@ -85,6 +88,7 @@ QSize RDragScene::AddCameraItem(QString name)
     m_proxyCamera->setPos(-(w / 2), -(h / 2));
     m_proxyCamera->setZValue(-9999);
     applyOrientation();
+    m_overlay->setKeepWarm(true);
 
     m_coverParams.m_iType = CoverParams::None;
     m_itemCover = new RCoverItem();
@@ -557,8 +561,36 @@ void RDragScene::dropEvent(QGraphicsSceneDragDropEvent *event)
     event->acceptProposedAction();
 }
 
+void RDragScene::renderOverlay(QPainter *painter, const QRectF &target, const QRectF &source)
+{
+    m_bOverlayPass = true;
+    render(painter, target, source, Qt::IgnoreAspectRatio);
+    m_bOverlayPass = false;
+}
+
+void RDragScene::drawItems(QPainter *painter, int numItems, QGraphicsItem *items[],
+                           const QStyleOptionGraphicsItem options[], QWidget *widget)
+{
+    if (!m_bOverlayPass) {
+        QGraphicsScene::drawItems(painter, numItems, items, options, widget);
+        return;
+    }
+    QVector<QGraphicsItem *> kept;
+    QVector<QStyleOptionGraphicsItem> keptOptions;
+    for (int i = 0; i < numItems; ++i) {
+        const QGraphicsItem *top = items[i]->topLevelItem();
+        if (top == m_proxyCamera || top == m_proxyTracker || top == m_vRectItem)
+            continue;
+        kept << items[i];
+        keptOptions << options[i];
+    }
+    QGraphicsScene::drawItems(painter, kept.size(), kept.data(), keptOptions.constData(), widget);
+}
+
 void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
 {
+    if (m_bOverlayPass)
+        return;
     const QColor desk(23, 43, 39);
     // The camera widget paints every pixel of its area (picture or white), so
     // the background goes only around it, over its edge by one screen pixel;

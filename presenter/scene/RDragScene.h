@@ -26,6 +26,7 @@ class RPixmapItem;
 class RScenePictures;
 class RCoverItem;
 class RSceneSnapshot;
+class ROverlayLayer;
 class RNotice;
 class RSceneNotices;
 class QGraphicsProxyWidget;
@@ -102,6 +103,11 @@ public:
     // Something is drawn over the live picture (ink, shapes, pictures,
     // watermark, scan overlay), so a snapshot must render the scene.
     bool hasOverlays() const;
+    // Ink, shapes, pictures and watermark as one cached picture over the camera picture.
+    ROverlayLayer *overlayLayer() const { return m_overlay; }
+    // Renders only what lies over the camera picture: no background, no
+    // camera picture, no spotlight veil, no document frame.
+    void renderOverlay(QPainter *painter, const QRectF &target, const QRectF &source);
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 
@@ -155,6 +161,8 @@ protected:
     void dragMoveEvent(QGraphicsSceneDragDropEvent *event) override;
     void dropEvent(QGraphicsSceneDragDropEvent *event) override;
     void drawBackground(QPainter *painter, const QRectF &rect) override;
+    void drawItems(QPainter *painter, int numItems, QGraphicsItem *items[], const QStyleOptionGraphicsItem options[],
+                   QWidget *widget = nullptr) override;
 
 private:
     void enterShapeMode(CurStatus kind);
@@ -191,6 +199,8 @@ private:
     QString m_strSaveDir;
     int m_iNameCurNum = 1;
     RSceneSnapshot *m_snapshot = nullptr;
+    ROverlayLayer *m_overlay = nullptr;
+    bool m_bOverlayPass = false;
     RScenePictures *m_pictures = nullptr;
     CoverParams m_coverParams;
     RCoverItem *m_itemCover = nullptr;

@@ -2,8 +2,10 @@
 
 #include "RCamera.h"
 #include "RDragScene.h"
+#include "RFrameCompositor.h"
 #include "RImageSaver.h"
 #include "RKeystone.h"
+#include "ROverlayLayer.h"
 #include "RPictureOrientation.h"
 #include "RProxyWidget.h"
 #include "RSaveNotice.h"
@@ -86,26 +88,33 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
     }
 
     // Nothing over the picture: the frame itself is the picture, taken
-    // without repainting the scene; otherwise the scene is rendered.
-    QImage picture;
-    bool cameraFrame = false;
-    if (!m_scene->hasOverlays()) {
-        picture = camera->currentFrame();
-        if (picture.size() != camera->size())
-            picture = QImage();
-        cameraFrame = !picture.isNull();
+    // without repainting the scene. With ink and pictures over it, the
+    // cached overlay layer goes with the frame and the saver's worker lays
+    // it on; only a scene the layer cannot follow is rendered here.
+    QImage frame = camera->currentFrame();
+    if (frame.size() != camera->size())
+        frame = QImage();
+    if (!frame.isNull() && !m_scene->hasOverlays()) {
+        save(frame, cut, iAngle, ext, Source::Frame);
+        return;
     }
-    if (picture.isNull()) {
-        const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
-        if (frameShown) {
-            qDebug() << "RSceneSnapshot::snap: height:0000";
-            m_scene->videoRectProxy()->hide();
+    ROverlayLayer *layer = m_scene->overlayLayer();
+    if (!frame.isNull() && layer) {
+        layer->refresh();
+        if (layer->isComplete()) {
+            save(frame, cut, iAngle, ext, Source::FrameAndLayer, layer->image(), layer->contentRect());
+            return;
         }
-        picture = renderCameraArea();
-        if (frameShown)
-            m_scene->videoRectProxy()->show();
     }
-    save(picture, cut, iAngle, ext, cameraFrame);
+    const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
+    if (frameShown) {
+        qDebug() << "RSceneSnapshot::snap: height:0000";
+        m_scene->videoRectProxy()->hide();
+    }
+    const QImage picture = renderCameraArea();
+    if (frameShown)
+        m_scene->videoRectProxy()->show();
+    save(picture, cut, iAngle, ext, Source::Rendered);
 }
 
 void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
@@ -115,6 +124,18 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
         emit m_scene->sSnapFinish();
         return;
     }
+    // The board is the camera widget's own colour: with the layer it is laid
+    // on the save worker, like ink over a frame.
+    RCamera *camera = m_scene->camera();
+    ROverlayLayer *layer = m_scene->overlayLayer();
+    if (camera->isWhiteBoard() && layer) {
+        layer->refresh();
+        if (layer->isComplete() && !layer->image().isNull()) {
+            const QColor board = camera->palette().color(QPalette::Window);
+            save(layer->image(), Cut(), iAngle, ext, Source::Board, QImage(), QRect(), board);
+            return;
+        }
+    }
     // The page outline is never part of the board.
     const bool frameShown = m_scene->videoRectProxy() && m_scene->videoRectProxy()->isVisible();
     if (frameShown)
@@ -122,7 +143,7 @@ void RSceneSnapshot::whiteboardSnap(int iAngle, const QString &ext)
     const QImage image = renderCameraArea();
     if (frameShown)
         m_scene->videoRectProxy()->show();
-    save(image, Cut(), iAngle, ext);
+    save(image, Cut(), iAngle, ext, Source::Rendered);
 }
 
 QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAngle, bool mirror, bool flip)
@@ -161,7 +182,8 @@ void RSceneSnapshot::refuse(const QString &reason)
     emit m_scene->sSnapFinish();
 }
 
-void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, bool cameraFrame)
+void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, Source source,
+                          const QImage &layer, const QRect &layerArea, const QColor &board)
 {
     const QString folder = m_scene->camera()->saveDir();
     // The naming rule already skips names on disk or still being written.
@@ -178,14 +200,31 @@ void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, con
         return;
     }
     // The cut and the turn run on the saver's worker: the GUI thread only
-    // hands over the picture.
-    // A rendered scene shows the picture turned over already; the camera's
-    // own frame is turned over on the worker.
-    const bool mirror = cameraFrame && m_scene->isMirrored();
-    const bool flip = cameraFrame && m_scene->isFlipped();
-    const int id = RImageSaver::instance()->saveImage(picture, path, [cut, iAngle, mirror, flip](const QImage &image) {
-        return cutAndTurn(image, cut, iAngle, mirror, flip);
-    });
+    // hands over the picture. A rendered scene shows the picture turned over
+    // already; the camera's own frame is turned over on the worker, and the
+    // overlay layer, in shown pixels, goes over it there first.
+    const bool fromFrame = source == Source::Frame || source == Source::FrameAndLayer;
+    const bool mirror = fromFrame && m_scene->isMirrored();
+    const bool flip = fromFrame && m_scene->isFlipped();
+    RImageSaver::Prepare prepare;
+    if (source == Source::Board) {
+        prepare = [iAngle, board](const QImage &layer) {
+            QImage picture(layer.size(), QImage::Format_RGB32);
+            picture.fill(board);
+            return cutAndTurn(RFrameCompositor::compose(picture, layer, RFrameCompositor::View()), Cut(), iAngle);
+        };
+    } else if (source == Source::FrameAndLayer) {
+        prepare = [cut, iAngle, mirror, flip, layer, layerArea](const QImage &image) {
+            RFrameCompositor::View view;
+            view.layerArea = layerArea;
+            view.mirror = mirror;
+            view.flip = flip;
+            return cutAndTurn(RFrameCompositor::compose(image, layer, view), cut, iAngle);
+        };
+    } else {
+        prepare = [cut, iAngle, mirror, flip](const QImage &image) { return cutAndTurn(image, cut, iAngle, mirror, flip); };
+    }
+    const int id = RImageSaver::instance()->saveImage(picture, path, prepare);
     m_pending.insert(id, name);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QList>
@@ -52,7 +53,12 @@ public:
 private:
     QImage renderCameraArea();
     void refuse(const QString &reason);
-    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, bool cameraFrame = false);
+    // Where the picture handed to save() comes from: the rendered scene, the
+    // camera's own frame, that frame with the overlay layer to lay over it,
+    // or the overlay layer to lay on the board's colour.
+    enum class Source { Rendered, Frame, FrameAndLayer, Board };
+    void save(const QImage &picture, const Cut &cut, int iAngle, const QString &ext, Source source,
+              const QImage &layer = QImage(), const QRect &layerArea = QRect(), const QColor &board = QColor());
     void onImageSaved(int id, const QString &path, bool ok, const QString &error);
 
     RDragScene *m_scene;

@@ -1,5 +1,7 @@
 #include "RVideoTracker.h"
 
+#include "RFrameCompositor.h"
+
 #include <QDebug>
 #include <QMouseEvent>
 #include <QPainter>
@@ -68,17 +70,6 @@ void RVideoTracker::paintEvent(QPaintEvent *event)
 {
     Q_UNUSED(event)
     QPainter painter(this);
-    const QColor veil(0, 0, 0, 196);
-    const QRect spot = spotlightRect();
-    const int l = spot.left();
-    const int t = spot.top();
-    const int r = l + spot.width();
-    const int b = t + spot.height();
-    const int w = width();
-    const int h = height();
-    // Four bands that abut without overlap, so the veil has one alpha everywhere.
-    painter.fillRect(QRect(QPoint(0, 0), QPoint(w - 1, t - 1)), veil);
-    painter.fillRect(QRect(QPoint(0, b), QPoint(w - 1, h - 1)), veil);
-    painter.fillRect(QRect(QPoint(0, t), QPoint(l - 1, b - 1)), veil);
-    painter.fillRect(QRect(QPoint(r, t), QPoint(w - 1, b - 1)), veil);
+    // The same veil the compositor lays over recorded and composed pictures.
+    RFrameCompositor::paintVeil(painter, size(), spotlightRect());
 }
