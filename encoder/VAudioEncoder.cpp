@@ -12,6 +12,8 @@ namespace {
 constexpr int kRate = 48000;
 // A jump in the capture times below this is the device's jitter, not a gap.
 constexpr qint64 kGapUs = 200000;
+// Sound this far ahead of its capture time is cut back to it.
+constexpr qint64 kAheadUs = 40000;
 } // namespace
 
 VAudioEncoder::~VAudioEncoder()
@@ -77,17 +79,19 @@ void VAudioEncoder::push(const AVFrame *frame, qint64 startUs)
                                                         m_codec->sample_fmt, 0) < 0)
         return;
     int got = swr_convert(m_swr, out, room, const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
+    // Each block goes where its capture time says: a late device is preceded
+    // by silence, sound from before the start or repeated by a device running
+    // ahead of the clock is cut; small jitter is left alone.
+    const bool first = m_nextSample < 0;
+    if (first)
+        m_nextSample = 0;
+    const qint64 expected = m_nextSample + av_audio_fifo_size(m_fifo);
+    const qint64 diff = av_rescale(startUs, kRate, kVMicroseconds) - expected;
     int skip = 0;
-    const qint64 startSample = av_rescale(startUs, kRate, kVMicroseconds);
-    if (m_nextSample < 0) {
-        // The first block: samples before the recording's start are cut.
-        skip = int(qBound<qint64>(0, -startSample, got));
-        m_nextSample = qMax<qint64>(0, startSample);
-    } else {
-        const qint64 expected = m_nextSample + av_audio_fifo_size(m_fifo);
-        if (av_rescale(startSample - expected, kVMicroseconds, kRate) > kGapUs)
-            writeSilence(startSample - expected);
-    }
+    if (diff > (first ? 0 : av_rescale(kGapUs, kRate, kVMicroseconds)))
+        writeSilence(diff);
+    else if (diff < (first ? 0 : -av_rescale(kAheadUs, kRate, kVMicroseconds)))
+        skip = int(qMin<qint64>(got, -diff));
     if (got > skip) {
         uint8_t *planes[AV_NUM_DATA_POINTERS] = {nullptr};
         const int bytesPerSample = av_get_bytes_per_sample(m_codec->sample_fmt);

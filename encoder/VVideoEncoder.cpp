@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -14,6 +15,9 @@ VVideoEncoder::~VVideoEncoder()
 bool VVideoEncoder::open(const Settings &settings, VPacketHub *hub)
 {
     close();
+    // x264 reports its settings and figures at the default level; keep only warnings.
+    if (av_log_get_level() == AV_LOG_INFO)
+        av_log_set_level(AV_LOG_WARNING);
     m_settings = settings;
     m_hub = hub;
     const AVCodec *codec = avcodec_find_encoder_by_name("libx264");

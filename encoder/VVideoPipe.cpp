@@ -20,6 +20,7 @@ bool VVideoPipe::start(const VVideoEncoder::Settings &settings, VPacketHub *hub,
         return false;
     m_notice = std::move(notice);
     m_originUs = originUs;
+    m_endPtsUs = -1;
     m_fps = settings.fps;
     m_minGapUs = 0;
     m_lastEncodedUs = -1;
@@ -39,7 +40,7 @@ void VVideoPipe::offer(const uchar *data, int stride, const QSize &size, VVideoE
     if (!data || size.isEmpty() || ptsUs < 0)
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_stop || !m_thread.joinable())
+    if (m_stop || !m_thread.joinable() || (m_endPtsUs >= 0 && ptsUs > m_endPtsUs))
         return;
     ++m_stats.offered;
     ++m_windowOffered;
@@ -86,6 +87,12 @@ void VVideoPipe::judgeRate(qint64 ptsUs)
         m_notice(m_fps);
 }
 
+void VVideoPipe::endAt(qint64 captureUs)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_endPtsUs = captureUs - m_originUs;
+}
+
 void VVideoPipe::run()
 {
     Picture working;
@@ -100,6 +107,9 @@ void VVideoPipe::run()
         }
         if (m_minGapUs > 0 && m_lastEncodedUs >= 0 && working.ptsUs - m_lastEncodedUs < m_minGapUs)
             continue;
+        // The first picture stands from the start: the file has no blank beginning.
+        if (m_lastEncodedUs < 0 && working.ptsUs < kVMicroseconds)
+            working.ptsUs = 0;
         if (m_encoder.encode(reinterpret_cast<const uchar *>(working.bytes.constData()), working.stride, working.size,
                              working.pixels, working.ptsUs)) {
             m_lastEncodedUs = working.ptsUs;

@@ -40,6 +40,8 @@ public:
     // Any thread; copies the picture. captureUs on VClock.
     void offer(const uchar *data, int stride, const QSize &size, VVideoEncoder::Pixels pixels, qint64 captureUs);
 
+    // Pictures captured after captureUs are not the recording's. Any thread.
+    void endAt(qint64 captureUs);
     // Encodes the waiting picture, flushes and stops the thread.
     Stats stop();
     Stats stats() const;
@@ -59,6 +61,7 @@ private:
     std::thread m_thread;
     RateNotice m_notice;
     qint64 m_originUs = 0;
+    qint64 m_endPtsUs = -1;
     int m_fps = 30;
     qint64 m_minGapUs = 0;       // pictures closer than this are not encoded
     qint64 m_lastEncodedUs = -1;

@@ -38,10 +38,10 @@ QString avError(int code)
 }
 } // namespace
 
-RRecAudio::RRecAudio(VAudioEncoder *encoder, qint64 originUs) : m_shared(std::make_shared<Shared>())
+RRecAudio::RRecAudio(VAudioEncoder *encoder) : m_shared(std::make_shared<Shared>())
 {
     m_shared->encoder = encoder;
-    m_shared->originUs = originUs;
+    m_shared->originUs = VClock::nowUs();
 }
 
 RRecAudio::~RRecAudio()
@@ -84,8 +84,9 @@ bool RRecAudio::open(const QString &name, const QString &realm, QString *why)
     return true;
 }
 
-void RRecAudio::start()
+void RRecAudio::start(qint64 originUs)
 {
+    m_shared->originUs = originUs;
     if (m_shared->input && !m_thread.joinable())
         m_thread = std::thread(&RRecAudio::run, m_shared);
 }
@@ -170,10 +171,16 @@ void RRecAudio::run(std::shared_ptr<Shared> s)
         if (sent < 0)
             continue;
         while (avcodec_receive_frame(decoder, frame) >= 0) {
-            const qint64 lengthUs = av_rescale(frame->nb_samples, 1000000, qMax(1, frame->sample_rate));
+            qint64 lengthUs = av_rescale(frame->nb_samples, 1000000, qMax(1, frame->sample_rate));
             if (captureUs < 0)
                 captureUs = VClock::nowUs() - s->originUs - lengthUs;
-            {
+            // Sound after the stop is not the lesson's.
+            const qint64 stopUs = s->stopUs.load();
+            if (stopUs >= 0 && captureUs + lengthUs > stopUs) {
+                frame->nb_samples = int(qMax<qint64>(0, av_rescale(stopUs - captureUs, frame->sample_rate, 1000000)));
+                lengthUs = stopUs - captureUs;
+            }
+            if (frame->nb_samples > 0) {
                 std::lock_guard<std::mutex> lock(s->mutex);
                 if (s->encoder)
                     s->encoder->push(frame, captureUs);

@@ -19,15 +19,15 @@ class VAudioEncoder;
 class RRecAudio
 {
 public:
-    // originUs: the recording's start on VClock.
-    RRecAudio(VAudioEncoder *encoder, qint64 originUs);
+    RRecAudio(VAudioEncoder *encoder);
     ~RRecAudio();
     RRecAudio(const RRecAudio &) = delete;
     RRecAudio &operator=(const RRecAudio &) = delete;
 
     // Opens the device; false (with FFmpeg's reason in *why) when it cannot.
     bool open(const QString &name, const QString &realm, QString *why = nullptr);
-    void start();
+    // originUs: the recording's start on VClock.
+    void start(qint64 originUs);
     // Any thread: sound captured up to stopUs (recording time) is still taken,
     // for at most a second; then the rest up to stopUs is silence.
     void stop(qint64 stopUs);

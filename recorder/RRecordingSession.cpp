@@ -15,16 +15,17 @@ RRecordingSession::~RRecordingSession()
 
 bool RRecordingSession::start(const Options &options, QString *soundProblem)
 {
-    m_originUs = VClock::nowUs();
     // Every stream is known before the file's header: the microphone is opened first.
     if (options.sound) {
-        auto audio = std::make_unique<RRecAudio>(&m_audioEncoder, m_originUs);
+        auto audio = std::make_unique<RRecAudio>(&m_audioEncoder);
         QString why;
         if (audio->open(options.device, options.realm, &why) && m_audioEncoder.open(&m_hub))
             m_audio = std::move(audio);
         else if (soundProblem)
             *soundProblem = why.isEmpty() ? m_audioEncoder.error() : why;
     }
+    // The clock starts when everything is open, so neither stream begins late.
+    m_originUs = VClock::nowUs();
     VVideoEncoder::Settings video;
     video.size = options.size;
     video.fps = options.fps;
@@ -37,7 +38,7 @@ bool RRecordingSession::start(const Options &options, QString *soundProblem)
         return false;
     }
     if (m_audio)
-        m_audio->start();
+        m_audio->start(m_originUs);
     m_running = true;
     m_stopUs = -1;
     qInfo() << "RRecordingSession::start:" << options.tempFile << options.size << "sound" << hasSound();
@@ -58,7 +59,9 @@ qint64 RRecordingSession::soundLostAtUs() const
 void RRecordingSession::markStop()
 {
     qint64 expected = -1;
-    m_stopUs.compare_exchange_strong(expected, VClock::nowUs() - m_originUs);
+    const qint64 now = VClock::nowUs();
+    if (m_stopUs.compare_exchange_strong(expected, now - m_originUs))
+        m_pipe->endAt(now);
 }
 
 RRecordingSession::Result RRecordingSession::finish()
