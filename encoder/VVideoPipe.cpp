@@ -1,6 +1,7 @@
 #include "VVideoPipe.h"
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 constexpr qint64 kWindowUs = 2000000;
@@ -118,6 +119,10 @@ void VVideoPipe::run()
         }
     }
     m_encoder.flush();
+    timespec cpu{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stats.cpuUs = qint64(cpu.tv_sec) * 1000000 + cpu.tv_nsec / 1000;
 }
 
 VVideoPipe::Stats VVideoPipe::stop()

@@ -23,6 +23,7 @@ public:
         qint64 encoded = 0;
         qint64 dropped = 0;  // offered while the encoder was busy, never encoded
         int fps = 0;         // the rate at the end
+        qint64 cpuUs = 0;    // CPU time of the encoding thread (conversion and encoding)
     };
     // Called on the encoding thread when the rate steps down.
     using RateNotice = std::function<void(int fps)>;
