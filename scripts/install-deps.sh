@@ -24,8 +24,9 @@ PACKAGES=(
   # with libswscale, ffprobe checks in tests (the ffmpeg program finishes old leftovers)
   libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev
   libavfilter-dev libavutil-dev libswresample-dev libswscale-dev
-  # the virtual microphone for tests and machines without sound hardware
-  pulseaudio pulseaudio-utils
+  # the virtual microphone for tests and machines without sound hardware; the
+  # sync beeper plays into it through libpulse-simple
+  pulseaudio pulseaudio-utils libpulse-dev
   # the bad-picture corpus of the tests is written with zlib
   zlib1g-dev
   # QR codes: zxing-cpp reads them, libqrencode makes the test codes

@@ -294,6 +294,12 @@ VirtualCameraDevice VirtualCameraConfig::parseCamera(const QJsonValue &value, co
     else if (!present.isUndefined() && verbose)
         qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "present is not a boolean";
 
+    const QJsonValue syncMarks = object.value(QStringLiteral("syncMarks"));
+    if (syncMarks.isBool())
+        device.syncMarks = syncMarks.toBool();
+    else if (!syncMarks.isUndefined() && verbose)
+        qInfo() << "VirtualCameraConfig::parseCamera:" << deviceName << "syncMarks is not a boolean";
+
     const QJsonValue busy = object.value(QStringLiteral("busy"));
     if (busy.isBool())
         device.busy = busy.toBool();

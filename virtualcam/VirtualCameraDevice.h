@@ -19,6 +19,8 @@ struct VirtualCameraDevice
     // (top-left, top-right, bottom-right, bottom-left); empty: flat on the desk.
     QList<QPointF> pageCorners;
     qreal fps = 30.0;
+    // Every frame carries its capture time as black and white cells (for sync measurements).
+    bool syncMarks = false;
     bool present = true;
     bool busy = false;
 

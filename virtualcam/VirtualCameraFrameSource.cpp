@@ -1,6 +1,7 @@
 #include "VirtualCameraFrameSource.h"
 
 #include "VirtualCameraScenePainter.h"
+#include "VirtualCameraSyncMarks.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -27,7 +28,7 @@ constexpr qint64 kMaxPictureBytes = qint64(256) * 1024 * 1024;
 void VirtualCameraFrameSource::setParameters(const Parameters &parameters)
 {
     if (parameters.size != m_parameters.size || parameters.source != m_parameters.source
-        || parameters.pageCorners != m_parameters.pageCorners)
+        || parameters.pageCorners != m_parameters.pageCorners || parameters.syncMarks != m_parameters.syncMarks)
         m_baseStale = true;
     const VirtualCameraAdjustment adjustment(parameters.brightness, parameters.contrast, parameters.saturation);
     if (adjustment != m_adjustment) {
@@ -139,7 +140,7 @@ VirtualCameraFrameSource::Buffer *VirtualCameraFrameSource::freeBuffer()
     return &m_pool.back();
 }
 
-QImage VirtualCameraFrameSource::nextFrame()
+QImage VirtualCameraFrameSource::nextFrame(int64_t captureNs)
 {
     if (!m_parameters.size.isValid() || m_parameters.size.isEmpty())
         return QImage();
@@ -166,6 +167,10 @@ QImage VirtualCameraFrameSource::nextFrame()
         VirtualCameraScenePainter::paintClock(target, m_clock, QTime::currentTime(), m_frameNumber);
         m_adjustment.apply(target, m_clock);
     }
+    // Drawn after the adjustment: the code must stay pure black and white.
+    // The strip is opaque, so the previous frame's code needs no restoring.
+    if (m_parameters.syncMarks)
+        VirtualCameraSyncMarks::paint(target, captureNs >= 0 ? captureNs : VirtualCameraSyncMarks::monotonicNowNs());
     // Share only after drawing: drawing into a shared image would copy it.
     QImage frame = target;
     return frame;

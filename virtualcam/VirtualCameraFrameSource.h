@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 class VirtualCameraFrameSource
@@ -26,12 +27,15 @@ public:
         qreal brightness = 0.0;
         qreal contrast = 0.0;
         qreal saturation = 0.0;
+        bool syncMarks = false; // code the capture time into every frame
     };
 
     void setParameters(const Parameters &parameters);
 
     // An RGB32 frame of the requested size; null when the size is not valid.
-    QImage nextFrame();
+    // captureNs: the frame's capture time on CLOCK_MONOTONIC, which the sync
+    // marks show; negative means now.
+    QImage nextFrame(int64_t captureNs = -1);
 
 private:
     struct Buffer

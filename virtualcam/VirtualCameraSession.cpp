@@ -272,6 +272,7 @@ void VirtualCameraSession::pushParameters()
     parameters.size = m_settings.resolution();
     parameters.source = m_device.source;
     parameters.pageCorners = m_device.pageCorners;
+    parameters.syncMarks = m_device.syncMarks;
     parameters.brightness = m_brightness;
     parameters.contrast = m_contrast;
     parameters.saturation = m_saturation;

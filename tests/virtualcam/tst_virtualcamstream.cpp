@@ -6,6 +6,7 @@
 #include "VisoraTest.h"
 
 #include "VirtualCamTestSupport.h"
+#include "VirtualCameraSyncMarks.h"
 
 #include <QCamera>
 #include <QCameraImageCapture>
@@ -116,6 +117,39 @@ private slots:
         QVERIFY(rig.grabAfter(200) != first);
         QVERIFY(looksLikePageOnDesk(frame));
         QVERIFY(looksLikePageOnDesk(first));
+    }
+
+    // With sync marks a still picture reads back the moment it was taken; without, nothing is read.
+    void syncMarksCarryTheClock_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("marked");
+        QTest::newRow("marked") << QByteArray(", \"syncMarks\": true") << true;
+        QTest::newRow("not asked for") << QByteArray() << false;
+        QTest::newRow("not a boolean") << QByteArray(", \"syncMarks\": \"yes\"") << false;
+    }
+    void syncMarksCarryTheClock()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, marked);
+        writeConfig(oneCamera(kDocCam, kResolutions + field));
+        Rig rig;
+        QVERIFY(rig.startAt(QSize(1280, 720)));
+        // The still is the newest frame, made up to a frame interval before the request.
+        const int64_t before = VirtualCameraSyncMarks::monotonicNowNs() / 1'000'000 - 40;
+        const QImage still = rig.still().convertToFormat(QImage::Format_Grayscale8);
+        const int64_t after = VirtualCameraSyncMarks::monotonicNowNs() / 1'000'000;
+        QCOMPARE(still.size(), QSize(1280, 720));
+        const VirtualCameraSyncMarks::Reading r =
+            VirtualCameraSyncMarks::read(still.constBits(), still.bytesPerLine(), still.size());
+        QCOMPARE(r.valid, marked);
+        if (!marked)
+            return;
+        // The code counts milliseconds modulo 256 s.
+        const int64_t cycle = 256'000;
+        const int64_t sinceBefore = ((r.second * 1000 + r.phaseMs) - before % cycle + cycle) % cycle;
+        QVERIFY2(sinceBefore <= after - before, qPrintable(QString::number(sinceBefore)));
+        QCOMPARE(r.flash, r.phaseMs < 100);
     }
 
     // Removed from the file while running, then listed again.

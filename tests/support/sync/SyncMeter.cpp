@@ -1,0 +1,393 @@
+#include "SyncMeter.h"
+
+#include "SyncBeep.h"
+#include "VirtualCameraSyncMarks.h"
+
+#include <QMap>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kWindowSeconds = 0.005; // analysis window: short, for a sharp onset
+constexpr double kPairWithinSeconds = 2.0;
+
+struct FormatCloser
+{
+    void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
+};
+struct CodecFreer
+{
+    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
+};
+struct FrameFreer
+{
+    void operator()(AVFrame *f) const { av_frame_free(&f); }
+};
+struct PacketFreer
+{
+    void operator()(AVPacket *p) const { av_packet_free(&p); }
+};
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
+
+CodecPtr openDecoder(const AVStream *stream, int threads)
+{
+    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return nullptr;
+    CodecPtr context(avcodec_alloc_context3(codec));
+    if (!context || avcodec_parameters_to_context(context.get(), stream->codecpar) < 0)
+        return nullptr;
+    context->thread_count = threads;
+    context->pkt_timebase = stream->time_base;
+    if (avcodec_open2(context.get(), codec, nullptr) < 0)
+        return nullptr;
+    return context;
+}
+
+// What the picture's marks say: for each clock second, when the picture shows it.
+class MarkCollector
+{
+public:
+    struct Mark
+    {
+        double start = std::numeric_limits<double>::quiet_NaN(); // pts minus the milliseconds into the second
+        double flash = std::numeric_limits<double>::quiet_NaN(); // first frame with the flash
+        int firstPhase = 1000;
+    };
+
+    void add(double pts, const VirtualCameraSyncMarks::Reading &r)
+    {
+        // The code counts seconds mod 256: unwrap along the file's time.
+        int64_t second = r.second;
+        if (m_last >= 0) {
+            const double expected = double(m_last) + (pts - m_lastPts);
+            second += 256 * int64_t(std::llround((expected - r.second) / 256.0));
+        }
+        m_last = second;
+        m_lastPts = pts;
+        Mark &m = marks[second];
+        if (r.phaseMs < m.firstPhase) {
+            m.firstPhase = r.phaseMs;
+            m.start = pts - r.phaseMs / 1000.0;
+        }
+        if (r.flash && std::isnan(m.flash))
+            m.flash = pts;
+    }
+
+    QMap<int64_t, Mark> marks;
+
+private:
+    int64_t m_last = -1;
+    double m_lastPts = 0;
+};
+
+class LumaReader
+{
+public:
+    ~LumaReader() { sws_freeContext(m_sws); }
+
+    // The frame's 8-bit luma, straight from the picture when it is planar or semi-planar YUV.
+    bool luma(const AVFrame *f, const uint8_t *&data, int &stride)
+    {
+        const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(AVPixelFormat(f->format));
+        if (!d)
+            return false;
+        if (!(d->flags & AV_PIX_FMT_FLAG_RGB) && !(d->flags & AV_PIX_FMT_FLAG_PAL) && d->comp[0].plane == 0
+            && d->comp[0].depth == 8 && d->comp[0].step == 1 && d->comp[0].shift == 0 && d->comp[0].offset == 0) {
+            data = f->data[0];
+            stride = f->linesize[0];
+            return true;
+        }
+        m_sws = sws_getCachedContext(m_sws, f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
+                                     AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr);
+        if (!m_sws)
+            return false;
+        m_gray.resize(size_t(f->width) * size_t(f->height));
+        uint8_t *planes[4] = {m_gray.data(), nullptr, nullptr, nullptr};
+        int strides[4] = {f->width, 0, 0, 0};
+        sws_scale(m_sws, f->data, f->linesize, 0, f->height, planes, strides);
+        data = m_gray.data();
+        stride = f->width;
+        return true;
+    }
+
+private:
+    SwsContext *m_sws = nullptr;
+    std::vector<uint8_t> m_gray;
+};
+
+// The sound as one contiguous mono track: channel 0, gaps filled with silence.
+class SoundTrack
+{
+public:
+    void add(const AVFrame *f, double pts)
+    {
+        if (f->nb_samples <= 0 || f->sample_rate <= 0)
+            return;
+        if (rate == 0) {
+            rate = f->sample_rate;
+            start = pts;
+        }
+        if (f->sample_rate != rate)
+            return;
+        int64_t at = std::isnan(pts) ? int64_t(samples.size()) : std::llround((pts - start) * rate);
+        if (at < 0)
+            return;
+        // Small jitter in the stamps is not a gap.
+        if (std::llabs(at - int64_t(samples.size())) < rate / 100)
+            at = int64_t(samples.size());
+        // A gap becomes silence; an overlap is replaced by the later frame.
+        samples.resize(size_t(at), 0.0f);
+        const AVSampleFormat format = AVSampleFormat(f->format);
+        const bool planar = av_sample_fmt_is_planar(format);
+        const int channels = f->ch_layout.nb_channels > 0 ? f->ch_layout.nb_channels : 1;
+        const int step = planar ? 1 : channels;
+        const uint8_t *base = f->extended_data[0];
+        for (int i = 0; i < f->nb_samples; ++i) {
+            const int k = i * step;
+            float v = 0;
+            switch (av_get_packed_sample_fmt(format)) {
+            case AV_SAMPLE_FMT_FLT: v = reinterpret_cast<const float *>(base)[k]; break;
+            case AV_SAMPLE_FMT_DBL: v = float(reinterpret_cast<const double *>(base)[k]); break;
+            case AV_SAMPLE_FMT_S16: v = reinterpret_cast<const int16_t *>(base)[k] / 32768.0f; break;
+            case AV_SAMPLE_FMT_S32: v = float(reinterpret_cast<const int32_t *>(base)[k] / 2147483648.0); break;
+            case AV_SAMPLE_FMT_U8: v = (base[k] - 128) / 128.0f; break;
+            default: break;
+            }
+            samples.push_back(v);
+        }
+    }
+
+    std::vector<float> samples;
+    int rate = 0;
+    double start = 0;
+};
+
+} // namespace
+
+// The moment a Hann-windowed tone detector's amplitude reaches half of the
+// beep's own level is when the window's centre meets the onset.
+QVector<SyncMeter::Beep> SyncMeter::findBeeps(const std::vector<float> &samples, int rate, double start)
+{
+    QVector<Beep> beeps;
+    if (rate <= 0 || samples.empty())
+        return beeps;
+    const int window = std::max(8, int(std::lround(kWindowSeconds * rate)));
+    const int hop = std::max(1, rate / 1000);
+    const size_t count = samples.size() < size_t(window) ? 0 : (samples.size() - size_t(window)) / size_t(hop) + 1;
+    const size_t span = size_t(window);
+    std::vector<double> hann(span);
+    double hannSum = 0;
+    for (int n = 0; n < window; ++n) {
+        hann[size_t(n)] = 0.5 - 0.5 * std::cos(2 * M_PI * (n + 0.5) / window);
+        hannSum += hann[size_t(n)];
+    }
+    const double msPerHop = double(hop) / rate;
+    std::array<std::vector<double>, SyncBeep::kPitches> levels;
+    double loudest = 0;
+    for (int pitch = 0; pitch < SyncBeep::kPitches; ++pitch) {
+        const double w = 2 * M_PI * SyncBeep::pitchHz(pitch) / rate;
+        std::vector<double> cosTable(span), sinTable(span);
+        for (int n = 0; n < window; ++n) {
+            cosTable[size_t(n)] = hann[size_t(n)] * std::cos(w * n);
+            sinTable[size_t(n)] = hann[size_t(n)] * std::sin(w * n);
+        }
+        std::vector<double> &level = levels[size_t(pitch)];
+        level.resize(count);
+        for (size_t j = 0; j < count; ++j) {
+            const float *x = samples.data() + j * size_t(hop);
+            double re = 0, im = 0;
+            for (int n = 0; n < window; ++n) {
+                re += x[n] * cosTable[size_t(n)];
+                im += x[n] * sinTable[size_t(n)];
+            }
+            level[j] = 2 * std::sqrt(re * re + im * im) / hannSum;
+            loudest = std::max(loudest, level[j]);
+        }
+    }
+    if (loudest < 0.01)
+        return beeps;
+    const size_t beepHops = size_t(std::lround(SyncBeep::kLengthNs * 1e-9 / msPerHop));
+    for (int pitch = 0; pitch < SyncBeep::kPitches; ++pitch) {
+        const std::vector<double> &level = levels[size_t(pitch)];
+        for (size_t j = 0; j < count; ++j) {
+            if (level[j] < 0.3 * loudest)
+                continue;
+            // The beep's own level: the highest point within its length.
+            const size_t end = std::min(count, j + beepHops);
+            const auto top = std::max_element(level.begin() + long(j), level.begin() + long(end));
+            const double peak = *top;
+            const size_t at = size_t(top - level.begin());
+            // A beep of another pitch spreads into this one at its sharp start; a real one dominates.
+            bool dominant = true;
+            for (int other = 0; other < SyncBeep::kPitches; ++other)
+                dominant = dominant && (other == pitch || levels[size_t(other)][at] * 3 < peak);
+            if (!dominant) {
+                j = end;
+                continue;
+            }
+            size_t k = j;
+            while (k > 0 && level[k - 1] >= 0.5 * peak)
+                --k;
+            while (k < end && level[k] < 0.5 * peak)
+                ++k;
+            double crossing = double(k);
+            if (k > 0 && level[k] > level[k - 1])
+                crossing = double(k - 1) + (0.5 * peak - level[k - 1]) / (level[k] - level[k - 1]);
+            const double centre = (crossing * hop + window / 2.0) / rate;
+            beeps.push_back({start + centre, pitch});
+            // The next beep of this pitch is four seconds on.
+            j += size_t(0.5 / msPerHop);
+        }
+    }
+    std::sort(beeps.begin(), beeps.end(), [](const Beep &a, const Beep &b) { return a.at < b.at; });
+    return beeps;
+}
+
+const SyncMeter::Pair *SyncMeter::Result::near(double at, double within) const
+{
+    const Pair *best = nullptr;
+    for (const Pair &p : pairs) {
+        if (std::abs(p.at - at) <= within && (!best || std::abs(p.at - at) < std::abs(best->at - at)))
+            best = &p;
+    }
+    return best;
+}
+
+double SyncMeter::Result::meanOffsetMs() const
+{
+    if (pairs.isEmpty())
+        return std::numeric_limits<double>::quiet_NaN();
+    double sum = 0;
+    for (const Pair &p : pairs)
+        sum += p.offsetMs;
+    return sum / pairs.size();
+}
+
+double SyncMeter::Result::maxAbsOffsetMs() const
+{
+    double worst = pairs.isEmpty() ? std::numeric_limits<double>::quiet_NaN() : 0.0;
+    for (const Pair &p : pairs)
+        worst = std::max(worst, std::abs(p.offsetMs));
+    return worst;
+}
+
+SyncMeter::Result SyncMeter::measure(const QString &path)
+{
+    Result result;
+    AVFormatContext *raw = nullptr;
+    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0) {
+        result.error = QStringLiteral("cannot open ") + path;
+        return result;
+    }
+    std::unique_ptr<AVFormatContext, FormatCloser> format(raw);
+    if (avformat_find_stream_info(format.get(), nullptr) < 0) {
+        result.error = QStringLiteral("no stream information");
+        return result;
+    }
+    const int videoIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    const int audioIndex = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (videoIndex < 0 || audioIndex < 0) {
+        result.error = QStringLiteral("the file needs a picture and a sound stream");
+        return result;
+    }
+    const AVStream *videoStream = format->streams[videoIndex];
+    const AVStream *audioStream = format->streams[audioIndex];
+    CodecPtr video = openDecoder(videoStream, 2);
+    CodecPtr audio = openDecoder(audioStream, 1);
+    if (!video || !audio) {
+        result.error = QStringLiteral("no decoder for a stream");
+        return result;
+    }
+
+    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+    LumaReader lumaReader;
+    MarkCollector marks;
+    SoundTrack sound;
+    double firstVideo = std::numeric_limits<double>::quiet_NaN(), videoEnd = 0, lastVideo = 0;
+
+    const auto drain = [&](AVCodecContext *codec, const AVStream *stream) {
+        while (avcodec_receive_frame(codec, frame.get()) >= 0) {
+            const int64_t stamp = frame->best_effort_timestamp;
+            const double pts = stamp == AV_NOPTS_VALUE ? std::numeric_limits<double>::quiet_NaN()
+                                                       : stamp * av_q2d(stream->time_base);
+            if (codec == video.get()) {
+                ++result.videoFrames;
+                if (!std::isnan(pts)) {
+                    if (std::isnan(firstVideo))
+                        firstVideo = pts;
+                    const double length = frame->pkt_duration > 0 ? frame->pkt_duration * av_q2d(stream->time_base)
+                                                                   : pts - lastVideo;
+                    lastVideo = pts;
+                    videoEnd = std::max(videoEnd, pts + std::max(0.0, length));
+                    const uint8_t *luma = nullptr;
+                    int stride = 0;
+                    if (lumaReader.luma(frame.get(), luma, stride)) {
+                        const VirtualCameraSyncMarks::Reading r =
+                            VirtualCameraSyncMarks::read(luma, stride, QSize(frame->width, frame->height));
+                        if (r.valid) {
+                            ++result.markedFrames;
+                            marks.add(pts, r);
+                        }
+                    }
+                }
+            } else {
+                sound.add(frame.get(), pts);
+            }
+            av_frame_unref(frame.get());
+        }
+    };
+
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        AVCodecContext *codec = packet->stream_index == videoIndex   ? video.get()
+                                : packet->stream_index == audioIndex ? audio.get()
+                                                                     : nullptr;
+        if (codec) {
+            if (avcodec_send_packet(codec, packet.get()) < 0)
+                ++result.decodeErrors;
+            drain(codec, format->streams[packet->stream_index]);
+        }
+        av_packet_unref(packet.get());
+    }
+    avcodec_send_packet(video.get(), nullptr);
+    drain(video.get(), videoStream);
+    avcodec_send_packet(audio.get(), nullptr);
+    drain(audio.get(), audioStream);
+
+    result.videoSeconds = std::isnan(firstVideo) ? 0.0 : videoEnd - firstVideo;
+    result.audioSeconds = sound.rate > 0 ? double(sound.samples.size()) / sound.rate : 0.0;
+
+    const QVector<Beep> beeps = findBeeps(sound.samples, sound.rate, sound.start);
+    result.beeps = beeps.size();
+    for (const Beep &beep : beeps) {
+        const MarkCollector::Mark *best = nullptr;
+        for (auto it = marks.marks.cbegin(); it != marks.marks.cend(); ++it) {
+            if (SyncBeep::pitchIndex(it.key()) != beep.pitch || std::abs(it->start - beep.at) > kPairWithinSeconds)
+                continue;
+            if (!best || std::abs(it->start - beep.at) < std::abs(best->start - beep.at))
+                best = &it.value();
+        }
+        if (!best)
+            continue;
+        Pair p;
+        p.at = best->start - firstVideo;
+        p.offsetMs = (beep.at - best->start) * 1000.0;
+        p.frameOffsetMs = (beep.at - best->flash) * 1000.0;
+        result.pairs.append(p);
+    }
+    return result;
+}

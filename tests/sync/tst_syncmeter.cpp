@@ -1,0 +1,169 @@
+// The sync meter measures files whose offset between picture and sound is
+// known: frames of the virtual camera with sync marks and beeps on the same
+// clock, shifted on purpose, encoded and muxed by the ffmpeg program. The
+// beeper is heard on the virtual microphone at whole seconds (needs the sound
+// server of scripts/virtual-mic.sh).
+#include "SyncBeep.h"
+#include "SyncBeeper.h"
+#include "SyncMeter.h"
+#include "VirtualCameraSyncMarks.h"
+#include "VirtualCameraFrameSource.h"
+#include "VisoraTest.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kFps = 25;
+constexpr int kFrames = 10 * kFps;
+constexpr double kAudioSeconds = 9.5;
+constexpr int kRate = 48000;
+// An arbitrary clock reading, not on a whole second.
+constexpr int64_t kStartNs = 1'000'370'000'000;
+
+// Sound starting with the picture, its clock running shiftMs behind: beeps come shiftMs late.
+QByteArray beepTrack(int shiftMs)
+{
+    QByteArray pcm;
+    const int count = int(kAudioSeconds * kRate);
+    pcm.resize(count * 2);
+    auto *out = reinterpret_cast<int16_t *>(pcm.data());
+    for (int n = 0; n < count; ++n) {
+        const int64_t ns = kStartNs + int64_t(n) * 1'000'000'000 / kRate - int64_t(shiftMs) * 1'000'000;
+        // The virtual microphone's steady tone plays under the beeps.
+        const double tone = 0.25 * std::sin(2 * M_PI * 440.0 * n / kRate);
+        out[n] = int16_t(30000 * (0.6 * SyncBeep::sample(ns) + tone));
+    }
+    return pcm;
+}
+
+} // namespace
+
+class TestSyncMeter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void measuresKnownOffset_data()
+    {
+        QTest::addColumn<int>("shiftMs");
+        QTest::addColumn<bool>("marks");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("scale");
+        QTest::newRow("in step") << 0 << true << "step.mp4" << "640:360";
+        QTest::newRow("sound 200 ms late, picture scaled to half") << 200 << true << "late.mp4" << "320:180";
+        QTest::newRow("sound 150 ms early, Matroska") << -150 << true << "early.mkv" << "640:360";
+        QTest::newRow("sound 700 ms late: paired by pitch, not nearness") << 700 << true << "far.mp4" << "640:360";
+        QTest::newRow("picture without marks pairs nothing") << 0 << false << "plain.mp4" << "640:360";
+    }
+    void measuresKnownOffset()
+    {
+        QFETCH(int, shiftMs);
+        QFETCH(bool, marks);
+        QFETCH(QString, file);
+        QFETCH(QString, scale);
+
+        QFile audio(QStringLiteral("beeps.raw"));
+        QVERIFY(audio.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        audio.write(beepTrack(shiftMs));
+        audio.close();
+
+        QProcess ffmpeg;
+        ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     {"-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgra", "-s", "640x360", "-framerate",
+                      QString::number(kFps), "-i", "-", "-f", "s16le", "-ar", QString::number(kRate), "-ac", "1",
+                      "-i", audio.fileName(), "-vf", "scale=" + scale, "-c:v", "libx264", "-preset", "ultrafast",
+                      "-crf", "30", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", file});
+        QVERIFY2(ffmpeg.waitForStarted(), "the ffmpeg program is needed");
+        VirtualCameraFrameSource source;
+        VirtualCameraFrameSource::Parameters p;
+        p.size = QSize(640, 360);
+        p.syncMarks = marks;
+        source.setParameters(p);
+        for (int i = 0; i < kFrames; ++i) {
+            const QImage frame = source.nextFrame(kStartNs + int64_t(i) * 1'000'000'000 / kFps);
+            ffmpeg.write(reinterpret_cast<const char *>(frame.constBits()), frame.sizeInBytes());
+            QVERIFY(ffmpeg.waitForBytesWritten(30000));
+        }
+        ffmpeg.closeWriteChannel();
+        QVERIFY(ffmpeg.waitForFinished(60000));
+        QCOMPARE(ffmpeg.exitCode(), 0);
+
+        const SyncMeter::Result r = SyncMeter::measure(file);
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        QCOMPARE(r.videoFrames, kFrames);
+        QCOMPARE(r.decodeErrors, 0);
+        QVERIFY2(std::abs(r.videoSeconds - 10.0) < 0.005, qPrintable(QString::number(r.videoSeconds)));
+        // Matroska keeps the encoder's padding: up to two sound frames more.
+        QVERIFY2(r.audioSeconds - kAudioSeconds > -0.005 && r.audioSeconds - kAudioSeconds < 0.05, qPrintable(QString::number(r.audioSeconds)));
+        QVERIFY(r.beeps >= 8);
+        if (!marks) {
+            QCOMPARE(r.markedFrames, 0);
+            QVERIFY(r.pairs.isEmpty());
+            return;
+        }
+        QCOMPARE(r.markedFrames, kFrames);
+        QVERIFY2(r.pairs.size() >= 8, qPrintable(QString::number(r.pairs.size())));
+        for (const SyncMeter::Pair &pair : r.pairs)
+            QVERIFY2(std::abs(pair.offsetMs - shiftMs) < 4.0,
+                     qPrintable(QStringLiteral("at %1 s: %2 ms").arg(pair.at).arg(pair.offsetMs)));
+        // Seconds of the clock begin 0.63 s into the file, and every second after.
+        const SyncMeter::Pair *middle = r.near(5.0);
+        QVERIFY(middle);
+        QVERIFY2(std::abs(middle->at - 4.63) < 0.002, qPrintable(QString::number(middle->at)));
+        // The first frame with the flash comes at most a frame after the second begins.
+        QVERIFY(middle->offsetMs - middle->frameOffsetMs >= -1.0);
+        QVERIFY(middle->offsetMs - middle->frameOffsetMs <= 1000.0 / kFps + 1.0);
+    }
+
+    // Recorded straight from the virtual microphone, each sample stamped with
+    // the clock minus the server's reported latency, the beeps begin on the second.
+    void beeperHeardOnTheSecond()
+    {
+        SyncBeeper beeper;
+        QString error;
+        QVERIFY2(beeper.start(&error), qPrintable(error));
+
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, uint32_t(kRate), 1};
+        pa_buffer_attr attr{};
+        attr.maxlength = uint32_t(-1);
+        attr.fragsize = uint32_t(pa_usec_to_bytes(5000, &spec));
+        int code = 0;
+        pa_simple *mic = pa_simple_new(nullptr, "sync meter test", PA_STREAM_RECORD, "Visora_Microphone", "test",
+                                       &spec, nullptr, &attr, &code);
+        QVERIFY2(mic, pa_strerror(code));
+        std::vector<float> sound;
+        std::vector<double> starts; // what each read says about the first sample's time
+        std::vector<float> chunk(240);
+        const int64_t end = VirtualCameraSyncMarks::monotonicNowNs() + 3'600'000'000;
+        while (VirtualCameraSyncMarks::monotonicNowNs() < end) {
+            QVERIFY(pa_simple_read(mic, chunk.data(), chunk.size() * sizeof(float), &code) == 0);
+            const double now = VirtualCameraSyncMarks::monotonicNowNs() * 1e-9;
+            const double latency = pa_simple_get_latency(mic, &code) * 1e-6;
+            sound.insert(sound.end(), chunk.begin(), chunk.end());
+            starts.push_back(now - latency - double(sound.size()) / kRate);
+        }
+        pa_simple_free(mic);
+        beeper.stop();
+        std::nth_element(starts.begin(), starts.begin() + long(starts.size() / 2), starts.end());
+
+        const QVector<SyncMeter::Beep> beeps = SyncMeter::findBeeps(sound, kRate, starts[starts.size() / 2]);
+        QVERIFY2(beeps.size() >= 3, qPrintable(QString::number(beeps.size())));
+        for (const SyncMeter::Beep &beep : beeps) {
+            const int64_t second = std::llround(beep.at);
+            QCOMPARE(beep.pitch, SyncBeep::pitchIndex(second));
+            QVERIFY2(std::abs(beep.at - double(second)) < 0.02, qPrintable(QString::number(beep.at, 'f', 4)));
+        }
+    }
+};
+
+VISORA_TEST_MAIN(TestSyncMeter)
+#include "tst_syncmeter.moc"
