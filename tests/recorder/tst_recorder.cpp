@@ -5,6 +5,8 @@
 #include "RCameraWidgetCV.h"
 #include "RFinisher.h"
 #include "RRecordingFiles.h"
+#include "SyncBeeper.h"
+#include "SyncMeter.h"
 #include "VisoraTest.h"
 
 #include <QCheckBox>
@@ -29,10 +31,11 @@ namespace {
 
 const char kCamera[] = "Test Document Camera";
 
-QString writeCameraFile(const QString &folder, bool present)
+QString writeCameraFile(const QString &folder, bool present, bool syncMarks = false)
 {
-    const QString path = folder + QStringLiteral("/camera-%1.json").arg(present);
-    QJsonObject cam{{"description", kCamera}, {"deviceName", "/dev/video7"}, {"fps", 30}, {"present", present}};
+    const QString path = folder + QStringLiteral("/camera-%1-%2.json").arg(present).arg(syncMarks);
+    QJsonObject cam{{"description", kCamera}, {"deviceName", "/dev/video7"}, {"fps", 30}, {"present", present},
+                    {"syncMarks", syncMarks}};
     QFile f(path);
     f.open(QIODevice::WriteOnly);
     f.write(QJsonDocument(QJsonObject{{"cameras", QJsonArray{cam}}}).toJson());
@@ -204,6 +207,30 @@ private slots:
             QVERIFY2(head.indexOf("moov") >= 0 && head.indexOf("moov") < head.indexOf("mdat"), "index not at the front");
         }
         QVERIFY(RRecordingFiles::findLeftovers(w->tempFolder()).isEmpty());
+    }
+
+    // Sound and picture stay together through the whole file: the beep of each
+    // second against the picture's mark of it, within what a viewer notices
+    // (sound at most 45 ms ahead, 125 ms behind).
+    void soundAndPictureStayTogether()
+    {
+        qputenv("VISORA_VIRTUAL_CAMERA", writeCameraFile(m_dir.path(), true, true).toUtf8());
+        const auto restore = qScopeGuard([&] { qputenv("VISORA_VIRTUAL_CAMERA", m_presentCamera.toUtf8()); });
+        SyncBeeper beeper;
+        QString error;
+        QVERIFY2(beeper.start(&error), qPrintable(error));
+        auto w = openWindow("640x480", true, ".mp4");
+        const auto [ok, file] = record(w.get(), 12000);
+        beeper.stop();
+        QVERIFY2(ok, qPrintable(file));
+        const SyncMeter::Result r = SyncMeter::measure(file);
+        QVERIFY2(r.error.isEmpty() && r.decodeErrors == 0, qPrintable(r.error));
+        QVERIFY2(qAbs(r.videoSeconds - r.audioSeconds) < 0.1, qPrintable(QString("%1 %2").arg(r.videoSeconds).arg(r.audioSeconds)));
+        for (double at : {3.0, 6.0, 10.0}) {
+            const SyncMeter::Pair *p = r.near(at);
+            QVERIFY2(p, qPrintable(QString("no beep near %1 s").arg(at)));
+            QVERIFY2(p->offsetMs > -45 && p->offsetMs < 125, qPrintable(QString("%1 ms at %2 s").arg(p->offsetMs).arg(at)));
+        }
     }
 
     // kill -9 mid-recording: the next start offers it and "Finish" gives both
