@@ -4,6 +4,7 @@
 //   a recording from the 30 fps virtual camera with sound: frames written per
 //   second, dropped share, CPU per frame of the encoding thread
 //                              vs. the same frames through bare sws + libx264, same settings;
+//   mark-to-beep offset (sound minus picture) at 10, 30 and 55 s;
 //   stop to finished file, and its projection to a 45-minute lesson
 //                              vs. the ffmpeg program's stream copy of the same file;
 //   peak memory while recording and while finishing.
@@ -11,6 +12,8 @@
 #include "RCameraCV.h"
 #include "RFinisher.h"
 #include "RRecordingSession.h"
+#include "SyncBeeper.h"
+#include "SyncMeter.h"
 #include "VClock.h"
 #include "VRemuxer.h"
 #include "VVideoEncoder.h"
@@ -133,7 +136,7 @@ int main(int argc, char *argv[])
     QFile cam(dir.filePath("camera.json"));
     cam.open(QIODevice::WriteOnly);
     cam.write(QJsonDocument(QJsonObject{{"cameras", QJsonArray{QJsonObject{
-        {"description", "Bench Camera"}, {"deviceName", "/dev/video9"}, {"fps", 30}, {"present", true}}}}}).toJson());
+        {"description", "Bench Camera"}, {"deviceName", "/dev/video9"}, {"fps", 30}, {"present", true}, {"syncMarks", true}}}}}).toJson());
     cam.close();
     qputenv("VISORA_VIRTUAL_CAMERA", cam.fileName().toUtf8());
     RCameraCV worker;
@@ -144,6 +147,10 @@ int main(int argc, char *argv[])
     QObject::connect(&worker, &RCameraCV::sPixmap, &app, [&](QPixmap) { worker.previewShown(); });
     worker.setRun(true);
     QMetaObject::invokeMethod(&worker, "recVideo", Qt::QueuedConnection, Q_ARG(int, 9), Q_ARG(QSize, size));
+    SyncBeeper beeper;
+    QString beeperError;
+    if (!beeper.start(&beeperError))
+        std::printf("no sync beeps: %s\n", qPrintable(beeperError));
     QThread::msleep(1500);
 
     const qint64 idleKb = rssKb();
@@ -170,6 +177,7 @@ int main(int argc, char *argv[])
     session->markStop();
     worker.setPipe(nullptr);
     const RRecordingSession::Result rec = session->finish();
+    beeper.stop();
     const qint64 recordPeakKb = recordMemory.stop();
     const double stopMs = finishClock.nsecsElapsed() / 1e6;
     worker.setRun(false);
@@ -211,6 +219,16 @@ int main(int argc, char *argv[])
     std::printf("  CPU per frame, encoder      %7.2f ms (bare sws + libx264, same settings: %.2f ms; ratio %.2f)\n",
                 recPerFrame / 1000, barePerFrame / 1000, recPerFrame / qMax(1.0, barePerFrame));
     std::printf("  file video / sound          %7.2f s / %.2f s\n", out.videoSeconds, out.audioSeconds);
+    const SyncMeter::Result sync = SyncMeter::measure(file);
+    for (double at : {10.0, 30.0, 55.0}) {
+        if (const SyncMeter::Pair *p = sync.near(at))
+            std::printf("  sync at %2.0f s                %+7.1f ms sound minus picture (%+.1f ms to the first flash frame)\n", at,
+                        p->offsetMs, p->frameOffsetMs);
+        else
+            std::printf("  sync at %2.0f s                    n/a (recording shorter or no beep)\n", at);
+    }
+    std::printf("  sync over all beeps         %+7.1f ms mean, %.1f ms worst (target: -45..+125 ms)\n",
+                sync.meanOffsetMs(), sync.maxAbsOffsetMs());
     std::printf("  peak memory recording       %7lld MB (idle camera: %lld MB)\n", recordPeakKb / 1024, idleKb / 1024);
     std::printf("finishing into .mp4 %s\n", out.result == VRemuxer::Result::Ok && !file.isEmpty() ? "ok" : "FAILED");
     std::printf("  stop to finished file       %7.2f s (stopping %.0f ms, copy %.0f ms; ffmpeg -c copy alone: %.0f ms)\n",

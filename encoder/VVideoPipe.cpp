@@ -108,9 +108,11 @@ void VVideoPipe::run()
         }
         if (m_minGapUs > 0 && m_lastEncodedUs >= 0 && working.ptsUs - m_lastEncodedUs < m_minGapUs)
             continue;
-        // The first picture stands from the start: the file has no blank beginning.
-        if (m_lastEncodedUs < 0 && working.ptsUs < kVMicroseconds)
-            working.ptsUs = 0;
+        // The first picture also stands from the start, so the file has no blank
+        // beginning while every picture keeps its own capture time.
+        if (m_lastEncodedUs < 0 && working.ptsUs > 0 && working.ptsUs < kVMicroseconds)
+            m_encoder.encode(reinterpret_cast<const uchar *>(working.bytes.constData()), working.stride, working.size,
+                             working.pixels, 0);
         if (m_encoder.encode(reinterpret_cast<const uchar *>(working.bytes.constData()), working.stride, working.size,
                              working.pixels, working.ptsUs)) {
             m_lastEncodedUs = working.ptsUs;

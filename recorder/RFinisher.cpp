@@ -24,8 +24,10 @@ RFinisher::Outcome RFinisher::run(const Job &job, const std::function<void(doubl
         outcome.recording = job.session->finish();
     const QString partial = partialPath(job);
     QFile::remove(partial);
-    Outcome joined = job.audio.isEmpty() && !job.video.endsWith(QLatin1String(".avi")) ? Outcome() : joinOld(job);
-    if (job.audio.isEmpty() && !job.video.endsWith(QLatin1String(".avi"))) {
+    // Older versions left Motion-JPEG video and sound apart: those need the ffmpeg program.
+    const bool older = !job.audio.isEmpty() || job.video.endsWith(QLatin1String(".avi"));
+    Outcome joined = older ? joinOld(job) : Outcome();
+    if (!older) {
         const VRemuxer::Outcome r = VRemuxer::remux(job.video, partial, QLatin1Char('.') + QFileInfo(job.output).suffix(), progress);
         joined.ok = r.result == VRemuxer::Result::Ok;
         joined.reason = r.result == VRemuxer::Result::Ok        ? Reason::None

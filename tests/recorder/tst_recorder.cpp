@@ -226,11 +226,11 @@ private slots:
         const SyncMeter::Result r = SyncMeter::measure(file);
         QVERIFY2(r.error.isEmpty() && r.decodeErrors == 0, qPrintable(r.error));
         QVERIFY2(qAbs(r.videoSeconds - r.audioSeconds) < 0.1, qPrintable(QString("%1 %2").arg(r.videoSeconds).arg(r.audioSeconds)));
-        for (double at : {3.0, 6.0, 10.0}) {
-            const SyncMeter::Pair *p = r.near(at);
-            QVERIFY2(p, qPrintable(QString("no beep near %1 s").arg(at)));
-            QVERIFY2(p->offsetMs > -45 && p->offsetMs < 125, qPrintable(QString("%1 ms at %2 s").arg(p->offsetMs).arg(at)));
-        }
+        // A loaded machine may miss a beep or a mark; those paired span the recording.
+        QVERIFY2(r.pairs.size() >= 3 && r.pairs.first().at < 4 && r.pairs.last().at > 8,
+                 qPrintable(QString("%1 beeps paired").arg(r.pairs.size())));
+        for (const SyncMeter::Pair &p : r.pairs)
+            QVERIFY2(p.offsetMs > -45 && p.offsetMs < 125, qPrintable(QString("%1 ms at %2 s").arg(p.offsetMs).arg(p.at)));
     }
 
     // kill -9 mid-recording: the next start offers it and "Finish" gives both
@@ -270,6 +270,33 @@ private slots:
         QVERIFY(p.codecs.contains("video:h264") && p.codecs.contains("audio:aac"));
         QVERIFY2(p.video > 2.5 && p.audio > 2.5, qPrintable(QString("video %1 sound %2").arg(p.video).arg(p.audio)));
         QVERIFY(RRecordingFiles::findLeftovers(w->tempFolder()).isEmpty());
+    }
+
+    // A set an older version left (Motion-JPEG video and AAC sound apart) is
+    // still offered and joined.
+    void olderLeftoverIsFinished()
+    {
+        const QString temp = RCameraWidgetCV().tempFolder();
+        const QString base = temp + "/temp-20250101080000000-1";
+        QProcess make;
+        make.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=30", "-t", "2", "-c:v",
+                              "mjpeg", base + ".avi", "-f", "lavfi", "-i", "sine", "-t", "2", "-c:a", "aac", base + ".aac"});
+        QVERIFY(make.waitForFinished(30000) && make.exitCode() == 0);
+        QSettings note(base + ".rec", QSettings::IniFormat);
+        note.setValue("output", "/elsewhere/20250101080000.mp4");
+        note.setValue("video", "temp-20250101080000000-1.avi");
+        note.setValue("audio", "temp-20250101080000000-1.aac");
+        note.sync();
+        auto w = openWindow("320x240", false, ".mp4");
+        QMessageBox *question = nullptr;
+        QVERIFY(QTest::qWaitFor([&] { return (question = w->findChild<QMessageBox *>("leftoverQuestion")); }, 5000));
+        QSignalSpy finished(w.get(), &RCameraWidgetCV::sJoinFinished);
+        question->buttons().first()->click();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.at(0).at(1).toString(), m_saveFolder + "/20250101080000.mp4");
+        const Probe p = probe(finished.at(0).at(1).toString());
+        QVERIFY(p.codecs.contains("video:h264") && p.codecs.contains("audio:aac") && p.video > 1.5);
+        QVERIFY(RRecordingFiles::findLeftovers(temp).isEmpty());
     }
 
     // A window closed mid-recording never loses the recording: the teacher's
