@@ -4,6 +4,7 @@
 // beeper is heard on the virtual microphone at whole seconds (needs the sound
 // server of scripts/virtual-mic.sh).
 #include "SyncBeep.h"
+#include "SyncBeepDetector.h"
 #include "SyncBeeper.h"
 #include "SyncMeter.h"
 #include "VirtualCameraSyncMarks.h"
@@ -44,6 +45,41 @@ QByteArray beepTrack(int shiftMs)
     return pcm;
 }
 
+// Ten seconds of marked (or plain) picture and beeps, muxed by the ffmpeg program.
+bool makeRecording(const QString &file, int shiftMs, bool marks, const QString &scale)
+{
+    QFile audio(QStringLiteral("beeps.raw"));
+    if (!audio.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    audio.write(beepTrack(shiftMs));
+    audio.close();
+
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {"-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgra", "-s", "640x360", "-framerate",
+                  QString::number(kFps), "-i", "-", "-f", "s16le", "-ar", QString::number(kRate), "-ac", "1", "-i",
+                  audio.fileName(), "-vf", "scale=" + scale, "-c:v", "libx264", "-preset", "ultrafast", "-crf", "30",
+                  "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", file});
+    if (!ffmpeg.waitForStarted()) {
+        qWarning() << "the ffmpeg program is needed";
+        return false;
+    }
+    VirtualCameraFrameSource source;
+    VirtualCameraFrameSource::Parameters p;
+    p.size = QSize(640, 360);
+    p.syncMarks = marks;
+    source.setParameters(p);
+    for (int i = 0; i < kFrames; ++i) {
+        const QImage frame = source.nextFrame(kStartNs + int64_t(i) * 1'000'000'000 / kFps);
+        ffmpeg.write(reinterpret_cast<const char *>(frame.constBits()), frame.sizeInBytes());
+        if (!ffmpeg.waitForBytesWritten(30000))
+            return false;
+    }
+    ffmpeg.closeWriteChannel();
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit && ffmpeg.exitCode() == 0;
+}
+
 } // namespace
 
 class TestSyncMeter : public QObject
@@ -70,32 +106,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, scale);
 
-        QFile audio(QStringLiteral("beeps.raw"));
-        QVERIFY(audio.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        audio.write(beepTrack(shiftMs));
-        audio.close();
-
-        QProcess ffmpeg;
-        ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        ffmpeg.start(QStringLiteral("ffmpeg"),
-                     {"-v", "error", "-y", "-f", "rawvideo", "-pix_fmt", "bgra", "-s", "640x360", "-framerate",
-                      QString::number(kFps), "-i", "-", "-f", "s16le", "-ar", QString::number(kRate), "-ac", "1",
-                      "-i", audio.fileName(), "-vf", "scale=" + scale, "-c:v", "libx264", "-preset", "ultrafast",
-                      "-crf", "30", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", file});
-        QVERIFY2(ffmpeg.waitForStarted(), "the ffmpeg program is needed");
-        VirtualCameraFrameSource source;
-        VirtualCameraFrameSource::Parameters p;
-        p.size = QSize(640, 360);
-        p.syncMarks = marks;
-        source.setParameters(p);
-        for (int i = 0; i < kFrames; ++i) {
-            const QImage frame = source.nextFrame(kStartNs + int64_t(i) * 1'000'000'000 / kFps);
-            ffmpeg.write(reinterpret_cast<const char *>(frame.constBits()), frame.sizeInBytes());
-            QVERIFY(ffmpeg.waitForBytesWritten(30000));
-        }
-        ffmpeg.closeWriteChannel();
-        QVERIFY(ffmpeg.waitForFinished(60000));
-        QCOMPARE(ffmpeg.exitCode(), 0);
+        QVERIFY(makeRecording(file, shiftMs, marks, scale));
 
         const SyncMeter::Result r = SyncMeter::measure(file);
         QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
@@ -122,6 +133,43 @@ private slots:
         // The first frame with the flash comes at most a frame after the second begins.
         QVERIFY(middle->offsetMs - middle->frameOffsetMs >= -1.0);
         QVERIFY(middle->offsetMs - middle->frameOffsetMs <= 1000.0 / kFps + 1.0);
+    }
+
+    // What a crash or a bad disk leaves is measured as far as it goes, never misread.
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("minPairs");
+        QTest::newRow("text instead of a recording") << "text" << -1;
+        QTest::newRow("Matroska cut off halfway, as by a crash") << "cut" << 3;
+        QTest::newRow("bytes overwritten in the middle") << "overwritten" << 5;
+    }
+    void damagedFiles()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, minPairs);
+        const QString file = QStringLiteral("damaged.mkv");
+        if (damage == "text") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("not a recording\n");
+        } else {
+            QVERIFY(makeRecording(file, 0, true, QStringLiteral("640:360")));
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            const qint64 size = f.size();
+            if (damage == "cut") {
+                QVERIFY(f.resize(size / 2));
+            } else {
+                f.seek(size / 2);
+                f.write(QByteArray(int(size / 20), '\x55'));
+            }
+        }
+        const SyncMeter::Result r = SyncMeter::measure(file);
+        QCOMPARE(r.error.isEmpty(), minPairs >= 0);
+        QVERIFY2(r.pairs.size() >= std::max(0, minPairs), qPrintable(QString::number(r.pairs.size())));
+        for (const SyncMeter::Pair &pair : r.pairs)
+            QVERIFY2(std::abs(pair.offsetMs) < 4.0, qPrintable(QStringLiteral("at %1 s: %2 ms").arg(pair.at).arg(pair.offsetMs)));
     }
 
     // Recorded straight from the virtual microphone, each sample stamped with
@@ -155,12 +203,12 @@ private slots:
         beeper.stop();
         std::nth_element(starts.begin(), starts.begin() + long(starts.size() / 2), starts.end());
 
-        const QVector<SyncMeter::Beep> beeps = SyncMeter::findBeeps(sound, kRate, starts[starts.size() / 2]);
+        const std::vector<SyncBeepDetector::Beep> beeps = SyncBeepDetector::find(sound, kRate, starts[starts.size() / 2]);
         QVERIFY2(beeps.size() >= 3, qPrintable(QString::number(beeps.size())));
-        for (const SyncMeter::Beep &beep : beeps) {
+        for (const SyncBeepDetector::Beep &beep : beeps) {
             const int64_t second = std::llround(beep.at);
             QCOMPARE(beep.pitch, SyncBeep::pitchIndex(second));
-            QVERIFY2(std::abs(beep.at - double(second)) < 0.02, qPrintable(QString::number(beep.at, 'f', 4)));
+            QVERIFY2(std::abs(beep.at - double(second)) < 0.03, qPrintable(QString::number(beep.at, 'f', 4)));
         }
     }
 };

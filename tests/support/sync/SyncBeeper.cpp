@@ -18,10 +18,10 @@ bool SyncBeeper::start(QString *error, const QString &sink)
     m_process.setArguments({QStringLiteral("--sink"), sink});
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
-    // The program says "beeping" once its stream is open.
+    // The program says "beeping" once its latency has settled (a few seconds on a busy machine).
     bool ready = m_process.waitForStarted(3000);
     while (ready && !m_process.canReadLine())
-        ready = m_process.waitForReadyRead(5000);
+        ready = m_process.waitForReadyRead(8000);
     if (ready && m_process.readLine().trimmed() == "beeping")
         return true;
     m_process.waitForFinished(1000);

@@ -1,6 +1,7 @@
 #include "SyncMeter.h"
 
 #include "SyncBeep.h"
+#include "SyncBeepDetector.h"
 #include "VirtualCameraSyncMarks.h"
 
 #include <QMap>
@@ -21,7 +22,6 @@ extern "C" {
 
 namespace {
 
-constexpr double kWindowSeconds = 0.005; // analysis window: short, for a sharp onset
 constexpr double kPairWithinSeconds = 2.0;
 
 struct FormatCloser
@@ -68,30 +68,54 @@ public:
         int firstPhase = 1000;
     };
 
-    void add(double pts, const VirtualCameraSyncMarks::Reading &r)
+    void add(double pts, const VirtualCameraSyncMarks::Reading &r) { m_readings.push_back({pts, r}); }
+
+    // The code counts seconds mod 256. Every frame says how far the file's
+    // time runs from the clock; frames far from the common answer were misread
+    // and are dropped, the rest are unwrapped along that answer.
+    QMap<int64_t, Mark> marks(int *kept) const
     {
-        // The code counts seconds mod 256: unwrap along the file's time.
-        int64_t second = r.second;
-        if (m_last >= 0) {
-            const double expected = double(m_last) + (pts - m_lastPts);
-            second += 256 * int64_t(std::llround((expected - r.second) / 256.0));
+        QMap<int64_t, Mark> result;
+        *kept = 0;
+        if (m_readings.empty())
+            return result;
+        const auto clock = [](const Entry &e) { return e.reading.second + e.reading.phaseMs / 1000.0; };
+        const double reference = m_readings.front().pts - clock(m_readings.front());
+        const auto lead = [&](const Entry &e) {
+            const double d = e.pts - clock(e) - reference;
+            return reference + d - 256.0 * std::floor(d / 256.0 + 0.5);
+        };
+        std::vector<double> leads;
+        for (const Entry &e : m_readings)
+            leads.push_back(lead(e));
+        std::nth_element(leads.begin(), leads.begin() + long(leads.size() / 2), leads.end());
+        const double median = leads[leads.size() / 2];
+        for (const Entry &e : m_readings) {
+            const double l = lead(e);
+            if (std::abs(l - median) > kMisreadSeconds)
+                continue;
+            ++*kept;
+            const int64_t second = std::llround(e.pts - l - e.reading.phaseMs / 1000.0);
+            Mark &m = result[second];
+            if (e.reading.phaseMs < m.firstPhase) {
+                m.firstPhase = e.reading.phaseMs;
+                m.start = e.pts - e.reading.phaseMs / 1000.0;
+            }
+            if (e.reading.flash && (std::isnan(m.flash) || e.pts < m.flash))
+                m.flash = e.pts;
         }
-        m_last = second;
-        m_lastPts = pts;
-        Mark &m = marks[second];
-        if (r.phaseMs < m.firstPhase) {
-            m.firstPhase = r.phaseMs;
-            m.start = pts - r.phaseMs / 1000.0;
-        }
-        if (r.flash && std::isnan(m.flash))
-            m.flash = pts;
+        return result;
     }
 
-    QMap<int64_t, Mark> marks;
-
 private:
-    int64_t m_last = -1;
-    double m_lastPts = 0;
+    // Further from the common answer than any drift worth measuring.
+    static constexpr double kMisreadSeconds = 1.0;
+    struct Entry
+    {
+        double pts;
+        VirtualCameraSyncMarks::Reading reading;
+    };
+    std::vector<Entry> m_readings;
 };
 
 class LumaReader
@@ -178,85 +202,6 @@ public:
 
 } // namespace
 
-// The moment a Hann-windowed tone detector's amplitude reaches half of the
-// beep's own level is when the window's centre meets the onset.
-QVector<SyncMeter::Beep> SyncMeter::findBeeps(const std::vector<float> &samples, int rate, double start)
-{
-    QVector<Beep> beeps;
-    if (rate <= 0 || samples.empty())
-        return beeps;
-    const int window = std::max(8, int(std::lround(kWindowSeconds * rate)));
-    const int hop = std::max(1, rate / 1000);
-    const size_t count = samples.size() < size_t(window) ? 0 : (samples.size() - size_t(window)) / size_t(hop) + 1;
-    const size_t span = size_t(window);
-    std::vector<double> hann(span);
-    double hannSum = 0;
-    for (int n = 0; n < window; ++n) {
-        hann[size_t(n)] = 0.5 - 0.5 * std::cos(2 * M_PI * (n + 0.5) / window);
-        hannSum += hann[size_t(n)];
-    }
-    const double msPerHop = double(hop) / rate;
-    std::array<std::vector<double>, SyncBeep::kPitches> levels;
-    double loudest = 0;
-    for (int pitch = 0; pitch < SyncBeep::kPitches; ++pitch) {
-        const double w = 2 * M_PI * SyncBeep::pitchHz(pitch) / rate;
-        std::vector<double> cosTable(span), sinTable(span);
-        for (int n = 0; n < window; ++n) {
-            cosTable[size_t(n)] = hann[size_t(n)] * std::cos(w * n);
-            sinTable[size_t(n)] = hann[size_t(n)] * std::sin(w * n);
-        }
-        std::vector<double> &level = levels[size_t(pitch)];
-        level.resize(count);
-        for (size_t j = 0; j < count; ++j) {
-            const float *x = samples.data() + j * size_t(hop);
-            double re = 0, im = 0;
-            for (int n = 0; n < window; ++n) {
-                re += x[n] * cosTable[size_t(n)];
-                im += x[n] * sinTable[size_t(n)];
-            }
-            level[j] = 2 * std::sqrt(re * re + im * im) / hannSum;
-            loudest = std::max(loudest, level[j]);
-        }
-    }
-    if (loudest < 0.01)
-        return beeps;
-    const size_t beepHops = size_t(std::lround(SyncBeep::kLengthNs * 1e-9 / msPerHop));
-    for (int pitch = 0; pitch < SyncBeep::kPitches; ++pitch) {
-        const std::vector<double> &level = levels[size_t(pitch)];
-        for (size_t j = 0; j < count; ++j) {
-            if (level[j] < 0.3 * loudest)
-                continue;
-            // The beep's own level: the highest point within its length.
-            const size_t end = std::min(count, j + beepHops);
-            const auto top = std::max_element(level.begin() + long(j), level.begin() + long(end));
-            const double peak = *top;
-            const size_t at = size_t(top - level.begin());
-            // A beep of another pitch spreads into this one at its sharp start; a real one dominates.
-            bool dominant = true;
-            for (int other = 0; other < SyncBeep::kPitches; ++other)
-                dominant = dominant && (other == pitch || levels[size_t(other)][at] * 3 < peak);
-            if (!dominant) {
-                j = end;
-                continue;
-            }
-            size_t k = j;
-            while (k > 0 && level[k - 1] >= 0.5 * peak)
-                --k;
-            while (k < end && level[k] < 0.5 * peak)
-                ++k;
-            double crossing = double(k);
-            if (k > 0 && level[k] > level[k - 1])
-                crossing = double(k - 1) + (0.5 * peak - level[k - 1]) / (level[k] - level[k - 1]);
-            const double centre = (crossing * hop + window / 2.0) / rate;
-            beeps.push_back({start + centre, pitch});
-            // The next beep of this pitch is four seconds on.
-            j += size_t(0.5 / msPerHop);
-        }
-    }
-    std::sort(beeps.begin(), beeps.end(), [](const Beep &a, const Beep &b) { return a.at < b.at; });
-    return beeps;
-}
-
 const SyncMeter::Pair *SyncMeter::Result::near(double at, double within) const
 {
     const Pair *best = nullptr;
@@ -339,10 +284,8 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
                     if (lumaReader.luma(frame.get(), luma, stride)) {
                         const VirtualCameraSyncMarks::Reading r =
                             VirtualCameraSyncMarks::read(luma, stride, QSize(frame->width, frame->height));
-                        if (r.valid) {
-                            ++result.markedFrames;
+                        if (r.valid)
                             marks.add(pts, r);
-                        }
                     }
                 }
             } else {
@@ -371,11 +314,12 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
     result.videoSeconds = std::isnan(firstVideo) ? 0.0 : videoEnd - firstVideo;
     result.audioSeconds = sound.rate > 0 ? double(sound.samples.size()) / sound.rate : 0.0;
 
-    const QVector<Beep> beeps = findBeeps(sound.samples, sound.rate, sound.start);
-    result.beeps = beeps.size();
-    for (const Beep &beep : beeps) {
+    const QMap<int64_t, MarkCollector::Mark> marked = marks.marks(&result.markedFrames);
+    const std::vector<SyncBeepDetector::Beep> beeps = SyncBeepDetector::find(sound.samples, sound.rate, sound.start);
+    result.beeps = int(beeps.size());
+    for (const SyncBeepDetector::Beep &beep : beeps) {
         const MarkCollector::Mark *best = nullptr;
-        for (auto it = marks.marks.cbegin(); it != marks.marks.cend(); ++it) {
+        for (auto it = marked.cbegin(); it != marked.cend(); ++it) {
             if (SyncBeep::pitchIndex(it.key()) != beep.pitch || std::abs(it->start - beep.at) > kPairWithinSeconds)
                 continue;
             if (!best || std::abs(it->start - beep.at) < std::abs(best->start - beep.at))

@@ -8,8 +8,6 @@
 #include <QString>
 #include <QVector>
 
-#include <vector>
-
 class SyncMeter
 {
 public:
@@ -39,11 +37,4 @@ public:
 
     static Result measure(const QString &path);
 
-    struct Beep
-    {
-        double at; // seconds, on the clock of `start`
-        int pitch; // SyncBeep's pitch index
-    };
-    // Beep onsets in mono sound whose first sample is at `start` seconds.
-    static QVector<Beep> findBeeps(const std::vector<float> &samples, int rate, double start);
 };
