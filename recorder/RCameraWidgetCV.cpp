@@ -1,12 +1,12 @@
 #include "RCameraWidgetCV.h"
 
+#include "RAudioSources.h"
 #include "RCameraCV.h"
 #include "RComboBox.h"
 #include "RRecorderRules.h"
 #include "RSettingsStore.h"
 #include "RWaittingDlg.h"
 
-#include <QAudioDeviceInfo>
 #include <QCameraInfo>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -183,17 +183,14 @@ void RCameraWidgetCV::initData(const QStringList &arguments)
 
 void RCameraWidgetCV::initAudioDeviceList()
 {
-    const QAudioDeviceInfo preferred = QAudioDeviceInfo::defaultInputDevice();
-    const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    for (const QAudioDeviceInfo &device : devices) {
-        if (device.deviceName().isEmpty())
-            continue;
-        m_cbAudio->addItem(device.deviceName(), device.realm());
-        if (device == preferred)
-            m_cbAudio->setCurrentIndex(m_cbAudio->count() - 1);
-        m_chkAudio->setEnabled(true);
-    }
-    qInfo() << "RCameraWidgetCV::initAudioDeviceList:" << m_cbAudio->count() << "microphones";
+    // The sound server's own microphones, by their descriptions; the item's data is the source's name.
+    const RAudioSources::Listing listing = RAudioSources::list();
+    for (const RAudioSources::Source &source : listing.sources)
+        m_cbAudio->addItem(source.description, source.name);
+    if (listing.preferred >= 0)
+        m_cbAudio->setCurrentIndex(listing.preferred);
+    m_chkAudio->setEnabled(m_cbAudio->count() > 0);
+    qInfo() << "RCameraWidgetCV::initAudioDeviceList:" << m_cbAudio->count() << "microphones" << listing.error;
 }
 
 QSize RCameraWidgetCV::parseResolution(const QString &text)
@@ -301,8 +298,8 @@ void RCameraWidgetCV::slotSaveBegin()
                         "The camera delivers no picture, so recording cannot start. Check the camera's connection."));
         return;
     }
-    const QString audioName = m_cbAudio->currentText();
-    const QString audioRealm = m_cbAudio->currentData().toString();
+    const QString audioName = m_cbAudio->currentData().toString();
+    const QString audioRealm = RAudioSources::inputFormat();
     const QString extension = m_cbFormat->currentText();
     const QDateTime now = QDateTime::currentDateTime();
     m_strOutputFile = RRecorderRules::outputPath(m_editPath->text(), now, extension);

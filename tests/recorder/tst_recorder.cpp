@@ -81,7 +81,7 @@ std::unique_ptr<RCameraWidgetCV> openWindow(const QString &size, bool sound, con
     w->initData(QStringList{"Brisklet", "KT7306219", kCamera, size});
     w->findChild<QComboBox *>("format")->setCurrentText(extension);
     auto *mic = w->findChild<QComboBox *>("microphone");
-    mic->setCurrentIndex(mic->findText(microphone));
+    mic->setCurrentIndex(mic->findData(microphone));
     w->findChild<QCheckBox *>()->setChecked(sound);
     w->show();
     return w;
