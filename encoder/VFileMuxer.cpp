@@ -36,10 +36,10 @@ bool VFileMuxer::open(const QString &path, VPacketHub *hub)
         st->time_base = AVRational{1, kVMicroseconds};
     }
     // Sound must not wait long for picture (or the other way round) before reaching the disk.
-    m_format->max_interleave_delta = 1000000;
+    m_format->max_interleave_delta = 300000;
     m_format->flags |= AVFMT_FLAG_FLUSH_PACKETS;
     AVDictionary *options = nullptr;
-    av_dict_set(&options, "cluster_time_limit", "1000", 0);
+    av_dict_set(&options, "cluster_time_limit", "500", 0);
     int ret = avio_open(&m_format->pb, file.constData(), AVIO_FLAG_WRITE);
     if (ret >= 0)
         ret = avformat_write_header(m_format, &options);

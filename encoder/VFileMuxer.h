@@ -1,8 +1,8 @@
 #pragma once
-// The recording's temporary file: Matroska with clusters of at most one
-// second, fed by both encoders through one interleaving muxer on a thread of
-// its own. A cluster reaches the disk whole, so a file cut off by a crash
-// ends at a cluster boundary and plays up to about a second before the cut.
+// The recording's temporary file: Matroska with clusters of half a second,
+// fed by both encoders through one interleaving muxer on a thread of its own.
+// A cluster reaches the disk whole, so a file cut off by a crash ends at a
+// cluster boundary and plays up to about a second before the cut.
 
 #include "VPacket.h"
 
