@@ -437,7 +437,11 @@ void RCameraWidgetCV::joinFinished()
     const RFinisher::Outcome outcome = m_finishing.result();
     const RFinisher::Job job = m_currentJob;
     m_joinQueue.removeFirst();
-    const QString notes = job.notes;
+    QString notes = job.notes;
+    const int fps = outcome.recording.video.fps;
+    if (job.session && fps > 0 && fps < RRecordingSession::Options().fps)
+        notes += (notes.isEmpty() ? QString() : QStringLiteral(" "))
+                 + tr2("录像帧率降为 %1 帧/秒", "Recording at %1 fps").arg(fps);
     QString details;
     if (outcome.ok) {
         details = outcome.file;
