@@ -1,16 +1,20 @@
 #include "RCameraCV.h"
 
 #include "RCaptureSource.h"
-#include "RPacedWriter.h"
+#include "VClock.h"
+#include "VVideoPipe.h"
 
 #include <QDebug>
 #include <QMutex>
+#include <QThread>
 
 #include <opencv2/imgproc.hpp>
 
 namespace {
 // The preview label's size: pictures are reduced here, not on the GUI thread.
 const QSize kPreviewSize(800, 600);
+// No picture for this long: the camera is gone.
+constexpr qint64 kAbsentUs = 1000000;
 QMutex g_nameMutex;
 } // namespace
 
@@ -31,29 +35,51 @@ const cv::Mat &RCameraCV::oriented(const cv::Mat &frame, cv::Mat &scratch, bool 
     return scratch;
 }
 
-void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
+void RCameraCV::setPipe(const std::shared_ptr<VVideoPipe> &pipe)
+{
+    std::lock_guard<std::mutex> lock(m_pipeMutex);
+    m_pipe = pipe;
+}
+
+void RCameraCV::recVideo(int iVideo, QSize size)
 {
     QString name;
     {
         QMutexLocker lock(&g_nameMutex);
         name = m_strCameraName;
     }
-    const bool recording = !strOutput.isEmpty();
-    qInfo() << "RCameraCV::recVideo: index" << iVideo << "camera" << name << "size" << size << "output" << strOutput;
+    qInfo() << "RCameraCV::recVideo: index" << iVideo << "camera" << name << "size" << size;
     std::unique_ptr<RCaptureSource> source = RCaptureSource::open(name, iVideo, size);
-
-    RPacedWriter writer(30.0);
-    if (recording && !writer.open(strOutput, size, m_startWallMs.load()))
-        emit response(1, strOutput);
 
     m_previewPending.store(false);
     cv::Mat captured, turned, small, rgb;
+    qint64 lastFrameUs = VClock::nowUs();
+    int present = -1; // not known until the first picture or a second without one
     while (m_bRun.load()) {
-        if (!source->read(captured) || captured.empty() || captured.cols < 1 || captured.rows < 1)
+        const bool got = source->read(captured) && !captured.empty() && captured.cols >= 1 && captured.rows >= 1;
+        const qint64 captureUs = VClock::nowUs();
+        if (!got) {
+            if (present != 0 && captureUs - lastFrameUs > kAbsentUs) {
+                present = 0;
+                emit sCameraPresent(false);
+            }
+            // A device that fails at once must not spin.
+            if (!source->isOpened() || captureUs - lastFrameUs > kAbsentUs)
+                QThread::msleep(20);
             continue;
+        }
+        lastFrameUs = captureUs;
+        if (present != 1) {
+            present = 1;
+            emit sCameraPresent(true);
+        }
         const cv::Mat &frame = oriented(captured, turned, m_bMirror.load(), m_bFlip.load());
-        if (writer.isOpen())
-            writer.offer(frame);
+        {
+            std::lock_guard<std::mutex> lock(m_pipeMutex);
+            if (m_pipe)
+                m_pipe->offer(frame.data, int(frame.step), QSize(frame.cols, frame.rows), VVideoEncoder::Pixels::Bgr24,
+                              captureUs);
+        }
         // One picture on its way at a time: the window never falls behind by more.
         if (m_previewPending.exchange(true))
             continue;
@@ -67,10 +93,4 @@ void RCameraCV::recVideo(int iVideo, QSize size, QString strOutput)
         emit sPixmap(QPixmap::fromImage(image.copy()));
     }
     qInfo() << "RCameraCV::recVideo: stop";
-    if (writer.isOpen()) {
-        const RPacedWriter::Stats stats = writer.close();
-        emit response(0, QStringLiteral("written %1 repeated %2 dropped %3 ms %4 missing %5")
-                             .arg(stats.written).arg(stats.repeated).arg(stats.dropped).arg(stats.elapsedMs)
-                             .arg(stats.missing));
-    }
 }

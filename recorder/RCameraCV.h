@@ -1,6 +1,7 @@
 #pragma once
-// The recorder's camera worker: one request previews or records until its
-// run flag is cleared. Lives on a thread of its own; requests arrive queued.
+// The recorder's camera worker: one request previews until its run flag is
+// cleared; while a video pipe is attached every picture also goes to it,
+// stamped with its capture time. Lives on a thread of its own.
 
 #include <QImage>
 #include <QObject>
@@ -11,6 +12,10 @@
 #include <opencv2/core.hpp>
 
 #include <atomic>
+#include <memory>
+#include <mutex>
+
+class VVideoPipe;
 
 class RCameraCV : public QObject
 {
@@ -24,9 +29,8 @@ public:
     bool isRunning() const { return m_bRun.load(); }
     // Set before a request: the description selects the virtual camera.
     void setCameraName(const QString &name);
-    // Set before a recording: when the teacher pressed record (ms since the epoch),
-    // so video and sound start at the same moment.
-    void setStartTime(qint64 wallMs) { m_startWallMs.store(wallMs); }
+    // Any thread: the recording's pipe, or null when not recording.
+    void setPipe(const std::shared_ptr<VVideoPipe> &pipe);
     // The window has shown the last picture; the next one may follow.
     void previewShown() { m_previewPending.store(false); }
     // The presenter's mirror and flip of the live picture: preview and file
@@ -41,18 +45,19 @@ public:
     static const cv::Mat &oriented(const cv::Mat &frame, cv::Mat &scratch, bool mirror, bool flip);
 
 public slots:
-    // strOutput empty: preview only; otherwise also record into that file.
-    void recVideo(int iVideo, QSize size, QString strOutput);
+    // Previews (and feeds the pipe) until the run flag is cleared.
+    void recVideo(int iVideo, QSize size);
 
 signals:
     void sPixmap(QPixmap pix);
-    // 1: the file could not be written; 0: the recording ended, strInfo holds its figures.
-    void response(int isfail, QString strInfo);
+    // The camera delivers pictures again (true) or has delivered none for a second.
+    void sCameraPresent(bool present);
 
 private:
     std::atomic<bool> m_bRun{true};
     std::atomic<bool> m_previewPending{false};
-    std::atomic<qint64> m_startWallMs{0};
+    std::mutex m_pipeMutex;
+    std::shared_ptr<VVideoPipe> m_pipe;
     std::atomic<bool> m_bMirror{false};
     std::atomic<bool> m_bFlip{false};
     QString m_strCameraName;

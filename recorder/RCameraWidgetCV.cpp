@@ -1,14 +1,12 @@
 #include "RCameraWidgetCV.h"
 
+#include "RAudioSources.h"
 #include "RCameraCV.h"
 #include "RComboBox.h"
-#include "RJoiner.h"
-#include "RRecAudio.h"
 #include "RRecorderRules.h"
 #include "RSettingsStore.h"
 #include "RWaittingDlg.h"
 
-#include <QAudioDeviceInfo>
 #include <QCameraInfo>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -26,6 +24,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 RCameraWidgetCV::RCameraWidgetCV(int langue, QWidget *parent) : QDialog(parent), m_iLangue(langue)
 {
@@ -41,8 +40,16 @@ RCameraWidgetCV::RCameraWidgetCV(int langue, QWidget *parent) : QDialog(parent),
     m_labelPreview = new QLabel(this);
     m_labelPreview->setObjectName(QStringLiteral("preview"));
     m_labelPreview->setFixedSize(800, 600);
-    m_labelPreview->setScaledContents(true);
+    // The worker fits the picture into the label; centred, its proportions stay.
+    m_labelPreview->setAlignment(Qt::AlignCenter);
     m_labelPreview->setStyleSheet(QStringLiteral("background-color: black;"));
+    m_labelNotice = new QLabel(m_labelPreview);
+    m_labelNotice->setObjectName(QStringLiteral("cameraNotice"));
+    m_labelNotice->setAlignment(Qt::AlignCenter);
+    m_labelNotice->setWordWrap(true);
+    m_labelNotice->setStyleSheet(QStringLiteral("color: white; background-color: rgba(160, 0, 0, 200); font-size: 20px; padding: 12px;"));
+    m_labelNotice->setGeometry(100, 250, 600, 100);
+    m_labelNotice->hide();
     m_labelStatus = new QLabel(this);
     m_labelStatus->setWordWrap(true);
     m_labelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -99,15 +106,29 @@ RCameraWidgetCV::RCameraWidgetCV(int langue, QWidget *parent) : QDialog(parent),
     connect(m_btnStop, &QPushButton::clicked, this, &RCameraWidgetCV::slotSaveEnd);
     connect(m_cbResolution, &QComboBox::currentTextChanged, this, &RCameraWidgetCV::changeResolution);
 
+    m_timerWatch = new QTimer(this);
+    m_timerWatch->setInterval(500);
+    connect(m_timerWatch, &QTimer::timeout, this, &RCameraWidgetCV::watchRecording);
+
     m_waitDlg = new RWaittingDlg(m_iLangue, this);
-    m_joiner = new RJoiner(this);
-    connect(m_joiner, &RJoiner::sProgress, m_waitDlg, &RWaittingDlg::setProgress);
-    connect(m_joiner, &RJoiner::sFinished, this, &RCameraWidgetCV::joinFinished);
+    connect(&m_finishing, &QFutureWatcher<RFinisher::Outcome>::progressValueChanged, m_waitDlg,
+            [this](int permille) { m_waitDlg->setProgress(permille / 1000.0); });
+    connect(&m_finishing, &QFutureWatcher<RFinisher::Outcome>::finished, this, &RCameraWidgetCV::joinFinished);
 }
 
 RCameraWidgetCV::~RCameraWidgetCV()
 {
     m_waitDlg->close();
+    // A copy under way completes; the rest waits for the next start.
+    m_finishing.waitForFinished();
+    if (m_session) {
+        if (m_cameraCV)
+            m_cameraCV->setPipe(nullptr);
+        // The file is closed properly; its note stays, so the next start offers it.
+        m_session->finish();
+        m_session.reset();
+        m_files.detach();
+    }
     if (m_cameraCV) {
         m_cameraCV->setRun(false);
         m_threadCamera->quit();
@@ -115,13 +136,6 @@ RCameraWidgetCV::~RCameraWidgetCV()
         delete m_cameraCV;
         delete m_threadCamera;
     }
-    if (m_recAudio) {
-        m_recAudio->setRun(false);
-        m_threadAudio->quit();
-        m_threadAudio->wait();
-        delete m_recAudio;
-    }
-    // A recording cut off here keeps its note: the next start offers to finish it.
 }
 
 QString RCameraWidgetCV::tr2(const char *chinese, const char *english) const
@@ -163,23 +177,20 @@ void RCameraWidgetCV::initData(const QStringList &arguments)
     m_cameraCV->moveToThread(m_threadCamera);
     m_threadCamera->start(QThread::InheritPriority);
     connect(this, &RCameraWidgetCV::startRecVideo, m_cameraCV, &RCameraCV::recVideo);
-    connect(m_cameraCV, &RCameraCV::response, this, &RCameraWidgetCV::recordInfo);
+    connect(m_cameraCV, &RCameraCV::sCameraPresent, this, &RCameraWidgetCV::cameraPresent);
     connect(m_cameraCV, &RCameraCV::sPixmap, this, &RCameraWidgetCV::showPixmap);
 }
 
 void RCameraWidgetCV::initAudioDeviceList()
 {
-    const QAudioDeviceInfo preferred = QAudioDeviceInfo::defaultInputDevice();
-    const auto devices = QAudioDeviceInfo::availableDevices(QAudio::AudioInput);
-    for (const QAudioDeviceInfo &device : devices) {
-        if (device.deviceName().isEmpty())
-            continue;
-        m_cbAudio->addItem(device.deviceName(), device.realm());
-        if (device == preferred)
-            m_cbAudio->setCurrentIndex(m_cbAudio->count() - 1);
-        m_chkAudio->setEnabled(true);
-    }
-    qInfo() << "RCameraWidgetCV::initAudioDeviceList:" << m_cbAudio->count() << "microphones";
+    // The sound server's own microphones, by their descriptions; the item's data is the source's name.
+    const RAudioSources::Listing listing = RAudioSources::list();
+    for (const RAudioSources::Source &source : listing.sources)
+        m_cbAudio->addItem(source.description, source.name);
+    if (listing.preferred >= 0)
+        m_cbAudio->setCurrentIndex(listing.preferred);
+    m_chkAudio->setEnabled(m_cbAudio->count() > 0);
+    qInfo() << "RCameraWidgetCV::initAudioDeviceList:" << m_cbAudio->count() << "microphones" << listing.error;
 }
 
 QSize RCameraWidgetCV::parseResolution(const QString &text)
@@ -228,7 +239,8 @@ void RCameraWidgetCV::initPreview(bool start)
         if (!m_cameraCV)
             return;
         m_cameraCV->setRun(true);
-        emit startRecVideo(m_iCameraIdx, parseResolution(m_cbResolution->currentText()), QString());
+        m_bCameraPresent = false;
+        emit startRecVideo(m_iCameraIdx, parseResolution(m_cbResolution->currentText()));
         m_btnStart->setEnabled(true);
         m_cbResolution->setEnabled(true);
         m_btnStop->setEnabled(false);
@@ -245,7 +257,7 @@ void RCameraWidgetCV::initPreview(bool start)
 
 void RCameraWidgetCV::changeResolution(QString strRes)
 {
-    if (!m_bInited || strRes.isEmpty() || isJoining()) {
+    if (!m_bInited || strRes.isEmpty() || isJoining() || isRecording()) {
         qInfo() << "RCameraWidgetCV::changeResolution: m_bInited:" << m_bInited;
         return;
     }
@@ -270,159 +282,204 @@ void RCameraWidgetCV::setRecordingControls(bool enabled)
     m_cbResolution->setEnabled(enabled);
 }
 
+QString RCameraWidgetCV::clockText(qint64 us) const
+{
+    const qint64 s = qMax<qint64>(0, us / 1000000);
+    return QStringLiteral("%1:%2").arg(s / 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
 void RCameraWidgetCV::slotSaveBegin()
 {
     const QString resolution = m_cbResolution->currentText();
-    if (resolution.isEmpty() || isJoining())
+    if (resolution.isEmpty() || isJoining() || isRecording() || !m_cameraCV)
         return;
-    m_btnStop->setEnabled(false);
-    setRecordingControls(false);
-    initPreview(false);
-
-    const QString audioName = m_cbAudio->currentText();
-    const QString audioRealm = m_cbAudio->currentData().toString();
+    if (!m_bCameraPresent) {
+        showFailure(tr2("没有检测到摄像头的画面，无法开始录像。请检查摄像头的连接。",
+                        "The camera delivers no picture, so recording cannot start. Check the camera's connection."));
+        return;
+    }
+    const QString audioName = m_cbAudio->currentData().toString();
+    const QString audioRealm = RAudioSources::inputFormat();
     const QString extension = m_cbFormat->currentText();
     const QDateTime now = QDateTime::currentDateTime();
     m_strOutputFile = RRecorderRules::outputPath(m_editPath->text(), now, extension);
     const bool withSound = m_chkAudio->isChecked() && !audioName.isEmpty();
-    if (!m_files.create(m_strTempFolder, RRecorderRules::tempBaseName(now, QCoreApplication::applicationPid()),
-                        m_strOutputFile, withSound)) {
+    const QString base = RRecorderRules::tempBaseName(now, QCoreApplication::applicationPid());
+    if (!m_files.create(m_strTempFolder, base, m_strOutputFile, withSound)) {
         showFailure(tr2("无法在此文件夹创建临时文件：", "Cannot create the temporary files in: ") + m_strTempFolder);
-        initPreview(true);
         return;
     }
-    m_labelStatus->setText(tr2("正在录像：", "Recording: ") + m_strOutputFile);
-    m_cameraCV->setRun(true);
+    auto session = std::make_shared<RRecordingSession>();
+    connect(session.get(), &RRecordingSession::sRateLowered, this, [this](int fps) {
+        m_labelStatus->setText(tr2("录像帧率降为 %1 帧/秒", "Recording at %1 fps").arg(fps));
+    }, Qt::QueuedConnection);
+    RRecordingSession::Options options;
+    options.size = parseResolution(resolution);
+    options.tempFile = m_files.video();
+    options.sound = withSound;
+    options.device = audioName;
+    options.realm = audioRealm;
+    QString soundProblem;
+    if (!session->start(options, &soundProblem)) {
+        m_files.release();
+        QFile::remove(options.tempFile);
+        showFailure(tr2("无法写入录像的临时文件：", "Cannot write the recording's temporary file: ") + options.tempFile);
+        return;
+    }
+    m_session = session;
+    m_strStopReason.clear();
+    m_strSoundNote.clear();
+    if (withSound && !session->hasSound())
+        m_strSoundNote = tr2("无法打开麦克风，录像没有声音。", "The microphone could not be opened; the recording has no sound.");
+    m_cameraCV->setPipe(session->pipe());
+    setRecordingControls(false);
     m_btnStop->setEnabled(true);
-
-    const qint64 startWallMs = QDateTime::currentMSecsSinceEpoch();
-    m_cameraCV->setStartTime(startWallMs);
-    m_bAudioRec = false;
-    if (withSound) {
-        initRecAudio();
-        m_recAudio->setDevice(audioName, audioRealm);
-        m_recAudio->setOutputPath(m_files.audio());
-        m_recAudio->setStartTime(startWallMs);
-        m_recAudio->setRun(true);
-        m_bAudioRec = true;
-        emit startRecAudio();
-    }
-    m_recordClock.start();
+    m_labelStatus->setText(tr2("正在录像：", "Recording: ") + m_strOutputFile
+                           + (m_strSoundNote.isEmpty() ? QString() : QLatin1Char('\n') + m_strSoundNote));
+    m_timerWatch->start();
     qInfo() << "RCameraWidgetCV::slotSaveBegin: output" << m_strOutputFile << "video" << m_files.video() << "sound"
-            << m_bAudioRec << audioName;
-    emit startRecVideo(m_iCameraIdx, parseResolution(resolution), m_files.video());
+            << session->hasSound() << audioName << soundProblem;
 }
 
-void RCameraWidgetCV::initRecAudio()
+void RCameraWidgetCV::watchRecording()
 {
-    if (m_recAudio)
+    if (!m_session)
         return;
-    m_recAudio = new RRecAudio;
-    m_threadAudio = new QThread(this);
-    connect(this, &RCameraWidgetCV::startRecAudio, m_recAudio, &RRecAudio::ffmpegAudio);
-    connect(m_recAudio, &RRecAudio::response, this, &RCameraWidgetCV::audioInfo);
-    m_recAudio->moveToThread(m_threadAudio);
-    m_threadAudio->start(QThread::InheritPriority);
+    if (m_session->failure() != VFileMuxer::Failure::None) {
+        const bool full = m_session->failure() == VFileMuxer::Failure::DiskFull;
+        stopRecording(full ? tr2("磁盘已满，录像已停止。", "The disk is full; the recording stopped.")
+                           : tr2("无法写入录像文件，录像已停止。", "The recording could not be written; it stopped."));
+        return;
+    }
+    const qint64 lost = m_session->soundLostAtUs();
+    if (lost >= 0 && m_strSoundNote.isEmpty()) {
+        m_strSoundNote = tr2("麦克风在 %1 停止，之后的录像没有声音。", "The microphone stopped at %1; the recording goes on without sound.")
+                             .arg(clockText(lost));
+        m_labelStatus->setText(m_strSoundNote);
+    }
 }
 
-void RCameraWidgetCV::unInitRecAudio()
+void RCameraWidgetCV::stopRecording(const QString &why)
 {
-    if (!m_recAudio)
-        return;
-    m_recAudio->setRun(false);
-    m_threadAudio->quit();
-    m_threadAudio->wait();
-    m_threadAudio->start(QThread::InheritPriority);
+    m_strStopReason = why;
+    slotSaveEnd();
 }
 
 void RCameraWidgetCV::slotSaveEnd()
 {
-    if (!m_btnStop->isEnabled() && !m_recordClock.isValid())
+    if (!m_session)
         return;
+    m_session->markStop();
+    m_cameraCV->setPipe(nullptr);
+    m_timerWatch->stop();
     m_btnStop->setEnabled(false);
     setRecordingControls(false);
-    const double seconds = m_recordClock.isValid() ? m_recordClock.elapsed() / 1000.0 : -1.0;
-    m_recordClock.invalidate();
-    unInitRecAudio();
-    // The preview stays off while ffmpeg runs, so no pictures pile up meanwhile.
-    initPreview(false);
-
-    JoinJob job;
+    // The live view runs on while the copy is made.
+    RFinisher::Job job;
     job.video = m_files.video();
     job.output = m_strOutputFile;
-    job.seconds = seconds;
-    if (m_bAudioRec) {
-        if (QFileInfo(m_files.audio()).size() > 0)
-            job.audio = m_files.audio();
-        else
-            m_labelStatus->setText(tr2("录音失败，只保存视频。", "The sound could not be recorded; only the video is saved."));
-    }
+    job.note = m_files.notePath();
+    job.session = m_session;
+    m_session.reset();
+    // From here the finisher owns the note; a failure leaves it for the next start.
+    m_files.detach();
+    QStringList notes;
+    if (!m_strStopReason.isEmpty())
+        notes << m_strStopReason;
+    if (!m_strSoundNote.isEmpty())
+        notes << m_strSoundNote;
+    job.notes = notes.join(QLatin1Char(' '));
     m_joinQueue << job;
     startNextJoin();
 }
 
 bool RCameraWidgetCV::isJoining() const
 {
-    return m_joiner->isRunning() || !m_joinQueue.isEmpty();
+    return m_finishing.isRunning() || !m_joinQueue.isEmpty();
 }
 
 void RCameraWidgetCV::startNextJoin()
 {
-    if (m_joiner->isRunning() || m_joinQueue.isEmpty())
+    if (m_finishing.isRunning() || m_joinQueue.isEmpty())
         return;
     m_currentJob = m_joinQueue.first();
-    initPreview(false);
     setRecordingControls(false);
-    m_waitDlg->setProgress(m_currentJob.seconds > 0 ? 0.0 : -1.0);
+    m_waitDlg->setProgress(m_currentJob.audio.isEmpty() ? 0.0 : -1.0);
     m_waitDlg->show();
-    const QStringList args = RRecorderRules::joinArguments(m_currentJob.audio, m_currentJob.video, m_currentJob.output,
-                                                           !m_currentJob.audio.isEmpty());
-    m_joiner->start(RRecorderRules::findFfmpeg(QCoreApplication::applicationDirPath()), args, m_currentJob.output,
-                    m_currentJob.seconds);
+    const RFinisher::Job job = m_currentJob;
+    m_finishing.setFuture(QtConcurrent::run([job, this]() {
+        return RFinisher::run(job, [this](double f) {
+            QMetaObject::invokeMethod(m_waitDlg, [this, f] { m_waitDlg->setProgress(f); }, Qt::QueuedConnection);
+        });
+    }));
 }
 
-void RCameraWidgetCV::joinFinished(bool ok, const QString &details)
+QString RCameraWidgetCV::outcomeText(const RFinisher::Outcome &outcome) const
 {
-    const JoinJob job = m_currentJob;
+    switch (outcome.reason) {
+    case RFinisher::Reason::DiskFull:
+    case RFinisher::Reason::RecordingDiskFull:
+        return tr2("磁盘已满。", "The disk is full.");
+    case RFinisher::Reason::NothingRecorded:
+        return tr2("录像里没有画面。", "The recording holds no picture.");
+    case RFinisher::Reason::NoFfmpeg:
+        return tr2("找不到 ffmpeg 程序，无法完成旧的录像。", "The ffmpeg program is missing; the older recording cannot be finished.");
+    case RFinisher::Reason::CannotWrite:
+        return tr2("无法在保存路径写入文件。", "The file cannot be written in the save folder.");
+    case RFinisher::Reason::None:
+        break;
+    }
+    return QString();
+}
+
+void RCameraWidgetCV::joinFinished()
+{
+    const RFinisher::Outcome outcome = m_finishing.result();
+    const RFinisher::Job job = m_currentJob;
     m_joinQueue.removeFirst();
-    if (ok) {
-        QFile::remove(job.video);
-        if (!job.audio.isEmpty())
-            QFile::remove(job.audio);
-        if (job.note.isEmpty())
-            m_files.release();
-        else
-            QFile::remove(job.note);
-        m_labelStatus->setText(tr2("已保存：", "Saved: ") + job.output);
+    QString notes = job.notes;
+    const int fps = outcome.recording.video.fps;
+    if (job.session && fps > 0 && fps < RRecordingSession::Options().fps)
+        notes += (notes.isEmpty() ? QString() : QStringLiteral(" "))
+                 + tr2("录像帧率降为 %1 帧/秒", "Recording at %1 fps").arg(fps);
+    QString details;
+    if (outcome.ok) {
+        details = outcome.file;
+        QString text = tr2("已保存：", "Saved: ") + outcome.file;
+        if (!notes.isEmpty())
+            text += QLatin1Char('\n') + notes;
+        m_labelStatus->setText(text);
+        if (!m_strStopReason.isEmpty() && job.session)
+            showFailure(m_strStopReason + QLatin1Char('\n') + tr2("已保存到停止为止的录像：", "The recording up to the stop is saved: ") + outcome.file);
     } else {
         // The teacher's recording stays where it is and is offered again at the next start.
-        QString where = job.video;
-        if (!job.audio.isEmpty())
-            where += QLatin1Char('\n') + job.audio;
-        const QString text = tr2("合成视频失败，录像的临时文件保留在：\n", "Joining the recording failed. Its temporary files are kept:\n")
-                             + where + QStringLiteral("\n\n") + details;
-        m_labelStatus->setText(tr2("合成视频失败。", "Joining the recording failed."));
-        if (job.note.isEmpty())
-            m_files.detach();
+        details = outcomeText(outcome);
+        const QString text = tr2("录像未能保存到保存路径。", "The recording could not be saved in the save folder.") + QLatin1Char(' ')
+                             + details + QLatin1Char(' ') + notes + QLatin1Char('\n')
+                             + tr2("录像保留在：", "The recording is kept in: ") + job.video + QLatin1Char('\n')
+                             + tr2("下次启动时可以再完成。", "It is offered again at the next start.");
+        m_labelStatus->setText(tr2("录像未能保存。", "The recording could not be saved.") + QLatin1Char(' ') + details);
         showFailure(text);
     }
-    qInfo() << "RCameraWidgetCV::joinFinished: ok" << ok << job.output;
+    if (job.session)
+        m_strStopReason.clear();
+    qInfo() << "RCameraWidgetCV::joinFinished: ok" << outcome.ok << outcome.file << details;
     if (!m_joinQueue.isEmpty()) {
         startNextJoin();
     } else {
         m_waitDlg->close();
-        if (!m_strCameraName.isEmpty()) {
-            initPreview(true);
-            m_bInited = true;
-        }
+        setRecordingControls(m_bInited);
     }
-    emit sJoinFinished(ok, ok ? job.output : details);
+    emit sJoinFinished(outcome.ok, details);
+    if (m_bCloseAfterFinish && !isJoining() && !isRecording())
+        close();
 }
 
 void RCameraWidgetCV::showFailure(const QString &text)
 {
     auto *box = new QMessageBox(QMessageBox::Warning, tr2("提示", "Message"), text, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setObjectName(QStringLiteral("failure"));
     box->open();
 }
 
@@ -436,7 +493,7 @@ void RCameraWidgetCV::offerLeftovers()
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setObjectName(QStringLiteral("leftoverQuestion"));
     box->setWindowTitle(tr2("提示", "Message"));
-    box->setText(tr2("发现 %1 个未完成的录像。现在合成到保存路径吗？", "Found %1 unfinished recording(s). Finish them into the save folder now?")
+    box->setText(tr2("发现 %1 个未完成的录像。现在保存到保存路径吗？", "Found %1 unfinished recording(s). Save them into the save folder now?")
                      .arg(m_leftovers.size()));
     QPushButton *finish = box->addButton(tr2("完成", "Finish"), QMessageBox::AcceptRole);
     QPushButton *discard = box->addButton(tr2("删除", "Discard"), QMessageBox::DestructiveRole);
@@ -449,11 +506,11 @@ void RCameraWidgetCV::offerLeftovers()
 void RCameraWidgetCV::finishLeftovers()
 {
     for (const RRecordingFiles::Leftover &l : qAsConst(m_leftovers)) {
-        JoinJob job;
+        RFinisher::Job job;
         job.video = l.video;
         job.audio = l.audio;
         job.note = l.note;
-        job.output = RRecorderRules::uniquePath(m_editPath->text() + QLatin1Char('/') + QFileInfo(l.output).fileName());
+        job.output = m_editPath->text() + QLatin1Char('/') + QFileInfo(l.output).fileName();
         m_joinQueue << job;
     }
     m_leftovers.clear();
@@ -467,20 +524,6 @@ void RCameraWidgetCV::discardLeftovers()
     m_leftovers.clear();
 }
 
-void RCameraWidgetCV::recordInfo(int isfail, QString strInfo)
-{
-    qInfo() << "RCameraWidgetCV::recordInfo:" << isfail << strInfo;
-    if (isfail)
-        showFailure(tr2("无法写入视频文件：", "Cannot write the video file: ") + strInfo);
-}
-
-void RCameraWidgetCV::audioInfo(int isfail, QString strInfo)
-{
-    qInfo() << "RCameraWidgetCV::audioInfo:" << isfail << strInfo;
-    if (isfail)
-        m_labelStatus->setText(tr2("无法录音：", "Cannot record sound: ") + strInfo);
-}
-
 void RCameraWidgetCV::showPixmap(QPixmap pix)
 {
     if (pix.width() >= 1)
@@ -488,19 +531,60 @@ void RCameraWidgetCV::showPixmap(QPixmap pix)
     m_cameraCV->previewShown();
 }
 
+void RCameraWidgetCV::cameraPresent(bool present)
+{
+    m_bCameraPresent = present;
+    if (present) {
+        m_labelNotice->hide();
+        return;
+    }
+    m_labelNotice->setText(isRecording() ? tr2("摄像头已断开，录像在等待画面。", "The camera is disconnected; the recording waits for its picture.")
+                                         : tr2("摄像头已断开。", "The camera is disconnected."));
+    m_labelNotice->show();
+    m_labelNotice->raise();
+}
+
 QString RCameraWidgetCV::statusText() const
 {
     return m_labelStatus->text();
 }
 
+void RCameraWidgetCV::reject()
+{
+    close();
+}
+
 void RCameraWidgetCV::closeEvent(QCloseEvent *event)
 {
-    QMessageBox box(QMessageBox::Question, tr2("提示", "Message"), tr2("确认退出录像？", "Quit the recorder?"));
-    box.addButton(tr2("退出", "Exit"), QMessageBox::ActionRole);
-    QPushButton *cancel = box.addButton(tr2("取消", "Cancel"), QMessageBox::ActionRole);
-    box.exec();
-    if (box.clickedButton() == cancel)
+    // The copy takes seconds: the window closes when it is done.
+    if (isJoining()) {
+        m_bCloseAfterFinish = true;
+        m_waitDlg->show();
         event->ignore();
-    else
+        return;
+    }
+    if (m_bCloseAfterFinish) {
         event->accept();
+        return;
+    }
+    QMessageBox box(QMessageBox::Question, tr2("提示", "Message"),
+                    isRecording() ? tr2("正在录像。结束录像并退出？", "Recording is under way. Stop it and quit?")
+                                  : tr2("确认退出录像？", "Quit the recorder?"),
+                    QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("closeQuestion"));
+    QPushButton *exit = box.addButton(tr2("退出", "Exit"), QMessageBox::ActionRole);
+    box.addButton(tr2("取消", "Cancel"), QMessageBox::ActionRole);
+    box.exec();
+    if (box.clickedButton() != exit) {
+        event->ignore();
+        return;
+    }
+    if (isRecording()) {
+        // The recording is saved first; the window closes when it is in place.
+        m_bCloseAfterFinish = true;
+        slotSaveEnd();
+        event->ignore();
+        return;
+    }
+    event->accept();
 }

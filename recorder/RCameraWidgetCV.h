@@ -1,9 +1,13 @@
 #pragma once
 // The recorder's window: live preview of the document camera, recording of
-// video and optional sound on worker threads, and the join into one file,
-// which runs beside the window and shows its progress.
+// video and optional sound encoded live on worker threads, and the finishing
+// copy into the chosen container, which runs beside the window.
 
+#include "RFinisher.h"
 #include "RRecordingFiles.h"
+
+#include <QFutureWatcher>
+#include <memory>
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -20,8 +24,6 @@ class QThread;
 class QTimer;
 class RCameraCV;
 class RComboBox;
-class RJoiner;
-class RRecAudio;
 class RWaittingDlg;
 
 class RCameraWidgetCV : public QDialog
@@ -44,10 +46,11 @@ public:
     QString statusText() const;
     bool isJoining() const;
 
+    bool isRecording() const { return m_session != nullptr; }
+
 signals:
-    void startRecVideo(int iVideo, QSize size, QString strOutput);
-    void startRecAudio();
-    // The join of a recording (or of a recovered one) ended.
+    void startRecVideo(int iVideo, QSize size);
+    // The finishing of a recording (or of a recovered one) ended: the file, or the reason.
     void sJoinFinished(bool ok, QString details);
 
 public slots:
@@ -56,9 +59,8 @@ public slots:
     void slotSaveEnd();
     void changeResolution(QString strRes);
     void DelayTriggel();
-    void recordInfo(int isfail, QString strInfo);
-    void audioInfo(int isfail, QString strInfo);
     void showPixmap(QPixmap pix);
+    void cameraPresent(bool present);
     // Finish (join) or discard recordings a crash left behind.
     void finishLeftovers();
     void discardLeftovers();
@@ -67,23 +69,21 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
-    struct JoinJob {
-        QString video;
-        QString audio; // empty: no sound
-        QString output;
-        QString note;  // the leftover's note, or empty for the current recording
-        double seconds = -1.0;
-    };
+public slots:
+    // Esc asks like the Exit button instead of closing at once.
+    void reject() override;
 
+private:
     QString tr2(const char *chinese, const char *english) const;
     void initAudioDeviceList();
     void initPreview(bool start);
-    void initRecAudio();
-    void unInitRecAudio();
     void offerLeftovers();
     void startNextJoin();
-    void joinFinished(bool ok, const QString &details);
+    void joinFinished();
+    void watchRecording();
+    void stopRecording(const QString &why);
+    QString outcomeText(const RFinisher::Outcome &outcome) const;
+    QString clockText(qint64 us) const;
     void showFailure(const QString &text);
     void setRecordingControls(bool enabled);
 
@@ -103,22 +103,25 @@ private:
     QString m_strCameraName;
     bool m_bInited = false;
     bool m_bLaunchOk = false;
+    QLabel *m_labelNotice;
     QTimer *m_timerDelay;
+    QTimer *m_timerWatch;
     RCameraCV *m_cameraCV = nullptr;
     QThread *m_threadCamera = nullptr;
     int m_iCameraIdx = -1;
-    RJoiner *m_joiner;
+    bool m_bCameraPresent = false;
     QString m_strOutputFile;
-    bool m_bAudioRec = false;
     RWaittingDlg *m_waitDlg;
-    RRecAudio *m_recAudio = nullptr;
-    QThread *m_threadAudio = nullptr;
 
     QString m_strTempFolder;
     RRecordingFiles m_files;
-    QElapsedTimer m_recordClock;
-    QList<JoinJob> m_joinQueue;
-    JoinJob m_currentJob;
+    std::shared_ptr<RRecordingSession> m_session;
+    QString m_strSoundNote;       // why the current recording has no (more) sound
+    QString m_strStopReason;      // why the recording stopped by itself
+    QFutureWatcher<RFinisher::Outcome> m_finishing;
+    QList<RFinisher::Job> m_joinQueue;
+    RFinisher::Job m_currentJob;
+    bool m_bCloseAfterFinish = false;
     QList<RRecordingFiles::Leftover> m_leftovers;
     bool m_bLeftoversChecked = false;
 };

@@ -1,365 +1,201 @@
 #include "RRecAudio.h"
 
 #include "RRecorderRules.h"
+#include "VAudioEncoder.h"
+#include "VClock.h"
 
 #include <QDebug>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavdevice/avdevice.h>
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
-#include <libavutil/audio_fifo.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
 #include <libavutil/time.h>
 }
 
-#include <cinttypes>
+// What the worker and the owner share; outlives the owner when a hung
+// device keeps the worker in its read.
+struct RRecAudio::Shared {
+    std::mutex mutex;                 // guards encoder and abandoned
+    std::condition_variable done;
+    VAudioEncoder *encoder = nullptr;
+    bool abandoned = false;
+    bool finished = false;
+    AVFormatContext *input = nullptr;
+    int streamIndex = -1;
+    qint64 originUs = 0;
+    std::atomic<qint64> stopUs{-1};
+    std::atomic<qint64> lastEndUs{-1};   // recording time the delivered sound reaches
+    std::atomic<qint64> failedAtUs{-1};  // the device reported an error
+};
 
 namespace {
-
 QString avError(int code)
 {
     char buf[AV_ERROR_MAX_STRING_SIZE] = {0};
     av_strerror(code, buf, sizeof(buf));
     return QString::fromLocal8Bit(buf);
 }
-
-// Everything one request opens, released in one place whatever way it ends.
-struct Session {
-    AVFormatContext *input = nullptr;
-    AVCodecContext *decoder = nullptr;
-    AVFormatContext *output = nullptr;
-    AVCodecContext *encoder = nullptr;
-    AVFilterGraph *graph = nullptr;
-    AVFilterContext *source = nullptr;
-    AVFilterContext *sink = nullptr;
-    AVAudioFifo *fifo = nullptr;
-    AVFrame *decoded = nullptr;
-    AVFrame *converted = nullptr;
-    AVPacket *packet = nullptr;
-    int streamIndex = -1;
-    bool headerWritten = false;
-    int64_t samplesOut = 0;
-
-    ~Session()
-    {
-        if (output) {
-            if (headerWritten)
-                av_write_trailer(output);
-            if (!(output->oformat->flags & AVFMT_NOFILE))
-                avio_closep(&output->pb);
-            avformat_free_context(output);
-        }
-        av_packet_free(&packet);
-        av_frame_free(&decoded);
-        av_frame_free(&converted);
-        if (fifo)
-            av_audio_fifo_free(fifo);
-        avfilter_graph_free(&graph);
-        avcodec_free_context(&encoder);
-        avcodec_free_context(&decoder);
-        avformat_close_input(&input);
-    }
-};
-
-bool initFilters(Session &s)
-{
-    const AVFilter *abuffer = avfilter_get_by_name("abuffer");
-    const AVFilter *abuffersink = avfilter_get_by_name("abuffersink");
-    if (!abuffer || !abuffersink) {
-        qInfo() << "RRecAudio::initFilters: filtering source or sink element not found";
-        return false;
-    }
-    s.graph = avfilter_graph_alloc();
-    if (s.decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&s.decoder->ch_layout, s.decoder->ch_layout.nb_channels);
-    char layout[128] = {0};
-    av_channel_layout_describe(&s.decoder->ch_layout, layout, sizeof(layout));
-    const AVRational tb = s.decoder->time_base.num ? s.decoder->time_base : AVRational{1, s.decoder->sample_rate};
-    char args[512];
-    snprintf(args, sizeof(args), "time_base=%d/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s", tb.num, tb.den,
-             s.decoder->sample_rate, av_get_sample_fmt_name(s.decoder->sample_fmt), layout);
-    if (avfilter_graph_create_filter(&s.source, abuffer, "in", args, nullptr, s.graph) < 0) {
-        qInfo() << "RRecAudio::initFilters: Cannot create audio buffer source" << args;
-        return false;
-    }
-    if (avfilter_graph_create_filter(&s.sink, abuffersink, "out", nullptr, nullptr, s.graph) < 0) {
-        qInfo() << "RRecAudio::initFilters: Cannot create audio buffer sink";
-        return false;
-    }
-    const int fmts[] = {s.encoder->sample_fmt, -1};
-    if (av_opt_set_int_list(s.sink, "sample_fmts", fmts, -1, AV_OPT_SEARCH_CHILDREN) < 0) {
-        qInfo() << "RRecAudio::initFilters: Cannot set output sample format";
-        return false;
-    }
-    char outLayout[128] = {0};
-    av_channel_layout_describe(&s.encoder->ch_layout, outLayout, sizeof(outLayout));
-    if (av_opt_set(s.sink, "ch_layouts", outLayout, AV_OPT_SEARCH_CHILDREN) < 0) {
-        qInfo() << "RRecAudio::initFilters: Cannot set output channel layout";
-        return false;
-    }
-    const int rates[] = {s.encoder->sample_rate, -1};
-    if (av_opt_set_int_list(s.sink, "sample_rates", rates, -1, AV_OPT_SEARCH_CHILDREN) < 0) {
-        qInfo() << "RRecAudio::initFilters: Cannot set output sample rate";
-        return false;
-    }
-    AVFilterInOut *outputs = avfilter_inout_alloc();
-    AVFilterInOut *inputs = avfilter_inout_alloc();
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = s.source;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = s.sink;
-    int ret = avfilter_graph_parse_ptr(s.graph, "anull", &inputs, &outputs, nullptr);
-    if (ret >= 0)
-        ret = avfilter_graph_config(s.graph, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    if (ret < 0)
-        qInfo() << "RRecAudio::initFilters: graph failed" << avError(ret);
-    // Frames of the encoder's size come out of the FIFO, so the sink's size does not matter.
-    return ret >= 0;
-}
-
-// Encodes one frame (null: flush) and writes every packet the encoder has.
-void encode(Session &s, AVFrame *frame)
-{
-    int ret = avcodec_send_frame(s.encoder, frame);
-    if (ret < 0) {
-        qInfo() << "RRecAudio::encode: Error sending a frame for encoding" << avError(ret);
-        return;
-    }
-    while ((ret = avcodec_receive_packet(s.encoder, s.packet)) >= 0) {
-        s.packet->stream_index = 0;
-        av_packet_rescale_ts(s.packet, s.encoder->time_base, s.output->streams[0]->time_base);
-        const int w = av_write_frame(s.output, s.packet);
-        if (w < 0)
-            qInfo() << "RRecAudio::encode: write failed" << avError(w);
-        av_packet_unref(s.packet);
-    }
-}
-
-// Moves whole encoder frames out of the FIFO; with flush also the rest.
-void drainFifo(Session &s, bool flush)
-{
-    const int frameSize = s.encoder->frame_size > 0 ? s.encoder->frame_size : 1024;
-    while (av_audio_fifo_size(s.fifo) >= frameSize || (flush && av_audio_fifo_size(s.fifo) > 0)) {
-        const int n = qMin(frameSize, av_audio_fifo_size(s.fifo));
-        AVFrame *frame = av_frame_alloc();
-        frame->nb_samples = n;
-        av_channel_layout_copy(&frame->ch_layout, &s.encoder->ch_layout);
-        frame->format = s.encoder->sample_fmt;
-        frame->sample_rate = s.encoder->sample_rate;
-        if (av_frame_get_buffer(frame, 0) >= 0
-            && av_audio_fifo_read(s.fifo, reinterpret_cast<void **>(frame->data), n) == n) {
-            frame->pts = s.samplesOut;
-            s.samplesOut += n;
-            encode(s, frame);
-        }
-        av_frame_free(&frame);
-    }
-}
-
-// Silence of that length into the FIFO.
-void padSilence(Session &s, int64_t us)
-{
-    const int samples = int(av_rescale(us, s.encoder->sample_rate, AV_TIME_BASE));
-    uint8_t **data = nullptr;
-    if (samples <= 0 || av_samples_alloc_array_and_samples(&data, nullptr, s.encoder->ch_layout.nb_channels, samples,
-                                                           s.encoder->sample_fmt, 0) < 0)
-        return;
-    av_samples_set_silence(data, 0, samples, s.encoder->ch_layout.nb_channels, s.encoder->sample_fmt);
-    av_audio_fifo_write(s.fifo, reinterpret_cast<void **>(data), samples);
-    av_freep(&data[0]);
-    av_freep(&data);
-}
-
-// Keeps the sound on the recording's clock: a device that starts late or
-// drops out leaves silence in its place instead of pulling the rest earlier.
-// atUs: wall-clock time the next samples belong to.
-void fillGap(Session &s, int64_t atUs, qint64 startWallMs)
-{
-    // Only devices that stamp their packets with the wall clock (pulse, alsa) can be aligned.
-    if (startWallMs <= 0 || llabs(atUs - av_gettime()) > 10 * AV_TIME_BASE)
-        return;
-    const int64_t queued = s.samplesOut + av_audio_fifo_size(s.fifo);
-    const int64_t expectedUs = startWallMs * 1000 + av_rescale(queued, AV_TIME_BASE, s.encoder->sample_rate);
-    const int64_t gapUs = atUs - expectedUs;
-    if (gapUs < 200000 || gapUs > 10 * AV_TIME_BASE)
-        return;
-    padSilence(s, gapUs);
-    qInfo() << "RRecAudio::fillGap: silence ms" << gapUs / 1000 << "after samples" << queued;
-}
-
 } // namespace
 
-RRecAudio::RRecAudio(QObject *parent) : QObject(parent) {}
-
-void RRecAudio::setDevice(const QString &name, const QString &realm)
+RRecAudio::RRecAudio(VAudioEncoder *encoder) : m_shared(std::make_shared<Shared>())
 {
-    m_strAudioName = name;
-    m_strRealm = realm;
+    m_shared->encoder = encoder;
+    m_shared->originUs = VClock::nowUs();
 }
 
-void RRecAudio::setRun(bool brun)
+RRecAudio::~RRecAudio()
 {
-    qInfo() << "RRecAudio::setRun:" << brun;
-    m_bRun.store(brun);
+    stop(VClock::nowUs() - m_shared->originUs);
+    join();
+    std::lock_guard<std::mutex> lock(m_shared->mutex);
+    if (!m_shared->abandoned)
+        avformat_close_input(&m_shared->input);
 }
 
-void RRecAudio::ffmpegAudio()
+bool RRecAudio::open(const QString &name, const QString &realm, QString *why)
 {
-    if (m_strAudioName.isEmpty() || m_strOutputPath.isEmpty()) {
-        emit response(1, QStringLiteral("no device or output"));
-        return;
-    }
     avdevice_register_all();
-    const QString formatName = RRecorderRules::audioInputFormat(m_strRealm);
+    const QString formatName = RRecorderRules::audioInputFormat(realm);
     const AVInputFormat *format = av_find_input_format(formatName.toUtf8().constData());
     if (!format) {
-        qInfo() << "RRecAudio::ffmpegAudio: no input format" << formatName;
-        emit response(1, QStringLiteral("no input format ") + formatName);
-        return;
+        if (why)
+            *why = QStringLiteral("no input format ") + formatName;
+        return false;
     }
-    Session s;
-    const QByteArray url = RRecorderRules::audioInputUrl(m_strRealm, m_strAudioName).toUtf8();
     AVDictionary *options = nullptr;
-    // Small fragments: the server's default holds about two seconds back, which
-    // delays the first sound and loses the last when the recording stops.
+    // Small fragments: the server's default holds about two seconds back.
     if (formatName == QLatin1String("pulse"))
         av_dict_set(&options, "fragment_size", "4096", 0);
-    int ret = avformat_open_input(&s.input, url.constData(), format, &options);
+    const QByteArray url = RRecorderRules::audioInputUrl(realm, name).toUtf8();
+    int ret = avformat_open_input(&m_shared->input, url.constData(), format, &options);
     av_dict_free(&options);
+    if (ret >= 0)
+        ret = avformat_find_stream_info(m_shared->input, nullptr);
+    if (ret >= 0)
+        ret = m_shared->streamIndex = av_find_best_stream(m_shared->input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (ret < 0) {
-        qInfo() << "RRecAudio::ffmpegAudio: avformat_open_input:" << ret << avError(ret) << url;
-        emit response(1, QStringLiteral("avformat_open_input: ") + avError(ret));
-        return;
+        qInfo() << "RRecAudio::open:" << url << avError(ret);
+        if (why)
+            *why = avError(ret);
+        avformat_close_input(&m_shared->input);
+        return false;
     }
-    if ((ret = avformat_find_stream_info(s.input, nullptr)) < 0) {
-        emit response(1, QStringLiteral("-1"));
-        return;
-    }
-    s.streamIndex = av_find_best_stream(s.input, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (s.streamIndex < 0) {
-        qInfo() << "RRecAudio::ffmpegAudio: no audio stream";
-        emit response(1, QStringLiteral("no audio stream"));
-        return;
-    }
-    AVStream *in = s.input->streams[s.streamIndex];
-    const AVCodec *decoder = avcodec_find_decoder(in->codecpar->codec_id);
-    s.decoder = avcodec_alloc_context3(decoder);
-    if (!decoder || avcodec_parameters_to_context(s.decoder, in->codecpar) < 0
-        || avcodec_open2(s.decoder, decoder, nullptr) < 0) {
-        qInfo() << "RRecAudio::ffmpegAudio: can not find or open decoder!";
-        emit response(1, QStringLiteral("can not find or open decoder!"));
-        return;
-    }
-    s.decoder->pkt_timebase = in->time_base;
-    qInfo() << "RRecAudio::ffmpegAudio: rate" << s.decoder->sample_rate << "channels"
-            << s.decoder->ch_layout.nb_channels;
+    return true;
+}
 
-    const QByteArray path = m_strOutputPath.toUtf8();
-    avformat_alloc_output_context2(&s.output, nullptr, "adts", path.constData());
-    const AVCodec *encoder = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    if (!s.output || !encoder) {
-        emit response(1, QStringLiteral("no AAC output"));
-        return;
-    }
-    AVStream *out = avformat_new_stream(s.output, nullptr);
-    s.encoder = avcodec_alloc_context3(encoder);
-    s.encoder->sample_rate = s.decoder->sample_rate;
-    av_channel_layout_default(&s.encoder->ch_layout, 2);
-    s.encoder->sample_fmt = encoder->sample_fmts ? encoder->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
-    s.encoder->time_base = AVRational{1, s.encoder->sample_rate};
-    if (s.output->oformat->flags & AVFMT_GLOBALHEADER)
-        s.encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(s.encoder, encoder, nullptr) < 0) {
-        emit response(1, QStringLiteral("编码器打开失败"));
-        return;
-    }
-    if (avcodec_parameters_from_context(out->codecpar, s.encoder) < 0) {
-        emit response(1, QStringLiteral("Failed to copy encoder parameters to output stream"));
-        return;
-    }
-    out->time_base = s.encoder->time_base;
-    if (!(s.output->oformat->flags & AVFMT_NOFILE) && avio_open(&s.output->pb, path.constData(), AVIO_FLAG_WRITE) < 0) {
-        emit response(1, QStringLiteral("Could not open output file"));
-        return;
-    }
-    if (avformat_write_header(s.output, nullptr) < 0) {
-        emit response(1, QStringLiteral("Error occurred when opening audio output file"));
-        return;
-    }
-    s.headerWritten = true;
-    if (!initFilters(s)) {
-        emit response(1, QStringLiteral("init_filters failed"));
-        return;
-    }
-    s.fifo = av_audio_fifo_alloc(s.encoder->sample_fmt, s.encoder->ch_layout.nb_channels, 1);
-    s.decoded = av_frame_alloc();
-    s.converted = av_frame_alloc();
-    s.packet = av_packet_alloc();
-    AVPacket *inPacket = av_packet_alloc();
+void RRecAudio::start(qint64 originUs)
+{
+    m_shared->originUs = originUs;
+    if (m_shared->input && !m_thread.joinable())
+        m_thread = std::thread(&RRecAudio::run, m_shared);
+}
 
-    // After the stop, sound the device captured before it is still read (up to a second).
-    int64_t stopUs = 0;
-    for (;;) {
-        if (!m_bRun.load() && stopUs == 0)
-            stopUs = av_gettime();
-        ret = av_read_frame(s.input, inPacket);
+void RRecAudio::stop(qint64 stopUs)
+{
+    qint64 expected = -1;
+    m_shared->stopUs.compare_exchange_strong(expected, qMax<qint64>(0, stopUs));
+}
+
+void RRecAudio::join(int timeoutMs)
+{
+    if (!m_thread.joinable())
+        return;
+    std::unique_lock<std::mutex> lock(m_shared->mutex);
+    if (m_shared->done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_shared->finished; })) {
+        lock.unlock();
+        m_thread.join();
+        return;
+    }
+    // The device hangs in its read: leave the worker; it frees what it opened.
+    qInfo() << "RRecAudio::join: the sound device does not return; left behind";
+    m_shared->abandoned = true;
+    m_shared->encoder = nullptr;
+    lock.unlock();
+    m_thread.detach();
+}
+
+qint64 RRecAudio::lostAtUs(qint64 stalledForUs) const
+{
+    const qint64 failed = m_shared->failedAtUs.load();
+    if (failed >= 0)
+        return failed;
+    const qint64 last = m_shared->lastEndUs.load();
+    const qint64 now = VClock::nowUs() - m_shared->originUs;
+    // A device that never delivered has stopped at the start.
+    const qint64 reached = last < 0 ? 0 : last;
+    return now - reached > stalledForUs ? reached : -1;
+}
+
+void RRecAudio::run(std::shared_ptr<Shared> s)
+{
+    AVStream *in = s->input->streams[s->streamIndex];
+    const AVCodec *codec = avcodec_find_decoder(in->codecpar->codec_id);
+    AVCodecContext *decoder = avcodec_alloc_context3(codec);
+    bool ok = codec && avcodec_parameters_to_context(decoder, in->codecpar) >= 0 && avcodec_open2(decoder, codec, nullptr) >= 0;
+    decoder->pkt_timebase = in->time_base;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    qint64 stopSeenUs = -1;
+    while (ok) {
+        const qint64 stopUs = s->stopUs.load();
+        const qint64 nowUs = VClock::nowUs() - s->originUs;
+        if (stopUs >= 0) {
+            if (stopSeenUs < 0)
+                stopSeenUs = nowUs;
+            // Sound captured before the stop still arrives; never wait for it long.
+            if (s->lastEndUs.load() >= stopUs || nowUs - stopSeenUs > 1000000)
+                break;
+        }
+        const int ret = av_read_frame(s->input, packet);
         if (ret < 0) {
-            qInfo() << "RRecAudio::ffmpegAudio: read failed" << avError(ret);
+            qInfo() << "RRecAudio::run: the device stopped:" << avError(ret);
+            s->failedAtUs = qMax<qint64>(0, s->lastEndUs.load());
             break;
         }
-        if (inPacket->stream_index != s.streamIndex) {
-            av_packet_unref(inPacket);
+        if (packet->stream_index != s->streamIndex) {
+            av_packet_unref(packet);
             continue;
         }
-        if (stopUs > 0) {
-            const int64_t ptsUs = inPacket->pts == AV_NOPTS_VALUE
-                                      ? 0 : av_rescale_q(inPacket->pts, in->time_base, AV_TIME_BASE_Q);
-            if (llabs(ptsUs - stopUs) > 10 * AV_TIME_BASE || ptsUs >= stopUs || av_gettime() - stopUs > AV_TIME_BASE) {
-                av_packet_unref(inPacket);
-                break;
-            }
+        // The device stamps its packets with the wall clock (less its latency):
+        // the same moment on the recording's clock.
+        qint64 captureUs;
+        if (packet->pts != AV_NOPTS_VALUE) {
+            const qint64 wallUs = av_rescale_q(packet->pts, in->time_base, AVRational{1, 1000000});
+            captureUs = wallUs + (VClock::nowUs() - av_gettime()) - s->originUs;
+        } else {
+            captureUs = -1;
         }
-        if (inPacket->pts != AV_NOPTS_VALUE)
-            fillGap(s, av_rescale_q(inPacket->pts, in->time_base, AV_TIME_BASE_Q), m_startWallMs);
-        ret = avcodec_send_packet(s.decoder, inPacket);
-        av_packet_unref(inPacket);
-        if (ret < 0) {
-            qInfo() << "RRecAudio::ffmpegAudio: Send audio packet failed!" << avError(ret);
+        const int sent = avcodec_send_packet(decoder, packet);
+        av_packet_unref(packet);
+        if (sent < 0)
             continue;
-        }
-        while (avcodec_receive_frame(s.decoder, s.decoded) >= 0) {
-            if (av_buffersrc_add_frame_flags(s.source, s.decoded, 0) < 0) {
-                qInfo() << "RRecAudio::ffmpegAudio: Error while feeding the filtergraph";
-                av_frame_unref(s.decoded);
-                continue;
+        while (avcodec_receive_frame(decoder, frame) >= 0) {
+            qint64 lengthUs = av_rescale(frame->nb_samples, 1000000, qMax(1, frame->sample_rate));
+            if (captureUs < 0)
+                captureUs = VClock::nowUs() - s->originUs - lengthUs;
+            // Sound after the stop is not the lesson's.
+            const qint64 stopUs = s->stopUs.load();
+            if (stopUs >= 0 && captureUs + lengthUs > stopUs) {
+                frame->nb_samples = int(qMax<qint64>(0, av_rescale(stopUs - captureUs, frame->sample_rate, 1000000)));
+                lengthUs = stopUs - captureUs;
             }
-            while (av_buffersink_get_frame(s.sink, s.converted) >= 0) {
-                av_audio_fifo_write(s.fifo, reinterpret_cast<void **>(s.converted->data), s.converted->nb_samples);
-                av_frame_unref(s.converted);
+            if (frame->nb_samples > 0) {
+                std::lock_guard<std::mutex> lock(s->mutex);
+                if (s->encoder)
+                    s->encoder->push(frame, captureUs);
             }
-        }
-        drainFifo(s, false);
-    }
-    av_packet_free(&inPacket);
-    // Keep the last moments: what the filter, the FIFO and the encoder still hold.
-    if (av_buffersrc_add_frame_flags(s.source, nullptr, 0) >= 0) {
-        while (av_buffersink_get_frame(s.sink, s.converted) >= 0) {
-            av_audio_fifo_write(s.fifo, reinterpret_cast<void **>(s.converted->data), s.converted->nb_samples);
-            av_frame_unref(s.converted);
+            s->lastEndUs = captureUs + lengthUs;
+            captureUs += lengthUs;
+            av_frame_unref(frame);
         }
     }
-    if (stopUs > 0)
-        fillGap(s, stopUs, m_startWallMs);
-    drainFifo(s, true);
-    encode(s, nullptr);
-    const int64_t samples = s.samplesOut;
-    const int rate = s.encoder->sample_rate;
-    qInfo() << "RRecAudio::ffmpegAudio end:" << m_bRun.load() << "samples" << samples << "rate" << rate;
-    emit response(0, QStringLiteral("samples %1 rate %2").arg(samples).arg(rate));
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&decoder);
+    std::lock_guard<std::mutex> lock(s->mutex);
+    if (s->abandoned)
+        avformat_close_input(&s->input);
+    s->finished = true;
+    s->done.notify_all();
 }

@@ -1,42 +1,48 @@
 #pragma once
 // The recorder's microphone worker: reads the device through FFmpeg's input
-// devices, converts to the AAC encoder's format, encodes and writes an ADTS
-// file until its run flag is cleared. Lives on a thread of its own.
+// devices on a thread of its own and hands the sound, stamped with its
+// capture time on the recording's clock, to the AAC encoder. A device that
+// fails or stops delivering is noted with the time it stopped; the recording
+// goes on and the sound is filled with silence from there.
 
-#include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
-class RRecAudio : public QObject
+struct AVFormatContext;
+class VAudioEncoder;
+
+class RRecAudio
 {
-    Q_OBJECT
-
 public:
-    explicit RRecAudio(QObject *parent = nullptr);
+    RRecAudio(VAudioEncoder *encoder);
+    ~RRecAudio();
+    RRecAudio(const RRecAudio &) = delete;
+    RRecAudio &operator=(const RRecAudio &) = delete;
 
-    // Set by the window before each request, not while one runs.
-    void setDevice(const QString &name, const QString &realm);
-    void setOutputPath(const QString &path) { m_strOutputPath = path; }
-    // When the teacher pressed record (ms since the epoch): sound that starts
-    // later is preceded by silence, so it stays in step with the video.
-    void setStartTime(qint64 wallMs) { m_startWallMs = wallMs; }
-    QString deviceName() const { return m_strAudioName; }
+    // Opens the device; false (with FFmpeg's reason in *why) when it cannot.
+    bool open(const QString &name, const QString &realm, QString *why = nullptr);
+    // originUs: the recording's start on VClock.
+    void start(qint64 originUs);
+    // Any thread: sound captured up to stopUs (recording time) is still taken,
+    // for at most a second; then the rest up to stopUs is silence.
+    void stop(qint64 stopUs);
+    // Waits for the worker; a device hung in its read is left behind after
+    // timeoutMs and no longer touches the encoder.
+    void join(int timeoutMs = 3000);
 
-public slots:
-    // Records until the run flag is cleared.
-    void ffmpegAudio();
-    // Any thread.
-    void setRun(bool brun);
-
-signals:
-    // 1: the request failed before recording; 0: it ended, strInfo says how many samples were kept.
-    void response(int isfail, QString strInfo);
+    // Recording time (us) at which the device stopped delivering, -1 while it delivers.
+    // stalledForUs: how long without sound counts as stopped.
+    qint64 lostAtUs(qint64 stalledForUs = 2000000) const;
 
 private:
-    QString m_strAudioName;
-    QString m_strRealm;
-    QString m_strOutputPath;
-    qint64 m_startWallMs = 0;
-    std::atomic<bool> m_bRun{false};
+    struct Shared;
+    static void run(std::shared_ptr<Shared> shared);
+
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
 };

@@ -19,8 +19,8 @@ bool RRecordingFiles::create(const QString &folder, const QString &baseName, con
     release();
     const QString base = folder + QLatin1Char('/') + baseName;
     m_note = base + QLatin1String(kNoteSuffix);
-    m_video = base + QStringLiteral(".avi");
-    m_audio = withSound ? base + QStringLiteral(".aac") : QString();
+    m_video = base + QStringLiteral(".mkv");
+    m_audio.clear();
     m_lock = std::make_unique<QLockFile>(lockPath(m_note));
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
@@ -31,7 +31,8 @@ bool RRecordingFiles::create(const QString &folder, const QString &baseName, con
     QSettings note(m_note, QSettings::IniFormat);
     note.setValue(QStringLiteral("output"), output);
     note.setValue(QStringLiteral("video"), QFileInfo(m_video).fileName());
-    note.setValue(QStringLiteral("audio"), withSound ? QFileInfo(m_audio).fileName() : QString());
+    note.setValue(QStringLiteral("audio"), QString());
+    note.setValue(QStringLiteral("sound"), withSound);
     note.sync();
     return note.status() == QSettings::NoError;
 }

@@ -29,6 +29,7 @@ RVirtualCapture::RVirtualCapture(const QString &description, const QSize &size) 
     for (const VirtualCameraDevice &d : VirtualCameraConfig::readAll()) {
         if (d.description == description) {
             p.source = d.source;
+            p.syncMarks = d.syncMarks;
             m_fps = d.fps > 0 ? d.fps : 30.0;
             m_present = d.present;
             break;

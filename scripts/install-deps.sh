@@ -20,14 +20,14 @@ PACKAGES=(
   libjpeg62-turbo-dev
   # offline text recognition: Tesseract with its Chinese and English models
   libtesseract-dev libleptonica-dev tesseract-ocr tesseract-ocr-chi-sim tesseract-ocr-eng
-  # recorder: camera capture and Motion-JPEG writing, microphone through FFmpeg's
-  # libraries, the join with the ffmpeg program (libx264), ffprobe checks in tests
+  # recorder: camera capture, microphone through FFmpeg's
+  # libraries, H.264 (libx264) and AAC encoding through libavcodec, colour conversion
+  # with libswscale, ffprobe checks in tests (the ffmpeg program finishes old leftovers)
   libopencv-videoio-dev ffmpeg libavdevice-dev libavformat-dev libavcodec-dev
-  libavfilter-dev libavutil-dev libswresample-dev
+  libavfilter-dev libavutil-dev libswresample-dev libswscale-dev
   # the virtual microphone for tests and machines without sound hardware; the
-  # sync beeper plays into it through libpulse-simple, the sync meter reads
-  # frames through libswscale
-  pulseaudio pulseaudio-utils libpulse-dev libswscale-dev
+  # sync beeper plays into it through libpulse-simple
+  pulseaudio pulseaudio-utils libpulse-dev
   # the bad-picture corpus of the tests is written with zlib
   zlib1g-dev
   # QR codes: zxing-cpp reads them, libqrencode makes the test codes

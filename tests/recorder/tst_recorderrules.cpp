@@ -1,9 +1,9 @@
-// The recorder's rules: command line, names, texts it reads and the
-// real-time frame arithmetic and the teacher's mirror and flip of the frames.
-// Joining itself is proven by tst_recorder.
+// The recorder's rules: command line, names, texts it reads, which
+// recordings count as leftovers, the teacher's mirror and flip of the frames.
+// Recording and finishing themselves are proven by tst_recorder.
 #include "RCameraCV.h"
-#include "RFramePacer.h"
 #include "RRecorderRules.h"
+#include "RRecordingFiles.h"
 #include "VisoraTest.h"
 
 #include <QFile>
@@ -73,26 +73,30 @@ private slots:
         QCOMPARE(RRecorderRules::outputPath(dir.path(), t, ".mp4"), dir.path() + "/20260304050607-2.mp4");
     }
 
-    void pacing_data()
+    // Only a recording whose program is gone is offered: one still running
+    // in this or another window is not, or two programs would finish it.
+    void leftovers_data()
     {
-        QTest::addColumn<double>("fps");
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<qint64>("due");
-        QTest::addColumn<qint64>("total");
-        QTest::newRow("start: first frame at once") << 30.0 << qint64(0) << qint64(1) << qint64(1);
-        QTest::newRow("just before the second tick") << 30.0 << qint64(33) << qint64(1) << qint64(1);
-        QTest::newRow("one second at 30") << 30.0 << qint64(1000) << qint64(31) << qint64(30);
-        QTest::newRow("an hour at 25") << 25.0 << qint64(3600000) << qint64(90001) << qint64(90000);
+        QTest::addColumn<bool>("stillRunning");
+        QTest::addColumn<int>("offered");
+        QTest::newRow("running recording is not a leftover") << true << 0;
+        QTest::newRow("recording cut off is offered") << false << 1;
     }
-    void pacing()
+    void leftovers()
     {
-        QFETCH(double, fps);
-        QFETCH(qint64, elapsedMs);
-        const RFramePacer pacer(fps);
-        QTEST(pacer.dueFrames(elapsedMs), "due");
-        QTEST(pacer.totalFrames(elapsedMs), "total");
-        // The tick of the last due frame never lies after the time asked about.
-        QVERIFY(pacer.tickMs(pacer.dueFrames(elapsedMs) - 1) <= elapsedMs);
+        QFETCH(bool, stillRunning);
+        QTemporaryDir dir;
+        RRecordingFiles files;
+        QVERIFY(files.create(dir.path(), "temp-1", dir.path() + "/out.mp4", true));
+        QFile video(files.video());
+        QVERIFY(video.open(QIODevice::WriteOnly) && video.write("recorded") > 0);
+        video.close();
+        if (!stillRunning)
+            files.detach();
+        const auto found = RRecordingFiles::findLeftovers(dir.path());
+        QTEST(int(found.size()), "offered");
+        if (!found.isEmpty())
+            QCOMPARE(found.first().video, files.video());
     }
 
     // Preview and file get the page as the presenter showed it.
