@@ -235,11 +235,9 @@ bool RTavWidget::addCameraItem()
         // service looks like no camera or a busy one; say what is missing.
         if (RCameraGuard::serviceMissing())
             showCameraWarning(english ? QString("The camera service cannot start: GStreamer's camerabin is missing "
-                                                "(package gstreamer1.0-plugins-bad).")
-                                              + "\n\nPress [Close] exit."
+                                                "(package gstreamer1.0-plugins-bad).\n\nPress [Close] exit.")
                                       : QString("无法启动相机服务：缺少 GStreamer 的 camerabin"
-                                                "（软件包 gstreamer1.0-plugins-bad）。")
-                                              + "\n\n按【关闭】后退出");
+                                                "（软件包 gstreamer1.0-plugins-bad）。\n\n按【关闭】后退出"));
         else if (!busy)
             showCameraWarning(english ? QString("Can not find device") + "\n\nPress [Close] exit."
                                       : QString("没有找到高拍仪") + "\n\n按【关闭】后退出");
@@ -478,8 +476,7 @@ void RTavWidget::slotTimerSnap()
 
 void RTavWidget::slotDetectSnap()
 {
-    if (!m_bIsWhiteboard && !m_bScanning && !m_scene->snapshotPending())
-        slotSnap();
+    slotTimerSnap();
 }
 
 void RTavWidget::slotStopCamera(bool bstop)
