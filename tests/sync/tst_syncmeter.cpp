@@ -180,13 +180,13 @@ private slots:
         QString error;
         QVERIFY2(beeper.start(&error), qPrintable(error));
 
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, uint32_t(kRate), 1};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, uint32_t(kRate), 1};
         pa_buffer_attr attr{};
         attr.maxlength = uint32_t(-1);
-        attr.fragsize = uint32_t(pa_usec_to_bytes(5000, &spec));
+        attr.fragsize = uint32_t(pa_usec_to_bytes(5000, &format));
         int code = 0;
         pa_simple *mic = pa_simple_new(nullptr, "sync meter test", PA_STREAM_RECORD, "Visora_Microphone", "test",
-                                       &spec, nullptr, &attr, &code);
+                                       &format, nullptr, &attr, &code);
         QVERIFY2(mic, pa_strerror(code));
         std::vector<float> sound;
         std::vector<double> starts; // what each read says about the first sample's time

@@ -64,16 +64,16 @@ int main(int argc, char **argv)
     std::signal(SIGTERM, onSignal);
     std::signal(SIGINT, onSignal);
 
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
+    const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 1};
     pa_buffer_attr attr{};
     attr.maxlength = uint32_t(-1);
     // Enough buffer that a busy machine (a recording encodes on one core) does not run it dry.
-    attr.tlength = uint32_t(pa_usec_to_bytes(50'000, &spec));
+    attr.tlength = uint32_t(pa_usec_to_bytes(50'000, &format));
     attr.prebuf = uint32_t(-1);
-    attr.minreq = uint32_t(pa_usec_to_bytes(5'000, &spec));
+    attr.minreq = uint32_t(pa_usec_to_bytes(5'000, &format));
     attr.fragsize = uint32_t(-1);
     int error = 0;
-    pa_simple *stream = pa_simple_new(nullptr, "Visora sync beeper", PA_STREAM_PLAYBACK, sink, "sync beeps", &spec,
+    pa_simple *stream = pa_simple_new(nullptr, "Visora sync beeper", PA_STREAM_PLAYBACK, sink, "sync beeps", &format,
                                       nullptr, &attr, &error);
     if (!stream) {
         std::fprintf(stderr, "syncbeeper: cannot play into %s: %s\n", sink, pa_strerror(error));
