@@ -32,7 +32,7 @@ pulseaudio -n --daemonize=yes --exit-idle-time=-1 --log-target=stderr --log-leve
   --load="module-native-protocol-unix auth-anonymous=1 socket=$socket" \
   --load="module-null-sink sink_name=visora_sink" \
   --load="module-sine sink=visora_sink frequency=440" \
-  --load="module-remap-source master=visora_sink.monitor source_name=Visora_Microphone" \
+  --load="module-remap-source master=visora_sink.monitor source_name=Visora_Microphone source_properties=device.description=Visora_Microphone" \
   --load="module-always-sink" 2>&1 | grep -v "running as root" >&2 || true
 
 for _ in $(seq 50); do answers && break; sleep 0.1; done
