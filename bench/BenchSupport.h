@@ -7,11 +7,28 @@
 #include <QSize>
 #include <QString>
 
+#include <QByteArray>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <functional>
 #include <vector>
 
 namespace BenchSupport {
+
+// libgomp reads OMP_THREAD_LIMIT when it loads, so the limit has to be set
+// before the process starts: re-executes itself with it. False when that failed.
+inline bool runWithOneOpenMpThread(char *argv[])
+{
+    if (qgetenv("OMP_THREAD_LIMIT") == "1")
+        return true;
+    setenv("OMP_THREAD_LIMIT", "1", 1);
+    execv("/proc/self/exe", argv);
+    std::perror("execv");
+    return false;
+}
 
 // Median milliseconds of `runs` calls after two warm-up calls.
 inline double medianMs(int runs, const std::function<void()> &f)

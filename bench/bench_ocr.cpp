@@ -2,6 +2,8 @@
 // recognition through Tesseract's API in this process, on the same picture.
 #include "RScanRequest.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFont>
@@ -98,13 +100,8 @@ Figure viaApi(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    // libgomp reads the limit when it loads, so it has to be there before we start.
-    if (qgetenv("OMP_THREAD_LIMIT") != "1") {
-        setenv("OMP_THREAD_LIMIT", "1", 1);
-        execv("/proc/self/exe", argv);
-        std::perror("execv");
+    if (!BenchSupport::runWithOneOpenMpThread(argv))
         return 1;
-    }
     QGuiApplication app(argc, argv);
     const QString program = QCoreApplication::applicationDirPath() + "/../bin/scanner";
     QTemporaryDir dir;

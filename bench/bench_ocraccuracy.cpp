@@ -5,6 +5,8 @@
 #include "RScanRequest.h"
 #include "TextPicture.h"
 
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -65,13 +67,8 @@ Run run(const QString &program, const QStringList &arguments)
 
 int main(int argc, char *argv[])
 {
-    // libgomp reads the limit when it loads, so it has to be there before any child starts.
-    if (qgetenv("OMP_THREAD_LIMIT") != "1") {
-        setenv("OMP_THREAD_LIMIT", "1", 1);
-        execv("/proc/self/exe", argv);
-        std::perror("execv");
+    if (!BenchSupport::runWithOneOpenMpThread(argv))
         return 1;
-    }
     QGuiApplication app(argc, argv);
     const QString scanner = QCoreApplication::applicationDirPath() + "/../bin/scanner";
     QTemporaryDir temporary;
