@@ -75,6 +75,17 @@ inline void writeConfig(const QList<Cam> &cams)
     qputenv("VISORA_VIRTUAL_CAMERA", configPath().toUtf8());
 }
 
+// One camera of the supported kind showing `source`, as window and scene tests want it.
+inline void writeOne(const QString &description, const QStringList &resolutions,
+                     const QString &source = QStringLiteral("pattern"), bool present = true, bool busy = false)
+{
+    Cam c = cam(description, QStringLiteral("usb#vid_1b17&pid_0501&mi_00#6&1&0&0000"), present);
+    c.resolutions = resolutions;
+    c.source = source;
+    c.busy = busy;
+    writeConfig({c});
+}
+
 // A page picture in the working folder, for a steady picture.
 inline QString writePage(const QString &name, const QImage &image)
 {
