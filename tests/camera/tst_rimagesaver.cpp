@@ -99,9 +99,7 @@ private slots:
         QDir(dir.path()).mkdir("sub.pdf");
         for (const char *pipe : {"pipe.png", "pipe.pdf"})
             QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(pipe)).constData(), 0600), 0);
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(touch(dir.filePath("file")));
         const QString path = QDir(dir.path()).filePath(name);
         RImageSaver saver;
         QSignalSpy spy(&saver, &RImageSaver::finished);

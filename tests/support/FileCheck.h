@@ -20,6 +20,13 @@ inline QByteArray bytes(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// An empty file, standing where a test wants something in the way.
+inline bool touch(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly);
+}
+
 // A program's standard output; empty when it fails.
 inline QString run(const QString &program, const QStringList &args)
 {
