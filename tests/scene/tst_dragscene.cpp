@@ -12,6 +12,7 @@
 #include "VisoraTest.h"
 #include "BadPictures.h"
 #include "CameraTestSupport.h"
+#include "FileCheck.h"
 #include "MouseTest.h"
 
 #include <QGraphicsSceneDragDropEvent>
@@ -480,10 +481,8 @@ private slots:
         } else if (cause == "spotlight") {
             scene->slotShowVideoTracker(true); // shown, never dragged
         } else {
-            QFile file(out.path() + "/file");
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.close();
-            scene->setSaveDir(file.fileName() + "/pictures");
+            QVERIFY(VisoraTest::touch(out.path() + "/file"));
+            scene->setSaveDir(out.path() + "/file/pictures");
         }
         QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
         QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
