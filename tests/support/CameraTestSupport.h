@@ -2,13 +2,14 @@
 // Helpers shared by the camera tests: virtual camera configuration files
 // and picture measurements.
 
+#include "VirtualCamTestSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QMetaType>
 #include <QPointF>
 #include <QStringList>
@@ -38,13 +39,7 @@ inline Cam cam(const QString &description, const QString &deviceName = QStringLi
     return c;
 }
 
-inline QString configPath()
-{
-    return QDir::current().absoluteFilePath(QStringLiteral("virtualcam.json"));
-}
-
-// Writes the configuration atomically, so a device test reading it at the
-// same moment never sees half a file, and points the plugin at it.
+// Written atomically: the device watch may read the file at any moment.
 inline void writeConfig(const QList<Cam> &cams)
 {
     QJsonArray list;
@@ -68,11 +63,7 @@ inline void writeConfig(const QList<Cam> &cams)
     }
     QJsonObject root;
     root.insert(QStringLiteral("cameras"), list);
-    QSaveFile f(configPath());
-    f.open(QIODevice::WriteOnly);
-    f.write(QJsonDocument(root).toJson());
-    f.commit();
-    qputenv("VISORA_VIRTUAL_CAMERA", configPath().toUtf8());
+    VirtualCamTest::writeConfig(QJsonDocument(root).toJson(), QStringLiteral("virtualcam.json"));
 }
 
 // One camera of the supported kind showing `source`, as window and scene tests want it.
