@@ -42,10 +42,7 @@ QList<QPointF> tiltedA4(double tiltX, double tiltY, double spin)
 
 bool openPage(RCamera &camera, const QImage &page)
 {
-    writePage("page.png", page);
-    Cam c = cam("Doc Cam");
-    c.source = "page.png";
-    writeConfig({c});
+    writeOne("Doc Cam", {"640x480"}, writePage("page.png", page));
     camera.show();
     // Wait until the viewfinder has a frame: the page is on screen.
     return camera.initCamera("Doc Cam") == QSize(640, 480)
