@@ -51,6 +51,11 @@ void say(const QString &text)
 
 // ---------------------------------------------------------------- comparing
 
+QString sizeText(const QSize &size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
 int compareFolders(const QString &a, const QString &b)
 {
     const QStringList filter{QStringLiteral("*.png")};
@@ -72,12 +77,7 @@ int compareFolders(const QString &a, const QString &b)
             continue;
         }
         if (left.size() != right.size()) {
-            say(QStringLiteral("SIZE    %1 %2x%3 / %4x%5")
-                    .arg(name)
-                    .arg(left.width())
-                    .arg(left.height())
-                    .arg(right.width())
-                    .arg(right.height()));
+            say(QStringLiteral("SIZE    %1 %2 / %3").arg(name, sizeText(left.size()), sizeText(right.size())));
             ++differing;
             continue;
         }
@@ -96,11 +96,8 @@ int compareFolders(const QString &a, const QString &b)
             }
         }
         if (count) {
-            say(QStringLiteral("PIXELS  %1: %2 differ in %3x%4 at %5,%6")
-                    .arg(name)
-                    .arg(count)
-                    .arg(box.width())
-                    .arg(box.height())
+            say(QStringLiteral("PIXELS  %1: %2 differ in %3 at %4,%5")
+                    .arg(name, QString::number(count), sizeText(box.size()))
                     .arg(box.x())
                     .arg(box.y()));
             ++differing;
