@@ -50,14 +50,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_widgetImageList->show();
     m_scene->setSaveDir(m_capture.m_strCurImageDir);
     m_scene->setPen(m_iPenWidth, m_colorPen);
-    m_bFirstShow = true;
     createTimers();
     createQrScanner();
-    m_bNoConfirmClose = false;
-    m_bOpenCamera = false;
-    m_bIsWhiteboard = false;
-    m_bScanning = false;
-
     slotChangeLangue(m_iLangue);
 }
 
