@@ -2,65 +2,48 @@
 
 #include "ROrderedResults.h"
 
-// Steps: "+k" asks for k, ">k" delivers k's result, "!k" delivers a failure
-// for k, "clear" drops every waiting request. The log has one entry per step:
-// the keys that came out with it ("k!" for a failure), "." for none.
+// Steps: "+k" asks for k, ">k" delivers its result, "!k" a failure, "clear"
+// drops what waits. One log entry a step: what came out ("k!" failed, "k?"
+// with another's result), else "."; then "| requests still out".
 class TestOrderedResults : public QObject
 {
     Q_OBJECT
-
 private slots:
     void order_data()
     {
-        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("log");
-        QTest::addColumn<int>("pending");
-        QTest::newRow("in order, each at once") << QString("+a +b >a >b").split(' ') << ". . a b" << 0;
-        QTest::newRow("quick later ones wait for a slow first")
-            << QString("+a +b +c >c >b >a").split(' ') << ". . . . . abc" << 0;
-        QTest::newRow("failure keeps its turn") << QString("+a +b >b !a").split(' ') << ". . . a!b" << 0;
-        QTest::newRow("still out holds the rest") << QString("+a +b +c >a >c").split(' ') << ". . . a ." << 2;
-        QTest::newRow("second result for one request ignored")
-            << QString("+a +b >b >b >a").split(' ') << ". . . . ab" << 0;
-        QTest::newRow("late result of a dropped request ignored")
-            << QString("+a +b clear +c >a >b >c").split(' ') << ". . . . . . c" << 0;
-        QTest::newRow("dropped request blocks nothing after it")
-            << QString("+a clear +b >b >a").split(' ') << ". . . b ." << 0;
-        QStringList many;
-        for (int i = 0; i < 200; ++i)
-            many << QString("+k%1").arg(i);
-        QString all;
-        for (int i = 199; i >= 0; --i) {
-            many << QString(">k%1").arg(i);
-            all.prepend(QString("k%1").arg(i));
+        QTest::newRow("slow first holds back the quick") << "+a +b +c >c >a >b" << ". . . . a bc | 0";
+        QTest::newRow("failure keeps its turn") << "+a +b >b !a" << ". . . a!b | 0";
+        QTest::newRow("second result ignored, one still out") << "+a +b +c >b !b >a" << ". . . . . ab | 1";
+        QTest::newRow("dropped request ignored, blocks nothing") << "+a +b clear +c >a >c >b" << ". . . . . c . | 0";
+        QStringList steps, log;
+        for (int i = 0; i < 200; ++i) {
+            steps.insert(i, QString("+k%1").arg(i));
+            steps << QString(">k%1").arg(199 - i);
+            log << QString("k%1").arg(i);
         }
-        QTest::newRow("200 results in reverse come out at the last")
-            << many << (QString(". ").repeated(399) + all) << 0;
+        QTest::newRow("200 in reverse come out at the last") << steps.join(' ') << QString(". ").repeated(399) + log.join("") + " | 0";
     }
     void order()
     {
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         ROrderedResults<QString> queue;
         QHash<QString, quint64> tickets;
         QStringList log;
-        for (const QString &step : steps) {
+        for (const QString &step : steps.split(' ')) {
+            const QString key = step.mid(1);
             QString out;
-            if (step == "clear") {
+            if (step == "clear")
                 queue.clear();
-            } else if (step.startsWith('+')) {
-                tickets[step.mid(1)] = queue.request(step.mid(1));
-            } else {
-                const bool failed = step.startsWith('!');
-                const auto done = queue.deliver(tickets.value(step.mid(1)), failed ? QString() : "ok " + step.mid(1));
-                for (const auto &d : done) {
-                    QVERIFY(d.result.isEmpty() || d.result == "ok " + d.key);
-                    out += d.key + (d.result.isEmpty() ? "!" : "");
-                }
-            }
+            else if (step.startsWith('+'))
+                tickets[key] = queue.request(key);
+            else
+                for (const auto &d : queue.deliver(tickets[key], step.startsWith('!') ? QString() : "ok " + key))
+                    out += d.key + (d.result.isEmpty() ? "!" : d.result == "ok " + d.key ? "" : "?");
             log << (out.isEmpty() ? "." : out);
         }
-        QTEST(log.join(' '), "log");
-        QTEST(queue.pending(), "pending");
+        QTEST(log.join(' ') + QString(" | %1").arg(queue.pending()), "log");
     }
 };
 
