@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QImage>
-#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
