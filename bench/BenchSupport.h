@@ -46,8 +46,8 @@ inline double medianMs(int runs, const std::function<void()> &f)
     return ms[ms.size() / 2];
 }
 
-// A JPEG of gradients with noise, about as large as a real photo of that size.
-inline bool writePhoto(const QString &path, QSize size, int seed)
+// Gradients with noise: as a JPEG about as large as a real photo of that size.
+inline QImage photo(QSize size, int seed)
 {
     QImage img(size, QImage::Format_RGB32);
     quint32 x = 2463534242u + quint32(seed) * 7919u;
@@ -64,7 +64,12 @@ inline bool writePhoto(const QString &path, QSize size, int seed)
             line[c] = qRgb(qBound(0, r + n, 255), qBound(0, g + n, 255), qBound(0, b + n, 255));
         }
     }
-    return img.save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
+    return img;
+}
+
+inline bool writePhoto(const QString &path, QSize size, int seed)
+{
+    return photo(size, seed).save(path + ".part", "JPG", 85) && QFile::rename(path + ".part", path);
 }
 
 } // namespace BenchSupport

@@ -32,24 +32,6 @@ qint64 writtenBytes()
     return -1;
 }
 
-QImage photo(int seed)
-{
-    QImage img(3264, 2448, QImage::Format_RGB32);
-    quint32 x = 2463534242u + quint32(seed) * 7919u;
-    for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
-        for (int c = 0; c < img.width(); ++c) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            const int n = int(x & 7) - 4;
-            line[c] = qRgb(qBound(0, (c * 255 / img.width() + seed * 3) % 256 + n, 255),
-                           qBound(0, (y * 255 / img.height()) + n, 255), qBound(0, 128 + n, 255));
-        }
-    }
-    return img;
-}
-
 struct Cost {
     qint64 bytes = 0;
     double ms = 0;
@@ -74,7 +56,7 @@ int main(int argc, char *argv[])
     // A few distinct pages used in turn: generating 200 would measure the generator.
     QVector<QImage> pictures;
     for (int i = 0; i < 4; ++i)
-        pictures << photo(i);
+        pictures << BenchSupport::photo(QSize(3264, 2448), i);
     QByteArray jpeg;
     {
         QBuffer buffer(&jpeg);

@@ -95,17 +95,25 @@ int writeCorpus(const QString &dir)
     return 0;
 }
 
-// Child: the strip lists the corpus folder until every thumbnail is done.
-int corpusStrip(const QString &dir)
+// The shown strip lists `dir` until every thumbnail is done or `limitMs`
+// passed; the milliseconds that took.
+qint64 listUntilDone(RImageList &strip, const QString &dir, qint64 limitMs)
 {
-    RImageList strip(QSize(1920, 1080));
     strip.show();
     QElapsedTimer clock;
     clock.start();
     strip.changeDir(dir);
-    while (strip.pendingThumbnailCount() > 0 && clock.elapsed() < 300000)
+    while (strip.pendingThumbnailCount() > 0 && clock.elapsed() < limitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::printf("%.1f %lld\n", maxRssMiB(), clock.elapsed());
+    return clock.elapsed();
+}
+
+// Child: the strip lists the corpus folder until every thumbnail is done.
+int corpusStrip(const QString &dir)
+{
+    RImageList strip(QSize(1920, 1080));
+    const qint64 ms = listUntilDone(strip, dir, 300000);
+    std::printf("%.1f %lld\n", maxRssMiB(), ms);
     return strip.pendingThumbnailCount() == 0 ? 0 : 1;
 }
 
@@ -159,16 +167,11 @@ constexpr QSize kManySize(320, 240);
 int manyStrip(const QString &dir)
 {
     RImageList strip(QSize(1920, 1080));
-    strip.show();
-    QElapsedTimer clock;
-    clock.start();
-    strip.changeDir(dir);
     // Reported before the parent's ten-minute limit on a loaded machine.
-    while (strip.pendingThumbnailCount() > 0 && clock.elapsed() < 540000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const qint64 ms = listUntilDone(strip, dir, 540000);
     const int count = strip.listWidget()->count();
     std::printf("%.1f MiB peak, %d of %d thumbnails made, %.1f MiB of them kept, %lld ms\n", maxRssMiB(),
-                count - strip.pendingThumbnailCount(), count, strip.thumbnailBytes() / 1048576.0, clock.elapsed());
+                count - strip.pendingThumbnailCount(), count, strip.thumbnailBytes() / 1048576.0, ms);
     return strip.pendingThumbnailCount() == 0 ? 0 : 1;
 }
 

@@ -63,7 +63,7 @@ void RCameraCV::recVideo(int iVideo, QSize size)
                 present = 0;
                 emit sCameraPresent(false);
             }
-            // A device that fails at once must not spin.
+            // The capture thread's own loop: a device that fails at once must not spin.
             if (!source->isOpened() || captureUs - lastFrameUs > kAbsentUs)
                 QThread::msleep(20);
             continue;

@@ -32,7 +32,7 @@ bool RDeviceCapture::read(cv::Mat &bgr)
     if (m_capture.isOpened() && m_capture.read(bgr) && !bgr.empty())
         return true;
     bgr.release();
-    // An unopened or unplugged camera must not spin the loop.
+    // On the capture thread: an unopened or unplugged camera must not spin its loop.
     QThread::msleep(20);
     return false;
 }

@@ -77,6 +77,7 @@ RFinisher::Outcome RFinisher::joinOld(const Job &job)
     QProcess process;
     process.start(ffmpeg, args);
     process.closeWriteChannel();
+    // No limit: this runs off the GUI thread, and a long lesson takes its time to join.
     const bool finished = process.waitForFinished(-1);
     const QByteArray errors = process.readAllStandardError();
     outcome.ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0

@@ -1,5 +1,6 @@
 #include "RRecorderRules.h"
 
+#include "RPlatform.h"
 #include "RUserFolder.h"
 
 #include <QDir>
@@ -103,12 +104,7 @@ double RRecorderRules::progressSeconds(const QString &text)
 
 QString RRecorderRules::audioInputFormat(const QString &realm)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(realm)
-    return QStringLiteral("dshow");
-#else
-    return realm == QLatin1String("alsa") ? QStringLiteral("alsa") : QStringLiteral("pulse");
-#endif
+    return RPlatform::soundInputFormat(realm);
 }
 
 QString RRecorderRules::audioInputUrl(const QString &realm, const QString &deviceName)
@@ -118,11 +114,7 @@ QString RRecorderRules::audioInputUrl(const QString &realm, const QString &devic
 
 QString RRecorderRules::findFfmpeg(const QString &programFolder)
 {
-#ifdef Q_OS_WIN
-    const QString name = QStringLiteral("ffmpeg.exe");
-#else
-    const QString name = QStringLiteral("ffmpeg");
-#endif
+    const QString name = RPlatform::executableName(QStringLiteral("ffmpeg"));
     const QFileInfo local(programFolder + QLatin1Char('/') + name);
     if (local.isFile() && local.isExecutable())
         return local.absoluteFilePath();

@@ -57,7 +57,8 @@ void RVirtualCapture::refreshPresence()
 
 bool RVirtualCapture::read(cv::Mat &bgr)
 {
-    // Wait for the next tick; a late reader gets the current frame, not a burst of old ones.
+    // The capture thread waits for the next tick; a late reader gets the current
+    // frame, not a burst of old ones.
     const qint64 due = qint64(double(m_frames) * 1000.0 / m_fps);
     const qint64 now = m_clock.elapsed();
     if (due > now)

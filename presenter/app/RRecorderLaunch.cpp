@@ -1,5 +1,6 @@
 #include "RRecorderLaunch.h"
 
+#include "RPlatform.h"
 #include "RSettingsStore.h"
 
 #include <QDebug>
@@ -13,11 +14,8 @@ QString RRecorderLaunch::launchWord()
 
 QString RRecorderLaunch::programPath(int langue)
 {
-    QString program = langue == 1 ? QStringLiteral("Tolvani/Brisklet_en") : QStringLiteral("Tolvani/Brisklet");
-#ifdef Q_OS_WIN
-    program += QStringLiteral(".exe");
-#endif
-    return program;
+    return RPlatform::executableName(langue == 1 ? QStringLiteral("Tolvani/Brisklet_en")
+                                                 : QStringLiteral("Tolvani/Brisklet"));
 }
 
 QStringList RRecorderLaunch::arguments(const QString &cameraDescription, const QString &resolutionList)
@@ -41,6 +39,8 @@ RRecorderLaunch::Result RRecorderLaunch::run(const QString &program, const QStri
         // A program that cannot start makes the wait return at once.
         result.started = process.waitForStarted(-1);
         if (result.started) {
+            // Blocks the GUI thread on purpose: the recorder owns the camera and the
+            // screen until it exits, however long the lesson's recording runs.
             process.waitForFinished(-1);
             result.exitCode = process.exitCode();
         } else {

@@ -35,6 +35,8 @@ bool RStartupGuard::pass(int delaySeconds)
         return false;
     }
     qInfo() << "RStartupGuard::pass: another instance of this user is running";
+    // Before any window exists, so nothing freezes: the running instance gets a
+    // head start at the camera and the settings.
     if (delaySeconds > 0)
         QThread::sleep(static_cast<unsigned long>(delaySeconds));
     return true;

@@ -729,7 +729,7 @@ void RTavWidget::slotRecorder()
         const auto result = RRecorderLaunch::run(program,
                                                  RRecorderLaunch::arguments(camera, resolutions));
         qInfo() << "RTavWidget::slotRecorder: started" << result.started << "exit" << result.exitCode;
-        QThread::sleep(1);
+        QThread::sleep(1); // the camera the recorder just let go of settles before it opens again
         showFullScreen();
         m_widgetTool->show();
         m_widgetImageList->show();

@@ -53,6 +53,7 @@ void RDetectDlgThread::TestInfo()
             for (int step = 0; step < 100 && m_bRunning; ++step) {
                 const QString text = statusText(lang, step);
                 emit response(row, step, text);
+                // The worker only paces the progress; every check runs on the GUI thread.
                 QThread::msleep(static_cast<unsigned long>(m_iStepMs.load()));
                 emit response(0, step, text);
             }

@@ -2,6 +2,7 @@
 
 #include "RPartFile.h"
 #include "RPdfDocument.h"
+#include "RPlatform.h"
 #include "RSaveNotice.h"
 
 #include <QBuffer>
@@ -14,8 +15,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -62,20 +61,6 @@ QString journalPath(const QString &pdfPath)
 {
     const QFileInfo fi(pdfPath);
     return fi.absoluteDir().filePath(QLatin1Char('.') + fi.fileName() + QStringLiteral(".journal"));
-}
-
-bool syncFile(QFile &file)
-{
-    return file.flush() && ::fsync(file.handle()) == 0;
-}
-
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 // Black-and-white pages stay sharp and small compressed losslessly.
@@ -145,12 +130,12 @@ bool writeJournal(const QString &path, qint64 size, const QByteArray &tail, QStr
         return false;
     }
     const QByteArray text = QByteArray(kJournalHead) + '\n' + QByteArray::number(size) + '\n' + tail.toHex() + '\n';
-    if (journal.write(text) != text.size() || !syncFile(journal)) {
+    if (journal.write(text) != text.size() || !RPlatform::syncFile(journal)) {
         *why = deviceReason(journal);
         journal.remove();
         return false;
     }
-    syncFolder(QFileInfo(path).absolutePath());
+    RPlatform::syncFolder(QFileInfo(path).absolutePath());
     return true;
 }
 
@@ -241,13 +226,13 @@ bool RPdfPage::append(const QImage &image, const QString &pdfPath, QString *erro
     int pages = 0;
     if (ok) {
         RPdfDocument doc(&file, pageSizePt(), revision);
-        ok = addPage(doc, image) && doc.finish() && syncFile(file);
+        ok = addPage(doc, image) && doc.finish() && RPlatform::syncFile(file);
         pages = doc.pageCount();
     }
     if (!ok) {
         why = deviceReason(file);
         // The previous version is whole again before anyone reads the file.
-        if (file.resize(revision.size) && syncFile(file))
+        if (file.resize(revision.size) && RPlatform::syncFile(file))
             QFile::remove(journal);
         return fail(error, where, pdfPath, why);
     }
@@ -282,7 +267,7 @@ bool RPdfPage::recover(const QString &pdfPath)
         RPdfDocument::Revision now;
         const bool whole = RPdfDocument::readRevision(&file, &now) && now.size == file.size() && now.xrefOffset > size;
         if (!whole) {
-            repaired = file.resize(size) && syncFile(file);
+            repaired = file.resize(size) && RPlatform::syncFile(file);
             qInfo().noquote() << "RPdfPage::recover:" << pdfPath << "cut back to" << size << repaired;
         }
     }

@@ -1,5 +1,7 @@
 #include "RPartFile.h"
 
+#include "RPlatform.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -10,8 +12,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,16 +19,6 @@ const QRegularExpression &partName()
 {
     static const QRegularExpression re(QStringLiteral("^\\..+\\.[0-9a-f]{8}\\.part$"));
     return re;
-}
-
-// The folder entry itself must reach the disk, or a power cut may forget the rename.
-void syncFolder(const QString &folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -80,7 +70,7 @@ bool RPartFile::commit()
     // A flush cut short by a full disk carries no reason; the rest of it does.
     if (!m_file.flush())
         m_file.flush();
-    if (m_file.error() != QFileDevice::NoError || ::fsync(m_file.handle()) != 0) {
+    if (m_file.error() != QFileDevice::NoError || !RPlatform::syncFile(m_file)) {
         const QString why = m_file.error() != QFileDevice::NoError ? m_file.errorString()
                                                                    : QString::fromLocal8Bit(std::strerror(errno));
         cancel();
@@ -101,7 +91,7 @@ bool RPartFile::commit()
     }
     m_bCommitted = true;
     m_bCreated = false;
-    syncFolder(old.absolutePath());
+    RPlatform::syncFolder(old.absolutePath());
     return true;
 }
 

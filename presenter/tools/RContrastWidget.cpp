@@ -150,7 +150,7 @@ void RContrastWidget::stopCamera()
 
 void RContrastWidget::clearPanes()
 {
-    m_listPending.clear();
+    m_images.clear();
     for (RItemScene *scene : {m_scene1, m_scene2, m_scene3}) {
         scene->clear();
         scene->setSceneRect(QRectF());
@@ -164,49 +164,33 @@ void RContrastWidget::clearPanes()
 void RContrastWidget::showImage(QString dir, QString name)
 {
     const QString path = dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
-    PendingImage pending;
-    pending.seq = ++m_uImageSeq;
-    pending.path = path;
-    m_listPending.append(pending);
-    const quint64 seq = pending.seq;
+    const quint64 ticket = m_images.request(path);
     auto *watcher = new QFutureWatcher<RItemScene::Decoded>(this);
-    connect(watcher, &QFutureWatcher<RItemScene::Decoded>::finished, this, [this, watcher, seq] {
+    connect(watcher, &QFutureWatcher<RItemScene::Decoded>::finished, this, [this, watcher, ticket] {
         const RItemScene::Decoded result = watcher->result();
         watcher->deleteLater();
-        imageReady(seq, result);
+        imageReady(ticket, result);
     });
     watcher->setFuture(QtConcurrent::run([path] { return RItemScene::decode(path); }));
 }
 
-void RContrastWidget::imageReady(quint64 seq, const RItemScene::Decoded &result)
-{
-    for (PendingImage &pending : m_listPending) {
-        if (pending.seq == seq) {
-            pending.ready = true;
-            pending.image = result.image;
-            pending.reason = result.reason;
-            break;
-        }
-    }
-    flushImages();
-}
-
 // Pictures reach their panes in the order they were opened, however their
 // decoding finished, so the fill order is the order of the double-clicks.
-void RContrastWidget::flushImages()
+void RContrastWidget::imageReady(quint64 ticket, const RItemScene::Decoded &result)
 {
-    while (!m_listPending.isEmpty() && m_listPending.first().ready) {
-        const PendingImage pending = m_listPending.takeFirst();
-        if (pending.image.width() <= 0 || pending.image.height() <= 0) {
-            pictureFailed(pending.path, pending.reason);
+    for (const auto &done : m_images.deliver(ticket, result)) {
+        const QString &path = done.key;
+        const QImage &image = done.result.image;
+        if (image.width() <= 0 || image.height() <= 0) {
+            pictureFailed(path, done.result.reason);
             continue;
         }
         const int idx = RContrastMath::choosePane(m_iCurIndex, !m_scene1->hasPicture(), !m_scene2->hasPicture());
         auto *scene = static_cast<RItemScene *>(paneScene(idx));
-        scene->setPicture(pending.image);
-        const QString name = pending.path.mid(pending.path.lastIndexOf(QLatin1Char('/')) + 1);
-        pane(idx)->setCurFileName(name, pending.image.width(), pending.image.height());
-        qInfo().noquote() << "RContrastWidget::showImage:" << pending.path << "pane" << idx;
+        scene->setPicture(image);
+        const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+        pane(idx)->setCurFileName(name, image.width(), image.height());
+        qInfo().noquote() << "RContrastWidget::showImage:" << path << "pane" << idx;
         m_iCurIndex = RContrastMath::nextIndex(idx);
         pictureReplaced(idx);
         emit sImageShown(idx);

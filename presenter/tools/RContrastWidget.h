@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QImage>
-#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include "RItemScene.h"
+#include "ROrderedResults.h"
 
 class QCamera;
 class QCameraViewfinder;
@@ -43,7 +42,7 @@ public:
     RHandWriteWidget *handItem(int idx) const;
     int curIndex() const { return m_iCurIndex; }
     // Opened pictures still being decoded.
-    int pendingImages() const { return m_listPending.size(); }
+    int pendingImages() const { return m_images.pending(); }
     QCamera *camera() const;
 
 signals:
@@ -62,17 +61,9 @@ public slots:
     void resetConLayout(int idx);
 
 private:
-    struct PendingImage {
-        quint64 seq = 0;
-        QString path;
-        bool ready = false;
-        QImage image;
-        QString reason;
-    };
     void addHandItem(int idx);
     void endHandItem(int idx);
-    void imageReady(quint64 seq, const RItemScene::Decoded &result);
-    void flushImages();
+    void imageReady(quint64 ticket, const RItemScene::Decoded &result);
     void pictureFailed(const QString &path, const QString &reason);
     void pictureReplaced(int idx);
 
@@ -102,6 +93,6 @@ private:
     QSplitter *m_splitterBottom = nullptr;
     QSplitter *m_splitterMain = nullptr;
 
-    QList<PendingImage> m_listPending;
-    quint64 m_uImageSeq = 0;
+    // Opened pictures, keyed by path, in the order of the double-clicks.
+    ROrderedResults<RItemScene::Decoded> m_images;
 };

@@ -3,6 +3,7 @@
 #include "RContrastWidget.h"
 #include "RListWidget.h"
 #include "RPictureLoader.h"
+#include "RPlatform.h"
 
 #include <QDebug>
 #include <QDir>
@@ -25,16 +26,6 @@
 #include <algorithm>
 #include <exception>
 
-#ifdef Q_OS_UNIX
-#include <dirent.h>
-#endif
-
-#ifdef Q_OS_LINUX
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-#endif
-
 namespace {
 
 // Internal: index of an item's background job in the current folder load.
@@ -52,21 +43,6 @@ QSize primaryScreenSize()
 QString joinPath(const QString &dir, const QString &name)
 {
     return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
-}
-
-// Decoding must not take the CPU from the live picture on the GUI thread.
-void lowerWorkerPriority()
-{
-    thread_local bool lowered = false;
-    if (lowered)
-        return;
-    lowered = true;
-    QThread::currentThread()->setPriority(QThread::LowPriority);
-#ifdef Q_OS_LINUX
-    // Qt's thread priority does nothing under Linux's default policy; a
-    // per-thread nice value does.
-    setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
-#endif
 }
 
 QString folderOf(const QString &path)
@@ -166,7 +142,7 @@ QRect RImageList::stripGeometry() const
 
 int RImageList::pendingThumbnailCount() const
 {
-    return m_iJobsLeft + m_listSnaps.size();
+    return m_iJobsLeft + m_snaps.pending();
 }
 
 bool RImageList::cameraIsPlaying() const
@@ -218,7 +194,7 @@ void RImageList::changeDir(QString strDir)
     m_vecJobs.clear();
     m_iNextJob = 0;
     m_iJobsLeft = 0;
-    m_listSnaps.clear();
+    m_snaps.clear();
     m_listWidget->clear();
     m_listWidget->setDir(strDir);
     m_listHeld.clear();
@@ -265,16 +241,9 @@ void RImageList::changeDir(QString strDir)
 // it out without a word: count them so the strip can say so.
 int RImageList::countUnreadableNames(const QString &strDir)
 {
-    int count = 0;
-#ifdef Q_OS_UNIX
-    DIR *d = opendir(QFile::encodeName(strDir).constData());
-    if (!d)
-        return 0;
     static const QList<QByteArray> exts = {".png", ".jpg", ".jpeg", ".bmp", ".tif"};
-    while (const dirent *entry = readdir(d)) {
-        const QByteArray raw(entry->d_name);
-        if (QFile::encodeName(QFile::decodeName(raw)) == raw)
-            continue;
+    int count = 0;
+    for (const QByteArray &raw : RPlatform::undecodableNames(strDir)) {
         const QByteArray lower = raw.toLower();
         if (std::any_of(exts.cbegin(), exts.cend(), [&](const QByteArray &e) { return lower.endsWith(e); })) {
             ++count;
@@ -282,10 +251,6 @@ int RImageList::countUnreadableNames(const QString &strDir)
                               << QFile::decodeName(raw) << "bytes" << raw.toPercentEncoding();
         }
     }
-    closedir(d);
-#else
-    Q_UNUSED(strDir)
-#endif
     return count;
 }
 
@@ -381,7 +346,7 @@ void RImageList::startThumbJob(int job)
     const QString path = entry.path;
     const QSize box = thumbnailBox();
     m_poolThumbs.start([this, generation, job, path, box] {
-        lowerWorkerPriority();
+        RPlatform::lowerThreadPriority();
         QImage image;
         // Queued work of a folder that is no longer listed is skipped.
         if (m_uGeneration.load() == generation)
@@ -495,21 +460,15 @@ void RImageList::slotAddSnap(QString sdir, QString sname)
         qInfo().noquote() << "RImageList::slotAddSnap:" << path;
         if (!QFileInfo(path).isFile())
             return;
-        SnapJob snap;
-        snap.seq = ++m_uSnapSeq;
-        snap.path = path;
-        m_listSnaps.append(snap);
-        const quint64 generation = m_uGeneration.load();
-        const quint64 seq = snap.seq;
+        const quint64 ticket = m_snaps.request(path);
         const QSize box = thumbnailBox();
         // Ahead of folder thumbnails still waiting in the pool.
         m_poolThumbs.start(
-            [this, generation, seq, path, box] {
-                lowerWorkerPriority();
+            [this, ticket, path, box] {
+                RPlatform::lowerThreadPriority();
                 const QImage image = makeThumbnail(path, box);
                 QMetaObject::invokeMethod(
-                    this, [this, generation, seq, image] { snapshotReady(generation, seq, image); },
-                    Qt::QueuedConnection);
+                    this, [this, ticket, image] { snapshotReady(ticket, image); }, Qt::QueuedConnection);
             },
             1);
     } catch (const std::exception &e) {
@@ -519,38 +478,27 @@ void RImageList::slotAddSnap(QString sdir, QString sname)
     }
 }
 
-void RImageList::snapshotReady(quint64 generation, quint64 seq, const QImage &image)
-{
-    if (m_bClosing || generation != m_uGeneration.load())
-        return;
-    for (SnapJob &snap : m_listSnaps) {
-        if (snap.seq == seq) {
-            snap.ready = true;
-            snap.image = image;
-            break;
-        }
-    }
-    flushSnapshots();
-}
-
 // Snapshots go on top in the order they were taken, however their decoding
-// finished, so the newest is always the first row.
-void RImageList::flushSnapshots()
+// finished, so the newest is always the first row. A folder change drops the
+// ones still decoding.
+void RImageList::snapshotReady(quint64 ticket, const QImage &image)
 {
-    while (!m_listSnaps.isEmpty() && m_listSnaps.first().ready) {
-        const SnapJob snap = m_listSnaps.takeFirst();
-        if (snap.image.width() <= 0 || snap.image.height() <= 0) {
-            qInfo().noquote() << "RImageList::slotAddSnap size is 0" << snap.path;
+    if (m_bClosing)
+        return;
+    for (const auto &done : m_snaps.deliver(ticket, image)) {
+        const QString &path = done.key;
+        if (done.result.width() <= 0 || done.result.height() <= 0) {
+            qInfo().noquote() << "RImageList::slotAddSnap size is 0" << path;
             continue;
         }
         // A snapshot that overwrote a listed file replaces its stale thumbnail.
         for (int r = m_listWidget->count() - 1; r >= 0; --r) {
-            if (m_listWidget->item(r)->data(RListWidget::PathRole).toString() == snap.path)
+            if (m_listWidget->item(r)->data(RListWidget::PathRole).toString() == path)
                 delete m_listWidget->takeItem(r);
         }
-        QListWidgetItem *item = makeItem(snap.path);
+        QListWidgetItem *item = makeItem(path);
         ThumbJob job;
-        job.path = snap.path;
+        job.path = path;
         job.state = JobState::Done;
         const int j = m_vecJobs.size();
         item->setData(JobRole, j);
@@ -559,7 +507,7 @@ void RImageList::flushSnapshots()
         const int row = m_listWidget->row(item);
         if (row >= 0) {
             m_vecJobs[j].index = QPersistentModelIndex(m_listWidget->model()->index(row, 0));
-            setThumbnail(j, snap.image);
+            setThumbnail(j, done.result);
         }
     }
 }

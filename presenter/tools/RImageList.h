@@ -12,6 +12,8 @@
 
 #include <atomic>
 
+#include "ROrderedResults.h"
+
 class QHBoxLayout;
 class QLabel;
 class QListWidgetItem;
@@ -95,12 +97,6 @@ private:
         qint64 bytes = 0;    // of its thumbnail while kept
         bool reload = false; // decoded before, dropped for the budget
     };
-    struct SnapJob {
-        quint64 seq = 0;
-        QString path;
-        bool ready = false;
-        QImage image;
-    };
 
     void init(const QSize &screenSize);
     void applyStripLayout();
@@ -112,8 +108,7 @@ private:
     void setThumbnail(int job, const QImage &image);
     void trimThumbnails();
     bool rowOnScreen(const QListWidgetItem *item) const;
-    void snapshotReady(quint64 generation, quint64 seq, const QImage &image);
-    void flushSnapshots();
+    void snapshotReady(quint64 ticket, const QImage &image);
     static QImage makeThumbnail(const QString &path, const QSize &box);
 
     RListWidget *m_listWidget = nullptr;
@@ -138,8 +133,8 @@ private:
     int m_iJobsLeft = 0;
     int m_iRunning = 0;
     int m_iMaxRunning = 1;
-    QList<SnapJob> m_listSnaps;
-    quint64 m_uSnapSeq = 0;
+    // Snapshot thumbnails, keyed by path, in the order the snapshots were taken.
+    ROrderedResults<QImage> m_snaps;
 
     qint64 m_iThumbBudget = kThumbnailBudgetBytes;
     qint64 m_iThumbBytes = 0;

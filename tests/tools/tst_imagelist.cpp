@@ -133,7 +133,6 @@ private slots:
     {
         QTest::addColumn<QStringList>("snaps"); // "name|kind", "other/name|kind", "-name" (never written)
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("newest on top though decoded last") << QStringList{"big.png|big", "s.png|small"} << QStringList{"s.png", "big.png", "a.png", "b.png"};
         QTest::newRow("snapshot of another folder") << QStringList{"other/o.jpg"} << QStringList{"o.jpg", "a.png", "b.png"};
         QTest::newRow("missing or undecodable file adds nothing") << QStringList{"-gone.png", "t.png|text", "u.png"} << QStringList{"u.png", "a.png", "b.png"};
         QTest::newRow("overwritten listed file appears once") << QStringList{"b.png|tall"} << QStringList{"b.png", "a.png"};
