@@ -11,9 +11,9 @@ QString RRecorderLaunch::launchWord()
     return QString::fromLatin1(RSettingsStore::application());
 }
 
-QString RRecorderLaunch::programPath(int langue)
+QString RRecorderLaunch::programPath(UiLanguage langue)
 {
-    QString program = langue == 1 ? QStringLiteral("Tolvani/Brisklet_en") : QStringLiteral("Tolvani/Brisklet");
+    QString program = langue == UiLanguage::English ? QStringLiteral("Tolvani/Brisklet_en") : QStringLiteral("Tolvani/Brisklet");
 #ifdef Q_OS_WIN
     program += QStringLiteral(".exe");
 #endif

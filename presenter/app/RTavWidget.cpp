@@ -55,7 +55,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
     m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_capture.m_strCurImageDir << "langue"
-            << m_iLangue;
+            << enumToStored(m_iLangue);
     // A stored rotation that is not a quarter turn would skew the picture.
     if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
         m_iRotateAngle = 0;
@@ -208,7 +208,7 @@ void RTavWidget::DelayTriggel()
 
 void RTavWidget::showCameraWarning(const QString &text)
 {
-    const bool english = m_iLangue == 1;
+    const bool english = m_iLangue == UiLanguage::English;
     QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示", text, QMessageBox::NoButton, this);
     QPushButton *detect = box.addButton(english ? "Detect" : "检测", QMessageBox::AcceptRole);
     box.addButton(english ? "Close" : "关闭", QMessageBox::RejectRole);
@@ -226,7 +226,7 @@ bool RTavWidget::addCameraItem()
     m_scene->setVideoType(m_capture.m_iVideoType);
     m_sizeVideo = m_scene->AddCameraItem(QString());
     const bool busy = m_scene->cameraBusy();
-    const bool english = m_iLangue == 1;
+    const bool english = m_iLangue == UiLanguage::English;
     qInfo() << "RTavWidget::addCameraItem: size" << m_sizeVideo << "busy" << busy;
 
     if (m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0) {
@@ -349,7 +349,7 @@ void RTavWidget::slotViewFactorChange(double qfactor)
 
 // ---------------------------------------------------------------- tool modes
 
-void RTavWidget::setToolMode(int cursorMode, bool showOverlay)
+void RTavWidget::setToolMode(CursorMode cursorMode, bool showOverlay)
 {
     m_scene->setSceneCursor(cursorMode);
     m_drawTemp->setVisible(showOverlay);
@@ -359,14 +359,14 @@ void RTavWidget::slotMoveCamera()
 {
     m_scene->slotShowVideoTracker(false);
     m_view->setDragMode(QGraphicsView::ScrollHandDrag);
-    setToolMode(0, false);
+    setToolMode(CursorMode::Move, false);
 }
 
 void RTavWidget::slotWrite()
 {
     m_scene->slotWrite();
     m_drawTemp->setPen(int(m_scene->penWidth() * m_view->totalFactor()), m_scene->penColor());
-    setToolMode(1, true);
+    setToolMode(CursorMode::Pen, true);
     m_drawTemp->raise();
 }
 
@@ -374,31 +374,31 @@ void RTavWidget::slotRubber()
 {
     m_scene->slotRubber();
     m_view->setDragMode(QGraphicsView::RubberBandDrag);
-    setToolMode(2, false);
+    setToolMode(CursorMode::Erase, false);
 }
 
 void RTavWidget::slotRect()
 {
     m_scene->slotRect();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotTriangle()
 {
     m_scene->slotTriangle();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotEllipse()
 {
     m_scene->slotEllipse();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotStar()
 {
     m_scene->slotStar();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotTracker()
@@ -409,7 +409,7 @@ void RTavWidget::slotTracker()
     m_capture.m_bAutoRotate = false;
     m_scene->setCameraAuto(false, false);
     m_scene->slotShowVideoTracker(true);
-    setToolMode(3, false);
+    setToolMode(CursorMode::Spotlight, false);
 }
 
 void RTavWidget::slotClearAll()
@@ -559,12 +559,12 @@ bool RTavWidget::openOrSay(const QUrl &url)
         return true;
     // Without an opener (xdg-utils) nothing would happen at all.
     const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    m_scene->showNotice(m_iLangue == 1 ? QStringLiteral("No program found to open %1").arg(what)
+    m_scene->showNotice(m_iLangue == UiLanguage::English ? QStringLiteral("No program found to open %1").arg(what)
                                        : QStringLiteral("没有找到可以打开 %1 的程序").arg(what));
     return false;
 }
 
-void RTavWidget::slotChangeLangue(int ilangue)
+void RTavWidget::slotChangeLangue(UiLanguage ilangue)
 {
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
@@ -670,7 +670,7 @@ void RTavWidget::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const bool english = m_iLangue == 1;
+    const bool english = m_iLangue == UiLanguage::English;
     QMessageBox box;
     box.setWindowTitle(english ? "Message" : "提示");
     box.setText(english ? "Confirm exit?" : "确认退出？");
@@ -739,7 +739,7 @@ void RTavWidget::settingTav()
     m_capture.write();
 
     m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
-    if (m_capture.m_iSnapType == 1)
+    if (m_capture.m_iSnapType == SnapMode::Timed)
         m_timerSnap->start();
     else
         m_timerSnap->stop();
@@ -780,7 +780,7 @@ void RTavWidget::slotDetectDlg()
         m_widgetTool->setFreezeState(false);
         return;
     }
-    const bool english = m_iLangue == 1;
+    const bool english = m_iLangue == UiLanguage::English;
     QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
                     english ? QString("Can not use device.") + "\n\nPress [OK] exit"
                             : QString("无法使用高拍仪") + "\n\n按【确定】后退出",

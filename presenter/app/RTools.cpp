@@ -68,7 +68,7 @@ void RTools::init()
     createSettingMenu();
     createShapesMenu();
     createRotateMenu();
-    setMode(0);
+    setMode(CursorMode::Move);
     qDebug() << "RTools::init: screen" << m_iScreenWidth << m_iScreenHeight << "scale" << m_dDpiScale << "button"
              << m_iButtonWidth << m_iButtonHeight << "icon" << m_szIcon;
 }
@@ -223,16 +223,21 @@ void RTools::setOrientation(bool mirror, bool flip)
     m_actRotate[1]->setChecked(flip);
 }
 
-void RTools::setMode(int mode)
+void RTools::setMode(CursorMode mode)
 {
     static const Button modeButtons[4] = {BtnMove, BtnWrite, BtnRubber, BtnTracker};
     for (Button b : modeButtons)
         m_btn[b]->setStyleSheet(QString::fromLatin1(kNormalStyle));
-    if (mode < 0 || mode > 3)
-        return;
-    m_btn[modeButtons[mode]]->setStyleSheet(QString::fromLatin1(kSelectedStyle));
-    m_bWriteSelected = mode == 1;
-    if (mode != 3)
+    Button selected = BtnMove;
+    switch (mode) {
+    case CursorMode::Move: break;
+    case CursorMode::Pen: selected = BtnWrite; break;
+    case CursorMode::Erase: selected = BtnRubber; break;
+    case CursorMode::Spotlight: selected = BtnTracker; break;
+    }
+    m_btn[selected]->setStyleSheet(QString::fromLatin1(kSelectedStyle));
+    m_bWriteSelected = mode == CursorMode::Pen;
+    if (mode != CursorMode::Spotlight)
         m_bTracker = false;
 }
 
@@ -252,10 +257,10 @@ void RTools::shutcutSanp()
     requestSnap("shutcutSanp");
 }
 
-void RTools::slotChangeToolLanguage(int ilanguage)
+void RTools::slotChangeToolLanguage(UiLanguage ilanguage)
 {
     m_iLangue = ilanguage;
-    const bool en = ilanguage != 0;
+    const bool en = ilanguage != UiLanguage::Chinese;
     for (int i = 0; i < ButtonCount; ++i)
         m_act[i]->setText(QString::fromUtf8(en ? RToolsLayout::kButtons[i].en : RToolsLayout::kButtons[i].cn));
     for (int i = 0; i < SettingItemCount; ++i)
@@ -266,7 +271,7 @@ void RTools::slotChangeToolLanguage(int ilanguage)
         m_actRotate[i]->setText(QString::fromUtf8(en ? RToolsLayout::kRotateItems[i].en : RToolsLayout::kRotateItems[i].cn));
     // The freeze button keeps telling what a click will do.
     applyFreezeTexts();
-    qInfo() << "RTools::slotChangeToolLanguage: langue" << ilanguage;
+    qInfo() << "RTools::slotChangeToolLanguage: langue" << enumToStored(ilanguage);
 }
 
 void RTools::slotRecoverCanSnap()
@@ -298,7 +303,7 @@ void RTools::setMove()
     if (m_bScrCon)
         return;
     emit sMoveCamera();
-    setMode(0);
+    setMode(CursorMode::Move);
 }
 
 void RTools::setRotate()
@@ -327,7 +332,7 @@ void RTools::setWrite()
         return;
     }
     emit sWrite();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setWriteSet()
@@ -365,7 +370,7 @@ void RTools::setRubber()
     if (m_bScrCon)
         return;
     emit sRubber();
-    setMode(2);
+    setMode(CursorMode::Erase);
 }
 
 void RTools::setClearAll()
@@ -385,16 +390,16 @@ void RTools::setTracker()
     m_bTracker = !m_bTracker;
     if (m_bTracker) {
         emit sTracker();
-        setMode(3);
+        setMode(CursorMode::Spotlight);
     } else {
         emit sMoveCamera();
-        setMode(0);
+        setMode(CursorMode::Move);
     }
 }
 
 void RTools::applyFreezeTexts()
 {
-    const bool en = m_iLangue != 0;
+    const bool en = m_iLangue != UiLanguage::Chinese;
     const QString text = m_bFreeze ? (en ? QStringLiteral("Unfreeze") : QStringLiteral("解冻"))
                                    : (en ? QStringLiteral("Freeze") : QStringLiteral("冻结"));
     m_act[BtnStop]->setText(text);
@@ -461,7 +466,7 @@ void RTools::setWhiteboard()
     if (m_bWhiteboard) {
         setButtonIcon(BtnWhiteboard, QStringLiteral("unboard.png"));
         emit sMoveCamera();
-        setMode(0);
+        setMode(CursorMode::Move);
     } else {
         setButtonIcon(BtnWhiteboard, QStringLiteral("board.png"));
     }
@@ -508,7 +513,7 @@ void RTools::setHand()
     if (m_bScrCon)
         return;
     emit sWrite();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setRectange()
@@ -516,7 +521,7 @@ void RTools::setRectange()
     if (m_bScrCon)
         return;
     emit sRect();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setTriangle()
@@ -524,7 +529,7 @@ void RTools::setTriangle()
     if (m_bScrCon)
         return;
     emit sTriangle();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setEllipse()
@@ -532,7 +537,7 @@ void RTools::setEllipse()
     if (m_bScrCon)
         return;
     emit sEllipse();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setStar()
@@ -540,7 +545,7 @@ void RTools::setStar()
     if (m_bScrCon)
         return;
     emit sStar();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setDrawset()
@@ -559,12 +564,12 @@ void RTools::setLanguage()
                                                    m_btn[BtnSetting]->x(), y()))
         dialog.move(*pos);
     const int result = dialog.exec();
-    qInfo() << "RTools::setLanguage: result" << result << "langue" << dialog.m_iLangue << "was" << m_iLangue;
+    qInfo() << "RTools::setLanguage: result" << result << "langue" << enumToStored(dialog.m_iLangue) << "was" << enumToStored(m_iLangue);
     if (result != QDialog::Accepted || dialog.m_iLangue == m_iLangue)
         return;
     m_iLangue = dialog.m_iLangue;
     emit sChangeLanguage(m_iLangue);
-    RSettingsStore::write(RSettingsKeys::SystemLangue, m_iLangue);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, enumToStored(m_iLangue));
 }
 
 void RTools::setSnapSetting()
@@ -573,7 +578,7 @@ void RTools::setSnapSetting()
         return;
     emit sSetting();
     emit sMoveCamera();
-    setMode(0);
+    setMode(CursorMode::Move);
 }
 
 void RTools::setRecorder()

@@ -255,7 +255,7 @@ QSize RCamera::initCamera(QString name)
     const QSize size = m_solutionCurlist.at(m_iCurResolutionIndex);
     if (!m_sizePreferred.isValid())
         m_sizePreferred = size;
-    qDebug().noquote() << kInit << "m_iVideoType:" << m_iVideoType;
+    qDebug().noquote() << kInit << "m_iVideoType:" << enumToStored(m_iVideoType);
     applyViewfinder(size, m_iVideoType);
 
     resize(size);
@@ -285,18 +285,18 @@ QSize RCamera::initCamera(QString name)
     return size;
 }
 
-void RCamera::applyViewfinder(const QSize &resolution, int videoType)
+void RCamera::applyViewfinder(const QSize &resolution, VideoQuality videoType)
 {
     QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
     if (resolution.isValid())
         settings.setResolution(resolution);
     const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
-    if (videoType >= 1 && formats.contains(QVideoFrame::Format_YUYV)) {
+    if (videoType == VideoQuality::HighDefinition && formats.contains(QVideoFrame::Format_YUYV)) {
         settings.setPixelFormat(QVideoFrame::Format_YUYV);
-        qDebug().noquote() << kInit << "setPixelFormat:YUYV:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:YUYV:" << enumToStored(videoType);
     } else if (formats.contains(QVideoFrame::Format_Jpeg)) {
         settings.setPixelFormat(QVideoFrame::Format_Jpeg);
-        qDebug().noquote() << kInit << "setPixelFormat:Jpeg:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:Jpeg:" << enumToStored(videoType);
     }
     m_cameraMain->setViewfinderSettings(settings);
 }
@@ -352,18 +352,18 @@ QSize RCamera::setResolutionIndex(int index)
     return size;
 }
 
-void RCamera::setVideoFormat(int type)
+void RCamera::setVideoFormat(VideoQuality type)
 {
     if (!m_cameraMain)
         return;
     // Keep the resolution: only the pixel format changes.
     QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
     const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
-    if (type >= 1 && formats.contains(QVideoFrame::Format_YUYV))
+    if (type == VideoQuality::HighDefinition && formats.contains(QVideoFrame::Format_YUYV))
         settings.setPixelFormat(QVideoFrame::Format_YUYV);
     else if (formats.contains(QVideoFrame::Format_Jpeg))
         settings.setPixelFormat(QVideoFrame::Format_Jpeg);
-    qDebug() << "RCamera::setVideoFormat:" << type << settings.pixelFormat();
+    qDebug() << "RCamera::setVideoFormat:" << enumToStored(type) << settings.pixelFormat();
     m_cameraMain->setViewfinderSettings(settings);
 }
 
@@ -472,9 +472,9 @@ void RCamera::slotCloseApp()
     close();
 }
 
-void RCamera::slotChangeLangue(int ilangue)
+void RCamera::slotChangeLangue(UiLanguage ilangue)
 {
-    qDebug().noquote() << "RCamera::slotChangeLangue" << m_iLanguage;
+    qDebug().noquote() << "RCamera::slotChangeLangue" << enumToStored(m_iLanguage);
     if (m_pImaProDlg)
         m_pImaProDlg->changeLanguage(ilangue);
     m_iLanguage = ilangue;
@@ -482,7 +482,7 @@ void RCamera::slotChangeLangue(int ilangue)
 
 void RCamera::showImageProcess()
 {
-    qDebug().noquote() << "RCamera::showImageProcess:m_iLanguage:" << m_iLanguage;
+    qDebug().noquote() << "RCamera::showImageProcess:m_iLanguage:" << enumToStored(m_iLanguage);
     if (!m_pImaProDlg)
         return;
     if (m_imageProcessing) {
@@ -504,21 +504,19 @@ void RCamera::showImageProcess()
     qDebug() << "RCamera::showImageProcess():size:" << m_pImaProDlg->size();
 }
 
-void RCamera::setImageProcess(int itype, double qval)
+void RCamera::setImageProcess(PictureAdjust itype, double qval)
 {
     if (!m_imageProcessing)
         return;
     switch (itype) {
-    case 0:
+    case PictureAdjust::Brightness:
         m_imageProcessing->setBrightness(qval);
         break;
-    case 1:
+    case PictureAdjust::Contrast:
         m_imageProcessing->setContrast(qval);
         break;
-    case 2:
+    case PictureAdjust::Saturation:
         m_imageProcessing->setSaturation(qval);
-        break;
-    default:
         break;
     }
 }
@@ -574,7 +572,7 @@ QString RCamera::nextFileName(QString ext)
     return RCapturePipeline::nextFileName(m_params, ext, QDateTime::currentDateTime());
 }
 
-void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
+void RCamera::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength, bool cardMix,
                              bool autoCut, bool autoRotate, bool autoPerspective)
 {
     setAutoPerspective(autoPerspective);
@@ -585,7 +583,7 @@ void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString 
     m_params.m_iNameNumLength = numLength;
     m_params.m_bCardMix = cardMix;
     setCameraAuto(autoCut, autoRotate);
-    if (snapType == 2)
+    if (snapType == SnapMode::OnChange)
         startDetect();
     else
         m_detectTimer.stop(); // no automatic snapshots outside the change mode

@@ -79,7 +79,7 @@ RContrastWidget::~RContrastWidget()
     stopCamera();
 }
 
-void RContrastWidget::setLangue(int langue)
+void RContrastWidget::setLangue(UiLanguage langue)
 {
     m_iLangue = langue;
 }
@@ -216,7 +216,7 @@ void RContrastWidget::flushImages()
 void RContrastWidget::pictureFailed(const QString &path, const QString &reason)
 {
     const QString name = QFileInfo(path).fileName();
-    m_notice->showMessage(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
+    m_notice->showMessage(m_iLangue == UiLanguage::English ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
                                          : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
 }
 

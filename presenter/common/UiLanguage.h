@@ -1,0 +1,14 @@
+#pragma once
+
+#include "RStoredEnum.h"
+
+// The interface language. The numbers are what the settings store keeps
+// under "System/Langue" and must not change.
+enum class UiLanguage { Chinese = 0, English = 1 };
+
+template <>
+struct RStoredRange<UiLanguage>
+{
+    static constexpr int first = 0;
+    static constexpr int last = 1;
+};
