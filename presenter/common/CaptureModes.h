@@ -2,6 +2,8 @@
 
 #include "RStoredEnum.h"
 
+#include <QMetaType>
+
 // How captures are taken, coloured and named, and which stream the camera
 // sends. Colour, naming and stream are kept in the settings store and the
 // snap mode follows the capture dialog's list: the numbers must not change.
@@ -43,3 +45,8 @@ struct RStoredRange<VideoQuality>
     static constexpr int first = 0;
     static constexpr int last = 1;
 };
+
+Q_DECLARE_METATYPE(SnapMode)
+Q_DECLARE_METATYPE(ColourMode)
+Q_DECLARE_METATYPE(NameMode)
+Q_DECLARE_METATYPE(VideoQuality)

@@ -2,6 +2,8 @@
 
 #include "RStoredEnum.h"
 
+#include <QMetaType>
+
 // The interface language. The numbers are what the settings store keeps
 // under "System/Langue" and must not change.
 enum class UiLanguage { Chinese = 0, English = 1 };
@@ -12,3 +14,5 @@ struct RStoredRange<UiLanguage>
     static constexpr int first = 0;
     static constexpr int last = 1;
 };
+
+Q_DECLARE_METATYPE(UiLanguage)

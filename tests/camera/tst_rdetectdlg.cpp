@@ -76,7 +76,7 @@ private slots:
                                 "The device has been used.", "The software is the latest version."};
         setUp(true, true);
         RDetectDlg dlg;
-        dlg.setLanguage(1);
+        dlg.setLanguage(UiLanguage::English);
         dlg.setStepMs(0);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Device Detect"));
         QCOMPARE(dlg.rowText(1), QStringLiteral("Waiting for detect，please wait…"));
@@ -88,7 +88,7 @@ private slots:
     }
 
     // Any step, a negative one too, gives one of the six forms.
-    void progressText() { QCOMPARE(RDetectDlgThread::statusText(1, -1), QString("Detecting, please wait...")); }
+    void progressText() { QCOMPARE(RDetectDlgThread::statusText(UiLanguage::English, -1), QString("Detecting, please wait...")); }
 
     void closingDuringTheRun()
     {

@@ -232,7 +232,7 @@ private slots:
         else
             picture(m_tmp.path(), name);
         RContrastWidget w;
-        w.setLangue(1);
+        w.setLangue(UiLanguage::English);
         showWidget(w);
         if (how == "open") {
             w.showImage(m_tmp.path(), name);
