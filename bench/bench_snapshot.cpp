@@ -281,7 +281,8 @@ int main(int argc, char *argv[])
     for (const Case &c : {Case{"colour", ColourMode::Colour, false}, Case{"black-and-white", ColourMode::BlackWhite, false},
                           Case{"perspective cut", ColourMode::Colour, true}}) {
         RCamera *camera = scene.camera();
-        scene.setCameraParam(SnapMode::Manual, c.colour, NameMode::Number, "B", 4, false, c.perspective, false, c.perspective);
+        scene.setCameraParam(SnapMode::Manual, c.colour, NameMode::Number, "B", 4, false, c.perspective, false,
+                             c.perspective);
         if (c.perspective && !waitFor(&scene, &RDragScene::sSnapFinish, [&] { return camera->keystoneQuad().size() == 4; }, 5000))
             std::printf("bench_snapshot: no page detected, the cut is the whole picture\n");
         QList<double> times, bares, stalls;

@@ -24,7 +24,8 @@ int main(int argc, char *argv[])
 #ifdef BRISKLET_ENGLISH
     const UiLanguage langue = UiLanguage::English;
 #else
-    const UiLanguage langue = QFileInfo(QCoreApplication::applicationFilePath()).baseName().endsWith(QLatin1String("_en")) ? UiLanguage::English : UiLanguage::Chinese;
+    const bool english = QFileInfo(QCoreApplication::applicationFilePath()).baseName().endsWith(QLatin1String("_en"));
+    const UiLanguage langue = english ? UiLanguage::English : UiLanguage::Chinese;
 #endif
     // Qt's own texts in Chinese only for the Chinese recorder; Debian's catalogue.
     QTranslator qtCatalogue;

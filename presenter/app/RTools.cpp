@@ -564,7 +564,8 @@ void RTools::setLanguage()
                                                    m_btn[BtnSetting]->x(), y()))
         dialog.move(*pos);
     const int result = dialog.exec();
-    qInfo() << "RTools::setLanguage: result" << result << "langue" << enumToStored(dialog.m_iLangue) << "was" << enumToStored(m_iLangue);
+    qInfo() << "RTools::setLanguage: result" << result << "langue" << enumToStored(dialog.m_iLangue) << "was"
+            << enumToStored(m_iLangue);
     if (result != QDialog::Accepted || dialog.m_iLangue == m_iLangue)
         return;
     m_iLangue = dialog.m_iLangue;

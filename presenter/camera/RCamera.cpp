@@ -572,8 +572,8 @@ QString RCamera::nextFileName(QString ext)
     return RCapturePipeline::nextFileName(m_params, ext, QDateTime::currentDateTime());
 }
 
-void RCamera::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength, bool cardMix,
-                             bool autoCut, bool autoRotate, bool autoPerspective)
+void RCamera::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
+                             int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
 {
     setAutoPerspective(autoPerspective);
     m_params.m_iSnapMode = snapType;

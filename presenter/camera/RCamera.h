@@ -85,8 +85,8 @@ public:
     bool isChangeDetecting() const { return m_detectTimer.isActive(); }
 
     // Capture parameters (written by the scene before a capture).
-    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength, bool cardMix,
-                        bool autoCut, bool autoRotate, bool autoPerspective = false);
+    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
+                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setCameraAuto(bool autoCut, bool autoRotate);
     // Turning it off ends the running document; the next one starts afresh.
     void setPdfAppend(bool on);

@@ -18,33 +18,10 @@ enum class NameMode { Time = 0, Number = 1 };
 // Motion JPEG keeps the picture fluent; raw YUYV, where offered, sharper.
 enum class VideoQuality { Fluent = 0, HighDefinition = 1 };
 
-template <>
-struct RStoredRange<SnapMode>
-{
-    static constexpr int first = 0;
-    static constexpr int last = 2;
-};
-
-template <>
-struct RStoredRange<ColourMode>
-{
-    static constexpr int first = 0;
-    static constexpr int last = 2;
-};
-
-template <>
-struct RStoredRange<NameMode>
-{
-    static constexpr int first = 0;
-    static constexpr int last = 1;
-};
-
-template <>
-struct RStoredRange<VideoQuality>
-{
-    static constexpr int first = 0;
-    static constexpr int last = 1;
-};
+template <> struct RStoredRange<SnapMode> : RStoredSpan<0, 2> {};
+template <> struct RStoredRange<ColourMode> : RStoredSpan<0, 2> {};
+template <> struct RStoredRange<NameMode> : RStoredSpan<0, 1> {};
+template <> struct RStoredRange<VideoQuality> : RStoredSpan<0, 1> {};
 
 Q_DECLARE_METATYPE(SnapMode)
 Q_DECLARE_METATYPE(ColourMode)

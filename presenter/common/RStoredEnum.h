@@ -3,11 +3,20 @@
 #include <QVariant>
 #include <optional>
 
-// Modes that files keep as integers. Each such enum names its range here
-// (its values run without gaps from first to last), so an integer read back
-// from a file or a list index becomes the enum only when it names one.
+// Modes that files keep as integers. Each such enum names its range with a
+// specialisation of RStoredRange (its values run without gaps from first to
+// last), so an integer read back from a file or a list index becomes the
+// enum only when it names one.
 template <typename E>
 struct RStoredRange;
+
+// The usual way to name a range: template <> struct RStoredRange<E> : RStoredSpan<0, 2> {};
+template <int First, int Last>
+struct RStoredSpan
+{
+    static constexpr int first = First;
+    static constexpr int last = Last;
+};
 
 template <typename E>
 constexpr std::optional<E> enumFromStored(int value)

@@ -8,11 +8,6 @@
 // under "System/Langue" and must not change.
 enum class UiLanguage { Chinese = 0, English = 1 };
 
-template <>
-struct RStoredRange<UiLanguage>
-{
-    static constexpr int first = 0;
-    static constexpr int last = 1;
-};
+template <> struct RStoredRange<UiLanguage> : RStoredSpan<0, 1> {};
 
 Q_DECLARE_METATYPE(UiLanguage)

@@ -284,8 +284,8 @@ void RDragScene::setCameraPdfAppend(bool on)
         m_itemCamera->setPdfAppend(on);
 }
 
-void RDragScene::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
-                                bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
+void RDragScene::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
+                                int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
 {
     if (!m_itemCamera) {
         qInfo() << "RDragScene::setCameraParam m_itemCamera is null";
@@ -680,13 +680,13 @@ void RDragScene::slotChangeLangue(UiLanguage ilangue)
 
 void RDragScene::setPenWidth(int ipenwid)
 {
-    m_ink->setPenWidth(ipenwid);
+    m_ink->setPen(ipenwid, m_ink->penColor());
 }
 
 void RDragScene::setPenColor(int idx, QColor colorpen)
 {
     m_iColorIdx = idx;
-    m_ink->setPenColor(colorpen);
+    m_ink->setPen(m_ink->penWidth(), colorpen);
 }
 
 void RDragScene::setItemSize(QSize sz)

@@ -19,20 +19,6 @@ void RSceneInk::setPen(int width, QColor color)
         m_canvas->setPen(width, color);
 }
 
-void RSceneInk::setPenWidth(int width)
-{
-    m_iPenWidth = width;
-    if (m_canvas)
-        m_canvas->setPenWidth(width);
-}
-
-void RSceneInk::setPenColor(QColor color)
-{
-    m_colorPen = color;
-    if (m_canvas)
-        m_canvas->setPenColor(color);
-}
-
 void RSceneInk::setItemSize(QSize size)
 {
     if (m_canvas)

@@ -26,8 +26,6 @@ public:
     int penWidth() const { return m_iPenWidth; }
     QColor penColor() const { return m_colorPen; }
     void setPen(int width, QColor color);
-    void setPenWidth(int width);
-    void setPenColor(QColor color);
     void setItemSize(QSize size);
 
     // The canvas over the whole scene, taking shapes of `kind`.

@@ -71,7 +71,7 @@ RContrastWidget::RContrastWidget(QWidget *parent)
     m_view1->setShowLayoutBtn(false);
     m_view2->setShowLayoutBtn(false);
     m_view3->setShowLayoutBtn(false);
-    resetConLayout(0);
+    resetConLayout(ContrastLayout::FourPanes);
 }
 
 RContrastWidget::~RContrastWidget()
@@ -261,12 +261,10 @@ void RContrastWidget::setDragMode1() { endHandItem(1); }
 void RContrastWidget::setDragMode2() { endHandItem(2); }
 void RContrastWidget::setDragMode3() { endHandItem(3); }
 
-void RContrastWidget::resetConLayout(int idx)
+void RContrastWidget::resetConLayout(ContrastLayout layout)
 {
-    std::array<bool, 4> shown;
-    if (!RContrastMath::layoutPanes(idx, &shown))
-        return;
-    qInfo() << "RContrastWidget::resetConLayout:" << idx;
+    const std::array<bool, 4> shown = RContrastMath::layoutPanes(layout);
+    qInfo() << "RContrastWidget::resetConLayout:" << static_cast<int>(layout);
     for (int i = 0; i < 4; ++i)
         pane(i)->setVisible(shown[i]);
     m_splitterBottom->setVisible(shown[2] || shown[3]);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContrastLayout.h"
 #include "UiLanguage.h"
 
 #include <QImage>
@@ -61,7 +62,7 @@ public slots:
     void setDragMode1();
     void setDragMode2();
     void setDragMode3();
-    void resetConLayout(int idx);
+    void resetConLayout(ContrastLayout layout);
 
 private:
     struct PendingImage {
