@@ -41,7 +41,7 @@ RLanguage::RLanguage(QWidget *parent)
 
 void RLanguage::initData()
 {
-    m_comboLangue->setCurrentIndex(m_iLangue == UiLanguage::English ? 1 : 0);
+    m_comboLangue->setCurrentIndex(enumToStored(m_iLangue));
     const bool zh = m_iLangue == UiLanguage::Chinese;
     setWindowTitle(zh ? QStringLiteral("语言设置") : QStringLiteral("Language Set"));
     m_labelPrompt->setText(zh ? QStringLiteral("请选择语言") : QStringLiteral("Select language"));
