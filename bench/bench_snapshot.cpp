@@ -275,12 +275,14 @@ int main(int argc, char *argv[])
     struct Case
     {
         const char *label;
-        int colour;
+        ColourMode colour;
         bool perspective;
     };
-    for (const Case &c : {Case{"colour", 0, false}, Case{"black-and-white", 2, false}, Case{"perspective cut", 0, true}}) {
+    for (const Case &c : {Case{"colour", ColourMode::Colour, false}, Case{"black-and-white", ColourMode::BlackWhite, false},
+                          Case{"perspective cut", ColourMode::Colour, true}}) {
         RCamera *camera = scene.camera();
-        scene.setCameraParam(0, c.colour, 1, "B", 4, false, c.perspective, false, c.perspective);
+        scene.setCameraParam(SnapMode::Manual, c.colour, NameMode::Number, "B", 4, false, c.perspective, false,
+                             c.perspective);
         if (c.perspective && !waitFor(&scene, &RDragScene::sSnapFinish, [&] { return camera->keystoneQuad().size() == 4; }, 5000))
             std::printf("bench_snapshot: no page detected, the cut is the whole picture\n");
         QList<double> times, bares, stalls;
@@ -309,6 +311,6 @@ int main(int argc, char *argv[])
                     c.label, median(times), *std::max_element(stalls.begin(), stalls.end()), median(stalls),
                     median(bares));
     }
-    scene.setCameraParam(0, 0, 1, "B", 4, false, false, false);
+    scene.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "B", 4, false, false, false);
     return 0;
 }

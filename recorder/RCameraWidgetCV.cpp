@@ -26,7 +26,7 @@
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
-RCameraWidgetCV::RCameraWidgetCV(int langue, QWidget *parent) : QDialog(parent), m_iLangue(langue)
+RCameraWidgetCV::RCameraWidgetCV(UiLanguage langue, QWidget *parent) : QDialog(parent), m_iLangue(langue)
 {
     setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr2("【录音录像】", "[Recorder]"));

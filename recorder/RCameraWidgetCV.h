@@ -1,10 +1,12 @@
 #pragma once
+
 // The recorder's window: live preview of the document camera, recording of
 // video and optional sound encoded live on worker threads, and the finishing
 // copy into the chosen container, which runs beside the window.
 
 #include "RFinisher.h"
 #include "RRecordingFiles.h"
+#include "UiLanguage.h"
 
 #include <QFutureWatcher>
 #include <memory>
@@ -31,7 +33,7 @@ class RCameraWidgetCV : public QDialog
     Q_OBJECT
 
 public:
-    explicit RCameraWidgetCV(int langue = 0, QWidget *parent = nullptr);
+    explicit RCameraWidgetCV(UiLanguage langue = UiLanguage::Chinese, QWidget *parent = nullptr);
     ~RCameraWidgetCV() override;
 
     void initData(int argc, char **argv);
@@ -87,7 +89,7 @@ private:
     void showFailure(const QString &text);
     void setRecordingControls(bool enabled);
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     QLineEdit *m_editPath;
     QPushButton *m_btnPath;
     QPushButton *m_btnExit;

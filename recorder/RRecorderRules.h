@@ -1,6 +1,9 @@
 #pragma once
+
 // The recorder's GUI-free rules: command line, names and folders of the files,
 // the join's argument list and its progress, the sound input of a device.
+
+#include "UiLanguage.h"
 
 #include <QDateTime>
 #include <QSize>
@@ -56,8 +59,8 @@ public:
     static QString findFfmpeg(const QString &programFolder);
 
     // Chinese (0) or English (1) text.
-    static QString text(int langue, const char *chinese, const char *english)
+    static QString text(UiLanguage langue, const char *chinese, const char *english)
     {
-        return langue == 1 ? QString::fromUtf8(english) : QString::fromUtf8(chinese);
+        return langue == UiLanguage::English ? QString::fromUtf8(english) : QString::fromUtf8(chinese);
     }
 };

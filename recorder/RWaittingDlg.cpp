@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-RWaittingDlg::RWaittingDlg(int langue, QWidget *parent) : QDialog(parent)
+RWaittingDlg::RWaittingDlg(UiLanguage langue, QWidget *parent) : QDialog(parent)
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setWindowModality(Qt::WindowModal);

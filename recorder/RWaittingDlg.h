@@ -1,5 +1,8 @@
 #pragma once
+
 // The notice shown while a recording is joined, with the join's progress.
+
+#include "UiLanguage.h"
 
 #include <QDialog>
 
@@ -11,7 +14,7 @@ class RWaittingDlg : public QDialog
     Q_OBJECT
 
 public:
-    explicit RWaittingDlg(int langue, QWidget *parent = nullptr);
+    explicit RWaittingDlg(UiLanguage langue, QWidget *parent = nullptr);
 
     // 0..1; a negative value shows a busy bar.
     void setProgress(double fraction);

@@ -22,13 +22,14 @@ int main(int argc, char *argv[])
     // The presenter's plugins (cameras among them) live beside its program folder.
     app.addLibraryPath(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../plugins")));
 #ifdef BRISKLET_ENGLISH
-    const int langue = 1;
+    const UiLanguage langue = UiLanguage::English;
 #else
-    const int langue = QFileInfo(QCoreApplication::applicationFilePath()).baseName().endsWith(QLatin1String("_en")) ? 1 : 0;
+    const bool english = QFileInfo(QCoreApplication::applicationFilePath()).baseName().endsWith(QLatin1String("_en"));
+    const UiLanguage langue = english ? UiLanguage::English : UiLanguage::Chinese;
 #endif
     // Qt's own texts in Chinese only for the Chinese recorder; Debian's catalogue.
     QTranslator qtCatalogue;
-    if (langue == 0 && qtCatalogue.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (langue == UiLanguage::Chinese && qtCatalogue.load(QStringLiteral("qt_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtCatalogue);
     RCameraWidgetCV window(langue);
     window.initData(argc, argv);

@@ -31,7 +31,7 @@ RAboutSoftware::RAboutSoftware(QWidget *parent)
     layout->addLayout(nameRow);
 
     // Where an IT helper finds what went wrong; selectable so it can be copied.
-    m_labelLog = new QLabel(RLogFile::aboutText(0), this);
+    m_labelLog = new QLabel(RLogFile::aboutText(UiLanguage::Chinese), this);
     m_labelLog->setObjectName(QStringLiteral("labelLog"));
     m_labelLog->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_labelLog);
@@ -53,9 +53,9 @@ void RAboutSoftware::slotOK()
     accept();
 }
 
-void RAboutSoftware::slotSetLangue(int ilangue)
+void RAboutSoftware::slotSetLangue(UiLanguage ilangue)
 {
-    const bool en = ilangue == 1;
+    const bool en = ilangue == UiLanguage::English;
     setWindowTitle(en ? QStringLiteral("About") : QStringLiteral("关于"));
     m_labelName->setText(en ? QStringLiteral("Document Camera V1.3.0") : QStringLiteral("高拍仪 V1.3.0"));
     m_btnOK->setText(en ? QStringLiteral("OK") : QStringLiteral("确定"));

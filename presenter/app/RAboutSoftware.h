@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -14,7 +16,7 @@ public:
 
 public slots:
     void slotOK();
-    void slotSetLangue(int ilangue);
+    void slotSetLangue(UiLanguage ilangue);
 
 private:
     QPushButton *m_btnOK = nullptr;

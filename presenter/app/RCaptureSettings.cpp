@@ -9,9 +9,9 @@
 RCaptureSettings RCaptureSettings::read()
 {
     RCaptureSettings c;
-    c.m_iSaveColorType = RSettingsStore::readInt(RSettingsKeys::FileSaveColorType);
+    c.m_iSaveColorType = RSettingsStore::readEnum<ColourMode>(RSettingsKeys::FileSaveColorType);
     c.m_iASnapInterval = RSettingsStore::readInt(RSettingsKeys::FileASnapInterval);
-    c.m_iNameType = RSettingsStore::readInt(RSettingsKeys::FileNameType);
+    c.m_iNameType = RSettingsStore::readEnum<NameMode>(RSettingsKeys::FileNameType);
     c.m_strNamePrefix = RSettingsStore::readString(RSettingsKeys::FileNamePrefix);
     c.m_iNameNumLength = RSettingsStore::readInt(RSettingsKeys::FileNameNumLength);
     c.m_iNameCurNum = RSettingsStore::readInt(RSettingsKeys::FileNameCurNum);
@@ -32,9 +32,9 @@ void RCaptureSettings::write() const
 {
     RSettingsStore::write(RSettingsKeys::FileDir, m_strCurImageDir);
     RSettingsStore::write(RSettingsKeys::FileExt, m_strFileExt);
-    RSettingsStore::write(RSettingsKeys::FileSaveColorType, m_iSaveColorType);
+    RSettingsStore::write(RSettingsKeys::FileSaveColorType, enumToStored(m_iSaveColorType));
     RSettingsStore::write(RSettingsKeys::FileASnapInterval, m_iASnapInterval);
-    RSettingsStore::write(RSettingsKeys::FileNameType, m_iNameType);
+    RSettingsStore::write(RSettingsKeys::FileNameType, enumToStored(m_iNameType));
     RSettingsStore::write(RSettingsKeys::FileNamePrefix, m_strNamePrefix);
     RSettingsStore::write(RSettingsKeys::FileNameNumLength, m_iNameNumLength);
     RSettingsStore::write(RSettingsKeys::FileNameCurNum, m_iNameCurNum);
@@ -43,7 +43,7 @@ void RCaptureSettings::write() const
     RSettingsStore::write(RSettingsKeys::FileAutoRotate, int(m_bAutoRotate));
     RSettingsStore::write(RSettingsKeys::FilePdfAppend, int(m_bPdfAppend));
     RSettingsStore::write(RSettingsKeys::FileAutoPerspective, int(m_bAutoPerspective));
-    RSettingsStore::write(RSettingsKeys::VideoType, m_iVideoType);
+    RSettingsStore::write(RSettingsKeys::VideoType, enumToStored(m_iVideoType));
 }
 
 void RCaptureSettings::fillDialog(RSetting &dlg) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CaptureModes.h"
+
 #include <QString>
 
 class RDragScene;
@@ -13,11 +15,11 @@ class RCaptureSettings
 public:
     QString m_strCurImageDir;
     QString m_strFileExt = QStringLiteral("jpg");
-    int m_iVideoType = 0;
-    int m_iSnapType = 0;
-    int m_iSaveColorType = 0;
+    VideoQuality m_iVideoType = VideoQuality::Fluent;
+    SnapMode m_iSnapType = SnapMode::Manual;
+    ColourMode m_iSaveColorType = ColourMode::Colour;
     int m_iASnapInterval = 3;
-    int m_iNameType = 0;
+    NameMode m_iNameType = NameMode::Time;
     QString m_strNamePrefix;
     int m_iNameNumLength = 3;
     int m_iNameCurNum = 1;

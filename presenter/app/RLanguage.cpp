@@ -41,8 +41,8 @@ RLanguage::RLanguage(QWidget *parent)
 
 void RLanguage::initData()
 {
-    m_comboLangue->setCurrentIndex(m_iLangue == 1 ? 1 : 0);
-    const bool zh = m_iLangue == 0;
+    m_comboLangue->setCurrentIndex(enumToStored(m_iLangue));
+    const bool zh = m_iLangue == UiLanguage::Chinese;
     setWindowTitle(zh ? QStringLiteral("语言设置") : QStringLiteral("Language Set"));
     m_labelPrompt->setText(zh ? QStringLiteral("请选择语言") : QStringLiteral("Select language"));
     m_btnOK->setText(zh ? QStringLiteral("确定") : QStringLiteral("OK"));
@@ -51,8 +51,8 @@ void RLanguage::initData()
 
 void RLanguage::slotOK()
 {
-    m_iLangue = m_comboLangue->currentIndex();
-    qInfo() << "RLanguage::slotOK: langue" << m_iLangue;
+    m_iLangue = enumFromStored<UiLanguage>(m_comboLangue->currentIndex()).value_or(UiLanguage::Chinese);
+    qInfo() << "RLanguage::slotOK: langue" << enumToStored(m_iLangue);
     accept();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -13,8 +15,8 @@ class RLanguage : public QDialog
 public:
     explicit RLanguage(QWidget *parent = nullptr);
 
-    // In: the language in use; out (after Accepted): the chosen one. 0 Chinese, 1 English.
-    int m_iLangue = 0;
+    // In: the language in use; out (after Accepted): the chosen one.
+    UiLanguage m_iLangue = UiLanguage::Chinese;
 
     // Texts and combo selection from m_iLangue; also run on every show.
     void initData();

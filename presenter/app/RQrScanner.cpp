@@ -20,7 +20,7 @@ RQrScanner::~RQrScanner()
     m_watcher.waitForFinished();
 }
 
-void RQrScanner::start(RDragScene *scene, int language, int angle)
+void RQrScanner::start(RDragScene *scene, UiLanguage language, int angle)
 {
     cancel();
     m_iLangue = language;
@@ -62,7 +62,7 @@ void RQrScanner::cancel()
     ++m_iGeneration;
 }
 
-void RQrScanner::setLanguage(int language)
+void RQrScanner::setLanguage(UiLanguage language)
 {
     m_iLangue = language;
     if (m_overlay)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
@@ -23,12 +25,12 @@ public:
     ~RQrScanner() override;
 
     // Puts a new overlay over the scene's picture, turned by `angle`.
-    void start(RDragScene *scene, int language, int angle);
+    void start(RDragScene *scene, UiLanguage language, int angle);
     // Reads the middle of the live picture unless a read is still running.
     void tick(RCamera *camera);
     // Forgets a read still running; its result is dropped.
     void cancel();
-    void setLanguage(int language);
+    void setLanguage(UiLanguage language);
     RScanWidget *overlay() const { return m_overlay; }
     bool reading() const { return m_watcher.isRunning(); }
 
@@ -43,7 +45,7 @@ private:
 
     QFutureWatcher<QString> m_watcher;
     QPointer<RScanWidget> m_overlay;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     // Bumped by cancel(), so a late result of an earlier scan is ignored.
     int m_iGeneration = 0;
     int m_iReadGeneration = 0;

@@ -16,9 +16,9 @@ RQtCatalogue::~RQtCatalogue()
         QCoreApplication::removeTranslator(&m_translator);
 }
 
-bool RQtCatalogue::use(int language)
+bool RQtCatalogue::use(UiLanguage language)
 {
-    const bool chinese = language != 1;
+    const bool chinese = language != UiLanguage::English;
     QLocale::setDefault(chinese ? QLocale(QLocale::Chinese, QLocale::China) : QLocale(QLocale::English, QLocale::UnitedStates));
     if (m_bInstalled) {
         QCoreApplication::removeTranslator(&m_translator);

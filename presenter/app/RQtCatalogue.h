@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QString>
 #include <QTranslator>
 
@@ -15,9 +17,9 @@ public:
     RQtCatalogue(const RQtCatalogue &) = delete;
     RQtCatalogue &operator=(const RQtCatalogue &) = delete;
 
-    // 0 Chinese, 1 English. Also sets the default locale, so dates and
+    // Also sets the default locale, so dates and
     // numbers in Qt's dialogs follow. Returns whether a catalogue is installed.
-    bool use(int language);
+    bool use(UiLanguage language);
 
 private:
     QString m_strFolder;

@@ -12,9 +12,9 @@ QString RRecorderLaunch::launchWord()
     return QString::fromLatin1(RSettingsStore::application());
 }
 
-QString RRecorderLaunch::programPath(int langue)
+QString RRecorderLaunch::programPath(UiLanguage langue)
 {
-    return RPlatform::executableName(langue == 1 ? QStringLiteral("Tolvani/Brisklet_en")
+    return RPlatform::executableName(langue == UiLanguage::English ? QStringLiteral("Tolvani/Brisklet_en")
                                                  : QStringLiteral("Tolvani/Brisklet"));
 }
 

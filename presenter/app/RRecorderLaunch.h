@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +20,9 @@ public:
     // The word the recorder checks before it runs.
     static QString launchWord();
 
-    // "Tolvani/Brisklet", or "Tolvani/Brisklet_en" for language 1, relative to
+    // "Tolvani/Brisklet", or "Tolvani/Brisklet_en" in English, relative to
     // the current working directory (with ".exe" on Windows).
-    static QString programPath(int langue);
+    static QString programPath(UiLanguage langue);
 
     // Launch word, camera description, then each non-empty part of the
     // ";"-separated resolution list, or "640x480" when there is none.

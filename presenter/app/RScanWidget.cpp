@@ -76,7 +76,7 @@ RScanWidget::RScanWidget(QWidget *parent)
 
     connect(m_btnExit, &QPushButton::clicked, this, &RScanWidget::slotExit);
     connect(m_btnCopy, &QPushButton::clicked, this, [this] { QApplication::clipboard()->setText(m_strText); });
-    slotChangeLangue(0);
+    slotChangeLangue(UiLanguage::Chinese);
 }
 
 RScanWidget::Metrics RScanWidget::metrics(int w, int h)
@@ -126,10 +126,10 @@ void RScanWidget::showText(const QString &text)
     m_btnCopy->show();
 }
 
-void RScanWidget::slotChangeLangue(int ilangue)
+void RScanWidget::slotChangeLangue(UiLanguage ilangue)
 {
     m_iLangue = ilangue;
-    const bool zh = ilangue == 0;
+    const bool zh = ilangue == UiLanguage::Chinese;
     m_labelHint->setText(zh ? "将二维码放入框内，即可自动扫描" : "Put the QR code in the box");
     m_btnExit->setText(zh ? "退出识别" : "Exit");
     m_btnCopy->setText(zh ? "复制" : "Copy");

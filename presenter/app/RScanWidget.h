@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QSize>
 #include <QWidget>
 
@@ -40,7 +42,7 @@ signals:
 public slots:
     void slotExit();
     void setScanPixSize(int iwid, int ihei);
-    void slotChangeLangue(int ilangue);
+    void slotChangeLangue(UiLanguage ilangue);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -53,6 +55,6 @@ private:
     QLabel *m_labelText = nullptr;
     QPushButton *m_btnCopy = nullptr;
     QString m_strText;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     int m_iFontPx = 14;
 };

@@ -140,7 +140,7 @@ QString RSetting::fileTypeExt(int index)
 
 void RSetting::initData()
 {
-    const bool zh = m_iLangue == 0;
+    const bool zh = m_iLangue == UiLanguage::Chinese;
     auto t = [zh](const char *cn, const char *en) {
         return zh ? QString::fromUtf8(cn) : QString::fromUtf8(en);
     };
@@ -170,8 +170,8 @@ void RSetting::initData()
     m_btnCancel->setText(t("取消", "Cancel"));
     m_btnBrowse->setText(t("设置", "Browse"));
 
-    m_comboVideoType->setCurrentIndex(m_iVideoType);
-    m_comboSnapType->setCurrentIndex(m_iSnapType);
+    m_comboVideoType->setCurrentIndex(enumToStored(m_iVideoType));
+    m_comboSnapType->setCurrentIndex(enumToStored(m_iSnapType));
     m_comboFileType->setCurrentIndex(fileTypeIndex(m_strFileExt));
 
     // The leading "4000 x 3000" item stands for the largest resolution, the
@@ -186,9 +186,9 @@ void RSetting::initData()
     m_editPath->setText(m_strPath);
     // A folder too long even for the widest field shows its start.
     m_editPath->setCursorPosition(0);
-    m_comboColorType->setCurrentIndex(m_iSaveColorType);
+    m_comboColorType->setCurrentIndex(enumToStored(m_iSaveColorType));
     m_spinInterval->setValue(clampInterval(m_iASnapInterval));
-    m_comboNameType->setCurrentIndex(m_iNameType);
+    m_comboNameType->setCurrentIndex(enumToStored(m_iNameType));
     m_editPrefix->setText(m_strNamePrefix);
     m_spinNumLength->setValue(m_iNameNumLength);
     m_editCurNum->setText(QString::number(m_iNameCurNum));
@@ -211,10 +211,10 @@ void RSetting::slotOK()
     // Without any resolution there is nothing to choose: the index stays.
 
     m_strPath = m_editPath->text();
-    m_iVideoType = m_comboVideoType->currentIndex();
-    m_iSnapType = m_comboSnapType->currentIndex();
-    m_iSaveColorType = m_comboColorType->currentIndex();
-    m_iNameType = m_comboNameType->currentIndex();
+    m_iVideoType = enumFromStored<VideoQuality>(m_comboVideoType->currentIndex()).value_or(m_iVideoType);
+    m_iSnapType = enumFromStored<SnapMode>(m_comboSnapType->currentIndex()).value_or(m_iSnapType);
+    m_iSaveColorType = enumFromStored<ColourMode>(m_comboColorType->currentIndex()).value_or(m_iSaveColorType);
+    m_iNameType = enumFromStored<NameMode>(m_comboNameType->currentIndex()).value_or(m_iNameType);
     m_strFileExt = fileTypeExt(m_comboFileType->currentIndex());
     m_iASnapInterval = m_spinInterval->value();
     m_iNameNumLength = m_spinNumLength->value();
@@ -226,7 +226,7 @@ void RSetting::slotOK()
     m_bPdfAppend = m_checkPdfAppend->isChecked();
     m_bAutoPerspective = m_checkAutoPerspective->isChecked();
     qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_strFileExt
-            << "snap type" << m_iSnapType << "interval" << m_iASnapInterval << "number" << m_iNameCurNum;
+            << "snap type" << enumToStored(m_iSnapType) << "interval" << m_iASnapInterval << "number" << m_iNameCurNum;
     accept();
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "CaptureModes.h"
+#include "UiLanguage.h"
+
 #include <QDialog>
 #include <QList>
 #include <QSize>
@@ -22,13 +25,13 @@ class RSetting : public QDialog
 public:
     explicit RSetting(QWidget *parent = nullptr);
 
-    int m_iLangue = 0;
-    int m_iVideoType = 0;
-    int m_iSnapType = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
+    VideoQuality m_iVideoType = VideoQuality::Fluent;
+    SnapMode m_iSnapType = SnapMode::Manual;
     QString m_strFileExt = QStringLiteral("jpg");
-    int m_iSaveColorType = 0;
+    ColourMode m_iSaveColorType = ColourMode::Colour;
     int m_iASnapInterval = 3;
-    int m_iNameType = 0;
+    NameMode m_iNameType = NameMode::Time;
     QString m_strNamePrefix = QStringLiteral("Img");
     int m_iNameNumLength = 3;
     int m_iNameCurNum = 1;

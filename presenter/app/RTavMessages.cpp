@@ -3,9 +3,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-QString RTavMessages::cameraFailure(int langue, bool opened, bool busy, bool serviceMissing)
+QString RTavMessages::cameraFailure(UiLanguage langue, bool opened, bool busy, bool serviceMissing)
 {
-    const bool english = langue == 1;
+    const bool english = langue == UiLanguage::English;
     if (opened) {
         if (!busy)
             return QString();
@@ -24,9 +24,9 @@ QString RTavMessages::cameraFailure(int langue, bool opened, bool busy, bool ser
                    : QString("高拍仪被占用") + "\n\n按【关闭】后退出";
 }
 
-bool RTavMessages::askDetect(QWidget *parent, int langue, const QString &text)
+bool RTavMessages::askDetect(QWidget *parent, UiLanguage langue, const QString &text)
 {
-    const bool english = langue == 1;
+    const bool english = langue == UiLanguage::English;
     QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示", text, QMessageBox::NoButton, parent);
     QPushButton *detect = box.addButton(english ? "Detect" : "检测", QMessageBox::AcceptRole);
     box.addButton(english ? "Close" : "关闭", QMessageBox::RejectRole);
@@ -36,9 +36,9 @@ bool RTavMessages::askDetect(QWidget *parent, int langue, const QString &text)
     return box.clickedButton() == detect;
 }
 
-bool RTavMessages::confirmExit(int langue, std::optional<QPoint> pos)
+bool RTavMessages::confirmExit(UiLanguage langue, std::optional<QPoint> pos)
 {
-    const bool english = langue == 1;
+    const bool english = langue == UiLanguage::English;
     QMessageBox box;
     box.setWindowTitle(english ? "Message" : "提示");
     box.setText(english ? "Confirm exit?" : "确认退出？");
@@ -50,9 +50,9 @@ bool RTavMessages::confirmExit(int langue, std::optional<QPoint> pos)
     return box.clickedButton() == quit;
 }
 
-void RTavMessages::cannotUseDevice(QWidget *parent, int langue)
+void RTavMessages::cannotUseDevice(QWidget *parent, UiLanguage langue)
 {
-    const bool english = langue == 1;
+    const bool english = langue == UiLanguage::English;
     QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
                     english ? QString("Can not use device.") + "\n\nPress [OK] exit"
                             : QString("无法使用高拍仪") + "\n\n按【确定】后退出",

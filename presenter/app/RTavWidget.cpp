@@ -83,7 +83,7 @@ void RTavWidget::readStoredState()
     m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
     m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_capture.m_strCurImageDir << "langue"
-            << m_iLangue;
+            << enumToStored(m_iLangue);
     // A stored rotation that is not a quarter turn would skew the picture.
     if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
         m_iRotateAngle = 0;
@@ -305,7 +305,7 @@ void RTavWidget::slotViewFactorChange(double qfactor)
 
 // ---------------------------------------------------------------- tool modes
 
-void RTavWidget::setToolMode(int cursorMode, bool showOverlay)
+void RTavWidget::setToolMode(CursorMode cursorMode, bool showOverlay)
 {
     m_scene->setSceneCursor(cursorMode);
     m_drawTemp->setVisible(showOverlay);
@@ -315,14 +315,14 @@ void RTavWidget::slotMoveCamera()
 {
     m_scene->slotShowVideoTracker(false);
     m_view->setDragMode(QGraphicsView::ScrollHandDrag);
-    setToolMode(0, false);
+    setToolMode(CursorMode::Move, false);
 }
 
 void RTavWidget::slotWrite()
 {
     m_scene->slotWrite();
     m_drawTemp->setPen(int(m_scene->penWidth() * m_view->totalFactor()), m_scene->penColor());
-    setToolMode(1, true);
+    setToolMode(CursorMode::Pen, true);
     m_drawTemp->raise();
 }
 
@@ -330,31 +330,31 @@ void RTavWidget::slotRubber()
 {
     m_scene->slotRubber();
     m_view->setDragMode(QGraphicsView::RubberBandDrag);
-    setToolMode(2, false);
+    setToolMode(CursorMode::Erase, false);
 }
 
 void RTavWidget::slotRect()
 {
     m_scene->slotRect();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotTriangle()
 {
     m_scene->slotTriangle();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotEllipse()
 {
     m_scene->slotEllipse();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotStar()
 {
     m_scene->slotStar();
-    setToolMode(1, false);
+    setToolMode(CursorMode::Pen, false);
 }
 
 void RTavWidget::slotTracker()
@@ -365,7 +365,7 @@ void RTavWidget::slotTracker()
     m_capture.m_bAutoRotate = false;
     m_scene->setCameraAuto(false, false);
     m_scene->slotShowVideoTracker(true);
-    setToolMode(3, false);
+    setToolMode(CursorMode::Spotlight, false);
 }
 
 void RTavWidget::slotClearAll()
@@ -516,12 +516,12 @@ bool RTavWidget::openOrSay(const QUrl &url)
         return true;
     // Without an opener (xdg-utils) nothing would happen at all.
     const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
-    m_scene->showNotice(m_iLangue == 1 ? QStringLiteral("No program found to open %1").arg(what)
+    m_scene->showNotice(m_iLangue == UiLanguage::English ? QStringLiteral("No program found to open %1").arg(what)
                                        : QStringLiteral("没有找到可以打开 %1 的程序").arg(what));
     return false;
 }
 
-void RTavWidget::slotChangeLangue(int ilangue)
+void RTavWidget::slotChangeLangue(UiLanguage ilangue)
 {
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
@@ -670,7 +670,7 @@ void RTavWidget::settingTav()
     m_capture.write();
 
     m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
-    if (m_capture.m_iSnapType == 1)
+    if (m_capture.m_iSnapType == SnapMode::Timed)
         m_timerSnap->start();
     else
         m_timerSnap->stop();

@@ -7,7 +7,9 @@
 #include <QWidget>
 #include <optional>
 
+#include "CursorMode.h"
 #include "RCaptureSettings.h"
+#include "UiLanguage.h"
 
 class RTools;
 class RImageList;
@@ -43,7 +45,7 @@ public:
     bool isWhiteboard() const { return m_bIsWhiteboard; }
     bool isCameraOpen() const { return m_bOpenCamera; }
     bool noConfirmClose() const { return m_bNoConfirmClose; }
-    int languageIndex() const { return m_iLangue; }
+    UiLanguage language() const { return m_iLangue; }
     QTimer *snapTimer() const { return m_timerSnap; }
     int snapInterval() const { return m_capture.m_iASnapInterval; }
     int nameCurNum() const { return m_capture.m_iNameCurNum; }
@@ -54,8 +56,8 @@ signals:
     void closeImageList();
     void sChangeDir(QString dir);
     void sRemoveScanItem();
-    // The interface language changed (0 Chinese, 1 English).
-    void sLanguageChanged(int ilangue);
+    // The interface language changed.
+    void sLanguageChanged(UiLanguage ilangue);
 
 public slots:
     void closeTav();
@@ -98,7 +100,7 @@ public slots:
     void slotScrollChanged(int ival);
     void slotShowOrHideImageList(bool bshow);
     void slotZoom(int ival);
-    void slotChangeLangue(int ilangue);
+    void slotChangeLangue(UiLanguage ilangue);
     bool addCameraItem();
     void slotViewFactorChange(double qfactor);
     void setPenColor(int idx, QColor colorpen);
@@ -123,13 +125,13 @@ private:
     void createQrScanner();
     // Where a main-window dialog goes (an RPlacement::MainDialog); none keeps Qt's place.
     std::optional<QPoint> dialogPos(int dialog) const;
-    void setToolMode(int cursorMode, bool showOverlay);
+    void setToolMode(CursorMode cursorMode, bool showOverlay);
     void closeEverything();
     void showCameraWarning(const QString &text);
     // Opens a folder, file or link in the desktop's program; says so when none does.
     bool openOrSay(const QUrl &url);
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     RTools *m_widgetTool = nullptr;
     RImageList *m_widgetImageList = nullptr;
     RViewZoom *m_zoom = nullptr;

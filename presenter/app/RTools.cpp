@@ -70,7 +70,7 @@ void RTools::init()
     createShapesMenu();
     createRotateMenu();
     createGroups();
-    setMode(0);
+    setMode(CursorMode::Move);
     qDebug() << "RTools::init: screen" << m_iScreenWidth << m_iScreenHeight << "scale" << m_dDpiScale << "button"
              << m_iButtonWidth << m_iButtonHeight << "icon" << m_szIcon;
 }
@@ -248,16 +248,21 @@ void RTools::setOrientation(bool mirror, bool flip)
     m_actRotate[1]->setChecked(flip);
 }
 
-void RTools::setMode(int mode)
+void RTools::setMode(CursorMode mode)
 {
     static const Button modeButtons[4] = {BtnMove, BtnWrite, BtnRubber, BtnTracker};
     for (Button b : modeButtons)
         m_btn[b]->setStyleSheet(QString::fromLatin1(kNormalStyle));
-    if (mode < 0 || mode > 3)
-        return;
-    m_btn[modeButtons[mode]]->setStyleSheet(QString::fromLatin1(kSelectedStyle));
-    m_bWriteSelected = mode == 1;
-    if (mode != 3)
+    Button selected = BtnMove;
+    switch (mode) {
+    case CursorMode::Move: break;
+    case CursorMode::Pen: selected = BtnWrite; break;
+    case CursorMode::Erase: selected = BtnRubber; break;
+    case CursorMode::Spotlight: selected = BtnTracker; break;
+    }
+    m_btn[selected]->setStyleSheet(QString::fromLatin1(kSelectedStyle));
+    m_bWriteSelected = mode == CursorMode::Pen;
+    if (mode != CursorMode::Spotlight)
         m_bTracker = false;
 }
 
@@ -277,10 +282,10 @@ void RTools::shutcutSanp()
     requestSnap("shutcutSanp");
 }
 
-void RTools::slotChangeToolLanguage(int ilanguage)
+void RTools::slotChangeToolLanguage(UiLanguage ilanguage)
 {
     m_iLangue = ilanguage;
-    const bool en = ilanguage != 0;
+    const bool en = ilanguage != UiLanguage::Chinese;
     for (int i = 0; i < ButtonCount; ++i)
         m_act[i]->setText(QString::fromUtf8(en ? RToolsLayout::kButtons[i].en : RToolsLayout::kButtons[i].cn));
     for (int i = 0; i < SettingItemCount; ++i)
@@ -291,7 +296,7 @@ void RTools::slotChangeToolLanguage(int ilanguage)
         m_actRotate[i]->setText(QString::fromUtf8(en ? RToolsLayout::kRotateItems[i].en : RToolsLayout::kRotateItems[i].cn));
     // The freeze button keeps telling what a click will do.
     applyFreezeTexts();
-    qInfo() << "RTools::slotChangeToolLanguage: langue" << ilanguage;
+    qInfo() << "RTools::slotChangeToolLanguage: langue" << enumToStored(ilanguage);
 }
 
 void RTools::slotRecoverCanSnap()
@@ -319,7 +324,7 @@ void RTools::sysSetting()
 void RTools::setMove()
 {
     emit sMoveCamera();
-    setMode(0);
+    setMode(CursorMode::Move);
 }
 
 void RTools::setRotate()
@@ -346,7 +351,7 @@ void RTools::setWrite()
         return;
     }
     emit sWrite();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setWriteSet()
@@ -382,7 +387,7 @@ void RTools::setSnap()
 void RTools::setRubber()
 {
     emit sRubber();
-    setMode(2);
+    setMode(CursorMode::Erase);
 }
 
 void RTools::setClearAll()
@@ -400,16 +405,16 @@ void RTools::setTracker()
     m_bTracker = !m_bTracker;
     if (m_bTracker) {
         emit sTracker();
-        setMode(3);
+        setMode(CursorMode::Spotlight);
     } else {
         emit sMoveCamera();
-        setMode(0);
+        setMode(CursorMode::Move);
     }
 }
 
 void RTools::applyFreezeTexts()
 {
-    const bool en = m_iLangue != 0;
+    const bool en = m_iLangue != UiLanguage::Chinese;
     const QString text = m_bFreeze ? (en ? QStringLiteral("Unfreeze") : QStringLiteral("解冻"))
                                    : (en ? QStringLiteral("Freeze") : QStringLiteral("冻结"));
     m_act[BtnStop]->setText(text);
@@ -469,7 +474,7 @@ void RTools::setWhiteboard()
     if (m_bWhiteboard) {
         setButtonIcon(BtnWhiteboard, QStringLiteral("unboard.png"));
         emit sMoveCamera();
-        setMode(0);
+        setMode(CursorMode::Move);
     } else {
         setButtonIcon(BtnWhiteboard, QStringLiteral("board.png"));
     }
@@ -512,7 +517,7 @@ void RTools::setFile()
 void RTools::drawShape(Signal shape)
 {
     emit(this->*shape)();
-    setMode(1);
+    setMode(CursorMode::Pen);
 }
 
 void RTools::setHand() { drawShape(&RTools::sWrite); }
@@ -535,19 +540,20 @@ void RTools::setLanguage()
                                                    m_btn[BtnSetting]->x(), y()))
         dialog.move(*pos);
     const int result = dialog.exec();
-    qInfo() << "RTools::setLanguage: result" << result << "langue" << dialog.m_iLangue << "was" << m_iLangue;
+    qInfo() << "RTools::setLanguage: result" << result << "langue" << enumToStored(dialog.m_iLangue) << "was"
+            << enumToStored(m_iLangue);
     if (result != QDialog::Accepted || dialog.m_iLangue == m_iLangue)
         return;
     m_iLangue = dialog.m_iLangue;
     emit sChangeLanguage(m_iLangue);
-    RSettingsStore::write(RSettingsKeys::SystemLangue, m_iLangue);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, enumToStored(m_iLangue));
 }
 
 void RTools::setSnapSetting()
 {
     emit sSetting();
     emit sMoveCamera();
-    setMode(0);
+    setMode(CursorMode::Move);
 }
 
 void RTools::setRecorder()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "CursorMode.h"
 #include "RToolsLayout.h"
+#include "UiLanguage.h"
 
 #include <QPoint>
 #include <QSize>
@@ -35,8 +37,8 @@ public:
 
     // Language for the freeze texts and the dialogs; the main window sets it
     // and then calls slotChangeToolLanguage.
-    void setLangue(int langue) { m_iLangue = langue; }
-    int langue() const { return m_iLangue; }
+    void setLangue(UiLanguage langue) { m_iLangue = langue; }
+    UiLanguage langue() const { return m_iLangue; }
     // The stored mirror and flip, ticked in the rotate menu without a signal.
     void setOrientation(bool mirror, bool flip);
 
@@ -72,14 +74,14 @@ signals:
     void sBarcode();
     void sZoom(int ival);
     void sNoConfirmClose();
-    void sChangeLanguage(int ilanguage);
+    void sChangeLanguage(UiLanguage ilanguage);
     // The rotate menu's mirror or flip item was ticked or unticked.
     void sOrientation(bool bmirror, bool bflip);
 
 public slots:
     void slotShowOrHide(bool bshow);
     void shutcutSanp();
-    void slotChangeToolLanguage(int ilanguage);
+    void slotChangeToolLanguage(UiLanguage ilanguage);
     void slotRecoverCanSnap();
     void closeApp();
     void minApp();
@@ -156,13 +158,13 @@ private:
     void createSettingMenu();
     void createShapesMenu();
     void createRotateMenu();
-    void setMode(int mode);
+    void setMode(CursorMode mode);
     void requestSnap(const char *from);
     QIcon icon(const QString &file) const;
     void setButtonIcon(Button button, const QString &file);
     void applyFreezeTexts();
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     bool m_bFreeze = false;
     bool m_bShowed = true;
     bool m_bWhiteboard = false;

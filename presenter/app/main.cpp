@@ -35,8 +35,9 @@ int main(int argc, char *argv[])
     RQtCatalogue qtCatalogue;
 
     RTavWidget window;
-    qtCatalogue.use(window.languageIndex());
-    QObject::connect(&window, &RTavWidget::sLanguageChanged, &window, [&qtCatalogue](int language) { qtCatalogue.use(language); });
+    qtCatalogue.use(window.language());
+    QObject::connect(&window, &RTavWidget::sLanguageChanged, &window,
+                     [&qtCatalogue](UiLanguage language) { qtCatalogue.use(language); });
     // Without a window manager the full-screen request alone leaves the
     // default size, so ask for the screen's geometry as well.
     if (QScreen *screen = QGuiApplication::primaryScreen())

@@ -253,7 +253,7 @@ QSize RCamera::startPreview(const QString &device)
     const QSize size = m_solutionCurlist.at(m_iCurResolutionIndex);
     if (!m_sizePreferred.isValid())
         m_sizePreferred = size;
-    qDebug().noquote() << kInit << "m_iVideoType:" << m_iVideoType;
+    qDebug().noquote() << kInit << "m_iVideoType:" << enumToStored(m_iVideoType);
     applyViewfinder(size, m_iVideoType);
 
     resize(size);
@@ -283,18 +283,18 @@ QSize RCamera::startPreview(const QString &device)
     return size;
 }
 
-void RCamera::applyViewfinder(const QSize &resolution, int videoType)
+void RCamera::applyViewfinder(const QSize &resolution, VideoQuality videoType)
 {
     QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
     if (resolution.isValid())
         settings.setResolution(resolution);
     const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
-    if (videoType >= 1 && formats.contains(QVideoFrame::Format_YUYV)) {
+    if (videoType == VideoQuality::HighDefinition && formats.contains(QVideoFrame::Format_YUYV)) {
         settings.setPixelFormat(QVideoFrame::Format_YUYV);
-        qDebug().noquote() << kInit << "setPixelFormat:YUYV:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:YUYV:" << enumToStored(videoType);
     } else if (formats.contains(QVideoFrame::Format_Jpeg)) {
         settings.setPixelFormat(QVideoFrame::Format_Jpeg);
-        qDebug().noquote() << kInit << "setPixelFormat:Jpeg:" << videoType;
+        qDebug().noquote() << kInit << "setPixelFormat:Jpeg:" << enumToStored(videoType);
     }
     m_cameraMain->setViewfinderSettings(settings);
 }
@@ -350,18 +350,18 @@ QSize RCamera::setResolutionIndex(int index)
     return size;
 }
 
-void RCamera::setVideoFormat(int type)
+void RCamera::setVideoFormat(VideoQuality type)
 {
     if (!m_cameraMain)
         return;
     // Keep the resolution: only the pixel format changes.
     QCameraViewfinderSettings settings = m_cameraMain->viewfinderSettings();
     const QList<QVideoFrame::PixelFormat> formats = m_cameraMain->supportedViewfinderPixelFormats();
-    if (type >= 1 && formats.contains(QVideoFrame::Format_YUYV))
+    if (type == VideoQuality::HighDefinition && formats.contains(QVideoFrame::Format_YUYV))
         settings.setPixelFormat(QVideoFrame::Format_YUYV);
     else if (formats.contains(QVideoFrame::Format_Jpeg))
         settings.setPixelFormat(QVideoFrame::Format_Jpeg);
-    qDebug() << "RCamera::setVideoFormat:" << type << settings.pixelFormat();
+    qDebug() << "RCamera::setVideoFormat:" << enumToStored(type) << settings.pixelFormat();
     m_cameraMain->setViewfinderSettings(settings);
 }
 
@@ -470,9 +470,9 @@ void RCamera::slotCloseApp()
     close();
 }
 
-void RCamera::slotChangeLangue(int ilangue)
+void RCamera::slotChangeLangue(UiLanguage ilangue)
 {
-    qDebug().noquote() << "RCamera::slotChangeLangue" << m_iLanguage;
+    qDebug().noquote() << "RCamera::slotChangeLangue" << enumToStored(m_iLanguage);
     if (m_pImaProDlg)
         m_pImaProDlg->changeLanguage(ilangue);
     m_iLanguage = ilangue;
@@ -480,7 +480,7 @@ void RCamera::slotChangeLangue(int ilangue)
 
 void RCamera::showImageProcess()
 {
-    qDebug().noquote() << "RCamera::showImageProcess:m_iLanguage:" << m_iLanguage;
+    qDebug().noquote() << "RCamera::showImageProcess:m_iLanguage:" << enumToStored(m_iLanguage);
     if (!m_pImaProDlg)
         return;
     if (m_imageProcessing) {
@@ -502,21 +502,19 @@ void RCamera::showImageProcess()
     qDebug() << "RCamera::showImageProcess():size:" << m_pImaProDlg->size();
 }
 
-void RCamera::setImageProcess(int itype, double qval)
+void RCamera::setImageProcess(PictureAdjust itype, double qval)
 {
     if (!m_imageProcessing)
         return;
     switch (itype) {
-    case 0:
+    case PictureAdjust::Brightness:
         m_imageProcessing->setBrightness(qval);
         break;
-    case 1:
+    case PictureAdjust::Contrast:
         m_imageProcessing->setContrast(qval);
         break;
-    case 2:
+    case PictureAdjust::Saturation:
         m_imageProcessing->setSaturation(qval);
-        break;
-    default:
         break;
     }
 }
@@ -572,8 +570,8 @@ QString RCamera::nextFileName(QString ext)
     return RCapturePipeline::nextFileName(m_params, ext, QDateTime::currentDateTime());
 }
 
-void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
-                             bool autoCut, bool autoRotate, bool autoPerspective)
+void RCamera::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
+                             int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
 {
     setAutoPerspective(autoPerspective);
     m_params.m_iSnapMode = snapType;
@@ -583,7 +581,7 @@ void RCamera::setCameraParam(int snapType, int colorType, int nameType, QString 
     m_params.m_iNameNumLength = numLength;
     m_params.m_bCardMix = cardMix;
     setCameraAuto(autoCut, autoRotate);
-    if (snapType == 2)
+    if (snapType == SnapMode::OnChange)
         startDetect();
     else
         m_detectTimer.stop(); // no automatic snapshots outside the change mode

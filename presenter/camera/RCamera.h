@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -16,6 +18,7 @@
 
 #include <opencv2/core.hpp>
 
+#include "PictureAdjust.h"
 #include "RCapturePipeline.h"
 #include "RImageProc.h"
 
@@ -50,9 +53,9 @@ public:
     QList<QSize> resolutionList() const { return m_solutionCurlist; }
     int curResolutionIndex() const { return m_iCurResolutionIndex; }
     void setCurResolutionIndex(int index) { m_iCurResolutionIndex = index; }
-    void setVideoFormat(int type);
-    void setVideoType(int type) { m_iVideoType = type; }
-    int videoType() const { return m_iVideoType; }
+    void setVideoFormat(VideoQuality type);
+    void setVideoType(VideoQuality type) { m_iVideoType = type; }
+    VideoQuality videoType() const { return m_iVideoType; }
     // The ids the scene read from the settings store.
     void setDeviceIds(QString vid, QString pid);
     QString storedVid() const { return m_strVID; }
@@ -61,7 +64,7 @@ public:
     bool isFoundNotOpened() const { return m_bFoundNotOpened; }
     bool isSupportJpeg() const { return m_bSupportJpeg; }
     QString curDeviceName() const { return m_strCurDevice; }
-    int language() const { return m_iLanguage; }
+    UiLanguage language() const { return m_iLanguage; }
     bool isInited() const { return m_bInited; }
     bool isRunning() const { return m_bCameraRun; }
     bool isLost() const { return m_bLost; }
@@ -83,8 +86,8 @@ public:
     bool isChangeDetecting() const { return m_detectTimer.isActive(); }
 
     // Capture parameters (written by the scene before a capture).
-    void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength, bool cardMix,
-                        bool autoCut, bool autoRotate, bool autoPerspective = false);
+    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
+                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setCameraAuto(bool autoCut, bool autoRotate);
     // Turning it off ends the running document; the next one starts afresh.
     void setPdfAppend(bool on);
@@ -148,9 +151,9 @@ public slots:
     void setWhiteBoard(bool bIsWhiteBoard);
     void showResponse(QString devname, int iexist);
     void slotCloseApp();
-    void slotChangeLangue(int ilangue);
+    void slotChangeLangue(UiLanguage ilangue);
     void showImageProcess();
-    void setImageProcess(int itype, double qval);
+    void setImageProcess(PictureAdjust itype, double qval);
     void cameraImageCaptured(int id, QImage image);
     void detectNetImage();
     void detectImageRectObject();
@@ -172,7 +175,7 @@ private:
     // Stops and deletes the camera, its capture object and the adjustment
     // dialog of the previous open, so reopening never accumulates them.
     void releaseCamera();
-    void applyViewfinder(const QSize &resolution, int videoType);
+    void applyViewfinder(const QSize &resolution, VideoQuality videoType);
     void requestTestRun();
     void startDetector();
     // Results of detections asked for before now are dropped on arrival.
@@ -181,9 +184,9 @@ private:
     void setLost(bool lost);
 
     // Device
-    int m_iLanguage = 0;
+    UiLanguage m_iLanguage = UiLanguage::Chinese;
     QString m_strCurDevice;
-    int m_iVideoType = 0;
+    VideoQuality m_iVideoType = VideoQuality::Fluent;
     bool m_bFound = false;
     bool m_bFoundNotOpened = false;
     bool m_bSupportJpeg = false;

@@ -25,6 +25,7 @@ const char *kStyle =
 RCameraImaProDlg::RCameraImaProDlg(QWidget *parent)
     : QDialog(parent)
 {
+    qRegisterMetaType<PictureAdjust>("PictureAdjust");
     setWindowFlags(Qt::FramelessWindowHint);
     setFont(RScreenScale::dialogFont());
     setStyleSheet(QLatin1String(kStyle));
@@ -58,13 +59,13 @@ RCameraImaProDlg::RCameraImaProDlg(QWidget *parent)
     connect(m_btnDefault, &QPushButton::clicked, this, &RCameraImaProDlg::setDefValue);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::close);
 
-    changeLanguage(0);
+    changeLanguage(UiLanguage::Chinese);
 }
 
-void RCameraImaProDlg::changeLanguage(int lang)
+void RCameraImaProDlg::changeLanguage(UiLanguage lang)
 {
     m_iLanguage = lang;
-    const bool zh = lang == 0;
+    const bool zh = lang == UiLanguage::Chinese;
     m_nameLabel[0]->setText(zh ? QStringLiteral("亮  度") : QStringLiteral("Brightness"));
     m_nameLabel[1]->setText(zh ? QStringLiteral("对比度") : QStringLiteral("Contrast"));
     m_nameLabel[2]->setText(zh ? QStringLiteral("饱和度") : QStringLiteral("Saturation"));
@@ -106,9 +107,9 @@ bool RCameraImaProDlg::placement(const QSize &screen, double scale, QPoint *pos)
     return true;
 }
 
-QSlider *RCameraImaProDlg::slider(int kind) const
+QSlider *RCameraImaProDlg::slider(PictureAdjust kind) const
 {
-    return kind >= 0 && kind < 3 ? m_slider[kind] : nullptr;
+    return m_slider[static_cast<int>(kind)];
 }
 
 void RCameraImaProDlg::initVals(double bval, double cval, double sval)
@@ -123,22 +124,22 @@ void RCameraImaProDlg::initVals(double bval, double cval, double sval)
 
 void RCameraImaProDlg::brightnessValChanged(int ival)
 {
-    valueChanged(0, ival);
+    valueChanged(PictureAdjust::Brightness, ival);
 }
 
 void RCameraImaProDlg::contrastValChanged(int ival)
 {
-    valueChanged(1, ival);
+    valueChanged(PictureAdjust::Contrast, ival);
 }
 
 void RCameraImaProDlg::saturationValChanged(int ival)
 {
-    valueChanged(2, ival);
+    valueChanged(PictureAdjust::Saturation, ival);
 }
 
-void RCameraImaProDlg::valueChanged(int kind, int ival)
+void RCameraImaProDlg::valueChanged(PictureAdjust kind, int ival)
 {
-    m_valueLabel[kind]->setText(QString::number(ival));
+    m_valueLabel[static_cast<int>(kind)]->setText(QString::number(ival));
     if (!m_bIniting)
         emit sValChanged(kind, ival / 100.0);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "PictureAdjust.h"
+#include "UiLanguage.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QSize>
@@ -16,17 +19,17 @@ class RCameraImaProDlg : public QDialog
 public:
     explicit RCameraImaProDlg(QWidget *parent = nullptr);
 
-    void changeLanguage(int lang);
-    int language() const { return m_iLanguage; }
+    void changeLanguage(UiLanguage lang);
+    UiLanguage language() const { return m_iLanguage; }
 
     // Where the dialog goes on a screen of `screen` pixels at `scale`
     // (logical DPI / 96); false when the dialog stays where it is.
     static bool placement(const QSize &screen, double scale, QPoint *pos);
 
-    QSlider *slider(int kind) const;
+    QSlider *slider(PictureAdjust kind) const;
 
 signals:
-    void sValChanged(int kind, double value);
+    void sValChanged(PictureAdjust kind, double value);
 
 public slots:
     void initVals(double bval, double cval, double sval);
@@ -41,14 +44,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void valueChanged(int kind, int ival);
+    void valueChanged(PictureAdjust kind, int ival);
 
     QSlider *m_slider[3] = {};
     QLabel *m_nameLabel[3] = {};
     QLabel *m_valueLabel[3] = {};
     QPushButton *m_btnDefault = nullptr;
     QPushButton *m_btnClose = nullptr;
-    int m_iLanguage = 0;
+    UiLanguage m_iLanguage = UiLanguage::Chinese;
     bool m_bIniting = false;
     bool m_bDragging = false;
     QPoint m_ptPress;

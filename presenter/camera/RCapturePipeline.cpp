@@ -115,9 +115,9 @@ QImage runSteps(const QImage &captured, const RCaptureParams &p, const RRotatedR
         qInfo().noquote() << "RCapturePipeline::process: m_iRotateAngle:" << p.m_iRotateAngle;
     image = RPictureOrientation::apply(image, turn, p.m_bMirror, p.m_bFlip);
 
-    if (p.m_iSaveColorType == 1)
+    if (p.m_iSaveColorType == ColourMode::Grey)
         image = RImageProc::toGray(image);
-    else if (p.m_iSaveColorType == 2)
+    else if (p.m_iSaveColorType == ColourMode::BlackWhite)
         image = RImageProc::toThreadhold(image, 0);
 
     // An empty page is not a card side: the alternation stays where it was.
@@ -183,7 +183,7 @@ QString nextPath(RCaptureParams &p, const QDateTime &now, const QString &ext)
 {
     const QString base =
         RFileNaming::baseName(p.m_iNameType, p.m_strNamePrefix, p.m_iNameCurNum, p.m_iNameNumLength, now);
-    if (p.m_iNameType == 1 && p.m_iNameCurNum < INT_MAX)
+    if (p.m_iNameType == NameMode::Number && p.m_iNameCurNum < INT_MAX)
         ++p.m_iNameCurNum;
     return RFileNaming::uniqueFileName(p.m_strCurImageDir, base, ext);
 }
@@ -217,7 +217,7 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
     if (path)
         *path = target;
     // Stored before the outcome is known: numbers are consumed even by a failed save.
-    if (p.m_iNameType == 1)
+    if (p.m_iNameType == NameMode::Number)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
     if (append) {
         p.m_strRunningPdf = target;
@@ -230,7 +230,7 @@ int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const 
 QString RCapturePipeline::nextFileName(RCaptureParams &p, const QString &ext, const QDateTime &now)
 {
     const QString path = nextPath(p, now, ext);
-    if (p.m_iNameType == 1)
+    if (p.m_iNameType == NameMode::Number)
         RSettingsStore::write(RSettingsKeys::FileNameCurNum, p.m_iNameCurNum);
     return QFileInfo(path).fileName();
 }

@@ -7,6 +7,7 @@
 #include <QPointF>
 #include <QString>
 
+#include "CaptureModes.h"
 #include "RImageProc.h"
 #include "RImageSaver.h"
 
@@ -17,8 +18,8 @@ struct RCaptureParams
 {
     QString m_strCurImageDir;
     QString m_strFileExt = QStringLiteral("pdf");
-    int m_iSaveColorType = 0;   // 0 colour, 1 grey, 2 black-and-white
-    int m_iNameType = 0;        // 1 numbered, otherwise time-stamped
+    ColourMode m_iSaveColorType = ColourMode::Colour;
+    NameMode m_iNameType = NameMode::Time;
     QString m_strNamePrefix = QStringLiteral("Img");
     int m_iNameNumLength = 3;
     int m_iNameCurNum = 1;
@@ -26,7 +27,7 @@ struct RCaptureParams
     bool m_bAutoCut = false;
     bool m_bAutoRotate = false;
     bool m_bAutoPerspective = false; // the automatic crop flattens the page's quadrilateral
-    int m_iSnapMode = 0;        // 0 manual, 1 timed, 2 on picture change
+    SnapMode m_iSnapMode = SnapMode::Manual;
     bool m_bCutRect = false;
     QPoint m_ptCut1;
     QPoint m_ptCut2;

@@ -88,7 +88,7 @@ RDetectDlg::~RDetectDlg()
     qDebug().noquote() << "~RDetectDlg() end";
 }
 
-void RDetectDlg::setLanguage(int lang)
+void RDetectDlg::setLanguage(UiLanguage lang)
 {
     m_iLanguage = lang;
     applyTexts();
@@ -96,7 +96,7 @@ void RDetectDlg::setLanguage(int lang)
 
 void RDetectDlg::applyTexts()
 {
-    const bool en = m_iLanguage == 1;
+    const bool en = m_iLanguage == UiLanguage::English;
     setWindowTitle(en ? QStringLiteral("Device Detect") : QStringLiteral("故障检测"));
     if (!m_bFinished)
         m_labelStatus->setText(en ? QStringLiteral("Detecting, please wait…") : QStringLiteral("正在检测，请稍候……"));
@@ -114,7 +114,7 @@ void RDetectDlg::applyTexts()
 
 QString RDetectDlg::verdictText(int row, bool good) const
 {
-    const bool en = m_iLanguage == 1;
+    const bool en = m_iLanguage == UiLanguage::English;
     switch (row) {
     case 1:
         if (good)
@@ -233,7 +233,7 @@ void RDetectDlg::slotResponse(int itype, int idx, QString sInfo)
             }
             return;
         }
-        const bool en = m_iLanguage == 1;
+        const bool en = m_iLanguage == UiLanguage::English;
         if (m_bResult)
             m_labelStatus->setText(en ? QStringLiteral("Done.") : QStringLiteral("检测完成"));
         else

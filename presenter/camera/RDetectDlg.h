@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -17,8 +19,8 @@ public:
     explicit RDetectDlg(QWidget *parent = nullptr);
     ~RDetectDlg() override;
 
-    void setLanguage(int lang);
-    int language() const { return m_iLanguage; }
+    void setLanguage(UiLanguage lang);
+    UiLanguage language() const { return m_iLanguage; }
 
     // Found the stored device and it is not in use (valid once the check ran).
     bool result() const { return m_bResult; }
@@ -52,7 +54,7 @@ private:
     void applyTexts();
     QString verdictText(int row, bool good) const;
 
-    int m_iLanguage = 0;
+    UiLanguage m_iLanguage = UiLanguage::Chinese;
     bool m_bResult = false;
     bool m_bFound = false;
     bool m_bJpeg = false;

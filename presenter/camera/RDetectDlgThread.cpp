@@ -14,19 +14,19 @@ void RDetectDlgThread::setRun(bool b)
     m_bRunning = b;
 }
 
-QString RDetectDlgThread::statusText(int lang, int step)
+QString RDetectDlgThread::statusText(UiLanguage lang, int step)
 {
     const int form = ((step % 6) + 6) % 6;
-    if (lang == 1) {
+    if (lang == UiLanguage::English) {
         static const char *dots[] = {".", "..", "...", ".", "..", "..."};
         return QStringLiteral("Detecting, please wait") + QLatin1String(dots[form]);
     }
     return QStringLiteral("正在检测，请稍候") + QString(form + 1, QLatin1Char('.'));
 }
 
-QString RDetectDlgThread::rowDoneText(int lang, int row)
+QString RDetectDlgThread::rowDoneText(UiLanguage lang, int row)
 {
-    const bool en = lang == 1;
+    const bool en = lang == UiLanguage::English;
     switch (row) {
     case 1:
         return en ? QStringLiteral("The device is connected.") : QStringLiteral("检测完成，展示台硬件连接正常！");
@@ -43,9 +43,9 @@ QString RDetectDlgThread::rowDoneText(int lang, int row)
 
 void RDetectDlgThread::TestInfo()
 {
-    const int lang = m_iLanguage;
+    const UiLanguage lang = m_iLanguage;
     if (m_bRunning) {
-        emit response(0, 0, lang == 1 ? QStringLiteral("Detecting, please wait") : QStringLiteral("正在检测，请稍候"));
+        emit response(0, 0, lang == UiLanguage::English ? QStringLiteral("Detecting, please wait") : QStringLiteral("正在检测，请稍候"));
         for (int row = 1; row <= 4 && m_bRunning; ++row) {
             if (row == 3)
                 qDebug().noquote() << "RDetectDlgThread::TestInfo()"
@@ -65,6 +65,6 @@ void RDetectDlgThread::TestInfo()
         }
     }
     m_bRunning = false;
-    emit response(0, 400, lang == 1 ? QStringLiteral("Done.") : QStringLiteral("检测完成"));
+    emit response(0, 400, lang == UiLanguage::English ? QStringLiteral("Done.") : QStringLiteral("检测完成"));
     qDebug().noquote() << "RDetectDlgThread::TestInfo() end";
 }

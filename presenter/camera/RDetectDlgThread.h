@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,15 +17,15 @@ public:
 
     void setRun(bool b);
     bool isRunning() const { return m_bRunning; }
-    void setLanguage(int lang) { m_iLanguage = lang; }
-    int language() const { return m_iLanguage; }
+    void setLanguage(UiLanguage lang) { m_iLanguage = lang; }
+    UiLanguage language() const { return m_iLanguage; }
     // Pause between two animation steps (12 ms unless changed).
     void setStepMs(int ms) { m_iStepMs = ms; }
 
     // The status text of animation step `step` (one of six forms).
-    static QString statusText(int lang, int step);
+    static QString statusText(UiLanguage lang, int step);
     // The text a row gets when its progress completes.
-    static QString rowDoneText(int lang, int row);
+    static QString rowDoneText(UiLanguage lang, int row);
 
 public slots:
     void TestInfo();
@@ -32,7 +34,7 @@ signals:
     void response(int itype, int idx, QString sInfo);
 
 private:
-    std::atomic<int> m_iLanguage{0};
+    std::atomic<UiLanguage> m_iLanguage{UiLanguage::Chinese};
     std::atomic<bool> m_bRunning{true};
     std::atomic<bool> m_bFirstDone{false};
     std::atomic<int> m_iStepMs{12};

@@ -19,7 +19,7 @@ QString RFileNaming::timeStamp(const QDateTime &t)
     return QLocale::c().toString(t, QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
-QString RFileNaming::baseName(int nameType, const QString &prefix, int number, int numLength, const QDateTime &t)
+QString RFileNaming::baseName(NameMode nameType, const QString &prefix, int number, int numLength, const QDateTime &t)
 {
     // The prefix is typed by the user; a separator in it would leave the folder.
     QString safe = prefix;
@@ -29,7 +29,7 @@ QString RFileNaming::baseName(int nameType, const QString &prefix, int number, i
             || c == QLatin1Char('|') || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
-    if (nameType != 1)
+    if (nameType != NameMode::Number)
         return safe + timeStamp(t);
     const int digits = qBound(0, numLength, kMaxDigits);
     QString num = QString::number(qAbs(qint64(number)));

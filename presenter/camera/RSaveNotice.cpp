@@ -64,9 +64,9 @@ QString RSaveNotice::unknownFormat()
     return QString::fromLatin1(kUnknownFormat);
 }
 
-QString RSaveNotice::reason(int language, const QString &why)
+QString RSaveNotice::reason(UiLanguage language, const QString &why)
 {
-    const bool en = language == 1;
+    const bool en = language == UiLanguage::English;
     const Plain *fallback = nullptr;
     for (const Plain &p : kPlain) {
         const QString text = p.code ? QString::fromLocal8Bit(std::strerror(p.code)) : QString::fromLatin1(p.ours);
@@ -81,36 +81,36 @@ QString RSaveNotice::reason(int language, const QString &why)
     return en ? QString::fromLatin1(fallback->en) : QString::fromUtf8(fallback->zh);
 }
 
-QString RSaveNotice::notSaved(int language, Kind kind, const QString &why)
+QString RSaveNotice::notSaved(UiLanguage language, Kind kind, const QString &why)
 {
-    const bool en = language == 1;
+    const bool en = language == UiLanguage::English;
     const QString text = kind == Document ? (en ? QStringLiteral("PDF not saved: ") : QStringLiteral("PDF 未保存："))
                                           : (en ? QStringLiteral("Picture not saved: ") : QStringLiteral("照片未保存："));
     return text + reason(language, why);
 }
 
-QString RSaveNotice::lessonMoved(int language, const QString &name)
+QString RSaveNotice::lessonMoved(UiLanguage language, const QString &name)
 {
-    return language == 1 ? QStringLiteral("The lesson's PDF was replaced by another program; pages now go to %1").arg(name)
+    return language == UiLanguage::English ? QStringLiteral("The lesson's PDF was replaced by another program; pages now go to %1").arg(name)
                          : QStringLiteral("课堂PDF已被其他程序替换，之后的页面保存到 %1").arg(name);
 }
 
-QString RSaveNotice::cameraLost(int language)
+QString RSaveNotice::cameraLost(UiLanguage language)
 {
-    return language == 1 ? QStringLiteral("the camera is not connected") : QStringLiteral("设备未连接");
+    return language == UiLanguage::English ? QStringLiteral("the camera is not connected") : QStringLiteral("设备未连接");
 }
 
-QString RSaveNotice::emptySpotlight(int language)
+QString RSaveNotice::emptySpotlight(UiLanguage language)
 {
-    return language == 1 ? QStringLiteral("the spotlight is empty") : QStringLiteral("聚光灯区域为空");
+    return language == UiLanguage::English ? QStringLiteral("the spotlight is empty") : QStringLiteral("聚光灯区域为空");
 }
 
-QString RSaveNotice::emptyPicture(int language)
+QString RSaveNotice::emptyPicture(UiLanguage language)
 {
-    return language == 1 ? QStringLiteral("the picture is empty") : QStringLiteral("画面为空");
+    return language == UiLanguage::English ? QStringLiteral("the picture is empty") : QStringLiteral("画面为空");
 }
 
-QString RSaveNotice::reconnecting(int language)
+QString RSaveNotice::reconnecting(UiLanguage language)
 {
-    return language == 1 ? QStringLiteral("Reconnecting the camera…") : QStringLiteral("正在重新连接设备…");
+    return language == UiLanguage::English ? QStringLiteral("Reconnecting the camera…") : QStringLiteral("正在重新连接设备…");
 }

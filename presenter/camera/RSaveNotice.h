@@ -1,10 +1,12 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QString>
 
 // Texts of the short notices over the live picture, in the interface
-// language (1 English, any other value Chinese), and the one table that
-// words why a file was not written, for every writer of the program.
+// language, and the one table that words why a file was not written, for
+// every writer of the program.
 class RSaveNotice
 {
 public:
@@ -19,13 +21,13 @@ public:
     // The reason in the interface language, from the table: a system text
     // (as strerror gives it) or one of ours. A reason the table lacks reads
     // as a plain failure to write; the log keeps the original.
-    static QString reason(int language, const QString &why);
+    static QString reason(UiLanguage language, const QString &why);
     // "照片未保存：…" / "Picture not saved: …" with reason().
-    static QString notSaved(int language, Kind kind, const QString &why);
+    static QString notSaved(UiLanguage language, Kind kind, const QString &why);
     // The lesson's PDF was replaced by another program; its pages now go to `name`.
-    static QString lessonMoved(int language, const QString &name);
-    static QString cameraLost(int language);
-    static QString emptySpotlight(int language);
-    static QString emptyPicture(int language);
-    static QString reconnecting(int language);
+    static QString lessonMoved(UiLanguage language, const QString &name);
+    static QString cameraLost(UiLanguage language);
+    static QString emptySpotlight(UiLanguage language);
+    static QString emptyPicture(UiLanguage language);
+    static QString reconnecting(UiLanguage language);
 };

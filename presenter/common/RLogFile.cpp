@@ -142,14 +142,14 @@ QString RLogFile::installedPath()
     return log ? log->path() : QString();
 }
 
-QString RLogFile::aboutText(int language)
+QString RLogFile::aboutText(UiLanguage language)
 {
     // Short enough for the dialog: the home folder as "~".
     QString path = installedPath();
     const QString home = QDir::homePath();
     if (!path.isEmpty() && path.startsWith(home + '/'))
         path = '~' + path.mid(home.size());
-    if (language == 1)
+    if (language == UiLanguage::English)
         return QStringLiteral("Log file: ") + (path.isEmpty() ? QStringLiteral("none (its folder cannot be written)") : path);
     return QStringLiteral("日志文件：") + (path.isEmpty() ? QStringLiteral("无（文件夹不可写）") : path);
 }

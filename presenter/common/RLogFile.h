@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QMutex>
@@ -39,7 +41,7 @@ public:
     // The installed log file, empty when none is written.
     static QString installedPath();
     // The About dialog's line saying where the log is, "~" for the home folder.
-    static QString aboutText(int language);
+    static QString aboutText(UiLanguage language);
 
     // "2026-12-07 09:53:16.123 W Class::function: message". The class and
     // function come from where the message was raised, whatever its text says.

@@ -1,4 +1,5 @@
 #include "RSettingsStore.h"
+#include "CaptureModes.h"
 #include "RUserFolder.h"
 
 #include <QAudioDeviceInfo>
@@ -19,9 +20,9 @@ const QHash<QString, QVariant> &defaults()
     static const QHash<QString, QVariant> table = {
         {RSettingsKeys::FileDir, QString()},
         {RSettingsKeys::FileExt, QStringLiteral("jpg")},
-        {RSettingsKeys::FileSaveColorType, 0},
+        {RSettingsKeys::FileSaveColorType, enumToStored(ColourMode::Colour)},
         {RSettingsKeys::FileASnapInterval, 3},
-        {RSettingsKeys::FileNameType, 0},
+        {RSettingsKeys::FileNameType, enumToStored(NameMode::Time)},
         {RSettingsKeys::FileNamePrefix, QStringLiteral("Img")},
         {RSettingsKeys::FileNameNumLength, 3},
         {RSettingsKeys::FileNameCurNum, 1},
@@ -35,7 +36,7 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::VideoV, QString()},
         {RSettingsKeys::PenWidth, 6},
         {RSettingsKeys::PenColor, QColor(255, 16, 0, 255)},
-        {RSettingsKeys::SystemLangue, 0},
+        {RSettingsKeys::SystemLangue, enumToStored(UiLanguage::Chinese)},
     };
     return table;
 }
@@ -113,9 +114,9 @@ bool RSettingsStore::readFlag(const QString &key)
     return text == QLatin1String("1") || text == QLatin1String("true");
 }
 
-int RSettingsStore::readLanguage()
+UiLanguage RSettingsStore::readLanguage()
 {
-    return readInt(RSettingsKeys::SystemLangue) == 1 ? 1 : 0;
+    return readEnum<UiLanguage>(RSettingsKeys::SystemLangue);
 }
 
 QColor RSettingsStore::readColor(const QString &key)

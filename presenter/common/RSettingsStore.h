@@ -1,5 +1,8 @@
 #pragma once
 
+#include "RStoredEnum.h"
+#include "UiLanguage.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -62,8 +65,17 @@ public:
     // A switch: on when stored as 1 or true (either spelling is in use), off
     // for anything else.
     static bool readFlag(const QString &key);
-    // "System/Langue": 1 is English; any other value reads as 0, Chinese.
-    static int readLanguage();
+    // A mode kept as an integer: the stored value when it names one of E's
+    // values, else the table default, else E's first value.
+    template <typename E>
+    static E readEnum(const QString &key)
+    {
+        if (const auto stored = enumFromStored<E>(value(key)))
+            return *stored;
+        return enumFromStored<E>(defaultValue(key)).value_or(static_cast<E>(RStoredRange<E>::first));
+    }
+    // "System/Langue": 1 is English; any other value reads as Chinese.
+    static UiLanguage readLanguage();
     // An unconvertible stored value gives an invalid colour.
     static QColor readColor(const QString &key);
 

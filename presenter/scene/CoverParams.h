@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QColor>
 #include <QString>
 
@@ -15,7 +17,7 @@ struct CoverParams
     QColor m_color = QColor(255, 0, 0);
     int m_iAlpha = 255;
     int m_iRotateCover = 0;
-    QString m_strText = defaultText(0);
+    QString m_strText = defaultText(UiLanguage::Chinese);
     bool m_bBorder = true;
     int m_iFontSize = 32;
     QString m_strFontFamily = QStringLiteral("微软雅黑");
@@ -24,15 +26,15 @@ struct CoverParams
     int m_iBorderWidth = 6;
     bool m_bActualSize = false;
 
-    // The default text in the interface language (0 Chinese, 1 English).
-    static QString defaultText(int language)
+    // The default text in the interface language.
+    static QString defaultText(UiLanguage language)
     {
-        return language == 1 ? QStringLiteral("Confidential") : QStringLiteral("机密文件");
+        return language == UiLanguage::English ? QStringLiteral("Confidential") : QStringLiteral("机密文件");
     }
     // A default text follows the language; the teacher's own text stays.
-    void followLanguage(int language)
+    void followLanguage(UiLanguage language)
     {
-        if (m_strText == defaultText(0) || m_strText == defaultText(1))
+        if (m_strText == defaultText(UiLanguage::Chinese) || m_strText == defaultText(UiLanguage::English))
             m_strText = defaultText(language);
     }
 };

@@ -33,9 +33,9 @@ std::optional<QPoint> RClearQuestion::boxPos(int screenWidth, int screenHeight, 
     return QPoint(x, screenHeight - u - k);
 }
 
-bool RClearQuestion::ask(int langue, double dpiScale)
+bool RClearQuestion::ask(UiLanguage langue, double dpiScale)
 {
-    const bool english = langue == 1;
+    const bool english = langue == UiLanguage::English;
     QMessageBox box(QMessageBox::Question, english ? "Message" : "提示", english ? "Clear screen?" : "是否清屏？",
                     QMessageBox::Ok | QMessageBox::Cancel, nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
     box.button(QMessageBox::Ok)->setText(english ? "Clear" : "清屏");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QPoint>
 #include <optional>
 
@@ -11,5 +13,5 @@ public:
     // Where the question goes; no value keeps the default position.
     static std::optional<QPoint> boxPos(int screenWidth, int screenHeight, double scale);
     // Asks in the interface language; true when the teacher chose to clear.
-    static bool ask(int langue, double dpiScale);
+    static bool ask(UiLanguage langue, double dpiScale);
 };

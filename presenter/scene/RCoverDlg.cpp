@@ -119,7 +119,7 @@ RCoverDlg::RCoverDlg(QWidget *parent)
     connect(m_btnRefresh, &QPushButton::clicked, this, &RCoverDlg::updateMyUIData);
     connect(m_btnOK, &QPushButton::clicked, this, &RCoverDlg::slotOK);
     connect(m_btnCancel, &QPushButton::clicked, this, &RCoverDlg::slotCancel);
-    setLanguage(0);
+    setLanguage(UiLanguage::Chinese);
 }
 
 void RCoverDlg::initData()
@@ -146,10 +146,10 @@ void RCoverDlg::initData()
     setType(m_params.m_iType);
 }
 
-void RCoverDlg::setLanguage(int ilangue)
+void RCoverDlg::setLanguage(UiLanguage ilangue)
 {
     m_iLangue = ilangue;
-    const bool en = ilangue == 1;
+    const bool en = ilangue == UiLanguage::English;
     setWindowTitle(en ? "Watermark" : "水印设置");
     m_btnNone->setText(en ? "None" : "无水印");
     m_btnText->setText(en ? "Text" : "文字");
@@ -254,7 +254,7 @@ void RCoverDlg::openPicture(const QString &path)
         const bool ok = image.width() >= 1 && image.height() >= 1;
         if (!ok) {
             qInfo() << "RCoverDlg::openPicture: not loaded:" << path << reason;
-            m_labelMessage->setText(m_iLangue == 1 ? "This picture cannot be used; the previous one is kept."
+            m_labelMessage->setText(m_iLangue == UiLanguage::English ? "This picture cannot be used; the previous one is kept."
                                                    : "无法使用该图片，保留原来的图片。");
         } else {
             m_labelMessage->clear();
@@ -269,7 +269,7 @@ void RCoverDlg::openPicture(const QString &path)
 
 void RCoverDlg::slotOpen()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), m_iLangue == 1 ? "Images (*.png *.bmp *.jpg)" : "图片 (*.png *.bmp *.jpg)");
+    const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), m_iLangue == UiLanguage::English ? "Images (*.png *.bmp *.jpg)" : "图片 (*.png *.bmp *.jpg)");
     if (!path.isEmpty())
         openPicture(path);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include "CoverParams.h"
 
 #include <QDialog>
@@ -30,7 +32,7 @@ public:
 
     // Fills the controls from m_params; call after setting it.
     void initData();
-    void setLanguage(int ilangue);
+    void setLanguage(UiLanguage ilangue);
 
     CoverParams m_params;
     QSize m_sizePicture;
@@ -68,7 +70,7 @@ private:
     // request came meanwhile.
     void decodePicture(const QString &path, std::function<void(const QImage &, const QString &)> done);
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     int m_iLoading = 0;
     quint64 m_uRequest = 0;
     QPixmap m_pixPicture;

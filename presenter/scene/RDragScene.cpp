@@ -4,6 +4,7 @@
 #include "RClearQuestion.h"
 #include "RCoverItem.h"
 #include "ROverlayLayer.h"
+#include "RSceneInk.h"
 #include "RSceneNotices.h"
 #include "RScenePictures.h"
 #include "RPictureLoader.h"
@@ -41,6 +42,7 @@ RDragScene::RDragScene(QObject *parent)
     m_overlay = new ROverlayLayer(this);
     m_pictures = new RScenePictures(this);
     m_notices = new RSceneNotices(this);
+    m_ink = new RSceneInk(this);
     connect(m_pictures, &RScenePictures::sPictureFailed, m_notices, &RSceneNotices::pictureFailed);
 }
 
@@ -246,7 +248,7 @@ bool RDragScene::hasOverlays() const
     const QRectF picture = m_proxyCamera->sceneBoundingRect();
     const auto all = items(picture);
     for (const QGraphicsItem *item : all) {
-        if (item == m_proxyCamera || item == m_proxyTracker || item == m_vRectItem || item == m_itemTemp)
+        if (item == m_proxyCamera || item == m_proxyTracker || item == m_vRectItem || item == m_ink->canvas())
             continue;
         if (item->isVisible())
             return true;
@@ -254,18 +256,19 @@ bool RDragScene::hasOverlays() const
     return false;
 }
 
-void RDragScene::setSceneCursor(int mode)
+void RDragScene::setSceneCursor(CursorMode mode)
 {
     if (!m_itemCamera)
         return;
-    static const char *const cursors[] = {":/Kelu/images/curmove.png", ":/Kelu/images/curpen.png",
-                                          ":/Kelu/images/curearse.png", ":/Kelu/images/curtracker.png"};
-    if (mode >= 0 && mode < 4) {
-        const QPixmap pix(QString::fromLatin1(cursors[mode]));
-        m_itemCamera->setCursor(pix.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pix));
-    } else {
-        m_itemCamera->setCursor(QCursor(Qt::ArrowCursor));
+    const char *file = ":/Kelu/images/curmove.png";
+    switch (mode) {
+    case CursorMode::Move: break;
+    case CursorMode::Pen: file = ":/Kelu/images/curpen.png"; break;
+    case CursorMode::Erase: file = ":/Kelu/images/curearse.png"; break;
+    case CursorMode::Spotlight: file = ":/Kelu/images/curtracker.png"; break;
     }
+    const QPixmap pix(QString::fromLatin1(file));
+    m_itemCamera->setCursor(pix.isNull() ? QCursor(Qt::ArrowCursor) : QCursor(pix));
 }
 
 void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
@@ -281,8 +284,8 @@ void RDragScene::setCameraPdfAppend(bool on)
         m_itemCamera->setPdfAppend(on);
 }
 
-void RDragScene::setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
-                                bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
+void RDragScene::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
+                                int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
 {
     if (!m_itemCamera) {
         qInfo() << "RDragScene::setCameraParam m_itemCamera is null";
@@ -314,10 +317,22 @@ int RDragScene::nameCurNum() const
 
 void RDragScene::setPen(int width, QColor color)
 {
-    m_iPenWidth = width;
-    m_colorPen = color;
-    if (m_itemTemp)
-        m_itemTemp->setPen(width, color);
+    m_ink->setPen(width, color);
+}
+
+int RDragScene::penWidth() const
+{
+    return m_ink->penWidth();
+}
+
+QColor RDragScene::penColor() const
+{
+    return m_ink->penColor();
+}
+
+RWidgetItem *RDragScene::shapeCanvas() const
+{
+    return m_ink->canvas();
 }
 
 // ---------------------------------------------------------------- modes
@@ -335,10 +350,7 @@ void RDragScene::slotShowVideoTracker(bool s)
             m_proxyTracker->hide();
         }
     }
-    if (m_itemTemp) {
-        m_itemTemp->setDrawing(false);
-        m_itemTemp->hide();
-    }
+    m_ink->hideCanvas(true);
 }
 
 void RDragScene::slotShowVideoRect(bool s)
@@ -368,21 +380,7 @@ void RDragScene::enterShapeMode(CurStatus kind)
     setAllItemWaitEarse(false);
     if (m_proxyTracker)
         m_proxyTracker->hide();
-    if (!m_itemTemp) {
-        m_itemTemp = new RWidgetItem(kind);
-        m_itemTemp->setPen(m_iPenWidth, m_colorPen);
-        connect(m_itemTemp, &RWidgetItem::drawdone, this, &RDragScene::temItemDone);
-        addItem(m_itemTemp);
-    }
-    const QRectF r = sceneRect();
-    const int w = int(r.width());
-    const int h = int(r.height());
-    m_itemTemp->resize(w, h);
-    m_itemTemp->setPos(-(w / 2), -(h / 2));
-    m_itemTemp->setZValue(9999);
-    m_itemTemp->show();
-    m_itemTemp->setType(kind);
-    m_itemTemp->setDrawing(true);
+    m_ink->startShapes(kind);
 }
 
 void RDragScene::slotRect()
@@ -407,8 +405,7 @@ void RDragScene::slotStar()
 
 void RDragScene::slotRubber()
 {
-    if (m_itemTemp)
-        m_itemTemp->hide();
+    m_ink->hideCanvas(false);
     if (m_proxyTracker)
         m_proxyTracker->hide();
     setAllItemWaitEarse(true);
@@ -416,60 +413,13 @@ void RDragScene::slotRubber()
 
 void RDragScene::temItemDone()
 {
-    if (!m_itemTemp)
-        return;
-    m_itemTemp->hide();
-    const QPointF s = m_itemTemp->startPoint();
-    const QPointF e = m_itemTemp->endPoint();
-    const qreal w = e.x() - s.x();
-    const qreal h = e.y() - s.y();
-    const qreal x = s.x() - 0.5 * sceneRect().width();
-    const qreal y = s.y() - 0.5 * sceneRect().height();
-
-    auto *item = new RWidgetItem(m_itemTemp->kind());
-    item->setFlag(QGraphicsItem::ItemIsSelectable);
-    item->setPen(m_itemTemp->penWidth(), m_itemTemp->penColor());
-    item->setType(m_itemTemp->kind());
-    item->setDrawing(false);
-    item->setCorners(QPointF(0, 0), QPointF(w, h));
-    item->resize(w, h);
-    connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
-    item->setPos(x, y);
-    addItem(item);
-
-    m_itemTemp->setType(m_itemTemp->kind());
-    m_itemTemp->setDrawing(true);
-    m_itemTemp->setZValue(9999);
-    m_itemTemp->show();
-    update();
+    m_ink->shapeDone();
 }
 
 void RDragScene::slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType)
 {
     qDebug() << "RDragScene::slotCreateWritingItem:" << pointFList.size() << ptStart << ptEnd << int(csType);
-    auto *item = new RWidgetItem(CurPen);
-    item->setFlag(QGraphicsItem::ItemIsSelectable);
-
-    QVector<QPointF> mapped;
-    mapped.reserve(pointFList.size());
-    const QList<QGraphicsView *> allViews = views();
-    QGraphicsView *view = allViews.isEmpty() ? nullptr : allViews.first();
-    if (view) {
-        for (const QPoint &p : pointFList)
-            mapped.append(view->mapToScene(p));
-    }
-
-    const RWidgetItem::StrokeGeometry g = RWidgetItem::strokeGeometry(mapped);
-    item->setPen(m_iPenWidth, m_colorPen);
-    item->setType(CurPen);
-    item->setDrawing(false);
-    item->setPoints(g.points);
-    item->setCorners(ptStart, ptEnd);
-    item->resize(g.size);
-    connect(item, &RWidgetItem::hadEarse, this, &RDragScene::temItemEarse);
-    item->setPos(g.topLeft - QPointF(0.5, 0.5));
-    addItem(item);
-    update();
+    m_ink->addStroke(pointFList, ptStart, ptEnd);
 }
 
 // ---------------------------------------------------------------- erase, clear, undo
@@ -715,13 +665,13 @@ void RDragScene::slotCloseApp()
         m_itemCamera->slotCloseApp();
 }
 
-void RDragScene::slotChangeLangue(int ilangue)
+void RDragScene::slotChangeLangue(UiLanguage ilangue)
 {
     m_iLangue = ilangue;
     m_coverParams.followLanguage(ilangue);
     m_notices->setLanguage(ilangue);
     if (!m_itemCamera) {
-        qDebug() << "RDragScene::slotChangeLangue: m_itemCamera is null:" << ilangue;
+        qDebug() << "RDragScene::slotChangeLangue: m_itemCamera is null:" << enumToStored(ilangue);
         return;
     }
     m_itemCamera->slotChangeLangue(ilangue);
@@ -730,23 +680,18 @@ void RDragScene::slotChangeLangue(int ilangue)
 
 void RDragScene::setPenWidth(int ipenwid)
 {
-    m_iPenWidth = ipenwid;
-    if (m_itemTemp)
-        m_itemTemp->setPenWidth(ipenwid);
+    m_ink->setPen(ipenwid, m_ink->penColor());
 }
 
 void RDragScene::setPenColor(int idx, QColor colorpen)
 {
-    m_colorPen = colorpen;
     m_iColorIdx = idx;
-    if (m_itemTemp)
-        m_itemTemp->setPenColor(colorpen);
+    m_ink->setPen(m_ink->penWidth(), colorpen);
 }
 
 void RDragScene::setItemSize(QSize sz)
 {
-    if (m_itemTemp)
-        m_itemTemp->setItemSize(sz);
+    m_ink->setItemSize(sz);
 }
 
 // ---------------------------------------------------------------- snapshots

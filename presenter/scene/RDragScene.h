@@ -1,7 +1,11 @@
 #pragma once
 
+#include "UiLanguage.h"
+
+#include "CaptureModes.h"
 #include "CoverParams.h"
 #include "CurStatus.h"
+#include "CursorMode.h"
 #include "RUndoLog.h"
 #include "UndoRecord.h"
 
@@ -29,6 +33,7 @@ class RSceneSnapshot;
 class ROverlayLayer;
 class RNotice;
 class RSceneNotices;
+class RSceneInk;
 class QGraphicsProxyWidget;
 
 // The presentation scene: the live picture in a proxy item, the overlays over
@@ -44,14 +49,14 @@ public:
     // size, empty when no device could be opened.
     QSize AddCameraItem(QString name);
     QSize setCameraResolution(int index);
-    void setSceneCursor(int mode);
+    void setSceneCursor(CursorMode mode);
     void whiteboardSnap(int iAngle, QString ext);
     void snapGetWidget(int iAngle, QString ext);
     void prepareCameraCapture(int angle, QString ext);
     void clearAllMyItem();
     void setCameraAuto(bool bAutoCut, bool bAutoRotate);
     void setCameraPdfAppend(bool on);
-    void setCameraParam(int snapType, int colorType, int nameType, QString prefix, int numLength,
+    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
                         bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
     void setSaveDir(QString dir);
     QString saveDir() const { return m_strSaveDir; }
@@ -69,7 +74,7 @@ public:
     QWidget *scanWidget() const { return m_widgetScan; }
     void setRotateAngle(int angle) { m_iRotateAngle = angle; }
     int rotateAngle() const { return m_iRotateAngle; }
-    void setVideoType(int type) { m_iVideoType = type; }
+    void setVideoType(VideoQuality type) { m_iVideoType = type; }
     // Mirror and flip of the live picture: a transform of the picture item,
     // so no pixel is copied; captures and detection follow it.
     void setOrientation(bool mirror, bool flip);
@@ -84,15 +89,15 @@ public:
     QGraphicsProxyWidget *trackerProxy() const { return m_proxyTracker; }
     RVideoRect *videoRect() const { return m_itemVideoRect; }
     QGraphicsProxyWidget *videoRectProxy() const { return m_vRectItem; }
-    RWidgetItem *shapeCanvas() const { return m_itemTemp; }
+    RWidgetItem *shapeCanvas() const;
     QList<QSize> resolutionList() const { return m_listResolution; }
     int curResolutionIndex() const { return m_iCurResolutionIndex; }
-    int penWidth() const { return m_iPenWidth; }
-    QColor penColor() const { return m_colorPen; }
+    int penWidth() const;
+    QColor penColor() const;
     int colorIdx() const { return m_iColorIdx; }
     const QVector<UndoRecord> &undoRecords() const { return m_undo.records(); }
     QStringList imagePaths() const;
-    int languageIndex() const { return m_iLangue; }
+    UiLanguage language() const { return m_iLangue; }
     // Pictures asked for that are still decoding.
     int picturesDecoding() const;
     // A scene snapshot is still being written.
@@ -149,7 +154,7 @@ public slots:
     void removeScanItem();
     void slotUpdateVideoRect(QList<QPoint> ptlist);
     void slotCloseApp();
-    void slotChangeLangue(int ilangue);
+    void slotChangeLangue(UiLanguage ilangue);
     void slotCreateWritingItem(QVector<QPoint> pointFList, QPointF ptStart, QPointF ptEnd, CurStatus csType);
     void showImageItem(QString dir, QString name);
     void slotCameraOpened(QSize size);
@@ -171,25 +176,23 @@ private:
     void applyOrientation();
     void updateStandingNotice();
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     bool m_bCameraBusy = false;
     QString m_strCameraName;
     int m_iRotateAngle = 0;
     bool m_bMirror = false;
     bool m_bFlip = false;
-    int m_iPenWidth = 3;
-    QColor m_colorPen;
     int m_iColorIdx = 0;
     int m_iCurResolutionIndex = -1;
     QList<QSize> m_listResolution;
-    int m_iVideoType = 0;
+    VideoQuality m_iVideoType = VideoQuality::Fluent;
     RCamera *m_itemCamera = nullptr;
     RProxyWidget *m_proxyCamera = nullptr;
     RVideoTracker *m_itemTracker = nullptr;
     QGraphicsProxyWidget *m_proxyTracker = nullptr;
     RVideoRect *m_itemVideoRect = nullptr;
     QGraphicsProxyWidget *m_vRectItem = nullptr;
-    RWidgetItem *m_itemTemp = nullptr;
+    RSceneInk *m_ink = nullptr;
     RUndoLog m_undo;
     QString m_strVID;
     QString m_strPID;

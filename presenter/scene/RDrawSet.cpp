@@ -45,7 +45,7 @@ RDrawSet::RDrawSet(QWidget *parent)
 {
     // Keeps the dialog type: a title bar with only a close button.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
-    setLangue(0);
+    setLangue(UiLanguage::Chinese);
 
     auto *widthRow = new QHBoxLayout;
     for (int width : penWidths()) {
@@ -75,9 +75,9 @@ RDrawSet::RDrawSet(QWidget *parent)
     layout->addLayout(grid);
 }
 
-void RDrawSet::setLangue(int langue)
+void RDrawSet::setLangue(UiLanguage langue)
 {
-    setWindowTitle(langue == 0 ? QStringLiteral("画笔设置") : QStringLiteral("Pen Setting"));
+    setWindowTitle(langue == UiLanguage::Chinese ? QStringLiteral("画笔设置") : QStringLiteral("Pen Setting"));
 }
 
 void RDrawSet::setPen(int width, const QColor &color)

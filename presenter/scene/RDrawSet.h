@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QPoint>
@@ -21,8 +23,8 @@ public:
     static int colorIndex(const QColor &color);
     static const QVector<int> &penWidths();
 
-    // Title by language: 0 Chinese, otherwise English.
-    void setLangue(int langue);
+    // Title in the interface language.
+    void setLangue(UiLanguage langue);
     // Marks the current pen without emitting anything.
     void setPen(int width, const QColor &color);
 

@@ -46,7 +46,7 @@ void RSceneNotices::pictureFailed(const QString &path, const QString &reason)
 {
     // A picture the teacher asked for and does not get is said, not only logged.
     const QString name = QFileInfo(path).fileName();
-    show(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
+    show(m_iLangue == UiLanguage::English ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
                         : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,7 +20,7 @@ public:
     explicit RSceneNotices(QGraphicsScene *scene);
     ~RSceneNotices() override;
 
-    void setLanguage(int langue) { m_iLangue = langue; }
+    void setLanguage(UiLanguage langue) { m_iLangue = langue; }
     RNotice *notice();
     void show(const QString &text);
     // The reconnecting notice stands while `lost` holds.
@@ -29,6 +31,6 @@ public:
 
 private:
     QGraphicsScene *m_scene;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     QPointer<RNotice> m_notice;
 };

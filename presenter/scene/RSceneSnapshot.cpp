@@ -53,7 +53,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
     }
     // A lost camera shows nothing worth keeping: a white picture is no snapshot.
     if (camera->isLost()) {
-        refuse(RSaveNotice::cameraLost(m_scene->languageIndex()));
+        refuse(RSaveNotice::cameraLost(m_scene->language()));
         return;
     }
     Cut cut;
@@ -65,7 +65,7 @@ void RSceneSnapshot::snap(int iAngle, const QString &ext)
         cut.rect = QRect(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
                          std::abs(p2.y() - p1.y()));
         if (cut.rect.isEmpty()) {
-            refuse(RSaveNotice::emptySpotlight(m_scene->languageIndex()));
+            refuse(RSaveNotice::emptySpotlight(m_scene->language()));
             return;
         }
     } else if (camera->isAutoCut() && m_scene->videoRect()) {
@@ -178,7 +178,7 @@ QImage RSceneSnapshot::cutAndTurn(const QImage &picture, const Cut &cut, int iAn
 
 void RSceneSnapshot::refuse(const QString &reason)
 {
-    m_scene->showNotice(RSaveNotice::notSaved(m_scene->languageIndex(), RSaveNotice::Picture, reason));
+    m_scene->showNotice(RSaveNotice::notSaved(m_scene->language(), RSaveNotice::Picture, reason));
     emit m_scene->sSnapFinish();
 }
 
@@ -196,7 +196,7 @@ void RSceneSnapshot::save(const QImage &picture, const Cut &cut, int iAngle, con
     if (picture.isNull() || folder.isEmpty() || !QFileInfo(folder).isDir()) {
         qInfo() << "RSceneSnapshot::save: saveSuccess: false";
         const QString problem = RImageSaver::folderProblem(folder);
-        refuse(picture.isNull() || problem.isEmpty() ? RSaveNotice::emptyPicture(m_scene->languageIndex()) : problem);
+        refuse(picture.isNull() || problem.isEmpty() ? RSaveNotice::emptyPicture(m_scene->language()) : problem);
         return;
     }
     // The cut and the turn run on the saver's worker: the GUI thread only
@@ -240,8 +240,8 @@ void RSceneSnapshot::onImageSaved(int id, const QString &path, bool ok, const QS
         emit m_scene->sAddImageItem(QFileInfo(path).absolutePath(), name);
         emit m_scene->sShowOrHideImageList(true);
     } else {
-        m_scene->showNotice(RSaveNotice::notSaved(m_scene->languageIndex(), RSaveNotice::Picture,
-                                                  error.isEmpty() ? RSaveNotice::emptyPicture(m_scene->languageIndex())
+        m_scene->showNotice(RSaveNotice::notSaved(m_scene->language(), RSaveNotice::Picture,
+                                                  error.isEmpty() ? RSaveNotice::emptyPicture(m_scene->language())
                                                                   : error));
     }
     emit m_scene->sSnapFinish();

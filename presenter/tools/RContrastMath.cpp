@@ -36,19 +36,15 @@ int RContrastMath::nextIndex(int pane)
     return pane >= 3 ? 0 : pane + 1;
 }
 
-bool RContrastMath::layoutPanes(int layout, std::array<bool, 4> *shown)
+std::array<bool, 4> RContrastMath::layoutPanes(ContrastLayout layout)
 {
     switch (layout) {
-    case 0:
-        *shown = {true, true, true, true};
-        return true;
-    case 1:
-        *shown = {true, true, false, false};
-        return true;
-    case 2:
-        *shown = {true, false, true, false};
-        return true;
-    default:
-        return false;
+    case ContrastLayout::SideBySide:
+        return {true, true, false, false};
+    case ContrastLayout::OneAboveOther:
+        return {true, false, true, false};
+    case ContrastLayout::FourPanes:
+        break;
     }
+    return {true, true, true, true};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ContrastLayout.h"
+
 #include <QSize>
 #include <QSizeF>
 
@@ -27,6 +29,6 @@ public:
     // The remembered pane after a picture went to `pane`: 0 after pane 3.
     static int nextIndex(int pane);
 
-    // Panes shown by a layout (camera pane, 1, 2, 3); false for unknown layouts.
-    static bool layoutPanes(int layout, std::array<bool, 4> *shown);
+    // Panes shown by a layout (camera pane, 1, 2, 3).
+    static std::array<bool, 4> layoutPanes(ContrastLayout layout);
 };

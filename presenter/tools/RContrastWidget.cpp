@@ -71,7 +71,7 @@ RContrastWidget::RContrastWidget(QWidget *parent)
     m_view1->setShowLayoutBtn(false);
     m_view2->setShowLayoutBtn(false);
     m_view3->setShowLayoutBtn(false);
-    resetConLayout(0);
+    resetConLayout(ContrastLayout::FourPanes);
 }
 
 RContrastWidget::~RContrastWidget()
@@ -79,7 +79,7 @@ RContrastWidget::~RContrastWidget()
     stopCamera();
 }
 
-void RContrastWidget::setLangue(int langue)
+void RContrastWidget::setLangue(UiLanguage langue)
 {
     m_iLangue = langue;
 }
@@ -200,7 +200,7 @@ void RContrastWidget::imageReady(quint64 ticket, const RItemScene::Decoded &resu
 void RContrastWidget::pictureFailed(const QString &path, const QString &reason)
 {
     const QString name = QFileInfo(path).fileName();
-    m_notice->showMessage(m_iLangue == 1 ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
+    m_notice->showMessage(m_iLangue == UiLanguage::English ? QStringLiteral("Picture not shown: %1 (%2)").arg(name, reason)
                                          : QStringLiteral("图片无法显示：%1（%2）").arg(name, reason));
 }
 
@@ -245,12 +245,10 @@ void RContrastWidget::setDragMode1() { endHandItem(1); }
 void RContrastWidget::setDragMode2() { endHandItem(2); }
 void RContrastWidget::setDragMode3() { endHandItem(3); }
 
-void RContrastWidget::resetConLayout(int idx)
+void RContrastWidget::resetConLayout(ContrastLayout layout)
 {
-    std::array<bool, 4> shown;
-    if (!RContrastMath::layoutPanes(idx, &shown))
-        return;
-    qInfo() << "RContrastWidget::resetConLayout:" << idx;
+    const std::array<bool, 4> shown = RContrastMath::layoutPanes(layout);
+    qInfo() << "RContrastWidget::resetConLayout:" << static_cast<int>(layout);
     for (int i = 0; i < 4; ++i)
         pane(i)->setVisible(shown[i]);
     m_splitterBottom->setVisible(shown[2] || shown[3]);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ContrastLayout.h"
+#include "UiLanguage.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -30,7 +33,7 @@ public:
     bool cameraIsPlaying() const { return m_bPlaying; }
     // Opens a picture in the next pane; decoded off the GUI thread.
     void showImage(QString dir, QString name);
-    void setLangue(int langue);
+    void setLangue(UiLanguage langue);
     // The notice shown over the view, empty when none is up.
     QString noticeText() const;
     // Empties the picture panes and starts filling at pane 1 again.
@@ -58,7 +61,7 @@ public slots:
     void setDragMode1();
     void setDragMode2();
     void setDragMode3();
-    void resetConLayout(int idx);
+    void resetConLayout(ContrastLayout layout);
 
 private:
     void addHandItem(int idx);
@@ -78,7 +81,7 @@ private:
     RItemView *m_view3 = nullptr;
     RViewfinderCamera *m_camera = nullptr;
     RNotice *m_notice = nullptr;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     QWidget *m_widgetCamera = nullptr;
     QCameraViewfinder *m_viewfinder = nullptr;
     bool m_bPlaying = false;

@@ -254,7 +254,7 @@ int RImageList::countUnreadableNames(const QString &strDir)
     return count;
 }
 
-void RImageList::setLangue(int langue)
+void RImageList::setLangue(UiLanguage langue)
 {
     m_iLangue = langue;
     m_widgetCon->setLangue(langue);
@@ -273,7 +273,7 @@ void RImageList::updateLeftOut()
         m_labelLeftOut->hide();
         return;
     }
-    m_labelLeftOut->setText(m_iLangue == 1
+    m_labelLeftOut->setText(m_iLangue == UiLanguage::English
         ? QStringLiteral("%1 picture(s) not shown: the file name is not valid text here. Rename on the computer that wrote it.")
               .arg(m_iLeftOut)
         : QStringLiteral("%1 张图片未显示：文件名编码无法识别，请在原电脑上重命名。").arg(m_iLeftOut));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QIcon>
 #include <QImage>
 #include <QList>
@@ -62,7 +64,7 @@ public:
     void setThumbnailBudget(qint64 bytes);
     qint64 thumbnailBytes() const { return m_iThumbBytes; }
 
-    void setLangue(int langue);
+    void setLangue(UiLanguage langue);
     // What the strip says about pictures it cannot list; empty when none.
     QString leftOutText() const;
 
@@ -142,7 +144,7 @@ private:
     QList<int> m_listHeld;
     int m_iReloadsLeft = 0;
 
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     int m_iLeftOut = 0;
     QLabel *m_labelLeftOut = nullptr;
 };

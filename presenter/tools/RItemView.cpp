@@ -104,9 +104,9 @@ void RItemView::markActive(QToolButton *button, bool active)
     button->setStyleSheet(QString::fromLatin1(active ? kActiveStyle : kButtonStyle));
 }
 
-QToolButton *RItemView::layoutButton(int idx) const
+QToolButton *RItemView::layoutButton(ContrastLayout layout) const
 {
-    return idx >= 0 && idx < 3 ? m_btnLayout[idx] : nullptr;
+    return m_btnLayout[static_cast<int>(layout)];
 }
 
 int RItemView::zoomValue() const
@@ -231,11 +231,12 @@ void RItemView::rotateRight()
 
 void RItemView::resetConLayout()
 {
-    for (int i = 0; i < 3; ++i) {
-        if (sender() == m_btnLayout[i]) {
-            for (int k = 0; k < 3; ++k)
-                markActive(m_btnLayout[k], k == i);
-            emit sResetLayout(i);
+    for (ContrastLayout layout : {ContrastLayout::FourPanes, ContrastLayout::SideBySide, ContrastLayout::OneAboveOther}) {
+        QToolButton *button = layoutButton(layout);
+        if (sender() == button) {
+            for (QToolButton *b : m_btnLayout)
+                markActive(b, b == button);
+            emit sResetLayout(layout);
             return;
         }
     }

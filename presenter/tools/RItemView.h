@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ContrastLayout.h"
+
 #include <QFrame>
 #include <QSize>
 #include <QString>
@@ -25,7 +27,7 @@ public:
     // True while the pen/move toggle is on annotate.
     bool isAnnotating() const;
     QToolButton *toggleButton() const { return m_btnToggle; }
-    QToolButton *layoutButton(int idx) const;
+    QToolButton *layoutButton(ContrastLayout layout) const;
     QToolButton *resetButton() const { return m_btnReset; }
     // Shows a caption without a size (the camera pane).
     void setCaption(const QString &text);
@@ -33,7 +35,7 @@ public:
 signals:
     void sAddItem();
     void sDragMode();
-    void sResetLayout(int);
+    void sResetLayout(ContrastLayout layout);
 
 public slots:
     void setCurFileName(QString sname, int wid, int hei);

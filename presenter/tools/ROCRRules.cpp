@@ -4,9 +4,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-QString ROCRRules::text(Text which, int langue)
+QString ROCRRules::text(Text which, UiLanguage langue)
 {
-    const bool cn = langue == 0;
+    const bool cn = langue == UiLanguage::Chinese;
     switch (which) {
     case Title: return cn ? QStringLiteral("文字识别") : QStringLiteral("OCR");
     case Open: return cn ? QStringLiteral("打开") : QStringLiteral("Open");
@@ -44,9 +44,9 @@ bool ROCRRules::isFailure(QProcess::ExitStatus status, int exitCode, const QStri
     return output.contains(serviceHost()) || output.contains(errorMarker());
 }
 
-QString ROCRRules::failureMessage(int langue, int count)
+QString ROCRRules::failureMessage(UiLanguage langue, int count)
 {
-    if (langue == 1)
+    if (langue == UiLanguage::English)
         return QStringLiteral("Recognition failed (attempt %1).").arg(count);
     return text(Failure, langue) + QString::number(count) + QStringLiteral("次");
 }

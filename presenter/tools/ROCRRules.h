@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -11,7 +13,7 @@ class ROCRRules
 public:
     enum Text { Title, Open, Begin, Progress, Failure, Cancel, Cancelled, PictureFilter };
 
-    static QString text(Text which, int langue);
+    static QString text(Text which, UiLanguage langue);
 
     static QString programName() { return QStringLiteral("scanner"); }
     // Host of the recognition service; an answer naming it is a failure report.
@@ -29,5 +31,5 @@ public:
     static bool isFailure(QProcess::ExitStatus status, int exitCode, const QString &output);
 
     // "文字识别失败." or "Fail." followed by the count and "次".
-    static QString failureMessage(int langue, int count);
+    static QString failureMessage(UiLanguage langue, int count);
 };

@@ -59,7 +59,7 @@ ROCRTool::ROCRTool(QWidget *parent)
     connect(m_btnOpen, &QPushButton::clicked, this, &ROCRTool::openFile);
     connect(m_btnOcr, &QPushButton::clicked, this, &ROCRTool::ocrFile);
     connect(m_btnCancel, &QPushButton::clicked, this, &ROCRTool::cancelOcr);
-    slotSetLangue(0);
+    slotSetLangue(UiLanguage::Chinese);
 }
 
 ROCRTool::~ROCRTool()
@@ -72,7 +72,7 @@ bool ROCRTool::isRunning() const
     return m_process != nullptr;
 }
 
-void ROCRTool::slotSetLangue(int ilangue)
+void ROCRTool::slotSetLangue(UiLanguage ilangue)
 {
     m_iLangue = ilangue;
     setWindowTitle(ROCRRules::text(ROCRRules::Title, ilangue));

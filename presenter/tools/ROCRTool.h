@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include <QDialog>
 #include <QMap>
 #include <QProcess>
@@ -30,7 +32,7 @@ public:
     QPushButton *m_btnCancel = nullptr;
     QTextEdit *m_textResult = nullptr;
     QMap<QString, int> m_mapFailCount;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
     // The recognition program; found beside the presenter when constructed.
     QString m_strProgram;
 
@@ -42,7 +44,7 @@ public slots:
     void openFile();
     void ocrFile();
     void cancelOcr();
-    void slotSetLangue(int ilangue);
+    void slotSetLangue(UiLanguage ilangue);
     void reject() override;
 
 private:

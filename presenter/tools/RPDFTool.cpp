@@ -35,9 +35,9 @@ struct Preview {
     QSize size;
 };
 
-QString tr2(int langue, const char *zh, const char *en)
+QString tr2(UiLanguage langue, const char *zh, const char *en)
 {
-    return langue == 0 ? QString::fromUtf8(zh) : QString::fromUtf8(en);
+    return langue == UiLanguage::Chinese ? QString::fromUtf8(zh) : QString::fromUtf8(en);
 }
 
 } // namespace
@@ -106,7 +106,7 @@ RPDFTool::RPDFTool(QWidget *parent)
     connect(m_listFiles, &QListWidget::currentItemChanged, this, &RPDFTool::openImage);
 
     m_strProgram = ROCRRules::locateProgram(QCoreApplication::applicationDirPath(), QDir::currentPath());
-    slotSetLangue(0);
+    slotSetLangue(UiLanguage::Chinese);
 }
 
 RPDFTool::~RPDFTool()
@@ -117,7 +117,7 @@ RPDFTool::~RPDFTool()
     m_future.waitForFinished();
 }
 
-void RPDFTool::slotSetLangue(int ilangue)
+void RPDFTool::slotSetLangue(UiLanguage ilangue)
 {
     m_iLangue = ilangue;
     setWindowTitle(tr2(ilangue, "PDF转换工具", "PDF Maker"));
@@ -148,7 +148,7 @@ QStringList RPDFTool::pictures() const
 void RPDFTool::addImageFiles()
 {
     const QStringList files = QFileDialog::getOpenFileNames(this, tr2(m_iLangue, "选择图片文件", "Select File"),
-                                                            m_strCurDir, m_iLangue == 1 ? QStringLiteral("Images (*.png *.bmp *.jpg)") : QStringLiteral("图片 (*.png *.bmp *.jpg)"));
+                                                            m_strCurDir, m_iLangue == UiLanguage::English ? QStringLiteral("Images (*.png *.bmp *.jpg)") : QStringLiteral("图片 (*.png *.bmp *.jpg)"));
     addPictures(files);
 }
 
@@ -314,7 +314,7 @@ void RPDFTool::startMaking(const QString &pdfPath)
     });
 }
 
-QString RPDFTool::resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, int langue, bool willOpen)
+QString RPDFTool::resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, UiLanguage langue, bool willOpen)
 {
     if (result.cancelled)
         return QString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UiLanguage.h"
+
 #include "RPdfMaker.h"
 
 #include <QDialog>
@@ -49,7 +51,7 @@ public:
     // The document a typed name stands for: ".pdf" added when missing, a bare
     // name in `startDir`; empty for a name too short to be meant.
     static QString targetPath(const QString &typed, const QString &startDir);
-    static QString resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, int langue,
+    static QString resultMessage(const RPdfMaker::Result &result, const QString &pdfPath, UiLanguage langue,
                                  bool willOpen);
 
 signals:
@@ -64,7 +66,7 @@ public slots:
     void removeItem();
     void clearItems();
     void openImage();
-    void slotSetLangue(int ilangue);
+    void slotSetLangue(UiLanguage ilangue);
     // Closing stops the PDF work after its current picture.
     void reject() override;
 
@@ -89,7 +91,7 @@ private:
     // Recognised text as an invisible layer on every page; off at first.
     QCheckBox *m_chkSearchable = nullptr;
     QProgressBar *m_progress = nullptr;
-    int m_iLangue = 0;
+    UiLanguage m_iLangue = UiLanguage::Chinese;
 
     bool m_bWorking = false;
     // Shared with the worker, which may outlive a closing dialog by one picture.

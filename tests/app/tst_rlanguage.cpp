@@ -12,18 +12,19 @@ class TestRLanguage : public QObject
 private slots:
     void language_data()
     {
-        QTest::addColumn<int>("start");
+        QTest::addColumn<UiLanguage>("start");
         QTest::addColumn<int>("picked");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<int>("result");
-        QTest::addColumn<int>("langue");
-        QTest::newRow("OK takes the choice") << 0 << 1 << true << int(QDialog::Accepted) << 1;
-        QTest::newRow("cancel keeps the language") << 0 << 1 << false << int(QDialog::Rejected) << 0;
+        QTest::addColumn<UiLanguage>("langue");
+        QTest::newRow("OK takes the choice") << UiLanguage::Chinese << 1 << true << int(QDialog::Accepted) << UiLanguage::English;
+        QTest::newRow("cancel keeps the language") << UiLanguage::Chinese << 1 << false << int(QDialog::Rejected)
+                                                   << UiLanguage::Chinese;
     }
 
     void language()
     {
-        QFETCH(int, start);
+        QFETCH(UiLanguage, start);
         QFETCH(int, picked);
         QFETCH(bool, ok);
         RLanguage dialog;
@@ -37,30 +38,33 @@ private slots:
             dialog.findChild<QPushButton *>(ok ? "btnOK" : "btnCancel")->click();
         });
         QTEST(dialog.exec(), "result");
-        QCOMPARE(shown, start);
+        QCOMPARE(shown, enumToStored(start));
         QTEST(dialog.m_iLangue, "langue");
     }
 
     // Qt's own dialog texts follow the interface language, also after a switch.
     void qtCatalogue_data()
     {
-        QTest::addColumn<int>("language");
+        QTest::addColumn<UiLanguage>("language");
         QTest::addColumn<QString>("context");
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("Chinese dialog buttons (qtbase)") << 0 << "QPlatformTheme" << "OK" << "确定";
-        QTest::newRow("Chinese camera texts (qtmultimedia)") << 0 << "QCamera" << "The camera service is missing" << "相机服务缺失";
-        QTest::newRow("English dialog buttons") << 1 << "QPlatformTheme" << "OK" << "OK";
-        QTest::newRow("English colour dialog") << 1 << "QColorDialog" << "&Red:" << "&Red:";
+        const UiLanguage zh = UiLanguage::Chinese;
+        const UiLanguage en = UiLanguage::English;
+        QTest::newRow("Chinese dialog buttons (qtbase)") << zh << "QPlatformTheme" << "OK" << "确定";
+        QTest::newRow("Chinese camera texts (qtmultimedia)") << zh << "QCamera" << "The camera service is missing" << "相机服务缺失";
+        QTest::newRow("English dialog buttons") << en << "QPlatformTheme" << "OK" << "OK";
+        QTest::newRow("English colour dialog") << en << "QColorDialog" << "&Red:" << "&Red:";
     }
     void qtCatalogue()
     {
-        QFETCH(int, language);
+        QFETCH(UiLanguage, language);
         QFETCH(QString, context);
         QFETCH(QString, source);
         RQtCatalogue catalogue;
-        catalogue.use(1 - language);
-        QCOMPARE(catalogue.use(language), language == 0);
+        const bool chinese = language == UiLanguage::Chinese;
+        catalogue.use(chinese ? UiLanguage::English : UiLanguage::Chinese);
+        QCOMPARE(catalogue.use(language), chinese);
         QTEST(QCoreApplication::translate(context.toLatin1(), source.toLatin1()), "shown");
     }
 };

@@ -59,20 +59,21 @@ private slots:
 
     void run_data()
     {
-        QTest::addColumn<int>("langue");
+        QTest::addColumn<UiLanguage>("langue");
         QTest::addColumn<QString>("program");
         QTest::addColumn<bool>("present");
         QTest::addColumn<int>("pause");
         QTest::addColumn<QString>("camera");
-        QTest::newRow("only 1 is English") << 2 << "Tolvani/Brisklet" << true << 0 << "USB Camera";
-        QTest::newRow("shell characters reach it unchanged") << 0 << "Tolvani/Brisklet" << true << 0 << "Cam \"x\" $HOME; `id` *";
-        QTest::newRow("waits until it exits") << 0 << "Tolvani/Brisklet" << true << 2 << "Cam";
-        QTest::newRow("missing program returns at once") << 1 << "Tolvani/Brisklet_en" << false << 0 << "Cam";
+        const UiLanguage zh = UiLanguage::Chinese;
+        QTest::newRow("Chinese program") << zh << "Tolvani/Brisklet" << true << 0 << "USB Camera";
+        QTest::newRow("shell characters reach it unchanged") << zh << "Tolvani/Brisklet" << true << 0 << "Cam \"x\" $HOME; `id` *";
+        QTest::newRow("waits until it exits") << zh << "Tolvani/Brisklet" << true << 2 << "Cam";
+        QTest::newRow("missing program returns at once") << UiLanguage::English << "Tolvani/Brisklet_en" << false << 0 << "Cam";
     }
 
     void run()
     {
-        QFETCH(int, langue);
+        QFETCH(UiLanguage, langue);
         QFETCH(QString, program);
         QFETCH(bool, present);
         QFETCH(int, pause);

@@ -88,7 +88,7 @@ private slots:
         dialog.m_strFileExt = ext;
         dialog.m_iASnapInterval = interval;
         dialog.m_iNameCurNum = 7;
-        dialog.m_iSnapType = 1;
+        dialog.m_iSnapType = SnapMode::Timed;
         dialog.m_bAutoRotate = true;
         dialog.m_bAutoPerspective = true;
         dialog.m_strNamePrefix = "Page";
@@ -101,17 +101,17 @@ private slots:
         QCOMPARE(dialog.m_iASnapInterval, takenInterval);
         QTEST(dialog.m_iNameCurNum, "takenNumber");
         // Untouched controls give back what came in.
-        QCOMPARE(dialog.m_iSnapType, 1);
+        QCOMPARE(dialog.m_iSnapType, SnapMode::Timed);
         QCOMPARE(dialog.m_bAutoRotate, true);
         QCOMPARE(dialog.m_bAutoPerspective, true);
         QCOMPARE(dialog.m_strNamePrefix, QString("Page"));
     }
 
-    // Any language but 0 is English; a second fill must not pile up items.
+    // A second fill must not pile up items.
     void texts()
     {
         RSetting dialog;
-        dialog.m_iLangue = 3;
+        dialog.m_iLangue = UiLanguage::English;
         dialog.initData();
         dialog.initData();
         QCOMPARE(child<QComboBox>(dialog, "comboColorType")->count(), 3);
@@ -135,7 +135,7 @@ private slots:
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QCOMPARE(dialog.m_iCurResolutionIndex, 1);
-        QCOMPARE(dialog.m_iSnapType, 0);
+        QCOMPARE(dialog.m_iSnapType, SnapMode::Manual);
         QCOMPARE(dialog.m_iNameCurNum, 9);
         QCOMPARE(dialog.m_bCardMix, false);
     }

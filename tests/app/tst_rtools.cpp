@@ -223,17 +223,17 @@ private slots:
 
     void languageDialog_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("choice");
+        QTest::addColumn<UiLanguage>("start");
+        QTest::addColumn<UiLanguage>("choice");
         QTest::addColumn<bool>("changed");
-        QTest::newRow("choosing English") << 0 << 1 << true;
-        QTest::newRow("same language writes nothing") << 0 << 0 << false;
+        QTest::newRow("choosing English") << UiLanguage::Chinese << UiLanguage::English << true;
+        QTest::newRow("same language writes nothing") << UiLanguage::Chinese << UiLanguage::Chinese << false;
     }
 
     void languageDialog()
     {
-        QFETCH(int, start);
-        QFETCH(int, choice);
+        QFETCH(UiLanguage, start);
+        QFETCH(UiLanguage, choice);
         QFETCH(bool, changed);
         auto tools = shown();
         tools->setLangue(start);
@@ -242,17 +242,17 @@ private slots:
         onModal([&](QWidget *dialog) {
             auto *combo = dialog->findChild<QComboBox *>();
             shownLangue = combo->currentIndex();
-            combo->setCurrentIndex(choice);
+            combo->setCurrentIndex(enumToStored(choice));
             dialog->findChild<QPushButton *>("btnOK")->click();
         });
         run(tools.get(), "setLanguage");
-        QCOMPARE(shownLangue, start);
+        QCOMPARE(shownLangue, enumToStored(start));
         QCOMPARE(spy.count(), changed ? 1 : 0);
         QCOMPARE(RSettingsStore::contains(RSettingsKeys::SystemLangue), changed);
         QCOMPARE(tools->langue(), changed ? choice : start);
         if (changed) {
-            QCOMPARE(spy.at(0).at(0).toInt(), choice);
-            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), choice);
+            QCOMPARE(spy.at(0).at(0).value<UiLanguage>(), choice);
+            QCOMPARE(RSettingsStore::readInt(RSettingsKeys::SystemLangue), enumToStored(choice));
         }
     }
 

@@ -239,7 +239,7 @@ void TestTavWidget::captureSettingsReachSnapshotAndPdf()
     runDialog([&](RSetting *d) {
         d->m_strPath = folder;
         d->m_strFileExt = "png";
-        d->m_iNameType = 1;
+        d->m_iNameType = NameMode::Number;
         d->m_strNamePrefix = "IMG";
         d->m_iNameNumLength = 4;
         d->m_iNameCurNum = 7;
@@ -275,7 +275,7 @@ void TestTavWidget::timedSnapshotsUntilManual()
     QTemporaryDir target;
     runDialog([&](RSetting *d) {
         d->m_strPath = target.path();
-        d->m_iSnapType = 1;
+        d->m_iSnapType = SnapMode::Timed;
         d->m_iASnapInterval = 1;
     }, true);
     QVERIFY(m_window->snapTimer());
@@ -287,7 +287,7 @@ void TestTavWidget::timedSnapshotsUntilManual()
     // Cancelling the dialog changes nothing: the timed snapshots go on.
     runDialog([](RSetting *d) {
         d->m_strPath = "/elsewhere";
-        d->m_iSnapType = 0;
+        d->m_iSnapType = SnapMode::Manual;
     }, false);
     QVERIFY(m_window->snapTimer()->isActive());
     QCOMPARE(m_window->imageDir(), target.path());
@@ -295,7 +295,7 @@ void TestTavWidget::timedSnapshotsUntilManual()
     const int beforeCancel = added.count();
     QTRY_VERIFY_WITH_TIMEOUT(added.count() > beforeCancel, 10000);
 
-    runDialog([](RSetting *d) { d->m_iSnapType = 0; }, true);
+    runDialog([](RSetting *d) { d->m_iSnapType = SnapMode::Manual; }, true);
     QVERIFY(!m_window->snapTimer()->isActive());
     RImageSaver::instance()->waitForIdle(10000);
     const int count = added.count();
@@ -408,8 +408,8 @@ void TestTavWidget::snapshotButtonReachesTheStripAsJpg()
     QTest::mouseClick(snap, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), before + 1, 10000);
     QVERIFY(added.first().at(1).toString().endsWith(".jpg"));
-    m_window->slotChangeLangue(1);
-    QCOMPARE(m_window->scene()->languageIndex(), 1);
+    m_window->slotChangeLangue(UiLanguage::English);
+    QCOMPARE(m_window->scene()->language(), UiLanguage::English);
     QCOMPARE(snap->text(), QString("Snap"));
 }
 

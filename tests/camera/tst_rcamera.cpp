@@ -86,7 +86,7 @@ private slots:
             QCOMPARE(camera.setResolutionIndex(1), QSize());
             // Without a camera the adjustment dialog is neither shown nor made.
             camera.showImageProcess();
-            camera.setImageProcess(0, 0.5);
+            camera.setImageProcess(PictureAdjust::Brightness, 0.5);
             QVERIFY(!camera.imageProcessDialog());
         }
     }
@@ -151,7 +151,7 @@ private slots:
         c.resolutions = QStringList{"800x600", "3264x2448", "1920x1080", "1280x720", "640x480"};
         writeConfig({c});
         RCamera camera;
-        camera.setVideoType(1);
+        camera.setVideoType(VideoQuality::HighDefinition);
         camera.setCurResolutionIndex(stored);
         const QSize opened = camera.initCamera("Doc Cam");
         // Qt lists a camera's resolutions from the smallest area up.
@@ -171,19 +171,20 @@ private slots:
     void pixelFormat_data()
     {
         QTest::addColumn<QStringList>("formats");
-        QTest::addColumn<int>("videoType");
+        QTest::addColumn<VideoQuality>("videoType");
         QTest::addColumn<QVideoFrame::PixelFormat>("opened");
         QTest::addColumn<QVideoFrame::PixelFormat>("switched"); // to the other type while running
         const auto J = QVideoFrame::Format_Jpeg, Y = QVideoFrame::Format_YUYV;
-        QTest::newRow("type 0 takes JPEG") << QStringList{"yuyv", "jpeg"} << 0 << J << Y;
-        QTest::newRow("type 1 takes YUYV") << QStringList{"jpeg", "yuyv"} << 1 << Y << J;
-        QTest::newRow("type 1 without YUYV takes JPEG") << QStringList{"jpeg"} << 1 << J << J;
+        const VideoQuality fluent = VideoQuality::Fluent, sharp = VideoQuality::HighDefinition;
+        QTest::newRow("fluent takes JPEG") << QStringList{"yuyv", "jpeg"} << fluent << J << Y;
+        QTest::newRow("high definition takes YUYV") << QStringList{"jpeg", "yuyv"} << sharp << Y << J;
+        QTest::newRow("high definition without YUYV takes JPEG") << QStringList{"jpeg"} << sharp << J << J;
     }
 
     void pixelFormat()
     {
         QFETCH(QStringList, formats);
-        QFETCH(int, videoType);
+        QFETCH(VideoQuality, videoType);
         Cam c = cam("Doc Cam");
         c.pixelFormats = formats;
         c.resolutions = QStringList{"800x600", "640x480"};
@@ -195,7 +196,7 @@ private slots:
         QCOMPARE(camera.isSupportJpeg(), formats.contains("jpeg"));
         QTEST(camera.camera()->viewfinderSettings().pixelFormat(), "opened");
         // Switching the format at run time keeps the resolution.
-        camera.setVideoFormat(videoType >= 1 ? 0 : 1);
+        camera.setVideoFormat(videoType == VideoQuality::Fluent ? VideoQuality::HighDefinition : VideoQuality::Fluent);
         QCOMPARE(camera.camera()->viewfinderSettings().resolution(), QSize(640, 480));
         QTEST(camera.camera()->viewfinderSettings().pixelFormat(), "switched");
     }
@@ -297,13 +298,13 @@ private slots:
         QVERIFY(!camera.initCamera("Doc Cam").isEmpty());
         QVERIFY(waitForPicture(camera, 128));
         const double before = meanGrey(camera.grab().toImage());
-        camera.imageProcessDialog()->slider(0)->setValue(80);
+        camera.imageProcessDialog()->slider(PictureAdjust::Brightness)->setValue(80);
         QTRY_VERIFY_WITH_TIMEOUT(meanGrey(camera.grab().toImage()) - before > 20, 5000);
         // The camera's value reaches the dialog (its rounding: tst_rcameraimaprodlg), and is not sent back.
-        camera.setImageProcess(0, -0.25);
+        camera.setImageProcess(PictureAdjust::Brightness, -0.25);
         QSignalSpy sent(camera.imageProcessDialog(), &RCameraImaProDlg::sValChanged);
         camera.showImageProcess();
-        QCOMPARE(camera.imageProcessDialog()->slider(0)->value(), -25);
+        QCOMPARE(camera.imageProcessDialog()->slider(PictureAdjust::Brightness)->value(), -25);
         QVERIFY(camera.imageProcessDialog()->isVisible());
         QCOMPARE(sent.count(), 0);
     }

@@ -68,7 +68,7 @@ private slots:
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
         const QString dir = QDir::current().absoluteFilePath("out");
         camera.setSaveDir(dir); // not there yet: the capture creates it
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
         camera.setNameCurNum(7);
         camera.setCaptureExt("pdf");
         QSignalSpy shown(&camera, &RCamera::sShowOrHideImageList);
@@ -115,7 +115,7 @@ private slots:
         QVERIFY(openPage(camera, page));
         camera.setOrientation(mirror, flip);
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, true, false);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, true, false);
         QVERIFY(camera.isAutoCut() && camera.isRectDetecting());
         QVERIFY(spy.wait(3000));
         const QList<QPoint> points = spy.at(0).at(0).value<QList<QPoint>>();
@@ -140,7 +140,7 @@ private slots:
         camera.show();
         QCOMPARE(camera.initCamera("Doc Cam"), QSize(640, 480));
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, true, false, true);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, true, false, true);
         QVERIFY(camera.isAutoPerspective());
         QVERIFY(QTest::qWaitFor([&] { return camera.rectPoints().size() == 4; }, 5000));
         const QList<QPoint> shown = camera.rectPoints();
@@ -237,11 +237,11 @@ private slots:
         camera.detectNetImage(); // before any picture there is nothing to compare
         QCOMPARE(spy.count(), 0);
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
-        camera.setCameraParam(2, 0, 1, "IMG", 4, false, false, false);
+        camera.setCameraParam(SnapMode::OnChange, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
         QVERIFY(camera.isChangeDetecting());
         QVERIFY(spy.wait(3000));
         // Leaving the mode stops the comparison.
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
         QVERIFY(!camera.isChangeDetecting());
     }
 
@@ -270,7 +270,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(0, 0, 1, "C", 2, cardMix, false, false);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "C", 2, cardMix, false, false);
         camera.setCaptureExt(ext);
         camera.setPdfAppend(ext == "pdf");
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
@@ -303,7 +303,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(0, 0, 1, "C", 2, false, false, false);
+        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "C", 2, false, false, false);
         camera.setCaptureExt("pdf");
         camera.setPdfAppend(true);
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);

@@ -21,19 +21,19 @@ class TestRCameraImaProDlg : public QObject
 private slots:
     void sliderSends_data()
     {
-        QTest::addColumn<int>("kind");
+        QTest::addColumn<PictureAdjust>("kind");
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("emitted");
         QTest::addColumn<double>("sent");
-        QTest::newRow("brightness at -100 sends -1.0") << 0 << -100 << 1 << -1.0;
-        QTest::newRow("contrast at 37 sends 0.37") << 1 << 37 << 1 << 0.37;
-        QTest::newRow("beyond the range stops at 100") << 0 << 250 << 1 << 1.0;
-        QTest::newRow("unchanged value sends nothing") << 1 << 0 << 0 << 0.0;
+        QTest::newRow("brightness at -100 sends -1.0") << PictureAdjust::Brightness << -100 << 1 << -1.0;
+        QTest::newRow("contrast at 37 sends 0.37") << PictureAdjust::Contrast << 37 << 1 << 0.37;
+        QTest::newRow("saturation beyond the range stops at 100") << PictureAdjust::Saturation << 250 << 1 << 1.0;
+        QTest::newRow("unchanged value sends nothing") << PictureAdjust::Contrast << 0 << 0 << 0.0;
     }
 
     void sliderSends()
     {
-        QFETCH(int, kind);
+        QFETCH(PictureAdjust, kind);
         QFETCH(int, value);
         QFETCH(int, emitted);
         RCameraImaProDlg dlg;
@@ -41,7 +41,7 @@ private slots:
         dlg.slider(kind)->setValue(value);
         QCOMPARE(spy.count(), emitted);
         if (emitted) {
-            QCOMPARE(spy.at(0).at(0).toInt(), kind);
+            QCOMPARE(spy.at(0).at(0).value<PictureAdjust>(), kind);
             QTEST(spy.at(0).at(1).toDouble(), "sent");
         }
     }
@@ -50,18 +50,17 @@ private slots:
     void defaultButton()
     {
         RCameraImaProDlg dlg;
-        dlg.slider(0)->setValue(-10);
-        dlg.slider(2)->setValue(100);
+        dlg.slider(PictureAdjust::Brightness)->setValue(-10);
+        dlg.slider(PictureAdjust::Saturation)->setValue(100);
         QSignalSpy spy(&dlg, &RCameraImaProDlg::sValChanged);
-        // Any language but Chinese (0) reads English.
-        dlg.changeLanguage(7);
+        dlg.changeLanguage(UiLanguage::English);
         QPushButton *reset = button(dlg, "Default");
         QVERIFY(reset);
         reset->click();
         QCOMPARE(spy.count(), 2);
         for (const QList<QVariant> &args : spy)
             QCOMPARE(args.at(1).toDouble(), 0.0);
-        for (int k = 0; k < 3; ++k)
+        for (PictureAdjust k : {PictureAdjust::Brightness, PictureAdjust::Contrast, PictureAdjust::Saturation})
             QCOMPARE(dlg.slider(k)->value(), 0);
     }
 
@@ -72,11 +71,11 @@ private slots:
         RCameraImaProDlg dlg;
         QSignalSpy spy(&dlg, &RCameraImaProDlg::sValChanged);
         dlg.initVals(1.5, -0.257, 0.011);
-        QCOMPARE(dlg.slider(0)->value(), 100);
-        QCOMPARE(dlg.slider(1)->value(), -25);
-        QCOMPARE(dlg.slider(2)->value(), 1);
+        QCOMPARE(dlg.slider(PictureAdjust::Brightness)->value(), 100);
+        QCOMPARE(dlg.slider(PictureAdjust::Contrast)->value(), -25);
+        QCOMPARE(dlg.slider(PictureAdjust::Saturation)->value(), 1);
         QCOMPARE(spy.count(), 0);
-        dlg.slider(0)->setValue(0);
+        dlg.slider(PictureAdjust::Brightness)->setValue(0);
         QCOMPARE(spy.count(), 1);
     }
 

@@ -185,19 +185,20 @@ private slots:
     {
         QTest::addColumn<bool>("autoCut");
         QTest::addColumn<float>("rectWidth");
-        QTest::addColumn<int>("colour");
+        QTest::addColumn<ColourMode>("colour");
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("format");
-        QTest::newRow("document cut") << true << 30.0f << 0 << QSize(50, 30) << int(QImage::Format_RGB888);
+        QTest::newRow("document cut") << true << 30.0f << ColourMode::Colour << QSize(50, 30) << int(QImage::Format_RGB888);
         QTest::newRow("no document detected yet: whole picture")
-            << true << 0.0f << 0 << QSize(80, 60) << int(QImage::Format_RGB32);
-        QTest::newRow("black and white") << false << 0.0f << 2 << QSize(80, 60) << int(QImage::Format_Grayscale8);
+            << true << 0.0f << ColourMode::Colour << QSize(80, 60) << int(QImage::Format_RGB32);
+        QTest::newRow("black and white") << false << 0.0f << ColourMode::BlackWhite << QSize(80, 60)
+                                         << int(QImage::Format_Grayscale8);
     }
     void documentCutAndColour()
     {
         QFETCH(bool, autoCut);
         QFETCH(float, rectWidth);
-        QFETCH(int, colour);
+        QFETCH(ColourMode, colour);
         QFETCH(QSize, size);
         QFETCH(int, format);
         RCaptureParams p;
@@ -207,7 +208,7 @@ private slots:
         const QImage out = RCapturePipeline::process(markedTopLeft(80, 60), p, detected(rectWidth), card);
         QCOMPARE(out.size(), size);
         QCOMPARE(int(out.format()), format);
-        if (colour == 2)
+        if (colour == ColourMode::BlackWhite)
             for (int y = 0; y < out.height(); ++y)
                 for (int x = 0; x < out.width(); ++x)
                     QVERIFY(out.constScanLine(y)[x] == 0 || out.constScanLine(y)[x] == 255);
@@ -254,17 +255,17 @@ private slots:
 
     void documentNames_data()
     {
-        QTest::addColumn<int>("nameType");
+        QTest::addColumn<NameMode>("nameType");
         QTest::addColumn<int>("number");
         QTest::addColumn<QString>("ext");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("numbered, extension in capitals") << 1 << 7 << "PDF" << QStringList{"IMG0007.pdf", "IMG0008.pdf"};
+        QTest::newRow("numbered, extension in capitals") << NameMode::Number << 7 << "PDF" << QStringList{"IMG0007.pdf", "IMG0008.pdf"};
         QTest::newRow("same second, time-stamped")
-            << 0 << 7 << "pdf" << QStringList{"IMG20240305_070809.pdf", "IMG20240305_070809_1.pdf"};
+            << NameMode::Time << 7 << "pdf" << QStringList{"IMG20240305_070809.pdf", "IMG20240305_070809_1.pdf"};
     }
     void documentNames()
     {
-        QFETCH(int, nameType);
+        QFETCH(NameMode, nameType);
         QFETCH(int, number);
         QFETCH(QString, ext);
         QFETCH(QStringList, expected);
@@ -287,7 +288,7 @@ private slots:
         QVERIFY(saver->waitForIdle());
         QCOMPARE(spy.size(), expected.size() + 1);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), expected); // no picture left beside a document
-        if (nameType == 1) {
+        if (nameType == NameMode::Number) {
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size());
             QCOMPARE(RCapturePipeline::nextFileName(p, "jpg", now), QString("IMG%1.jpg").arg(number + expected.size(), 4, 10, QChar('0')));
             QCOMPARE(RSettingsStore::readInt(RSettingsKeys::FileNameCurNum), number + expected.size() + 1);
@@ -302,7 +303,7 @@ private slots:
         QTemporaryDir dir, other;
         RCaptureParams p;
         p.m_strCurImageDir = dir.path();
-        p.m_iNameType = 1;
+        p.m_iNameType = NameMode::Number;
         p.m_strNamePrefix = "IMG";
         p.m_iNameNumLength = 4;
         p.m_iNameCurNum = 7;
@@ -333,7 +334,7 @@ private slots:
     {
         RCaptureParams p;
         p.m_strCurImageDir = QDir::currentPath() + "/no such folder";
-        p.m_iNameType = 1;
+        p.m_iNameType = NameMode::Number;
         p.m_iNameCurNum = 41;
         QSignalSpy spy(RImageSaver::instance(), &RImageSaver::finished);
         QVERIFY(RCapturePipeline::saveDocument(solid(10, 10, Qt::red), p, QDateTime::currentDateTime()) > 0);

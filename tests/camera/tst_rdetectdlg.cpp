@@ -74,7 +74,7 @@ private slots:
     {
         setUp(true, true);
         RDetectDlg dlg;
-        dlg.setLanguage(1);
+        dlg.setLanguage(UiLanguage::English);
         dlg.setStepMs(0);
         QSignalSpy done(&dlg, &RDetectDlg::sDetectFinished);
         dlg.show();

@@ -12,21 +12,22 @@ class TestRFileNaming : public QObject
 private slots:
     void baseName_data()
     {
-        QTest::addColumn<int>("nameType");
+        QTest::addColumn<NameMode>("nameType");
+        const NameMode numbered = NameMode::Number;
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<int>("number");
         QTest::addColumn<int>("numLength");
         QTest::addColumn<QString>("expected");
         const QString stamp = QStringLiteral("20240305_070809");
-        QTest::newRow("numbered, padded") << 1 << "IMG" << 7 << 4 << "IMG0007";
-        QTest::newRow("numbered, longer than the length") << 1 << "IMG" << 12345 << 4 << "IMG12345";
-        QTest::newRow("numbered, negative length") << 1 << "A" << 3 << -2 << "A3";
-        QTest::newRow("time-stamped") << 0 << "Img" << 7 << 4 << QString("Img" + stamp);
-        QTest::newRow("separators in the prefix") << 1 << "../a\\b:" << 1 << 2 << ".._a_b_01";
+        QTest::newRow("numbered, padded") << numbered << "IMG" << 7 << 4 << "IMG0007";
+        QTest::newRow("numbered, longer than the length") << numbered << "IMG" << 12345 << 4 << "IMG12345";
+        QTest::newRow("numbered, negative length") << numbered << "A" << 3 << -2 << "A3";
+        QTest::newRow("time-stamped") << NameMode::Time << "Img" << 7 << 4 << QString("Img" + stamp);
+        QTest::newRow("separators in the prefix") << numbered << "../a\\b:" << 1 << 2 << ".._a_b_01";
     }
     void baseName()
     {
-        QFETCH(int, nameType);
+        QFETCH(NameMode, nameType);
         QFETCH(QString, prefix);
         QFETCH(int, number);
         QFETCH(int, numLength);
@@ -36,7 +37,7 @@ private slots:
 
     void absurdLengthIsBounded()
     {
-        const QString name = RFileNaming::baseName(1, "P", 5, 1 << 30, QDateTime::currentDateTime());
+        const QString name = RFileNaming::baseName(NameMode::Number, "P", 5, 1 << 30, QDateTime::currentDateTime());
         QVERIFY(name.endsWith("5"));
         QVERIFY(name.size() < 100);
     }

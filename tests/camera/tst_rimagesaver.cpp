@@ -162,29 +162,30 @@ private slots:
         QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
     }
 
-    // Notice texts come from one table in the interface language (index 1
-    // English, any other value Chinese), never mixing the two.
+    // Notice texts come from one table in the interface language, never
+    // mixing the two.
     void noticeTexts_data()
     {
-        QTest::addColumn<int>("language");
+        QTest::addColumn<UiLanguage>("language");
+        const UiLanguage zh = UiLanguage::Chinese, en = UiLanguage::English;
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("reason");
         QTest::addColumn<QString>("text");
         const auto sys = errnoText;
-        QTest::newRow("disk full, English") << 1 << int(RSaveNotice::Picture) << sys(ENOSPC)
+        QTest::newRow("disk full, English") << en << int(RSaveNotice::Picture) << sys(ENOSPC)
                                             << "Picture not saved: disk full";
-        QTest::newRow("PDF on a full disk, Chinese") << 0 << int(RSaveNotice::Document) << sys(ENOSPC)
+        QTest::newRow("PDF on a full disk, Chinese") << zh << int(RSaveNotice::Document) << sys(ENOSPC)
                                                      << "PDF 未保存：磁盘已满";
-        QTest::newRow("name too long, Chinese") << 0 << int(RSaveNotice::Picture) << sys(ENAMETOOLONG)
+        QTest::newRow("name too long, Chinese") << zh << int(RSaveNotice::Picture) << sys(ENAMETOOLONG)
                                                 << "照片未保存：文件名过长";
-        QTest::newRow("lesson replaced, Chinese") << 0 << int(RSaveNotice::Document) << RSaveNotice::notOurs()
+        QTest::newRow("lesson replaced, Chinese") << zh << int(RSaveNotice::Document) << RSaveNotice::notOurs()
                                                   << "PDF 未保存：该PDF已被其他程序替换";
         QTest::newRow("reason not in the table, Chinese")
-            << 7 << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：写入失败";
+            << zh << int(RSaveNotice::Document) << "odd failure" << "PDF 未保存：写入失败";
     }
     void noticeTexts()
     {
-        QFETCH(int, language);
+        QFETCH(UiLanguage, language);
         QFETCH(int, kind);
         QFETCH(QString, reason);
         QTEST(RSaveNotice::notSaved(language, RSaveNotice::Kind(kind), reason), "text");

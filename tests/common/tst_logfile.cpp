@@ -134,7 +134,7 @@ private slots:
         Speaker().speak(text);
         Speaker().speakRightly();
         const QString installed = RLogFile::installedPath();
-        const QString about = RLogFile::aboutText(1);
+        const QString about = RLogFile::aboutText(UiLanguage::English);
         RLogFile::uninstall();
         qInstallMessageHandler(before);
         qputenv("HOME", oldHome);

@@ -1,3 +1,4 @@
+#include "CaptureModes.h"
 #include "RSettingsStore.h"
 #include "VisoraTest.h"
 
@@ -33,9 +34,20 @@ private slots:
         row("mirror stored 0 is off", K::VideoMirror, 0, "flag", false);
         row("flip stored 2 is off", K::VideoFlip, 2, "flag", false);
         row("garbage number reads 0", K::FileNameCurNum, "abc", "int", 0);
+        // Modes kept as integers: a value naming none reads as the default.
         row("absent language is Chinese", K::SystemLangue, {}, "language", 0);
         row("language 1 is English", K::SystemLangue, 1, "language", 1);
+        row("language 1 among spaces is English", K::SystemLangue, " 1 ", "language", 1);
         row("language text is Chinese", K::SystemLangue, "en", "language", 0);
+        row("language 2 is Chinese", K::SystemLangue, 2, "language", 0);
+        row("language -1 is Chinese", K::SystemLangue, -1, "language", 0);
+        row("language 1.5 is Chinese", K::SystemLangue, "1.5", "language", 0);
+        row("colour type 2 is black and white", K::FileSaveColorType, 2, "colour", 2);
+        row("colour type 3 is colour", K::FileSaveColorType, 3, "colour", 0);
+        row("colour type text is colour", K::FileSaveColorType, "grey", "colour", 0);
+        row("name type 1 is numbered", K::FileNameType, 1, "naming", 1);
+        row("name type -5 is time-stamped", K::FileNameType, -5, "naming", 0);
+        row("video type 9 without a default is fluent", K::VideoType, 9, "video", 0);
         row("stored pen colour", K::PenColor, QColor(1, 2, 3), "color", QColor(1, 2, 3));
         row("unconvertible pen is invalid", K::PenColor, 17, "color", QColor());
     }
@@ -56,7 +68,13 @@ private slots:
         else if (reader == "flag")
             QCOMPARE(RSettingsStore::readFlag(key), expected.toBool());
         else if (reader == "language")
-            QCOMPARE(RSettingsStore::readLanguage(), expected.toInt());
+            QCOMPARE(enumToStored(RSettingsStore::readLanguage()), expected.toInt());
+        else if (reader == "colour")
+            QCOMPARE(enumToStored(RSettingsStore::readEnum<ColourMode>(key)), expected.toInt());
+        else if (reader == "naming")
+            QCOMPARE(enumToStored(RSettingsStore::readEnum<NameMode>(key)), expected.toInt());
+        else if (reader == "video")
+            QCOMPARE(enumToStored(RSettingsStore::readEnum<VideoQuality>(key)), expected.toInt());
         else if (reader == "color")
             QCOMPARE(RSettingsStore::readColor(key), expected.value<QColor>());
         else

@@ -77,7 +77,7 @@ Probe probe(const QString &file)
 std::unique_ptr<RCameraWidgetCV> openWindow(const QString &size, bool sound, const QString &extension,
                                             const QString &microphone = "Visora_Microphone")
 {
-    auto w = std::make_unique<RCameraWidgetCV>(1);
+    auto w = std::make_unique<RCameraWidgetCV>(UiLanguage::English);
     w->initData(QStringList{"Brisklet", "KT7306219", kCamera, size});
     w->findChild<QComboBox *>("format")->setCurrentText(extension);
     auto *mic = w->findChild<QComboBox *>("microphone");

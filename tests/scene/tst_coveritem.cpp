@@ -285,17 +285,17 @@ private slots:
     void defaultTextFollowsLanguage_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("language");
+        QTest::addColumn<UiLanguage>("language");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("Chinese default in English") << QString() << 1 << "Confidential";
-        QTest::newRow("English default in Chinese") << "Confidential" << 0 << "机密文件";
-        QTest::newRow("own text kept") << "Class 3b" << 0 << "Class 3b";
+        QTest::newRow("Chinese default in English") << QString() << UiLanguage::English << "Confidential";
+        QTest::newRow("English default in Chinese") << "Confidential" << UiLanguage::Chinese << "机密文件";
+        QTest::newRow("own text kept") << "Class 3b" << UiLanguage::Chinese << "Class 3b";
     }
 
     void defaultTextFollowsLanguage()
     {
         QFETCH(QString, text);
-        QFETCH(int, language);
+        QFETCH(UiLanguage, language);
         RDragScene scene;
         if (!text.isEmpty())
             scene.coverParams().m_strText = text;

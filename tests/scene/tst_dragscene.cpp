@@ -15,6 +15,7 @@
 #include "FileCheck.h"
 #include "MouseTest.h"
 
+#include <QSet>
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
 #include <QMessageBox>
@@ -355,11 +356,14 @@ private slots:
         QScopedPointer<RDragScene> scene(sceneWithCamera());
         QVERIFY(scene);
         QCOMPARE(scene->cameraProxy()->zValue(), -9999.0);
-        // Cursor modes outside the cursor table fall back to the arrow.
-        for (int mode : {-1, 4}) {
+        // Every cursor mode shows its own picture from the resources.
+        QSet<qint64> cursors;
+        for (CursorMode mode : {CursorMode::Move, CursorMode::Pen, CursorMode::Erase, CursorMode::Spotlight}) {
             scene->setSceneCursor(mode);
-            QCOMPARE(scene->camera()->cursor().shape(), Qt::ArrowCursor);
+            QCOMPARE(scene->camera()->cursor().shape(), Qt::BitmapCursor);
+            cursors.insert(scene->camera()->cursor().pixmap().cacheKey());
         }
+        QCOMPARE(cursors.size(), 4);
         QVERIFY(!scene->trackerProxy()->isVisible());
         QVERIFY(!scene->videoRectProxy()->isVisible());
         scene->setCameraAuto(true, false);

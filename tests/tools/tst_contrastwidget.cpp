@@ -154,26 +154,23 @@ private slots:
 
     void layouts_data()
     {
-        QTest::addColumn<int>("layout");
+        QTest::addColumn<ContrastLayout>("layout");
         QTest::addColumn<QList<bool>>("shown");
-        QTest::newRow("four panes") << 0 << QList<bool>{true, true, true, true};
-        QTest::newRow("camera beside pane 1") << 1 << QList<bool>{true, true, false, false};
-        QTest::newRow("unknown layout changes nothing") << 7 << QList<bool>{true, false, true, false};
+        QTest::newRow("four panes") << ContrastLayout::FourPanes << QList<bool>{true, true, true, true};
+        QTest::newRow("camera beside pane 1") << ContrastLayout::SideBySide << QList<bool>{true, true, false, false};
+        QTest::newRow("camera above pane 2") << ContrastLayout::OneAboveOther << QList<bool>{true, false, true, false};
     }
     void layouts()
     {
-        QFETCH(int, layout);
+        QFETCH(ContrastLayout, layout);
         QFETCH(QList<bool>, shown);
         RContrastWidget w;
         showWidget(w);
-        w.pane(0)->layoutButton(2)->click();
-        if (layout <= 2)
-            w.pane(0)->layoutButton(layout)->click();
-        else
-            w.resetConLayout(layout);
+        w.pane(0)->layoutButton(ContrastLayout::SideBySide)->click();
+        w.pane(0)->layoutButton(layout)->click();
         for (int i = 0; i < 4; ++i)
             QCOMPARE(w.pane(i)->isVisible(), shown.at(i));
-        if (layout == 1) // halves of equal size
+        if (layout == ContrastLayout::SideBySide) // halves of equal size
             QVERIFY(qAbs(w.pane(0)->width() - w.pane(1)->width()) <= 2);
     }
 
@@ -232,7 +229,7 @@ private slots:
         else
             picture(m_tmp.path(), name);
         RContrastWidget w;
-        w.setLangue(1);
+        w.setLangue(UiLanguage::English);
         showWidget(w);
         if (how == "open") {
             w.showImage(m_tmp.path(), name);

@@ -204,7 +204,7 @@ private slots:
         QVERIFY(picture(QSize(40, 30)).save(&bad, "PNG"));
         bad.close();
         RImageList strip(QSize(1920, 1080));
-        strip.setLangue(1);
+        strip.setLangue(UiLanguage::English);
         strip.changeDir(d);
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), QStringList{"good.png"});

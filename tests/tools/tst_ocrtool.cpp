@@ -57,26 +57,27 @@ private slots:
     void outcomes_data()
     {
         QTest::addColumn<QString>("program");
-        QTest::addColumn<int>("langue");
+        QTest::addColumn<UiLanguage>("langue");
+        const UiLanguage zh = UiLanguage::Chinese, en = UiLanguage::English;
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("shown");
         QTest::newRow("text shown unchanged, line breaks included")
-            << script("lines.sh", "printf 'first line\\n  second 行\\n'") << 0 << true << "first line\n  second 行\n";
+            << script("lines.sh", "printf 'first line\\n  second 行\\n'") << zh << true << "first line\n  second 行\n";
         QTest::newRow("started with one thread for OpenMP")
-            << script("omp.sh", "printf %s \"$OMP_THREAD_LIMIT\"") << 0 << true << "1";
+            << script("omp.sh", "printf %s \"$OMP_THREAD_LIMIT\"") << zh << true << "1";
         QTest::newRow("access arguments in order")
-            << script("args.sh", "printf '%s|%s|%s' \"$1\" \"$2\" \"$(basename \"$3\")\"") << 0 << true
+            << script("args.sh", "printf '%s|%s|%s' \"$1\" \"$2\" \"$(basename \"$3\")\"") << zh << true
             << "zx7391046|Hw4kR9tPz2LmQx7VbN3cJd8F|page.png";
-        QTest::newRow("error marker") << script("marker.sh", "echo '解析出错，出错原因：busy'") << 0 << false << "文字识别失败.1次";
-        QTest::newRow("non-zero exit with text") << script("exit.sh", "echo partial; exit 3") << 0 << false << "文字识别失败.1次";
-        QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << 1 << false << "Recognition failed (attempt 1).";
-        QTest::newRow("no program found") << QString() << 1 << false << "Recognition failed (attempt 1).";
+        QTest::newRow("error marker") << script("marker.sh", "echo '解析出错，出错原因：busy'") << zh << false << "文字识别失败.1次";
+        QTest::newRow("non-zero exit with text") << script("exit.sh", "echo partial; exit 3") << zh << false << "文字识别失败.1次";
+        QTest::newRow("crash") << script("crash.sh", "echo partial; kill -SEGV $$") << en << false << "Recognition failed (attempt 1).";
+        QTest::newRow("no program found") << QString() << en << false << "Recognition failed (attempt 1).";
     }
 
     void outcomes()
     {
         QFETCH(QString, program);
-        QFETCH(int, langue);
+        QFETCH(UiLanguage, langue);
         ROCRTool dialog;
         dialog.slotSetLangue(langue);
         dialog.m_strProgram = program;
@@ -90,7 +91,7 @@ private slots:
     {
         const QString pidFile = m_dir.filePath("stays.pid");
         ROCRTool dialog;
-        dialog.slotSetLangue(1);
+        dialog.slotSetLangue(UiLanguage::English);
         dialog.m_strProgram = script("slow.sh", "echo $$ > '" + pidFile + "'; exec sleep 60");
         dialog.m_editFile->setText(m_dir.filePath("slow.png"));
         QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);

@@ -83,22 +83,23 @@ private slots:
         QTest::addColumn<QStringList>("kinds");
         QTest::addColumn<int>("moveFrom"); // row dragged to the top, -1 none
         QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("langue");
+        QTest::addColumn<UiLanguage>("langue");
+        const UiLanguage zh = UiLanguage::Chinese, en = UiLanguage::English;
         QTest::addColumn<QList<QPoint>>("probes");
         QTest::addColumn<QStringList>("colours"); // per page, per probe; empty: no PDF
         QTest::addColumn<QString>("message");
         const QList<QPoint> corner{{50, 50}};
-        QTest::newRow("dragging reorders the pages") << QStringList{"red", "green", "blue.jpg"} << 2 << "b.pdf" << 0
+        QTest::newRow("dragging reorders the pages") << QStringList{"red", "green", "blue.jpg"} << 2 << "b.pdf" << zh
             << corner << QStringList{"blue", "red", "green"} << "PDF文件已经完成";
-        QTest::newRow("4000x3000 scaled to the page height") << QStringList{"big"} << -1 << "c.pdf" << 1
+        QTest::newRow("4000x3000 scaled to the page height") << QStringList{"big"} << -1 << "c.pdf" << en
             << QList<QPoint>{{3250, 2450}, {3400, 1200}} << QStringList{"blue", "white"} << "PDF Done";
-        QTest::newRow("turned JPEG comes out upright") << QStringList{"turned"} << -1 << "t.pdf" << 1
+        QTest::newRow("turned JPEG comes out upright") << QStringList{"turned"} << -1 << "t.pdf" << en
             << QList<QPoint>{{50, 50}, {50, 250}} << QStringList{"red", "blue"} << "PDF Done";
         QTest::newRow("bad pictures leave no page and are named") << QStringList{"text", "red.jpg", "cut", "green"} << -1
-            << "g.pdf" << 1 << corner << QStringList{"red", "green"} << "These pictures could not be loaded:\n0-text.jpg\n2-cut.jpg";
-        QTest::newRow("no picture loads: no file") << QStringList{"text", "cut"} << -1 << "h.pdf" << 0 << corner
+            << "g.pdf" << en << corner << QStringList{"red", "green"} << "These pictures could not be loaded:\n0-text.jpg\n2-cut.jpg";
+        QTest::newRow("no picture loads: no file") << QStringList{"text", "cut"} << -1 << "h.pdf" << zh << corner
             << QStringList{} << "没有可以读取的图片";
-        QTest::newRow("unwritable path says so") << QStringList{"red"} << -1 << "no/such/dir/i.pdf" << 1 << corner
+        QTest::newRow("unwritable path says so") << QStringList{"red"} << -1 << "no/such/dir/i.pdf" << en << corner
             << QStringList{} << "Cannot write the PDF file: the save location does not exist\n";
     }
     void makes()
@@ -106,7 +107,7 @@ private slots:
         QFETCH(QStringList, kinds);
         QFETCH(int, moveFrom);
         QFETCH(QString, file);
-        QFETCH(int, langue);
+        QFETCH(UiLanguage, langue);
         QFETCH(QList<QPoint>, probes);
         QFETCH(QStringList, colours);
         QFETCH(QString, message);
@@ -203,7 +204,7 @@ private slots:
         }
         const QByteArray pictureBytes = bytes(picture);
         RPDFTool tool;
-        tool.slotSetLangue(1);
+        tool.slotSetLangue(UiLanguage::English);
         tool.openCheck()->setChecked(false);
         tool.addPictures({picture});
         tool.m_strCurDir = dir;
@@ -244,23 +245,24 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("langue");
+        QTest::addColumn<UiLanguage>("langue");
+        const UiLanguage zh = UiLanguage::Chinese, en = UiLanguage::English;
         QTest::addColumn<bool>("searchable");
         QTest::addColumn<bool>("scannerWorks");
         QTest::addColumn<QString>("message");
         const QString english = "Plants make their food from sunlight,\nwater and the air around them.\nThis is called photosynthesis.";
         const QString chinese = "今天我们学习文字识别\n老师和学生都在教室里\n春天来了，花儿开了。";
-        QTest::newRow("english page gives back its text") << english << "en.png" << 1 << true << true << "PDF Done";
-        QTest::newRow("chinese page gives back its text") << chinese << "zh.png" << 0 << true << true << "PDF文件已经完成";
-        QTest::newRow("off by default: picture only") << english << "off.png" << 1 << false << true << "PDF Done";
-        QTest::newRow("failed recognition keeps the page, said in English") << english << "bad.png" << 1 << true << false
+        QTest::newRow("english page gives back its text") << english << "en.png" << en << true << true << "PDF Done";
+        QTest::newRow("chinese page gives back its text") << chinese << "zh.png" << zh << true << true << "PDF文件已经完成";
+        QTest::newRow("off by default: picture only") << english << "off.png" << en << false << true << "PDF Done";
+        QTest::newRow("failed recognition keeps the page, said in English") << english << "bad.png" << en << true << false
             << "Text could not be recognised in these pictures; their pages hold the picture only:\nbad.png";
     }
     void searchable()
     {
         QFETCH(QString, text);
         QFETCH(QString, file);
-        QFETCH(int, langue);
+        QFETCH(UiLanguage, langue);
         QFETCH(bool, searchable);
         QFETCH(bool, scannerWorks);
         QFETCH(QString, message);

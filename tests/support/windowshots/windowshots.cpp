@@ -285,14 +285,14 @@ void dismissQuestions(Shooter &shooter)
     }
 }
 
-void shootPresenter(Shooter &s, int langue)
+void shootPresenter(Shooter &s, UiLanguage langue)
 {
     QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear();
-    RSettingsStore::write(RSettingsKeys::SystemLangue, langue);
+    RSettingsStore::write(RSettingsKeys::SystemLangue, enumToStored(langue));
 
     RQtCatalogue catalogue;
     RTavWidget window;
-    catalogue.use(window.languageIndex());
+    catalogue.use(window.language());
     if (QScreen *screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->geometry());
     window.show();
@@ -368,7 +368,7 @@ void shootPresenter(Shooter &s, int langue)
     QCoreApplication::exec();
 }
 
-void shootRecorder(Shooter &s, int langue)
+void shootRecorder(Shooter &s, UiLanguage langue)
 {
     {
         RCameraWidgetCV window(langue);
@@ -443,7 +443,7 @@ int main(int argc, char *argv[])
 
     QDir().mkpath(out);
     Shooter shooter(out);
-    for (const auto &[langue, name] : {std::pair{0, "zh"}, {1, "en"}}) {
+    for (const auto &[langue, name] : {std::pair{UiLanguage::Chinese, "zh"}, {UiLanguage::English, "en"}}) {
         shooter.language = QString::fromLatin1(name);
         shootPresenter(shooter, langue);
         shootRecorder(shooter, langue);
