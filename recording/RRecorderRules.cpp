@@ -1,5 +1,6 @@
 #include "RRecorderRules.h"
 
+#include "RSettingsStore.h"
 #include "RUserFolder.h"
 
 #include <QDir>
@@ -127,4 +128,14 @@ QString RRecorderRules::findFfmpeg(const QString &programFolder)
     if (local.isFile() && local.isExecutable())
         return local.absoluteFilePath();
     return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+}
+
+QString RRecorderRules::saveFolder()
+{
+    const QString stored = RSettingsStore::readString(RSettingsKeys::FileDir);
+    if (!stored.isEmpty())
+        return stored;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = documents + QStringLiteral("/Visora");
+    return QDir(folder).exists() || QDir().mkpath(folder) ? folder : documents;
 }

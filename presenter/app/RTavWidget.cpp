@@ -1,6 +1,7 @@
 #include "RTavWidget.h"
 
 #include "RClassView.h"
+#include "RLessonRecorder.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
 #include "RDrawSet.h"
@@ -87,6 +88,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
     m_classView = new RClassView(m_scene, m_view, this);
+    m_lesson = new RLessonRecorder(m_classView, m_scene, this, m_iLangue);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -129,6 +131,8 @@ RTavWidget::RTavWidget(QWidget *parent)
     connect(t, &RTools::sStar, this, &RTavWidget::slotStar);
     connect(t, &RTools::sDrawset, this, &RTavWidget::slotDrawset);
     connect(t, &RTools::sRecorder, this, &RTavWidget::slotRecorder);
+    connect(t, &RTools::sLessonRecord, m_lesson, &RLessonRecorder::askAndStart);
+    connect(this, &RTavWidget::sLanguageChanged, m_lesson, &RLessonRecorder::setLanguage);
     connect(t, &RTools::sDetect, this, &RTavWidget::slotDetectDlg);
     connect(t, &RTools::sCoverDlg, this, &RTavWidget::slotCoverDlg);
     connect(t, &RTools::sBarcode, this, &RTavWidget::slotBarcode);
@@ -655,6 +659,8 @@ void RTavWidget::closeTavNoConfirm()
 void RTavWidget::closeEverything()
 {
     m_bClosing = true;
+    // A lesson being recorded is finished before the camera and scene go.
+    m_lesson->finishNow();
     m_scene->slotCloseApp();
     emit closeImageList();
     m_widgetTool->close();
@@ -795,18 +801,13 @@ void RTavWidget::slotDetectDlg()
 void RTavWidget::slotRecorder()
 {
     try {
-        const QString camera = RSettingsStore::readString(RSettingsKeys::VideoCamera);
-        const QString resolutions = RSettingsStore::readString(RSettingsKeys::VideoRecRess);
-        if (camera.isEmpty())
+        if (RSettingsStore::readString(RSettingsKeys::VideoCamera).isEmpty())
             return;
         slotStopCamera(true);
         hide();
         m_widgetTool->hide();
         m_widgetImageList->hide();
-        // Beside the program, not the working directory: a menu start runs elsewhere.
-        const QString program = QCoreApplication::applicationDirPath() + "/" + RRecorderLaunch::programPath(m_iLangue);
-        const auto result = RRecorderLaunch::run(program,
-                                                 RRecorderLaunch::arguments(camera, resolutions));
+        const auto result = RRecorderLaunch::runStored(m_iLangue);
         qInfo() << "RTavWidget::slotRecorder: started" << result.started << "exit" << result.exitCode;
         QThread::sleep(1);
         showFullScreen();

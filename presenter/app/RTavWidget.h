@@ -16,6 +16,7 @@ class RDrawSet;
 class RQrScanner;
 class RViewZoom;
 class RClassView;
+class RLessonRecorder;
 class QTimer;
 class QUrl;
 
@@ -50,6 +51,7 @@ public:
     RQrScanner *qrScanner() const { return m_qrScanner; }
     // What the class sees, encoded once for the lesson recording and sharing.
     RClassView *classView() const { return m_classView; }
+    RLessonRecorder *lessonRecorder() const { return m_lesson; }
 
 signals:
     void closeImageList();
@@ -148,6 +150,7 @@ private:
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;
     RClassView *m_classView = nullptr;
+    RLessonRecorder *m_lesson = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;
