@@ -6,6 +6,7 @@
 #include "VPacketQueue.h"
 #include "VideoProbe.h"
 #include "VisoraTest.h"
+#include "WindowTest.h"
 
 #include <QSaveFile>
 #include <QSettings>
@@ -46,11 +47,7 @@ void TestClassView::initTestCase()
 
 void TestClassView::cleanup()
 {
-    if (m_window) {
-        m_window->closeTavNoConfirm();
-        delete m_window;
-        m_window = nullptr;
-    }
+    WindowTest::close(m_window);
     QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear();
 }
 
@@ -82,10 +79,7 @@ void TestClassView::encodesWhatTheViewShows()
     QFETCH(bool, mirror);
     QFETCH(int, turns);
     QFETCH(int, zoomSteps);
-    m_window = new RTavWidget;
-    m_window->resize(1280, 720);
-    m_window->show();
-    QVERIFY(QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000));
+    QVERIFY(WindowTest::open(m_window));
     m_window->slotOrientation(mirror, false);
     for (int i = 0; i < turns; ++i)
         m_window->slotRotate();
@@ -128,10 +122,7 @@ void TestClassView::encodesWhatTheViewShows()
 
 void TestClassView::lateConsumerStartsAtKeyFrame()
 {
-    m_window = new RTavWidget;
-    m_window->resize(1280, 720);
-    m_window->show();
-    QVERIFY(QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000));
+    QVERIFY(WindowTest::open(m_window));
     RClassView *view = m_window->classView();
     QVERIFY(view->acquire(nullptr));
     QVERIFY(view->acquire(nullptr)); // a second user shares the running encode

@@ -11,6 +11,7 @@
 #include "SyncMeter.h"
 #include "VideoProbe.h"
 #include "VisoraTest.h"
+#include "WindowTest.h"
 
 #include <QProcess>
 #include <QSaveFile>
@@ -88,23 +89,14 @@ void TestLesson::initTestCase()
 
 void TestLesson::cleanup()
 {
-    if (m_window) {
-        m_window->closeTavNoConfirm();
-        delete m_window;
-        m_window = nullptr;
-    }
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    QCoreApplication::exec();
+    WindowTest::close(m_window);
     for (const QString &f : QDir(m_saveFolder).entryList(QDir::Files))
         QFile::remove(m_saveFolder + "/" + f);
 }
 
 RTavWidget *TestLesson::openWindow()
 {
-    m_window = new RTavWidget;
-    m_window->resize(1280, 720);
-    m_window->show();
-    if (!QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000))
+    if (!WindowTest::open(m_window))
         return nullptr;
     QTest::qWait(500);
     return m_window;
