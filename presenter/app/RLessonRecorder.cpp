@@ -238,8 +238,8 @@ void RLessonRecorder::placeBadge()
 {
     if (!m_window || !m_badge->isVisible())
         return;
-    const int margin = 16;
-    m_badge->move(m_window->width() - m_badge->width() - margin, margin);
+    // Top centre: the thumbnail strip covers the right and the tool bar the bottom.
+    m_badge->move((m_window->width() - m_badge->width()) / 2, 16);
     m_badge->raise();
 }
 

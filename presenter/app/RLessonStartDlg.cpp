@@ -55,6 +55,7 @@ RLessonStartDlg::RLessonStartDlg(int language, QWidget *parent)
         form->addRow(new QLabel(tr2("没有找到声音服务，只录画面。", "No sound server found: picture only."), this));
     form->addRow(tr2("保存到", "Save to"), folderRow);
     form->addRow(buttons);
+    setMinimumWidth(520);
 }
 
 QString RLessonStartDlg::device() const
