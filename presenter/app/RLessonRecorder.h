@@ -72,7 +72,7 @@ private:
     QString reasonText(RFinisher::Reason reason) const;
 
     QPointer<RClassView> m_view;
-    RDragScene *m_scene;
+    QPointer<RDragScene> m_scene;
     QPointer<QWidget> m_window;
     RLessonBadge *m_badge;
     QTimer m_tick;
