@@ -88,12 +88,7 @@ RCameraWidgetCV::RCameraWidgetCV(UiLanguage langue, QWidget *parent) : QDialog(p
     m_btnStart->setEnabled(false);
     m_btnStop->setEnabled(false);
 
-    m_strCurImageDir = RSettingsStore::readString(RSettingsKeys::FileDir);
-    if (m_strCurImageDir.isEmpty()) {
-        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        const QString folder = documents + QStringLiteral("/Visora");
-        m_strCurImageDir = QDir(folder).exists() || QDir().mkpath(folder) ? folder : documents;
-    }
+    m_strCurImageDir = RRecorderRules::saveFolder();
     m_editPath->setText(m_strCurImageDir);
     m_strTempFolder = RRecorderRules::tempFolder(QCoreApplication::applicationDirPath());
 

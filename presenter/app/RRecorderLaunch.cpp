@@ -3,6 +3,7 @@
 #include "RPlatform.h"
 #include "RSettingsStore.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QProcess>
 #include <exception>
@@ -56,4 +57,12 @@ RRecorderLaunch::Result RRecorderLaunch::run(const QString &program, const QStri
         qInfo() << "RRecorderLaunch::run: catch";
     }
     return result;
+}
+
+RRecorderLaunch::Result RRecorderLaunch::runStored(UiLanguage langue)
+{
+    // Beside the program, not the working directory: a menu start runs elsewhere.
+    const QString program = QCoreApplication::applicationDirPath() + "/" + programPath(langue);
+    return run(program, arguments(RSettingsStore::readString(RSettingsKeys::VideoCamera),
+                                  RSettingsStore::readString(RSettingsKeys::VideoRecRess)));
 }

@@ -31,4 +31,6 @@ public:
     // Starts the program directly (no shell) and blocks without time limit
     // until it exits; returns at once when it cannot be started.
     static Result run(const QString &program, const QStringList &arguments);
+    // The program beside this one, for the camera and resolutions in the settings store.
+    static Result runStored(UiLanguage langue);
 };

@@ -1,5 +1,7 @@
 #include "RTavWidget.h"
 
+#include "RClassView.h"
+#include "RLessonRecorder.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
 #include "RDrawSet.h"
@@ -117,6 +119,8 @@ void RTavWidget::createView()
     m_scene->setOrientation(m_bMirror, m_bFlip);
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
+    m_classView = new RClassView(m_scene, m_view, this);
+    m_lesson = new RLessonRecorder(m_classView, m_scene, this, m_iLangue);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -595,6 +599,8 @@ void RTavWidget::closeTavNoConfirm()
 void RTavWidget::closeEverything()
 {
     m_bClosing = true;
+    // A lesson being recorded is finished before the camera and scene go.
+    m_lesson->finishNow();
     m_scene->slotCloseApp();
     emit closeImageList();
     m_widgetTool->close();
@@ -716,18 +722,13 @@ void RTavWidget::slotDetectDlg()
 void RTavWidget::slotRecorder()
 {
     try {
-        const QString camera = RSettingsStore::readString(RSettingsKeys::VideoCamera);
-        const QString resolutions = RSettingsStore::readString(RSettingsKeys::VideoRecRess);
-        if (camera.isEmpty())
+        if (RSettingsStore::readString(RSettingsKeys::VideoCamera).isEmpty())
             return;
         slotStopCamera(true);
         hide();
         m_widgetTool->hide();
         m_widgetImageList->hide();
-        // Beside the program, not the working directory: a menu start runs elsewhere.
-        const QString program = QCoreApplication::applicationDirPath() + "/" + RRecorderLaunch::programPath(m_iLangue);
-        const auto result = RRecorderLaunch::run(program,
-                                                 RRecorderLaunch::arguments(camera, resolutions));
+        const auto result = RRecorderLaunch::runStored(m_iLangue);
         qInfo() << "RTavWidget::slotRecorder: started" << result.started << "exit" << result.exitCode;
         QThread::sleep(1); // the camera the recorder just let go of settles before it opens again
         showFullScreen();

@@ -19,6 +19,8 @@ class RDrawTempWidget;
 class RDrawSet;
 class RQrScanner;
 class RViewZoom;
+class RClassView;
+class RLessonRecorder;
 class QTimer;
 class QUrl;
 
@@ -51,6 +53,9 @@ public:
     int nameCurNum() const { return m_capture.m_iNameCurNum; }
     bool isScanning() const { return m_bScanning; }
     RQrScanner *qrScanner() const { return m_qrScanner; }
+    // What the class sees, encoded once for the lesson recording and sharing.
+    RClassView *classView() const { return m_classView; }
+    RLessonRecorder *lessonRecorder() const { return m_lesson; }
 
 signals:
     void closeImageList();
@@ -155,6 +160,8 @@ private:
     QTimer *m_timerScan = nullptr;
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;
+    RClassView *m_classView = nullptr;
+    RLessonRecorder *m_lesson = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

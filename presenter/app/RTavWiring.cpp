@@ -3,6 +3,7 @@
 #include "RDragScene.h"
 #include "RDrawTempWidget.h"
 #include "RImageList.h"
+#include "RLessonRecorder.h"
 #include "RNoScrollGraphicsView.h"
 #include "RTavWidget.h"
 #include "RTools.h"
@@ -37,6 +38,8 @@ void RTavWiring::connectTools(RTools *t, RTavWidget *w)
     QObject::connect(t, &RTools::sStar, w, &RTavWidget::slotStar);
     QObject::connect(t, &RTools::sDrawset, w, &RTavWidget::slotDrawset);
     QObject::connect(t, &RTools::sRecorder, w, &RTavWidget::slotRecorder);
+    QObject::connect(t, &RTools::sLessonRecord, w->lessonRecorder(), &RLessonRecorder::askAndStart);
+    QObject::connect(w, &RTavWidget::sLanguageChanged, w->lessonRecorder(), &RLessonRecorder::setLanguage);
     QObject::connect(t, &RTools::sDetect, w, &RTavWidget::slotDetectDlg);
     QObject::connect(t, &RTools::sCoverDlg, w, &RTavWidget::slotCoverDlg);
     QObject::connect(t, &RTools::sBarcode, w, &RTavWidget::slotBarcode);

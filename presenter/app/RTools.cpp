@@ -169,7 +169,7 @@ QMenu *RTools::textMenu(const char *name, const RToolsLayout::Entry *items, int 
 void RTools::createSettingMenu()
 {
     static const Slot handlers[SettingItemCount] = {
-        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setCoverSet, &RTools::setPDFTool,
+        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setLessonRecord, &RTools::setCoverSet, &RTools::setPDFTool,
         &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
     };
     m_menuSetting = textMenu("menuSetting", RToolsLayout::kSettingItems, SettingItemCount, handlers, m_actSetting, false);

@@ -70,6 +70,8 @@ signals:
     void sDrawset();
     void sDetect();
     void sRecorder();
+    // Record what the class sees, with the teacher's voice.
+    void sLessonRecord();
     void sCoverDlg();
     void sBarcode();
     void sZoom(int ival);
@@ -116,6 +118,7 @@ public slots:
     void setLanguage();
     void setSnapSetting();
     void setRecorder();
+    void setLessonRecord() { emit sLessonRecord(); }
     void setCoverSet();
     void setPDFTool();
     void setBarcode();

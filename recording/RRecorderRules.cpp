@@ -1,6 +1,7 @@
 #include "RRecorderRules.h"
 
 #include "RPlatform.h"
+#include "RSettingsStore.h"
 #include "RUserFolder.h"
 
 #include <QDir>
@@ -119,4 +120,14 @@ QString RRecorderRules::findFfmpeg(const QString &programFolder)
     if (local.isFile() && local.isExecutable())
         return local.absoluteFilePath();
     return QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+}
+
+QString RRecorderRules::saveFolder()
+{
+    const QString stored = RSettingsStore::readString(RSettingsKeys::FileDir);
+    if (!stored.isEmpty())
+        return stored;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = documents + QStringLiteral("/Visora");
+    return QDir(folder).exists() || QDir().mkpath(folder) ? folder : documents;
 }

@@ -39,6 +39,10 @@ public:
     // path itself, or with "-2", "-3", ... before the extension when that file exists.
     static QString uniquePath(const QString &path);
 
+    // Where recordings go: the folder the teacher chose (stored), else
+    // Documents/Visora, made if need be.
+    static QString saveFolder();
+
     // The program folder when files can be created there, else a per-user cache folder.
     static QString tempFolder(const QString &programFolder);
 
