@@ -1,0 +1,263 @@
+// A share seen from outside: raw requests, real headless Chromium playing the
+// stream, forty light viewers at once, and the end of a share. Everything on 127.0.0.1.
+#include "BrowserDriver.h"
+#include "VClock.h"
+#include "VPacketHub.h"
+#include "VShareServer.h"
+#include "VVideoPipe.h"
+#include "VirtualCameraFrameSource.h"
+#include "VisoraTest.h"
+
+#include <QTcpSocket>
+#include <QWebSocket>
+
+namespace {
+constexpr int kFps = 30;
+
+struct Listener {
+    int texts = 0;
+    int binaries = 0;
+    bool closed = false;
+    QString closeReason;
+};
+} // namespace
+
+class TestShareBrowser : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void requests_data();
+    void requests();
+    void browserPlaysTheClassView();
+    void browserIsRefusedAWrongKey();
+    void fortyViewersWhileTheFeedHoldsItsRate();
+    void stoppingEndsEveryViewer();
+
+private:
+    QString url(const QString &rest = {}) const { return m_share.address(QStringLiteral("127.0.0.1")) + rest; }
+    QByteArray exchange(const QByteArray &request);
+    void feed();
+
+    VirtualCameraFrameSource m_camera;
+    VPacketHub m_hub;
+    VVideoPipe m_pipe;
+    QTimer m_feed;
+    qint64 m_fed = 0;
+    VShareServer m_share;
+    QString m_oldKey;
+    BrowserDriver m_browser;
+    std::vector<std::unique_ptr<QWebSocket>> m_clients;
+    std::vector<Listener> m_heard;
+};
+
+void TestShareBrowser::feed()
+{
+    const QImage frame = m_camera.nextFrame();
+    m_pipe.offer(frame.constBits(), frame.bytesPerLine(), frame.size(), VVideoEncoder::Pixels::Bgra32, VClock::nowUs());
+    ++m_fed;
+}
+
+void TestShareBrowser::initTestCase()
+{
+    QString error;
+    m_browser.setLanguage(QStringLiteral("en-US"));
+    QVERIFY2(m_browser.start(&error), qPrintable(error));
+    VirtualCameraFrameSource::Parameters camera;
+    camera.size = QSize(640, 360);
+    camera.source = VisoraTest::dataPath(QStringLiteral("virtualcam/quadrants.png"));
+    m_camera.setParameters(camera);
+    VVideoEncoder::Settings video;
+    video.size = camera.size;
+    video.fps = kFps;
+    QVERIFY(m_pipe.start(video, &m_hub, VClock::nowUs()));
+    connect(&m_feed, &QTimer::timeout, this, &TestShareBrowser::feed);
+    m_feed.setTimerType(Qt::PreciseTimer);
+    m_feed.start(1000 / kFps);
+
+    VShareServer::Settings settings;
+    settings.address = QHostAddress::LocalHost;
+    settings.port = 0;
+    settings.maxViewers = 41; // the browser and forty clients
+    settings.requestTimeoutMs = 1000;
+    QVERIFY2(m_share.start(&m_hub, settings, &error), qPrintable(error));
+    m_oldKey = m_share.key();
+    QVERIFY2(m_share.start(&m_hub, settings, &error), qPrintable(error)); // a new share, a new key
+    QVERIFY(m_share.key() != m_oldKey);
+    QVERIFY(m_share.port() > 0);
+}
+
+void TestShareBrowser::cleanupTestCase()
+{
+    m_browser.quit();
+    m_share.stop();
+    m_feed.stop();
+    m_pipe.stop();
+}
+
+QByteArray TestShareBrowser::exchange(const QByteArray &request)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_share.port());
+    if (!socket.waitForConnected(3000))
+        return "no connection";
+    socket.write(request);
+    QByteArray reply;
+    QElapsedTimer waited;
+    waited.start();
+    while (socket.state() == QAbstractSocket::ConnectedState && waited.elapsed() < 4000) {
+        socket.waitForReadyRead(100);
+        reply += socket.readAll();
+    }
+    reply += socket.readAll();
+    return socket.state() == QAbstractSocket::ConnectedState ? "left open" : reply;
+}
+
+// Request templates: KEY is the share's key, OLD the previous share's.
+void TestShareBrowser::requests_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("status");
+    const QByteArray upgrade = "Upgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Version: 13\r\n"
+                               "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n";
+    QTest::newRow("the page with the key") << QByteArray("GET /k/KEY HTTP/1.1\r\nHost: x\r\n\r\n") << QByteArray("200");
+    QTest::newRow("the key typed in small letters") << QByteArray("GET /k/key HTTP/1.1\r\n\r\n") << QByteArray("200");
+    QTest::newRow("the player script") << QByteArray("GET /k/KEY/player.js HTTP/1.1\r\n\r\n") << QByteArray("200");
+    QTest::newRow("a wrong key") << QByteArray("GET /k/2345678923456 HTTP/1.1\r\n\r\n") << QByteArray("403");
+    QTest::newRow("the previous share's key") << QByteArray("GET /k/OLD HTTP/1.1\r\n\r\n") << QByteArray("403");
+    QTest::newRow("no key") << QByteArray("GET / HTTP/1.1\r\n\r\n") << QByteArray("403");
+    QTest::newRow("a file name instead of a key") << QByteArray("GET /share.html HTTP/1.1\r\n\r\n") << QByteArray("403");
+    QTest::newRow("another method") << QByteArray("POST /k/KEY HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << QByteArray("405");
+    QTest::newRow("a header over the limit")
+        << QByteArray("GET /k/KEY HTTP/1.1\r\nX: " + QByteArray(5000, 'a') + "\r\n\r\n") << QByteArray("431");
+    QTest::newRow("a head that never ends") << QByteArray("GET /k/KEY HTTP/1.1\r\nX: " + QByteArray(5000, 'a'))
+                                            << QByteArray("431");
+    QTest::newRow("dot segments") << QByteArray("GET /k/KEY/../../etc/passwd HTTP/1.1\r\n\r\n") << QByteArray("400");
+    QTest::newRow("escaped dot segments") << QByteArray("GET /k/KEY/%2e%2e/%2e%2e/etc/passwd HTTP/1.1\r\n\r\n")
+                                          << QByteArray("400");
+    QTest::newRow("a path the share does not have") << QByteArray("GET /k/KEY/etc/passwd HTTP/1.1\r\n\r\n")
+                                                    << QByteArray("404");
+    QTest::newRow("not HTTP") << QByteArray("hello\r\n\r\n") << QByteArray("400");
+    QTest::newRow("an upgrade without a key") << QByteArray("GET /ws HTTP/1.1\r\nHost: x\r\n" + upgrade)
+                                              << QByteArray("403");
+    QTest::newRow("an upgrade with a wrong key")
+        << QByteArray("GET /k/2345678923456/ws HTTP/1.1\r\nHost: x\r\n" + upgrade) << QByteArray("403");
+    QTest::newRow("the stream without an upgrade") << QByteArray("GET /k/KEY/ws HTTP/1.1\r\n\r\n") << QByteArray("404");
+    QTest::newRow("a silent connection is closed") << QByteArray() << QByteArray();
+}
+
+void TestShareBrowser::requests()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, status);
+    request.replace("/k/KEY", "/k/" + m_share.key().toLatin1());
+    request.replace("/k/key", "/k/" + m_share.key().toLower().toLatin1());
+    request.replace("/k/OLD", "/k/" + m_oldKey.toLatin1());
+    const QByteArray reply = exchange(request);
+    QCOMPARE(reply.left(12), status.isEmpty() ? QByteArray() : "HTTP/1.1 " + status);
+    if (status != "200")
+        QVERIFY(!reply.contains(m_share.key().toLatin1()) && !reply.contains("<video"));
+    else if (!request.contains("player.js"))
+        QVERIFY(reply.contains("<video"));
+}
+
+void TestShareBrowser::browserPlaysTheClassView()
+{
+    QVERIFY(m_browser.open(url()));
+    QVERIFY2(m_browser.waitFor(QStringLiteral("const v = document.getElementById('video');"
+                                              "return shareStatus.state === 'playing' && v.videoWidth > 0 && v.currentTime > 0.3;"),
+                               20000),
+             qPrintable(m_browser.run(QStringLiteral("return JSON.stringify(shareStatus)")).toString()));
+    // The picture's four quadrants, averaged inside each, against the camera's colours.
+    const QJsonArray quadrants = m_browser.run(QStringLiteral(
+        "const v = document.getElementById('video'), c = document.createElement('canvas');"
+        "c.width = 64; c.height = 48; const g = c.getContext('2d'); g.drawImage(v, 0, 0, 64, 48);"
+        "const d = g.getImageData(0, 0, 64, 48).data, out = [];"
+        "for (const [x0, y0] of [[0, 0], [32, 0], [0, 24], [32, 24]]) {"
+        "  const s = [0, 0, 0]; let n = 0;"
+        "  for (let y = y0 + 8; y < y0 + 20; y++) for (let x = x0 + 6; x < x0 + 26; x++, n++)"
+        "    for (let k = 0; k < 3; k++) s[k] += d[(y * 64 + x) * 4 + k];"
+        "  out.push(s.map(function (a) { return Math.round(a / n); }));"
+        "}"
+        "return out;")).toArray();
+    const QList<QColor> expected{QColor(208, 32, 32), QColor(32, 176, 64), QColor(32, 64, 208), QColor(224, 208, 32)};
+    QCOMPARE(quadrants.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const QJsonArray rgb = quadrants.at(i).toArray();
+        const QColor got(rgb.at(0).toInt(), rgb.at(1).toInt(), rgb.at(2).toInt());
+        QVERIFY2(qAbs(got.red() - expected[i].red()) < 40 && qAbs(got.green() - expected[i].green()) < 40
+                     && qAbs(got.blue() - expected[i].blue()) < 40,
+                 qPrintable(QStringLiteral("quadrant %1 shows %2").arg(i).arg(got.name())));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_share.viewers(), 1, 3000);
+}
+
+void TestShareBrowser::browserIsRefusedAWrongKey()
+{
+    BrowserDriver other;
+    QString error;
+    QVERIFY2(other.start(&error), qPrintable(error));
+    QVERIFY(other.open(m_share.address(QStringLiteral("127.0.0.1")).replace(m_share.key(), m_oldKey)));
+    QVERIFY(other.run(QStringLiteral("return document.body.innerText")).toString().contains(
+        QStringLiteral("This share has ended or the address is wrong.")));
+    QVERIFY(!other.run(QStringLiteral("return !!document.getElementById('video')")).toBool());
+}
+
+void TestShareBrowser::fortyViewersWhileTheFeedHoldsItsRate()
+{
+    const QString stream = QString(url(QStringLiteral("/ws"))).replace(QStringLiteral("http://"), QStringLiteral("ws://"));
+    m_heard.resize(41);
+    for (int i = 0; i < 41; ++i) {
+        m_clients.push_back(std::make_unique<QWebSocket>());
+        QWebSocket *client = m_clients.back().get();
+        Listener *heard = &m_heard[size_t(i)];
+        connect(client, &QWebSocket::textMessageReceived, this, [heard] { ++heard->texts; });
+        connect(client, &QWebSocket::binaryMessageReceived, this, [heard] { ++heard->binaries; });
+        connect(client, &QWebSocket::disconnected, this, [heard, client] {
+            heard->closed = true;
+            heard->closeReason = client->closeReason();
+        });
+        client->open(QUrl(stream));
+    }
+    const qint64 fedBefore = m_fed;
+    QElapsedTimer window;
+    window.start();
+    BrowserDriver::pause(4000);
+    const double feedFps = (m_fed - fedBefore) * 1000.0 / window.elapsed();
+    QCOMPARE(m_share.viewers(), 41); // the browser and forty; one more was turned away
+    int turnedAway = 0;
+    for (int i = 0; i < 41; ++i) {
+        if (m_heard[size_t(i)].closed) {
+            ++turnedAway;
+            continue;
+        }
+        QCOMPARE(m_heard[size_t(i)].texts, 1);
+        // The init segment and about four seconds of pictures, less a slow start.
+        QVERIFY2(m_heard[size_t(i)].binaries > 2 * kFps, qPrintable(QString::number(m_heard[size_t(i)].binaries)));
+    }
+    QCOMPARE(turnedAway, 1);
+    QVERIFY2(feedFps > 0.8 * kFps, qPrintable(QString::number(feedFps)));
+}
+
+void TestShareBrowser::stoppingEndsEveryViewer()
+{
+    const quint16 port = m_share.port();
+    m_share.stop();
+    QCOMPARE(m_share.viewers(), 0);
+    QVERIFY(m_browser.waitFor(QStringLiteral("return shareStatus.state === 'ended' &&"
+                                             " document.getElementById('message').textContent === 'The share has ended.'"),
+                              5000));
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(m_heard.begin(), m_heard.end(), [](const Listener &l) { return l.closed; }), 5000);
+    int ended = 0;
+    for (const Listener &heard : m_heard)
+        ended += heard.closeReason == QLatin1String("ended");
+    QCOMPARE(ended, 40);
+    // Nothing listens any more.
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    QVERIFY(!probe.waitForConnected(1000));
+}
+
+VISORA_TEST_MAIN(TestShareBrowser)
+#include "tst_sharebrowser.moc"
