@@ -16,7 +16,7 @@
   const message = document.getElementById('message');
   const full = document.getElementById('full');
   // Read by tests: what the page is doing and how many fragments it took.
-  const status = window.shareStatus = { state: 'connecting', fragments: 0, lag: 0 };
+  const status = window.shareStatus = { state: 'connecting', fragments: 0, bytes: 0, lag: 0 };
 
   function show(state) {
     status.state = state;
@@ -85,6 +85,7 @@
       if (status.state !== 'playing') show('playing');
       retries = 0;
       status.fragments++;
+      status.bytes += event.data.byteLength;
       queue.push(event.data);
       append();
     };
