@@ -54,10 +54,11 @@
     const lag = end - video.currentTime;
     status.lag = lag;
     // Far behind (a new viewer, a stalled tab): jump to the newest picture.
-    if (lag > 0.5 || video.currentTime < ranges.start(ranges.length - 1)) {
-      video.currentTime = Math.max(ranges.start(ranges.length - 1), end - 0.05);
+    if (lag > 0.6 || video.currentTime < ranges.start(ranges.length - 1)) {
+      video.currentTime = Math.max(ranges.start(ranges.length - 1), end - 0.04);
     }
-    video.playbackRate = lag > 0.15 ? 1.1 : 1.0;
+    // A little behind: play faster until the newest picture is close.
+    video.playbackRate = lag > 0.12 ? 1.5 : 1.0;
     if (video.paused) video.play().catch(function () {});
   }
   function open(codec) {
@@ -66,6 +67,8 @@
     source = new MediaSource();
     video.src = URL.createObjectURL(source);
     source.addEventListener('sourceopen', function () {
+      // Live: no end, and the browser is told so.
+      source.duration = Infinity;
       buffer = source.addSourceBuffer(type);
       buffer.addEventListener('updateend', function () { chase(); append(); });
       append();
