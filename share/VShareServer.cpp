@@ -24,7 +24,8 @@ bool VShareServer::start(VPacketHub *hub, const Settings &settings, QString *err
     stop();
     int video = -1;
     const auto streams = hub ? hub->streams() : std::vector<VStreamInfo>();
-    for (size_t i = 0; i < streams.size() && video < 0; ++i) {
+    // The newest video stream: an encoder opened again on the same hub adds one.
+    for (size_t i = 0; i < streams.size(); ++i) {
         if (streams[i].isVideo())
             video = int(i);
     }

@@ -27,7 +27,7 @@ public:
     explicit VShareServer(QObject *parent = nullptr);
     ~VShareServer() override;
 
-    // The hub's first video stream must be registered already.
+    // The hub's video stream (the newest, if several) must be registered already.
     bool start(VPacketHub *hub, const Settings &settings, QString *error);
     void stop();
     bool isSharing() const { return m_host != nullptr; }

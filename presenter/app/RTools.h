@@ -67,6 +67,8 @@ signals:
     void sDrawset();
     void sDetect();
     void sRecorder();
+    // Start sharing the class view, or show the running share's card again.
+    void sShare();
     void sCoverDlg();
     void sBarcode();
     void sZoom(int ival);
@@ -113,6 +115,7 @@ public slots:
     void setLanguage();
     void setSnapSetting();
     void setRecorder();
+    void setShare();
     void setCoverSet();
     void setPDFTool();
     void setBarcode();

@@ -1,0 +1,38 @@
+#pragma once
+// The share's card over the live picture: a large QR code, the short
+// address, how many students watch, and the button that ends the share.
+// It shows for half a minute when sharing starts and again on demand.
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class RShareSession;
+
+class RSharePanel : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kShowMs = 30000;
+
+    RSharePanel(RShareSession *session, QWidget *parent);
+
+    void setLanguage(int language);
+    // Refreshes from the session and shows for showMs, centred on the parent.
+    void showFor(int showMs = kShowMs);
+
+private:
+    void refresh();
+    void setViewers(int count);
+
+    RShareSession *m_session;
+    int m_language = 0;
+    QLabel *m_title;
+    QLabel *m_code;
+    QLabel *m_address;
+    QLabel *m_viewers;
+    QPushButton *m_hide;
+    QPushButton *m_stop;
+    QTimer *m_hideTimer;
+};
