@@ -86,6 +86,18 @@ public:
                     QJsonObject{{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
     }
 
+    // The page as the browser shows it, PNG bytes.
+    QByteArray screenshot()
+    {
+        return QByteArray::fromBase64(call("GET", sessionPath(QStringLiteral("/screenshot"))).toString().toLatin1());
+    }
+
+    void resize(int width, int height)
+    {
+        call("POST", sessionPath(QStringLiteral("/window/rect")),
+             QJsonObject{{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
+    }
+
     // Polls the script until it returns true or the time is up.
     bool waitFor(const QString &script, int timeoutMs)
     {
