@@ -87,6 +87,7 @@ struct Phase {
     double feedFps = 0;
     double encodedBps = 0; // the encoder's output over the same time
     std::vector<double> latencyMs;
+    std::vector<double> bufferedMs; // of it, waiting in the page's buffer
 };
 } // namespace
 
@@ -148,9 +149,12 @@ public:
         wall.start();
         while (wall.elapsed() < m_seconds * 1000) {
             if (browser) {
-                const double ms = sampleLatency(browser);
-                if (ms >= 0)
+                double buffered = 0;
+                const double ms = sampleLatency(browser, &buffered);
+                if (ms >= 0) {
                     phase.latencyMs.push_back(ms);
+                    phase.bufferedMs.push_back(buffered);
+                }
             }
             BrowserDriver::pause(200);
         }
@@ -161,7 +165,7 @@ public:
     }
 
     // The picture the page shows now: its time mark against the clock.
-    double sampleLatency(BrowserDriver *browser)
+    double sampleLatency(BrowserDriver *browser, double *bufferedMs)
     {
         const QJsonObject shown = browser->run(QStringLiteral(
             "const v = document.getElementById('video'); if (!v.videoWidth) return null;"
@@ -169,7 +173,7 @@ public:
             "c.width = w; c.height = h; const g = c.getContext('2d'); g.drawImage(v, 0, 0, w, h);"
             "const t1 = performance.now(); const d = g.getImageData(0, 0, w, h / 12).data, y = [];"
             "for (let i = 0; i < d.length; i += 4) y.push(Math.round(0.299 * d[i] + 0.587 * d[i + 1] + 0.114 * d[i + 2]));"
-            "return { y: y, sinceDraw: performance.now() - (t0 + t1) / 2 };")).toObject();
+            "return { y: y, sinceDraw: performance.now() - (t0 + t1) / 2, lag: shareStatus.lag };")).toObject();
         const qint64 nowUs = VClock::nowUs();
         const QJsonArray y = shown.value(QStringLiteral("y")).toArray();
         if (y.isEmpty())
@@ -178,6 +182,7 @@ public:
         std::vector<uint8_t> luma(size_t(size.width() * size.height()), 0);
         for (int i = 0; i < y.size(); ++i)
             luma[size_t(i)] = uint8_t(y.at(i).toInt());
+        *bufferedMs = shown.value(QStringLiteral("lag")).toDouble() * 1000;
         const auto mark = VirtualCameraSyncMarks::read(luma.data(), size.width(), size);
         if (!mark.valid)
             return -1;
@@ -282,12 +287,12 @@ int main(int argc, char *argv[])
     browser.quit();
 
     std::printf("encoder latency capture->packet %.1f ms\n", bench.encodeLatencyMs());
-    std::printf("%-30s %8s %10s %12s %12s\n", "", "CPU %", "feed fps", "latency ms", "p90 ms");
-    std::printf("%-30s %8.1f %10.1f %12s %12s\n", "bare encode", bare.cpuPercent, bare.feedFps, "-", "-");
-    std::printf("%-30s %8.1f %10.1f %12.0f %12.0f\n", "sharing, 1 browser", one.cpuPercent, one.feedFps,
-                median(one.latencyMs), percentile90(one.latencyMs));
-    std::printf("%-30s %8.1f %10.1f %12.0f %12.0f\n", "sharing, browser + 40 clients", forty.cpuPercent,
-                forty.feedFps, median(forty.latencyMs), percentile90(forty.latencyMs));
+    std::printf("%-30s %8s %10s %12s %12s %12s\n", "", "CPU %", "feed fps", "latency ms", "p90 ms", "buffered ms");
+    std::printf("%-30s %8.1f %10.1f %12s %12s %12s\n", "bare encode", bare.cpuPercent, bare.feedFps, "-", "-", "-");
+    std::printf("%-30s %8.1f %10.1f %12.0f %12.0f %12.0f\n", "sharing, 1 browser", one.cpuPercent, one.feedFps,
+                median(one.latencyMs), percentile90(one.latencyMs), median(one.bufferedMs));
+    std::printf("%-30s %8.1f %10.1f %12.0f %12.0f %12.0f\n", "sharing, browser + 40 clients", forty.cpuPercent,
+                forty.feedFps, median(forty.latencyMs), percentile90(forty.latencyMs), median(forty.bufferedMs));
     std::printf("bytes/s per viewer: browser %.0f (encoder %.0f meanwhile), each of %d clients %.0f (encoder %.0f"
                 " meanwhile); viewers seen %d\n",
                 pageBps, one.encodedBps, clientsOpen, clientBps, forty.encodedBps, viewersSeen);

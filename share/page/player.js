@@ -54,11 +54,11 @@
     const lag = end - video.currentTime;
     status.lag = lag;
     // Far behind (a new viewer, a stalled tab): jump to the newest picture.
-    if (lag > 0.6 || video.currentTime < ranges.start(ranges.length - 1)) {
+    if (lag > 0.4 || video.currentTime < ranges.start(ranges.length - 1)) {
       video.currentTime = Math.max(ranges.start(ranges.length - 1), end - 0.04);
     }
     // A little behind: play faster until the newest picture is close.
-    video.playbackRate = lag > 0.12 ? 1.5 : 1.0;
+    video.playbackRate = lag > 0.08 ? 1.5 : 1.0;
     if (video.paused) video.play().catch(function () {});
   }
   function open(codec) {
