@@ -61,6 +61,7 @@ bool VShareHost::listen(const Settings &settings, const QString &key, QString *e
     }
     m_ws = new QWebSocketServer(QStringLiteral("Visora"), QWebSocketServer::NonSecureMode, this);
     m_ws->setHandshakeTimeout(settings.requestTimeoutMs);
+    m_ws->setMaxPendingConnections(settings.maxViewers);
     connect(m_tcp, &QTcpServer::newConnection, this, &VShareHost::accept);
     connect(m_ws, &QWebSocketServer::newConnection, this, &VShareHost::viewerJoined);
     return true;

@@ -96,3 +96,12 @@ void RSharePanel::showFor(int showMs)
     raise();
     m_hideTimer->start(showMs);
 }
+
+QString RSharePanel::offer(int language)
+{
+    QString error;
+    if (!m_session->isSharing() && !m_session->start(language, &error))
+        return error;
+    showFor();
+    return {};
+}

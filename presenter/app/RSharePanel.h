@@ -21,6 +21,8 @@ public:
     void setLanguage(int language);
     // Refreshes from the session and shows for showMs, centred on the parent.
     void showFor(int showMs = kShowMs);
+    // Starts a share unless one runs, then shows the card; the failure's text otherwise.
+    QString offer(int language);
 
 private:
     void refresh();

@@ -1,5 +1,6 @@
 #include "RTavWidget.h"
 
+#include "RAppQuestions.h"
 #include "RClassView.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
@@ -11,6 +12,8 @@
 #include "RCoverDlg.h"
 #include "RQrScanner.h"
 #include "RRecorderLaunch.h"
+#include "RSharePanel.h"
+#include "RShareSession.h"
 #include "RSetting.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
@@ -25,8 +28,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QThread>
@@ -87,6 +88,9 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
     m_classView = new RClassView(m_scene, m_view, this);
+    m_share = new RShareSession({[this](QString *error) { return m_classView->acquire(error); },
+                                 [this] { m_classView->release(); }, [this] { return m_classView->hub(); }}, this);
+    m_sharePanel = new RSharePanel(m_share, this);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -129,6 +133,10 @@ RTavWidget::RTavWidget(QWidget *parent)
     connect(t, &RTools::sStar, this, &RTavWidget::slotStar);
     connect(t, &RTools::sDrawset, this, &RTavWidget::slotDrawset);
     connect(t, &RTools::sRecorder, this, &RTavWidget::slotRecorder);
+    connect(t, &RTools::sShare, this, [this] {
+        if (const QString failed = m_sharePanel->offer(m_iLangue); !failed.isEmpty())
+            m_scene->showNotice(failed);
+    });
     connect(t, &RTools::sDetect, this, &RTavWidget::slotDetectDlg);
     connect(t, &RTools::sCoverDlg, this, &RTavWidget::slotCoverDlg);
     connect(t, &RTools::sBarcode, this, &RTavWidget::slotBarcode);
@@ -182,6 +190,7 @@ RTavWidget::RTavWidget(QWidget *parent)
 
 RTavWidget::~RTavWidget()
 {
+    m_share->stop(); // before the class view it holds goes
     delete m_zoom;
     // The tool bar and the strip are parentless windows of ours.
     delete m_widgetTool;
@@ -210,14 +219,7 @@ void RTavWidget::DelayTriggel()
 
 void RTavWidget::showCameraWarning(const QString &text)
 {
-    const bool english = m_iLangue == 1;
-    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示", text, QMessageBox::NoButton, this);
-    QPushButton *detect = box.addButton(english ? "Detect" : "检测", QMessageBox::AcceptRole);
-    box.addButton(english ? "Close" : "关闭", QMessageBox::RejectRole);
-    box.setDefaultButton(detect);
-    box.setEscapeButton(static_cast<QAbstractButton *>(nullptr));
-    box.exec();
-    if (box.clickedButton() == detect)
+    if (RAppQuestions::cameraProblemDetect(m_iLangue, text, this))
         slotDetectDlg();
     else
         close();
@@ -571,6 +573,7 @@ void RTavWidget::slotChangeLangue(int ilangue)
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
     m_qrScanner->setLanguage(ilangue);
+    m_sharePanel->setLanguage(ilangue);
     m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
     emit sLanguageChanged(ilangue);
@@ -655,6 +658,7 @@ void RTavWidget::closeTavNoConfirm()
 void RTavWidget::closeEverything()
 {
     m_bClosing = true;
+    m_share->stop();
     m_scene->slotCloseApp();
     emit closeImageList();
     m_widgetTool->close();
@@ -672,17 +676,9 @@ void RTavWidget::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box;
-    box.setWindowTitle(english ? "Message" : "提示");
-    box.setText(english ? "Confirm exit?" : "确认退出？");
-    QPushButton *quit = box.addButton(english ? "OK" : "退出", QMessageBox::ActionRole);
-    box.addButton(english ? "Cancel" : "取消", QMessageBox::ActionRole);
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
-                                             m_widgetTool->y()))
-        box.move(*pos);
-    box.exec();
-    if (box.clickedButton() == quit) {
+    if (RAppQuestions::confirmExit(m_iLangue, RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth,
+                                                                        m_iScreenHeight, m_dDpiScale,
+                                                                        m_widgetTool->y()))) {
         closeEverything();
         event->accept();
         QCoreApplication::exit(0);
@@ -782,13 +778,7 @@ void RTavWidget::slotDetectDlg()
         m_widgetTool->setFreezeState(false);
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
-                    english ? QString("Can not use device.") + "\n\nPress [OK] exit"
-                            : QString("无法使用高拍仪") + "\n\n按【确定】后退出",
-                    QMessageBox::NoButton, this);
-    box.addButton(english ? "OK" : "确定", QMessageBox::AcceptRole);
-    box.exec();
+    RAppQuestions::deviceUnusable(m_iLangue, this);
     close();
 }
 

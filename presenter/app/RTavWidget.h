@@ -16,6 +16,8 @@ class RDrawSet;
 class RQrScanner;
 class RViewZoom;
 class RClassView;
+class RSharePanel;
+class RShareSession;
 class QTimer;
 class QUrl;
 
@@ -50,6 +52,7 @@ public:
     RQrScanner *qrScanner() const { return m_qrScanner; }
     // What the class sees, encoded once for the lesson recording and sharing.
     RClassView *classView() const { return m_classView; }
+    RShareSession *share() const { return m_share; }
 
 signals:
     void closeImageList();
@@ -148,6 +151,8 @@ private:
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;
     RClassView *m_classView = nullptr;
+    RShareSession *m_share = nullptr;
+    RSharePanel *m_sharePanel = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

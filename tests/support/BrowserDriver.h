@@ -58,8 +58,11 @@ public:
                                 "--autoplay-policy=no-user-gesture-required", "--window-size=800,600"})
             args.append(QString::fromLatin1(arg));
         args.append(QStringLiteral("--user-data-dir=") + m_profile.path());
-        if (!m_language.isEmpty())
+        // Headless Chromium takes the page's language from --accept-lang.
+        if (!m_language.isEmpty()) {
             args.append(QStringLiteral("--lang=") + m_language);
+            args.append(QStringLiteral("--accept-lang=") + m_language);
+        }
         const QJsonObject options{{QStringLiteral("binary"), chromium}, {QStringLiteral("args"), args}};
         const QJsonObject caps{{QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
         const QJsonValue session = call("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), caps}});
