@@ -91,6 +91,9 @@ void TestSharePresenter::studentsSeeTheClassViewAndItsInk()
     const QString address = m_window->share()->address();
     QVERIFY(address.startsWith(QStringLiteral("http://127.0.0.1:")));
 
+    QVERIFY(m_browser.open(address.left(address.size() - 13) + QStringLiteral("ABCDEFGHJKLMN"))); // a wrong key
+    QVERIFY(m_browser.run(QStringLiteral("return document.body.innerText")).toString().contains(
+        QStringLiteral("共享已结束或地址不正确。")));
     QVERIFY(m_browser.open(address));
     QVERIFY2(m_browser.waitFor(QStringLiteral("const v = document.getElementById('video');"
                                               "return shareStatus.state === 'playing' && v.currentTime > 0.3;"),
