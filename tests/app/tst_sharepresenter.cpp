@@ -1,9 +1,11 @@
-// Sharing from the running presenter to real headless Chromium: the class
-// view with the camera's quadrant colours and the teacher's ink, and the
-// page's message when the teacher stops. Everything on 127.0.0.1.
+// Sharing from the running presenter to real headless Chromium: the card
+// students scan, the class view with the camera's quadrant colours and the
+// teacher's ink, the page's message when the teacher stops, and what the
+// teacher reads when a share cannot start. Everything on 127.0.0.1.
 #include "BrowserDriver.h"
 #include "RClassView.h"
 #include "RDragScene.h"
+#include "RQrDecoder.h"
 #include "RSettingsStore.h"
 #include "RSharePanel.h"
 #include "RShareSession.h"
@@ -11,8 +13,10 @@
 #include "RTools.h"
 #include "VisoraTest.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTcpServer>
 
 namespace {
 // Mean colour of a block of the page's picture, drawn at 64 x 48.
@@ -42,6 +46,8 @@ private slots:
     void cleanupTestCase();
     void studentsSeeTheClassViewAndItsInk();
     void stopSharingEndsThePage();
+    void aTakenPortIsToldInTheInterfaceLanguage_data();
+    void aTakenPortIsToldInTheInterfaceLanguage();
 
 private:
     QTemporaryDir m_dir;
@@ -89,7 +95,11 @@ void TestSharePresenter::studentsSeeTheClassViewAndItsInk()
     QVERIFY(panel && panel->isVisible());
     m_window->tools()->setShare(); // again: the card again, the same share
     const QString address = m_window->share()->address();
-    QVERIFY(address.startsWith(QStringLiteral("http://127.0.0.1:")));
+    QVERIFY2(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:\\d+/k/[2-9A-Z]{13}$")).match(address).hasMatch(),
+             qPrintable(address));
+    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("shareAddress"))->text(), address);
+    const QImage code = panel->findChild<QLabel *>(QStringLiteral("shareCode"))->pixmap(Qt::ReturnByValue).toImage();
+    QCOMPARE(RQrDecoder().decodeImage(code), address);
 
     QVERIFY(m_browser.open(address.left(address.size() - 13) + QStringLiteral("ABCDEFGHJKLMN"))); // a wrong key
     QVERIFY(m_browser.run(QStringLiteral("return document.body.innerText")).toString().contains(
@@ -103,7 +113,8 @@ void TestSharePresenter::studentsSeeTheClassViewAndItsInk()
     QVERIFY(near(m_browser.run(sampleScript(38, 8, 58, 20)), QColor(32, 176, 64)));
     QVERIFY(near(m_browser.run(sampleScript(6, 30, 26, 42)), QColor(32, 64, 208)));
     QVERIFY(near(m_browser.run(sampleScript(38, 30, 58, 42)), QColor(224, 208, 32)));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->share()->viewers(), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(panel->findChild<QLabel *>(QStringLiteral("shareViewers"))->text(),
+                              QStringLiteral("观看人数：1"), 3000);
 
     // A thick black stroke across the green quadrant, near its top.
     QVector<QPoint> stroke;
@@ -129,6 +140,28 @@ void TestSharePresenter::stopSharingEndsThePage()
                                                      " + document.getElementById('message').textContent"))
                             .toString()));
     QVERIFY(!m_window->classView()->isRunning()); // the encode stops with its last user
+}
+
+void TestSharePresenter::aTakenPortIsToldInTheInterfaceLanguage_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Chinese") << 0 << QStringLiteral("无法开始共享：地址 127.0.0.1 端口 %1 无法使用。");
+    QTest::newRow("English") << 1 << QStringLiteral("Sharing could not start: address 127.0.0.1 port %1 cannot be used.");
+}
+
+void TestSharePresenter::aTakenPortIsToldInTheInterfaceLanguage()
+{
+    QFETCH(int, language);
+    QFETCH(QString, text);
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+    RSettingsStore::write(RSettingsKeys::SharePort, taken.serverPort());
+    QString error;
+    QVERIFY(!m_window->share()->start(language, &error));
+    QCOMPARE(error, text.arg(taken.serverPort()));
+    QVERIFY(!m_window->share()->isSharing());
+    QVERIFY(!m_window->classView()->isRunning()); // let go again
 }
 
 VISORA_TEST_MAIN(TestSharePresenter)

@@ -4,7 +4,6 @@
 #include "VPacketHub.h"
 #include "VShareServer.h"
 #include "VVideoPipe.h"
-#include "VirtualCameraFrameSource.h"
 #include "VisoraTest.h"
 
 #include <QTcpSocket>
@@ -37,7 +36,7 @@ private:
     QByteArray exchange(const QByteArray &request);
     void feed();
 
-    VirtualCameraFrameSource m_camera;
+    QImage m_frame{640, 360, QImage::Format_RGB32};
     VPacketHub m_hub;
     VVideoPipe m_pipe;
     QTimer m_feed;
@@ -50,20 +49,17 @@ private:
 
 void TestShareServer::feed()
 {
-    const QImage frame = m_camera.nextFrame();
-    m_pipe.offer(frame.constBits(), frame.bytesPerLine(), frame.size(), VVideoEncoder::Pixels::Bgra32, VClock::nowUs());
+    m_frame.fill(QColor::fromHsv(int(m_fed % 360), 200, 200));
+    m_pipe.offer(m_frame.constBits(), m_frame.bytesPerLine(), m_frame.size(), VVideoEncoder::Pixels::Bgra32,
+                 VClock::nowUs());
     ++m_fed;
 }
 
 void TestShareServer::initTestCase()
 {
     QString error;
-    VirtualCameraFrameSource::Parameters camera;
-    camera.size = QSize(640, 360);
-    camera.source = VisoraTest::dataPath(QStringLiteral("virtualcam/quadrants.png"));
-    m_camera.setParameters(camera);
     VVideoEncoder::Settings video;
-    video.size = camera.size;
+    video.size = m_frame.size();
     video.fps = kFps;
     QVERIFY(m_pipe.start(video, &m_hub, VClock::nowUs()));
     connect(&m_feed, &QTimer::timeout, this, &TestShareServer::feed);
