@@ -30,8 +30,11 @@ PACKAGES=(
   pulseaudio pulseaudio-utils libpulse-dev
   # the bad-picture corpus of the tests is written with zlib
   zlib1g-dev
-  # QR codes: zxing-cpp reads them, libqrencode makes the test codes
+  # QR codes: zxing-cpp reads them, libqrencode makes them (share address, test codes)
   libzxing-dev libqrencode-dev
+  # sharing the class view with browsers: WebSockets beside Qt's own TCP server;
+  # headless Chromium and its WebDriver play the shared page in tests
+  libqt5websockets5-dev chromium chromium-driver
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)

@@ -12,6 +12,8 @@
 #include "RCoverDlg.h"
 #include "RQrScanner.h"
 #include "RRecorderLaunch.h"
+#include "RSharePanel.h"
+#include "RShareSession.h"
 #include "RSetting.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
@@ -59,6 +61,7 @@ RTavWidget::RTavWidget(QWidget *parent)
 
 RTavWidget::~RTavWidget()
 {
+    m_share->stop(); // before the class view it holds goes
     delete m_zoom;
     // The tool bar and the strip are parentless windows of ours.
     delete m_widgetTool;
@@ -121,6 +124,9 @@ void RTavWidget::createView()
     m_zoom->setRotateAngle(m_iRotateAngle);
     m_classView = new RClassView(m_scene, m_view, this);
     m_lesson = new RLessonRecorder(m_classView, m_scene, this, m_iLangue);
+    m_share = new RShareSession({[this](QString *error) { return m_classView->acquire(error); },
+                                 [this] { m_classView->release(); }, [this] { return m_classView->hub(); }}, this);
+    m_sharePanel = new RSharePanel(m_share, this);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -530,6 +536,7 @@ void RTavWidget::slotChangeLangue(UiLanguage ilangue)
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
     m_qrScanner->setLanguage(ilangue);
+    m_sharePanel->setLanguage(ilangue);
     m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
     emit sLanguageChanged(ilangue);
@@ -601,6 +608,7 @@ void RTavWidget::closeEverything()
     m_bClosing = true;
     // A lesson being recorded is finished before the camera and scene go.
     m_lesson->finishNow();
+    m_share->stop();
     m_scene->slotCloseApp();
     emit closeImageList();
     m_widgetTool->close();
@@ -717,6 +725,12 @@ void RTavWidget::slotDetectDlg()
     }
     RTavMessages::cannotUseDevice(this, m_iLangue);
     close();
+}
+
+void RTavWidget::offerShare()
+{
+    if (const QString failed = m_sharePanel->offer(m_iLangue); !failed.isEmpty())
+        m_scene->showNotice(failed);
 }
 
 void RTavWidget::slotRecorder()

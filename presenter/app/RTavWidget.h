@@ -21,6 +21,8 @@ class RQrScanner;
 class RViewZoom;
 class RClassView;
 class RLessonRecorder;
+class RSharePanel;
+class RShareSession;
 class QTimer;
 class QUrl;
 
@@ -56,6 +58,7 @@ public:
     // What the class sees, encoded once for the lesson recording and sharing.
     RClassView *classView() const { return m_classView; }
     RLessonRecorder *lessonRecorder() const { return m_lesson; }
+    RShareSession *share() const { return m_share; }
 
 signals:
     void closeImageList();
@@ -92,6 +95,8 @@ public slots:
     void slotStar();
     void slotDrawset();
     void slotRecorder();
+    // Starts sharing the class view, or shows the running share's card again.
+    void offerShare();
     void slotCoverDlg();
     void slotDetectDlg();
     void DelayTriggel();
@@ -162,6 +167,8 @@ private:
     RQrScanner *m_qrScanner = nullptr;
     RClassView *m_classView = nullptr;
     RLessonRecorder *m_lesson = nullptr;
+    RShareSession *m_share = nullptr;
+    RSharePanel *m_sharePanel = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

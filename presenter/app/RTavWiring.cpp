@@ -4,6 +4,7 @@
 #include "RDrawTempWidget.h"
 #include "RImageList.h"
 #include "RLessonRecorder.h"
+#include "RSharePanel.h"
 #include "RNoScrollGraphicsView.h"
 #include "RTavWidget.h"
 #include "RTools.h"
@@ -40,6 +41,7 @@ void RTavWiring::connectTools(RTools *t, RTavWidget *w)
     QObject::connect(t, &RTools::sRecorder, w, &RTavWidget::slotRecorder);
     QObject::connect(t, &RTools::sLessonRecord, w->lessonRecorder(), &RLessonRecorder::askAndStart);
     QObject::connect(w, &RTavWidget::sLanguageChanged, w->lessonRecorder(), &RLessonRecorder::setLanguage);
+    QObject::connect(t, &RTools::sShare, w, &RTavWidget::offerShare);
     QObject::connect(t, &RTools::sDetect, w, &RTavWidget::slotDetectDlg);
     QObject::connect(t, &RTools::sCoverDlg, w, &RTavWidget::slotCoverDlg);
     QObject::connect(t, &RTools::sBarcode, w, &RTavWidget::slotBarcode);

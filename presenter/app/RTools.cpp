@@ -169,8 +169,9 @@ QMenu *RTools::textMenu(const char *name, const RToolsLayout::Entry *items, int 
 void RTools::createSettingMenu()
 {
     static const Slot handlers[SettingItemCount] = {
-        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setLessonRecord, &RTools::setCoverSet, &RTools::setPDFTool,
-        &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
+        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setLessonRecord, &RTools::setShare,
+        &RTools::setCoverSet, &RTools::setPDFTool,     &RTools::setBarcode,  &RTools::setOCR,          &RTools::setDetect,
+        &RTools::setAbout,
     };
     m_menuSetting = textMenu("menuSetting", RToolsLayout::kSettingItems, SettingItemCount, handlers, m_actSetting, false);
     m_btn[BtnSetting]->setMenu(m_menuSetting);
@@ -559,6 +560,11 @@ void RTools::setSnapSetting()
 void RTools::setRecorder()
 {
     emit sRecorder();
+}
+
+void RTools::setShare()
+{
+    emit sShare();
 }
 
 void RTools::setCoverSet()

@@ -72,6 +72,8 @@ signals:
     void sRecorder();
     // Record what the class sees, with the teacher's voice.
     void sLessonRecord();
+    // Start sharing the class view, or show the running share's card again.
+    void sShare();
     void sCoverDlg();
     void sBarcode();
     void sZoom(int ival);
@@ -119,6 +121,7 @@ public slots:
     void setSnapSetting();
     void setRecorder();
     void setLessonRecord() { emit sLessonRecord(); }
+    void setShare();
     void setCoverSet();
     void setPDFTool();
     void setBarcode();

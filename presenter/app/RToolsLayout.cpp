@@ -29,6 +29,7 @@ const RToolsLayout::Entry RToolsLayout::kSettingItems[RToolsLayout::kSettingItem
     {"setSnapSetting", nullptr, "拍摄设置", "Snap Set"},
     {"setRecorder", nullptr, "录音录像", "Recorder"},
     {"setLessonRecord", nullptr, "录制课堂画面", "Record lesson view"},
+    {"setShare", nullptr, "共享到学生设备", "Share to students"},
     {"setCoverSet", nullptr, "水印设置", "Watermark"},
     {"setPDFTool", nullptr, "PDF转合", "PDF Maker"},
     {"setBarcode", nullptr, "扫二维码", "QR Code"},

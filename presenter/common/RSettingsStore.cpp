@@ -37,6 +37,8 @@ const QHash<QString, QVariant> &defaults()
         {RSettingsKeys::PenWidth, 6},
         {RSettingsKeys::PenColor, QColor(255, 16, 0, 255)},
         {RSettingsKeys::SystemLangue, enumToStored(UiLanguage::Chinese)},
+                {RSettingsKeys::ShareAddress, QString()},
+        {RSettingsKeys::SharePort, 8117},
     };
     return table;
 }

@@ -36,6 +36,9 @@ inline const QString VideoRecRess = QStringLiteral("Video/RecRess");
 inline const QString PenWidth = QStringLiteral("Pen/Width");
 inline const QString PenColor = QStringLiteral("Pen/Color");
 inline const QString SystemLangue = QStringLiteral("System/Langue");
+// Where a share with students listens: an address (empty: every interface) and a port.
+inline const QString ShareAddress = QStringLiteral("Share/Address");
+inline const QString SharePort = QStringLiteral("Share/Port");
 // Keys of the recorder's Config.ini.
 inline const QString ClientFilePath = QStringLiteral("Client/file_path");
 inline const QString ClientAudiolist = QStringLiteral("Client/Audiolist");

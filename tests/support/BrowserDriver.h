@@ -1,0 +1,162 @@
+#pragma once
+// Headless Chromium driven through chromedriver's WebDriver HTTP interface on
+// 127.0.0.1, with a fresh profile. start() fails (never skips) when either
+// program is missing: the tests that need a browser must not pass without one.
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+class BrowserDriver
+{
+public:
+    ~BrowserDriver() { quit(); }
+
+    bool start(QString *error)
+    {
+        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+        const QString driver = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
+        if (chromium.isEmpty() || driver.isEmpty()) {
+            *error = QStringLiteral("chromium and chromedriver are needed (scripts/install-deps.sh)");
+            return false;
+        }
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        m_base = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+        const QString port = QString::number(probe.serverPort());
+        probe.close();
+        m_driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_driver.setStandardOutputFile(QProcess::nullDevice());
+        m_driver.start(driver, {QStringLiteral("--port=") + port, QStringLiteral("--allowed-ips=127.0.0.1")});
+        if (!m_driver.waitForStarted(5000)) {
+            *error = QStringLiteral("chromedriver did not start");
+            return false;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (!call("GET", QStringLiteral("/status")).toObject().value(QStringLiteral("ready")).toBool()) {
+            if (waited.elapsed() > 10000) {
+                *error = QStringLiteral("chromedriver did not answer");
+                return false;
+            }
+            QThread::msleep(100);
+        }
+        QJsonArray args;
+        for (const char *arg : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                                "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                                "--autoplay-policy=no-user-gesture-required", "--window-size=800,600"})
+            args.append(QString::fromLatin1(arg));
+        args.append(QStringLiteral("--user-data-dir=") + m_profile.path());
+        // Headless Chromium takes the page's language from --accept-lang.
+        if (!m_language.isEmpty()) {
+            args.append(QStringLiteral("--lang=") + m_language);
+            args.append(QStringLiteral("--accept-lang=") + m_language);
+        }
+        const QJsonObject options{{QStringLiteral("binary"), chromium}, {QStringLiteral("args"), args}};
+        const QJsonObject caps{{QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
+        const QJsonValue session = call("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), caps}});
+        m_session = session.toObject().value(QStringLiteral("sessionId")).toString();
+        if (m_session.isEmpty()) {
+            *error = QStringLiteral("no browser session: ") + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
+            return false;
+        }
+        return true;
+    }
+
+    void setLanguage(const QString &language) { m_language = language; }
+
+    bool open(const QString &url)
+    {
+        return !call("POST", sessionPath(QStringLiteral("/url")), QJsonObject{{QStringLiteral("url"), url}})
+                    .toObject().contains(QStringLiteral("error"));
+    }
+
+    // The script's return value (the body of a function).
+    QJsonValue run(const QString &script)
+    {
+        return call("POST", sessionPath(QStringLiteral("/execute/sync")),
+                    QJsonObject{{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+    }
+
+    // The page as the browser shows it, PNG bytes.
+    QByteArray screenshot()
+    {
+        return QByteArray::fromBase64(call("GET", sessionPath(QStringLiteral("/screenshot"))).toString().toLatin1());
+    }
+
+    void resize(int width, int height)
+    {
+        call("POST", sessionPath(QStringLiteral("/window/rect")),
+             QJsonObject{{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
+    }
+
+    // Polls the script until it returns true or the time is up.
+    bool waitFor(const QString &script, int timeoutMs)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < timeoutMs) {
+            if (run(script).toBool())
+                return true;
+            pause(100);
+        }
+        return false;
+    }
+
+    static void pause(int ms)
+    {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    void quit()
+    {
+        if (!m_session.isEmpty())
+            call("DELETE", sessionPath(QString()));
+        m_session.clear();
+        if (m_driver.state() != QProcess::NotRunning) {
+            m_driver.terminate();
+            if (!m_driver.waitForFinished(5000))
+                m_driver.kill();
+            m_driver.waitForFinished(2000);
+        }
+    }
+
+private:
+    QString sessionPath(const QString &rest) const { return QStringLiteral("/session/") + m_session + rest; }
+
+    // Runs the network's events while it waits: the page's server may live on this thread.
+    QJsonValue call(const QByteArray &verb, const QString &path, const QJsonObject &body = {})
+    {
+        QNetworkRequest request(QUrl(m_base + path));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        request.setTransferTimeout(60000);
+        QNetworkReply *reply = m_network.sendCustomRequest(
+            request, verb, verb == "GET" || verb == "DELETE" ? QByteArray() : QJsonDocument(body).toJson());
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        const QJsonValue value = QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("value"));
+        reply->deleteLater();
+        return value;
+    }
+
+    QTemporaryDir m_profile;
+    QProcess m_driver;
+    QNetworkAccessManager m_network;
+    QString m_base;
+    QString m_session;
+    QString m_language;
+};
