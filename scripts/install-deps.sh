@@ -32,6 +32,8 @@ PACKAGES=(
   zlib1g-dev
   # QR codes: zxing-cpp reads them, libqrencode makes them (share address, test codes)
   libzxing-dev libqrencode-dev
+  # publishing tests: a local RTMP server (started by the test on a loopback port)
+  nginx-light libnginx-mod-rtmp
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)
@@ -61,3 +63,10 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+
+# The tests start their own nginx; the system service the package brings must
+# not stay on port 80.
+if [[ " ${missing[*]} " == *" nginx-light "* ]] && command -v systemctl >/dev/null 2>&1 \
+   && systemctl is-system-running >/dev/null 2>&1; then
+  $SUDO systemctl disable --now nginx.service || true
+fi
