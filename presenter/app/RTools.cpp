@@ -174,8 +174,8 @@ QMenu *RTools::textMenu(const char *name, const RToolsLayout::Entry *items, int 
 void RTools::createSettingMenu()
 {
     static const Slot handlers[SettingItemCount] = {
-        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setCoverSet, &RTools::setPDFTool,
-        &RTools::setBarcode,  &RTools::setOCR,         &RTools::setDetect,   &RTools::setAbout,
+        &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setPublish, &RTools::setCoverSet,
+        &RTools::setPDFTool,  &RTools::setBarcode,     &RTools::setOCR,      &RTools::setDetect,  &RTools::setAbout,
     };
     m_menuSetting = textMenu("menuSetting", RToolsLayout::kSettingItems, SettingItemCount, handlers, m_actSetting, false);
     m_btn[BtnSetting]->setMenu(m_menuSetting);
@@ -579,6 +579,11 @@ void RTools::setSnapSetting()
 void RTools::setRecorder()
 {
     emit sRecorder();
+}
+
+void RTools::setPublish()
+{
+    emit sPublish();
 }
 
 void RTools::setCoverSet()

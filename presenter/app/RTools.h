@@ -67,6 +67,7 @@ signals:
     void sDrawset();
     void sDetect();
     void sRecorder();
+    void sPublish();
     void sCoverDlg();
     void sBarcode();
     void sZoom(int ival);
@@ -113,6 +114,7 @@ public slots:
     void setLanguage();
     void setSnapSetting();
     void setRecorder();
+    void setPublish();
     void setCoverSet();
     void setPDFTool();
     void setBarcode();

@@ -28,6 +28,7 @@ const RToolsLayout::Entry RToolsLayout::kSettingItems[RToolsLayout::kSettingItem
     {"setLanguage", nullptr, "语言设置", "Language"},
     {"setSnapSetting", nullptr, "拍摄设置", "Snap Set"},
     {"setRecorder", nullptr, "录音录像", "Recorder"},
+    {"setPublish", nullptr, "推流到服务器", "Publish to a server"},
     {"setCoverSet", nullptr, "水印设置", "Watermark"},
     {"setPDFTool", nullptr, "PDF转合", "PDF Maker"},
     {"setBarcode", nullptr, "扫二维码", "QR Code"},

@@ -33,6 +33,8 @@ inline const QString VideoRecRess = QStringLiteral("Video/RecRess");
 inline const QString PenWidth = QStringLiteral("Pen/Width");
 inline const QString PenColor = QStringLiteral("Pen/Color");
 inline const QString SystemLangue = QStringLiteral("System/Langue");
+// The school's media server the class view was last published to.
+inline const QString PublishAddress = QStringLiteral("Publish/Address");
 // Keys of the recorder's Config.ini.
 inline const QString ClientFilePath = QStringLiteral("Client/file_path");
 inline const QString ClientAudiolist = QStringLiteral("Client/Audiolist");
