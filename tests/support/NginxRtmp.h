@@ -82,6 +82,7 @@ public:
     void freeze(bool frozen) { ::kill(pid_t(m_process.processId()), frozen ? SIGSTOP : SIGCONT); }
 
     int port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
     QString url(const QString &name = QStringLiteral("x")) const
     {
         return QStringLiteral("rtmp://127.0.0.1:%1/live/%2").arg(m_port).arg(name);

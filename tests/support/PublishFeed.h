@@ -51,6 +51,8 @@ public:
     }
 
     VVideoPipe::Stats stats() const { return m_pipe.stats(); }
+    // A picture (a page on the desk) in place of the quadrants; before start().
+    void setBackground(const QImage &image) { m_background = image; }
 
     VPacketHub hub;
 
@@ -62,10 +64,14 @@ private:
         const int w = m_size.width(), h = m_size.height();
         for (qint64 n = 0; m_run; ++n) {
             QPainter p(&picture);
-            p.fillRect(0, 0, w / 2, h / 2, Qt::red);
-            p.fillRect(w / 2, 0, w - w / 2, h / 2, Qt::green);
-            p.fillRect(0, h / 2, w / 2, h - h / 2, Qt::blue);
-            p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, Qt::yellow);
+            if (!m_background.isNull()) {
+                p.drawImage(QRect(0, 0, w, h), m_background);
+            } else {
+                p.fillRect(0, 0, w / 2, h / 2, Qt::red);
+                p.fillRect(w / 2, 0, w - w / 2, h / 2, Qt::green);
+                p.fillRect(0, h / 2, w / 2, h - h / 2, Qt::blue);
+                p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, Qt::yellow);
+            }
             p.fillRect(int(n * 8 % w), 0, 16, h, Qt::white); // motion, so the encoder has work
             p.end();
             if (m_busy)
@@ -92,4 +98,5 @@ private:
     int m_fps = 15;
     bool m_sound = false;
     bool m_busy = false;
+    QImage m_background;
 };
