@@ -35,6 +35,19 @@ int VPacketHub::addStream(const AVCodecContext *encoder)
     return int(m_streams.size()) - 1;
 }
 
+int VPacketHub::addStream(const VStreamInfo &info)
+{
+    AVCodecParameters *params = avcodec_parameters_alloc();
+    if (info.params)
+        avcodec_parameters_copy(params, info.params.get());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_streams.push_back(VStreamInfo{std::shared_ptr<const AVCodecParameters>(params, [](const AVCodecParameters *p) {
+        auto *q = const_cast<AVCodecParameters *>(p);
+        avcodec_parameters_free(&q);
+    })});
+    return int(m_streams.size()) - 1;
+}
+
 std::vector<VStreamInfo> VPacketHub::streams() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

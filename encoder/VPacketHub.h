@@ -17,6 +17,8 @@ class VPacketHub
 public:
     // Registers an opened encoder's stream; returns its index.
     int addStream(const AVCodecContext *encoder);
+    // Registers a stream of another hub (a consumer that hands packets on); returns its index.
+    int addStream(const VStreamInfo &info);
     std::vector<VStreamInfo> streams() const;
 
     void attach(const std::shared_ptr<VPacketQueue> &queue);

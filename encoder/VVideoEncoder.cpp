@@ -45,6 +45,8 @@ bool VVideoEncoder::open(const Settings &settings, VPacketHub *hub)
     if (!settings.tune.isEmpty())
         av_dict_set(&options, "tune", settings.tune.toUtf8().constData(), 0);
     av_dict_set_int(&options, "crf", settings.crf, 0);
+    // A requested key frame is a point a new consumer can start decoding from.
+    av_dict_set(&options, "forced-idr", "1", 0);
     const int ret = avcodec_open2(m_codec, codec, &options);
     av_dict_free(&options);
     if (ret < 0) {
@@ -77,6 +79,8 @@ bool VVideoEncoder::encode(const uchar *data, int stride, const QSize &size, Pix
     const int strides[1] = {stride};
     sws_scale(m_sws, planes, strides, 0, size.height(), m_picture->data, m_picture->linesize);
     m_picture->pts = ptsUs;
+    m_picture->pict_type = m_keyWanted ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    m_keyWanted = false;
     m_lastPts = ptsUs;
     if (avcodec_send_frame(m_codec, m_picture) < 0)
         return false;

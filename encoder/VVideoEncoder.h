@@ -39,6 +39,8 @@ public:
     // ptsUs: microseconds from the recording's start; a picture not later than
     // the previous one is skipped (false).
     bool encode(const uchar *data, int stride, const QSize &size, Pixels pixels, qint64 ptsUs);
+    // The next picture encoded starts a new key frame (a consumer joined or resumed).
+    void requestKeyFrame() { m_keyWanted = true; }
     // The pictures the encoder still holds.
     void flush();
     void close();
@@ -60,5 +62,6 @@ private:
     int m_stream = -1;
     qint64 m_lastPts = -1;
     qint64 m_frames = 0;
+    bool m_keyWanted = false;
     QString m_error;
 };

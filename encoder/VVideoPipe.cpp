@@ -113,6 +113,8 @@ void VVideoPipe::run()
         if (m_lastEncodedUs < 0 && working.ptsUs > 0 && working.ptsUs < kVMicroseconds)
             m_encoder.encode(reinterpret_cast<const uchar *>(working.bytes.constData()), working.stride, working.size,
                              working.pixels, 0);
+        if (m_keyWanted.exchange(false))
+            m_encoder.requestKeyFrame();
         if (m_encoder.encode(reinterpret_cast<const uchar *>(working.bytes.constData()), working.stride, working.size,
                              working.pixels, working.ptsUs)) {
             m_lastEncodedUs = working.ptsUs;

@@ -41,6 +41,9 @@ public:
     // Any thread; copies the picture. captureUs on VClock.
     void offer(const uchar *data, int stride, const QSize &size, VVideoEncoder::Pixels pixels, qint64 captureUs);
 
+    // The next picture encoded is a key frame. Any thread.
+    void requestKeyFrame() { m_keyWanted = true; }
+
     // Pictures captured after captureUs are not the recording's. Any thread.
     void endAt(qint64 captureUs);
     // Encodes the waiting picture, flushes and stops the thread.
@@ -59,6 +62,7 @@ private:
     void judgeRate(qint64 ptsUs);
 
     VVideoEncoder m_encoder;
+    std::atomic<bool> m_keyWanted{false};
     std::thread m_thread;
     RateNotice m_notice;
     qint64 m_originUs = 0;

@@ -1,5 +1,6 @@
 #include "RTavWidget.h"
 
+#include "RClassView.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
 #include "RDrawSet.h"
@@ -85,6 +86,7 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_scene->setOrientation(m_bMirror, m_bFlip);
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
+    m_classView = new RClassView(m_scene, m_view, this);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));

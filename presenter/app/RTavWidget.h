@@ -15,6 +15,7 @@ class RDrawTempWidget;
 class RDrawSet;
 class RQrScanner;
 class RViewZoom;
+class RClassView;
 class QTimer;
 class QUrl;
 
@@ -47,6 +48,8 @@ public:
     int nameCurNum() const { return m_capture.m_iNameCurNum; }
     bool isScanning() const { return m_bScanning; }
     RQrScanner *qrScanner() const { return m_qrScanner; }
+    // What the class sees, encoded once for the lesson recording and sharing.
+    RClassView *classView() const { return m_classView; }
 
 signals:
     void closeImageList();
@@ -144,6 +147,7 @@ private:
     QTimer *m_timerScan = nullptr;
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;
+    RClassView *m_classView = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

@@ -591,7 +591,7 @@ void RDragScene::drawBackground(QPainter *painter, const QRectF &rect)
 {
     if (m_bOverlayPass)
         return;
-    const QColor desk(23, 43, 39);
+    const QColor desk = deskColor();
     // The camera widget paints every pixel of its area (picture or white), so
     // the background goes only around it, over its edge by one screen pixel;
     // mirrored or flipped it still covers the same upright rectangle.

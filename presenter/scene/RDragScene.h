@@ -108,6 +108,8 @@ public:
     // Renders only what lies over the camera picture: no background, no
     // camera picture, no spotlight veil, no document frame.
     void renderOverlay(QPainter *painter, const QRectF &target, const QRectF &source);
+    // The colour around the picture.
+    static QColor deskColor() { return QColor(23, 43, 39); }
     // Longest side of a picture placed on the scene.
     static constexpr int kMaxPlacedSide = 5000;
 

@@ -124,7 +124,7 @@ QImage RFrameCompositor::compose(const QImage &frame, const QImage &layer, const
         painter.resetTransform();
     } else {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(result.rect(), Qt::black);
+        painter.fillRect(result.rect(), view.outside);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         const QTransform toOut = QTransform::fromTranslate(-source.left(), -source.top()) * turn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QMutex>
 #include <QObject>
@@ -36,6 +37,8 @@ public:
         QRectF source;
         int turn = 0;
         QSize out;
+        // What shows where the part reaches beyond the picture.
+        QColor outside = Qt::black;
     };
 
     // Null for a null frame. The layer is drawn over the whole shown picture
