@@ -1,5 +1,6 @@
 #include "RPublishControl.h"
 
+#include "RClassView.h"
 #include "RPublishDialog.h"
 #include "RPublishText.h"
 #include "RSettingsStore.h"
@@ -19,6 +20,12 @@ void RPublishControl::setSource(Source source)
 {
     stop();
     m_source = std::move(source);
+}
+
+void RPublishControl::setClassView(RClassView *view)
+{
+    setSource({[view](QString *error) { return view->acquire(error); }, [view] { view->release(); },
+               [view] { return view->hub(); }, [view] { view->requestKeyFrame(); }});
 }
 
 void RPublishControl::setLanguage(int langue)

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class RClassView;
 class VPacketHub;
 class RPublishDialog;
 class QWidget;
@@ -31,6 +32,9 @@ public:
     ~RPublishControl() override;
 
     void setSource(Source source);
+    // The presenter's class view as the source. It must outlive the control
+    // (make the control first, so it goes first).
+    void setClassView(RClassView *view);
     void setLanguage(int langue);
     void setSettings(const VStreamPublisher::Settings &settings) { m_settings = settings; }
 

@@ -1,6 +1,9 @@
 #include "RTavWidget.h"
 
 #include "RClassView.h"
+#include "RNotice.h"
+#include "RPublishControl.h"
+#include "RShellMessages.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
 #include "RDrawSet.h"
@@ -86,7 +89,10 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_scene->setOrientation(m_bMirror, m_bFlip);
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
+    // Made before the class view, so it is gone (and has stopped) first.
+    m_publish = new RPublishControl(this);
     m_classView = new RClassView(m_scene, m_view, this);
+    m_publish->setClassView(m_classView);
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -129,6 +135,9 @@ RTavWidget::RTavWidget(QWidget *parent)
     connect(t, &RTools::sStar, this, &RTavWidget::slotStar);
     connect(t, &RTools::sDrawset, this, &RTavWidget::slotDrawset);
     connect(t, &RTools::sRecorder, this, &RTavWidget::slotRecorder);
+    connect(t, &RTools::sPublish, this, [this] { m_publish->showDialog(this); });
+    connect(m_publish, &RPublishControl::sNotice, this,
+            [this](const QString &text) { m_scene->notice()->showMessage(text); });
     connect(t, &RTools::sDetect, this, &RTavWidget::slotDetectDlg);
     connect(t, &RTools::sCoverDlg, this, &RTavWidget::slotCoverDlg);
     connect(t, &RTools::sBarcode, this, &RTavWidget::slotBarcode);
@@ -571,6 +580,7 @@ void RTavWidget::slotChangeLangue(int ilangue)
     m_widgetTool->slotChangeToolLanguage(ilangue);
     m_scene->slotChangeLangue(ilangue);
     m_qrScanner->setLanguage(ilangue);
+    m_publish->setLanguage(ilangue);
     m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
     emit sLanguageChanged(ilangue);
@@ -672,17 +682,9 @@ void RTavWidget::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box;
-    box.setWindowTitle(english ? "Message" : "提示");
-    box.setText(english ? "Confirm exit?" : "确认退出？");
-    QPushButton *quit = box.addButton(english ? "OK" : "退出", QMessageBox::ActionRole);
-    box.addButton(english ? "Cancel" : "取消", QMessageBox::ActionRole);
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
-                                             m_widgetTool->y()))
-        box.move(*pos);
-    box.exec();
-    if (box.clickedButton() == quit) {
+    if (RShellMessages::confirmExit(m_iLangue, RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth,
+                                                                         m_iScreenHeight, m_dDpiScale,
+                                                                         m_widgetTool->y()))) {
         closeEverything();
         event->accept();
         QCoreApplication::exit(0);
@@ -782,13 +784,7 @@ void RTavWidget::slotDetectDlg()
         m_widgetTool->setFreezeState(false);
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
-                    english ? QString("Can not use device.") + "\n\nPress [OK] exit"
-                            : QString("无法使用高拍仪") + "\n\n按【确定】后退出",
-                    QMessageBox::NoButton, this);
-    box.addButton(english ? "OK" : "确定", QMessageBox::AcceptRole);
-    box.exec();
+    RShellMessages::cannotUseDevice(m_iLangue, this);
     close();
 }
 

@@ -16,6 +16,7 @@ class RDrawSet;
 class RQrScanner;
 class RViewZoom;
 class RClassView;
+class RPublishControl;
 class QTimer;
 class QUrl;
 
@@ -148,6 +149,7 @@ private:
     bool m_bScanning = false;
     RQrScanner *m_qrScanner = nullptr;
     RClassView *m_classView = nullptr;
+    RPublishControl *m_publish = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;
