@@ -1,14 +1,20 @@
 #include "NginxRtmp.h"
 #include "PublishFeed.h"
+#include "RClassView.h"
 #include "RPublishControl.h"
+#include "RPublishDialog.h"
 #include "RPublishText.h"
 #include "RSettingsStore.h"
+#include "RTavWidget.h"
+#include "RTools.h"
 #include "VisoraTest.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 
 #include <cerrno>
 
@@ -40,6 +46,12 @@ struct CountedSource {
     }
 };
 
+QByteArray cameraJson(const QString &page)
+{
+    return QString(R"({"cameras": [{"description": "Class Camera", "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&2&0&0000",
+        "resolutions": ["1280x720"], "pixelFormats": ["jpeg"], "source": "%1"}]})").arg(page).toUtf8();
+}
+
 } // namespace
 
 // Publishing from the presenter: the texts the teacher reads, and the control
@@ -48,6 +60,17 @@ class TestPublishControl : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        // The virtual camera showing the sample page, for the main window.
+        const QString page = qEnvironmentVariable("VISORA_SOURCE_DIR") + "/virtualcam/sample/page.png";
+        QVERIFY(QFileInfo::exists(page));
+        QSaveFile f(m_dir.path() + "/cam.json");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(cameraJson(page));
+        QVERIFY(f.commit());
+        qputenv("VISORA_VIRTUAL_CAMERA", f.fileName().toUtf8());
+    }
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
     void status_data()
@@ -168,6 +191,45 @@ private slots:
         QCOMPARE(button->text(), QString("Start"));
         QCOMPARE(RSettingsStore::readString(RSettingsKeys::PublishAddress), server.url());
     }
+
+    // From the settings menu of the running presenter: its class view reaches
+    // the server at the encoded size, and closing the program ends it.
+    void presenterPublishesItsClassView()
+    {
+        NginxRtmp server;
+        QVERIFY2(server.start(), qPrintable(server.error()));
+        auto *window = new RTavWidget;
+        window->resize(1280, 720);
+        window->show();
+        QVERIFY(QTest::qWaitFor([&] { return window->isCameraOpen(); }, 5000));
+        QAction *item = window->tools()->findChild<QAction *>("setPublish");
+        QVERIFY(item);
+        item->trigger();
+        auto *dialog = window->findChild<RPublishDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        dialog->findChild<QLineEdit *>("editAddress")->setText(server.url("lesson"));
+        dialog->findChild<QPushButton *>("btnToggle")->click();
+        QVERIFY(window->classView()->isRunning());
+        auto *status = dialog->findChild<QLabel *>("labelStatus");
+        QVERIFY2(QTest::qWaitFor([&] { return status->text() == "已连接：正在推流"; }, 8000), qPrintable(status->text()));
+        const QSize size = window->classView()->outputSize();
+        QProcess probe;
+        NginxRtmp::startProbe(probe, server.url("lesson"));
+        QVERIFY(QTest::qWaitFor([&] { return probe.state() == QProcess::NotRunning; }, 20000));
+        QString error;
+        const QJsonArray streams = NginxRtmp::probeResult(probe, &error);
+        QCOMPARE(streams.size(), 1);
+        const QJsonObject video = streams.at(0).toObject();
+        QCOMPARE(video["codec_name"].toString(), QString("h264"));
+        QCOMPARE(QSize(video["width"].toInt(), video["height"].toInt()), size);
+        window->closeTavNoConfirm();
+        delete window;
+        // Nobody publishes any more: a player finds no stream.
+        QVERIFY(NginxRtmp::probe(server.url("lesson")).isEmpty());
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 VISORA_TEST_MAIN(TestPublishControl)
