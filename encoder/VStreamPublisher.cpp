@@ -8,7 +8,11 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -32,8 +36,66 @@ bool isPermanent(int code)
 
 // A connection that published this long starts its retries from the first pause again.
 constexpr qint64 kSteadyUs = 10 * 1000000LL;
+// How long stop() waits for the thread before leaving it to end alone.
+constexpr int kStopWaitMs = 1000;
 
 } // namespace
+
+class VStreamPublisher::Worker
+{
+public:
+    QString url;
+    Settings settings;
+    std::vector<VStreamInfo> streams; // a copy: the thread never reads the hub
+    StatusNotice notice;
+    KeyFrameWanted keyFrameWanted;
+    std::shared_ptr<VPacketQueue> queue;
+    std::atomic<bool> stopping{false};
+
+    void run();
+    Status status() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_status;
+    }
+    // Wakes the thread and waits up to ms for it to end; true when it did.
+    bool stop(int ms)
+    {
+        stopping = true;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_wake.notify_all();
+        const bool done = m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; });
+        lock.unlock();
+        // A callback under way finishes first; none starts after this.
+        std::lock_guard<std::mutex> calls(m_callMutex);
+        return done;
+    }
+    static int interrupted(void *self) { return static_cast<Worker *>(self)->stopping.load() ? 1 : 0; }
+
+private:
+    void loop();
+    int connect();
+    void disconnect(bool sendTrailer);
+    int send(const VPacket &packet);
+    void setState(State state, int error = 0);
+    void wantKeyFrame();
+    void skipped(qint64 count);
+    bool pause(int ms);
+    void discardQueued();
+
+    AVFormatContext *m_format = nullptr;
+    std::vector<int> m_outputOf; // hub stream -> output stream, -1 when not sent
+    int m_videoOutput = -1;
+    qint64 m_baseUs = -1;        // the first key frame's time on this connection
+    qint64 m_seenRefused = 0;
+    qint64 m_sentBefore = 0;     // bytes of the connections before this one
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    Status m_status;
+    bool m_done = false;
+    std::mutex m_callMutex;
+};
 
 VStreamPublisher::~VStreamPublisher()
 {
@@ -86,54 +148,54 @@ bool VStreamPublisher::start(const QString &url, VPacketHub *hub, const Settings
         qInfo() << "VStreamPublisher::start: refused" << url << why;
         return false;
     }
+    auto worker = std::make_shared<Worker>();
+    worker->streams = hub->streams();
     bool video = false;
-    for (const VStreamInfo &info : hub->streams())
+    for (const VStreamInfo &info : worker->streams)
         video = video || info.isVideo();
     if (!video) {
         qInfo() << "VStreamPublisher::start: the hub has no picture";
         return false;
     }
-    m_url = url;
-    m_settings = settings;
+    worker->url = url;
+    worker->settings = settings;
+    worker->notice = std::move(notice);
+    worker->keyFrameWanted = std::move(keyFrameWanted);
+    worker->queue = std::make_shared<VPacketQueue>(settings.queueBytes);
     m_hub = hub;
-    m_notice = std::move(notice);
-    m_keyFrameWanted = std::move(keyFrameWanted);
-    m_stop = false;
-    m_seenRefused = 0;
-    m_sentBefore = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_status = Status();
-    }
-    m_queue = std::make_shared<VPacketQueue>(settings.queueBytes);
+    m_queue = worker->queue;
     m_hub->attach(m_queue);
-    m_thread = std::thread(&VStreamPublisher::run, this);
+    m_worker = worker;
+    m_thread = std::thread([worker] { worker->run(); });
     return true;
 }
 
 void VStreamPublisher::stop()
 {
-    if (!m_thread.joinable())
+    if (!m_worker)
         return;
-    m_stop = true;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_wake.notify_all();
-    }
     m_hub->detach(m_queue);
     m_queue->close();
-    m_thread.join();
+    if (m_worker->stop(kStopWaitMs)) {
+        m_thread.join();
+    } else {
+        qInfo() << "VStreamPublisher::stop: the connection does not answer; left to end on its own";
+        m_thread.detach();
+    }
+    m_last = m_worker->status();
+    if (m_last.state != State::Failed)
+        m_last.state = State::Idle;
+    m_worker.reset();
     m_queue.reset();
     m_hub = nullptr;
 }
 
 VStreamPublisher::Status VStreamPublisher::status() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_status;
+    return m_worker ? m_worker->status() : m_last;
 }
 
-void VStreamPublisher::setState(State state, int error, const QString &reason)
+void VStreamPublisher::Worker::setState(State state, int error)
 {
     Status copy;
     {
@@ -141,7 +203,7 @@ void VStreamPublisher::setState(State state, int error, const QString &reason)
         m_status.state = state;
         if (error) {
             m_status.error = error;
-            m_status.reason = reason.isEmpty() ? errorText(error) : reason;
+            m_status.reason = errorText(error);
             ++m_status.failures;
         }
         if (state == State::Publishing)
@@ -149,16 +211,25 @@ void VStreamPublisher::setState(State state, int error, const QString &reason)
         copy = m_status;
     }
     qInfo() << "VStreamPublisher:" << stateName(state) << copy.reason;
-    if (m_notice)
-        m_notice(copy);
+    std::lock_guard<std::mutex> calls(m_callMutex);
+    if (notice && !stopping)
+        notice(copy);
 }
 
-int VStreamPublisher::interrupted(void *self)
+void VStreamPublisher::Worker::wantKeyFrame()
 {
-    return static_cast<VStreamPublisher *>(self)->m_stop.load() ? 1 : 0;
+    std::lock_guard<std::mutex> calls(m_callMutex);
+    if (keyFrameWanted && !stopping)
+        keyFrameWanted();
 }
 
-bool VStreamPublisher::pause(int ms)
+void VStreamPublisher::Worker::skipped(qint64 count)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_status.skippedPackets += count;
+}
+
+bool VStreamPublisher::Worker::pause(int ms)
 {
     // What arrives meanwhile can never be sent: dropped as it comes.
     const qint64 endUs = VClock::nowUs() + qint64(ms) * 1000;
@@ -166,40 +237,39 @@ bool VStreamPublisher::pause(int ms)
         {
             std::unique_lock<std::mutex> lock(m_mutex);
             if (m_wake.wait_for(lock, std::chrono::microseconds(qMin<qint64>(left, 100000)),
-                                [this] { return m_stop.load(); }))
+                                [this] { return stopping.load(); }))
                 return false;
         }
         discardQueued();
     }
-    return !m_stop;
+    return !stopping;
 }
 
-void VStreamPublisher::discardQueued()
+void VStreamPublisher::Worker::discardQueued()
 {
     VPacket packet;
     qint64 count = 0;
-    while (m_queue->pop(packet, 0))
+    while (queue->pop(packet, 0))
         ++count;
-    const qint64 refused = m_queue->refused();
+    const qint64 refused = queue->refused();
     count += refused - m_seenRefused;
     m_seenRefused = refused;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_status.skippedPackets += count;
+    skipped(count);
 }
 
-int VStreamPublisher::connect()
+int VStreamPublisher::Worker::connect()
 {
-    const QByteArray url = m_url.toUtf8();
-    const bool srt = m_url.startsWith(QLatin1String("srt"), Qt::CaseInsensitive);
-    int ret = avformat_alloc_output_context2(&m_format, nullptr, srt ? "mpegts" : "flv", url.constData());
+    const QByteArray address = url.toUtf8();
+    const bool srt = url.startsWith(QLatin1String("srt"), Qt::CaseInsensitive);
+    int ret = avformat_alloc_output_context2(&m_format, nullptr, srt ? "mpegts" : "flv", address.constData());
     if (ret < 0 || !m_format)
         return ret < 0 ? ret : AVERROR(ENOMEM);
-    m_format->interrupt_callback = AVIOInterruptCB{&VStreamPublisher::interrupted, this};
+    m_format->interrupt_callback = AVIOInterruptCB{&Worker::interrupted, this};
     // Each packet leaves at once: a viewer waits for no buffer to fill.
     m_format->flags |= AVFMT_FLAG_FLUSH_PACKETS;
     m_outputOf.clear();
     bool haveVideo = false, haveAudio = false;
-    for (const VStreamInfo &info : m_hub->streams()) {
+    for (const VStreamInfo &info : streams) {
         // FLV carries one picture and one sound stream.
         const bool audio = info.params->codec_type == AVMEDIA_TYPE_AUDIO;
         if ((info.isVideo() && haveVideo) || (audio && haveAudio) || (!info.isVideo() && !audio)) {
@@ -219,13 +289,13 @@ int VStreamPublisher::connect()
             m_videoOutput = st->index;
     }
     AVDictionary *io = nullptr;
-    av_dict_set_int(&io, "rw_timeout", qint64(m_settings.ioTimeoutMs) * 1000, 0);
+    av_dict_set_int(&io, "rw_timeout", qint64(settings.ioTimeoutMs) * 1000, 0);
     av_dict_set(&io, "tcp_nodelay", "1", 0);
-    if (m_settings.sendBufferBytes > 0)
-        av_dict_set_int(&io, "send_buffer_size", m_settings.sendBufferBytes, 0);
+    if (settings.sendBufferBytes > 0)
+        av_dict_set_int(&io, "send_buffer_size", settings.sendBufferBytes, 0);
     if (srt)
-        av_dict_set_int(&io, "connect_timeout", m_settings.ioTimeoutMs, 0);
-    ret = avio_open2(&m_format->pb, url.constData(), AVIO_FLAG_WRITE, &m_format->interrupt_callback, &io);
+        av_dict_set_int(&io, "connect_timeout", settings.ioTimeoutMs, 0);
+    ret = avio_open2(&m_format->pb, address.constData(), AVIO_FLAG_WRITE, &m_format->interrupt_callback, &io);
     av_dict_free(&io);
     if (ret < 0)
         return ret;
@@ -240,7 +310,7 @@ int VStreamPublisher::connect()
     return ret < 0 ? ret : 0;
 }
 
-void VStreamPublisher::disconnect(bool sendTrailer)
+void VStreamPublisher::Worker::disconnect(bool sendTrailer)
 {
     if (!m_format)
         return;
@@ -254,7 +324,7 @@ void VStreamPublisher::disconnect(bool sendTrailer)
     m_format = nullptr;
 }
 
-int VStreamPublisher::send(const VPacket &packet)
+int VStreamPublisher::Worker::send(const VPacket &packet)
 {
     const int out = packet.stream < int(m_outputOf.size()) ? m_outputOf[size_t(packet.stream)] : -1;
     if (out < 0)
@@ -284,10 +354,18 @@ int VStreamPublisher::send(const VPacket &packet)
     return ret < 0 ? ret : 0;
 }
 
-void VStreamPublisher::run()
+void VStreamPublisher::Worker::run()
 {
-    int retryMs = m_settings.firstRetryMs;
-    while (!m_stop) {
+    loop();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_done = true;
+    m_wake.notify_all();
+}
+
+void VStreamPublisher::Worker::loop()
+{
+    int retryMs = settings.firstRetryMs;
+    while (!stopping) {
         setState(State::Connecting);
         int error = connect();
         if (error == 0) {
@@ -297,30 +375,24 @@ void VStreamPublisher::run()
             discardQueued();
             bool waitKey = true;
             m_baseUs = -1;
-            if (m_keyFrameWanted)
-                m_keyFrameWanted();
+            wantKeyFrame();
             VPacket packet;
-            while (!m_stop && error == 0) {
-                if (!m_queue->pop(packet, 100))
+            while (!stopping && error == 0) {
+                if (!queue->pop(packet, 100))
                     continue;
-                if (m_queue->refused() != m_seenRefused) {
+                if (queue->refused() != m_seenRefused) {
                     // The network fell behind: drop the backlog, go on at the next key frame.
                     discardQueued();
-                    {
-                        std::lock_guard<std::mutex> lock(m_mutex);
-                        ++m_status.skippedPackets; // the one just taken
-                    }
+                    skipped(1); // the one just taken
                     waitKey = true;
-                    if (m_keyFrameWanted)
-                        m_keyFrameWanted();
+                    wantKeyFrame();
                     continue;
                 }
                 if (waitKey) {
                     const bool key = packet.isKey() && packet.stream < int(m_outputOf.size()) &&
                                      m_outputOf[size_t(packet.stream)] == m_videoOutput;
                     if (!key) {
-                        std::lock_guard<std::mutex> lock(m_mutex);
-                        ++m_status.skippedPackets;
+                        skipped(1);
                         continue;
                     }
                     waitKey = false;
@@ -329,14 +401,14 @@ void VStreamPublisher::run()
                 }
                 error = send(packet);
             }
-            disconnect(error == 0 && !m_stop);
-            if (m_stop)
+            disconnect(error == 0 && !stopping);
+            if (stopping)
                 break;
             if (VClock::nowUs() - connectedUs > kSteadyUs)
-                retryMs = m_settings.firstRetryMs;
+                retryMs = settings.firstRetryMs;
         } else {
             disconnect(false);
-            if (m_stop)
+            if (stopping)
                 break;
             if (isPermanent(error)) {
                 setState(State::Failed, error);
@@ -346,7 +418,7 @@ void VStreamPublisher::run()
         setState(State::Retrying, error);
         if (!pause(retryMs))
             break;
-        retryMs = qMin(retryMs * 2, m_settings.maxRetryMs);
+        retryMs = qMin(retryMs * 2, settings.maxRetryMs);
     }
     setState(State::Idle);
 }

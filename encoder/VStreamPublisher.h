@@ -10,15 +10,10 @@
 
 #include <QString>
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
-#include <vector>
 
-struct AVFormatContext;
 class VPacketHub;
 class VPacketQueue;
 
@@ -60,43 +55,22 @@ public:
     bool start(const QString &url, VPacketHub *hub, const Settings &settings, StatusNotice notice = {},
                KeyFrameWanted keyFrameWanted = {});
     bool start(const QString &url, VPacketHub *hub) { return start(url, hub, Settings()); }
-    // Returns within about a second whatever the network does.
+    // Returns within about a second whatever the network does. No callback
+    // runs after it returns.
     void stop();
-    bool isRunning() const { return m_thread.joinable(); }
+    bool isRunning() const { return m_worker != nullptr; }
     Status status() const;
 
     static const char *stateName(State state);
 
 private:
-    void run();
-    // 0 or the AVERROR code of the failure.
-    int connect();
-    void disconnect(bool sendTrailer);
-    int send(const VPacket &packet);
-    void setState(State state, int error = 0, const QString &reason = QString());
-    // Sleeps up to ms unless stopped; false when stopped.
-    bool pause(int ms);
-    void discardQueued();
-    static int interrupted(void *self);
+    class Worker;
 
-    QString m_url;
-    Settings m_settings;
     VPacketHub *m_hub = nullptr;
-    StatusNotice m_notice;
-    KeyFrameWanted m_keyFrameWanted;
     std::shared_ptr<VPacketQueue> m_queue;
+    // Shared with its thread: a thread stuck where no interrupt reaches (a
+    // name lookup) is left to finish on its own, holding its state alive.
+    std::shared_ptr<Worker> m_worker;
     std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-
-    // Publishing thread only.
-    AVFormatContext *m_format = nullptr;
-    std::vector<int> m_outputOf; // hub stream -> output stream, -1 when not sent
-    int m_videoOutput = -1;
-    qint64 m_baseUs = -1;        // the first key frame's time on this connection
-    qint64 m_seenRefused = 0;
-    qint64 m_sentBefore = 0;     // bytes of the connections before this one
-
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    Status m_status;
+    Status m_last; // after stop
 };
