@@ -53,7 +53,7 @@ struct Run {
 Run measure(int seconds, NginxRtmp *server)
 {
     PublishFeed feed;
-    feed.setBackground(QImage(QStringLiteral(VISORA_SAMPLE_PAGE)));
+    feed.background = QImage(QStringLiteral(VISORA_SAMPLE_PAGE));
     Run out;
     if (!feed.start(QSize(1280, 720), 30, false))
         return out;
