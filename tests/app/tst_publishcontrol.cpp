@@ -44,21 +44,28 @@ private slots:
         qputenv("VISORA_VIRTUAL_CAMERA", f.fileName().toUtf8());
     }
 
-    void status_data()
+    // The line shown for a report, and whether it also goes over the picture
+    // after the last one that did.
+    void texts_data()
     {
+        QTest::addColumn<State>("shown");
         QTest::addColumn<State>("state");
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("langue");
         QTest::addColumn<QString>("text");
-        QTest::newRow("publishing") << State::Publishing << 0 << 0 << "已连接：正在推流";
-        QTest::newRow("refused, retrying") << State::Retrying << AVERROR(ECONNREFUSED) << 0 << "未连接（服务器拒绝连接），正在重试…";
-        QTest::newRow("dropped, English") << State::Retrying << AVERROR(EPIPE) << 1
-                                          << "Not connected (the server closed the connection), retrying…";
-        QTest::newRow("rare cause in the library's words") << State::Failed << AVERROR(EINVAL) << 1
-                                                           << "Publishing failed: library words";
+        QTest::addColumn<bool>("news");
+        QTest::newRow("connected") << State::Idle << State::Publishing << 0 << 0 << "已连接：正在推流" << true;
+        QTest::newRow("refused") << State::Publishing << State::Retrying << AVERROR(ECONNREFUSED) << 0
+                                 << "未连接（服务器拒绝连接），正在重试…" << true;
+        QTest::newRow("another retry, English") << State::Retrying << State::Retrying << AVERROR(EPIPE) << 1
+                                                << "Not connected (the server closed the connection), retrying…" << false;
+        QTest::newRow("connecting between") << State::Retrying << State::Connecting << 0 << 0 << "正在连接服务器…" << false;
+        QTest::newRow("rare cause in the library's words") << State::Retrying << State::Failed << AVERROR(EINVAL) << 1
+                                                           << "Publishing failed: library words" << true;
     }
-    void status()
+    void texts()
     {
+        QFETCH(State, shown);
         QFETCH(State, state);
         QFETCH(int, error);
         QFETCH(int, langue);
@@ -67,23 +74,7 @@ private slots:
         s.error = error;
         s.reason = "library words";
         QTEST(RPublishText::status(s, langue), "text");
-    }
-
-    void news_data()
-    {
-        QTest::addColumn<State>("shown");
-        QTest::addColumn<State>("next");
-        QTest::addColumn<bool>("news");
-        QTest::newRow("lost") << State::Publishing << State::Retrying << true;
-        QTest::newRow("back") << State::Retrying << State::Publishing << true;
-        QTest::newRow("another retry") << State::Retrying << State::Retrying << false;
-        QTest::newRow("connecting between") << State::Retrying << State::Connecting << false;
-    }
-    void news()
-    {
-        QFETCH(State, shown);
-        QFETCH(State, next);
-        QTEST(RPublishText::isNews(shown, next), "news");
+        QTEST(RPublishText::isNews(shown, state), "news");
     }
 
     // Nothing is taken from the class view for an address that cannot work,

@@ -10,24 +10,19 @@ namespace {
 
 VStreamPublisher::Settings quick()
 {
-    VStreamPublisher::Settings s;
-    s.firstRetryMs = 300;
-    s.maxRetryMs = 1500;
-    s.ioTimeoutMs = 1000;
-    return s;
+    return {VStreamPublisher::Settings().queueBytes, 300, 1500, 1000, 0};
 }
 
 #define WAIT_STATE(publisher, wanted, ms)                                                                              \
     QVERIFY2(QTest::qWaitFor([&] { return (publisher).status().state == (wanted); }, ms),                              \
              VStreamPublisher::stateName((publisher).status().state) + (" " + (publisher).status().reason).toUtf8())
 
-#define STOPS_AT_ONCE(publisher)                                                                                       \
-    do {                                                                                                               \
-        QElapsedTimer clock;                                                                                           \
-        clock.start();                                                                                                 \
-        (publisher).stop();                                                                                            \
-        QVERIFY(clock.elapsed() < 1200);                                                                               \
-    } while (false)
+qint64 stopMs(VStreamPublisher &publisher)
+{
+    const qint64 start = VClock::nowUs();
+    publisher.stop();
+    return (VClock::nowUs() - start) / 1000;
+}
 
 } // namespace
 
@@ -47,7 +42,6 @@ private slots:
         QTest::newRow("http") << "http://media.school.cn/live/x" << false;
         QTest::newRow("srt without port") << "srt://10.1.2.3" << false;
         QTest::newRow("rtmp without stream") << "rtmp://media.school.cn" << false;
-        QTest::newRow("port out of range") << "rtmp://media.school.cn:99999/live/x" << false;
         QTest::newRow("spaces") << " rtmp://media.school.cn/live/x y" << false;
     }
     void address()
@@ -93,7 +87,7 @@ private slots:
         QCOMPARE(found, sound ? QStringList({"aac", "h264 640x360"}) : QStringList({"h264 640x360"}));
         QCOMPARE(publisher.status().connections, 1);
         QVERIFY(publisher.status().bytesSent > 2000);
-        STOPS_AT_ONCE(publisher);
+        QVERIFY(stopMs(publisher) < 1200);
         QCOMPARE(publisher.status().state, State::Idle);
     }
 
@@ -131,7 +125,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return publisher.status().connections == 2; }, 8000));
         QCOMPARE(NginxRtmp::probe(server.url()), QStringList({"aac", "h264 640x360"}));
         QVERIFY(notices >= 6); // connecting, publishing, retrying ... publishing
-        STOPS_AT_ONCE(publisher);
+        QVERIFY(stopMs(publisher) < 1200);
     }
 
     // Nobody there: reported with the reason, and stop does not wait for a
@@ -165,7 +159,7 @@ private slots:
         QTest::qWait(silent ? 800 : 0);
         WAIT_STATE(publisher, state, 4000);
         QCOMPARE(publisher.status().reason.isEmpty(), silent);
-        STOPS_AT_ONCE(publisher);
+        QVERIFY(stopMs(publisher) < 1200);
     }
 };
 

@@ -34,8 +34,9 @@ public:
         m_port = port ? port : freePort();
         const QString module = "/usr/lib/nginx/modules/ngx_rtmp_module.so", d = m_dir.path();
         QFile conf(d + "/nginx.conf");
+        m_error = "nginx with libnginx-mod-rtmp is not installed (scripts/install-deps.sh)";
         if (!QFile::exists("/usr/sbin/nginx") || !QFile::exists(module) || !conf.open(QIODevice::WriteOnly))
-            return failed("nginx with libnginx-mod-rtmp is not installed (scripts/install-deps.sh)");
+            return false;
         conf.write(QString("daemon off; master_process off; pid %1/nginx.pid; error_log %1/error.log info;\n"
                            "load_module %2; events { worker_connections 128; }\n"
                            "rtmp { server { listen 127.0.0.1:%3; application live { live on; } } }\n")
@@ -49,7 +50,9 @@ public:
             if (socket.waitForConnected(200))
                 return true;
         }
-        return failed("nginx does not listen on " + QString::number(m_port));
+        m_error = "nginx does not listen on " + QString::number(m_port);
+        stop();
+        return false;
     }
 
     void stop()
@@ -98,13 +101,6 @@ public:
     }
 
 private:
-    bool failed(const QString &text)
-    {
-        m_error = text;
-        stop();
-        return false;
-    }
-
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
