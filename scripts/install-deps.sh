@@ -35,6 +35,8 @@ PACKAGES=(
   # sharing the class view with browsers: WebSockets beside Qt's own TCP server;
   # headless Chromium and its WebDriver play the shared page in tests
   libqt5websockets5-dev chromium chromium-driver
+  # publishing tests: a local RTMP server (started by the test on a loopback port)
+  nginx-light libnginx-mod-rtmp
   # PDF checks in tests
   poppler-utils
   # headless display for tests, screenshots and the run command (xdotool clicks through it)
@@ -64,3 +66,9 @@ echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update
 $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+
+# The tests start their own nginx; the system service the package brings must
+# not stay on port 80.
+if [[ " ${missing[*]} " == *" nginx-light "* ]] && [ -d /run/systemd/system ]; then
+  $SUDO systemctl disable --now nginx.service || true
+fi

@@ -2,6 +2,8 @@
 
 #include "RClassView.h"
 #include "RLessonRecorder.h"
+#include "RNotice.h"
+#include "RPublishControl.h"
 #include "RDetectDlg.h"
 #include "RDragScene.h"
 #include "RDrawSet.h"
@@ -122,11 +124,17 @@ void RTavWidget::createView()
     m_scene->setOrientation(m_bMirror, m_bFlip);
     m_zoom = new RViewZoom(m_view, this);
     m_zoom->setRotateAngle(m_iRotateAngle);
+    // Made before the class view, so it is gone (and has stopped) first.
+    m_publish = new RPublishControl(this);
     m_classView = new RClassView(m_scene, m_view, this);
     m_lesson = new RLessonRecorder(m_classView, m_scene, this, m_iLangue);
     m_share = new RShareSession({[this](QString *error) { return m_classView->acquire(error); },
                                  [this] { m_classView->release(); }, [this] { return m_classView->hub(); }}, this);
     m_sharePanel = new RSharePanel(m_share, this);
+    m_publish->setClassView(m_classView);
+    connect(m_widgetTool, &RTools::sPublish, this, [this] { m_publish->showDialog(this); });
+    connect(m_publish, &RPublishControl::sNotice, this,
+            [this](const QString &text) { m_scene->notice()->showMessage(text); });
 
     m_drawTemp = new RDrawTempWidget(nullptr);
     m_drawTemp->setGeometry(QRect(QPoint(0, 0), QPoint(m_iScreenWidth - 1, m_iScreenHeight - 1)));
@@ -537,6 +545,7 @@ void RTavWidget::slotChangeLangue(UiLanguage ilangue)
     m_scene->slotChangeLangue(ilangue);
     m_qrScanner->setLanguage(ilangue);
     m_sharePanel->setLanguage(ilangue);
+    m_publish->setLanguage(ilangue);
     m_widgetImageList->setLangue(ilangue);
     m_iLangue = ilangue;
     emit sLanguageChanged(ilangue);

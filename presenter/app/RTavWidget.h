@@ -23,6 +23,7 @@ class RClassView;
 class RLessonRecorder;
 class RSharePanel;
 class RShareSession;
+class RPublishControl;
 class QTimer;
 class QUrl;
 
@@ -169,6 +170,7 @@ private:
     RLessonRecorder *m_lesson = nullptr;
     RShareSession *m_share = nullptr;
     RSharePanel *m_sharePanel = nullptr;
+    RPublishControl *m_publish = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;
     double m_dDpiScale = 1.0;

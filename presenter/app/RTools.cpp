@@ -170,8 +170,8 @@ void RTools::createSettingMenu()
 {
     static const Slot handlers[SettingItemCount] = {
         &RTools::setLanguage, &RTools::setSnapSetting, &RTools::setRecorder, &RTools::setLessonRecord, &RTools::setShare,
-        &RTools::setCoverSet, &RTools::setPDFTool,     &RTools::setBarcode,  &RTools::setOCR,          &RTools::setDetect,
-        &RTools::setAbout,
+        &RTools::setPublish,  &RTools::setCoverSet,    &RTools::setPDFTool,  &RTools::setBarcode,      &RTools::setOCR,
+        &RTools::setDetect,   &RTools::setAbout,
     };
     m_menuSetting = textMenu("menuSetting", RToolsLayout::kSettingItems, SettingItemCount, handlers, m_actSetting, false);
     m_btn[BtnSetting]->setMenu(m_menuSetting);
@@ -565,6 +565,11 @@ void RTools::setRecorder()
 void RTools::setShare()
 {
     emit sShare();
+}
+
+void RTools::setPublish()
+{
+    emit sPublish();
 }
 
 void RTools::setCoverSet()

@@ -74,6 +74,7 @@ signals:
     void sLessonRecord();
     // Start sharing the class view, or show the running share's card again.
     void sShare();
+    void sPublish();
     void sCoverDlg();
     void sBarcode();
     void sZoom(int ival);
@@ -122,6 +123,7 @@ public slots:
     void setRecorder();
     void setLessonRecord() { emit sLessonRecord(); }
     void setShare();
+    void setPublish();
     void setCoverSet();
     void setPDFTool();
     void setBarcode();

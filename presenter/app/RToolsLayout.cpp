@@ -30,6 +30,7 @@ const RToolsLayout::Entry RToolsLayout::kSettingItems[RToolsLayout::kSettingItem
     {"setRecorder", nullptr, "录音录像", "Recorder"},
     {"setLessonRecord", nullptr, "录制课堂画面", "Record lesson view"},
     {"setShare", nullptr, "共享到学生设备", "Share to students"},
+    {"setPublish", nullptr, "推流到服务器", "Publish to a server"},
     {"setCoverSet", nullptr, "水印设置", "Watermark"},
     {"setPDFTool", nullptr, "PDF转合", "PDF Maker"},
     {"setBarcode", nullptr, "扫二维码", "QR Code"},

@@ -15,7 +15,7 @@ public:
         const char *cn;
         const char *en;
     };
-    enum { kButtonCount = 19, kSettingItemCount = 11, kShapeItemCount = 5, kRotateItemCount = 2 };
+    enum { kButtonCount = 19, kSettingItemCount = 12, kShapeItemCount = 5, kRotateItemCount = 2 };
     static const Entry kButtons[kButtonCount];
     static const Entry kSettingItems[kSettingItemCount];
     static const Entry kShapeItems[kShapeItemCount];

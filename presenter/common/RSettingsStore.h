@@ -39,6 +39,8 @@ inline const QString SystemLangue = QStringLiteral("System/Langue");
 // Where a share with students listens: an address (empty: every interface) and a port.
 inline const QString ShareAddress = QStringLiteral("Share/Address");
 inline const QString SharePort = QStringLiteral("Share/Port");
+// The school's media server the class view was last published to.
+inline const QString PublishAddress = QStringLiteral("Publish/Address");
 // Keys of the recorder's Config.ini.
 inline const QString ClientFilePath = QStringLiteral("Client/file_path");
 inline const QString ClientAudiolist = QStringLiteral("Client/Audiolist");

@@ -126,6 +126,7 @@ private slots:
         QTest::newRow("whiteboard off") << QStringList{"setWhiteboard"} << "setWhiteboard" << QStringList{"sWhiteboard"};
         QTest::newRow("snap settings") << none << "setSnapSetting" << QStringList{"sSetting", "sMoveCamera"};
         QTest::newRow("watermark") << none << "setCoverSet" << QStringList{"sCoverDlg"};
+        QTest::newRow("publish to a server") << none << "setPublish" << QStringList{"sPublish"};
         QTest::newRow("pen settings") << none << "setDrawset" << QStringList{"sDrawset"};
         QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
         QTest::newRow("compare: snapshot leaves the strip") << compare << "setSnap" << QStringList{"sSnap"};

@@ -13,7 +13,7 @@ need '^Architecture: (amd64|arm64|i386|armhf)' "$control" "architecture"
 need '^Section: education' "$control" "section"
 need '^Depends: .*libqt5widgets5' "$control" "derived Qt library dependency"
 need '^Depends: .*libopencv-imgproc' "$control" "derived OpenCV dependency"
-for p in ffmpeg fonts-wqy-microhei libqt5multimedia5-plugins qt5-image-formats-plugins gstreamer1.0-plugins-bad \
+for p in ffmpeg fonts-wqy-microhei libqrencode4 libqt5multimedia5-plugins qt5-image-formats-plugins gstreamer1.0-plugins-bad \
          qttranslations5-l10n tesseract-ocr-chi-sim tesseract-ocr-eng; do
   need "^Depends: (.*[ ,])?$p([ ,(]|\$)" "$control" "run-time dependency $p"
 done
