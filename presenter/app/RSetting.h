@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RCaptureSettings.h"
+
 #include <QDialog>
 #include <QList>
 #include <QSize>
@@ -23,31 +25,13 @@ public:
     explicit RSetting(QWidget *parent = nullptr);
 
     int m_iLangue = 0;
-    int m_iVideoType = 0;
-    int m_iSnapType = 0;
-    QString m_strFileExt = QStringLiteral("jpg");
-    int m_iSaveColorType = 0;
-    int m_iASnapInterval = 3;
-    int m_iNameType = 0;
-    QString m_strNamePrefix = QStringLiteral("Img");
-    int m_iNameNumLength = 3;
-    int m_iNameCurNum = 1;
-    bool m_bCardMix = false;
-    bool m_bAutoCut = false;
-    bool m_bAutoRotate = false;
-    bool m_bPdfAppend = false;
-    // The automatic crop flattens a page photographed at an angle.
-    bool m_bAutoPerspective = false;
+    RCaptureSettings m_capture;
     QList<QSize> m_listResolution;
     int m_iCurResolutionIndex = 0;
-    QString m_strPath;
 
     // Texts by language and controls from the values above.
     void initData();
 
-    // Seconds between timed snapshots as the dialog allows them (1..9); a
-    // stored 0 or negative value must never become a busy timer.
-    static int clampInterval(int seconds);
     // File-type combo index for an extension, by substring in the order png, jpg, bmp, tif.
     static int fileTypeIndex(const QString &ext);
     static QString fileTypeExt(int index);

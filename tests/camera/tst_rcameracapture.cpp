@@ -22,6 +22,15 @@
 using namespace CameraTest;
 
 namespace {
+RCaptureSettings numbered(const QString &prefix, int digits)
+{
+    RCaptureSettings s;
+    s.m_iNameType = 1;
+    s.m_strNamePrefix = prefix;
+    s.m_iNameNumLength = digits;
+    return s;
+}
+
 // A dark document on a white desk.
 QImage documentPage(const QRect &document)
 {
@@ -74,7 +83,7 @@ private slots:
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
         const QString dir = QDir::current().absoluteFilePath("out");
         camera.setSaveDir(dir); // not there yet: the capture creates it
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
+        camera.setCameraParam(numbered("IMG", 4));
         camera.setNameCurNum(7);
         camera.setCaptureExt("pdf");
         QSignalSpy shown(&camera, &RCamera::sShowOrHideImageList);
@@ -123,7 +132,9 @@ private slots:
         QVERIFY(openPage(camera, page));
         camera.setOrientation(mirror, flip);
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, autoCut, false);
+        RCaptureSettings settings = numbered("IMG", 4);
+        settings.m_bAutoCut = autoCut;
+        camera.setCameraParam(settings);
         QCOMPARE(camera.isAutoCut(), autoCut);
         QCOMPARE(camera.isRectDetecting(), autoCut);
         QVERIFY(spy.wait(3000));
@@ -156,7 +167,9 @@ private slots:
         camera.show();
         QCOMPARE(camera.initCamera("Doc Cam"), QSize(640, 480));
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, true, false, true);
+        RCaptureSettings settings = numbered("IMG", 4);
+        settings.m_bAutoCut = settings.m_bAutoPerspective = true;
+        camera.setCameraParam(settings);
         QVERIFY(camera.isAutoPerspective());
         QVERIFY(QTest::qWaitFor([&] { return camera.rectPoints().size() == 4; }, 5000));
         const QList<QPoint> shown = camera.rectPoints();
@@ -253,11 +266,13 @@ private slots:
         camera.detectNetImage(); // before any picture there is nothing to compare
         QCOMPARE(spy.count(), 0);
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
-        camera.setCameraParam(2, 0, 1, "IMG", 4, false, false, false);
+        RCaptureSettings settings = numbered("IMG", 4);
+        settings.m_iSnapType = 2;
+        camera.setCameraParam(settings);
         QVERIFY(camera.isChangeDetecting());
         QVERIFY(spy.wait(3000));
         // Leaving the mode stops the comparison.
-        camera.setCameraParam(0, 0, 1, "IMG", 4, false, false, false);
+        camera.setCameraParam(numbered("IMG", 4));
         QVERIFY(!camera.isChangeDetecting());
     }
 
@@ -286,7 +301,9 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(0, 0, 1, "C", 2, cardMix, false, false);
+        RCaptureSettings settings = numbered("C", 2);
+        settings.m_bCardMix = cardMix;
+        camera.setCameraParam(settings);
         camera.setCaptureExt(ext);
         camera.setPdfAppend(ext == "pdf");
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
@@ -319,7 +336,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(0, 0, 1, "C", 2, false, false, false);
+        camera.setCameraParam(numbered("C", 2));
         camera.setCaptureExt("pdf");
         camera.setPdfAppend(true);
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
