@@ -90,6 +90,9 @@ QVariant RSettingRule::mend(const QVariant &stored) const
         return value;
     }
     case Kind::Colour: {
+        // A name is checked first: converting a bad one warns with its whole text.
+        if (stored.userType() == QMetaType::QString)
+            return QColor::isValidColor(text) ? QVariant(QColor(text)) : m_fallback;
         const QColor colour = stored.value<QColor>();
         return colour.isValid() ? QVariant(colour) : m_fallback;
     }
