@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 
 #include <cerrno>
+#include <functional>
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
@@ -22,12 +23,15 @@
 using namespace CameraTest;
 
 namespace {
-RCaptureSettings numbered(const QString &prefix, int digits)
+// Numbered names; `more` sets the rest.
+RCaptureSettings numbered(const QString &prefix, int digits, const std::function<void(RCaptureSettings &)> &more = {})
 {
     RCaptureSettings s;
     s.m_iNameType = 1;
     s.m_strNamePrefix = prefix;
     s.m_iNameNumLength = digits;
+    if (more)
+        more(s);
     return s;
 }
 
@@ -132,9 +136,7 @@ private slots:
         QVERIFY(openPage(camera, page));
         camera.setOrientation(mirror, flip);
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        RCaptureSettings settings = numbered("IMG", 4);
-        settings.m_bAutoCut = autoCut;
-        camera.setCameraParam(settings);
+        camera.setCameraParam(numbered("IMG", 4, [&](RCaptureSettings &s) { s.m_bAutoCut = autoCut; }));
         QCOMPARE(camera.isAutoCut(), autoCut);
         QCOMPARE(camera.isRectDetecting(), autoCut);
         QVERIFY(spy.wait(3000));
@@ -167,9 +169,8 @@ private slots:
         camera.show();
         QCOMPARE(camera.initCamera("Doc Cam"), QSize(640, 480));
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        RCaptureSettings settings = numbered("IMG", 4);
-        settings.m_bAutoCut = settings.m_bAutoPerspective = true;
-        camera.setCameraParam(settings);
+        const auto flattened = [](RCaptureSettings &s) { s.m_bAutoCut = s.m_bAutoPerspective = true; };
+        camera.setCameraParam(numbered("IMG", 4, flattened));
         QVERIFY(camera.isAutoPerspective());
         QVERIFY(QTest::qWaitFor([&] { return camera.rectPoints().size() == 4; }, 5000));
         const QList<QPoint> shown = camera.rectPoints();
@@ -266,9 +267,7 @@ private slots:
         camera.detectNetImage(); // before any picture there is nothing to compare
         QCOMPARE(spy.count(), 0);
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
-        RCaptureSettings settings = numbered("IMG", 4);
-        settings.m_iSnapType = 2;
-        camera.setCameraParam(settings);
+        camera.setCameraParam(numbered("IMG", 4, [](RCaptureSettings &s) { s.m_iSnapType = 2; }));
         QVERIFY(camera.isChangeDetecting());
         QVERIFY(spy.wait(3000));
         // Leaving the mode stops the comparison.
@@ -301,9 +300,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        RCaptureSettings settings = numbered("C", 2);
-        settings.m_bCardMix = cardMix;
-        camera.setCameraParam(settings);
+        camera.setCameraParam(numbered("C", 2, [&](RCaptureSettings &s) { s.m_bCardMix = cardMix; }));
         camera.setCaptureExt(ext);
         camera.setPdfAppend(ext == "pdf");
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);

@@ -14,113 +14,62 @@ private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
     // Every key of the table against the same bad values, then values bad
-    // for that key only; the store hands each reader the mended value.
+    // or good for that key only; each reader gets the mended value.
     void mended_data()
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QVariant>("stored"); // invalid: absent
         QTest::addColumn<QVariant>("expected");
         namespace K = RSettingsKeys;
-        const QString home = QDir::homePath();
-        const QString folder = home + "/图片 课堂";
+        const QString home = QDir::homePath(), folder = home + "/图片 课堂", huge(100000, QLatin1Char('9'));
         QDir().mkpath(folder);
-        QFile(home + "/a file").open(QIODevice::WriteOnly);
-        const QString huge(100000, QLatin1Char('9'));
-        const QVariant list = QStringList{"a", "b"};
-        const int most = std::numeric_limits<int>::max() - 1;
         const QColor pen(255, 16, 0);
-
-        // Mended value of: absent, empty, non-numeric, huge, non-ASCII, a list (wrong kind).
-        struct Generic
-        {
-            QString key;
-            QVariantList expected;
-        };
-        const QVariantList off = {false, false, false, false, false, false};
-        const QVariantList zero = {0, 0, 0, 0, 0, 0};
-        const QVariantList none = {"", "", "", "", "", ""};
-        const QList<Generic> generic = {
-            {K::FileDir, none},
-            {K::FileExt, {"jpg", "jpg", "jpg", "jpg", "jpg", "jpg"}},
-            {K::FileSaveColorType, zero},
-            {K::FileASnapInterval, {3, 3, 3, 9, 3, 3}},
-            {K::FileNameType, zero},
-            {K::FileNamePrefix, {"Img", "", "abc", "Img", "图片", "Img"}},
-            {K::FileNameNumLength, {3, 3, 3, 9, 3, 3}},
-            {K::FileNameCurNum, {1, 1, 1, most, 1, 1}},
-            {K::FileCardMix, off},
-            {K::FileAutoCut, off},
-            {K::FileAutoRotate, off},
-            {K::FilePdfAppend, off},
-            {K::FileAutoPerspective, off},
-            {K::VideoType, zero},
-            {K::VideoRotate, zero},
-            {K::VideoMirror, off},
-            {K::VideoFlip, off},
-            {K::VideoCamera, {"", "", "abc", "", "图片", ""}},
-            {K::VideoP, {"", "", "abc", "", "图片", ""}},
-            {K::VideoV, {"", "", "abc", "", "图片", ""}},
-            {K::VideoResolutionIndex, {-1, -1, -1, 1023, -1, -1}},
-            {K::VideoRecRess, none},
-            {K::PenWidth, {6, 6, 6, 50, 6, 6}},
-            {K::PenColor, {pen, pen, pen, pen, pen, pen}},
-            {K::SystemLangue, zero},
-        };
-        const QVariantList bad = {QVariant(), "", "abc", huge, "图片", list};
+        const QVariantList bad = {QVariant(), "", "abc", huge, "图片", QStringList{"a", "b"}};
         const char *const badNames[] = {"absent", "empty", "non-numeric", "huge", "non-ASCII", "a list"};
-        for (const Generic &g : generic) {
-            m_covered << g.key;
-            for (int i = 0; i < bad.size(); ++i)
-                QTest::addRow("%s %s", qPrintable(g.key), badNames[i]) << g.key << bad[i] << g.expected[i];
-        }
-
-        const auto row = [](const char *name, const QString &key, const QVariant &stored, const QVariant &expected) {
-            QTest::newRow(name) << key << stored << expected;
+        const auto same = [](const QVariant &v) { return QVariantList{v, v, v, v, v, v}; };
+        const QList<QPair<QStringList, QVariantList>> generic = {
+            {{K::FileDir, K::VideoRecRess}, same("")},
+            {{K::FileCardMix, K::FileAutoCut, K::FileAutoRotate, K::FilePdfAppend, K::FileAutoPerspective,
+              K::VideoMirror, K::VideoFlip}, same(false)},
+            {{K::FileSaveColorType, K::FileNameType, K::VideoType, K::VideoRotate, K::SystemLangue}, same(0)},
+            {{K::FileASnapInterval, K::FileNameNumLength}, {3, 3, 3, 9, 3, 3}},
+            {{K::VideoCamera, K::VideoP, K::VideoV}, {"", "", "abc", "", "图片", ""}},
+            {{K::FileExt}, same("jpg")},
+            {{K::FileNamePrefix}, {"Img", "", "abc", "Img", "图片", "Img"}},
+            {{K::FileNameCurNum}, {1, 1, 1, std::numeric_limits<int>::max() - 1, 1, 1}},
+            {{K::VideoResolutionIndex}, {-1, -1, -1, 1023, -1, -1}},
+            {{K::PenWidth}, {6, 6, 6, 50, 6, 6}},
+            {{K::PenColor}, same(pen)},
         };
-        row("folder that exists is kept", K::FileDir, folder, folder);
-        row("missing folder reads as the default", K::FileDir, home + "/gone", "");
-        row("a file is no folder", K::FileDir, home + "/a file", "");
-        row("relative folder reads as the default", K::FileDir, "Pictures", "");
-        row("writable type in capitals", K::FileExt, "PNG", "png");
-        row("bmp kept", K::FileExt, "bmp", "bmp");
-        row("type nothing writes", K::FileExt, "gif", "jpg");
-        row("pdf is no picture type", K::FileExt, "pdf", "jpg");
-        row("black-and-white kept", K::FileSaveColorType, 2, 2);
-        row("colour type beyond the list", K::FileSaveColorType, 3, 0);
-        row("interval 0 is 1", K::FileASnapInterval, 0, 1);
-        row("interval 12 is 9", K::FileASnapInterval, 12, 9);
-        row("interval with blanks", K::FileASnapInterval, " 7 ", 7);
-        row("interval with a fraction", K::FileASnapInterval, "2.5", 3);
-        row("numbered names kept", K::FileNameType, 1, 1);
-        row("naming rule 2", K::FileNameType, 2, 0);
-        row("prefix of 64 kept", K::FileNamePrefix, QString(64, 'p'), QString(64, 'p'));
-        row("prefix of 65", K::FileNamePrefix, QString(65, 'p'), "Img");
-        row("digits below 0", K::FileNameNumLength, -2, 0);
-        row("digits 12 are 9", K::FileNameNumLength, 12, 9);
-        row("negative number", K::FileNameCurNum, -3, 0);
-        row("huge negative number", K::FileNameCurNum, "-" + huge, 0);
-        row("number kept", K::FileNameCurNum, 41, 41);
-        row("card merge 1 is on", K::FileCardMix, 1, true);
-        row("card merge 2 is off", K::FileCardMix, 2, false);
-        row("append stored True is on", K::FilePdfAppend, "True", true);
-        row("mirror stored true is on", K::VideoMirror, true, true);
-        row("high definition kept", K::VideoType, 1, 1);
-        row("stream type 2", K::VideoType, 2, 0);
-        row("quarter turn kept", K::VideoRotate, 270, 270);
-        row("rotation 45", K::VideoRotate, 45, 0);
-        row("rotation 360", K::VideoRotate, 360, 0);
-        row("rotation -90", K::VideoRotate, -90, 0);
-        row("camera name kept", K::VideoCamera, "Cam \"A\" 文档", "Cam \"A\" 文档");
-        row("resolution index kept", K::VideoResolutionIndex, 2, 2);
-        row("resolutions kept", K::VideoRecRess, "1920x1080;1280x720;", "1920x1080;1280x720;");
-        row("resolution without its semicolon", K::VideoRecRess, "1920x1080", "");
-        row("pen width 0", K::PenWidth, 0, 1);
-        row("pen width 500", K::PenWidth, 500, 50);
-        row("pen colour kept", K::PenColor, QColor(1, 2, 3), QColor(1, 2, 3));
-        row("pen colour by name", K::PenColor, "#102030", QColor(16, 32, 48));
-        row("pen colour a number", K::PenColor, 17, pen);
-        row("English kept", K::SystemLangue, 1, 1);
-        row("language 2", K::SystemLangue, 2, 0);
+        for (const auto &keys : generic) {
+            for (const QString &key : keys.first) {
+                m_covered << key;
+                for (int i = 0; i < bad.size(); ++i)
+                    QTest::addRow("%s %s", qPrintable(key), badNames[i]) << key << bad[i] << keys.second[i];
+            }
+        }
+        const QList<std::tuple<const char *, QString, QVariant, QVariant>> own = {
+            {"folder kept", K::FileDir, folder, folder}, {"missing folder", K::FileDir, home + "/gone", ""},
+            {"type in capitals", K::FileExt, "PNG", "png"}, {"type nothing writes", K::FileExt, "gif", "jpg"},
+            {"grey kept", K::FileSaveColorType, 1, 1}, {"colour type 3", K::FileSaveColorType, 3, 0},
+            {"interval 0", K::FileASnapInterval, 0, 1}, {"interval 12", K::FileASnapInterval, 12, 9},
+            {"interval 7", K::FileASnapInterval, " 7 ", 7}, {"numbered names kept", K::FileNameType, 1, 1},
+            {"naming rule 2", K::FileNameType, 2, 0}, {"prefix of 65", K::FileNamePrefix, QString(65, 'p'), "Img"},
+            {"digits -2", K::FileNameNumLength, -2, 0}, {"digits 12", K::FileNameNumLength, 12, 9},
+            {"number -3", K::FileNameCurNum, -3, 0}, {"number kept", K::FileNameCurNum, 41, 41},
+            {"card merge 1 is on", K::FileCardMix, 1, true}, {"card merge 2 is off", K::FileCardMix, 2, false},
+            {"mirror true is on", K::VideoMirror, true, true}, {"high definition kept", K::VideoType, 1, 1},
+            {"stream type 2", K::VideoType, 2, 0}, {"quarter turn kept", K::VideoRotate, 270, 270},
+            {"rotation 45", K::VideoRotate, 45, 0}, {"rotation -90", K::VideoRotate, -90, 0},
+            {"camera kept", K::VideoCamera, "Cam \"A\" 文档", "Cam \"A\" 文档"},
+            {"index kept", K::VideoResolutionIndex, 2, 2}, {"sizes kept", K::VideoRecRess, "640x480;", "640x480;"},
+            {"size without semicolon", K::VideoRecRess, "640x480", ""}, {"pen width 0", K::PenWidth, 0, 1},
+            {"pen width kept", K::PenWidth, 3, 3}, {"pen colour kept", K::PenColor, QColor(1, 2, 3), QColor(1, 2, 3)},
+            {"pen colour named", K::PenColor, "#102030", QColor(16, 32, 48)}, {"pen colour 17", K::PenColor, 17, pen},
+            {"English kept", K::SystemLangue, 1, 1}, {"language 2", K::SystemLangue, 2, 0},
+        };
+        for (const auto &[name, key, stored, expected] : own)
+            QTest::newRow(name) << key << stored << expected;
     }
 
     void mended()
@@ -141,28 +90,6 @@ private slots:
         keys.sort();
         m_covered.sort();
         QCOMPARE(m_covered, keys);
-    }
-
-    // Those the window starts with; snap type and automatic crop start off.
-    void captureSettings()
-    {
-        namespace K = RSettingsKeys;
-        for (const QString &key : {K::FileAutoCut, K::FileAutoRotate, K::FileCardMix, K::FilePdfAppend})
-            RSettingsStore::write(key, 1);
-        RSettingsStore::write(K::FileASnapInterval, 40);
-        RSettingsStore::write(K::VideoType, 1);
-        RCaptureSettings read = RSettingsStore::readCapture();
-        QCOMPARE(read.m_strCurImageDir, RSettingsStore::defaultPictureFolder());
-        QVERIFY(!read.m_bAutoCut && !read.m_bAutoRotate && read.m_iVideoType == 0);
-        QVERIFY(read.m_bCardMix && read.m_bPdfAppend);
-        QCOMPARE(read.m_iASnapInterval, 9);
-        read.m_iSnapType = 1;
-        read.m_iNameCurNum = 12;
-        RSettingsStore::writeCapture(read);
-        QCOMPARE(RSettingsStore::readInt(K::FileNameCurNum), 12);
-        QCOMPARE(RSettingsStore::value(K::FileCardMix), QVariant(true));
-        QCOMPARE(QSettings(RSettingsStore::organisation(), RSettingsStore::application()).value(K::FileCardMix),
-                 QVariant("1"));
     }
 
     void pictureFolder()
