@@ -171,8 +171,12 @@ void RSetting::initData()
     m_btnCancel->setText(t("取消", "Cancel"));
     m_btnBrowse->setText(t("设置", "Browse"));
 
-    m_comboVideoType->setCurrentIndex(m_capture.m_iVideoType);
-    m_comboSnapType->setCurrentIndex(m_capture.m_iSnapType);
+    for (const auto &[combo, field] : choices())
+        combo->setCurrentIndex(m_capture.*field);
+    for (const auto &[spin, field] : numbers())
+        spin->setValue(m_capture.*field);
+    for (const auto &[check, field] : switches())
+        check->setChecked(m_capture.*field);
     m_comboFileType->setCurrentIndex(fileTypeIndex(m_capture.m_strFileExt));
 
     // The leading "4000 x 3000" item stands for the largest resolution, the
@@ -187,17 +191,8 @@ void RSetting::initData()
     m_editPath->setText(m_capture.m_strCurImageDir);
     // A folder too long even for the widest field shows its start.
     m_editPath->setCursorPosition(0);
-    m_comboColorType->setCurrentIndex(m_capture.m_iSaveColorType);
-    m_spinInterval->setValue(m_capture.m_iASnapInterval);
-    m_comboNameType->setCurrentIndex(m_capture.m_iNameType);
     m_editPrefix->setText(m_capture.m_strNamePrefix);
-    m_spinNumLength->setValue(m_capture.m_iNameNumLength);
     m_editCurNum->setText(QString::number(m_capture.m_iNameCurNum));
-    m_checkCardMix->setChecked(m_capture.m_bCardMix);
-    m_checkAutoCut->setChecked(m_capture.m_bAutoCut);
-    m_checkAutoRotate->setChecked(m_capture.m_bAutoRotate);
-    m_checkPdfAppend->setChecked(m_capture.m_bPdfAppend);
-    m_checkAutoPerspective->setChecked(m_capture.m_bAutoPerspective);
     qDebug() << "RSetting::initData: resolutions" << m_listResolution.size() << "index" << m_iCurResolutionIndex
              << "ext" << m_capture.m_strFileExt;
 }
@@ -211,25 +206,43 @@ void RSetting::slotOK()
         m_iCurResolutionIndex = m_comboResolution->count() - 2;
     // Without any resolution there is nothing to choose: the index stays.
 
+    for (const auto &[combo, field] : choices())
+        m_capture.*field = combo->currentIndex();
+    for (const auto &[spin, field] : numbers())
+        m_capture.*field = spin->value();
+    for (const auto &[check, field] : switches())
+        m_capture.*field = check->isChecked();
     m_capture.m_strCurImageDir = m_editPath->text();
-    m_capture.m_iVideoType = m_comboVideoType->currentIndex();
-    m_capture.m_iSnapType = m_comboSnapType->currentIndex();
-    m_capture.m_iSaveColorType = m_comboColorType->currentIndex();
-    m_capture.m_iNameType = m_comboNameType->currentIndex();
     m_capture.m_strFileExt = fileTypeExt(m_comboFileType->currentIndex());
-    m_capture.m_iASnapInterval = m_spinInterval->value();
-    m_capture.m_iNameNumLength = m_spinNumLength->value();
     m_capture.m_strNamePrefix = m_editPrefix->text();
     m_capture.m_iNameCurNum = m_editCurNum->text().toInt();
-    m_capture.m_bCardMix = m_checkCardMix->isChecked();
-    m_capture.m_bAutoCut = m_checkAutoCut->isChecked();
-    m_capture.m_bAutoRotate = m_checkAutoRotate->isChecked();
-    m_capture.m_bPdfAppend = m_checkPdfAppend->isChecked();
-    m_capture.m_bAutoPerspective = m_checkAutoPerspective->isChecked();
     qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_capture.m_strFileExt
             << "snap type" << m_capture.m_iSnapType << "interval" << m_capture.m_iASnapInterval << "number"
             << m_capture.m_iNameCurNum;
     accept();
+}
+
+std::vector<std::pair<QComboBox *, int RCaptureSettings::*>> RSetting::choices() const
+{
+    return {{m_comboVideoType, &RCaptureSettings::m_iVideoType},
+            {m_comboSnapType, &RCaptureSettings::m_iSnapType},
+            {m_comboColorType, &RCaptureSettings::m_iSaveColorType},
+            {m_comboNameType, &RCaptureSettings::m_iNameType}};
+}
+
+std::vector<std::pair<QSpinBox *, int RCaptureSettings::*>> RSetting::numbers() const
+{
+    return {{m_spinInterval, &RCaptureSettings::m_iASnapInterval},
+            {m_spinNumLength, &RCaptureSettings::m_iNameNumLength}};
+}
+
+std::vector<std::pair<QCheckBox *, bool RCaptureSettings::*>> RSetting::switches() const
+{
+    return {{m_checkCardMix, &RCaptureSettings::m_bCardMix},
+            {m_checkAutoCut, &RCaptureSettings::m_bAutoCut},
+            {m_checkAutoRotate, &RCaptureSettings::m_bAutoRotate},
+            {m_checkPdfAppend, &RCaptureSettings::m_bPdfAppend},
+            {m_checkAutoPerspective, &RCaptureSettings::m_bAutoPerspective}};
 }
 
 void RSetting::slotCancel()

@@ -7,6 +7,9 @@
 #include <QSize>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -45,6 +48,10 @@ public slots:
 
 private:
     static void fitToText(QLineEdit *edit, int least, int most);
+    // Each control beside the value it edits.
+    std::vector<std::pair<QComboBox *, int RCaptureSettings::*>> choices() const;
+    std::vector<std::pair<QSpinBox *, int RCaptureSettings::*>> numbers() const;
+    std::vector<std::pair<QCheckBox *, bool RCaptureSettings::*>> switches() const;
 
     QComboBox *m_comboVideoType = nullptr;
     QComboBox *m_comboResolution = nullptr;
