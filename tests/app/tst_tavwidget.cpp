@@ -370,7 +370,7 @@ void TestTavWidget::perspectiveSnapshotIsTheFlatPage()
         d->m_capture.m_bAutoPerspective = true;
     }, true);
     // Kept in the store and read back at the next start.
-    QVERIFY(RCaptureSettings::read().m_bAutoPerspective);
+    QVERIFY(RSettingsStore::readCapture().m_bAutoPerspective);
     QVERIFY(m_window->scene()->camera()->isAutoPerspective());
     // The document frame follows the detected page.
     QTRY_VERIFY_WITH_TIMEOUT(m_window->scene()->videoRect()->hasPoints(), 5000);
