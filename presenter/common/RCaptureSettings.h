@@ -15,10 +15,15 @@ struct RCaptureSettings
     int m_iASnapInterval = 3;   // seconds between timed snapshots
     int m_iNameType = 0;        // 1 numbered, otherwise time-stamped
     QString m_strNamePrefix = QStringLiteral("Img");
+    // Numbers are padded with zeros to at least this many digits.
     int m_iNameNumLength = 3;
+    // The next number to use; captures move it on.
     int m_iNameCurNum = 1;
+    // Two snapshots make one identity-card page.
     bool m_bCardMix = false;
+    // Cut the detected document at capture.
     bool m_bAutoCut = false;
+    // Stored and shown; the capture does not consult it.
     bool m_bAutoRotate = false;
     // PDF captures add pages to one running document instead of one file each.
     bool m_bPdfAppend = false;
