@@ -13,6 +13,8 @@
 #include "RSetting.h"
 #include "RScreenScale.h"
 #include "RSettingsStore.h"
+#include "RTavMessages.h"
+#include "RTavWiring.h"
 #include "RTools.h"
 #include "RViewZoom.h"
 #include "RCamera.h"
@@ -24,8 +26,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QScreen>
 #include <QStackedLayout>
 #include <QThread>
@@ -40,6 +40,34 @@ RTavWidget::RTavWidget(QWidget *parent)
     setWindowTitle("高拍仪");
     setWindowIcon(QIcon(":/Kelu/images/logom.png"));
 
+    readStoredState();
+    RSettingsStore::writeConfigIni(m_capture.m_strCurImageDir,
+                                   RSettingsStore::joinAudioNames(RSettingsStore::audioInputNames()));
+    createToolWindows();
+    createView();
+    RTavWiring::connectTools(m_widgetTool, this);
+    RTavWiring::connectParts(this);
+    m_widgetImageList->show();
+    m_scene->setSaveDir(m_capture.m_strCurImageDir);
+    m_scene->setPen(m_iPenWidth, m_colorPen);
+    createTimers();
+    createQrScanner();
+    slotChangeLangue(m_iLangue);
+}
+
+RTavWidget::~RTavWidget()
+{
+    delete m_zoom;
+    // The tool bar and the strip are parentless windows of ours.
+    delete m_widgetTool;
+    delete m_widgetImageList;
+    delete m_drawSet;
+}
+
+// ---------------------------------------------------------------- construction
+
+void RTavWidget::readStoredState()
+{
     m_dDpiScale = RScreenScale::dpiScale();
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         m_iScreenWidth = screen->size().width();
@@ -55,10 +83,10 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_capture.m_strCurImageDir << "langue"
             << m_iLangue;
+}
 
-    RSettingsStore::writeConfigIni(m_capture.m_strCurImageDir,
-                                   RSettingsStore::joinAudioNames(RSettingsStore::audioInputNames()));
-
+void RTavWidget::createToolWindows()
+{
     m_widgetImageList = new RImageList(nullptr);
     m_widgetImageList->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     m_widgetImageList->hide();
@@ -67,7 +95,11 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_widgetTool->hide();
     m_widgetTool->setLangue(m_iLangue);
     m_widgetTool->setOrientation(m_bMirror, m_bFlip);
+}
 
+// The scene in its view, with the ink overlay stacked above it.
+void RTavWidget::createView()
+{
     m_scene = new RDragScene(this);
     m_view = new RNoScrollGraphicsView(nullptr);
     m_view->setScene(m_scene);
@@ -93,62 +125,10 @@ RTavWidget::RTavWidget(QWidget *parent)
     layout->setCurrentWidget(m_drawTemp);
     setLayout(layout);
     m_drawTemp->hide();
+}
 
-    RTools *t = m_widgetTool;
-    connect(t, &RTools::sClose, this, &RTavWidget::closeTav);
-    connect(t, &RTools::sNoConfirmClose, this, &RTavWidget::closeTavNoConfirm);
-    connect(t, &RTools::sMin, this, &RTavWidget::minTav);
-    connect(t, &RTools::sSetting, this, &RTavWidget::settingTav);
-    connect(t, &RTools::sMoveCamera, this, &RTavWidget::slotMoveCamera);
-    connect(t, &RTools::sRotate, this, &RTavWidget::slotRotate);
-    connect(t, &RTools::sOrientation, this, &RTavWidget::slotOrientation);
-    connect(t, &RTools::sWrite, this, &RTavWidget::slotWrite);
-    connect(t, &RTools::sRubber, this, &RTavWidget::slotRubber);
-    connect(t, &RTools::sUndo, this, &RTavWidget::slotUndo);
-    connect(t, &RTools::sSnap, this, &RTavWidget::slotSnap);
-    connect(t, &RTools::sTracker, this, &RTavWidget::slotTracker);
-    connect(t, &RTools::sClearAll, this, &RTavWidget::slotClearAll);
-    connect(t, &RTools::sStopCamera, this, &RTavWidget::slotStopCamera);
-    connect(t, &RTools::sPDF, this, &RTavWidget::slotPDF);
-    connect(t, &RTools::sCamera11, this, &RTavWidget::slotCamera11);
-    connect(t, &RTools::sCameraFull, this, &RTavWidget::slotCameraFull);
-    connect(t, &RTools::sCameraSet, this, &RTavWidget::slotCameraSet);
-    connect(t, &RTools::sWhiteboard, this, &RTavWidget::slotWhiteboard);
-    connect(t, &RTools::sImageList, this, &RTavWidget::slotImageList);
-    connect(t, &RTools::sScrCon, this, &RTavWidget::slotScrCon);
-    connect(t, &RTools::sFile, this, &RTavWidget::slotFile);
-    connect(t, &RTools::sRect, this, &RTavWidget::slotRect);
-    connect(t, &RTools::sTriangle, this, &RTavWidget::slotTriangle);
-    connect(t, &RTools::sEllipse, this, &RTavWidget::slotEllipse);
-    connect(t, &RTools::sStar, this, &RTavWidget::slotStar);
-    connect(t, &RTools::sDrawset, this, &RTavWidget::slotDrawset);
-    connect(t, &RTools::sRecorder, this, &RTavWidget::slotRecorder);
-    connect(t, &RTools::sDetect, this, &RTavWidget::slotDetectDlg);
-    connect(t, &RTools::sCoverDlg, this, &RTavWidget::slotCoverDlg);
-    connect(t, &RTools::sBarcode, this, &RTavWidget::slotBarcode);
-    connect(t, &RTools::sZoom, this, &RTavWidget::slotZoom);
-    connect(t, &RTools::sChangeLanguage, this, &RTavWidget::slotChangeLangue);
-
-    connect(m_widgetImageList, &RImageList::imageChanged, m_scene, &RDragScene::showImageItem);
-    connect(m_widgetImageList, &RImageList::sNoConfirmClose, this, &RTavWidget::closeTavNoConfirm);
-    connect(this, &RTavWidget::closeImageList, m_widgetImageList, &RImageList::closeTheWidget);
-    connect(this, &RTavWidget::sChangeDir, m_widgetImageList, &RImageList::changeDir);
-    connect(this, &RTavWidget::sRemoveScanItem, m_scene, &RDragScene::removeScanItem);
-    connect(m_scene, &RDragScene::sAddImageItem, m_widgetImageList, &RImageList::slotAddSnap);
-    connect(m_scene, &RDragScene::sDetectSnap, this, &RTavWidget::slotDetectSnap);
-    connect(m_scene, &RDragScene::sShowOrHideImageList, this, &RTavWidget::slotShowOrHideImageList);
-    connect(m_scene, &RDragScene::sScanbarcode, this, &RTavWidget::slotScanStatus);
-    connect(m_scene, &RDragScene::sSnapFinish, m_widgetTool, &RTools::slotRecoverCanSnap);
-    connect(m_scene, &RDragScene::sPictureLaidOut, this, &RTavWidget::slotPictureLaidOut);
-    connect(m_view, &RNoScrollGraphicsView::changedTouchValue, this, &RTavWidget::touchZoom);
-    connect(m_view, &RNoScrollGraphicsView::sChangeFactor, this, &RTavWidget::slotViewFactorChange);
-    connect(m_drawTemp, &RDrawTempWidget::sTempPathPoints, m_scene, &RDragScene::slotCreateWritingItem);
-
-    m_widgetImageList->show();
-    m_scene->setSaveDir(m_capture.m_strCurImageDir);
-    m_scene->setPen(m_iPenWidth, m_colorPen);
-    m_bFirstShow = true;
-
+void RTavWidget::createTimers()
+{
     m_timerDelay = new QTimer(this);
     connect(m_timerDelay, &QTimer::timeout, this, &RTavWidget::DelayTriggel);
     m_timerSnap = new QTimer(this);
@@ -156,6 +136,10 @@ RTavWidget::RTavWidget(QWidget *parent)
     m_timerScan = new QTimer(this);
     m_timerScan->setInterval(200);
     connect(m_timerScan, &QTimer::timeout, this, &RTavWidget::sysTimerFun);
+}
+
+void RTavWidget::createQrScanner()
+{
     m_qrScanner = new RQrScanner(this);
     connect(m_qrScanner, &RQrScanner::sLinkRead, this, [this](const QUrl &url) {
         m_timerScan->stop();
@@ -166,21 +150,6 @@ RTavWidget::RTavWidget(QWidget *parent)
     });
     // Other text stays in the overlay until the teacher leaves it.
     connect(m_qrScanner, &RQrScanner::sTextRead, m_timerScan, &QTimer::stop);
-    m_bNoConfirmClose = false;
-    m_bOpenCamera = false;
-    m_bIsWhiteboard = false;
-    m_bScanning = false;
-
-    slotChangeLangue(m_iLangue);
-}
-
-RTavWidget::~RTavWidget()
-{
-    delete m_zoom;
-    // The tool bar and the strip are parentless windows of ours.
-    delete m_widgetTool;
-    delete m_widgetImageList;
-    delete m_drawSet;
 }
 
 // ---------------------------------------------------------------- start
@@ -204,17 +173,16 @@ void RTavWidget::DelayTriggel()
 
 void RTavWidget::showCameraWarning(const QString &text)
 {
-    const bool english = m_iLangue == 1;
-    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示", text, QMessageBox::NoButton, this);
-    QPushButton *detect = box.addButton(english ? "Detect" : "检测", QMessageBox::AcceptRole);
-    box.addButton(english ? "Close" : "关闭", QMessageBox::RejectRole);
-    box.setDefaultButton(detect);
-    box.setEscapeButton(static_cast<QAbstractButton *>(nullptr));
-    box.exec();
-    if (box.clickedButton() == detect)
+    if (RTavMessages::askDetect(this, m_iLangue, text))
         slotDetectDlg();
     else
         close();
+}
+
+std::optional<QPoint> RTavWidget::dialogPos(int dialog) const
+{
+    return RPlacement::mainDialogPos(RPlacement::MainDialog(dialog), m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
+                                     m_widgetTool->y());
 }
 
 bool RTavWidget::addCameraItem()
@@ -222,29 +190,17 @@ bool RTavWidget::addCameraItem()
     m_scene->setVideoType(m_capture.m_iVideoType);
     m_sizeVideo = m_scene->AddCameraItem(QString());
     const bool busy = m_scene->cameraBusy();
-    const bool english = m_iLangue == 1;
     qInfo() << "RTavWidget::addCameraItem: size" << m_sizeVideo << "busy" << busy;
 
-    if (m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0) {
-        m_bNoConfirmClose = true;
-        // A camera that cannot open because the system lacks Qt's camera
-        // service looks like no camera or a busy one; say what is missing.
-        if (RCameraGuard::serviceMissing())
-            showCameraWarning(english ? QString("The camera service cannot start: GStreamer's camerabin is missing "
-                                                "(package gstreamer1.0-plugins-bad).\n\nPress [Close] exit.")
-                                      : QString("无法启动相机服务：缺少 GStreamer 的 camerabin"
-                                                "（软件包 gstreamer1.0-plugins-bad）。\n\n按【关闭】后退出"));
-        else if (!busy)
-            showCameraWarning(english ? QString("Can not find device") + "\n\nPress [Close] exit."
-                                      : QString("没有找到高拍仪") + "\n\n按【关闭】后退出");
-        else
-            showCameraWarning(english ? QString("Device has be used") + "\n\nPress [Close] exit."
-                                      : QString("高拍仪被占用") + "\n\n按【关闭】后退出");
-        return false;
-    }
-    if (busy) {
-        showCameraWarning(english ? QString("Device has been used") + "\n\nPress [Close] exit"
-                                  : QString("高拍仪被占用") + "\n\n按【关闭】后退出");
+    const bool opened = !(m_sizeVideo.width() == 0 && m_sizeVideo.height() == 0);
+    // A camera that cannot open because the system lacks Qt's camera
+    // service looks like no camera or a busy one; say what is missing.
+    const QString failure =
+        RTavMessages::cameraFailure(m_iLangue, opened, busy, !opened && RCameraGuard::serviceMissing());
+    if (!failure.isEmpty()) {
+        if (!opened)
+            m_bNoConfirmClose = true;
+        showCameraWarning(failure);
         return false;
     }
     m_bOpenCamera = true;
@@ -470,6 +426,7 @@ void RTavWidget::slotTimerSnap()
         slotSnap();
 }
 
+// Detection snapshots follow the timed ones' rule; the slot stays for callers.
 void RTavWidget::slotDetectSnap()
 {
     slotTimerSnap();
@@ -604,8 +561,7 @@ void RTavWidget::slotCoverDlg()
     dlg.m_params = m_scene->coverParams();
     dlg.setLanguage(m_iLangue);
     dlg.initData();
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::Watermark, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
-                                             m_widgetTool->y()))
+    if (auto pos = dialogPos(RPlacement::Watermark))
         dlg.move(*pos);
     if (dlg.exec() != QDialog::Accepted)
         return;
@@ -617,22 +573,8 @@ void RTavWidget::slotCoverDlg()
 
 void RTavWidget::keyPressEvent(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    if (mods != (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier)) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
-    switch (event->key()) {
-    case Qt::Key_I: slotZoom(-4); break;
-    case Qt::Key_O: slotZoom(4); break;
-    case Qt::Key_M: m_widgetTool->shutcutSanp(); break;
-    case Qt::Key_P:
-        m_bNoConfirmClose = true;
-        close();
-        break;
-    case Qt::Key_U: slotRotate(); break;
-    default: QWidget::keyPressEvent(event); break;
-    }
+    // The tool bar owns the shortcuts; its signals come back to this window.
+    QCoreApplication::sendEvent(m_widgetTool, event);
 }
 
 void RTavWidget::closeTav()
@@ -666,17 +608,7 @@ void RTavWidget::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box;
-    box.setWindowTitle(english ? "Message" : "提示");
-    box.setText(english ? "Confirm exit?" : "确认退出？");
-    QPushButton *quit = box.addButton(english ? "OK" : "退出", QMessageBox::ActionRole);
-    box.addButton(english ? "Cancel" : "取消", QMessageBox::ActionRole);
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::ConfirmExit, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
-                                             m_widgetTool->y()))
-        box.move(*pos);
-    box.exec();
-    if (box.clickedButton() == quit) {
+    if (RTavMessages::confirmExit(m_iLangue, dialogPos(RPlacement::ConfirmExit))) {
         closeEverything();
         event->accept();
         QCoreApplication::exit(0);
@@ -701,8 +633,7 @@ void RTavWidget::settingTav()
     const int shownNumber = m_capture.m_iNameCurNum;
     dlg.m_capture = m_capture;
     dlg.initData();
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::CaptureSettings, m_iScreenWidth, m_iScreenHeight,
-                                             m_dDpiScale, m_widgetTool->y()))
+    if (auto pos = dialogPos(RPlacement::CaptureSettings))
         dlg.move(*pos);
     if (dlg.exec() != QDialog::Accepted) {
         if (timerWasRunning)
@@ -751,8 +682,7 @@ void RTavWidget::slotDrawset()
     }
     m_drawSet->setPen(m_scene->penWidth(), m_scene->penColor());
     m_drawSet->setLangue(m_iLangue);
-    if (auto pos = RPlacement::mainDialogPos(RPlacement::PenSettings, m_iScreenWidth, m_iScreenHeight, m_dDpiScale,
-                                             m_widgetTool->y()))
+    if (auto pos = dialogPos(RPlacement::PenSettings))
         m_drawSet->move(*pos);
     m_drawSet->exec();
 }
@@ -764,8 +694,7 @@ void RTavWidget::slotDetectDlg()
     {
         RDetectDlg dlg;
         dlg.setLanguage(m_iLangue);
-        if (auto pos = RPlacement::mainDialogPos(RPlacement::DeviceDetection, m_iScreenWidth, m_iScreenHeight,
-                                                 m_dDpiScale, m_widgetTool->y()))
+        if (auto pos = dialogPos(RPlacement::DeviceDetection))
             dlg.move(*pos);
         dlg.exec();
         usable = dlg.result();
@@ -775,13 +704,7 @@ void RTavWidget::slotDetectDlg()
         m_widgetTool->setFreezeState(false);
         return;
     }
-    const bool english = m_iLangue == 1;
-    QMessageBox box(QMessageBox::Warning, english ? "Message" : "提示",
-                    english ? QString("Can not use device.") + "\n\nPress [OK] exit"
-                            : QString("无法使用高拍仪") + "\n\n按【确定】后退出",
-                    QMessageBox::NoButton, this);
-    box.addButton(english ? "OK" : "确定", QMessageBox::AcceptRole);
-    box.exec();
+    RTavMessages::cannotUseDevice(this, m_iLangue);
     close();
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
 #include "RCaptureSettings.h"
 
@@ -114,6 +116,13 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void readStoredState();
+    void createToolWindows();
+    void createView();
+    void createTimers();
+    void createQrScanner();
+    // Where a main-window dialog goes (an RPlacement::MainDialog); none keeps Qt's place.
+    std::optional<QPoint> dialogPos(int dialog) const;
     void setToolMode(int cursorMode, bool showOverlay);
     void closeEverything();
     void showCameraWarning(const QString &text);

@@ -12,6 +12,7 @@
 #include "RSettingsStore.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QDebug>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -68,6 +69,7 @@ void RTools::init()
     createSettingMenu();
     createShapesMenu();
     createRotateMenu();
+    createGroups();
     setMode(0);
     qDebug() << "RTools::init: screen" << m_iScreenWidth << m_iScreenHeight << "scale" << m_dDpiScale << "button"
              << m_iButtonWidth << m_iButtonHeight << "icon" << m_szIcon;
@@ -112,25 +114,18 @@ void RTools::createButtons()
         m_act[i] = action;
     }
 
-    connect(m_act[BtnClose], &QAction::triggered, this, &RTools::closeApp);
-    connect(m_act[BtnMin], &QAction::triggered, this, &RTools::minApp);
-    connect(m_act[BtnMove], &QAction::triggered, this, &RTools::setMove);
-    connect(m_act[BtnRotate], &QAction::triggered, this, &RTools::setRotate);
-    connect(m_act[BtnWrite], &QAction::triggered, this, &RTools::setWrite);
-    connect(m_act[BtnRubber], &QAction::triggered, this, &RTools::setRubber);
+    // The setting button only opens its menu.
+    static const Slot handlers[ButtonCount] = {
+        &RTools::closeApp,     &RTools::minApp,        nullptr,               &RTools::setMove,
+        &RTools::setRotate,    &RTools::setWrite,      &RTools::setRubber,    &RTools::setUndo,
+        &RTools::setSnap,      &RTools::setTracker,    &RTools::setStop,      &RTools::setPDF,
+        &RTools::setCamera11,  &RTools::setCameraFull, &RTools::setCameraSet, &RTools::setWhiteboard,
+        &RTools::setImageList, &RTools::setScrCon,     &RTools::setFile,
+    };
+    for (int i = 0; i < ButtonCount; ++i)
+        if (handlers[i])
+            bind(m_act[i], handlers[i]);
     connect(static_cast<Mybtn *>(m_btn[BtnRubber]), &Mybtn::doubleClicked, this, &RTools::setClearAll);
-    connect(m_act[BtnUndo], &QAction::triggered, this, &RTools::setUndo);
-    connect(m_act[BtnSnap], &QAction::triggered, this, &RTools::setSnap);
-    connect(m_act[BtnTracker], &QAction::triggered, this, &RTools::setTracker);
-    connect(m_act[BtnStop], &QAction::triggered, this, &RTools::setStop);
-    connect(m_act[BtnPdf], &QAction::triggered, this, &RTools::setPDF);
-    connect(m_act[BtnCamera11], &QAction::triggered, this, &RTools::setCamera11);
-    connect(m_act[BtnCameraFull], &QAction::triggered, this, &RTools::setCameraFull);
-    connect(m_act[BtnCameraSet], &QAction::triggered, this, &RTools::setCameraSet);
-    connect(m_act[BtnWhiteboard], &QAction::triggered, this, &RTools::setWhiteboard);
-    connect(m_act[BtnImageList], &QAction::triggered, this, &RTools::setImageList);
-    connect(m_act[BtnScrCon], &QAction::triggered, this, &RTools::setScrCon);
-    connect(m_act[BtnFile], &QAction::triggered, this, &RTools::setFile);
 
     auto group = [this](int first, int last) {
         auto *layout = new QHBoxLayout;
@@ -164,7 +159,7 @@ QMenu *RTools::textMenu(const char *name, const RToolsLayout::Entry *items, int 
         action->setObjectName(QString::fromLatin1(items[i].name));
         action->setFont(font);
         action->setCheckable(checkable);
-        connect(action, &QAction::triggered, this, handlers[i]);
+        bind(action, handlers[i]);
         actions[i] = action;
     }
     menu->setStyleSheet(RToolsLayout::settingMenuStyleSheet(m_iScreenWidth, m_btn[BtnWrite]->font().pixelSize()));
@@ -202,7 +197,7 @@ void RTools::createShapesMenu()
                                                  QString::fromUtf8(RToolsLayout::kShapeItems[i].cn));
         action->setObjectName(QString::fromLatin1(RToolsLayout::kShapeItems[i].name));
         action->setFont(font);
-        connect(action, &QAction::triggered, this, handlers[i]);
+        bind(action, handlers[i]);
         m_actShape[i] = action;
     }
     m_menuWrite->setStyleSheet(RToolsLayout::shapesMenuStyleSheet(m_btn[BtnWrite]->font().pixelSize()));
@@ -215,6 +210,36 @@ void RTools::createRotateMenu()
     // A click still turns the picture; the arrow beside it opens the menu.
     m_btn[BtnRotate]->setMenu(m_menuRotate);
     m_btn[BtnRotate]->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void RTools::bind(QAction *action, Slot command)
+{
+    // Qt still emits triggered() for a disabled action triggered from code.
+    connect(action, &QAction::triggered, this, [this, action, command] {
+        if (action->isEnabled())
+            (this->*command)();
+    });
+}
+
+void RTools::createGroups()
+{
+    m_groupLive = new QActionGroup(this);
+    m_groupLive->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    for (Button b : {BtnMin, BtnMove, BtnWrite, BtnRubber, BtnUndo, BtnCameraFull, BtnWhiteboard, BtnImageList, BtnFile})
+        m_groupLive->addAction(m_act[b]);
+    for (QAction *shape : m_actShape)
+        m_groupLive->addAction(shape);
+    m_groupLive->addAction(m_actSetting[ItemSnapSetting]);
+    m_groupCamera = new QActionGroup(this);
+    m_groupCamera->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+    m_groupCamera->addAction(m_act[BtnCamera11]);
+    m_groupCamera->addAction(m_act[BtnCameraSet]);
+}
+
+void RTools::applyToolStates()
+{
+    m_groupLive->setEnabled(!m_bScrCon);
+    m_groupCamera->setEnabled(!m_bScrCon && !m_bWhiteboard);
 }
 
 void RTools::setOrientation(bool mirror, bool flip)
@@ -240,7 +265,7 @@ void RTools::setMode(int mode)
 
 void RTools::slotShowOrHide(bool bshow)
 {
-    if (m_bScrCon)
+    if (!m_act[BtnImageList]->isEnabled())
         return;
     setButtonIcon(BtnImageList, bshow ? QStringLiteral("up.png") : QStringLiteral("down.png"));
     emit sImageList(!m_bShowed);
@@ -283,8 +308,6 @@ void RTools::closeApp()
 
 void RTools::minApp()
 {
-    if (m_bScrCon)
-        return;
     emit sMin();
 }
 
@@ -295,8 +318,6 @@ void RTools::sysSetting()
 
 void RTools::setMove()
 {
-    if (m_bScrCon)
-        return;
     emit sMoveCamera();
     setMode(0);
 }
@@ -320,8 +341,6 @@ void RTools::setFlip()
 
 void RTools::setWrite()
 {
-    if (m_bScrCon)
-        return;
     if (m_bWriteSelected) {
         setWriteSet();
         return;
@@ -344,9 +363,9 @@ void RTools::requestSnap(const char *from)
         qDebug().noquote() << QStringLiteral("RTools::%1: locked").arg(QLatin1String(from));
         return;
     }
-    // Show the strip so the new picture is seen; in compare mode it is shown
-    // already and the collapse state must not be disturbed.
-    if (!m_bScrCon) {
+    // Show the strip so the new picture is seen; in compare mode (strip
+    // button away) it is shown already and its collapse state must stay.
+    if (m_act[BtnImageList]->isEnabled()) {
         m_bShowed = false;
         setImageList();
     }
@@ -362,8 +381,6 @@ void RTools::setSnap()
 
 void RTools::setRubber()
 {
-    if (m_bScrCon)
-        return;
     emit sRubber();
     setMode(2);
 }
@@ -375,8 +392,6 @@ void RTools::setClearAll()
 
 void RTools::setUndo()
 {
-    if (m_bScrCon)
-        return;
     emit sUndo();
 }
 
@@ -433,30 +448,23 @@ void RTools::setPDF()
 
 void RTools::setCamera11()
 {
-    if (m_bScrCon || m_bWhiteboard)
-        return;
     emit sCamera11();
 }
 
 void RTools::setCameraFull()
 {
-    if (m_bScrCon)
-        return;
     emit sCameraFull();
 }
 
 void RTools::setCameraSet()
 {
-    if (m_bScrCon || m_bWhiteboard)
-        return;
     emit sCameraSet();
 }
 
 void RTools::setWhiteboard()
 {
-    if (m_bScrCon)
-        return;
     m_bWhiteboard = !m_bWhiteboard;
+    applyToolStates();
     emit sWhiteboard(m_bWhiteboard);
     if (m_bWhiteboard) {
         setButtonIcon(BtnWhiteboard, QStringLiteral("unboard.png"));
@@ -471,8 +479,6 @@ void RTools::setWhiteboard()
 
 void RTools::setImageList()
 {
-    if (m_bScrCon)
-        return;
     setButtonIcon(BtnImageList, m_bShowed ? QStringLiteral("up.png") : QStringLiteral("down.png"));
     emit sImageList(m_bShowed);
     m_bShowed = !m_bShowed;
@@ -481,6 +487,7 @@ void RTools::setImageList()
 void RTools::setScrCon()
 {
     m_bScrCon = !m_bScrCon;
+    applyToolStates();
     if (m_bScrCon) {
         if (!m_bShowed) {
             setButtonIcon(BtnImageList, QStringLiteral("down.png"));
@@ -498,55 +505,24 @@ void RTools::setScrCon()
 
 void RTools::setFile()
 {
-    if (m_bScrCon)
-        return;
     emit sFile();
 }
 
-void RTools::setHand()
+// Freehand and every shape: tell the window, then the annotate button shows selected.
+void RTools::drawShape(Signal shape)
 {
-    if (m_bScrCon)
-        return;
-    emit sWrite();
+    emit(this->*shape)();
     setMode(1);
 }
 
-void RTools::setRectange()
-{
-    if (m_bScrCon)
-        return;
-    emit sRect();
-    setMode(1);
-}
-
-void RTools::setTriangle()
-{
-    if (m_bScrCon)
-        return;
-    emit sTriangle();
-    setMode(1);
-}
-
-void RTools::setEllipse()
-{
-    if (m_bScrCon)
-        return;
-    emit sEllipse();
-    setMode(1);
-}
-
-void RTools::setStar()
-{
-    if (m_bScrCon)
-        return;
-    emit sStar();
-    setMode(1);
-}
+void RTools::setHand() { drawShape(&RTools::sWrite); }
+void RTools::setRectange() { drawShape(&RTools::sRect); }
+void RTools::setTriangle() { drawShape(&RTools::sTriangle); }
+void RTools::setEllipse() { drawShape(&RTools::sEllipse); }
+void RTools::setStar() { drawShape(&RTools::sStar); }
 
 void RTools::setDrawset()
 {
-    if (m_bScrCon)
-        return;
     emit sDrawset();
 }
 
@@ -569,8 +545,6 @@ void RTools::setLanguage()
 
 void RTools::setSnapSetting()
 {
-    if (m_bScrCon)
-        return;
     emit sSetting();
     emit sMoveCamera();
     setMode(0);

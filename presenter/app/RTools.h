@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QTimer;
 class QToolButton;
@@ -136,9 +137,19 @@ private:
         BtnImageList, BtnScrCon, BtnFile
     };
 
+    // Index of the snapshot settings in the setting menu's table.
+    enum { ItemSnapSetting = 1 };
+
     void init();
     void createButtons();
     using Slot = void (RTools::*)();
+    using Signal = void (RTools::*)();
+    // Runs the command when the action triggers, unless the action is disabled.
+    void bind(QAction *action, Slot command);
+    // The commands compare mode and the whiteboard take away, as action groups.
+    void createGroups();
+    void applyToolStates();
+    void drawShape(Signal shape);
     // A menu of text items from a layout table, each triggering its handler.
     QMenu *textMenu(const char *name, const RToolsLayout::Entry *items, int count, const Slot *handlers,
                     QAction **actions, bool checkable);
@@ -170,6 +181,9 @@ private:
     QMenu *m_menuSetting = nullptr;
     QMenu *m_menuWrite = nullptr;
     QMenu *m_menuRotate = nullptr;
+    // Disabled in compare mode; the camera group also on the whiteboard.
+    QActionGroup *m_groupLive = nullptr;
+    QActionGroup *m_groupCamera = nullptr;
     QTimer *m_timerSnapLock = nullptr;
     int m_iScreenWidth = 0;
     int m_iScreenHeight = 0;

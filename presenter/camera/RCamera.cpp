@@ -4,6 +4,7 @@
 #include "RCameraGuard.h"
 #include "RCameraImaProDlg.h"
 #include "RDeviceIds.h"
+#include "RDeviceLookup.h"
 #include "RFrameTap.h"
 #include <QVideoSurfaceFormat>
 #include "RImageSaver.h"
@@ -124,25 +125,10 @@ void RCamera::releaseCamera()
 
 QString RCamera::getConnectDeviceName()
 {
-    QString result;
-    const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
-    qDebug().noquote() << "RCamera::getConnectDeviceName()" << "listCameras.size():" << cameras.size();
-    for (const QCameraInfo &info : cameras) {
-        const QString dev = info.deviceName();
-        const QString vid = RDeviceIds::vendorId(dev);
-        const QString pid = RDeviceIds::productId(dev);
-        qDebug().noquote() << "RCamera::getConnectDeviceName()"
-                           << "deviceName()：" << dev << "vid:" << vid << "pid:" << pid;
-        if (m_listVid.contains(vid, Qt::CaseInsensitive) && m_listPid.contains(pid, Qt::CaseInsensitive)) {
-            result = info.description();
-            qDebug().noquote() << "RCamera::getConnectDeviceName()"
-                               << "m_strCurDevice：" << result;
-        }
-    }
-    qDebug().noquote() << "RCamera::getConnectDeviceName() end：" << result;
-    return result;
+    return RDeviceLookup::documentCamera(m_listVid, m_listPid);
 }
 
+// Opening runs in steps; each failing step releases what the earlier ones made.
 QSize RCamera::initCamera(QString name)
 {
     qDebug().noquote() << kInit << name << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
@@ -162,25 +148,32 @@ QSize RCamera::initCamera(QString name)
     releaseCamera();
     m_sizeCurrent = QSize(0, 0);
 
-    QCameraInfo chosen;
-    QString vid;
-    QString pid;
-    const QList<QCameraInfo> cameras = RCameraGuard::availableCameras();
-    for (const QCameraInfo &info : cameras) {
-        if (info.description() != strVisora)
-            continue;
-        qDebug().noquote() << kInit << "Found:" << info.description();
-        vid = RDeviceIds::vendorId(info.deviceName());
-        pid = RDeviceIds::productId(info.deviceName());
-        m_bFound = true;
-        chosen = info; // the last match wins
-    }
+    const RDeviceLookup::Match device = RDeviceLookup::byDescription(strVisora);
+    m_bFound = device.found;
     if (!m_bFound) {
         qDebug().noquote() << kInit << "not found";
         return QSize(0, 0);
     }
+    if (!startDevice(device.info))
+        return QSize(0, 0);
+    createImageCapture();
+    QString recordingText;
+    if (!chooseResolution(&recordingText))
+        return QSize(0, 0);
 
-    m_cameraMain = RCameraGuard::createCamera(chosen);
+    RSettingsStore::write(RSettingsKeys::VideoCamera, strVisora);
+    RSettingsStore::write(RSettingsKeys::VideoP, device.pid);
+    RSettingsStore::write(RSettingsKeys::VideoV, device.vid);
+    RSettingsStore::write(RSettingsKeys::VideoResolutionIndex, m_iCurResolutionIndex);
+    RSettingsStore::write(RSettingsKeys::VideoRecRess, recordingText);
+    qDebug().noquote() << kInit << "strVisora:" << strVisora;
+
+    return startPreview(strVisora);
+}
+
+bool RCamera::startDevice(const QCameraInfo &info)
+{
+    m_cameraMain = RCameraGuard::createCamera(info);
     connect(m_cameraMain, &QCamera::errorOccurred, this,
             [](QCamera::Error e) { qDebug().noquote() << "QCamera::Error value:" << RCameraGuard::errorName(e); });
     qDebug() << kInit << "state:" << m_cameraMain->state() << "status:" << m_cameraMain->status();
@@ -191,9 +184,13 @@ QSize RCamera::initCamera(QString name)
         m_bFoundNotOpened = true;
         releaseCamera();
         qDebug().noquote() << kInit << "found but did not open, released";
-        return QSize(0, 0);
+        return false;
     }
+    return true;
+}
 
+void RCamera::createImageCapture()
+{
     m_imageCapture = new QCameraImageCapture(m_cameraMain);
     // The pipeline works from the delivered picture; writing it to a file as
     // well would leave a stray copy in the Pictures folder on every capture.
@@ -208,7 +205,10 @@ QSize RCamera::initCamera(QString name)
     connect(cap, &QCameraImageCapture::imageCaptured, this, &RCamera::cameraImageCaptured);
     connect(cap, QOverload<int, QCameraImageCapture::Error, const QString &>::of(&QCameraImageCapture::error), this,
             [this](int, QCameraImageCapture::Error, const QString &text) { emit sCaptureFailed(text); });
+}
 
+bool RCamera::chooseResolution(QString *recordingText)
+{
     m_solutionCurlist = m_cameraMain->supportedViewfinderResolutions();
     qDebug().noquote() << kInit << "m_solutionCurlist.size():" << m_solutionCurlist.size();
     if (m_solutionCurlist.isEmpty()) {
@@ -216,13 +216,14 @@ QSize RCamera::initCamera(QString name)
         m_bFoundNotOpened = true;
         releaseCamera();
         qDebug().noquote() << kInit << "no resolution, released";
-        return QSize(0, 0);
+        return false;
     }
 
     const RResolutionRule::Rule rule = RResolutionRule::systemRule();
     const RResolutionRule::Choice choice = RResolutionRule::choose(m_solutionCurlist, rule);
     m_iMaxWidth = choice.maxWidth;
     m_iMaxHeight = choice.maxHeight;
+    *recordingText = choice.recordingText;
 
     qDebug().noquote() << kInit << "m_iCurResolutionIndex:" << m_iCurResolutionIndex;
     // By the size in use, not the index: a replugged device may list other sizes.
@@ -240,14 +241,11 @@ QSize RCamera::initCamera(QString name)
 
     if (m_cameraMain->focus() && m_cameraMain->focus()->isAvailable())
         qDebug().noquote() << kInit << "focus is availble!";
+    return true;
+}
 
-    RSettingsStore::write(RSettingsKeys::VideoCamera, strVisora);
-    RSettingsStore::write(RSettingsKeys::VideoP, pid);
-    RSettingsStore::write(RSettingsKeys::VideoV, vid);
-    RSettingsStore::write(RSettingsKeys::VideoResolutionIndex, m_iCurResolutionIndex);
-    RSettingsStore::write(RSettingsKeys::VideoRecRess, choice.recordingText);
-    qDebug().noquote() << kInit << "strVisora:" << strVisora;
-
+QSize RCamera::startPreview(const QString &device)
+{
     startDeviceTest();
     m_bCameraRun = true;
     setLost(false);
@@ -269,7 +267,7 @@ QSize RCamera::initCamera(QString name)
     m_pImaProDlg->changeLanguage(m_iLanguage);
     connect(m_pImaProDlg, &RCameraImaProDlg::sValChanged, this, &RCamera::setImageProcess);
 
-    m_strCurDevice = strVisora;
+    m_strCurDevice = device;
     m_testCamera->setDevName(m_strCurDevice);
     qDebug().noquote() << kInit << "emit startTestThread()";
     requestTestRun();

@@ -20,6 +20,7 @@
 #include "RImageProc.h"
 
 class QCamera;
+class QCameraInfo;
 class QCameraImageCapture;
 class QCameraImageProcessing;
 class QCameraViewfinder;
@@ -162,6 +163,11 @@ private slots:
     void rectDetected(QList<QPoint> points, RRotatedRect rect, QList<QPointF> quad, int ticket);
 
 private:
+    // The steps of initCamera.
+    bool startDevice(const QCameraInfo &info);
+    void createImageCapture();
+    bool chooseResolution(QString *recordingText);
+    QSize startPreview(const QString &device);
     void startDeviceTest();
     // Stops and deletes the camera, its capture object and the adjustment
     // dialog of the previous open, so reopening never accumulates them.

@@ -1,3 +1,4 @@
+#include "CameraTestSupport.h"
 #include "QrTestSupport.h"
 #include "RCamera.h"
 #include "RDragScene.h"
@@ -15,7 +16,6 @@
 #include <QGraphicsProxyWidget>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 
 // Catches what the desktop would be asked to open.
@@ -28,20 +28,6 @@ public slots:
     void open(const QUrl &url) { opened << url; }
 };
 
-// The virtual camera shows a page with the code of `text` centred at `centre`.
-bool showCode(const QString &dir, const QString &text, QPoint centre)
-{
-    QrTest::page(QSize(1920, 1080), text, centre, 8).save(dir + "/code.png");
-    QSaveFile f(dir + "/cam.json");
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    f.write(R"({"cameras": [{"description": "Scan Test Camera",
-        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&9&0&0000",
-        "resolutions": ["1920x1080"], "pixelFormats": ["jpeg"],
-        "source": "code.png", "present": true, "busy": false}]})");
-    return f.commit();
-}
-
 // QR scanning in the main window on the virtual camera showing code pictures.
 class TestQrScan : public QObject
 {
@@ -49,8 +35,6 @@ class TestQrScan : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        qputenv("VISORA_VIRTUAL_CAMERA", QString(m_dir.path() + "/cam.json").toUtf8());
         for (const char *scheme : {"http", "https", "file", "javascript", "ms-settings"})
             QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
     }
@@ -168,7 +152,12 @@ private slots:
     }
 
 private:
-    void showPage(const QString &text, QPoint centre) { QVERIFY(showCode(m_dir.path(), text, centre)); }
+    // The virtual camera shows a page with the code of `text` centred at `centre`.
+    static void showPage(const QString &text, QPoint centre)
+    {
+        CameraTest::writeOne("Scan Test Camera", {"1920x1080"},
+                             CameraTest::writePage("code.png", QrTest::page(QSize(1920, 1080), text, centre, 8)));
+    }
 
     RTavWidget *startScanning()
     {
@@ -185,7 +174,6 @@ private:
         return m_window;
     }
 
-    QTemporaryDir m_dir;
     RTavWidget *m_window = nullptr;
     UrlCatcher m_catcher;
 };

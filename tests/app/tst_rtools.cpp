@@ -130,6 +130,14 @@ private slots:
         QTest::newRow("compare: rotate still acts") << compare << "setRotate" << QStringList{"sRotate"};
         QTest::newRow("compare: snapshot leaves the strip") << compare << "setSnap" << QStringList{"sSnap"};
         QTest::newRow("compare: shapes ignored") << compare << "setStar" << none;
+        QTest::newRow("compare: move ignored") << compare << "setMove" << none;
+        QTest::newRow("compare: snap settings ignored") << compare << "setSnapSetting" << none;
+        QTest::newRow("compare: 1:1 ignored") << compare << "setCamera11" << none;
+        QTest::newRow("after compare shapes act") << QStringList{"setScrCon", "setScrCon"} << "setStar" << QStringList{"sStar"};
+        QTest::newRow("after whiteboard adjustment acts")
+            << QStringList{"setWhiteboard", "setWhiteboard"} << "setCameraSet" << QStringList{"sCameraSet"};
+        QTest::newRow("whiteboard and compare: 1:1 stays away")
+            << QStringList{"setWhiteboard", "setScrCon", "setScrCon"} << "setCamera11" << none;
         QTest::newRow("key O zooms in") << none << "keyO" << QStringList{"sZoom(4)"};
         QTest::newRow("key P quits without asking") << none << "keyP" << QStringList{"sNoConfirmClose"};
         QTest::newRow("Ctrl+Alt alone does nothing") << none << "keyIctrlalt" << none;

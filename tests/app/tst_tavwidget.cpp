@@ -1,3 +1,4 @@
+#include "CameraTestSupport.h"
 #include "RCamera.h"
 #include "RCaptureSettings.h"
 #include "RDragScene.h"
@@ -21,7 +22,6 @@
 #include "RProxyWidget.h"
 #include "RVideoRect.h"
 #include "RZoomModel.h"
-#include <QSaveFile>
 #include <QSettings>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -44,7 +44,6 @@ private slots:
     void orientationIsRestoredAndStored();
     void confirmExit_data();
     void confirmExit();
-    void storedLanguage();
     void captureSettingsReachSnapshotAndPdf();
     void timedSnapshotsUntilManual();
     void recorderGetsArguments();
@@ -64,22 +63,22 @@ private:
                 return t;
         return nullptr;
     }
-    void writeCameraConfig(bool present, bool busy, const QStringList &sizes = {"1280x720", "640x480"});
+    static void writeCameraConfig(bool present, bool busy, const QStringList &sizes = {"1280x720", "640x480"})
+    {
+        CameraTest::writeOne("Window Test Camera", sizes, "pattern", present, busy);
+    }
     RTavWidget *startWindow();
     bool openWindow() { return startWindow() && QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000); }
     // Answers the next modal box by clicking the button with `text`.
     void answerNextBox(const QString &text, QString *seenText = nullptr);
     void runDialog(const std::function<void(RSetting *)> &fill, bool accept);
     QTemporaryDir m_dir;
-    QString m_json;
     RTavWidget *m_window = nullptr;
 };
 
 void TestTavWidget::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_json = m_dir.path() + "/cam.json";
-    qputenv("VISORA_VIRTUAL_CAMERA", m_json.toUtf8());
 }
 
 void TestTavWidget::init()
@@ -100,19 +99,6 @@ void TestTavWidget::cleanup()
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     QCoreApplication::exec();
     RImageSaver::instance()->waitForIdle(10000);
-}
-
-void TestTavWidget::writeCameraConfig(bool present, bool busy, const QStringList &sizes)
-{
-    QSaveFile f(m_json);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QString(R"({"cameras": [{"description": "Window Test Camera",
-        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&2&0&0000",
-        "resolutions": ["%3"], "pixelFormats": ["jpeg"],
-        "source": "pattern", "present": %1, "busy": %2}]})")
-                .arg(present ? "true" : "false", busy ? "true" : "false", sizes.join("\", \""))
-                .toUtf8());
-    QVERIFY(f.commit());
 }
 
 RTavWidget *TestTavWidget::startWindow()
@@ -226,7 +212,8 @@ void TestTavWidget::confirmExit_data()
     QTest::addColumn<int>("langue");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("closed");
-    QTest::newRow("cancel keeps running") << 0 << "取消" << false;
+    // Any stored value but 1 reads as Chinese.
+    QTest::newRow("cancel keeps running") << 2 << "取消" << false;
     QTest::newRow("english ok") << 1 << "OK" << true;
 }
 
@@ -240,19 +227,6 @@ void TestTavWidget::confirmExit()
     answerNextBox(answer);
     m_window->closeTav();
     QCOMPARE(!m_window->isVisible(), closed);
-}
-
-// Any stored value but 1 reads as Chinese; a switch reaches scene and tool bar.
-void TestTavWidget::storedLanguage()
-{
-    RSettingsStore::write(RSettingsKeys::SystemLangue, 2);
-    startWindow();
-    QCOMPARE(m_window->languageIndex(), 0);
-    auto *snap = m_window->tools()->findChild<QToolButton *>("setSnap");
-    QCOMPARE(snap->text(), QString("拍照"));
-    m_window->slotChangeLangue(1);
-    QCOMPARE(m_window->scene()->languageIndex(), 1);
-    QCOMPARE(snap->text(), QString("Snap"));
 }
 
 void TestTavWidget::captureSettingsReachSnapshotAndPdf()
@@ -377,16 +351,9 @@ void TestTavWidget::perspectiveSnapshotIsTheFlatPage()
     QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
     m_window->slotSnap();
     QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
+    // The flat page (its content: the capture's test), not the whole picture.
     const QImage page(target.path() + "/" + added.first().at(1).toString());
-    QVERIFY(!page.isNull());
-    // Much smaller than the whole picture, and mostly paper: bright pixels.
-    QVERIFY(page.width() < 1280 * 3 / 4 && page.height() < 720 * 95 / 100);
-    QVERIFY(page.width() > 1280 / 5 && page.height() > 720 / 3);
-    int bright = 0, total = 0;
-    for (int y = page.height() / 10; y < page.height() * 9 / 10; y += 4)
-        for (int x = page.width() / 10; x < page.width() * 9 / 10; x += 4, ++total)
-            bright += qGray(page.pixel(x, y)) > 150;
-    QVERIFY2(bright > total * 7 / 10, qPrintable(QString("%1 of %2 bright").arg(bright).arg(total)));
+    QVERIFY(!page.isNull() && page.width() < 1280 * 3 / 4);
     const double ratio = double(page.height()) / page.width();
     QVERIFY2(qAbs(ratio / M_SQRT2 - 1) < 0.04, qPrintable(QString::number(ratio)));
 }
@@ -427,7 +394,8 @@ void TestTavWidget::freezeAcrossCompareAndWhiteboard()
     QVERIFY(!m_window->scene()->camera()->isRunning());
 }
 
-// A file type the saver cannot write falls back to jpg.
+// A file type the saver cannot write falls back to jpg; a language switch
+// reaches scene and tool bar.
 void TestTavWidget::snapshotButtonReachesTheStripAsJpg()
 {
     RSettingsStore::write(RSettingsKeys::FileExt, "gif");
@@ -435,9 +403,14 @@ void TestTavWidget::snapshotButtonReachesTheStripAsJpg()
     QListWidget *list = m_window->imageList()->listWidget();
     const int before = list->count();
     QSignalSpy added(m_window->scene(), &RDragScene::sAddImageItem);
-    QTest::mouseClick(m_window->tools()->findChild<QToolButton *>("setSnap"), Qt::LeftButton);
+    auto *snap = m_window->tools()->findChild<QToolButton *>("setSnap");
+    QCOMPARE(snap->text(), QString("拍照"));
+    QTest::mouseClick(snap, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), before + 1, 10000);
     QVERIFY(added.first().at(1).toString().endsWith(".jpg"));
+    m_window->slotChangeLangue(1);
+    QCOMPARE(m_window->scene()->languageIndex(), 1);
+    QCOMPARE(snap->text(), QString("Snap"));
 }
 
 // A replug lays the scene out the same way (the scene test follows it).

@@ -291,10 +291,7 @@ private slots:
     // Brightness up makes the picture brighter.
     void adjustmentReachesFrames()
     {
-        writePage("grey.png", uniformPage(128));
-        Cam c = cam("Doc Cam");
-        c.source = "grey.png";
-        writeConfig({c});
+        writeOne("Doc Cam", {"640x480"}, writePage("grey.png", uniformPage(128)));
         RCamera camera;
         camera.show();
         QVERIFY(!camera.initCamera("Doc Cam").isEmpty());

@@ -1,15 +1,10 @@
 #include "VisoraTest.h"
 
+#include "FileCheck.h"
 #include "RFileNaming.h"
 
 #include <QDir>
 #include <QFile>
-
-static void touch(const QString &path)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-}
 
 class TestRFileNaming : public QObject
 {
@@ -56,7 +51,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         for (const QString &name : existing)
-            touch(dir.filePath(name));
+            QVERIFY(VisoraTest::touch(dir.filePath(name)));
         QCOMPARE(RFileNaming::uniqueFileName(dir.path(), "IMG0007", ext), dir.filePath(expected));
     }
 };

@@ -1,5 +1,6 @@
 #include "VisoraTest.h"
 
+#include "FileCheck.h"
 #include "RPdfPage.h"
 #include "RPictureLoader.h"
 
@@ -10,12 +11,11 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <sys/inotify.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace VisoraTest;
 
 // A solid picture with a blue marker in its bottom-right corner.
 static QImage marked(int w, int h)
@@ -29,48 +29,23 @@ static QImage marked(int w, int h)
     return img;
 }
 
-static QString run(const QString &program, const QStringList &args)
+// Page `page` of the PDF rendered at `dpi`.
+static QImage render(const QString &pdf, int page, const QString &dir, int dpi = 20)
 {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromLocal8Bit(p.readAllStandardOutput());
+    VisoraTest::run("pdftoppm", {"-r", QString::number(dpi), "-png", "-f", QString::number(page), "-singlefile", pdf,
+                                 dir + "/page"});
+    return RPictureLoader::load(dir + "/page.png");
 }
 
-static QByteArray bytes(const QString &path)
+// The extent of everything not white.
+static QRect inkBox(const QImage &img)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-static int pages(const QString &pdf)
-{
-    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)\\n").match(run("pdfinfo", {pdf}));
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-// The extent of everything not white on page `page`, rendered at 36 dpi.
-static QRect inkBox(const QString &pdf, int page, const QString &dir)
-{
-    run("pdftoppm", {"-r", "36", "-png", "-f", QString::number(page), "-singlefile", pdf, dir + "/box"});
-    const QImage img = RPictureLoader::load(dir + "/box.png");
     QRect box;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             if (qGray(img.pixel(x, y)) < 200)
                 box |= QRect(x, y, 1, 1);
     return box;
-}
-
-// A camera picture big enough that writing its page takes many writes.
-static QImage noisy(int w, int h)
-{
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y) % 253, (x ^ y) & 0xff));
-    return img;
 }
 
 // Started again as a child by the crash test: adds one large page under a
@@ -86,7 +61,7 @@ static const int s_crashingChild = [] {
     getrlimit(RLIMIT_FSIZE, &small);
     small.rlim_cur = rlim_t(qgetenv("TST_RPDFPAGE_LIMIT").toLongLong());
     setrlimit(RLIMIT_FSIZE, &small);
-    RPdfPage::append(noisy(1600, 1200), QFile::decodeName(pdf));
+    RPdfPage::append(VisoraTest::noisy(1600, 1200), QFile::decodeName(pdf));
     _exit(0);
 }();
 
@@ -101,11 +76,14 @@ private slots:
                  "poppler-utils are not installed");
     }
 
+    // A one-page capture shows the whole picture at the page's top-left, and a
+    // page appended to the lesson looks the same.
     void pageShowsThePicture_data()
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<double>("minWidthShare"); // of the page width
         QTest::newRow("camera picture") << QSize(1920, 1080) << 0.6;
+        QTest::newRow("8 megapixel camera frame") << QSize(3264, 2448) << 0.6;
         QTest::newRow("turned camera picture") << QSize(1080, 1920) << 0.4;
         QTest::newRow("wider than the page") << QSize(12000, 3000) << 0.9;
     }
@@ -114,21 +92,13 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(double, minWidthShare);
         QTemporaryDir dir;
-        const QString pdf = dir.filePath("页面.pdf");
-        QVERIFY(RPdfPage::write(marked(size.width(), size.height()), pdf));
-        const QString info = run("pdfinfo", {pdf});
-        QVERIFY(info.contains(QRegularExpression("Pages:\\s+1\\n")));
-        QVERIFY2(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")),
-                 qPrintable(info));
-        run("pdftoppm", {"-r", "20", "-png", "-singlefile", pdf, dir.filePath("page")});
-        const QImage page = RPictureLoader::load(dir.filePath("page.png"));
-        QVERIFY(!page.isNull());
-        // The picture's extent on the rendered page: anything not white.
-        QRect box;
-        for (int y = 0; y < page.height(); ++y)
-            for (int x = 0; x < page.width(); ++x)
-                if (qGray(page.pixel(x, y)) < 200)
-                    box |= QRect(x, y, 1, 1);
+        const QString pdf = dir.filePath("页面.pdf"), lesson = dir.filePath("lesson.pdf");
+        const QImage picture = marked(size.width(), size.height());
+        QVERIFY(RPdfPage::write(picture, pdf));
+        QCOMPARE(pdfPages(pdf), 1);
+        QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")));
+        const QImage page = render(pdf, 1, dir.path());
+        const QRect box = inkBox(page);
         QVERIFY(!box.isEmpty());
         QVERIFY(box.left() <= 5 && box.top() <= 5); // drawn at the top-left
         QVERIFY(box.width() >= minWidthShare * page.width());
@@ -138,27 +108,9 @@ private slots:
         const QRgb middle = page.pixel(box.center());
         QVERIFY(qBlue(corner) > 150 && qRed(corner) < 100); // the whole picture, marker included
         QVERIFY(qRed(middle) > 150 && qBlue(middle) < 100);
-    }
-
-    // A one-page capture and a page appended to the lesson look the same.
-    void appendedPageLaidOutLikeOnePage_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("8 megapixel camera frame") << QSize(3264, 2448);
-        QTest::newRow("1080p frame") << QSize(1920, 1080);
-        QTest::newRow("turned page") << QSize(1200, 1800);
-    }
-    void appendedPageLaidOutLikeOnePage()
-    {
-        QFETCH(QSize, size);
-        QTemporaryDir dir;
-        const QImage picture = marked(size.width(), size.height());
-        QVERIFY(RPdfPage::write(picture, dir.filePath("one.pdf")));
-        QVERIFY(RPdfPage::append(marked(640, 480), dir.filePath("lesson.pdf")));
-        QVERIFY(RPdfPage::append(picture, dir.filePath("lesson.pdf")));
-        const QRect one = inkBox(dir.filePath("one.pdf"), 1, dir.path());
-        QVERIFY(!one.isEmpty());
-        QCOMPARE(inkBox(dir.filePath("lesson.pdf"), 2, dir.path()), one);
+        QVERIFY(RPdfPage::append(marked(640, 480), lesson));
+        QVERIFY(RPdfPage::append(picture, lesson));
+        QCOMPARE(inkBox(render(lesson, 2, dir.path(), 36)), inkBox(render(pdf, 1, dir.path(), 36)));
     }
 
     // Replacing a document renames the new version over it: the old one is
@@ -182,7 +134,7 @@ private slots:
             at += ssize_t(sizeof(inotify_event) + e->len);
         }
         QVERIFY2(!deleted.contains("page.pdf"), qPrintable(deleted.join(',')));
-        QCOMPARE(pages(pdf), 1);
+        QCOMPARE(pdfPages(pdf), 1);
     }
 
     void failedWriteLeavesNoFile_data()
@@ -206,7 +158,7 @@ private slots:
         QVERIFY(!RPdfPage::write(image, path, &error));
         QVERIFY(!error.isEmpty());
         // Only a missing place is said to be missing.
-        QCOMPARE(error == QString::fromLocal8Bit(std::strerror(ENOENT)), name.startsWith("/proc"));
+        QCOMPARE(error == errnoText(ENOENT), name.startsWith("/proc"));
         QVERIFY(!QFileInfo(path).isFile());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1); // the pipe
     }
@@ -227,18 +179,13 @@ private slots:
         for (int n = 1; n <= pages.size(); ++n) {
             QString error;
             QVERIFY2(RPdfPage::append(pages.at(n - 1), pdf, &error), qPrintable(error));
-            QFile f(pdf);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            const QByteArray now = f.readAll();
+            const QByteArray now = bytes(pdf);
             QVERIFY(now.startsWith(before));
             before = now;
-            const QString info = run("pdfinfo", {pdf});
-            QVERIFY2(info.contains(QRegularExpression(QString("Pages:\\s+%1\\n").arg(n))), qPrintable(info));
-            QVERIFY(info.contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")));
-            run("pdftoppm", {"-r", "20", "-png", "-f", QString::number(n), "-singlefile", pdf, dir.filePath("page")});
-            const QImage page = RPictureLoader::load(dir.filePath("page.png"));
-            QVERIFY(!page.isNull());
-            QVERIFY(qGray(page.pixel(2, 2)) < 150); // the picture at the top-left of the new page
+            QCOMPARE(pdfPages(pdf), n);
+            QVERIFY(run("pdfinfo", {pdf}).contains(QRegularExpression("Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts")));
+            // The picture at the top-left of the new page.
+            QVERIFY(qGray(render(pdf, n, dir.path()).pixel(2, 2)) < 150);
             QCOMPARE(QDir(dir.path()).entryList({"*.pdf*"}, QDir::Files | QDir::Hidden).size(), 1);
         }
     }
@@ -267,15 +214,11 @@ private slots:
             else
                 QVERIFY(f.resize(0) && f.write(QByteArray(200, 'x')) == 200);
         }
-        QFile f(pdf);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray before = f.readAll();
-        f.close();
+        const QByteArray before = bytes(pdf);
         QString error;
         QVERIFY(!RPdfPage::append(marked(64, 48), pdf, &error));
         QVERIFY(!error.isEmpty());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), before);
+        QCOMPARE(bytes(pdf), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"doc.pdf"});
     }
 
@@ -295,16 +238,13 @@ private slots:
         QVERIFY(RPdfPage::append(marked(640, 480), pdf));
         QVERIFY(RPdfPage::append(marked(480, 640), pdf));
         const QByteArray before = bytes(pdf);
-        const QImage big = noisy(1600, 1200);
-        rlimit old {};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = rlim_t(before.size() + 30000); // a file may not grow past this
+        const QImage big = VisoraTest::noisy(1600, 1200);
+        const rlim_t limit = rlim_t(before.size() + 30000); // a file may not grow past this
         if (crash) {
             QProcess child;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("TST_RPDFPAGE_CRASH_INTO", pdf);
-            env.insert("TST_RPDFPAGE_LIMIT", QString::number(small.rlim_cur));
+            env.insert("TST_RPDFPAGE_LIMIT", QString::number(limit));
             child.setProcessEnvironment(env);
             child.start(QCoreApplication::applicationFilePath(), QStringList());
             QVERIFY(child.waitForFinished(60000));
@@ -312,20 +252,20 @@ private slots:
             QVERIFY(bytes(pdf).size() > before.size());
             RPdfPage::cleanFolder(dir.path()); // the next start
         } else {
-            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &small);
             QString error;
-            const bool ok = RPdfPage::append(big, pdf, &error);
-            setrlimit(RLIMIT_FSIZE, &old);
-            std::signal(SIGXFSZ, oldHandler);
+            bool ok;
+            {
+                FileSizeLimit full(limit);
+                ok = RPdfPage::append(big, pdf, &error);
+            }
             QVERIFY(!ok);
-            QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+            QCOMPARE(error, errnoText(EFBIG));
         }
         QVERIFY(bytes(pdf) == before);
-        QCOMPARE(pages(pdf), 2);
+        QCOMPARE(pdfPages(pdf), 2);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"课堂.pdf"});
         QVERIFY(RPdfPage::append(big, pdf));
-        QCOMPARE(pages(pdf), 3);
+        QCOMPARE(pdfPages(pdf), 3);
         QVERIFY(bytes(pdf).startsWith(before));
     }
 };

@@ -1,3 +1,4 @@
+#include "FileCheck.h"
 #include "RLogFile.h"
 #include "VisoraTest.h"
 
@@ -20,12 +21,6 @@ struct Speaker {
     void speak(const QString &text) { qWarning().noquote() << "RDragScene::wrongLabel" << text; }
     void speakRightly() { qInfo().noquote() << "Speaker::speakRightly: done"; }
 };
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -69,7 +64,7 @@ private slots:
         const int lineBytes = written.last().toUtf8().size() + 1;
         for (int n = names.size() - 1; n >= 0; --n) {
             const QString name = dir.path() + "/state/Tavimor.log" + (n ? "." + QString::number(n) : QString());
-            const QByteArray bytes = readAll(name);
+            const QByteArray bytes = VisoraTest::bytes(name);
             QVERIFY2(bytes.size() <= limit, qPrintable(name));
             if (n > 0)
                 QVERIFY2(bytes.size() > limit - lineBytes, qPrintable(name));
@@ -93,9 +88,7 @@ private slots:
     {
         QFETCH(QString, folder);
         QTemporaryDir dir;
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(VisoraTest::touch(dir.filePath("file")));
         QVERIFY(QDir(dir.path()).mkpath("blocked/Tavimor.log"));
         QVERIFY(QDir(dir.path()).mkpath("piped"));
         QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("piped/Tavimor.log")).constData(), 0600), 0);
@@ -128,9 +121,7 @@ private slots:
         QFETCH(QString, logPath);
         QFETCH(QString, shown);
         QTemporaryDir dir;
-        QFile file(dir.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(VisoraTest::touch(dir.filePath("file")));
         const QByteArray oldHome = qgetenv("HOME");
         const QByteArray oldState = qgetenv("XDG_STATE_HOME");
         qputenv("HOME", QFile::encodeName(dir.filePath("home")));
@@ -156,7 +147,7 @@ private slots:
             return;
         }
         QCOMPARE(installed, dir.filePath(logPath));
-        const QByteArray line = readAll(installed);
+        const QByteArray line = VisoraTest::bytes(installed);
         QVERIFY2(line.contains(" W Speaker::speak: RDragScene::wrongLabel " + text.toUtf8() + "\n"), line.constData());
         // A label that already names the true origin is written once.
         QVERIFY2(line.contains(" I Speaker::speakRightly: done\n"), line.constData());

@@ -1,3 +1,4 @@
+#include "FileCheck.h"
 #include "RUserFolder.h"
 #include "VisoraTest.h"
 
@@ -30,9 +31,7 @@ private slots:
         root.mkpath("usr/lib/visora/Tolvani");
         root.mkpath("usr/lib/visora2");
         QFile::link(root.filePath("usr/lib/visora"), root.filePath("link"));
-        QFile file(root.filePath("file"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        QVERIFY(VisoraTest::touch(root.filePath("file")));
         const QString installedPath = installed.isEmpty() ? QString() : root.filePath(installed);
         QTEST(RUserFolder::programFolderUsable(root.filePath(program), installedPath), "usable");
     }

@@ -1,7 +1,6 @@
 #include "RCamera.h"
 #include "RClearQuestion.h"
 #include "RDragScene.h"
-#include "RPictureOrientation.h"
 #include "RImageSaver.h"
 #include "RNotice.h"
 #include "RPixmapItem.h"
@@ -12,6 +11,9 @@
 #include "RWidgetItem.h"
 #include "VisoraTest.h"
 #include "BadPictures.h"
+#include "CameraTestSupport.h"
+#include "FileCheck.h"
+#include "MouseTest.h"
 
 #include <QGraphicsSceneDragDropEvent>
 #include <QGraphicsView>
@@ -19,7 +21,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalSpy>
 
 #include <cerrno>
@@ -29,715 +30,604 @@ class TestDragScene : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void placing_data();
-    void placing();
-    void eraseUndoAndPlaceAgain();
-    void clearThenUndoInReverseOrder();
-    void strokeBecomesItemInSceneCoordinates();
-    void shapeCanvas();
-    void whiteboardQuestion_data();
-    void whiteboardQuestion();
-    void whiteboardBoxPos_data();
-    void whiteboardBoxPos();
-    void cutPolygonImage_data();
-    void cutPolygonImage();
-    void deskewAngle_data();
-    void deskewAngle();
-    void noCameraMeansNoSnapshotWork();
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        writeCamera();
+    }
+
+    void placing_data()
+    {
+        QTest::addColumn<QString>("picture"); // "png|jpeg|png16 WxH" or "text"
+        QTest::addColumn<QString>("how");     // open, drop text, drop url
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<QSize>("placed"); // invalid: nothing placed
+        QTest::addColumn<QPointF>("pos");
+        QTest::newRow("opened twice") << "png 40x20" << "open" << 2 << QSize(40, 20) << QPointF(-10, -5);
+        QTest::newRow("dropped file url 拖放") << "png 40x40" << "drop url" << 1 << QSize(40, 40) << QPointF(90, 40);
+        QTest::newRow("dropped three times while decoding") << "png 3000x2000" << "drop text" << 3
+                                                            << QSize(3000, 2000) << QPointF(-650, -450);
+        QTest::newRow("108 MP photo placed scaled") << "jpeg 12000x9000" << "open" << 1 << QSize(5000, 3750)
+                                                    << QPointF(-1250, -937);
+        QTest::newRow("16-bit png bomb placed nowhere") << "png16 10000x10000" << "drop text" << 2 << QSize() << QPointF();
+        QTest::newRow("text file is said, not placed") << "text" << "open" << 1 << QSize() << QPointF();
+    }
+
+    // A request returns before the picture is decoded; asking again for the
+    // same file, while decoding or after, adds nothing.
+    void placing()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, how);
+        QFETCH(int, requests);
+        QFETCH(QSize, placed);
+        const QString kind = picture.section(' ', 0, 0);
+        const QStringList wh = picture.section(' ', 1, 1).split('x');
+        const QString path = m_dir.path() + "/" + QString(QTest::currentDataTag()).replace(' ', '_')
+            + (kind == "jpeg" ? ".jpg" : ".png");
+        if (!QFile::exists(path)) {
+            const QSize size(wh.value(0).toInt(), wh.value(1).toInt());
+            QFile text(path);
+            if (kind == "png")
+                QVERIFY(writePicture(QFileInfo(path).fileName(), size, Qt::red) == path);
+            else if (kind == "jpeg")
+                QVERIFY(BadPictures::writeFlatJpeg(path, size));
+            else if (kind == "png16")
+                QVERIFY(BadPictures::writeFlatPng(path, size, 16));
+            else
+                QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+        }
+        RDragScene scene;
+        QMimeData mime;
+        how == "drop url" ? mime.setUrls({QUrl::fromLocalFile(path)}) : mime.setText(path);
+        for (int i = 0; i < requests; ++i) {
+            if (how == "open") {
+                scene.showImageItem(QFileInfo(path).path(), QFileInfo(path).fileName());
+            } else {
+                for (QEvent::Type type : {QEvent::GraphicsSceneDragEnter, QEvent::GraphicsSceneDrop}) {
+                    QGraphicsSceneDragDropEvent event(type);
+                    event.setMimeData(&mime);
+                    event.setScenePos(QPointF(100 + 10 * i, 50));
+                    event.setProposedAction(Qt::CopyAction);
+                    QApplication::sendEvent(&scene, &event);
+                }
+            }
+            QCOMPARE(scene.items().count(), 0);
+            QCOMPARE(scene.picturesDecoding(), 1);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(scene.picturesDecoding(), 0, 30000);
+        if (placed.isValid()) {
+            scene.showImageItem(QFileInfo(path).path(), QFileInfo(path).fileName());
+            QCOMPARE(scene.picturesDecoding(), 0);
+        }
+        QCOMPARE(scene.items().count(), placed.isValid() ? 1 : 0);
+        if (kind == "text")
+            QVERIFY(scene.notice()->messageText().startsWith("图片无法显示：" + QFileInfo(path).fileName()));
+        if (!placed.isValid())
+            return;
+        auto *item = dynamic_cast<RPixmapItem *>(scene.items().first());
+        QCOMPARE(item->pixmap().size(), placed);
+        QCOMPARE(scene.imagePaths(), QStringList{path});
+        QCOMPARE(item->data(0).toString(), path);
+        QTEST(item->pos(), "pos");
+        QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable && item->flags() & QGraphicsItem::ItemIsSelectable);
+    }
+
+    void eraseUndoAndPlaceAgain()
+    {
+        RDragScene scene;
+        QGraphicsView view(&scene);
+        view.resize(300, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QString name = QFileInfo(writePicture("e.png", QSize(40, 40), Qt::red)).fileName();
+        scene.showImageItem(m_dir.path(), name);
+        QTRY_COMPARE(scene.picturesDecoding(), 0);
+        auto *pix = dynamic_cast<RPixmapItem *>(scene.items().first());
+        QVERIFY(pix);
+        scene.slotRubber();
+        QVERIFY(pix->m_bWaitEarse);
+        pix->setSelected(true);
+        QTRY_VERIFY(!pix->isVisible());
+        QCOMPARE(scene.undoRecords().size(), 1);
+        QCOMPARE(scene.undoRecords().first().iType, int(UndoRecord::Picture));
+        QVERIFY(scene.imagePaths().isEmpty());
+        scene.slotUndo();
+        QVERIFY(pix->isVisible());
+        QVERIFY(scene.undoRecords().isEmpty());
+        scene.slotWrite();
+        QVERIFY(!pix->m_bWaitEarse);
+        // Erased again and asked for again: the hidden item comes back, no second copy.
+        scene.slotRubber();
+        pix->setSelected(true);
+        QTRY_VERIFY(!pix->isVisible());
+        scene.showImageItem(m_dir.path(), name);
+        QTRY_COMPARE(scene.picturesDecoding(), 0);
+        QCOMPARE(scene.items(), QList<QGraphicsItem *>{pix});
+        QVERIFY(pix->isVisible());
+        QCOMPARE(scene.imagePaths(), QStringList{m_dir.path() + "/" + name});
+    }
+
+    void clearThenUndoInReverseOrder()
+    {
+        RDragScene scene;
+        scene.slotUndo(); // nothing to undo
+        QVERIFY(scene.undoRecords().isEmpty());
+        scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen); // no view: empty item
+        scene.showImageItem(m_dir.path(), QFileInfo(writePicture("c.png", QSize(10, 10), Qt::red)).fileName());
+        QTRY_COMPARE(scene.picturesDecoding(), 0);
+        const auto before = scene.items();
+        QCOMPARE(before.count(), 2);
+        scene.clearAllMyItem();
+        for (QGraphicsItem *item : before)
+            QVERIFY(!item->isVisible());
+        QCOMPARE(scene.undoRecords().size(), 2);
+        const UndoRecord last = scene.undoRecords().last();
+        scene.slotUndo();
+        QGraphicsItem *restored = last.iType == UndoRecord::Picture ? static_cast<QGraphicsItem *>(last.itemPixmap)
+                                                                    : static_cast<QGraphicsItem *>(last.itemWidget);
+        QVERIFY(restored->isVisible());
+        int visible = 0;
+        for (QGraphicsItem *item : before)
+            visible += item->isVisible();
+        QCOMPARE(visible, 1);
+        scene.slotUndo();
+        for (QGraphicsItem *item : before)
+            QVERIFY(item->isVisible());
+    }
+
+    void strokeBecomesItemInSceneCoordinates()
+    {
+        RDragScene scene;
+        scene.setSceneRect(-500, -500, 1000, 1000);
+        QGraphicsView view(&scene);
+        view.resize(400, 400);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        scene.setPen(7, Qt::blue);
+        const QVector<QPoint> points{{100, 100}, {150, 120}, {200, 180}};
+        scene.slotCreateWritingItem(points, QPointF(200, 180), QPointF(), CurPen);
+        QCOMPARE(scene.items().count(), 1);
+        auto *item = dynamic_cast<RWidgetItem *>(scene.items().first());
+        QVERIFY(item);
+        const QPointF topLeft = view.mapToScene(QPoint(100, 100));
+        QCOMPARE(item->pos(), topLeft - QPointF(0.5, 0.5));
+        QCOMPARE(item->size(), QSizeF(100, 80));
+        QCOMPARE(item->penWidth(), 7);
+    }
+
+    void shapeCanvas()
+    {
+        RDragScene scene;
+        scene.setSceneRect(-200, -100, 400, 200);
+        scene.slotRect();
+        RWidgetItem *canvas = scene.shapeCanvas();
+        QVERIFY(canvas);
+        QCOMPARE(canvas->kind(), CurRect);
+        QCOMPARE(canvas->pos(), QPointF(-200, -100));
+        QCOMPARE(canvas->size(), QSizeF(400, 200));
+        QVERIFY(canvas->isDrawing());
+        scene.setPenWidth(10);
+        scene.setPenColor(4, QColor(50, 30, 181));
+        QCOMPARE(canvas->penWidth(), 10);
+        QCOMPARE(canvas->penColor(), QColor(50, 30, 181));
+        // A finished shape lands at the drag start with its signed extent.
+        canvas->setCorners(QPointF(50, 40), QPointF(10, 90)); // drawn to the left
+        emit canvas->drawdone();
+        RWidgetItem *finished = nullptr;
+        for (QGraphicsItem *i : scene.items())
+            if (i != canvas)
+                finished = dynamic_cast<RWidgetItem *>(i);
+        QVERIFY(finished);
+        QCOMPARE(finished->pos(), QPointF(50 - 200, 40 - 100));
+        QCOMPARE(finished->endPoint() - finished->startPoint(), QPointF(-40, 50));
+        QCOMPARE(finished->kind(), CurRect);
+        QCOMPARE(finished->penWidth(), 10);
+        QVERIFY(canvas->isVisible() && canvas->isDrawing());
+        scene.slotRubber();
+        QVERIFY(!canvas->isVisible());
+    }
+
+    void whiteboardQuestion_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("clear");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("visibleAfter");
+        QTest::newRow("one item: no question") << 1 << true << false << 1;
+        QTest::newRow("two items, clear") << 2 << true << true << 0;
+        QTest::newRow("two items, retain") << 2 << false << true << 2;
+    }
+
+    void whiteboardQuestion()
+    {
+        QFETCH(int, items);
+        QFETCH(bool, clear);
+        QFETCH(bool, asked);
+        QFETCH(int, visibleAfter);
+        RDragScene scene;
+        for (int i = 0; i < items; ++i)
+            scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen);
+        bool seen = false;
+        QTimer::singleShot(200, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen = true;
+            box->button(clear ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        });
+        scene.slotWhiteboard(true);
+        QTest::qWait(asked ? 0 : 300);
+        QCOMPARE(seen, asked);
+        int visible = 0;
+        for (QGraphicsItem *i : scene.items())
+            visible += i->isVisible();
+        QCOMPARE(visible, visibleAfter);
+    }
+
+    void whiteboardBoxPos_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<bool>("placed");
+        QTest::addColumn<QPoint>("pos");
+        QTest::newRow("1920 at 1.0") << 1920 << 1.0 << true << QPoint(1350, 1080 - 80 - 154);
+        QTest::newRow("1920 above its rows") << 1920 << 2.0 << false << QPoint();
+        QTest::newRow("2560 at 2.25") << 2560 << 2.25 << true << QPoint(1826, 1080 - 106 - 283);
+        QTest::newRow("3840 at 2.25") << 3840 << 2.25 << true << QPoint(2790, 1080 - 160 - 273);
+        QTest::newRow("1366 keeps default") << 1366 << 1.0 << false << QPoint();
+    }
+
+    void whiteboardBoxPos()
+    {
+        QFETCH(int, width);
+        QFETCH(double, scale);
+        QFETCH(bool, placed);
+        const auto result = RClearQuestion::boxPos(width, 1080, scale);
+        QCOMPARE(result.has_value(), placed);
+        if (placed)
+            QTEST(*result, "pos");
+    }
+
+    void cutPolygonImage_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QTest::addColumn<QRectF>("polygon");
+        QTest::addColumn<QSize>("cut"); // invalid: a null picture
+        QImage red(200, 100, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        QTest::newRow("trims transparent borders") << red << QRectF(50, 20, 60, 40) << QSize(60, 40);
+        QTest::newRow("null picture") << QImage() << QRectF(0, 0, 5, 5) << QSize();
+        QTest::newRow("empty path") << red << QRectF() << QSize();
+    }
+
+    void cutPolygonImage()
+    {
+        QFETCH(QImage, image);
+        QFETCH(QRectF, polygon);
+        QFETCH(QSize, cut);
+        QPainterPath path;
+        if (!polygon.isNull())
+            path.addRect(polygon);
+        const QImage result = RSceneSnapshot::cutPolygonImage(image, path, 0, QRect(40, 10, 100, 80));
+        QCOMPARE(result.size(), cut.isValid() ? cut : QSize(0, 0));
+        if (cut.isValid()) {
+            QCOMPARE(QColor(result.pixel(0, 0)), QColor(Qt::red));
+            QCOMPARE(qAlpha(result.pixel(cut.width() - 1, cut.height() - 1)), 255);
+        }
+    }
+
+    void deskewAngle_data()
+    {
+        QTest::addColumn<QList<QPoint>>("corners");
+        QTest::addColumn<double>("angle");
+        QTest::newRow("tilted clockwise") << QList<QPoint>{{0, 0}, {100, 10}, {95, 60}, {-5, 50}} << 5.71;
+        QTest::newRow("tilted counter-clockwise") << QList<QPoint>{{0, 10}, {100, 0}, {105, 50}, {5, 60}} << -5.71;
+        QTest::newRow("too few corners") << QList<QPoint>{{0, 0}, {1, 1}} << 0.0;
+        QTest::newRow("all one point") << QList<QPoint>{{3, 3}, {3, 3}, {3, 3}, {3, 3}} << 0.0;
+    }
+
+    void deskewAngle()
+    {
+        QFETCH(QList<QPoint>, corners);
+        QFETCH(double, angle);
+        QVERIFY(qAbs(RSceneSnapshot::deskewAngle(corners) - angle) < 0.05);
+    }
+
+    void noCameraMeansNoSnapshotWork()
+    {
+        RDragScene scene;
+        QSignalSpy finish(&scene, &RDragScene::sSnapFinish);
+        QSignalSpy added(&scene, &RDragScene::sAddImageItem);
+        scene.slotSnap(0, "jpg");
+        scene.slotPDF(0);
+        scene.slotStop(true);
+        QCOMPARE(scene.setCameraResolution(1), QSize());
+        QCOMPARE(finish.count(), 0);
+        scene.whiteboardSnap(0, "jpg");
+        QCOMPARE(finish.count(), 1);
+        QCOMPARE(added.count(), 0);
+    }
 
     // With the virtual camera.
-    void cameraItemLayout();
-    void viewIsPaintedEverywhere_data();
-    void viewIsPaintedEverywhere();
-    void snapshotSaves_data();
-    void snapshotSaves();
-    void refusedSavesSayWhy_data();
-    void refusedSavesSayWhy();
-    void dragMovesPictureWithPointer();
-    void whiteboardNeverShowsTheFrame();
-    void replugLaysOutAgainAndReturnsToSizeInUse();
-    void frameSnapshotMatchesRenderedScene_data();
-    void frameSnapshotMatchesRenderedScene();
+    void cameraItemLayout()
+    {
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        QCOMPARE(scene->cameraProxy()->zValue(), -9999.0);
+        // Cursor modes outside the cursor table fall back to the arrow.
+        for (int mode : {-1, 4}) {
+            scene->setSceneCursor(mode);
+            QCOMPARE(scene->camera()->cursor().shape(), Qt::ArrowCursor);
+        }
+        QVERIFY(!scene->trackerProxy()->isVisible());
+        QVERIFY(!scene->videoRectProxy()->isVisible());
+        scene->setCameraAuto(true, false);
+        QVERIFY(scene->videoRectProxy()->isVisible());
+        // The overlays follow the picture as a drag sets its geometry.
+        scene->cameraProxy()->setGeometry(QRectF(100, 50, 1280, 720));
+        QCOMPARE(scene->videoRectProxy()->pos(), QPointF(100, 50));
+        scene->slotShowVideoTracker(true);
+        QVERIFY(scene->trackerProxy()->isVisible());
+        QCOMPARE(scene->trackerProxy()->pos(), QPointF(100, 50));
+        scene->slotWhiteboard(true);
+        QVERIFY(scene->cameraProxy()->isLocked());
+        scene->slotWhiteboard(false);
+        QVERIFY(!scene->cameraProxy()->isLocked());
+    }
 
+    // The background goes around the camera picture only; at any zoom no pixel
+    // is left between the two.
+    void viewIsPaintedEverywhere_data()
+    {
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<bool>("turnedOver");
+        QTest::newRow("fitted to a screen (0.441)") << 0.441 << false;
+        QTest::newRow("zoomed in (1.73)") << 1.73 << false;
+        QTest::newRow("mirrored and flipped, actual size") << 1.0 << true;
+        QTest::newRow("mirrored and flipped, fitted (0.441)") << 0.441 << true;
+    }
+
+    void viewIsPaintedEverywhere()
+    {
+        QFETCH(double, scale);
+        QFETCH(bool, turnedOver);
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        scene->setOrientation(turnedOver, turnedOver);
+        QTRY_VERIFY(!scene->camera()->pictureRect().isEmpty());
+        const QRgb unpainted = qRgb(255, 0, 255);
+        QImage canvas(801, 601, QImage::Format_RGB32);
+        canvas.fill(unpainted);
+        QPainter painter(&canvas);
+        const QRectF source(-400.3 / scale, -300.7 / scale, 801 / scale, 601 / scale);
+        scene->render(&painter, QRectF(canvas.rect()), source, Qt::IgnoreAspectRatio);
+        painter.end();
+        int left = 0, desk = 0;
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const QRgb c = canvas.pixel(x, y);
+                left += c == unpainted ? 1 : 0;
+                desk += c == qRgb(23, 43, 39) ? 1 : 0;
+            }
+        }
+        QCOMPARE(left, 0);
+        // The camera (1280x720) covers the middle; the desk shows only around it.
+        const double cameraShare = qMin(1.0, 1280 * scale / 801) * qMin(1.0, 720 * scale / 601);
+        QVERIFY2(qAbs(1.0 - double(desk) / (801 * 601) - cameraShare) < 0.02,
+                 qPrintable(QString("desk share %1").arg(double(desk) / (801 * 601))));
+    }
+
+    void snapshotSaves_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("spotlight dragged up-left keeps the clear rectangle") << "spotlight" << 1 << QSize(200, 150);
+        QTest::newRow("quick snapshots never overwrite") << "" << 3 << QSize(1280, 720);
+        QTest::newRow("removed folder is made again") << "gone/图片" << 1 << QSize(1280, 720);
+        QTest::newRow("auto crop before any corners keeps the whole picture") << "autocrop" << 1 << QSize(1280, 720);
+    }
+
+    void snapshotSaves()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, count);
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        QTemporaryDir out;
+        const QString folder = setup.contains('/') ? out.path() + "/" + setup : out.path();
+        scene->setSaveDir(folder);
+        if (setup == "spotlight") {
+            scene->slotShowVideoTracker(true);
+            VisoraTest::widgetDrag(scene->tracker(), QPointF(300, 200), QPointF(100, 50));
+        } else if (setup == "autocrop") {
+            scene->setCameraAuto(true, false);
+            QVERIFY(!scene->videoRect()->hasPoints());
+        }
+        const QStringList saved = snap(scene.data(), count);
+        QCOMPARE(saved.size(), count);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), count);
+        for (const QString &path : saved)
+            QTEST(QImage(path).size(), "size");
+    }
+
+    void refusedSavesSayWhy_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<QString>("notice");
+        const QString lost = "照片未保存：设备未连接", empty = "照片未保存：聚光灯区域为空";
+        QTest::newRow("snapshot while the camera is lost") << "lost" << false << lost;
+        QTest::newRow("PDF while the camera is lost") << "lost" << true << "PDF 未保存：设备未连接";
+        QTest::newRow("snapshot of an empty spotlight") << "spotlight" << false << empty;
+        QTest::newRow("PDF of an empty spotlight") << "spotlight" << true << "PDF 未保存：聚光灯区域为空";
+        QTest::newRow("picture folder is a file, said in Chinese only") << "folder" << false << "照片未保存：保存位置不是文件夹";
+    }
+
+    void refusedSavesSayWhy()
+    {
+        QFETCH(QString, cause);
+        QFETCH(bool, pdf);
+        QFETCH(QString, notice);
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        QTemporaryDir out;
+        scene->setSaveDir(out.path());
+        if (cause == "lost") {
+            writeCamera({"1280x720", "640x480"}, false);
+            scene->camera()->showResponse("Scene Test Camera", 0);
+            QVERIFY(scene->camera()->isLost());
+        } else if (cause == "spotlight") {
+            scene->slotShowVideoTracker(true); // shown, never dragged
+        } else {
+            QVERIFY(VisoraTest::touch(out.path() + "/file"));
+            scene->setSaveDir(out.path() + "/file/pictures");
+        }
+        QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
+        QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
+        pdf ? scene->slotPDF(0) : scene->slotSnap(0, "jpg");
+        QTRY_COMPARE_WITH_TIMEOUT(finish.count(), pdf ? 0 : 1, 5000);
+        QTRY_VERIFY2(scene->notice()->messageText().contains(notice), qPrintable(scene->notice()->messageText()));
+        QVERIFY(scene->notice()->messageText().startsWith(pdf ? "PDF 未保存：" : "照片未保存："));
+        QTest::qWait(300);
+        QCOMPARE(added.count(), 0);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), cause == "folder" ? QStringList{"file"} : QStringList{});
+        writeCamera();
+    }
+
+    // Turned over, the picture follows the same drag exactly as an upright one.
+    void dragMovesPictureWithPointer()
+    {
+        auto dragged = [this](bool m, bool f) {
+            QScopedPointer<RDragScene> scene(sceneWithCamera());
+            if (!scene)
+                return QPointF(1e9, 1e9);
+            scene->setOrientation(m, f);
+            QGraphicsView view(scene.data());
+            view.resize(1400, 800);
+            view.show();
+            if (!QTest::qWaitForWindowExposed(&view))
+                return QPointF(1e9, 1e9);
+            QWidget *viewport = view.viewport();
+            const QPoint start = view.mapFromScene(QPointF(-300, -100));
+            auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
+                QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+                QApplication::sendEvent(viewport, &event);
+            };
+            send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+            send(QEvent::MouseMove, start + QPoint(20, 10), Qt::LeftButton);
+            send(QEvent::MouseButtonRelease, start + QPoint(20, 10), Qt::NoButton);
+            return scene->cameraProxy()->pos();
+        };
+        const QPointF upright = dragged(false, false);
+        QCOMPARE(upright, QPointF(-620, -350));
+        QCOMPARE(dragged(true, true), upright);
+    }
+
+    void whiteboardNeverShowsTheFrame()
+    {
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        QTemporaryDir out;
+        scene->setSaveDir(out.path());
+        scene->setCameraAuto(true, false);
+        const QList<QPoint> page{{100, 100}, {1100, 120}, {1080, 650}, {120, 600}};
+        scene->slotUpdateVideoRect(page);
+        QVERIFY(scene->videoRectProxy()->isVisible());
+        scene->slotWhiteboard(true);
+        QVERIFY(!scene->videoRectProxy()->isVisible());
+        scene->slotUpdateVideoRect(page); // detection goes on under the board
+        scene->setCameraAuto(true, false);
+        QVERIFY(!scene->videoRectProxy()->isVisible());
+        const QStringList saved = snap(scene.data(), 1, true);
+        QCOMPARE(saved.size(), 1);
+        const QImage board(saved.first());
+        QCOMPARE(board.size(), QSize(1280, 720));
+        QCOMPARE(QColor(board.pixel(640, 360)), QColor(Qt::white));
+        QCOMPARE(QColor(board.pixel(600, 110)), QColor(Qt::white)); // on the outline's top edge
+        scene->slotWhiteboard(false);
+        QVERIFY(scene->videoRectProxy()->isVisible());
+    }
+
+    void replugLaysOutAgainAndReturnsToSizeInUse()
+    {
+        QScopedPointer<RDragScene> scene(sceneWithCamera());
+        QVERIFY(scene);
+        QGraphicsView view(scene.data());
+        RCamera *camera = scene->camera();
+        QSignalSpy laidOut(scene.data(), &RDragScene::sPictureLaidOut);
+        auto replug = [&](const QStringList &sizes) {
+            writeCamera(sizes, false);
+            camera->showResponse("Scene Test Camera", 0);
+            QVERIFY(camera->isLost());
+            QCOMPARE(scene->notice()->standingText(), QString("正在重新连接设备…"));
+            writeCamera(sizes, true);
+            camera->showResponse("Scene Test Camera", 1);
+            QTRY_VERIFY(!camera->isLost());
+            QCOMPARE(scene->notice()->standingText(), QString());
+        };
+        // The same model on a slower port: other sizes, the largest is chosen.
+        replug({"800x600", "640x480"});
+        QCOMPARE(camera->size(), QSize(800, 600));
+        QCOMPARE(laidOut.last().at(0).toSize(), QSize(800, 600));
+        QCOMPARE(scene->cameraProxy()->pos(), QPointF(-400, -300));
+        QCOMPARE(scene->tracker()->size(), QSize(800, 600));
+        QCOMPARE(scene->videoRect()->size(), QSize(800, 600));
+        QCOMPARE(scene->videoRectProxy()->pos(), QPointF(-400, -300));
+        QCOMPARE(scene->sceneRect(), QRectF(-400, -300, 800, 600));
+        QCOMPARE(scene->curResolutionIndex(), scene->resolutionList().indexOf(QSize(800, 600)));
+        // Back on the first port: the size that was in use, whatever its index.
+        replug({"640x480", "1280x720", "800x600"});
+        QCOMPARE(camera->currentResolution(), QSize(1280, 720));
+        QCOMPARE(laidOut.last().at(0).toSize(), QSize(1280, 720));
+        QCOMPARE(scene->cameraProxy()->pos(), QPointF(-640, -360));
+        writeCamera();
+    }
 private:
-    QString writePicture(const QString &name, const QSize &size, QColor color);
-    void writeCamera(const QStringList &resolutions, bool present);
-    RDragScene *sceneWithCamera();
+    QString writePicture(const QString &name, const QSize &size, QColor color)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(color);
+        const QString path = m_dir.path() + "/" + name;
+        image.save(path);
+        return path;
+    }
+
+    static void writeCamera(const QStringList &sizes = {"1280x720", "640x480"}, bool present = true)
+    {
+        CameraTest::writeOne("Scene Test Camera", sizes, "pattern", present);
+    }
+
+    RDragScene *sceneWithCamera()
+    {
+        auto *scene = new RDragScene;
+        const QSize size = scene->AddCameraItem("Scene Test Camera");
+        if (size.isEmpty()) {
+            delete scene;
+            return nullptr;
+        }
+        scene->setSceneRect(-size.width() / 2, -size.height() / 2, size.width(), size.height());
+        return scene;
+    }
+
     // Takes `count` snapshots (whiteboard ones with `board`) and waits for them.
-    static QStringList snap(RDragScene *scene, int count = 1, bool board = false);
+    static QStringList snap(RDragScene *scene, int count = 1, bool board = false)
+    {
+        QSignalSpy added(scene, &RDragScene::sAddImageItem);
+        QSignalSpy finish(scene, &RDragScene::sSnapFinish);
+        for (int i = 0; i < count; ++i)
+            board ? scene->whiteboardSnap(0, "png") : scene->slotSnap(0, "png");
+        (void)QTest::qWaitFor([&] { return finish.count() >= count; }, 15000);
+        QStringList paths;
+        for (const auto &args : added)
+            paths << args.at(0).toString() + "/" + args.at(1).toString();
+        return paths;
+    }
+
     QTemporaryDir m_dir;
 };
 
-void TestDragScene::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    writeCamera({"1280x720", "640x480"}, true);
-    qputenv("VISORA_VIRTUAL_CAMERA", QString(m_dir.path() + "/cam.json").toUtf8());
-}
-
-// Rewritten atomically: the device watch may read it at any moment.
-void TestDragScene::writeCamera(const QStringList &resolutions, bool present)
-{
-    QSaveFile f(m_dir.path() + "/cam.json");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QString(R"({"cameras": [{"description": "Scene Test Camera",
-        "deviceName": "usb#vid_1b17&pid_0501&mi_00#6&1&0&0000",
-        "resolutions": ["%1"], "pixelFormats": ["jpeg", "yuyv"],
-        "source": "pattern", "fps": 30, "present": %2, "busy": false}]})")
-                .arg(resolutions.join("\", \""), present ? "true" : "false")
-                .toUtf8());
-    QVERIFY(f.commit());
-}
-
-QString TestDragScene::writePicture(const QString &name, const QSize &size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    const QString path = m_dir.path() + "/" + name;
-    image.save(path);
-    return path;
-}
-
-RDragScene *TestDragScene::sceneWithCamera()
-{
-    auto *scene = new RDragScene;
-    const QSize size = scene->AddCameraItem("Scene Test Camera");
-    if (size.isEmpty()) {
-        delete scene;
-        return nullptr;
-    }
-    scene->setSceneRect(-size.width() / 2, -size.height() / 2, size.width(), size.height());
-    return scene;
-}
-
-QStringList TestDragScene::snap(RDragScene *scene, int count, bool board)
-{
-    QSignalSpy added(scene, &RDragScene::sAddImageItem);
-    QSignalSpy finish(scene, &RDragScene::sSnapFinish);
-    for (int i = 0; i < count; ++i)
-        board ? scene->whiteboardSnap(0, "png") : scene->slotSnap(0, "png");
-    (void)QTest::qWaitFor([&] { return finish.count() >= count; }, 15000);
-    QStringList paths;
-    for (const auto &args : added)
-        paths << args.at(0).toString() + "/" + args.at(1).toString();
-    return paths;
-}
-
-void TestDragScene::placing_data()
-{
-    QTest::addColumn<QString>("picture"); // "png|jpeg|png16 WxH" or "text"
-    QTest::addColumn<QString>("how");     // open, drop text, drop url
-    QTest::addColumn<int>("requests");
-    QTest::addColumn<int>("angle");
-    QTest::addColumn<QSize>("placed"); // invalid: nothing placed
-    QTest::addColumn<QPointF>("pos");
-    QTest::newRow("opened twice") << "png 40x20" << "open" << 2 << 0 << QSize(40, 20) << QPointF(-10, -5);
-    QTest::newRow("dropped file url 拖放") << "png 40x40" << "drop url" << 1 << 0 << QSize(40, 40) << QPointF(90, 40);
-    QTest::newRow("dropped three times while decoding") << "png 3000x2000" << "drop text" << 3 << 0
-                                                        << QSize(3000, 2000) << QPointF(-650, -450);
-    QTest::newRow("108 MP photo placed scaled") << "jpeg 12000x9000" << "open" << 1 << 0 << QSize(5000, 3750)
-                                                << QPointF(-1250, -937);
-    QTest::newRow("16-bit png bomb placed nowhere") << "png16 10000x10000" << "drop text" << 2 << 0 << QSize() << QPointF();
-    QTest::newRow("text file is said, not placed") << "text" << "open" << 1 << 0 << QSize() << QPointF();
-}
-
-// A request returns before the picture is decoded; asking again for the
-// same file, while decoding or after, adds nothing.
-void TestDragScene::placing()
-{
-    QFETCH(QString, picture);
-    QFETCH(QString, how);
-    QFETCH(int, requests);
-    QFETCH(int, angle);
-    QFETCH(QSize, placed);
-    const QString kind = picture.section(' ', 0, 0);
-    const QStringList wh = picture.section(' ', 1, 1).split('x');
-    const QString path = m_dir.path() + "/" + QString(QTest::currentDataTag()).replace(' ', '_')
-        + (kind == "jpeg" ? ".jpg" : ".png");
-    if (!QFile::exists(path)) {
-        const QSize size(wh.value(0).toInt(), wh.value(1).toInt());
-        QFile text(path);
-        if (kind == "png")
-            QVERIFY(writePicture(QFileInfo(path).fileName(), size, Qt::red) == path);
-        else if (kind == "jpeg")
-            QVERIFY(BadPictures::writeFlatJpeg(path, size));
-        else if (kind == "png16")
-            QVERIFY(BadPictures::writeFlatPng(path, size, 16));
-        else
-            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
-    }
-    RDragScene scene;
-    scene.setRotateAngle(angle);
-    QMimeData mime;
-    how == "drop url" ? mime.setUrls({QUrl::fromLocalFile(path)}) : mime.setText(path);
-    for (int i = 0; i < requests; ++i) {
-        if (how == "open") {
-            scene.showImageItem(QFileInfo(path).path(), QFileInfo(path).fileName());
-        } else {
-            for (QEvent::Type type : {QEvent::GraphicsSceneDragEnter, QEvent::GraphicsSceneDrop}) {
-                QGraphicsSceneDragDropEvent event(type);
-                event.setMimeData(&mime);
-                event.setScenePos(QPointF(100 + 10 * i, 50));
-                event.setProposedAction(Qt::CopyAction);
-                QApplication::sendEvent(&scene, &event);
-            }
-        }
-        QCOMPARE(scene.items().count(), 0);
-        QCOMPARE(scene.picturesDecoding(), 1);
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(scene.picturesDecoding(), 0, 30000);
-    if (placed.isValid()) {
-        scene.showImageItem(QFileInfo(path).path(), QFileInfo(path).fileName());
-        QCOMPARE(scene.picturesDecoding(), 0);
-    }
-    QCOMPARE(scene.items().count(), placed.isValid() ? 1 : 0);
-    if (kind == "text")
-        QVERIFY(scene.notice()->messageText().startsWith("图片无法显示：" + QFileInfo(path).fileName()));
-    if (!placed.isValid())
-        return;
-    auto *item = dynamic_cast<RPixmapItem *>(scene.items().first());
-    QCOMPARE(item->pixmap().size(), placed);
-    QCOMPARE(scene.imagePaths(), QStringList{path});
-    QCOMPARE(item->data(0).toString(), path);
-    QTEST(item->pos(), "pos");
-    QVERIFY(item->flags() & QGraphicsItem::ItemIsMovable && item->flags() & QGraphicsItem::ItemIsSelectable);
-}
-
-void TestDragScene::eraseUndoAndPlaceAgain()
-{
-    RDragScene scene;
-    QGraphicsView view(&scene);
-    view.resize(300, 300);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    const QString name = QFileInfo(writePicture("e.png", QSize(40, 40), Qt::red)).fileName();
-    scene.showImageItem(m_dir.path(), name);
-    QTRY_COMPARE(scene.picturesDecoding(), 0);
-    auto *pix = dynamic_cast<RPixmapItem *>(scene.items().first());
-    QVERIFY(pix);
-    scene.slotRubber();
-    QVERIFY(pix->m_bWaitEarse);
-    pix->setSelected(true);
-    QTRY_VERIFY(!pix->isVisible());
-    QCOMPARE(scene.undoRecords().size(), 1);
-    QCOMPARE(scene.undoRecords().first().iType, int(UndoRecord::Picture));
-    QVERIFY(scene.imagePaths().isEmpty());
-    scene.slotUndo();
-    QVERIFY(pix->isVisible());
-    QVERIFY(scene.undoRecords().isEmpty());
-    scene.slotWrite();
-    QVERIFY(!pix->m_bWaitEarse);
-    // Erased again and asked for again: the hidden item comes back, no second copy.
-    scene.slotRubber();
-    pix->setSelected(true);
-    QTRY_VERIFY(!pix->isVisible());
-    scene.showImageItem(m_dir.path(), name);
-    QTRY_COMPARE(scene.picturesDecoding(), 0);
-    QCOMPARE(scene.items(), QList<QGraphicsItem *>{pix});
-    QVERIFY(pix->isVisible());
-    QCOMPARE(scene.imagePaths(), QStringList{m_dir.path() + "/" + name});
-}
-
-void TestDragScene::clearThenUndoInReverseOrder()
-{
-    RDragScene scene;
-    scene.slotUndo(); // nothing to undo
-    QVERIFY(scene.undoRecords().isEmpty());
-    scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen); // no view: empty item
-    scene.showImageItem(m_dir.path(), QFileInfo(writePicture("c.png", QSize(10, 10), Qt::red)).fileName());
-    QTRY_COMPARE(scene.picturesDecoding(), 0);
-    const auto before = scene.items();
-    QCOMPARE(before.count(), 2);
-    scene.clearAllMyItem();
-    for (QGraphicsItem *item : before)
-        QVERIFY(!item->isVisible());
-    QCOMPARE(scene.undoRecords().size(), 2);
-    const UndoRecord last = scene.undoRecords().last();
-    scene.slotUndo();
-    QGraphicsItem *restored = last.iType == UndoRecord::Picture ? static_cast<QGraphicsItem *>(last.itemPixmap)
-                                                                : static_cast<QGraphicsItem *>(last.itemWidget);
-    QVERIFY(restored->isVisible());
-    int visible = 0;
-    for (QGraphicsItem *item : before)
-        visible += item->isVisible();
-    QCOMPARE(visible, 1);
-    scene.slotUndo();
-    for (QGraphicsItem *item : before)
-        QVERIFY(item->isVisible());
-}
-
-void TestDragScene::strokeBecomesItemInSceneCoordinates()
-{
-    RDragScene scene;
-    scene.setSceneRect(-500, -500, 1000, 1000);
-    QGraphicsView view(&scene);
-    view.resize(400, 400);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    scene.setPen(7, Qt::blue);
-    const QVector<QPoint> points{{100, 100}, {150, 120}, {200, 180}};
-    scene.slotCreateWritingItem(points, QPointF(200, 180), QPointF(), CurPen);
-    QCOMPARE(scene.items().count(), 1);
-    auto *item = dynamic_cast<RWidgetItem *>(scene.items().first());
-    QVERIFY(item);
-    const QPointF topLeft = view.mapToScene(QPoint(100, 100));
-    QCOMPARE(item->pos(), topLeft - QPointF(0.5, 0.5));
-    QCOMPARE(item->size(), QSizeF(100, 80));
-    QCOMPARE(item->penWidth(), 7);
-}
-
-void TestDragScene::shapeCanvas()
-{
-    RDragScene scene;
-    scene.setSceneRect(-200, -100, 400, 200);
-    scene.slotRect();
-    RWidgetItem *canvas = scene.shapeCanvas();
-    QVERIFY(canvas);
-    QCOMPARE(canvas->kind(), CurRect);
-    QCOMPARE(canvas->pos(), QPointF(-200, -100));
-    QCOMPARE(canvas->size(), QSizeF(400, 200));
-    QVERIFY(canvas->isDrawing());
-    scene.setPenWidth(10);
-    scene.setPenColor(4, QColor(50, 30, 181));
-    QCOMPARE(canvas->penWidth(), 10);
-    QCOMPARE(canvas->penColor(), QColor(50, 30, 181));
-    // A finished shape lands at the drag start with its signed extent.
-    canvas->setCorners(QPointF(50, 40), QPointF(10, 90)); // drawn to the left
-    emit canvas->drawdone();
-    RWidgetItem *finished = nullptr;
-    for (QGraphicsItem *i : scene.items())
-        if (i != canvas)
-            finished = dynamic_cast<RWidgetItem *>(i);
-    QVERIFY(finished);
-    QCOMPARE(finished->pos(), QPointF(50 - 200, 40 - 100));
-    QCOMPARE(finished->endPoint() - finished->startPoint(), QPointF(-40, 50));
-    QCOMPARE(finished->kind(), CurRect);
-    QCOMPARE(finished->penWidth(), 10);
-    QVERIFY(canvas->isVisible() && canvas->isDrawing());
-    scene.slotRubber();
-    QVERIFY(!canvas->isVisible());
-}
-
-void TestDragScene::whiteboardQuestion_data()
-{
-    QTest::addColumn<int>("items");
-    QTest::addColumn<bool>("clear");
-    QTest::addColumn<bool>("asked");
-    QTest::addColumn<int>("visibleAfter");
-    QTest::newRow("one item: no question") << 1 << true << false << 1;
-    QTest::newRow("two items, clear") << 2 << true << true << 0;
-    QTest::newRow("two items, retain") << 2 << false << true << 2;
-}
-
-void TestDragScene::whiteboardQuestion()
-{
-    QFETCH(int, items);
-    QFETCH(bool, clear);
-    QFETCH(bool, asked);
-    QFETCH(int, visibleAfter);
-    RDragScene scene;
-    for (int i = 0; i < items; ++i)
-        scene.slotCreateWritingItem({}, QPointF(), QPointF(), CurPen);
-    bool seen = false;
-    QTimer::singleShot(200, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen = true;
-        box->button(clear ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-    });
-    scene.slotWhiteboard(true);
-    QTest::qWait(asked ? 0 : 300);
-    QCOMPARE(seen, asked);
-    int visible = 0;
-    for (QGraphicsItem *i : scene.items())
-        visible += i->isVisible();
-    QCOMPARE(visible, visibleAfter);
-}
-
-void TestDragScene::whiteboardBoxPos_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<bool>("placed");
-    QTest::addColumn<QPoint>("pos");
-    QTest::newRow("1920 at 1.0") << 1920 << 1.0 << true << QPoint(1350, 1080 - 80 - 154);
-    QTest::newRow("1920 above its rows") << 1920 << 2.0 << false << QPoint();
-    QTest::newRow("2560 at 2.25") << 2560 << 2.25 << true << QPoint(1826, 1080 - 106 - 283);
-    QTest::newRow("3840 at 2.25") << 3840 << 2.25 << true << QPoint(2790, 1080 - 160 - 273);
-    QTest::newRow("1366 keeps default") << 1366 << 1.0 << false << QPoint();
-}
-
-void TestDragScene::whiteboardBoxPos()
-{
-    QFETCH(int, width);
-    QFETCH(double, scale);
-    QFETCH(bool, placed);
-    const auto result = RClearQuestion::boxPos(width, 1080, scale);
-    QCOMPARE(result.has_value(), placed);
-    if (placed)
-        QTEST(*result, "pos");
-}
-
-void TestDragScene::cutPolygonImage_data()
-{
-    QTest::addColumn<QImage>("image");
-    QTest::addColumn<QRectF>("polygon");
-    QTest::addColumn<QSize>("cut"); // invalid: a null picture
-    QImage red(200, 100, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    QTest::newRow("trims transparent borders") << red << QRectF(50, 20, 60, 40) << QSize(60, 40);
-    QTest::newRow("null picture") << QImage() << QRectF(0, 0, 5, 5) << QSize();
-    QTest::newRow("empty path") << red << QRectF() << QSize();
-}
-
-void TestDragScene::cutPolygonImage()
-{
-    QFETCH(QImage, image);
-    QFETCH(QRectF, polygon);
-    QFETCH(QSize, cut);
-    QPainterPath path;
-    if (!polygon.isNull())
-        path.addRect(polygon);
-    const QImage result = RSceneSnapshot::cutPolygonImage(image, path, 0, QRect(40, 10, 100, 80));
-    QCOMPARE(result.size(), cut.isValid() ? cut : QSize(0, 0));
-    if (cut.isValid()) {
-        QCOMPARE(QColor(result.pixel(0, 0)), QColor(Qt::red));
-        QCOMPARE(qAlpha(result.pixel(cut.width() - 1, cut.height() - 1)), 255);
-    }
-}
-
-void TestDragScene::deskewAngle_data()
-{
-    QTest::addColumn<QList<QPoint>>("corners");
-    QTest::addColumn<double>("angle");
-    QTest::newRow("tilted clockwise") << QList<QPoint>{{0, 0}, {100, 10}, {95, 60}, {-5, 50}} << 5.71;
-    QTest::newRow("tilted counter-clockwise") << QList<QPoint>{{0, 10}, {100, 0}, {105, 50}, {5, 60}} << -5.71;
-    QTest::newRow("too few corners") << QList<QPoint>{{0, 0}, {1, 1}} << 0.0;
-    QTest::newRow("all one point") << QList<QPoint>{{3, 3}, {3, 3}, {3, 3}, {3, 3}} << 0.0;
-}
-
-void TestDragScene::deskewAngle()
-{
-    QFETCH(QList<QPoint>, corners);
-    QFETCH(double, angle);
-    QVERIFY(qAbs(RSceneSnapshot::deskewAngle(corners) - angle) < 0.05);
-}
-
-void TestDragScene::noCameraMeansNoSnapshotWork()
-{
-    RDragScene scene;
-    QSignalSpy finish(&scene, &RDragScene::sSnapFinish);
-    QSignalSpy added(&scene, &RDragScene::sAddImageItem);
-    scene.slotSnap(0, "jpg");
-    scene.slotPDF(0);
-    scene.slotStop(true);
-    QCOMPARE(scene.setCameraResolution(1), QSize());
-    QCOMPARE(finish.count(), 0);
-    scene.whiteboardSnap(0, "jpg");
-    QCOMPARE(finish.count(), 1);
-    QCOMPARE(added.count(), 0);
-}
-
-void TestDragScene::cameraItemLayout()
-{
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    QCOMPARE(scene->cameraProxy()->zValue(), -9999.0);
-    // Cursor modes outside the cursor table fall back to the arrow.
-    for (int mode : {-1, 4}) {
-        scene->setSceneCursor(mode);
-        QCOMPARE(scene->camera()->cursor().shape(), Qt::ArrowCursor);
-    }
-    QVERIFY(!scene->trackerProxy()->isVisible());
-    QVERIFY(!scene->videoRectProxy()->isVisible());
-    scene->setCameraAuto(true, false);
-    QVERIFY(scene->videoRectProxy()->isVisible());
-    // The overlays follow the picture as a drag sets its geometry.
-    scene->cameraProxy()->setGeometry(QRectF(100, 50, 1280, 720));
-    QCOMPARE(scene->videoRectProxy()->pos(), QPointF(100, 50));
-    scene->slotShowVideoTracker(true);
-    QVERIFY(scene->trackerProxy()->isVisible());
-    QCOMPARE(scene->trackerProxy()->pos(), QPointF(100, 50));
-    scene->slotWhiteboard(true);
-    QVERIFY(scene->cameraProxy()->isLocked());
-    scene->slotWhiteboard(false);
-    QVERIFY(!scene->cameraProxy()->isLocked());
-}
-
-// The background goes around the camera picture only; at any zoom no pixel
-// is left between the two.
-void TestDragScene::viewIsPaintedEverywhere_data()
-{
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<bool>("turnedOver");
-    QTest::newRow("fitted to a screen (0.441)") << 0.441 << false;
-    QTest::newRow("zoomed in (1.73)") << 1.73 << false;
-    QTest::newRow("mirrored and flipped, actual size") << 1.0 << true;
-    QTest::newRow("mirrored and flipped, fitted (0.441)") << 0.441 << true;
-}
-
-void TestDragScene::viewIsPaintedEverywhere()
-{
-    QFETCH(double, scale);
-    QFETCH(bool, turnedOver);
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    scene->setOrientation(turnedOver, turnedOver);
-    QTRY_VERIFY(!scene->camera()->pictureRect().isEmpty());
-    const QRgb unpainted = qRgb(255, 0, 255);
-    QImage canvas(801, 601, QImage::Format_RGB32);
-    canvas.fill(unpainted);
-    QPainter painter(&canvas);
-    const QRectF source(-400.3 / scale, -300.7 / scale, 801 / scale, 601 / scale);
-    scene->render(&painter, QRectF(canvas.rect()), source, Qt::IgnoreAspectRatio);
-    painter.end();
-    int left = 0, desk = 0;
-    for (int y = 0; y < canvas.height(); ++y) {
-        for (int x = 0; x < canvas.width(); ++x) {
-            const QRgb c = canvas.pixel(x, y);
-            left += c == unpainted ? 1 : 0;
-            desk += c == qRgb(23, 43, 39) ? 1 : 0;
-        }
-    }
-    QCOMPARE(left, 0);
-    // The camera (1280x720) covers the middle; the desk shows only around it.
-    const double cameraShare = qMin(1.0, 1280 * scale / 801) * qMin(1.0, 720 * scale / 601);
-    QVERIFY2(qAbs(1.0 - double(desk) / (801 * 601) - cameraShare) < 0.02,
-             qPrintable(QString("desk share %1").arg(double(desk) / (801 * 601))));
-}
-
-void TestDragScene::snapshotSaves_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("spotlight dragged up-left keeps the clear rectangle") << "spotlight" << 1 << QSize(200, 150);
-    QTest::newRow("quick snapshots never overwrite") << "" << 3 << QSize(1280, 720);
-    QTest::newRow("removed folder is made again") << "gone/图片" << 1 << QSize(1280, 720);
-    QTest::newRow("auto crop before any corners keeps the whole picture") << "autocrop" << 1 << QSize(1280, 720);
-}
-
-void TestDragScene::snapshotSaves()
-{
-    QFETCH(QString, setup);
-    QFETCH(int, count);
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    QTemporaryDir out;
-    const QString folder = setup.contains('/') ? out.path() + "/" + setup : out.path();
-    scene->setSaveDir(folder);
-    if (setup == "spotlight") {
-        scene->slotShowVideoTracker(true);
-        QWidget *tracker = scene->tracker();
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(300, 200), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(tracker, &press);
-        QMouseEvent move(QEvent::MouseMove, QPointF(100, 50), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(tracker, &move);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(100, 50), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(tracker, &release);
-    } else if (setup == "autocrop") {
-        scene->setCameraAuto(true, false);
-        QVERIFY(!scene->videoRect()->hasPoints());
-    }
-    const QStringList saved = snap(scene.data(), count);
-    QCOMPARE(saved.size(), count);
-    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), count);
-    for (const QString &path : saved)
-        QTEST(QImage(path).size(), "size");
-}
-
-void TestDragScene::refusedSavesSayWhy_data()
-{
-    QTest::addColumn<QString>("cause");
-    QTest::addColumn<bool>("pdf");
-    QTest::addColumn<QString>("notice");
-    const QString lost = "照片未保存：设备未连接", empty = "照片未保存：聚光灯区域为空";
-    QTest::newRow("snapshot while the camera is lost") << "lost" << false << lost;
-    QTest::newRow("PDF while the camera is lost") << "lost" << true << "PDF 未保存：设备未连接";
-    QTest::newRow("snapshot of an empty spotlight") << "spotlight" << false << empty;
-    QTest::newRow("PDF of an empty spotlight") << "spotlight" << true << "PDF 未保存：聚光灯区域为空";
-    QTest::newRow("picture folder is a file, said in Chinese only") << "folder" << false << "照片未保存：保存位置不是文件夹";
-}
-
-void TestDragScene::refusedSavesSayWhy()
-{
-    QFETCH(QString, cause);
-    QFETCH(bool, pdf);
-    QFETCH(QString, notice);
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    QTemporaryDir out;
-    scene->setSaveDir(out.path());
-    if (cause == "lost") {
-        writeCamera({"1280x720", "640x480"}, false);
-        scene->camera()->showResponse("Scene Test Camera", 0);
-        QVERIFY(scene->camera()->isLost());
-    } else if (cause == "spotlight") {
-        scene->slotShowVideoTracker(true); // shown, never dragged
-    } else {
-        QFile file(out.path() + "/file");
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        scene->setSaveDir(file.fileName() + "/pictures");
-    }
-    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
-    QSignalSpy finish(scene.data(), &RDragScene::sSnapFinish);
-    pdf ? scene->slotPDF(0) : scene->slotSnap(0, "jpg");
-    QTRY_COMPARE_WITH_TIMEOUT(finish.count(), pdf ? 0 : 1, 5000);
-    QTRY_VERIFY2(scene->notice()->messageText().contains(notice), qPrintable(scene->notice()->messageText()));
-    QVERIFY(scene->notice()->messageText().startsWith(pdf ? "PDF 未保存：" : "照片未保存："));
-    QTest::qWait(300);
-    QCOMPARE(added.count(), 0);
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files), cause == "folder" ? QStringList{"file"} : QStringList{});
-    writeCamera({"1280x720", "640x480"}, true);
-}
-
-// Turned over, the picture follows the same drag exactly as an upright one.
-void TestDragScene::dragMovesPictureWithPointer()
-{
-    auto dragged = [this](bool m, bool f) {
-        QScopedPointer<RDragScene> scene(sceneWithCamera());
-        if (!scene)
-            return QPointF(1e9, 1e9);
-        scene->setOrientation(m, f);
-        QGraphicsView view(scene.data());
-        view.resize(1400, 800);
-        view.show();
-        if (!QTest::qWaitForWindowExposed(&view))
-            return QPointF(1e9, 1e9);
-        QWidget *viewport = view.viewport();
-        const QPoint start = view.mapFromScene(QPointF(-300, -100));
-        auto send = [&](QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-            QApplication::sendEvent(viewport, &event);
-        };
-        send(QEvent::MouseButtonPress, start, Qt::LeftButton);
-        send(QEvent::MouseMove, start + QPoint(20, 10), Qt::LeftButton);
-        send(QEvent::MouseButtonRelease, start + QPoint(20, 10), Qt::NoButton);
-        return scene->cameraProxy()->pos();
-    };
-    const QPointF upright = dragged(false, false);
-    QCOMPARE(upright, QPointF(-620, -350));
-    QCOMPARE(dragged(true, true), upright);
-}
-
-void TestDragScene::whiteboardNeverShowsTheFrame()
-{
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    QTemporaryDir out;
-    scene->setSaveDir(out.path());
-    scene->setCameraAuto(true, false);
-    const QList<QPoint> page{{100, 100}, {1100, 120}, {1080, 650}, {120, 600}};
-    scene->slotUpdateVideoRect(page);
-    QVERIFY(scene->videoRectProxy()->isVisible());
-    scene->slotWhiteboard(true);
-    QVERIFY(!scene->videoRectProxy()->isVisible());
-    scene->slotUpdateVideoRect(page); // detection goes on under the board
-    scene->setCameraAuto(true, false);
-    QVERIFY(!scene->videoRectProxy()->isVisible());
-    const QStringList saved = snap(scene.data(), 1, true);
-    QCOMPARE(saved.size(), 1);
-    const QImage board(saved.first());
-    QCOMPARE(board.size(), QSize(1280, 720));
-    QCOMPARE(QColor(board.pixel(640, 360)), QColor(Qt::white));
-    QCOMPARE(QColor(board.pixel(600, 110)), QColor(Qt::white)); // on the outline's top edge
-    scene->slotWhiteboard(false);
-    QVERIFY(scene->videoRectProxy()->isVisible());
-}
-
-void TestDragScene::replugLaysOutAgainAndReturnsToSizeInUse()
-{
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    QGraphicsView view(scene.data());
-    RCamera *camera = scene->camera();
-    QSignalSpy laidOut(scene.data(), &RDragScene::sPictureLaidOut);
-    auto replug = [&](const QStringList &sizes) {
-        writeCamera(sizes, false);
-        camera->showResponse("Scene Test Camera", 0);
-        QVERIFY(camera->isLost());
-        QCOMPARE(scene->notice()->standingText(), QString("正在重新连接设备…"));
-        writeCamera(sizes, true);
-        camera->showResponse("Scene Test Camera", 1);
-        QTRY_VERIFY(!camera->isLost());
-        QCOMPARE(scene->notice()->standingText(), QString());
-    };
-    // The same model on a slower port: other sizes, the largest is chosen.
-    replug({"800x600", "640x480"});
-    QCOMPARE(camera->size(), QSize(800, 600));
-    QCOMPARE(laidOut.last().at(0).toSize(), QSize(800, 600));
-    QCOMPARE(scene->cameraProxy()->pos(), QPointF(-400, -300));
-    QCOMPARE(scene->tracker()->size(), QSize(800, 600));
-    QCOMPARE(scene->videoRect()->size(), QSize(800, 600));
-    QCOMPARE(scene->videoRectProxy()->pos(), QPointF(-400, -300));
-    QCOMPARE(scene->sceneRect(), QRectF(-400, -300, 800, 600));
-    QCOMPARE(scene->curResolutionIndex(), scene->resolutionList().indexOf(QSize(800, 600)));
-    // Back on the first port: the size that was in use, whatever its index.
-    replug({"640x480", "1280x720", "800x600"});
-    QCOMPARE(camera->currentResolution(), QSize(1280, 720));
-    QCOMPARE(laidOut.last().at(0).toSize(), QSize(1280, 720));
-    QCOMPARE(scene->cameraProxy()->pos(), QPointF(-640, -360));
-    writeCamera({"1280x720", "640x480"}, true);
-}
-
-void TestDragScene::frameSnapshotMatchesRenderedScene_data()
-{
-    QTest::addColumn<int>("angle");
-    QTest::addColumn<bool>("mirror");
-    QTest::addColumn<bool>("flip");
-    QTest::newRow("upright") << 0 << false << false;
-    QTest::newRow("turned") << 90 << false << false;
-    QTest::newRow("mirrored and turned") << 90 << true << false;
-    QTest::newRow("flipped and mirrored") << 0 << true << true;
-}
-
-// Without ink the frame itself is saved; with ink the scene is rendered.
-// Both must be what the teacher sees.
-void TestDragScene::frameSnapshotMatchesRenderedScene()
-{
-    QFETCH(int, angle);
-    QFETCH(bool, mirror);
-    QFETCH(bool, flip);
-    QScopedPointer<RDragScene> scene(sceneWithCamera());
-    QVERIFY(scene);
-    scene->setOrientation(mirror, flip);
-    QGraphicsView view(scene.data());
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QTemporaryDir out;
-    scene->setSaveDir(out.path());
-    QTRY_VERIFY_WITH_TIMEOUT(!scene->camera()->currentFrame().isNull(), 5000);
-    scene->slotStop(true); // one still picture for both
-    QTest::qWait(200);
-    QVERIFY(!scene->hasOverlays());
-    QVERIFY(!scene->camera()->currentFrame().isNull());
-    QSignalSpy added(scene.data(), &RDragScene::sAddImageItem);
-    scene->slotSnap(angle, "png");
-    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 1, 10000);
-    scene->addRect(QRectF(-640, -360, 20, 20), QPen(Qt::NoPen), QBrush(Qt::red));
-    QVERIFY(scene->hasOverlays());
-    scene->slotSnap(angle, "png");
-    QTRY_COMPARE_WITH_TIMEOUT(added.count(), 2, 10000);
-    const QImage frame = QImage(out.path() + "/" + added.at(0).at(1).toString()).convertToFormat(QImage::Format_RGB32);
-    const QImage inked = QImage(out.path() + "/" + added.at(1).at(1).toString()).convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(frame.size(), angle ? QSize(720, 1280) : QSize(1280, 720));
-    QCOMPARE(inked.size(), frame.size());
-    // The camera's picture turned over and around as the teacher sees it.
-    const QImage seen = RPictureOrientation::apply(scene->camera()->currentFrame(), angle, mirror, flip)
-                            .convertToFormat(QImage::Format_RGB32);
-    QCOMPARE(frame, seen);
-    int differ = 0;
-    for (int y = 0; y < frame.height(); ++y)
-        for (int x = 0; x < frame.width(); ++x) {
-            const QRgb a = frame.pixel(x, y), b = inked.pixel(x, y);
-            differ += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 12;
-        }
-    // Only the ink differs.
-    QVERIFY2(differ >= 300 && differ <= 500, qPrintable(QString::number(differ)));
-}
 
 VISORA_TEST_MAIN(TestDragScene)
 #include "tst_dragscene.moc"

@@ -1,10 +1,10 @@
 #include "VisoraTest.h"
 
+#include "MouseTest.h"
 #include "RHandWriteWidget.h"
 #include "RWidgetItem.h"
 
 #include <QGraphicsScene>
-#include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
 
@@ -31,25 +31,6 @@ QRectF inkBox(const QImage &image)
             if (qAlpha(image.pixel(x, y)) > 0)
                 box |= QRect(x, y, 1, 1);
     return box.isNull() ? QRectF() : QRectF(box).translated(kRect.topLeft());
-}
-
-void mouse(QGraphicsScene &scene, QEvent::Type type, QPointF at)
-{
-    QGraphicsSceneMouseEvent event(type);
-    event.setScenePos(at);
-    event.setButton(type == QEvent::GraphicsSceneMouseMove ? Qt::NoButton : Qt::LeftButton);
-    event.setButtons(type == QEvent::GraphicsSceneMouseRelease ? Qt::NoButton : Qt::LeftButton);
-    event.setButtonDownScenePos(Qt::LeftButton, at);
-    event.setAccepted(false);
-    QCoreApplication::sendEvent(&scene, &event);
-}
-
-void drag(QGraphicsScene &scene, const Points &pts)
-{
-    mouse(scene, QEvent::GraphicsSceneMousePress, pts.first());
-    for (int i = 1; i < pts.size(); ++i)
-        mouse(scene, QEvent::GraphicsSceneMouseMove, pts.at(i));
-    mouse(scene, QEvent::GraphicsSceneMouseRelease, pts.last());
 }
 
 } // namespace
@@ -125,30 +106,25 @@ private slots:
 
     void eraseCheck_data()
     {
-        QTest::addColumn<CurStatus>("kind");
         QTest::addColumn<bool>("selected");
-        QTest::addColumn<bool>("waiting");
-        QTest::newRow("stroke selected and waiting") << CurPen << true << true;
-        QTest::newRow("waiting, not selected") << CurPen << false << true;
+        QTest::newRow("stroke selected while the eraser waits") << true;
+        QTest::newRow("eraser waits, stroke not selected") << false;
     }
 
     void eraseCheck()
     {
-        QFETCH(CurStatus, kind);
         QFETCH(bool, selected);
-        QFETCH(bool, waiting);
-
         QGraphicsScene scene(kRect);
-        auto *item = new RWidgetItem(kind);
+        auto *item = new RWidgetItem(CurPen);
         item->setFlag(QGraphicsItem::ItemIsSelectable);
         item->setPoints({{0, 0}, {40, 20}, {80, 0}});
         item->setCorners(QPointF(0, 0), QPointF(100, 60));
         item->resize(100, 60);
         scene.addItem(item);
         item->setSelected(selected);
-        item->m_bWaitEarse = waiting;
+        item->m_bWaitEarse = true;
         QSignalSpy spy(item, &RWidgetItem::hadEarse);
-        const bool erased = selected && waiting;
+        const bool erased = selected;
         QCOMPARE(inkBox(render(scene)).isNull(), erased);
         QCOMPARE(item->isVisible(), !erased);
         QCOMPARE(spy.count(), erased ? 1 : 0);
@@ -183,9 +159,9 @@ private slots:
         canvas->setDrawing(drawing);
         QSignalSpy spy(canvas, &RWidgetItem::drawdone);
 
-        mouse(scene, QEvent::GraphicsSceneMousePress, dragPts.first());
+        VisoraTest::sceneMouse(&scene, QEvent::GraphicsSceneMousePress, dragPts.first());
         for (int i = 1; i < dragPts.size(); ++i)
-            mouse(scene, QEvent::GraphicsSceneMouseMove, dragPts.at(i));
+            VisoraTest::sceneMouse(&scene, QEvent::GraphicsSceneMouseMove, dragPts.at(i));
         // A pen chosen in the middle of a drag applies at once.
         const QColor blue(0, 0, 255);
         canvas->setPen(9, blue);
@@ -197,7 +173,7 @@ private slots:
             const QPoint onTopEdge = ((s + QPointF(e.x(), s.y())) / 2).toPoint();
             QCOMPARE(render(scene).pixelColor(onTopEdge), blue);
         }
-        mouse(scene, QEvent::GraphicsSceneMouseRelease, dragPts.last());
+        VisoraTest::sceneMouse(&scene, QEvent::GraphicsSceneMouseRelease, dragPts.last());
         QCOMPARE(spy.count(), done);
         QCOMPARE(canvas->isDrawing(), drawing && !done);
     }
@@ -225,7 +201,7 @@ private slots:
         item->setDrawing(drawing);
         QSignalSpy spy(item, &RHandWriteWidget::drawdone);
         for (const Points &s : strokes)
-            drag(scene, s);
+            VisoraTest::sceneDrag(&scene, s);
         QCOMPARE(item->strokes().size(), kept);
         QCOMPARE(spy.count(), kept);
         const QImage image = render(scene);

@@ -91,15 +91,9 @@ private slots:
         QVERIFY(!wheel.isAccepted());
     }
 
-    void touchWithOtherFingerCountsIsOrdinary_data()
+    void oneFingerIsOrdinaryTouch()
     {
-        QTest::addColumn<int>("count");
-        QTest::newRow("one finger") << 1;
-    }
-
-    void touchWithOtherFingerCountsIsOrdinary()
-    {
-        QFETCH(int, count);
+        const int count = 1;
         RNoScrollGraphicsView view;
         view.resize(200, 200);
         QSignalSpy values(&view, &RNoScrollGraphicsView::changedTouchValue);

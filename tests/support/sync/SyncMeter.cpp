@@ -23,23 +23,13 @@ namespace {
 
 constexpr double kPairWithinSeconds = 2.0;
 
-struct FormatCloser
+// Owners of the libav objects, freed by their own functions.
+template <typename T, void (*Free)(T **)>
+struct Freer
 {
-    void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
+    void operator()(T *p) const { Free(&p); }
 };
-struct CodecFreer
-{
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-struct PacketFreer
-{
-    void operator()(AVPacket *p) const { av_packet_free(&p); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
+using CodecPtr = std::unique_ptr<AVCodecContext, Freer<AVCodecContext, avcodec_free_context>>;
 
 CodecPtr openDecoder(const AVStream *stream, int threads)
 {
@@ -237,7 +227,7 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
         result.error = QStringLiteral("cannot open ") + path;
         return result;
     }
-    std::unique_ptr<AVFormatContext, FormatCloser> format(raw);
+    std::unique_ptr<AVFormatContext, Freer<AVFormatContext, avformat_close_input>> format(raw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) {
         result.error = QStringLiteral("no stream information");
         return result;
@@ -257,8 +247,8 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
         return result;
     }
 
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, Freer<AVPacket, av_packet_free>> packet(av_packet_alloc());
+    std::unique_ptr<AVFrame, Freer<AVFrame, av_frame_free>> frame(av_frame_alloc());
     LumaReader lumaReader;
     MarkCollector marks;
     SoundTrack sound;

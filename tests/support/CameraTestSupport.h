@@ -2,13 +2,14 @@
 // Helpers shared by the camera tests: virtual camera configuration files
 // and picture measurements.
 
+#include "VirtualCamTestSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QMetaType>
 #include <QPointF>
 #include <QStringList>
@@ -38,13 +39,7 @@ inline Cam cam(const QString &description, const QString &deviceName = QStringLi
     return c;
 }
 
-inline QString configPath()
-{
-    return QDir::current().absoluteFilePath(QStringLiteral("virtualcam.json"));
-}
-
-// Writes the configuration atomically, so a device test reading it at the
-// same moment never sees half a file, and points the plugin at it.
+// Written atomically: the device watch may read the file at any moment.
 inline void writeConfig(const QList<Cam> &cams)
 {
     QJsonArray list;
@@ -68,11 +63,18 @@ inline void writeConfig(const QList<Cam> &cams)
     }
     QJsonObject root;
     root.insert(QStringLiteral("cameras"), list);
-    QSaveFile f(configPath());
-    f.open(QIODevice::WriteOnly);
-    f.write(QJsonDocument(root).toJson());
-    f.commit();
-    qputenv("VISORA_VIRTUAL_CAMERA", configPath().toUtf8());
+    VirtualCamTest::writeConfig(QJsonDocument(root).toJson(), QStringLiteral("virtualcam.json"));
+}
+
+// One camera of the supported kind showing `source`, as window and scene tests want it.
+inline void writeOne(const QString &description, const QStringList &resolutions,
+                     const QString &source = QStringLiteral("pattern"), bool present = true, bool busy = false)
+{
+    Cam c = cam(description, QStringLiteral("usb#vid_1b17&pid_0501&mi_00#6&1&0&0000"), present);
+    c.resolutions = resolutions;
+    c.source = source;
+    c.busy = busy;
+    writeConfig({c});
 }
 
 // A page picture in the working folder, for a steady picture.
