@@ -281,8 +281,13 @@ int main(int argc, char *argv[])
     for (const Case &c : {Case{"colour", ColourMode::Colour, false}, Case{"black-and-white", ColourMode::BlackWhite, false},
                           Case{"perspective cut", ColourMode::Colour, true}}) {
         RCamera *camera = scene.camera();
-        scene.setCameraParam(SnapMode::Manual, c.colour, NameMode::Number, "B", 4, false, c.perspective, false,
-                             c.perspective);
+        RCaptureSettings settings;
+        settings.m_iSaveColorType = c.colour;
+        settings.m_iNameType = NameMode::Number;
+        settings.m_strNamePrefix = "B";
+        settings.m_iNameNumLength = 4;
+        settings.m_bAutoCut = settings.m_bAutoPerspective = c.perspective;
+        scene.setCameraParam(settings);
         if (c.perspective && !waitFor(&scene, &RDragScene::sSnapFinish, [&] { return camera->keystoneQuad().size() == 4; }, 5000))
             std::printf("bench_snapshot: no page detected, the cut is the whole picture\n");
         QList<double> times, bares, stalls;
@@ -311,6 +316,6 @@ int main(int argc, char *argv[])
                     c.label, median(times), *std::max_element(stalls.begin(), stalls.end()), median(stalls),
                     median(bares));
     }
-    scene.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "B", 4, false, false, false);
+    scene.setCameraParam(RCaptureSettings());
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "RScreenScale.h"
 #include "RSetting.h"
+#include "RSettingsStore.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,9 +70,14 @@ RSetting::RSetting(QWidget *parent)
     fitted(m_editCurNum, 30, widest / 3);
     fitted(m_editPath, 200, widest);
     m_spinNumLength = named(new QSpinBox(this), "spinNumLength");
-    m_spinNumLength->setRange(0, 9);
+    // The ranges the store mends stored values into.
+    const auto rangeOf = [](QSpinBox *spin, const QString &key) {
+        const RSettingRule *rule = RSettingsStore::rule(key);
+        spin->setRange(rule->minimum(), rule->maximum());
+    };
+    rangeOf(m_spinNumLength, RSettingsKeys::FileNameNumLength);
     m_spinInterval = named(new QSpinBox(this), "spinInterval");
-    m_spinInterval->setRange(1, 9);
+    rangeOf(m_spinInterval, RSettingsKeys::FileASnapInterval);
     m_btnBrowse = named(new QPushButton(this), "btnBrowse");
 
     m_labelVideoType = new QLabel(this);
@@ -111,11 +117,6 @@ RSetting::RSetting(QWidget *parent)
     connect(m_btnOK, &QPushButton::clicked, this, &RSetting::slotOK);
     connect(m_btnCancel, &QPushButton::clicked, this, &RSetting::slotCancel);
     connect(m_btnBrowse, &QPushButton::clicked, this, &RSetting::setPath);
-}
-
-int RSetting::clampInterval(int seconds)
-{
-    return qBound(1, seconds, 9);
 }
 
 int RSetting::fileTypeIndex(const QString &ext)
@@ -170,9 +171,12 @@ void RSetting::initData()
     m_btnCancel->setText(t("取消", "Cancel"));
     m_btnBrowse->setText(t("设置", "Browse"));
 
-    m_comboVideoType->setCurrentIndex(enumToStored(m_iVideoType));
-    m_comboSnapType->setCurrentIndex(enumToStored(m_iSnapType));
-    m_comboFileType->setCurrentIndex(fileTypeIndex(m_strFileExt));
+    showChoices();
+    for (const auto &[spin, field] : numbers())
+        spin->setValue(m_capture.*field);
+    for (const auto &[check, field] : switches())
+        check->setChecked(m_capture.*field);
+    m_comboFileType->setCurrentIndex(fileTypeIndex(m_capture.m_strFileExt));
 
     // The leading "4000 x 3000" item stands for the largest resolution, the
     // last one the camera lists.
@@ -183,22 +187,13 @@ void RSetting::initData()
     if (m_iCurResolutionIndex >= 0 && m_iCurResolutionIndex < m_listResolution.size())
         m_comboResolution->setCurrentIndex(m_iCurResolutionIndex + 1);
 
-    m_editPath->setText(m_strPath);
+    m_editPath->setText(m_capture.m_strCurImageDir);
     // A folder too long even for the widest field shows its start.
     m_editPath->setCursorPosition(0);
-    m_comboColorType->setCurrentIndex(enumToStored(m_iSaveColorType));
-    m_spinInterval->setValue(clampInterval(m_iASnapInterval));
-    m_comboNameType->setCurrentIndex(enumToStored(m_iNameType));
-    m_editPrefix->setText(m_strNamePrefix);
-    m_spinNumLength->setValue(m_iNameNumLength);
-    m_editCurNum->setText(QString::number(m_iNameCurNum));
-    m_checkCardMix->setChecked(m_bCardMix);
-    m_checkAutoCut->setChecked(m_bAutoCut);
-    m_checkAutoRotate->setChecked(m_bAutoRotate);
-    m_checkPdfAppend->setChecked(m_bPdfAppend);
-    m_checkAutoPerspective->setChecked(m_bAutoPerspective);
+    m_editPrefix->setText(m_capture.m_strNamePrefix);
+    m_editCurNum->setText(QString::number(m_capture.m_iNameCurNum));
     qDebug() << "RSetting::initData: resolutions" << m_listResolution.size() << "index" << m_iCurResolutionIndex
-             << "ext" << m_strFileExt;
+             << "ext" << m_capture.m_strFileExt;
 }
 
 void RSetting::slotOK()
@@ -210,24 +205,60 @@ void RSetting::slotOK()
         m_iCurResolutionIndex = m_comboResolution->count() - 2;
     // Without any resolution there is nothing to choose: the index stays.
 
-    m_strPath = m_editPath->text();
-    m_iVideoType = enumFromStored<VideoQuality>(m_comboVideoType->currentIndex()).value_or(m_iVideoType);
-    m_iSnapType = enumFromStored<SnapMode>(m_comboSnapType->currentIndex()).value_or(m_iSnapType);
-    m_iSaveColorType = enumFromStored<ColourMode>(m_comboColorType->currentIndex()).value_or(m_iSaveColorType);
-    m_iNameType = enumFromStored<NameMode>(m_comboNameType->currentIndex()).value_or(m_iNameType);
-    m_strFileExt = fileTypeExt(m_comboFileType->currentIndex());
-    m_iASnapInterval = m_spinInterval->value();
-    m_iNameNumLength = m_spinNumLength->value();
-    m_strNamePrefix = m_editPrefix->text();
-    m_iNameCurNum = m_editCurNum->text().toInt();
-    m_bCardMix = m_checkCardMix->isChecked();
-    m_bAutoCut = m_checkAutoCut->isChecked();
-    m_bAutoRotate = m_checkAutoRotate->isChecked();
-    m_bPdfAppend = m_checkPdfAppend->isChecked();
-    m_bAutoPerspective = m_checkAutoPerspective->isChecked();
-    qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_strFileExt
-            << "snap type" << enumToStored(m_iSnapType) << "interval" << m_iASnapInterval << "number" << m_iNameCurNum;
+    takeChoices();
+    for (const auto &[spin, field] : numbers())
+        m_capture.*field = spin->value();
+    for (const auto &[check, field] : switches())
+        m_capture.*field = check->isChecked();
+    m_capture.m_strCurImageDir = m_editPath->text();
+    m_capture.m_strFileExt = fileTypeExt(m_comboFileType->currentIndex());
+    m_capture.m_strNamePrefix = m_editPrefix->text();
+    m_capture.m_iNameCurNum = m_editCurNum->text().toInt();
+    qInfo() << "RSetting::slotOK: resolution index" << m_iCurResolutionIndex << "ext" << m_capture.m_strFileExt
+            << "snap type" << enumToStored(m_capture.m_iSnapType) << "interval" << m_capture.m_iASnapInterval << "number"
+            << m_capture.m_iNameCurNum;
     accept();
+}
+
+namespace {
+// A list's row is the mode's stored number; a row naming none keeps the mode.
+template <typename E>
+void take(const QComboBox *combo, E &field)
+{
+    if (const auto mode = enumFromStored<E>(combo->currentIndex()))
+        field = *mode;
+}
+} // namespace
+
+void RSetting::showChoices()
+{
+    m_comboVideoType->setCurrentIndex(enumToStored(m_capture.m_iVideoType));
+    m_comboSnapType->setCurrentIndex(enumToStored(m_capture.m_iSnapType));
+    m_comboColorType->setCurrentIndex(enumToStored(m_capture.m_iSaveColorType));
+    m_comboNameType->setCurrentIndex(enumToStored(m_capture.m_iNameType));
+}
+
+void RSetting::takeChoices()
+{
+    take(m_comboVideoType, m_capture.m_iVideoType);
+    take(m_comboSnapType, m_capture.m_iSnapType);
+    take(m_comboColorType, m_capture.m_iSaveColorType);
+    take(m_comboNameType, m_capture.m_iNameType);
+}
+
+std::vector<std::pair<QSpinBox *, int RCaptureSettings::*>> RSetting::numbers() const
+{
+    return {{m_spinInterval, &RCaptureSettings::m_iASnapInterval},
+            {m_spinNumLength, &RCaptureSettings::m_iNameNumLength}};
+}
+
+std::vector<std::pair<QCheckBox *, bool RCaptureSettings::*>> RSetting::switches() const
+{
+    return {{m_checkCardMix, &RCaptureSettings::m_bCardMix},
+            {m_checkAutoCut, &RCaptureSettings::m_bAutoCut},
+            {m_checkAutoRotate, &RCaptureSettings::m_bAutoRotate},
+            {m_checkPdfAppend, &RCaptureSettings::m_bPdfAppend},
+            {m_checkAutoPerspective, &RCaptureSettings::m_bAutoPerspective}};
 }
 
 void RSetting::slotCancel()
@@ -254,12 +285,12 @@ void RSetting::fitToText(QLineEdit *edit, int least, int most)
 
 void RSetting::setPath()
 {
-    const QString dir = QFileDialog::getExistingDirectory(this, tr("选择路径"), m_strPath,
+    const QString dir = QFileDialog::getExistingDirectory(this, tr("选择路径"), m_capture.m_strCurImageDir,
                                                           QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     qInfo() << "RSetting::setPath: chosen" << dir;
     if (dir.isEmpty())
         return;
     m_editPath->setText(dir);
     m_editPath->setCursorPosition(0);
-    m_strPath = dir;
+    m_capture.m_strCurImageDir = dir;
 }

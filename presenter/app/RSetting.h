@@ -1,12 +1,15 @@
 #pragma once
 
-#include "CaptureModes.h"
+#include "RCaptureSettings.h"
 #include "UiLanguage.h"
 
 #include <QDialog>
 #include <QList>
 #include <QSize>
 #include <QString>
+
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -26,31 +29,13 @@ public:
     explicit RSetting(QWidget *parent = nullptr);
 
     UiLanguage m_iLangue = UiLanguage::Chinese;
-    VideoQuality m_iVideoType = VideoQuality::Fluent;
-    SnapMode m_iSnapType = SnapMode::Manual;
-    QString m_strFileExt = QStringLiteral("jpg");
-    ColourMode m_iSaveColorType = ColourMode::Colour;
-    int m_iASnapInterval = 3;
-    NameMode m_iNameType = NameMode::Time;
-    QString m_strNamePrefix = QStringLiteral("Img");
-    int m_iNameNumLength = 3;
-    int m_iNameCurNum = 1;
-    bool m_bCardMix = false;
-    bool m_bAutoCut = false;
-    bool m_bAutoRotate = false;
-    bool m_bPdfAppend = false;
-    // The automatic crop flattens a page photographed at an angle.
-    bool m_bAutoPerspective = false;
+    RCaptureSettings m_capture;
     QList<QSize> m_listResolution;
     int m_iCurResolutionIndex = 0;
-    QString m_strPath;
 
     // Texts by language and controls from the values above.
     void initData();
 
-    // Seconds between timed snapshots as the dialog allows them (1..9); a
-    // stored 0 or negative value must never become a busy timer.
-    static int clampInterval(int seconds);
     // File-type combo index for an extension, by substring in the order png, jpg, bmp, tif.
     static int fileTypeIndex(const QString &ext);
     static QString fileTypeExt(int index);
@@ -64,6 +49,11 @@ public slots:
 
 private:
     static void fitToText(QLineEdit *edit, int least, int most);
+    // Each control beside the value it edits.
+    void showChoices();
+    void takeChoices();
+    std::vector<std::pair<QSpinBox *, int RCaptureSettings::*>> numbers() const;
+    std::vector<std::pair<QCheckBox *, bool RCaptureSettings::*>> switches() const;
 
     QComboBox *m_comboVideoType = nullptr;
     QComboBox *m_comboResolution = nullptr;

@@ -31,7 +31,7 @@ bool RShareSession::start(UiLanguage language, QString *error)
     VShareServer::Settings settings;
     const QString listen = RSettingsStore::readString(RSettingsKeys::ShareAddress).trimmed();
     settings.address = listen.isEmpty() ? QHostAddress(QHostAddress::Any) : QHostAddress(listen);
-    settings.port = quint16(qBound(0, RSettingsStore::readInt(RSettingsKeys::SharePort), 65535));
+    settings.port = quint16(RSettingsStore::readInt(RSettingsKeys::SharePort));
     settings.language = en ? QStringLiteral("en") : QStringLiteral("zh");
     if (settings.address.isNull() || !m_server->start(m_source.hub(), settings, &why)) {
         qWarning() << "RShareSession::start: cannot listen on" << listen << settings.port << why;

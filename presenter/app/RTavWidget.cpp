@@ -84,16 +84,12 @@ void RTavWidget::readStoredState()
     m_iRotateAngle = RSettingsStore::readInt(RSettingsKeys::VideoRotate);
     m_bMirror = RSettingsStore::readFlag(RSettingsKeys::VideoMirror);
     m_bFlip = RSettingsStore::readFlag(RSettingsKeys::VideoFlip);
-    m_capture = RCaptureSettings::read();
-    // A hand-edited width of thousands of pixels would make every stroke crawl.
-    m_iPenWidth = qBound(1, RSettingsStore::readInt(RSettingsKeys::PenWidth), 50);
+    m_capture = RSettingsStore::readCapture();
+    m_iPenWidth = RSettingsStore::readInt(RSettingsKeys::PenWidth);
     m_colorPen = RSettingsStore::readColor(RSettingsKeys::PenColor);
     m_iLangue = RSettingsStore::readLanguage();
     qInfo() << "RTavWidget::RTavWidget: rotate" << m_iRotateAngle << "dir" << m_capture.m_strCurImageDir << "langue"
             << enumToStored(m_iLangue);
-    // A stored rotation that is not a quarter turn would skew the picture.
-    if (m_iRotateAngle % 90 != 0 || m_iRotateAngle < 0 || m_iRotateAngle >= 360)
-        m_iRotateAngle = 0;
 }
 
 void RTavWidget::createToolWindows()
@@ -228,7 +224,7 @@ bool RTavWidget::addCameraItem()
     m_bOpenCamera = true;
     m_bNoConfirmClose = false;
     m_scene->setSaveDir(m_capture.m_strCurImageDir);
-    m_capture.applyTo(m_scene);
+    m_scene->setCameraParam(m_capture);
     m_scene->setNameCurNum(m_capture.m_iNameCurNum);
     slotPictureLaidOut(m_sizeVideo);
     // Raised as well: without a window manager stay-on-top is not enforced.
@@ -658,7 +654,7 @@ void RTavWidget::settingTav()
     dlg.m_iCurResolutionIndex = m_scene->curResolutionIndex();
     m_capture.m_iNameCurNum = m_scene->nameCurNum();
     const int shownNumber = m_capture.m_iNameCurNum;
-    m_capture.fillDialog(dlg);
+    dlg.m_capture = m_capture;
     dlg.initData();
     if (auto pos = dialogPos(RPlacement::CaptureSettings))
         dlg.move(*pos);
@@ -668,14 +664,14 @@ void RTavWidget::settingTav()
         return;
     }
 
-    if (dlg.m_strPath != m_capture.m_strCurImageDir) {
-        m_capture.m_strCurImageDir = dlg.m_strPath;
+    const RCaptureSettings before = m_capture;
+    m_capture = dlg.m_capture;
+    if (m_capture.m_strCurImageDir != before.m_strCurImageDir) {
         m_scene->setSaveDir(m_capture.m_strCurImageDir);
         emit sChangeDir(m_capture.m_strCurImageDir);
         RSettingsStore::writeConfigIniFolder(m_capture.m_strCurImageDir);
     }
-    if (dlg.m_iVideoType != m_capture.m_iVideoType) {
-        m_capture.m_iVideoType = dlg.m_iVideoType;
+    if (m_capture.m_iVideoType != before.m_iVideoType) {
         m_scene->setVideoType(m_capture.m_iVideoType);
         if (m_scene->camera())
             m_scene->camera()->setVideoFormat(m_capture.m_iVideoType);
@@ -685,12 +681,11 @@ void RTavWidget::settingTav()
         m_scene->setCameraResolution(dlg.m_iCurResolutionIndex);
     // A capture that finished while the dialog was open has moved the number
     // on; only a number the teacher typed replaces it.
-    if (dlg.m_iNameCurNum != shownNumber)
-        m_scene->setNameCurNum(dlg.m_iNameCurNum);
+    if (m_capture.m_iNameCurNum != shownNumber)
+        m_scene->setNameCurNum(m_capture.m_iNameCurNum);
     m_capture.m_iNameCurNum = m_scene->nameCurNum();
-    m_capture.takeDialog(dlg);
-    m_capture.applyTo(m_scene);
-    m_capture.write();
+    m_scene->setCameraParam(m_capture);
+    RSettingsStore::writeCapture(m_capture);
 
     m_timerSnap->setInterval(m_capture.m_iASnapInterval * 1000);
     if (m_capture.m_iSnapType == SnapMode::Timed)

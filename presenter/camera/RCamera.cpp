@@ -570,18 +570,19 @@ QString RCamera::nextFileName(QString ext)
     return RCapturePipeline::nextFileName(m_params, ext, QDateTime::currentDateTime());
 }
 
-void RCamera::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
-                             int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
+void RCamera::setCameraParam(const RCaptureSettings &settings)
 {
-    setAutoPerspective(autoPerspective);
-    m_params.m_iSnapMode = snapType;
-    m_params.m_iSaveColorType = colorType;
-    m_params.m_iNameType = nameType;
-    m_params.m_strNamePrefix = prefix;
-    m_params.m_iNameNumLength = numLength;
-    m_params.m_bCardMix = cardMix;
-    setCameraAuto(autoCut, autoRotate);
-    if (snapType == SnapMode::OnChange)
+    // The folder, the running number and the picture type have setters of
+    // their own: captures and the scene move them on between two calls.
+    RCaptureSettings &mine = m_params;
+    const RCaptureSettings kept = mine;
+    mine = settings;
+    mine.m_strCurImageDir = kept.m_strCurImageDir;
+    mine.m_iNameCurNum = kept.m_iNameCurNum;
+    mine.m_strFileExt = kept.m_strFileExt;
+    setPdfAppend(settings.m_bPdfAppend);
+    setCameraAuto(settings.m_bAutoCut, settings.m_bAutoRotate);
+    if (settings.m_iSnapType == SnapMode::OnChange)
         startDetect();
     else
         m_detectTimer.stop(); // no automatic snapshots outside the change mode

@@ -85,9 +85,9 @@ public:
     bool isRectDetecting() const { return m_rectTimer.isActive(); }
     bool isChangeDetecting() const { return m_detectTimer.isActive(); }
 
-    // Capture parameters (written by the scene before a capture).
-    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
-                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
+    // The teacher's capture settings, all but the folder, the running number
+    // and the picture type, which have setters of their own.
+    void setCameraParam(const RCaptureSettings &settings);
     void setCameraAuto(bool autoCut, bool autoRotate);
     // Turning it off ends the running document; the next one starts afresh.
     void setPdfAppend(bool on);

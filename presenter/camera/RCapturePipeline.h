@@ -7,27 +7,19 @@
 #include <QPointF>
 #include <QString>
 
-#include "CaptureModes.h"
+#include "RCaptureSettings.h"
 #include "RImageProc.h"
 #include "RImageSaver.h"
 
 #include <memory>
 
-// Capture parameters of the camera, written by the scene before a capture.
-struct RCaptureParams
+// What a capture needs: the teacher's capture settings and the state of the
+// scene at the moment (spotlight cut, rotation, orientation, watermark).
+struct RCaptureParams : RCaptureSettings
 {
-    QString m_strCurImageDir;
-    QString m_strFileExt = QStringLiteral("pdf");
-    ColourMode m_iSaveColorType = ColourMode::Colour;
-    NameMode m_iNameType = NameMode::Time;
-    QString m_strNamePrefix = QStringLiteral("Img");
-    int m_iNameNumLength = 3;
-    int m_iNameCurNum = 1;
-    bool m_bCardMix = false;
-    bool m_bAutoCut = false;
-    bool m_bAutoRotate = false;
-    bool m_bAutoPerspective = false; // the automatic crop flattens the page's quadrilateral
-    SnapMode m_iSnapMode = SnapMode::Manual;
+    // A capture is a PDF page until the scene names a picture type.
+    RCaptureParams() { m_strFileExt = QStringLiteral("pdf"); }
+
     bool m_bCutRect = false;
     QPoint m_ptCut1;
     QPoint m_ptCut2;
@@ -42,8 +34,6 @@ struct RCaptureParams
     int m_iAlphaCover = 255;
     QImage m_imageCover;
     int m_iCoverAngle = 0;
-    // PDF captures add pages to one running document instead of one file each.
-    bool m_bPdfAppend = false;
     QString m_strRunningPdf; // the lesson's document, empty until its first page
 };
 

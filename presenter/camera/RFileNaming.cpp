@@ -6,13 +6,6 @@
 #include <QFileInfo>
 #include <QLocale>
 
-namespace {
-
-// A number of digits read from a damaged store must not allocate gigabytes.
-constexpr int kMaxDigits = 64;
-
-} // namespace
-
 QString RFileNaming::timeStamp(const QDateTime &t)
 {
     // C locale: the stamp is part of file names and must not take the user's digits.
@@ -31,10 +24,9 @@ QString RFileNaming::baseName(NameMode nameType, const QString &prefix, int numb
     }
     if (nameType != NameMode::Number)
         return safe + timeStamp(t);
-    const int digits = qBound(0, numLength, kMaxDigits);
     QString num = QString::number(qAbs(qint64(number)));
-    if (num.size() < digits)
-        num.prepend(QString(digits - num.size(), QLatin1Char('0')));
+    if (num.size() < numLength)
+        num.prepend(QString(numLength - num.size(), QLatin1Char('0')));
     if (number < 0)
         num.prepend(QLatin1Char('-'));
     return safe + num;

@@ -8,37 +8,64 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QImageWriter>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextCodec>
 
+#include <limits>
+
 namespace {
 
-const QHash<QString, QVariant> &defaults()
+QVariantList imageTypes()
 {
-    static const QHash<QString, QVariant> table = {
-        {RSettingsKeys::FileDir, QString()},
-        {RSettingsKeys::FileExt, QStringLiteral("jpg")},
-        {RSettingsKeys::FileSaveColorType, enumToStored(ColourMode::Colour)},
-        {RSettingsKeys::FileASnapInterval, 3},
-        {RSettingsKeys::FileNameType, enumToStored(NameMode::Time)},
-        {RSettingsKeys::FileNamePrefix, QStringLiteral("Img")},
-        {RSettingsKeys::FileNameNumLength, 3},
-        {RSettingsKeys::FileNameCurNum, 1},
-        {RSettingsKeys::FileCardMix, 0},
-        {RSettingsKeys::FilePdfAppend, 0},
-        {RSettingsKeys::FileAutoPerspective, 0},
-        {RSettingsKeys::VideoRotate, 0},
-        {RSettingsKeys::VideoMirror, false},
-        {RSettingsKeys::VideoFlip, false},
-        {RSettingsKeys::VideoP, QString()},
-        {RSettingsKeys::VideoV, QString()},
-        {RSettingsKeys::PenWidth, 6},
-        {RSettingsKeys::PenColor, QColor(255, 16, 0, 255)},
-        {RSettingsKeys::SystemLangue, enumToStored(UiLanguage::Chinese)},
-                {RSettingsKeys::ShareAddress, QString()},
-        {RSettingsKeys::SharePort, 8117},
+    QVariantList types;
+    const auto formats = QImageWriter::supportedImageFormats();
+    for (const QByteArray &format : formats)
+        types << QString::fromLatin1(format);
+    return types;
+}
+
+const QHash<QString, RSettingRule> &rules()
+{
+    using R = RSettingRule;
+    namespace K = RSettingsKeys;
+    // A hand-edited value must never become a busy timer, a name no file
+    // system takes, a padding of gigabytes or a skewed picture.
+    static const QHash<QString, RSettingRule> table = {
+        {K::FileDir, R::folder()},
+        // A type this system cannot write would lose every snapshot.
+        {K::FileExt, R::oneOf(imageTypes(), QStringLiteral("jpg"))},
+        {K::FileSaveColorType, R::oneOf({0, 1, 2}, 0)},
+        {K::FileASnapInterval, R::boundedInt(1, 9, 3)},
+        {K::FileNameType, R::oneOf({0, 1}, 0)},
+        {K::FileNamePrefix, R::text(QStringLiteral("Img"), 64)},
+        {K::FileNameNumLength, R::boundedInt(0, 9, 3)},
+        // One below the largest int: the number is advanced after each save.
+        {K::FileNameCurNum, R::boundedInt(0, std::numeric_limits<int>::max() - 1, 1)},
+        {K::FileCardMix, R::flag()},
+        {K::FileAutoCut, R::flag()},
+        {K::FileAutoRotate, R::flag()},
+        {K::FilePdfAppend, R::flag()},
+        {K::FileAutoPerspective, R::flag()},
+        {K::VideoType, R::oneOf({0, 1}, 0)},
+        {K::VideoRotate, R::oneOf({0, 90, 180, 270}, 0)},
+        {K::VideoMirror, R::flag()},
+        {K::VideoFlip, R::flag()},
+        {K::VideoCamera, R::text(QString(), 1024)},
+        // Four characters cut from the device name, not always hexadecimal.
+        {K::VideoP, R::text(QString(), 16)},
+        {K::VideoV, R::text(QString(), 16)},
+        {K::VideoResolutionIndex, R::boundedInt(-1, 1023, -1)},
+        {K::VideoRecRess, R::text(QString(), 4096, QStringLiteral("([0-9]+x[0-9]+;)*"))},
+        {K::PenWidth, R::boundedInt(1, 50, 6)},
+        {K::PenColor, R::colour(QColor(255, 16, 0, 255))},
+        {K::SystemLangue, R::oneOf({0, 1}, 0)},
+        {K::ShareAddress, R::text(QString(), 255)},
+        {K::PublishAddress, R::text(QString(), 1024)},
+        // 0: the system picks a free port.
+        {K::SharePort, R::boundedInt(0, 65535, 8117)},
     };
     return table;
 }
@@ -82,15 +109,29 @@ int RSettingsStore::removeLeftovers(int minAgeSecs)
     return removed;
 }
 
+QStringList RSettingsStore::keys()
+{
+    return rules().keys();
+}
+
+const RSettingRule *RSettingsStore::rule(const QString &key)
+{
+    const auto it = rules().find(key);
+    return it == rules().end() ? nullptr : &it.value();
+}
+
 QVariant RSettingsStore::defaultValue(const QString &key)
 {
-    return defaults().value(key);
+    const RSettingRule *r = rule(key);
+    return r ? r->fallback() : QVariant();
 }
 
 QVariant RSettingsStore::value(const QString &key)
 {
     QSettings settings(organisation(), application());
-    return settings.value(key, defaultValue(key));
+    const QVariant stored = settings.value(key);
+    const RSettingRule *r = rule(key);
+    return r ? r->mend(stored) : stored;
 }
 
 bool RSettingsStore::contains(const QString &key)
@@ -111,9 +152,7 @@ QString RSettingsStore::readString(const QString &key)
 
 bool RSettingsStore::readFlag(const QString &key)
 {
-    // Switches were stored as 1/0 by some versions and as true/false by others.
-    const QString text = value(key).toString().trimmed().toLower();
-    return text == QLatin1String("1") || text == QLatin1String("true");
+    return value(key).toBool();
 }
 
 UiLanguage RSettingsStore::readLanguage()
@@ -123,10 +162,45 @@ UiLanguage RSettingsStore::readLanguage()
 
 QColor RSettingsStore::readColor(const QString &key)
 {
-    const QVariant v = value(key);
-    if (v.canConvert<QColor>())
-        return v.value<QColor>();
-    return QColor();
+    return value(key).value<QColor>();
+}
+
+RCaptureSettings RSettingsStore::readCapture()
+{
+    namespace K = RSettingsKeys;
+    RCaptureSettings c;
+    c.m_iSaveColorType = readEnum<ColourMode>(K::FileSaveColorType);
+    c.m_iASnapInterval = readInt(K::FileASnapInterval);
+    c.m_iNameType = readEnum<NameMode>(K::FileNameType);
+    c.m_strNamePrefix = readString(K::FileNamePrefix);
+    c.m_iNameNumLength = readInt(K::FileNameNumLength);
+    c.m_iNameCurNum = readInt(K::FileNameCurNum);
+    c.m_bCardMix = readFlag(K::FileCardMix);
+    c.m_bPdfAppend = readFlag(K::FilePdfAppend);
+    c.m_bAutoPerspective = readFlag(K::FileAutoPerspective);
+    c.m_strFileExt = readString(K::FileExt);
+    c.m_strCurImageDir = pictureFolder();
+    return c;
+}
+
+void RSettingsStore::writeCapture(const RCaptureSettings &c)
+{
+    namespace K = RSettingsKeys;
+    // The File group keeps its switches as 1/0, as stored files hold them.
+    write(K::FileDir, c.m_strCurImageDir);
+    write(K::FileExt, c.m_strFileExt);
+    write(K::FileSaveColorType, enumToStored(c.m_iSaveColorType));
+    write(K::FileASnapInterval, c.m_iASnapInterval);
+    write(K::FileNameType, enumToStored(c.m_iNameType));
+    write(K::FileNamePrefix, c.m_strNamePrefix);
+    write(K::FileNameNumLength, c.m_iNameNumLength);
+    write(K::FileNameCurNum, c.m_iNameCurNum);
+    write(K::FileCardMix, int(c.m_bCardMix));
+    write(K::FileAutoCut, int(c.m_bAutoCut));
+    write(K::FileAutoRotate, int(c.m_bAutoRotate));
+    write(K::FilePdfAppend, int(c.m_bPdfAppend));
+    write(K::FileAutoPerspective, int(c.m_bAutoPerspective));
+    write(K::VideoType, enumToStored(c.m_iVideoType));
 }
 
 bool RSettingsStore::write(const QString &key, const QVariant &value)

@@ -2,6 +2,8 @@
 
 #include "RStoredEnum.h"
 #include "UiLanguage.h"
+#include "RCaptureSettings.h"
+#include "RSettingRule.h"
 
 #include <QColor>
 #include <QString>
@@ -57,18 +59,19 @@ public:
     // how many. Called once at start.
     static int removeLeftovers(int minAgeSecs = 600);
 
-    // The default of a key when it is absent (an invalid QVariant for keys without one).
+    // Every key of the store's table and the rule its value obeys; null
+    // for a key outside the table.
+    static QStringList keys();
+    static const RSettingRule *rule(const QString &key);
+    // What a key reads as when absent.
     static QVariant defaultValue(const QString &key);
 
-    // Raw value with the table default applied.
+    // The stored value mended by the key's rule: every reader gets a valid one.
     static QVariant value(const QString &key);
     static bool contains(const QString &key);
 
-    // Typed readers using Qt's usual conversions: a non-number reads as 0.
     static int readInt(const QString &key);
     static QString readString(const QString &key);
-    // A switch: on when stored as 1 or true (either spelling is in use), off
-    // for anything else.
     static bool readFlag(const QString &key);
     // A mode kept as an integer: the stored value when it names one of E's
     // values, else the table default, else E's first value.
@@ -84,6 +87,14 @@ public:
     // An unconvertible stored value gives an invalid colour.
     static QColor readColor(const QString &key);
 
+    // The capture parameters as the window starts with them: the folder is
+    // pictureFolder(); snap type, video type and the automatic crop start
+    // off whatever is stored; how the crop cuts (the perspective flag) is
+    // kept, since alone it starts nothing.
+    static RCaptureSettings readCapture();
+    // Every one of them but the snap type, which is never stored.
+    static void writeCapture(const RCaptureSettings &capture);
+
     // Returns false when the store could not be written; callers go on
     // with their values in memory.
     static bool write(const QString &key, const QVariant &value);
@@ -92,7 +103,7 @@ public:
     // Pictures location. Never written back to "File/Dir".
     static QString defaultPictureFolder();
 
-    // "File/Dir", or the default picture folder when it is empty.
+    // "File/Dir", or the default picture folder when it is empty or no folder.
     static QString pictureFolder();
 
     // QDir::currentPath() + "/Tolvani/Config.ini".

@@ -278,22 +278,14 @@ void RDragScene::setCameraAuto(bool bAutoCut, bool bAutoRotate)
     slotShowVideoRect(bAutoCut);
 }
 
-void RDragScene::setCameraPdfAppend(bool on)
-{
-    if (m_itemCamera)
-        m_itemCamera->setPdfAppend(on);
-}
-
-void RDragScene::setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix,
-                                int numLength, bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective)
+void RDragScene::setCameraParam(const RCaptureSettings &settings)
 {
     if (!m_itemCamera) {
         qInfo() << "RDragScene::setCameraParam m_itemCamera is null";
         return;
     }
-    m_itemCamera->setCameraParam(snapType, colorType, nameType, prefix, numLength, cardMix, autoCut, autoRotate,
-                                 autoPerspective);
-    slotShowVideoRect(autoCut);
+    m_itemCamera->setCameraParam(settings);
+    slotShowVideoRect(settings.m_bAutoCut);
 }
 
 void RDragScene::setSaveDir(QString dir)

@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <optional>
 
+struct RCaptureSettings;
 class RCamera;
 class RProxyWidget;
 class RVideoTracker;
@@ -55,9 +56,7 @@ public:
     void prepareCameraCapture(int angle, QString ext);
     void clearAllMyItem();
     void setCameraAuto(bool bAutoCut, bool bAutoRotate);
-    void setCameraPdfAppend(bool on);
-    void setCameraParam(SnapMode snapType, ColourMode colorType, NameMode nameType, QString prefix, int numLength,
-                        bool cardMix, bool autoCut, bool autoRotate, bool autoPerspective = false);
+    void setCameraParam(const RCaptureSettings &settings);
     void setSaveDir(QString dir);
     QString saveDir() const { return m_strSaveDir; }
     void setNameCurNum(int num);

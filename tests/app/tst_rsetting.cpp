@@ -83,28 +83,27 @@ private slots:
         QFETCH(int, interval);
         QFETCH(QString, typedNumber);
         QFETCH(int, takenInterval);
-        QCOMPARE(RSetting::clampInterval(interval), takenInterval);
         RSetting dialog;
-        dialog.m_strFileExt = ext;
-        dialog.m_iASnapInterval = interval;
-        dialog.m_iNameCurNum = 7;
-        dialog.m_iSnapType = SnapMode::Timed;
-        dialog.m_bAutoRotate = true;
-        dialog.m_bAutoPerspective = true;
-        dialog.m_strNamePrefix = "Page";
+        dialog.m_capture.m_strFileExt = ext;
+        dialog.m_capture.m_iASnapInterval = interval;
+        dialog.m_capture.m_iNameCurNum = 7;
+        dialog.m_capture.m_iSnapType = SnapMode::Timed;
+        dialog.m_capture.m_bAutoRotate = true;
+        dialog.m_capture.m_bAutoPerspective = true;
+        dialog.m_capture.m_strNamePrefix = "Page";
         dialog.initData();
         QTEST(child<QComboBox>(dialog, "comboFileType")->currentText(), "shownType");
         QCOMPARE(child<QLineEdit>(dialog, "editCurNum")->text(), QString("7"));
         child<QLineEdit>(dialog, "editCurNum")->setText(typedNumber);
         child<QPushButton>(dialog, "btnOK")->click();
-        QTEST(dialog.m_strFileExt, "takenExt");
-        QCOMPARE(dialog.m_iASnapInterval, takenInterval);
-        QTEST(dialog.m_iNameCurNum, "takenNumber");
+        QTEST(dialog.m_capture.m_strFileExt, "takenExt");
+        QCOMPARE(dialog.m_capture.m_iASnapInterval, takenInterval);
+        QTEST(dialog.m_capture.m_iNameCurNum, "takenNumber");
         // Untouched controls give back what came in.
-        QCOMPARE(dialog.m_iSnapType, SnapMode::Timed);
-        QCOMPARE(dialog.m_bAutoRotate, true);
-        QCOMPARE(dialog.m_bAutoPerspective, true);
-        QCOMPARE(dialog.m_strNamePrefix, QString("Page"));
+        QCOMPARE(dialog.m_capture.m_iSnapType, SnapMode::Timed);
+        QCOMPARE(dialog.m_capture.m_bAutoRotate, true);
+        QCOMPARE(dialog.m_capture.m_bAutoPerspective, true);
+        QCOMPARE(dialog.m_capture.m_strNamePrefix, QString("Page"));
     }
 
     // A second fill must not pile up items.
@@ -123,7 +122,7 @@ private slots:
         RSetting dialog;
         dialog.m_listResolution = kThree;
         dialog.m_iCurResolutionIndex = 1;
-        dialog.m_iNameCurNum = 9;
+        dialog.m_capture.m_iNameCurNum = 9;
         dialog.initData();
         QTimer::singleShot(0, this, [&] {
             QCOMPARE(QApplication::activeModalWidget(), &dialog);
@@ -135,9 +134,9 @@ private slots:
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QCOMPARE(dialog.m_iCurResolutionIndex, 1);
-        QCOMPARE(dialog.m_iSnapType, SnapMode::Manual);
-        QCOMPARE(dialog.m_iNameCurNum, 9);
-        QCOMPARE(dialog.m_bCardMix, false);
+        QCOMPARE(dialog.m_capture.m_iSnapType, SnapMode::Manual);
+        QCOMPARE(dialog.m_capture.m_iNameCurNum, 9);
+        QCOMPARE(dialog.m_capture.m_bCardMix, false);
     }
 
     // Every field shows its whole text from the first character.
@@ -157,9 +156,9 @@ private slots:
         RSetting dialog;
         const bool typed = text.startsWith("typed:");
         text.remove("typed:");
-        dialog.m_iNameCurNum = field == "editCurNum" && !typed ? text.toInt() : 1;
-        dialog.m_strNamePrefix = field == "editPrefix" ? text : "Img";
-        dialog.m_strPath = field == "editPath" ? text : "/p";
+        dialog.m_capture.m_iNameCurNum = field == "editCurNum" && !typed ? text.toInt() : 1;
+        dialog.m_capture.m_strNamePrefix = field == "editPrefix" ? text : "Img";
+        dialog.m_capture.m_strCurImageDir = field == "editPath" ? text : "/p";
         dialog.initData();
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -184,7 +183,7 @@ private slots:
         const QString chosen = start + "/chosen";
         QDir().mkpath(chosen);
         RSetting dialog;
-        dialog.m_strPath = start;
+        dialog.m_capture.m_strCurImageDir = start;
         dialog.initData();
         dialog.show();
         QTimer::singleShot(100, this, [&] {
@@ -194,7 +193,7 @@ private slots:
             static_cast<QDialog *>(fileDialog)->accept();
         });
         child<QPushButton>(dialog, "btnBrowse")->click();
-        QCOMPARE(dialog.m_strPath, chosen);
+        QCOMPARE(dialog.m_capture.m_strCurImageDir, chosen);
         QCOMPARE(child<QLineEdit>(dialog, "editPath")->text(), chosen);
     }
 };

@@ -237,12 +237,12 @@ void TestTavWidget::captureSettingsReachSnapshotAndPdf()
     QDir().mkpath(folder);
     QSignalSpy dirs(m_window, &RTavWidget::sChangeDir);
     runDialog([&](RSetting *d) {
-        d->m_strPath = folder;
-        d->m_strFileExt = "png";
-        d->m_iNameType = NameMode::Number;
-        d->m_strNamePrefix = "IMG";
-        d->m_iNameNumLength = 4;
-        d->m_iNameCurNum = 7;
+        d->m_capture.m_strCurImageDir = folder;
+        d->m_capture.m_strFileExt = "png";
+        d->m_capture.m_iNameType = NameMode::Number;
+        d->m_capture.m_strNamePrefix = "IMG";
+        d->m_capture.m_iNameNumLength = 4;
+        d->m_capture.m_iNameCurNum = 7;
     }, true);
     QCOMPARE(dirs.count(), 1);
     QCOMPARE(m_window->imageDir(), folder);
@@ -274,9 +274,9 @@ void TestTavWidget::timedSnapshotsUntilManual()
     QVERIFY(openWindow());
     QTemporaryDir target;
     runDialog([&](RSetting *d) {
-        d->m_strPath = target.path();
-        d->m_iSnapType = SnapMode::Timed;
-        d->m_iASnapInterval = 1;
+        d->m_capture.m_strCurImageDir = target.path();
+        d->m_capture.m_iSnapType = SnapMode::Timed;
+        d->m_capture.m_iASnapInterval = 1;
     }, true);
     QVERIFY(m_window->snapTimer());
     QVERIFY(m_window->snapTimer()->isActive());
@@ -286,8 +286,8 @@ void TestTavWidget::timedSnapshotsUntilManual()
 
     // Cancelling the dialog changes nothing: the timed snapshots go on.
     runDialog([](RSetting *d) {
-        d->m_strPath = "/elsewhere";
-        d->m_iSnapType = SnapMode::Manual;
+        d->m_capture.m_strCurImageDir = "/elsewhere";
+        d->m_capture.m_iSnapType = SnapMode::Manual;
     }, false);
     QVERIFY(m_window->snapTimer()->isActive());
     QCOMPARE(m_window->imageDir(), target.path());
@@ -295,7 +295,7 @@ void TestTavWidget::timedSnapshotsUntilManual()
     const int beforeCancel = added.count();
     QTRY_VERIFY_WITH_TIMEOUT(added.count() > beforeCancel, 10000);
 
-    runDialog([](RSetting *d) { d->m_iSnapType = SnapMode::Manual; }, true);
+    runDialog([](RSetting *d) { d->m_capture.m_iSnapType = SnapMode::Manual; }, true);
     QVERIFY(!m_window->snapTimer()->isActive());
     RImageSaver::instance()->waitForIdle(10000);
     const int count = added.count();
@@ -338,13 +338,13 @@ void TestTavWidget::perspectiveSnapshotIsTheFlatPage()
     QVERIFY(openWindow());
     QTemporaryDir target;
     runDialog([&](RSetting *d) {
-        d->m_strPath = target.path();
-        d->m_strFileExt = "png";
-        d->m_bAutoCut = true;
-        d->m_bAutoPerspective = true;
+        d->m_capture.m_strCurImageDir = target.path();
+        d->m_capture.m_strFileExt = "png";
+        d->m_capture.m_bAutoCut = true;
+        d->m_capture.m_bAutoPerspective = true;
     }, true);
     // Kept in the store and read back at the next start.
-    QVERIFY(RCaptureSettings::read().m_bAutoPerspective);
+    QVERIFY(RSettingsStore::readCapture().m_bAutoPerspective);
     QVERIFY(m_window->scene()->camera()->isAutoPerspective());
     // The document frame follows the detected page.
     QTRY_VERIFY_WITH_TIMEOUT(m_window->scene()->videoRect()->hasPoints(), 5000);

@@ -15,10 +15,23 @@
 #include <QSignalSpy>
 
 #include <cerrno>
+#include <functional>
 
 using namespace CameraTest;
 
 namespace {
+// Numbered names; `more` sets the rest.
+RCaptureSettings numbered(const QString &prefix, int digits, const std::function<void(RCaptureSettings &)> &more = {})
+{
+    RCaptureSettings s;
+    s.m_iNameType = NameMode::Number;
+    s.m_strNamePrefix = prefix;
+    s.m_iNameNumLength = digits;
+    if (more)
+        more(s);
+    return s;
+}
+
 // A dark document on a white desk.
 QImage documentPage(const QRect &document)
 {
@@ -68,7 +81,7 @@ private slots:
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
         const QString dir = QDir::current().absoluteFilePath("out");
         camera.setSaveDir(dir); // not there yet: the capture creates it
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
+        camera.setCameraParam(numbered("IMG", 4));
         camera.setNameCurNum(7);
         camera.setCaptureExt("pdf");
         QSignalSpy shown(&camera, &RCamera::sShowOrHideImageList);
@@ -115,7 +128,7 @@ private slots:
         QVERIFY(openPage(camera, page));
         camera.setOrientation(mirror, flip);
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, true, false);
+        camera.setCameraParam(numbered("IMG", 4, [](RCaptureSettings &s) { s.m_bAutoCut = true; }));
         QVERIFY(camera.isAutoCut() && camera.isRectDetecting());
         QVERIFY(spy.wait(3000));
         const QList<QPoint> points = spy.at(0).at(0).value<QList<QPoint>>();
@@ -140,7 +153,8 @@ private slots:
         camera.show();
         QCOMPARE(camera.initCamera("Doc Cam"), QSize(640, 480));
         QSignalSpy spy(&camera, &RCamera::detectRect4Point);
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, true, false, true);
+        const auto flattened = [](RCaptureSettings &s) { s.m_bAutoCut = s.m_bAutoPerspective = true; };
+        camera.setCameraParam(numbered("IMG", 4, flattened));
         QVERIFY(camera.isAutoPerspective());
         QVERIFY(QTest::qWaitFor([&] { return camera.rectPoints().size() == 4; }, 5000));
         const QList<QPoint> shown = camera.rectPoints();
@@ -237,11 +251,11 @@ private slots:
         camera.detectNetImage(); // before any picture there is nothing to compare
         QCOMPARE(spy.count(), 0);
         QVERIFY(openPage(camera, documentPage(QRect(100, 80, 300, 200))));
-        camera.setCameraParam(SnapMode::OnChange, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
+        camera.setCameraParam(numbered("IMG", 4, [](RCaptureSettings &s) { s.m_iSnapType = SnapMode::OnChange; }));
         QVERIFY(camera.isChangeDetecting());
         QVERIFY(spy.wait(3000));
         // Leaving the mode stops the comparison.
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "IMG", 4, false, false, false);
+        camera.setCameraParam(numbered("IMG", 4));
         QVERIFY(!camera.isChangeDetecting());
     }
 
@@ -270,7 +284,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "C", 2, cardMix, false, false);
+        camera.setCameraParam(numbered("C", 2, [&](RCaptureSettings &s) { s.m_bCardMix = cardMix; }));
         camera.setCaptureExt(ext);
         camera.setPdfAppend(ext == "pdf");
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);
@@ -303,7 +317,7 @@ private slots:
         QTemporaryDir dir;
         RCamera camera;
         camera.setSaveDir(dir.path());
-        camera.setCameraParam(SnapMode::Manual, ColourMode::Colour, NameMode::Number, "C", 2, false, false, false);
+        camera.setCameraParam(numbered("C", 2));
         camera.setCaptureExt("pdf");
         camera.setPdfAppend(true);
         QSignalSpy failed(&camera, &RCamera::sCaptureFailed);

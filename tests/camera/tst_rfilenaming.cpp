@@ -35,13 +35,6 @@ private slots:
         QTEST(RFileNaming::baseName(nameType, prefix, number, numLength, t), "expected");
     }
 
-    void absurdLengthIsBounded()
-    {
-        const QString name = RFileNaming::baseName(NameMode::Number, "P", 5, 1 << 30, QDateTime::currentDateTime());
-        QVERIFY(name.endsWith("5"));
-        QVERIFY(name.size() < 100);
-    }
-
     void uniqueFileName_data()
     {
         QTest::addColumn<QStringList>("existing");

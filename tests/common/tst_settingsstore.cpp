@@ -5,80 +5,93 @@
 #include <QFile>
 #include <QSettings>
 
+#include <limits>
+
 class TestSettingsStore : public QObject
 {
     Q_OBJECT
+    QStringList m_covered;
 private slots:
     void init() { QSettings(RSettingsStore::organisation(), RSettingsStore::application()).clear(); }
 
-    // Each reader on a stored value (invalid: absent); a sample of the defaults
-    // table, one of each kind of value and a key without one.
-    void reads_data()
+    // Every key of the table against the same bad values, then values bad
+    // or good for that key only; each reader gets the mended value.
+    void mended_data()
     {
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QVariant>("stored");
-        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QVariant>("stored"); // invalid: absent
         QTest::addColumn<QVariant>("expected");
-        const auto row = [](const char *name, const QString &key, const QVariant &stored, const char *reader,
-                            const QVariant &expected) { QTest::newRow(name) << key << stored << reader << expected; };
         namespace K = RSettingsKeys;
-        row("folder empty", K::FileDir, {}, "string", QString(""));
-        row("number starts at 1", K::FileNameCurNum, {}, "int", 1);
-        row("camera has no default", K::VideoCamera, {}, "value", {});
-        row("card merge 1 is on", K::FileCardMix, 1, "flag", true);
-        row("card merge text is off", K::FileCardMix, "yes", "flag", false);
-        row("append stored true is on", K::FilePdfAppend, QString("true"), "flag", true);
-        row("append stored True is on", K::FilePdfAppend, "True", "flag", true);
-        row("append stored false is off", K::FilePdfAppend, false, "flag", false);
-        row("mirror stored 1 is on", K::VideoMirror, 1, "flag", true);
-        row("mirror stored 0 is off", K::VideoMirror, 0, "flag", false);
-        row("flip stored 2 is off", K::VideoFlip, 2, "flag", false);
-        row("garbage number reads 0", K::FileNameCurNum, "abc", "int", 0);
-        // Modes kept as integers: a value naming none reads as the default.
-        row("absent language is Chinese", K::SystemLangue, {}, "language", 0);
-        row("language 1 is English", K::SystemLangue, 1, "language", 1);
-        row("language 1 among spaces is English", K::SystemLangue, " 1 ", "language", 1);
-        row("language text is Chinese", K::SystemLangue, "en", "language", 0);
-        row("language 2 is Chinese", K::SystemLangue, 2, "language", 0);
-        row("language -1 is Chinese", K::SystemLangue, -1, "language", 0);
-        row("language 1.5 is Chinese", K::SystemLangue, "1.5", "language", 0);
-        row("colour type 2 is black and white", K::FileSaveColorType, 2, "colour", 2);
-        row("colour type 3 is colour", K::FileSaveColorType, 3, "colour", 0);
-        row("colour type text is colour", K::FileSaveColorType, "grey", "colour", 0);
-        row("name type 1 is numbered", K::FileNameType, 1, "naming", 1);
-        row("name type -5 is time-stamped", K::FileNameType, -5, "naming", 0);
-        row("video type 9 without a default is fluent", K::VideoType, 9, "video", 0);
-        row("stored pen colour", K::PenColor, QColor(1, 2, 3), "color", QColor(1, 2, 3));
-        row("unconvertible pen is invalid", K::PenColor, 17, "color", QColor());
+        const QString home = QDir::homePath(), folder = home + "/图片 课堂", huge(100000, QLatin1Char('9'));
+        QDir().mkpath(folder);
+        const QColor pen(255, 16, 0);
+        const QVariantList bad = {QVariant(), "", "abc", huge, "图片", QStringList{"a", "b"}};
+        const char *const badNames[] = {"absent", "empty", "non-numeric", "huge", "non-ASCII", "a list"};
+        const auto same = [](const QVariant &v) { return QVariantList{v, v, v, v, v, v}; };
+        const QList<QPair<QStringList, QVariantList>> generic = {
+            {{K::FileDir, K::VideoRecRess}, same("")},
+            {{K::FileCardMix, K::FileAutoCut, K::FileAutoRotate, K::FilePdfAppend, K::FileAutoPerspective,
+              K::VideoMirror, K::VideoFlip}, same(false)},
+            {{K::FileSaveColorType, K::FileNameType, K::VideoType, K::VideoRotate, K::SystemLangue}, same(0)},
+            {{K::FileASnapInterval, K::FileNameNumLength}, {3, 3, 3, 9, 3, 3}},
+            {{K::VideoCamera, K::VideoP, K::VideoV, K::ShareAddress, K::PublishAddress}, {"", "", "abc", "", "图片", ""}},
+            {{K::FileExt}, same("jpg")},
+            {{K::FileNamePrefix}, {"Img", "", "abc", "Img", "图片", "Img"}},
+            {{K::FileNameCurNum}, {1, 1, 1, std::numeric_limits<int>::max() - 1, 1, 1}},
+            {{K::VideoResolutionIndex}, {-1, -1, -1, 1023, -1, -1}},
+            {{K::PenWidth}, {6, 6, 6, 50, 6, 6}},
+            {{K::SharePort}, {8117, 8117, 8117, 65535, 8117, 8117}},
+            {{K::PenColor}, same(pen)},
+        };
+        for (const auto &keys : generic) {
+            for (const QString &key : keys.first) {
+                m_covered << key;
+                for (int i = 0; i < bad.size(); ++i)
+                    QTest::addRow("%s %s", qPrintable(key), badNames[i]) << key << bad[i] << keys.second[i];
+            }
+        }
+        const QList<std::tuple<const char *, QString, QVariant, QVariant>> own = {
+            {"folder kept", K::FileDir, folder, folder}, {"missing folder", K::FileDir, home + "/gone", ""},
+            {"type in capitals", K::FileExt, "PNG", "png"}, {"type nothing writes", K::FileExt, "gif", "jpg"},
+            {"grey kept", K::FileSaveColorType, 1, 1}, {"colour type 3", K::FileSaveColorType, 3, 0},
+            {"interval 0", K::FileASnapInterval, 0, 1}, {"interval 12", K::FileASnapInterval, 12, 9},
+            {"interval 7", K::FileASnapInterval, " 7 ", 7}, {"numbered names kept", K::FileNameType, 1, 1},
+            {"naming rule 2", K::FileNameType, 2, 0}, {"prefix of 65", K::FileNamePrefix, QString(65, 'p'), "Img"},
+            {"digits -2", K::FileNameNumLength, -2, 0}, {"digits 12", K::FileNameNumLength, 12, 9},
+            {"number -3", K::FileNameCurNum, -3, 0}, {"number kept", K::FileNameCurNum, 41, 41},
+            {"card merge 1 is on", K::FileCardMix, 1, true}, {"card merge 2 is off", K::FileCardMix, 2, false},
+            {"mirror true is on", K::VideoMirror, true, true}, {"high definition kept", K::VideoType, 1, 1},
+            {"stream type 2", K::VideoType, 2, 0}, {"quarter turn kept", K::VideoRotate, 270, 270},
+            {"rotation 45", K::VideoRotate, 45, 0}, {"rotation -90", K::VideoRotate, -90, 0},
+            {"camera kept", K::VideoCamera, "Cam \"A\" 文档", "Cam \"A\" 文档"},
+            {"index kept", K::VideoResolutionIndex, 2, 2}, {"sizes kept", K::VideoRecRess, "640x480;", "640x480;"},
+            {"size without semicolon", K::VideoRecRess, "640x480", ""}, {"pen width 0", K::PenWidth, 0, 1},
+            {"pen width kept", K::PenWidth, 3, 3}, {"pen colour kept", K::PenColor, QColor(1, 2, 3), QColor(1, 2, 3)},
+            {"pen colour named", K::PenColor, "#102030", QColor(16, 32, 48)}, {"pen colour 17", K::PenColor, 17, pen},
+            {"English kept", K::SystemLangue, 1, 1}, {"language 2", K::SystemLangue, 2, 0},
+        };
+        for (const auto &[name, key, stored, expected] : own)
+            QTest::newRow(name) << key << stored << expected;
     }
 
-    void reads()
+    void mended()
     {
         QFETCH(QString, key);
         QFETCH(QVariant, stored);
-        QFETCH(QString, reader);
         QFETCH(QVariant, expected);
         if (stored.isValid())
             QVERIFY(RSettingsStore::write(key, stored));
+        QCOMPARE(RSettingsStore::value(key), expected);
+        // Reading leaves the file as it was.
         QCOMPARE(RSettingsStore::contains(key), stored.isValid());
-        if (reader == "string")
-            QCOMPARE(RSettingsStore::readString(key), expected.toString());
-        else if (reader == "int")
-            QCOMPARE(RSettingsStore::readInt(key), expected.toInt());
-        else if (reader == "flag")
-            QCOMPARE(RSettingsStore::readFlag(key), expected.toBool());
-        else if (reader == "language")
-            QCOMPARE(enumToStored(RSettingsStore::readLanguage()), expected.toInt());
-        else if (reader == "colour")
-            QCOMPARE(enumToStored(RSettingsStore::readEnum<ColourMode>(key)), expected.toInt());
-        else if (reader == "naming")
-            QCOMPARE(enumToStored(RSettingsStore::readEnum<NameMode>(key)), expected.toInt());
-        else if (reader == "video")
-            QCOMPARE(enumToStored(RSettingsStore::readEnum<VideoQuality>(key)), expected.toInt());
-        else if (reader == "color")
-            QCOMPARE(RSettingsStore::readColor(key), expected.value<QColor>());
-        else
-            QCOMPARE(RSettingsStore::value(key), expected);
+    }
+
+    void everyKeyIsChecked()
+    {
+        QStringList keys = RSettingsStore::keys();
+        keys.sort();
+        m_covered.sort();
+        QCOMPARE(m_covered, keys);
     }
 
     void pictureFolder()
@@ -90,8 +103,10 @@ private slots:
         QVERIFY(QDir(folder).exists());
         QVERIFY(!RSettingsStore::contains(RSettingsKeys::FileDir));
         QCOMPARE(RSettingsStore::pictureFolder(), folder);
-        RSettingsStore::write(RSettingsKeys::FileDir, "/some/where/图片");
-        QCOMPARE(RSettingsStore::pictureFolder(), QString("/some/where/图片"));
+        const QString mine = QDir::homePath() + "/我的图片";
+        QVERIFY(QDir().mkpath(mine));
+        RSettingsStore::write(RSettingsKeys::FileDir, mine);
+        QCOMPARE(RSettingsStore::pictureFolder(), mine);
     }
 
     // Config.ini lies under the working directory; a folder change rewrites it
