@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RClassViewSource.h"
+
 #include "UiLanguage.h"
 #include "VStreamPublisher.h"
 
@@ -21,13 +23,7 @@ class RPublishControl : public QObject
 {
     Q_OBJECT
 public:
-    // The encoded class view, shared with every other consumer.
-    struct Source {
-        std::function<bool(QString *error)> acquire;
-        std::function<void()> release;
-        std::function<VPacketHub *()> hub;
-        std::function<void()> requestKeyFrame; // may be empty
-    };
+    using Source = RClassViewSource;
 
     explicit RPublishControl(QObject *parent = nullptr);
     ~RPublishControl() override;

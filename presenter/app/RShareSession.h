@@ -1,10 +1,13 @@
 #pragma once
+
 // The class view shared with students' browsers. While sharing it holds the
 // class view's encoder (through Source, so it does not depend on who encodes)
 // and runs the share server on the stored address and port. Failures come
 // back as short texts in the interface language.
 
+#include "RClassViewSource.h"
 #include "UiLanguage.h"
+
 #include <QObject>
 #include <QString>
 
@@ -18,11 +21,7 @@ class RShareSession : public QObject
 {
     Q_OBJECT
 public:
-    struct Source {
-        std::function<bool(QString *error)> acquire;
-        std::function<void()> release;
-        std::function<VPacketHub *()> hub;
-    };
+    using Source = RClassViewSource;
 
     explicit RShareSession(Source source, QObject *parent = nullptr);
     ~RShareSession() override;
