@@ -45,14 +45,9 @@ bool RLessonTake::start(const Picture &picture, const Options &options, QString 
     m_fileHub.addStream(streams[0]);
     // Every stream is known before the file's header: the microphone is opened first.
     if (options.sound) {
-        auto audio = std::make_unique<RRecAudio>(&m_audioEncoder);
-        QString why;
-        if (audio->open(options.device, options.realm, &why) && m_audioEncoder.open(&m_soundHub)) {
-            m_audio = std::move(audio);
+        m_audio = RRecAudio::openWith(&m_audioEncoder, &m_soundHub, options.device, options.realm, soundProblem);
+        if (m_audio)
             m_fileHub.addStream(m_soundHub.streams()[0]);
-        } else if (soundProblem) {
-            *soundProblem = why.isEmpty() ? m_audioEncoder.error() : why;
-        }
     }
     if (!m_muxer.open(options.tempFile, &m_fileHub)) {
         m_audio.reset();

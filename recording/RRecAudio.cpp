@@ -53,6 +53,18 @@ RRecAudio::~RRecAudio()
         avformat_close_input(&m_shared->input);
 }
 
+std::unique_ptr<RRecAudio> RRecAudio::openWith(VAudioEncoder *encoder, VPacketHub *hub, const QString &name,
+                                               const QString &realm, QString *problem)
+{
+    auto audio = std::make_unique<RRecAudio>(encoder);
+    QString why;
+    if (audio->open(name, realm, &why) && encoder->open(hub))
+        return audio;
+    if (problem)
+        *problem = why.isEmpty() ? encoder->error() : why;
+    return nullptr;
+}
+
 bool RRecAudio::open(const QString &name, const QString &realm, QString *why)
 {
     avdevice_register_all();

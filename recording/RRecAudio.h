@@ -15,6 +15,7 @@
 
 struct AVFormatContext;
 class VAudioEncoder;
+class VPacketHub;
 
 class RRecAudio
 {
@@ -26,6 +27,10 @@ public:
 
     // Opens the device; false (with FFmpeg's reason in *why) when it cannot.
     bool open(const QString &name, const QString &realm, QString *why = nullptr);
+    // The microphone and its encoder (registered with hub), or null with the
+    // reason in *problem: a recording goes on without sound.
+    static std::unique_ptr<RRecAudio> openWith(VAudioEncoder *encoder, VPacketHub *hub, const QString &name,
+                                               const QString &realm, QString *problem);
     // originUs: the recording's start on VClock.
     void start(qint64 originUs);
     // Any thread: sound captured up to stopUs (recording time) is still taken,

@@ -16,14 +16,8 @@ RRecordingSession::~RRecordingSession()
 bool RRecordingSession::start(const Options &options, QString *soundProblem)
 {
     // Every stream is known before the file's header: the microphone is opened first.
-    if (options.sound) {
-        auto audio = std::make_unique<RRecAudio>(&m_audioEncoder);
-        QString why;
-        if (audio->open(options.device, options.realm, &why) && m_audioEncoder.open(&m_hub))
-            m_audio = std::move(audio);
-        else if (soundProblem)
-            *soundProblem = why.isEmpty() ? m_audioEncoder.error() : why;
-    }
+    if (options.sound)
+        m_audio = RRecAudio::openWith(&m_audioEncoder, &m_hub, options.device, options.realm, soundProblem);
     // The clock starts when everything is open, so neither stream begins late.
     m_originUs = VClock::nowUs();
     VVideoEncoder::Settings video;
