@@ -78,17 +78,6 @@ private slots:
         QCOMPARE(RJpegWriter::write(image, &out), taken);
         QCOMPARE(bytes.isEmpty(), !taken);
     }
-
-    // A device that refuses the bytes fails the write with a reason.
-    void refusedWriteFails()
-    {
-        QByteArray bytes;
-        QBuffer readOnly(&bytes);
-        QVERIFY(readOnly.open(QIODevice::ReadOnly));
-        QString error;
-        QVERIFY(!RJpegWriter::write(photo(64, 64, 3780), &readOnly, &error));
-        QVERIFY(!error.isEmpty());
-    }
 };
 
 VISORA_TEST_MAIN(TestRJpegWriter)
