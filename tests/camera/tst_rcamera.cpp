@@ -36,13 +36,6 @@ private slots:
         QVERIFY2(!QString::fromLocal8Bit(qgetenv("QT_PLUGIN_PATH")).isEmpty(), "the virtual camera plugin path is unset");
     }
 
-    void init()
-    {
-        for (const QString &key : {RSettingsKeys::VideoCamera, RSettingsKeys::VideoV, RSettingsKeys::VideoP,
-                                   RSettingsKeys::VideoResolutionIndex, RSettingsKeys::VideoRecRess})
-            RSettingsStore::write(key, QVariant());
-    }
-
     // By description, or with none by the supported ids; of several the last
     // listed wins.
     void open_data()
