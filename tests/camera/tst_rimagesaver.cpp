@@ -66,7 +66,6 @@ private slots:
         const QRgb corner = jpg.pixel(2, 2);
         QVERIFY2(qRed(corner) > 240 && qGreen(corner) > 240 && qBlue(corner) > 240, qPrintable(QColor(corner).name()));
         QVERIFY(qBlue(jpg.pixel(40, 30)) > 150);
-        QCOMPARE(saver.pendingCount(), 0);
     }
 
     // The reason reaches the teacher, so it is the system's own words. A write
