@@ -190,11 +190,6 @@ QString nextPath(RCaptureParams &p, const QDateTime &now, const QString &ext)
 
 } // namespace
 
-QString RCapturePipeline::nextDocumentPath(RCaptureParams &p, const QDateTime &now)
-{
-    return nextPath(p, now, QStringLiteral("pdf"));
-}
-
 int RCapturePipeline::saveDocument(const QImage &page, RCaptureParams &p, const QDateTime &now, QString *path,
                                    RImageSaver::Prepare prepare)
 {

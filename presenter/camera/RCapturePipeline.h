@@ -61,11 +61,6 @@ public:
     static RImageSaver::Prepare preparer(const RCaptureParams &p, const RRotatedRect &rotRect,
                                          const QList<QPointF> &quad, const QSize &shown,
                                          const std::shared_ptr<RCardState> &card);
-    // The .pdf path by the naming rule, advancing p.m_iNameCurNum when
-    // numbered; never an existing file nor one waiting in the save queue. The number is consumed even if the
-    // save later fails, so the caller stores it whatever happens.
-    static QString nextDocumentPath(RCaptureParams &p, const QDateTime &now);
-
     // Extension of the document: "pdf" when m_strFileExt is "pdf" in any case,
     // otherwise m_strFileExt in lower case ("png" when empty).
     static QString documentExt(const RCaptureParams &p);

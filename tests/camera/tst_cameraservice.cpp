@@ -13,8 +13,6 @@ class TestCameraService : public QObject
 {
     Q_OBJECT
 
-    static QString gstreamerPlugins() { return QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/gstreamer-1.0"; }
-
 private slots:
     void realCameraService_data()
     {
@@ -32,7 +30,7 @@ private slots:
         env.insert("GST_REGISTRY_1_0", gst.filePath("registry.bin"));
         if (!withCamerabin) {
             // Every installed plugin but the one holding camerabin.
-            const QDir system(gstreamerPlugins());
+            const QDir system(QLibraryInfo::location(QLibraryInfo::LibrariesPath) + "/gstreamer-1.0");
             QVERIFY2(system.exists("libgstcamerabin.so"), "gstreamer1.0-plugins-bad is not installed");
             QDir().mkpath(gst.filePath("plugins"));
             for (const QString &name : system.entryList({"*.so"}, QDir::Files)) {

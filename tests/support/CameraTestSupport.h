@@ -4,7 +4,6 @@
 
 #include "VirtualCamTestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QImage>
 #include <QJsonArray>
