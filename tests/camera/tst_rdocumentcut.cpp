@@ -77,25 +77,19 @@ private slots:
     void degenerateCutGivesNullPicture_data()
     {
         QTest::addColumn<QImage>("image");
-        QTest::addColumn<QRectF>("box");
+        QTest::addColumn<RRotatedRect>("rect"); // centre, width, height, angle
         QImage frame(64, 48, QImage::Format_RGB32);
         frame.fill(Qt::white);
-        QTest::newRow("null picture") << QImage() << QRectF(10, 10, 20, 20);
-        QTest::newRow("zero width") << frame << QRectF(10, 10, 0, 20);
-        QTest::newRow("rounds to nothing") << frame << QRectF(10, 10, 20, 0.4);
-        QTest::newRow("not a number") << frame << QRectF(qQNaN(), 10, 20, 20);
-        QTest::newRow("absurdly large") << frame << QRectF(10, 10, 1e7, 1e7);
+        QTest::newRow("null picture") << QImage() << RRotatedRect{10, 10, 20, 20, -90};
+        QTest::newRow("zero width") << frame << RRotatedRect{10, 10, 0, 20, -90};
+        QTest::newRow("rounds to nothing") << frame << RRotatedRect{10, 10, 20, 0.4f, -90};
+        QTest::newRow("not a number") << frame << RRotatedRect{float(qQNaN()), 10, 20, 20, -90};
+        QTest::newRow("absurdly large") << frame << RRotatedRect{10, 10, 1e7f, 1e7f, -90};
     }
     void degenerateCutGivesNullPicture()
     {
         QFETCH(QImage, image);
-        QFETCH(QRectF, box);
-        RRotatedRect rect;
-        rect.cx = float(box.x());
-        rect.cy = float(box.y());
-        rect.width = float(box.width());
-        rect.height = float(box.height());
-        rect.angle = -90;
+        QFETCH(RRotatedRect, rect);
         QVERIFY(RImageProc::cutRotatedRect(image, rect).isNull());
     }
 
