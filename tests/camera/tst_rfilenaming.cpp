@@ -21,7 +21,6 @@ private slots:
         const QString stamp = QStringLiteral("20240305_070809");
         QTest::newRow("numbered, padded") << numbered << "IMG" << 7 << 4 << "IMG0007";
         QTest::newRow("numbered, longer than the length") << numbered << "IMG" << 12345 << 4 << "IMG12345";
-        QTest::newRow("numbered, negative length") << numbered << "A" << 3 << -2 << "A3";
         QTest::newRow("time-stamped") << NameMode::Time << "Img" << 7 << 4 << QString("Img" + stamp);
         QTest::newRow("separators in the prefix") << numbered << "../a\\b:" << 1 << 2 << ".._a_b_01";
     }
