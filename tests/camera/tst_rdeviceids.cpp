@@ -47,7 +47,6 @@ private slots:
         QTest::newRow("unknown node falls back to the name rule") << "/dev/video9" << "v/vi" << "v/vi";
         QTest::newRow("not a video node: trailing text") << "/dev/video0x" << "v/vi" << "v/vi";
         QTest::newRow("tag at the end, the other from position 3") << "usb#vid_" << "" << "#vid";
-        QTest::newRow("empty name") << "" << "" << "";
     }
 
     void ids()
