@@ -27,13 +27,6 @@ static QImage randomImage(QImage::Format format, int w, int h, quint32 seed, int
     return img;
 }
 
-// The rule exactly as written: Qt's pixel accessor, one pixel at a time.
-static int slowGrey(const QImage &img, int x, int y)
-{
-    const QRgb c = img.pixel(x, y);
-    return (11 * qRed(c) + 16 * qGreen(c) + 5 * qBlue(c)) >> 5;
-}
-
 // How far the found corner nearest to any true one lies from it, at worst.
 static double cornerError(const QPolygonF &truth, const QList<QPoint> &corners)
 {
@@ -86,7 +79,8 @@ private slots:
         QVector<qint64> hist(256, 0);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const int g = slowGrey(img, x, y);
+                const QRgb c = img.pixel(x, y); // the rule as written, through Qt's own pixel reader
+                const int g = (11 * qRed(c) + 16 * qGreen(c) + 5 * qBlue(c)) >> 5;
                 ++hist[g];
                 QCOMPARE(int(grey.constScanLine(y)[x]), g);
                 QCOMPARE(int(fixedBw.constScanLine(y)[x]), g >= 100 ? 255 : 0);

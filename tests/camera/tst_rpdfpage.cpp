@@ -153,8 +153,7 @@ private slots:
         QImage grey = marked(800, 600).convertToFormat(QImage::Format_Grayscale8);
         QImage bilevel(640, 480, QImage::Format_Grayscale8);
         bilevel.fill(255);
-        for (int y = 0; y < 100; ++y) // every page shows something dark at its top-left
-            memset(bilevel.scanLine(y), 0, 100);
+        QPainter(&bilevel).fillRect(0, 0, 100, 100, Qt::black); // every page shows something dark at its top-left
         const QList<QImage> pages{marked(1920, 1080), grey, bilevel};
         QByteArray before;
         for (int n = 1; n <= pages.size(); ++n) {
