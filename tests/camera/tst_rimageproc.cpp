@@ -180,53 +180,48 @@ private slots:
     // rectangle then cuts the page upright out of the picture.
     void pageFoundWhereShownAndCutUpright_data()
     {
-        QTest::addColumn<QSize>("frame");
-        QTest::addColumn<QSize>("page");
+        QTest::addColumn<QSize>("frame"); // the page covers 0.6 of it each way
         QTest::addColumn<double>("tilt");
         QTest::addColumn<int>("format");
-        QTest::addColumn<QSize>("target");
+        QTest::addColumn<QPoint>("margin"); // of the view beside the frame, which it shows centred
         QTest::addColumn<int>("turn");
-        QTest::addColumn<QPoint>("placedAt"); // where the viewfinder draws the frame, at its own scale
-        const QSize frame(960, 720), landscape(600, 420), portrait(380, 540), big(3264, 2448), none;
+        const QSize frame(960, 720);
         const int rgb32 = QImage::Format_RGB32, asIs = RImageProc::kNoFlip;
-        QTest::newRow("tilted +7") << frame << landscape << 7.0 << rgb32 << none << asIs << QPoint(0, 0);
-        QTest::newRow("portrait page -30, RGB888") << frame << portrait << -30.0 << int(QImage::Format_RGB888) << none
-                                                   << asIs << QPoint(0, 0);
-        QTest::newRow("tilted -20, ARGB32") << frame << landscape << -20.0 << int(QImage::Format_ARGB32) << none << asIs
-                                            << QPoint(0, 0);
-        QTest::newRow("grey frame") << frame << landscape << 7.0 << int(QImage::Format_Grayscale8) << none << asIs
-                                    << QPoint(0, 0);
-        QTest::newRow("camera frame, reduced") << big << big * 0.6 << 7.0 << rgb32 << big << asIs << QPoint(0, 0);
-        QTest::newRow("letterboxed in a wider view")
-            << QSize(1280, 960) << QSize(768, 576) << 7.0 << rgb32 << QSize(1920, 960) << asIs << QPoint(320, 0);
-        QTest::newRow("delivered upside down") << frame << landscape << 7.0 << rgb32 << none << 0 << QPoint(0, 0);
-        QTest::newRow("delivered mirrored") << frame << landscape << 7.0 << rgb32 << none << 1 << QPoint(0, 0);
+        QTest::newRow("tilted +7") << frame << 7.0 << rgb32 << QPoint() << asIs;
+        const int rgb888 = QImage::Format_RGB888;
+        QTest::newRow("portrait -30, RGB888") << frame.transposed() << -30.0 << rgb888 << QPoint() << asIs;
+        QTest::newRow("tilted -20, ARGB32") << frame << -20.0 << int(QImage::Format_ARGB32) << QPoint() << asIs;
+        QTest::newRow("grey frame") << frame << 7.0 << int(QImage::Format_Grayscale8) << QPoint() << asIs;
+        QTest::newRow("camera frame, reduced") << QSize(3264, 2448) << 7.0 << rgb32 << QPoint() << asIs;
+        QTest::newRow("letterboxed in a wider view") << QSize(1280, 960) << 7.0 << rgb32 << QPoint(320, 0) << asIs;
+        QTest::newRow("delivered upside down") << frame << 7.0 << rgb32 << QPoint() << 0;
+        QTest::newRow("delivered mirrored") << frame << 7.0 << rgb32 << QPoint() << 1;
     }
     void pageFoundWhereShownAndCutUpright()
     {
         QFETCH(QSize, frame);
-        QFETCH(QSize, page);
         QFETCH(double, tilt);
         QFETCH(int, format);
-        QFETCH(QSize, target);
+        QFETCH(QPoint, margin);
         QFETCH(int, turn);
-        QFETCH(QPoint, placedAt);
+        const QSize page = frame * 0.6;
         // A flat page turned on the desk, its units the picture's pixels.
         PageOnDesk::Shot s = PageOnDesk::photograph(frame, page, 0, 0, tilt, 1000);
         s.image = s.image.convertToFormat(QImage::Format(format));
         const QImage shown = s.image.scaledToWidth(48, Qt::SmoothTransformation);
         const QImage delivered = turn == RImageProc::kNoFlip ? s.image : s.image.mirrored(turn != 0, turn != 1);
         RRotatedRect rect;
-        const QList<QPoint> corners = RImageProc::detectRectShown(delivered, 1024, target, shown, &rect);
+        const QSize view = frame + QSize(2 * margin.x(), 2 * margin.y());
+        const QList<QPoint> corners = RImageProc::detectRectShown(delivered, 1024, view, shown, &rect);
         QCOMPARE(corners.size(), 4);
         // The reduced picture's pixels, plus the edge work's own slack.
         const double tolerance = 5.0 * qMax(1.0, frame.width() / 1024.0);
-        const QPolygonF truth = s.corners.translated(placedAt);
+        const QPolygonF truth = s.corners.translated(margin);
         QVERIFY(cornerError(truth, corners) < tolerance);
         QVERIFY(QLineF(truth.boundingRect().center(), QPointF(rect.cx, rect.cy)).length() < tolerance);
 
-        rect.cx -= placedAt.x();
-        rect.cy -= placedAt.y();
+        rect.cx -= margin.x();
+        rect.cy -= margin.y();
         const QImage cut = RImageProc::cutRotatedRect(s.image, rect);
         QVERIFY(qAbs(cut.width() - page.width()) <= tolerance && qAbs(cut.height() - page.height()) <= tolerance);
         // Upright, not mirrored, colours in order: the page's only dark mark,

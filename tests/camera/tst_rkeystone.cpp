@@ -49,7 +49,8 @@ private slots:
         // page alone, upright (its red mark top-left), page colour inside every corner.
         const double tolerance = 0.01 * std::max(size.width(), size.height());
         for (int i = 0; i < 4; ++i)
-            QVERIFY2(QLineF(quad.corners[i], shot.corners[i]).length() <= tolerance, qPrintable(QString("corner %1").arg(i)));
+            QVERIFY2(QLineF(quad.corners[i], shot.corners[i]).length() <= tolerance,
+                     qPrintable(QString("corner %1").arg(i)));
         const QImage flat = RKeystone::warp(shot.image, quad.corners);
         QCOMPARE(flat.size(), size);
         const QRgb mark = flat.pixel(size.width() * 9 / 100, size.height() * 9 / 100);
