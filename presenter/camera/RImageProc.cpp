@@ -580,18 +580,6 @@ QList<QPoint> RImageProc::detectRectShown(const QImage &frame, int maxWidth, con
     return corners;
 }
 
-int RImageProc::matchingFlip(const QImage &delivered, const QImage &shown)
-{
-    if (delivered.isNull() || shown.isNull())
-        return kNoFlip;
-    try {
-        return flipOnMat(pictureMat(delivered), pictureMat(shown));
-    } catch (const cv::Exception &e) {
-        qInfo() << "RImageProc::matchingFlip: catch" << e.what();
-        return kNoFlip;
-    }
-}
-
 QImage RImageProc::cutRotatedRect(const QImage &image, const RRotatedRect &rect)
 {
     if (image.isNull() || !rect.isValid()) {

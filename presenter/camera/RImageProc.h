@@ -52,8 +52,6 @@ public:
     // page's outline in the same coordinates as the corners.
     static QList<QPoint> detectRectShown(const QImage &frame, int maxWidth, const QSize &target, const QImage &shown,
                                          RRotatedRect *rect, std::vector<cv::Point2f> *outline = nullptr);
-    // The flip that makes `delivered` look most like `shown` (any sizes).
-    static int matchingFlip(const QImage &delivered, const QImage &shown);
     // The largest outer outline of the picture's edges (by bounding box), or none.
     static std::vector<cv::Point> largestOuterContour(const QImage &image);
     // Upright patch of `rect`; a null picture for a degenerate rectangle or picture.

@@ -21,10 +21,8 @@ class TestRDeviceIds : public QObject
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(text.toLatin1());
         };
-        if (!vendor.isNull())
-            writeFile(usb + "/idVendor", vendor);
-        if (!product.isNull())
-            writeFile(usb + "/idProduct", product);
+        writeFile(usb + "/idVendor", vendor);
+        writeFile(usb + "/idProduct", product);
         const QString cls = m_sys.path() + "/class/video4linux/" + node;
         QDir().mkpath(cls);
         QVERIFY(QFile::link(usb + "/1-1:1.0", cls + "/device"));
@@ -38,24 +36,6 @@ private slots:
         addNode("video4", "zz\n", "12345678\n");
     }
 
-    void fromName_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("vendor after the tag") << "usb#vid_1b17&pid_0501&mi_00" << "vid_" << "1b17";
-        QTest::newRow("no tag takes position 3") << "abcdefghij" << "vid_" << "defg";
-        QTest::newRow("empty name") << "" << "vid_" << "";
-        QTest::newRow("tag at the end") << "usb#vid_" << "vid_" << "";
-    }
-
-    void fromName()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, tag);
-        QTEST(RDeviceIds::fromName(name, tag), "expected");
-    }
-
     void ids_data()
     {
         QTest::addColumn<QString>("name");
@@ -65,8 +45,8 @@ private slots:
         QTest::newRow("video node reads the USB device") << "/dev/video0" << "1b17" << "0501";
         QTest::newRow("malformed attributes fall back to the name rule") << "/dev/video4" << "v/vi" << "v/vi";
         QTest::newRow("unknown node falls back to the name rule") << "/dev/video9" << "v/vi" << "v/vi";
-        QTest::newRow("not a video node") << "/dev/sda" << "v/sd" << "v/sd";
-        QTest::newRow("node name with trailing text") << "/dev/video0x" << "v/vi" << "v/vi";
+        QTest::newRow("not a video node: trailing text") << "/dev/video0x" << "v/vi" << "v/vi";
+        QTest::newRow("tag at the end, the other from position 3") << "usb#vid_" << "" << "#vid";
     }
 
     void ids()

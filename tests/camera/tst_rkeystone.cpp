@@ -4,21 +4,6 @@
 
 #include "PageOnDesk.h"
 
-#include <opencv2/core.hpp>
-
-static double distanceToLine(QPointF p, QPointF a, QPointF b)
-{
-    const QPointF d = b - a;
-    return std::abs(d.x() * (a.y() - p.y()) - d.y() * (a.x() - p.x())) / std::hypot(d.x(), d.y());
-}
-
-static QPointF apply(const cv::Mat &h, QPointF p)
-{
-    const cv::Matx33d m = h;
-    const cv::Vec3d v = m * cv::Vec3d(p.x(), p.y(), 1);
-    return QPointF(v[0] / v[2], v[1] / v[2]);
-}
-
 class TestRKeystone : public QObject
 {
     Q_OBJECT
@@ -60,22 +45,16 @@ private slots:
         QVERIFY2(std::abs(ratio / pageRatio - 1) < ratioTolerance,
                  qPrintable(QString("ratio %1, page %2").arg(ratio).arg(pageRatio)));
 
-        // Where the page's true corners and edges land on the corrected page.
+        // Corners in order, close to the true ones; the corrected picture is the
+        // page alone, upright (its red mark top-left), page colour inside every corner.
         const double tolerance = 0.01 * std::max(size.width(), size.height());
-        const cv::Mat h = RKeystone::homography(quad.corners, size);
-        const QPointF target[4] = {{0, 0}, {double(size.width()), 0}, {double(size.width()), double(size.height())},
-                                   {0, double(size.height())}};
-        for (int i = 0; i < 4; ++i) {
-            const QPointF at = apply(h, shot.corners[i]);
-            QVERIFY2(QLineF(at, target[i]).length() <= tolerance,
-                     qPrintable(QString("corner %1 at %2,%3").arg(i).arg(at.x()).arg(at.y())));
-            for (const QPointF &p : shot.edgePoints[i])
-                QVERIFY(distanceToLine(apply(h, p), target[i], target[(i + 1) % 4]) <= tolerance);
-        }
-
-        // The corrected picture is the page alone: page colour just inside every corner.
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(QLineF(quad.corners[i], shot.corners[i]).length() <= tolerance,
+                     qPrintable(QString("corner %1").arg(i)));
         const QImage flat = RKeystone::warp(shot.image, quad.corners);
         QCOMPARE(flat.size(), size);
+        const QRgb mark = flat.pixel(size.width() * 9 / 100, size.height() * 9 / 100);
+        QVERIFY(qRed(mark) > 150 && qGreen(mark) < 90);
         const int dx = size.width() / 30, dy = size.height() / 30;
         for (const QPoint p : {QPoint(dx, dy), QPoint(size.width() - dx, dy), QPoint(size.width() - dx, size.height() - dy),
                                QPoint(dx, size.height() - dy)})

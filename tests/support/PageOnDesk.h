@@ -15,8 +15,7 @@ namespace PageOnDesk {
 struct Shot
 {
     QImage image;
-    QPolygonF corners;           // in the picture: TL TR BR BL
-    QList<QPolygonF> edgePoints; // along TL-TR, TR-BR, BR-BL, BL-TL
+    QPolygonF corners; // in the picture: TL TR BR BL
 };
 
 inline Shot photograph(QSize frame, QSizeF page, double tiltX, double tiltY, double spin, double focal,
@@ -33,13 +32,8 @@ inline Shot photograph(QSize frame, QSizeF page, double tiltX, double tiltY, dou
     };
     const QPolygonF flat(QRectF(QPointF(0, 0), page));
     Shot shot;
-    for (int e = 0; e < 4; ++e) {
+    for (int e = 0; e < 4; ++e)
         shot.corners << project(flat[e]);
-        QPolygonF along;
-        for (int i = 1; i < 10; ++i)
-            along << project(flat[e] + (flat[e + 1] - flat[e]) * (i / 10.0));
-        shot.edgePoints << along;
-    }
     shot.image = QImage(frame, QImage::Format_RGB32);
     for (int y = 0; y < frame.height(); ++y) {
         QRgb *line = reinterpret_cast<QRgb *>(shot.image.scanLine(y));
