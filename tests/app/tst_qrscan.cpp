@@ -9,6 +9,7 @@
 #include "RTavWidget.h"
 #include "RVideoTracker.h"
 #include "VisoraTest.h"
+#include "WindowTest.h"
 
 #include <QCamera>
 #include <QClipboard>
@@ -47,13 +48,7 @@ private slots:
 
     void cleanup()
     {
-        if (m_window) {
-            m_window->closeTavNoConfirm();
-            delete m_window;
-            m_window = nullptr;
-        }
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
+        WindowTest::close(m_window);
         RImageSaver::instance()->waitForIdle(10000);
     }
 
@@ -94,15 +89,10 @@ private slots:
         QVERIFY(w->isMinimized());
     }
 
-    void otherTextIsShownNotOpened_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("javascript") << "javascript:alert(1)";
-    }
-
+    // Which texts may be opened is the decoder test's openableLink.
     void otherTextIsShownNotOpened()
     {
-        QFETCH(QString, text);
+        const QString text("javascript:alert(1)");
         showPage(text, QPoint(960, 540));
         RTavWidget *w = startScanning();
         QVERIFY(w);
@@ -161,13 +151,11 @@ private:
 
     RTavWidget *startScanning()
     {
-        m_window = new RTavWidget;
-        m_window->resize(1280, 720);
-        m_window->show();
-        if (!QTest::qWaitFor([&] { return m_window->isCameraOpen() && m_window->scene()->camera()
-                                          && m_window->scene()->camera()->camera()
-                                          && m_window->scene()->camera()->camera()->status() == QCamera::ActiveStatus; },
-                             15000))
+        const auto active = [this] {
+            RCamera *camera = m_window->scene()->camera();
+            return camera && camera->camera() && camera->camera()->status() == QCamera::ActiveStatus;
+        };
+        if (!WindowTest::open(m_window) || !QTest::qWaitFor(active, 15000))
             return nullptr;
         QTest::qWait(300); // a first frame on the viewfinder
         m_window->slotBarcode();

@@ -14,6 +14,7 @@
 #include "RNotice.h"
 #include <QGraphicsProxyWidget>
 #include "VisoraTest.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -64,7 +65,7 @@ private:
         CameraTest::writeOne("Window Test Camera", sizes, "pattern", present, busy);
     }
     RTavWidget *startWindow();
-    bool openWindow() { return startWindow() && QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000); }
+    bool openWindow() { return WindowTest::open(m_window); }
     // Answers the next modal box by clicking the button with `text`.
     void answerNextBox(const QString &text, QString *seenText = nullptr);
     void runDialog(const std::function<void(RSetting *)> &fill, bool accept);
@@ -85,15 +86,7 @@ void TestTavWidget::init()
 
 void TestTavWidget::cleanup()
 {
-    if (m_window) {
-        m_window->closeTavNoConfirm();
-        delete m_window;
-        m_window = nullptr;
-    }
-    // Closing asks the application to exit, which makes every later modal
-    // loop return at once; a short main loop clears that for the next test.
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    QCoreApplication::exec();
+    WindowTest::close(m_window);
     RImageSaver::instance()->waitForIdle(10000);
 }
 
