@@ -62,7 +62,6 @@ private slots:
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRect>("rect");
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << QRect(480, 270, 960, 540);
         QTest::newRow("odd sizes round down") << QSize(1283, 723) << QRect(320, 180, 641, 361);
         QTest::newRow("empty") << QSize(0, 0) << QRect(0, 0, 0, 0);
     }

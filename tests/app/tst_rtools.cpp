@@ -158,7 +158,6 @@ private slots:
         const QByteArray strip = SIGNAL(sImageList(bool)), snap = SIGNAL(sSnap()), pdf = SIGNAL(sPDF());
         QTest::newRow("collapse hides then shows") << QStringList{"setImageList", "setImageList"} << strip << QVariantList{true, false};
         QTest::newRow("snapshot shows a hidden strip") << QStringList{"setImageList", "setSnap"} << strip << QVariantList{true, false};
-        QTest::newRow("two snapshots within a second give one") << QStringList{"setSnap", "setSnap"} << snap << QVariantList{QVariant()};
         QTest::newRow("completion releases the lock early")
             << QStringList{"setSnap", "slotRecoverCanSnap", "setSnap"} << snap << QVariantList{QVariant(), QVariant()};
         QTest::newRow("PDF and snapshot share the lock") << QStringList{"setPDF", "setSnap", "setPDF"} << pdf << QVariantList{QVariant()};
