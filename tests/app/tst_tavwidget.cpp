@@ -35,7 +35,6 @@ class TestTavWidget : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
     void startupOpensCameraAndRestoresOrientation();
@@ -52,31 +51,16 @@ private slots:
     void pictureIsFittedAtEveryNewSize();
 
 private:
-    template <typename T>
-    static T *visibleTop()
+    static void writeCameraConfig(bool present, bool busy)
     {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
-                return t;
-        return nullptr;
+        CameraTest::writeOne("Window Test Camera", {"1280x720", "640x480"}, "pattern", present, busy);
     }
-    static void writeCameraConfig(bool present, bool busy, const QStringList &sizes = {"1280x720", "640x480"})
-    {
-        CameraTest::writeOne("Window Test Camera", sizes, "pattern", present, busy);
-    }
-    RTavWidget *startWindow();
     bool openWindow() { return WindowTest::open(m_window); }
     // Answers the next modal box by clicking the button with `text`.
     void answerNextBox(const QString &text, QString *seenText = nullptr);
     void runDialog(const std::function<void(RSetting *)> &fill, bool accept);
-    QTemporaryDir m_dir;
     RTavWidget *m_window = nullptr;
 };
-
-void TestTavWidget::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-}
 
 void TestTavWidget::init()
 {
@@ -90,20 +74,12 @@ void TestTavWidget::cleanup()
     RImageSaver::instance()->waitForIdle(10000);
 }
 
-RTavWidget *TestTavWidget::startWindow()
-{
-    m_window = new RTavWidget;
-    m_window->resize(1280, 720);
-    m_window->show();
-    return m_window;
-}
-
 void TestTavWidget::answerNextBox(const QString &text, QString *seenText)
 {
     auto *timer = new QTimer(this);
     timer->setInterval(50);
     connect(timer, &QTimer::timeout, this, [=] {
-        auto *box = visibleTop<QMessageBox>();
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
         timer->stop();
@@ -120,7 +96,7 @@ void TestTavWidget::answerNextBox(const QString &text, QString *seenText)
 void TestTavWidget::runDialog(const std::function<void(RSetting *)> &fill, bool accept)
 {
     QTimer::singleShot(100, [=] {
-        auto *dlg = visibleTop<RSetting>();
+        auto *dlg = qobject_cast<RSetting *>(QApplication::activeModalWidget());
         if (!dlg)
             return;
         fill(dlg);
@@ -179,7 +155,8 @@ void TestTavWidget::missingOrBusyDeviceWarns()
     writeCameraConfig(present, busy);
     QString seen;
     answerNextBox("关闭", &seen);
-    startWindow();
+    m_window = new RTavWidget;
+    m_window->show();
     QTRY_COMPARE(seen, text);
     // "Close" quits at once: no confirmation box is left open.
     QTRY_VERIFY(!m_window->isVisible());
@@ -288,12 +265,12 @@ void TestTavWidget::recorderGetsArguments()
     QVERIFY(openWindow());
     RSettingsStore::write(RSettingsKeys::VideoCamera, "Cam \"A\" 文档");
     RSettingsStore::write(RSettingsKeys::VideoRecRess, "1920x1080;1280x720;");
-    const QString program = "Brisklet_en";
-    const QString out = m_dir.path() + "/args-" + program + ".txt";
+    QTemporaryDir dir;
+    const QString out = dir.path() + "/args.txt";
     // The recorder is found beside the program, whatever the working directory.
     const QString folder = QCoreApplication::applicationDirPath() + "/Tolvani";
     QDir().mkpath(folder);
-    const QString script = folder + "/" + program;
+    const QString script = folder + "/Brisklet_en";
     auto removeScript = qScopeGuard([script] { QFile::remove(script); });
     QVERIFY(QDir::currentPath() != QCoreApplication::applicationDirPath());
     QFile f(script);
