@@ -51,11 +51,7 @@ private slots:
     void openableLink()
     {
         QFETCH(QString, text);
-        QFETCH(QString, url);
-        const QUrl link = RQrDecoder::openableLink(text);
-        QCOMPARE(link.isValid(), !url.isEmpty());
-        if (!url.isEmpty())
-            QCOMPARE(link.toString(), url);
+        QTEST(RQrDecoder::openableLink(text).toString(), "url"); // empty: refused
     }
 
     void centreHalf_data()
