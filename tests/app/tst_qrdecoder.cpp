@@ -42,6 +42,7 @@ private slots:
         QTest::newRow("plain words") << "hello class" << "";
         QTest::newRow("file") << "file:///etc/passwd" << "";
         QTest::newRow("javascript") << "javascript:alert(1)" << "";
+        QTest::newRow("other scheme with a host") << "file://server/share/run.exe" << "";
         QTest::newRow("http without host") << "http:///path" << "";
         QTest::newRow("scheme in capitals") << "HTTPS://example.org/x" << "https://example.org/x";
         QTest::newRow("over 2000 characters") << "https://example.org/" + QString(1990, 'a') << "";
