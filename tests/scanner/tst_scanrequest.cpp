@@ -39,7 +39,6 @@ private slots:
         QTest::addColumn<int>("dpi");
         QTest::newRow("camera's fixed density on a close-up is not believed") << 100 << 31.0 << 248;
         QTest::newRow("camera's fixed density on a whole page agrees with its text") << 100 << 12.0 << 100;
-        QTest::newRow("scan's density agrees with its text") << 300 << 27.0 << 300;
         QTest::newRow("absurd density gives way to the text") << 10160 << 27.0 << 216;
         QTest::newRow("no text found keeps the stated density") << 200 << 0.0 << 200;
         QTest::newRow("nothing known leaves the estimate to the recogniser") << 0 << 0.0 << 0;
