@@ -55,7 +55,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, fileName);
         const QString path = m_dir.filePath(fileName);
-        QVERIFY(VisoraTest::textPicture(text).save(path, nullptr, 95));
+        QVERIFY(VisoraTest::printedPage(text).save(path, nullptr, 95));
         const auto run = scan(call(path));
         QCOMPARE(run.second, 0);
         QVERIFY2(!run.first.contains(RScanRequest::errorMarker()), qPrintable(run.first));
@@ -122,7 +122,7 @@ private slots:
         QTest::addColumn<QString>("reason");
         QTest::addColumn<int>("exitCode");
         const QString picture = m_dir.filePath("refused.png");
-        VisoraTest::textPicture("Secret").save(picture);
+        VisoraTest::printedPage("Secret").save(picture);
         QFile f(picture);
         f.open(QIODevice::ReadOnly);
         const QByteArray png = f.readAll();

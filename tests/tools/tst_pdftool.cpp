@@ -240,7 +240,7 @@ private slots:
         QFETCH(QString, message);
         const QString text = "Plants make their food from sunlight,\nwater and the air around them.\nThis is called photosynthesis.";
         const QString dir = newDir(), picture = dir + "/page.png", pdf = dir + "/out.pdf";
-        QVERIFY(VisoraTest::textPicture(text).save(picture, nullptr, 95));
+        QVERIFY(VisoraTest::printedPage(text).save(picture, nullptr, 95));
         RPDFTool tool;
         QVERIFY(!tool.searchableCheck()->isChecked());
         tool.slotSetLangue(UiLanguage::English);
