@@ -9,6 +9,7 @@
 #include <QTransform>
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QString>
 #include <vector>
@@ -97,14 +98,11 @@ inline QByteArray cameraPicture(const QImage &page, QSize frameSize, double degr
     painter.end();
     frame = frame.scaled(frameSize * 0.7, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                 .scaled(frameSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    quint32 x = 2463534242u + quint32(seed) * 7919u;
+    QRandomGenerator noise {quint32(seed)};
     for (int y = 0; y < frame.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
         for (int c = 0; c < frame.width(); ++c) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            const int n = int(x % 13) - 6;
+            const int n = int(noise.bounded(13)) - 6;
             line[c] = qRgb(qBound(0, qRed(line[c]) + n, 255), qBound(0, qGreen(line[c]) + n, 255),
                            qBound(0, qBlue(line[c]) + n, 255));
         }
