@@ -166,27 +166,6 @@ private slots:
         QCOMPARE(shown(), (QVector<bool>{true, true, true}));
     }
 
-    // A new picture takes the ink with it; the pen keeps writing on it.
-    void annotate()
-    {
-        const int pane = 2;
-        RContrastWidget w;
-        showWidget(w);
-        drop(w, pane, picture(m_tmp.path(), "ink.png"));
-        QToolButton *toggle = w.pane(pane)->toggleButton();
-        toggle->click();
-        QVERIFY(w.pane(pane)->isAnnotating());
-        QPointer<RHandWriteWidget> first = w.handItem(pane);
-        QVERIFY(first && first->isDrawing());
-        drop(w, pane, picture(m_tmp.path(), "ink2.png"));
-        QVERIFY(!first && w.handItem(pane) && w.handItem(pane)->isDrawing());
-        QCOMPARE(w.handItem(pane)->geometry(), w.paneScene(pane)->sceneRect());
-        RHandWriteWidget *second = w.handItem(pane);
-        toggle->click();
-        QVERIFY(!w.pane(pane)->isAnnotating());
-        QVERIFY(!second->isDrawing());
-    }
-
     // Another thread holding the camera lock holds back the view's camera
     // start and stop: the backend crashes on concurrent access.
     void cameraUnderTheLock_data()
@@ -222,7 +201,8 @@ private slots:
     }
 
     // The strip opens the view beside its list (shown, and kept while comparing)
-    // with the camera in pane 0 and sends double-clicks to the panes; closing
+    // with the camera in pane 0 and sends double-clicks to the panes; a new
+    // picture takes a pane's ink with it and the pen keeps writing; closing
     // stops the camera, and the picture panes keep their pictures and ink.
     void stripOpensAndCloses()
     {
@@ -245,15 +225,22 @@ private slots:
         strip.openImageFile(strip.listWidget()->item(1));
         QTRY_COMPARE(w->pendingImages(), 0);
         QCOMPARE(panes(*w), (QStringList{"b.png", "-", "-"}));
-        w->pane(1)->toggleButton()->click();
-        QVERIFY(w->handItem(1));
+        QToolButton *pen = w->pane(1)->toggleButton();
+        pen->click();
+        QPointer<RHandWriteWidget> first = w->handItem(1);
+        QVERIFY(first && first->isDrawing());
+        drop(*w, 1, dir + "/a.png");
+        QVERIFY(!first && w->handItem(1) && w->handItem(1)->isDrawing());
+        QCOMPARE(w->handItem(1)->geometry(), w->paneScene(1)->sceneRect());
         strip.showScreenContrast(name);
         QVERIFY(!strip.cameraIsPlaying() && !w->camera() && !w->isVisible());
         QVERIFY(w->paneScene(0)->items().isEmpty());
-        QCOMPARE(panes(*w), (QStringList{"b.png", "-", "-"}));
+        QCOMPARE(panes(*w), (QStringList{"a.png", "-", "-"}));
         QVERIFY(w->handItem(1));
         strip.showScreenContrast(name);
         QVERIFY(strip.cameraIsPlaying());
+        pen->click();
+        QVERIFY(!w->pane(1)->isAnnotating() && !w->handItem(1)->isDrawing());
     }
 };
 
