@@ -4,7 +4,6 @@
 #include "ROCRRules.h"
 #include "ROCRTool.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -6,7 +6,6 @@
 #include "RPdfMaker.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
