@@ -9,33 +9,12 @@
 #include <QTransform>
 #include <QImage>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QString>
 #include <vector>
 
 namespace VisoraTest {
-
-inline QImage textPicture(const QString &text, int pixelSize = 40, QSize size = {})
-{
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setPixelSize(pixelSize);
-    const QFontMetrics metrics(font);
-    const QStringList lines = text.split('\n');
-    if (!size.isValid()) {
-        int width = 0;
-        for (const QString &line : lines)
-            width = qMax(width, metrics.horizontalAdvance(line));
-        size = QSize(width + 2 * pixelSize, (lines.size() + 2) * metrics.lineSpacing());
-    }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    for (int i = 0; i < lines.size(); ++i)
-        painter.drawText(pixelSize, (i + 1) * metrics.lineSpacing() + metrics.ascent(), lines.at(i));
-    return image;
-}
 
 // Text without any white space, for comparing recognised with printed text.
 inline QString squeezed(QString text)
@@ -44,17 +23,23 @@ inline QString squeezed(QString text)
     return text;
 }
 
-// A page of `size` with `text` wrapped inside a margin at `pixelSize` per
-// em, stating `dpi` (0: none).
-inline QImage printedPage(const QString &text, QSize size, int pixelSize, int dpi)
+// A page of `size` (none: just large enough) with `text` wrapped inside a
+// margin of a tenth of its width at `pixelSize` per em, stating `dpi` (0:
+// Qt's default).
+inline QImage printedPage(const QString &text, QSize size = {}, int pixelSize = 40, int dpi = 0)
 {
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(pixelSize);
+    if (!size.isValid()) {
+        const QSize inner = QFontMetrics(font).boundingRect(QRect(0, 0, 1 << 20, 1 << 20), 0, text).size();
+        const int width = inner.width() * 5 / 4 + 4;
+        size = QSize(width, inner.height() + 2 * (width / 10) + 4);
+    }
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     const int dpm = qRound(dpi / 0.0254);
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setPixelSize(pixelSize);
     QPainter painter(&image);
     painter.setFont(font);
     painter.setPen(Qt::black);
@@ -113,14 +98,11 @@ inline QByteArray cameraPicture(const QImage &page, QSize frameSize, double degr
     painter.end();
     frame = frame.scaled(frameSize * 0.7, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                 .scaled(frameSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    quint32 x = 2463534242u + quint32(seed) * 7919u;
+    QRandomGenerator noise {quint32(seed)};
     for (int y = 0; y < frame.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
         for (int c = 0; c < frame.width(); ++c) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            const int n = int(x % 13) - 6;
+            const int n = int(noise.bounded(13)) - 6;
             line[c] = qRgb(qBound(0, qRed(line[c]) + n, 255), qBound(0, qGreen(line[c]) + n, 255),
                            qBound(0, qBlue(line[c]) + n, 255));
         }

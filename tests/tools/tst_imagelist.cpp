@@ -1,5 +1,4 @@
 #include "VisoraTest.h"
-#include "BadPictures.h"
 
 #include "RImageList.h"
 #include "RListWidget.h"
@@ -22,33 +21,23 @@ QImage picture(const QSize &size)
 }
 
 // Writes `entry` ("name" or "name|kind") into dir. Kinds: wide (400x300),
-// tall (100x400), small (40x30), big (3000x3000), text, cut, liar (header
-// claims 65500x65500), png16-bomb, dir.
+// tall (100x400), small (40x30), text, dir. Damaged and oversized files are
+// the picture loader's test; here one undecodable file stands for them all.
 void make(const QString &dir, const QString &entry)
 {
     const QString name = entry.section('|', 0, 0), kind = entry.section('|', 1, 1), path = dir + "/" + name;
-    QDir().mkpath(QFileInfo(path).path());
-    if (kind == "dir" || kind == "png16-bomb") {
-        QVERIFY(kind == "dir" ? QDir().mkpath(path) : BadPictures::writeFlatPng(path, QSize(10000, 10000), 16));
+    if (kind == "dir") {
+        QVERIFY(QDir().mkpath(path));
         return;
     }
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     const QByteArray fmt = QFileInfo(name).suffix().toLower().toLatin1();
-    if (kind == "text" || !QImageWriter::supportedImageFormats().contains(fmt)) {
+    if (kind == "text" || !QImageWriter::supportedImageFormats().contains(fmt))
         f.write("this is no picture\n");
-    } else if (kind == "cut") {
-        QByteArray jpg;
-        QBuffer buf(&jpg);
-        picture(QSize(800, 600)).save(&buf, "JPG");
-        f.write(jpg.left(jpg.size() / 2));
-    } else if (kind == "liar") {
-        f.write(BadPictures::lyingJpeg(QSize(65500, 65500)));
-    } else {
-        const QSize size = kind == "tall" ? QSize(100, 400) : kind == "small" ? QSize(40, 30)
-                         : kind == "big" ? QSize(3000, 3000) : QSize(400, 300);
-        QVERIFY(picture(size).save(&f, fmt));
-    }
+    else
+        QVERIFY(picture(kind == "tall" ? QSize(100, 400) : kind == "small" ? QSize(40, 30) : QSize(400, 300)).save(&f, fmt));
 }
 
 QStringList names(const RImageList &strip)
@@ -99,22 +88,18 @@ private slots:
         QTest::addColumn<QString>("sub");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("expected");
-        QTest::addColumn<QSize>("icon"); // of the first item; invalid: the broken-picture mark
-        const QSize wide(180, 135);
-        QTest::newRow("every picture extension, any case, sorted") << "" << QStringList{"z.jpeg", "y.tif", "x.bmp", "w.Png", "b.JPG", "c.txt"} << QStringList{"b.JPG", "w.Png", "x.bmp", "y.tif", "z.jpeg"} << wide;
-        QTest::newRow("look-alikes and folders skipped") << "" << QStringList{"a.gif", "b.png.txt", "c.pngx", "d", "x.png|dir", "e.png"} << QStringList{"e.png"} << wide;
-        QTest::newRow("non-ascii names and folder") << QString::fromUtf8("课堂/Élèves") << QStringList{QString::fromUtf8("黑板.png"), QString::fromUtf8("Ängste.jpg")} << QStringList{QString::fromUtf8("Ängste.jpg"), QString::fromUtf8("黑板.png")} << wide;
-        QTest::newRow("text named png") << "" << QStringList{"a.png|text", "b.png"} << QStringList{"a.png", "b.png"} << QSize();
-        QTest::newRow("jpeg cut midway marked") << "" << QStringList{"a.jpg|cut", "b.png"} << QStringList{"a.jpg", "b.png"} << QSize();
-        QTest::newRow("jpeg claiming 65500x65500 marked") << "" << QStringList{"a.jpg|liar", "b.png"} << QStringList{"a.jpg", "b.png"} << QSize();
-        QTest::newRow("16-bit 10000x10000 png bomb refused") << "" << QStringList{"a.png|png16-bomb", "b.png"} << QStringList{"a.png", "b.png"} << QSize();
+        QTest::addColumn<bool>("broken"); // the first item shows the broken-picture mark
+        QTest::newRow("every picture extension, any case, sorted") << "" << QStringList{"z.jpeg", "y.tif", "x.bmp", "w.Png", "b.JPG", "c.txt"} << QStringList{"b.JPG", "w.Png", "x.bmp", "y.tif", "z.jpeg"} << false;
+        QTest::newRow("look-alikes and folders skipped") << "" << QStringList{"a.gif", "b.png.txt", "c.pngx", "d", "x.png|dir", "e.png"} << QStringList{"e.png"} << false;
+        QTest::newRow("non-ascii names and folder") << QString::fromUtf8("课堂/Élèves") << QStringList{QString::fromUtf8("黑板.png"), QString::fromUtf8("Ängste.jpg")} << QStringList{QString::fromUtf8("Ängste.jpg"), QString::fromUtf8("黑板.png")} << false;
+        QTest::newRow("text named png marked") << "" << QStringList{"a.png|text", "b.png"} << QStringList{"a.png", "b.png"} << true;
     }
     void listing()
     {
         QFETCH(QString, sub);
         QFETCH(QStringList, entries);
         QFETCH(QStringList, expected);
-        QFETCH(QSize, icon);
+        QFETCH(bool, broken);
         RImageList strip(QSize(1920, 1080));
         const QString d = listed(strip, entries, sub);
         QCOMPARE(names(strip), expected);
@@ -122,10 +107,7 @@ private slots:
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         const QSize mark = RImageList::brokenPictureIcon().actualSize(QSize(180, 180));
         QVERIFY(!mark.isEmpty());
-        if (icon.isValid())
-            QCOMPARE(iconSize(strip.listWidget()->item(0)), icon);
-        else
-            QCOMPARE(strip.listWidget()->item(0)->icon().pixmap(mark).toImage(), RImageList::brokenPictureIcon().pixmap(mark).toImage());
+        QCOMPARE(strip.listWidget()->item(0)->icon().pixmap(mark).toImage() == RImageList::brokenPictureIcon().pixmap(mark).toImage(), broken);
         QCOMPARE(iconSize(strip.listWidget()->item(expected.size() - 1)), QSize(180, 135));
     }
 
@@ -133,7 +115,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("snaps"); // "name|kind", "other/name|kind", "-name" (never written)
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("snapshot of another folder") << QStringList{"other/o.jpg"} << QStringList{"o.jpg", "a.png", "b.png"};
+        QTest::newRow("snapshot of another folder") << QStringList{"other/课 o.jpg"} << QStringList{"课 o.jpg", "a.png", "b.png"};
         QTest::newRow("missing or undecodable file adds nothing") << QStringList{"-gone.png", "t.png|text", "u.png"} << QStringList{"u.png", "a.png", "b.png"};
         QTest::newRow("overwritten listed file appears once") << QStringList{"b.png|tall"} << QStringList{"b.png", "a.png"};
     }
@@ -142,10 +124,13 @@ private slots:
         QFETCH(QStringList, snaps);
         QFETCH(QStringList, expected);
         RImageList strip(QSize(1920, 1080));
+        strip.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&strip));
         const QString d = listed(strip, {"a.png", "b.png"});
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
+        QString dir;
         for (QString s : snaps) {
-            const QString dir = s.startsWith("other/") ? newDir() : d;
+            dir = s.startsWith("other/") ? newDir() : d;
             s.remove("other/");
             if (!s.startsWith('-'))
                 make(dir, s);
@@ -154,7 +139,13 @@ private slots:
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         QCOMPARE(names(strip), expected);
         QVERIFY(!strip.listWidget()->item(0)->icon().isNull());
-        QCOMPARE(QFileInfo(strip.listWidget()->item(0)->data(Qt::UserRole + 1).toString()).fileName(), expected.first());
+        // A double-click opens the newest snapshot from its own folder.
+        QSignalSpy opened(&strip, &RImageList::imageChanged);
+        RListWidget *lw = strip.listWidget();
+        const QPoint at = lw->visualItemRect(lw->item(0)).center();
+        QTest::mouseClick(lw->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(lw->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(opened.value(0), (QVariantList{dir, expected.first()}));
         emit strip.sInsertOneItem(nullptr);
         QCOMPARE(strip.listWidget()->count(), expected.size());
     }
@@ -215,41 +206,29 @@ private slots:
     }
 
     // Thumbnails past the byte budget are dropped where the teacher does not
-    // look and come back when their rows scroll into view.
-    void thumbnailsStayWithinBudget()
+    // look and come back when their rows scroll into view; scrolled down, the
+    // rows stay under the pointer when snapshots arrive.
+    void longFolderScrolled()
     {
         RImageList strip(QSize(1920, 1080));
         const qint64 one = 180 * 135 * 4;
         strip.setThumbnailBudget(4 * one);
         strip.show();
         QVERIFY(QTest::qWaitForWindowExposed(&strip));
-        listed(strip, numbered(40, "p%1.png|small"));
+        const QString d = listed(strip, numbered(40, "p%1.png|small"));
         QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         RListWidget *list = strip.listWidget();
-        int withIcon = 0;
-        for (int r = 0; r < list->count(); ++r)
+        int withIcon = 0, onScreen = 0;
+        for (int r = 0; r < list->count(); ++r) {
             withIcon += !list->item(r)->icon().isNull();
-        int onScreen = 0;
-        for (int r = 0; r < list->count(); ++r)
             onScreen += list->visualItemRect(list->item(r)).intersects(list->viewport()->rect());
+        }
         QVERIFY2(withIcon <= qMax(4, onScreen), qPrintable(QString::number(withIcon)));
         QVERIFY(strip.thumbnailBytes() <= qMax(4, onScreen) * one);
-        list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+        QScrollBar *bar = list->verticalScrollBar();
+        bar->setValue(bar->maximum());
         QTRY_VERIFY(!list->item(list->count() - 1)->icon().isNull());
         QCOMPARE(iconSize(list->item(list->count() - 1)), QSize(180, 135));
-    }
-
-    // Scrolled down, the rows stay under the pointer when snapshots arrive.
-    void snapshotKeepsScrolledRowsInPlace()
-    {
-        RImageList strip(QSize(1920, 1080));
-        strip.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&strip));
-        const QString d = listed(strip, numbered(30, "p%1.png|small"));
-        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
-        RListWidget *list = strip.listWidget();
-        QScrollBar *bar = list->verticalScrollBar();
-        QVERIFY(bar->maximum() > 0);
         bar->setValue(bar->maximum() / 2);
         QListWidgetItem *under = nullptr;
         for (int r = 0; r < list->count() && !under; ++r)
@@ -262,7 +241,7 @@ private slots:
             strip.slotAddSnap(d, snap);
             QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
         }
-        QCOMPARE(list->count(), 32);
+        QCOMPARE(list->count(), 42);
         QCOMPARE(list->itemAt(rect.center()), under);
         QCOMPARE(list->visualItemRect(under), rect);
     }
@@ -297,29 +276,6 @@ private slots:
             QCOMPARE(it->data(Qt::UserRole + 1).toString(), d2 + "/" + it->text());
             QCOMPARE(iconSize(it), QSize(33, 135));
         }
-    }
-
-    // A double-click opens a listed picture from the folder, a snapshot from its own.
-    void doubleClickAndCloseKey()
-    {
-        RImageList strip(QSize(1920, 1080));
-        const QString listedDir = listed(strip, {"a.png", "c.png"});
-        const QString dir = newDir();
-        make(dir, QString::fromUtf8("s 课.png"));
-        strip.slotAddSnap(dir, QString::fromUtf8("s 课.png"));
-        QTRY_COMPARE(strip.pendingThumbnailCount(), 0);
-        strip.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&strip));
-        QSignalSpy spy(&strip, &RImageList::imageChanged);
-        RListWidget *lw = strip.listWidget();
-        const QPoint at = lw->visualItemRect(lw->item(0)).center();
-        QTest::mouseClick(lw->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(lw->viewport(), Qt::LeftButton, {}, at);
-        strip.openImageFile(nullptr);
-        strip.openImageFile(lw->item(1));
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(0), (QVariantList{dir, QString::fromUtf8("s 课.png")}));
-        QCOMPARE(spy.at(1), (QVariantList{listedDir, QString("a.png")}));
     }
 };
 

@@ -48,9 +48,6 @@ private slots:
         QFETCH(bool, takeItemFirst);
         QFETCH(bool, dragged);
         SpyList list;
-        list.setViewMode(QListView::IconMode);
-        list.setMovement(QListView::Static);
-        list.setGridSize(QSize(100, 100));
         list.resize(300, 400);
         const QString dir = QString::fromUtf8("/home/t/课堂 图片");
         list.setDir(dir);

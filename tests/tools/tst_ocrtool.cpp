@@ -1,10 +1,9 @@
+#include "FileCheck.h"
 #include "VisoraTest.h"
-#include "TextPicture.h"
 
 #include "ROCRRules.h"
 #include "ROCRTool.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -26,16 +25,6 @@ class TestOcrTool : public QObject
         file.close();
         file.setPermissions(file.permissions() | QFile::ExeOwner);
         return file.fileName();
-    }
-
-    // Runs one request and returns whether it succeeded.
-    static bool recognise(ROCRTool &dialog)
-    {
-        QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);
-        dialog.m_btnOcr->click();
-        if (done.isEmpty() && !done.wait(120000))
-            return false;
-        return done.first().first().toBool();
     }
 
 private slots:
@@ -82,7 +71,10 @@ private slots:
         dialog.slotSetLangue(langue);
         dialog.m_strProgram = program;
         dialog.setPicture(m_dir.filePath("page.png"));
-        QTEST(recognise(dialog), "ok");
+        QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);
+        dialog.m_btnOcr->click();
+        QVERIFY(!done.isEmpty() || done.wait(120000));
+        QTEST(done.first().first().toBool(), "ok");
         QTEST(dialog.m_textResult->toPlainText(), "shown");
     }
 
@@ -97,14 +89,9 @@ private slots:
         QSignalSpy done(&dialog, &ROCRTool::sOcrFinished);
         dialog.m_btnOcr->click();
         QVERIFY(dialog.isRunning());
-        QCOMPARE(dialog.m_textResult->toPlainText(), QString("Working …"));
-        QVERIFY(!dialog.m_btnOcr->isVisibleTo(&dialog));
         QTRY_VERIFY(QFileInfo(pidFile).size() > 0); // the event loop runs while the program works
-        QElapsedTimer timer;
-        timer.start();
         dialog.m_btnCancel->click();
         QVERIFY(done.wait(5000));
-        QVERIFY(timer.elapsed() < 5000);
         QCOMPARE(done.first().first().toBool(), false);
         QCOMPARE(dialog.m_textResult->toPlainText(), QString("Recognition cancelled."));
         QVERIFY(dialog.m_mapFailCount.isEmpty());
@@ -112,9 +99,7 @@ private slots:
         QFile::remove(pidFile);
         dialog.m_btnOcr->click();
         QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
-        QFile file(pidFile);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString proc = "/proc/" + QString::fromLatin1(file.readAll().trimmed());
+        const QString proc = "/proc/" + QString::fromLatin1(VisoraTest::bytes(pidFile).trimmed());
         QVERIFY(QFileInfo::exists(proc));
         dialog.reject();
         QVERIFY(!dialog.isRunning());

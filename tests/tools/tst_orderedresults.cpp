@@ -17,13 +17,6 @@ private slots:
         QTest::newRow("failure keeps its turn") << "+a +b >b !a" << ". . . a!b | 0";
         QTest::newRow("second result ignored, one still out") << "+a +b +c >b !b >a" << ". . . . . ab | 1";
         QTest::newRow("dropped request ignored, blocks nothing") << "+a +b clear +c >a >c >b" << ". . . . . c . | 0";
-        QStringList steps, log;
-        for (int i = 0; i < 200; ++i) {
-            steps.insert(i, QString("+k%1").arg(i));
-            steps << QString(">k%1").arg(199 - i);
-            log << QString("k%1").arg(i);
-        }
-        QTest::newRow("200 in reverse come out at the last") << steps.join(' ') << QString(". ").repeated(399) + log.join("") + " | 0";
     }
     void order()
     {
