@@ -168,41 +168,26 @@ private slots:
         QVERIFY(RRecordingFiles::findLeftovers(w->tempFolder()).isEmpty());
     }
 
-    // The beep of each second against the picture's mark of it: sound at most
-    // 45 ms ahead, 125 ms behind, through the whole file.
-    void soundAndPictureStayTogether()
+    // kill -9 mid-recording: "Finish" at the next start gives both streams up
+    // to about a second before the kill, even over a finish a crash cut off,
+    // and in sync: each second's beep against the picture's mark of it, sound
+    // at most 45 ms ahead, 125 ms behind.
+    void crashedRecordingIsFinishedInSync()
     {
         qputenv("VISORA_VIRTUAL_CAMERA", writeCameraFile(m_dir.path(), true, true).toUtf8());
         const auto restore = qScopeGuard([&] { qputenv("VISORA_VIRTUAL_CAMERA", m_presentCamera.toUtf8()); });
         SyncBeeper beeper;
         QString error;
         QVERIFY2(beeper.start(&error), qPrintable(error));
-        auto w = openWindow("640x480", true, ".mp4");
-        const auto [ok, file] = record(w.get(), 12000);
-        beeper.stop();
-        QVERIFY2(ok, qPrintable(file));
-        const SyncMeter::Result r = SyncMeter::measure(file);
-        QVERIFY2(r.error.isEmpty() && r.decodeErrors == 0, qPrintable(r.error));
-        QVERIFY2(qAbs(r.videoSeconds - r.audioSeconds) < 0.1, qPrintable(QString("%1 %2").arg(r.videoSeconds).arg(r.audioSeconds)));
-        // A loaded machine may miss a beep or a mark; those paired span the recording.
-        QVERIFY2(r.pairs.size() >= 3 && r.pairs.first().at < 4 && r.pairs.last().at > 8,
-                 qPrintable(QString("%1 beeps paired").arg(r.pairs.size())));
-        for (const SyncMeter::Pair &p : r.pairs)
-            QVERIFY2(p.offsetMs > -45 && p.offsetMs < 125, qPrintable(QString("%1 ms at %2 s").arg(p.offsetMs).arg(p.at)));
-    }
-
-    // kill -9 mid-recording: "Finish" at the next start gives both streams up
-    // to about a second before the kill, even over a finish a crash cut off.
-    void crashedRecordingIsOfferedAndFinishes()
-    {
         QProcess child;
         child.setStandardErrorFile(QProcess::nullDevice());
         child.start(QCoreApplication::applicationFilePath(), {"--record-child"});
         QVERIFY(child.waitForStarted());
         QVERIFY(QTest::qWaitFor([&] { return child.readAllStandardOutput().contains("recording"); }, 20000));
-        QTest::qWait(4000);
+        QTest::qWait(11000);
         ::kill(pid_t(child.processId()), SIGKILL);
         QVERIFY(child.waitForFinished(10000));
+        beeper.stop();
 
         const QString temp = RCameraWidgetCV().tempFolder();
         const auto found = RRecordingFiles::findLeftovers(temp);
@@ -218,10 +203,15 @@ private slots:
         const auto [ok, file] = finishLeftover();
         QVERIFY2(ok, qPrintable(file));
         QCOMPARE(saved().size(), 1);
-        const VideoProbe::FileInfo p = VideoProbe::readFile(file);
-        QVERIFY(p.ok && p.codecs.contains("video:h264") && p.codecs.contains("audio:aac"));
-        QVERIFY2(p.videoSeconds > 2.5 && p.audioSeconds > 2.5, qPrintable(durations(p)));
         QVERIFY(RRecordingFiles::findLeftovers(temp).isEmpty());
+        const SyncMeter::Result r = SyncMeter::measure(file);
+        QVERIFY2(r.error.isEmpty() && r.decodeErrors == 0, qPrintable(r.error));
+        QVERIFY2(r.videoSeconds > 9 && r.audioSeconds > 9, qPrintable(QString("%1 %2").arg(r.videoSeconds).arg(r.audioSeconds)));
+        // A loaded machine may miss a beep or a mark; those paired span the recording.
+        QVERIFY2(r.pairs.size() >= 3 && r.pairs.first().at < 4 && r.pairs.last().at > 7,
+                 qPrintable(QString("%1 beeps paired").arg(r.pairs.size())));
+        for (const SyncMeter::Pair &p : r.pairs)
+            QVERIFY2(p.offsetMs > -45 && p.offsetMs < 125, qPrintable(QString("%1 ms at %2 s").arg(p.offsetMs).arg(p.at)));
     }
 
     // A set an older version left (Motion-JPEG video and AAC sound apart) is
