@@ -137,7 +137,6 @@ void TestClassView::outputFollowsTheViewAspect_data()
     QTest::addColumn<QSize>("viewSize");
     QTest::addColumn<QSize>("expected");
     QTest::newRow("full HD screen") << QSize(1920, 1080) << QSize(1920, 1080);
-    QTest::newRow("4K screen scaled down") << QSize(3840, 2160) << QSize(1920, 1080);
     QTest::newRow("4:3 screen keeps its aspect") << QSize(2048, 1536) << QSize(1440, 1080);
     QTest::newRow("small odd window made even") << QSize(1365, 767) << QSize(1364, 766);
 }

@@ -92,19 +92,6 @@ private:
     }
     QStringList saved() const { return QDir(m_saveFolder).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
-    QPair<bool, QString> record(RCameraWidgetCV *w, int ms)
-    {
-        if (!waitForPicture(w))
-            return {false, "no picture"};
-        QSignalSpy finished(w, &RCameraWidgetCV::sJoinFinished);
-        w->slotSaveBegin();
-        if (!w->isRecording())
-            return {false, "did not start"};
-        QTest::qWait(ms);
-        w->slotSaveEnd();
-        return outcome(finished);
-    }
-
     // A new window's leftover question answered with "Finish".
     QPair<bool, QString> finishLeftover()
     {
@@ -152,7 +139,13 @@ private slots:
         QFETCH(QString, extension);
         QFETCH(QString, sound);
         auto w = openWindow("640x480", true, extension);
-        const auto [ok, file] = record(w.get(), 3000);
+        QVERIFY(waitForPicture(w.get()));
+        QSignalSpy finished(w.get(), &RCameraWidgetCV::sJoinFinished);
+        w->slotSaveBegin();
+        QVERIFY(w->isRecording());
+        QTest::qWait(3000);
+        w->slotSaveEnd();
+        const auto [ok, file] = outcome(finished);
         QVERIFY2(ok, qPrintable(file));
         QVERIFY2(file.startsWith(m_saveFolder) && file.endsWith(extension), qPrintable(file));
         QVERIFY(w->statusText().contains(file));

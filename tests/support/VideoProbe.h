@@ -13,9 +13,15 @@ extern "C" {
 
 namespace VideoProbe {
 
-// Decodes one video stream: counts the packets it refused and the pictures it
-// made, keeps the last picture and the first from `atUs` on.
-class Decoder
+struct Pictures {
+    int errors = 0;  // packets the decoder refused
+    int decoded = 0; // pictures it made
+    QImage last;
+    QImage at; // the first from the time asked for on
+};
+
+// Decodes one video stream.
+class Decoder : public Pictures
 {
 public:
     explicit Decoder(const AVCodecParameters *params, AVRational timeBase = {1, AV_TIME_BASE}, qint64 atUs = -1)
@@ -53,11 +59,6 @@ public:
                 at = last;
         }
     }
-    int errors = 0;
-    int decoded = 0;
-    QImage last;
-    QImage at;
-
 private:
     AVRational m_timeBase;
     qint64 m_atUs;
@@ -66,13 +67,11 @@ private:
     SwsContext *m_sws = nullptr;
 };
 
-struct FileInfo {
+struct FileInfo : Pictures {
     bool ok = false;    // read, and every video packet decoded into a picture
     QStringList codecs; // "video:h264", "audio:aac", ...
     double videoSeconds = 0;
     double audioSeconds = 0;
-    QImage last;
-    QImage at; // the first picture from readFile's atUs on
 };
 
 inline FileInfo readFile(const QString &path, qint64 atUs = -1)
@@ -113,11 +112,10 @@ inline FileInfo readFile(const QString &path, qint64 atUs = -1)
     decoder.send(nullptr);
     av_packet_free(&packet);
     avformat_close_input(&format);
+    static_cast<Pictures &>(info) = decoder;
     info.ok = decoder.errors == 0 && decoder.decoded == packets && packets > 0;
     info.videoSeconds = (end[0] - qMax<qint64>(0, start[0])) / 1e6;
     info.audioSeconds = start[1] < 0 ? 0 : (end[1] - start[1]) / 1e6;
-    info.last = decoder.last;
-    info.at = decoder.at;
     return info;
 }
 
