@@ -91,18 +91,6 @@ int RRecorderRules::deviceIndexFromName(const QString &deviceName)
     return m.hasMatch() && deviceName.startsWith(QLatin1String("/dev/video")) ? m.captured(1).toInt() : -1;
 }
 
-double RRecorderRules::progressSeconds(const QString &text)
-{
-    static const QRegularExpression time(QStringLiteral("time=\\s*(\\d+):(\\d{2}):(\\d{2}(?:\\.\\d+)?)"));
-    double seconds = -1.0;
-    auto it = time.globalMatch(text);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        seconds = m.captured(1).toInt() * 3600.0 + m.captured(2).toInt() * 60.0 + m.captured(3).toDouble();
-    }
-    return seconds;
-}
-
 QString RRecorderRules::audioInputFormat(const QString &realm)
 {
     return RPlatform::soundInputFormat(realm);

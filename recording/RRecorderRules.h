@@ -1,7 +1,7 @@
 #pragma once
 
 // The recorder's GUI-free rules: command line, names and folders of the files,
-// the join's argument list and its progress, the sound input of a device.
+// the join's argument list, the sound input of a device.
 
 #include "UiLanguage.h"
 
@@ -51,9 +51,6 @@ public:
 
     // "/dev/video2" -> 2; -1 when the name carries no number.
     static int deviceIndexFromName(const QString &deviceName);
-
-    // Seconds of the last "time=HH:MM:SS.cc" in ffmpeg's standard error text; -1 without one.
-    static double progressSeconds(const QString &text);
 
     // FFmpeg's input format and URL for an audio device of Qt's list.
     static QString audioInputFormat(const QString &realm);
