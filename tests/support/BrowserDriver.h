@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,7 +14,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 class BrowserDriver
@@ -23,62 +21,42 @@ class BrowserDriver
 public:
     ~BrowserDriver() { quit(); }
 
-    bool start(QString *error)
+    // `language` is the one the pages see (headless Chromium takes it from --accept-lang).
+    bool start(QString *error, const QString &language = QStringLiteral("en-US"))
     {
         const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
         const QString driver = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
-        if (chromium.isEmpty() || driver.isEmpty()) {
-            *error = QStringLiteral("chromium and chromedriver are needed (scripts/install-deps.sh)");
+        *error = QStringLiteral("chromium and chromedriver are needed (scripts/install-deps.sh)");
+        if (chromium.isEmpty() || driver.isEmpty())
             return false;
-        }
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
-        m_base = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
         const QString port = QString::number(probe.serverPort());
         probe.close();
+        m_base = QStringLiteral("http://127.0.0.1:") + port;
         m_driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_driver.setStandardOutputFile(QProcess::nullDevice());
         m_driver.start(driver, {QStringLiteral("--port=") + port, QStringLiteral("--allowed-ips=127.0.0.1")});
-        if (!m_driver.waitForStarted(5000)) {
-            *error = QStringLiteral("chromedriver did not start");
+        *error = QStringLiteral("chromedriver does not answer");
+        if (!poll([this] { return call("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool(); }, 10000))
             return false;
-        }
-        QElapsedTimer waited;
-        waited.start();
-        while (!call("GET", QStringLiteral("/status")).toObject().value(QStringLiteral("ready")).toBool()) {
-            if (waited.elapsed() > 10000) {
-                *error = QStringLiteral("chromedriver did not answer");
-                return false;
-            }
-            QThread::msleep(100);
-        }
-        QJsonArray args;
+        QJsonArray args{QStringLiteral("--user-data-dir=") + m_profile.path(), QStringLiteral("--lang=") + language,
+                        QStringLiteral("--accept-lang=") + language};
         for (const char *arg : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
                                 "--autoplay-policy=no-user-gesture-required", "--window-size=800,600"})
             args.append(QString::fromLatin1(arg));
-        args.append(QStringLiteral("--user-data-dir=") + m_profile.path());
-        // Headless Chromium takes the page's language from --accept-lang.
-        if (!m_language.isEmpty()) {
-            args.append(QStringLiteral("--lang=") + m_language);
-            args.append(QStringLiteral("--accept-lang=") + m_language);
-        }
         const QJsonObject options{{QStringLiteral("binary"), chromium}, {QStringLiteral("args"), args}};
         const QJsonObject caps{{QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
-        const QJsonValue session = call("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), caps}});
-        m_session = session.toObject().value(QStringLiteral("sessionId")).toString();
-        if (m_session.isEmpty()) {
-            *error = QStringLiteral("no browser session: ") + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
-            return false;
-        }
-        return true;
+        const QJsonValue session = call("POST", QStringLiteral("/session"), {{QStringLiteral("capabilities"), caps}});
+        m_session = session[QStringLiteral("sessionId")].toString();
+        *error = QStringLiteral("no browser session: ") + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
+        return !m_session.isEmpty();
     }
-
-    void setLanguage(const QString &language) { m_language = language; }
 
     bool open(const QString &url)
     {
-        return !call("POST", sessionPath(QStringLiteral("/url")), QJsonObject{{QStringLiteral("url"), url}})
+        return !call("POST", sessionPath(QStringLiteral("/url")), {{QStringLiteral("url"), url}})
                     .toObject().contains(QStringLiteral("error"));
     }
 
@@ -86,7 +64,7 @@ public:
     QJsonValue run(const QString &script)
     {
         return call("POST", sessionPath(QStringLiteral("/execute/sync")),
-                    QJsonObject{{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+                    {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
     }
 
     // The page as the browser shows it, PNG bytes.
@@ -97,21 +75,13 @@ public:
 
     void resize(int width, int height)
     {
-        call("POST", sessionPath(QStringLiteral("/window/rect")),
-             QJsonObject{{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
+        call("POST", sessionPath(QStringLiteral("/window/rect")), {{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
     }
 
-    // Polls the script until it returns true or the time is up.
+    // Until the script returns true or the time is up.
     bool waitFor(const QString &script, int timeoutMs)
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < timeoutMs) {
-            if (run(script).toBool())
-                return true;
-            pause(100);
-        }
-        return false;
+        return poll([&] { return run(script).toBool(); }, timeoutMs);
     }
 
     static void pause(int ms)
@@ -137,6 +107,17 @@ public:
 private:
     QString sessionPath(const QString &rest) const { return QStringLiteral("/session/") + m_session + rest; }
 
+    template <typename Check>
+    static bool poll(Check check, int timeoutMs)
+    {
+        QElapsedTimer waited;
+        for (waited.start(); waited.elapsed() < timeoutMs; pause(100)) {
+            if (check())
+                return true;
+        }
+        return false;
+    }
+
     // Runs the network's events while it waits: the page's server may live on this thread.
     QJsonValue call(const QByteArray &verb, const QString &path, const QJsonObject &body = {})
     {
@@ -148,7 +129,7 @@ private:
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
-        const QJsonValue value = QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("value"));
+        const QJsonValue value = QJsonDocument::fromJson(reply->readAll())[QStringLiteral("value")];
         reply->deleteLater();
         return value;
     }
@@ -158,5 +139,4 @@ private:
     QNetworkAccessManager m_network;
     QString m_base;
     QString m_session;
-    QString m_language;
 };
