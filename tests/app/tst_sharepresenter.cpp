@@ -43,133 +43,125 @@ class TestSharePresenter : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void studentsSeeTheClassViewAndItsInk();
-    void stopSharingEndsThePage();
-    void publishingReachesTheServer();
-    void aTakenPortIsToldInTheInterfaceLanguage_data();
-    void aTakenPortIsToldInTheInterfaceLanguage();
+    void initTestCase()
+    {
+        QString error;
+        QVERIFY2(m_browser.start(&error, QStringLiteral("zh-CN")), qPrintable(error));
+        CameraTest::writeOne(QStringLiteral("Class Camera"), {QStringLiteral("1280x720")},
+                             VisoraTest::dataPath(QStringLiteral("virtualcam/quadrants.png")));
+        RSettingsStore::write(RSettingsKeys::ShareAddress, QStringLiteral("127.0.0.1"));
+        RSettingsStore::write(RSettingsKeys::SharePort, 0);
+        m_window = new RTavWidget;
+        m_window->resize(1280, 720);
+        m_window->show();
+        QVERIFY(QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000));
+    }
+
+    void cleanupTestCase()
+    {
+        m_browser.quit();
+        if (m_window) {
+            m_window->closeTavNoConfirm();
+            delete m_window;
+        }
+    }
+
+    void studentsSeeTheClassViewAndItsInk()
+    {
+        QVERIFY(!m_window->share()->isSharing()); // nothing listens before the teacher asks
+        m_window->tools()->setShare(); // the settings menu's entry
+        QVERIFY(m_window->share()->isSharing());
+        auto *panel = m_window->findChild<RSharePanel *>();
+        QVERIFY(panel && panel->isVisible());
+        m_window->tools()->setShare(); // again: the card again, the same share
+        const QString address = m_window->share()->address();
+        QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("shareAddress"))->text(), address);
+        const QImage code = panel->findChild<QLabel *>(QStringLiteral("shareCode"))->pixmap(Qt::ReturnByValue).toImage();
+        QCOMPARE(RQrDecoder().decodeImage(code), address);
+
+        QVERIFY(m_browser.open(address));
+        QVERIFY2(m_browser.waitFor(QStringLiteral("const v = document.getElementById('video');"
+                                                  "return shareStatus.state === 'playing' && v.currentTime > 0.3;"),
+                                   20000),
+                 qPrintable(m_browser.run(QStringLiteral("return JSON.stringify(shareStatus)")).toString()));
+        // Opposite corners: a swapped colour order, a flip or a turn shows in one of them.
+        QVERIFY(shows(m_browser, QRect(6, 8, 20, 12), QColor(208, 32, 32)));
+        QVERIFY(shows(m_browser, QRect(38, 30, 20, 12), QColor(224, 208, 32)));
+        QTRY_COMPARE_WITH_TIMEOUT(panel->findChild<QLabel *>(QStringLiteral("shareViewers"))->text(),
+                                  QStringLiteral("观看人数：1"), 3000);
+
+        // A thick black stroke across the green quadrant, near its top.
+        QVector<QPoint> stroke;
+        for (int x = 720; x <= 1200; x += 12)
+            stroke << QPoint(x, 90);
+        m_window->scene()->setPen(40, QColor(0, 0, 0));
+        m_window->scene()->slotCreateWritingItem(stroke, stroke.last(), QPointF(), CurPen);
+        QTRY_VERIFY_WITH_TIMEOUT(shows(m_browser, QRect(40, 5, 18, 2), Qt::black), 5000);
+        QVERIFY(shows(m_browser, QRect(38, 10, 20, 10), QColor(32, 176, 64))); // the rest stays green
+    }
+
+    void stopSharingEndsThePage()
+    {
+        m_window->findChild<QPushButton *>(QStringLiteral("shareStop"))->click();
+        QVERIFY(!m_window->share()->isSharing());
+        QVERIFY(m_browser.waitFor(QStringLiteral("return shareStatus.state === 'ended' &&"
+                                                 " document.getElementById('message').textContent === '共享已结束。'"),
+                                  5000));
+        QVERIFY(!m_window->classView()->isRunning()); // the encode stops with its last user
+    }
+
+    // The class view arrives at its encoded size, and stopping gives it back.
+    void publishingReachesTheServer()
+    {
+        NginxRtmp server;
+        QVERIFY2(server.start(), qPrintable(server.error()));
+        m_window->tools()->findChild<QAction *>(QStringLiteral("setPublish"))->trigger();
+        auto *dialog = m_window->findChild<RPublishDialog *>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto *status = dialog->findChild<QLabel *>(QStringLiteral("labelStatus"));
+        auto *button = dialog->findChild<QPushButton *>(QStringLiteral("btnToggle"));
+        dialog->findChild<QLineEdit *>(QStringLiteral("editAddress"))->setText(server.url(QStringLiteral("lesson")));
+        button->click();
+        QVERIFY(m_window->classView()->isRunning());
+        QVERIFY2(QTest::qWaitFor([&] { return status->text().startsWith(QStringLiteral("已连接")); }, 10000),
+                 qPrintable(status->text()));
+        const QSize size = m_window->classView()->outputSize();
+        QProcess probe; // the class view is made on this thread: wait without blocking it
+        NginxRtmp::startProbe(probe, server.url(QStringLiteral("lesson")));
+        QVERIFY(QTest::qWaitFor([&] { return probe.state() == QProcess::NotRunning; }, 20000));
+        QCOMPARE(NginxRtmp::probeResult(probe), QStringList(QStringLiteral("h264 %1x%2").arg(size.width()).arg(size.height())));
+        button->click();
+        QVERIFY(!m_window->classView()->isRunning());
+        QCOMPARE(status->text(), QStringLiteral("未推流"));
+        QCOMPARE(RSettingsStore::readString(RSettingsKeys::PublishAddress), server.url(QStringLiteral("lesson")));
+    }
+
+    void aTakenPortIsToldInTheInterfaceLanguage_data()
+    {
+        QTest::addColumn<UiLanguage>("language");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Chinese") << UiLanguage::Chinese << QStringLiteral("无法开始共享：地址 127.0.0.1 端口 %1 无法使用。");
+        QTest::newRow("English") << UiLanguage::English << QStringLiteral("Sharing could not start: address 127.0.0.1 port %1 cannot be used.");
+    }
+
+    void aTakenPortIsToldInTheInterfaceLanguage()
+    {
+        QFETCH(UiLanguage, language);
+        QFETCH(QString, text);
+        QTcpServer taken;
+        QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
+        RSettingsStore::write(RSettingsKeys::SharePort, taken.serverPort());
+        QString error;
+        QVERIFY(!m_window->share()->start(language, &error));
+        QCOMPARE(error, text.arg(taken.serverPort()));
+        QVERIFY(!m_window->share()->isSharing());
+        QVERIFY(!m_window->classView()->isRunning()); // let go again
+    }
 
 private:
     BrowserDriver m_browser;
     RTavWidget *m_window = nullptr;
 };
-
-void TestSharePresenter::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_browser.start(&error, QStringLiteral("zh-CN")), qPrintable(error));
-    CameraTest::writeOne(QStringLiteral("Class Camera"), {QStringLiteral("1280x720")},
-                         VisoraTest::dataPath(QStringLiteral("virtualcam/quadrants.png")));
-    RSettingsStore::write(RSettingsKeys::ShareAddress, QStringLiteral("127.0.0.1"));
-    RSettingsStore::write(RSettingsKeys::SharePort, 0);
-    m_window = new RTavWidget;
-    m_window->resize(1280, 720);
-    m_window->show();
-    QVERIFY(QTest::qWaitFor([this] { return m_window->isCameraOpen(); }, 5000));
-}
-
-void TestSharePresenter::cleanupTestCase()
-{
-    m_browser.quit();
-    if (m_window) {
-        m_window->closeTavNoConfirm();
-        delete m_window;
-    }
-}
-
-void TestSharePresenter::studentsSeeTheClassViewAndItsInk()
-{
-    QVERIFY(!m_window->share()->isSharing()); // nothing listens before the teacher asks
-    m_window->tools()->setShare(); // the settings menu's entry
-    QVERIFY(m_window->share()->isSharing());
-    auto *panel = m_window->findChild<RSharePanel *>();
-    QVERIFY(panel && panel->isVisible());
-    m_window->tools()->setShare(); // again: the card again, the same share
-    const QString address = m_window->share()->address();
-    QCOMPARE(panel->findChild<QLabel *>(QStringLiteral("shareAddress"))->text(), address);
-    const QImage code = panel->findChild<QLabel *>(QStringLiteral("shareCode"))->pixmap(Qt::ReturnByValue).toImage();
-    QCOMPARE(RQrDecoder().decodeImage(code), address);
-
-    QVERIFY(m_browser.open(address));
-    QVERIFY2(m_browser.waitFor(QStringLiteral("const v = document.getElementById('video');"
-                                              "return shareStatus.state === 'playing' && v.currentTime > 0.3;"),
-                               20000),
-             qPrintable(m_browser.run(QStringLiteral("return JSON.stringify(shareStatus)")).toString()));
-    // Opposite corners: a swapped colour order, a flip or a turn shows in one of them.
-    QVERIFY(shows(m_browser, QRect(6, 8, 20, 12), QColor(208, 32, 32)));
-    QVERIFY(shows(m_browser, QRect(38, 30, 20, 12), QColor(224, 208, 32)));
-    QTRY_COMPARE_WITH_TIMEOUT(panel->findChild<QLabel *>(QStringLiteral("shareViewers"))->text(),
-                              QStringLiteral("观看人数：1"), 3000);
-
-    // A thick black stroke across the green quadrant, near its top.
-    QVector<QPoint> stroke;
-    for (int x = 720; x <= 1200; x += 12)
-        stroke << QPoint(x, 90);
-    m_window->scene()->setPen(40, QColor(0, 0, 0));
-    m_window->scene()->slotCreateWritingItem(stroke, stroke.last(), QPointF(), CurPen);
-    QTRY_VERIFY_WITH_TIMEOUT(shows(m_browser, QRect(40, 5, 18, 2), Qt::black), 5000);
-    QVERIFY(shows(m_browser, QRect(38, 10, 20, 10), QColor(32, 176, 64))); // the rest stays green
-}
-
-void TestSharePresenter::stopSharingEndsThePage()
-{
-    m_window->findChild<QPushButton *>(QStringLiteral("shareStop"))->click();
-    QVERIFY(!m_window->share()->isSharing());
-    QVERIFY(m_browser.waitFor(QStringLiteral("return shareStatus.state === 'ended' &&"
-                                             " document.getElementById('message').textContent === '共享已结束。'"),
-                              5000));
-    QVERIFY(!m_window->classView()->isRunning()); // the encode stops with its last user
-}
-
-// The class view arrives at its encoded size, and stopping gives it back.
-void TestSharePresenter::publishingReachesTheServer()
-{
-    NginxRtmp server;
-    QVERIFY2(server.start(), qPrintable(server.error()));
-    m_window->tools()->findChild<QAction *>(QStringLiteral("setPublish"))->trigger();
-    auto *dialog = m_window->findChild<RPublishDialog *>();
-    QVERIFY(dialog && dialog->isVisible());
-    auto *status = dialog->findChild<QLabel *>(QStringLiteral("labelStatus"));
-    auto *button = dialog->findChild<QPushButton *>(QStringLiteral("btnToggle"));
-    dialog->findChild<QLineEdit *>(QStringLiteral("editAddress"))->setText(server.url(QStringLiteral("lesson")));
-    button->click();
-    QVERIFY(m_window->classView()->isRunning());
-    QVERIFY2(QTest::qWaitFor([&] { return status->text().startsWith(QStringLiteral("已连接")); }, 10000),
-             qPrintable(status->text()));
-    const QSize size = m_window->classView()->outputSize();
-    QProcess probe; // the class view is made on this thread: wait without blocking it
-    NginxRtmp::startProbe(probe, server.url(QStringLiteral("lesson")));
-    QVERIFY(QTest::qWaitFor([&] { return probe.state() == QProcess::NotRunning; }, 20000));
-    QCOMPARE(NginxRtmp::probeResult(probe), QStringList(QStringLiteral("h264 %1x%2").arg(size.width()).arg(size.height())));
-    button->click();
-    QVERIFY(!m_window->classView()->isRunning());
-    QCOMPARE(status->text(), QStringLiteral("未推流"));
-    QCOMPARE(RSettingsStore::readString(RSettingsKeys::PublishAddress), server.url(QStringLiteral("lesson")));
-}
-
-void TestSharePresenter::aTakenPortIsToldInTheInterfaceLanguage_data()
-{
-    QTest::addColumn<UiLanguage>("language");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("Chinese") << UiLanguage::Chinese << QStringLiteral("无法开始共享：地址 127.0.0.1 端口 %1 无法使用。");
-    QTest::newRow("English") << UiLanguage::English << QStringLiteral("Sharing could not start: address 127.0.0.1 port %1 cannot be used.");
-}
-
-void TestSharePresenter::aTakenPortIsToldInTheInterfaceLanguage()
-{
-    QFETCH(UiLanguage, language);
-    QFETCH(QString, text);
-    QTcpServer taken;
-    QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
-    RSettingsStore::write(RSettingsKeys::SharePort, taken.serverPort());
-    QString error;
-    QVERIFY(!m_window->share()->start(language, &error));
-    QCOMPARE(error, text.arg(taken.serverPort()));
-    QVERIFY(!m_window->share()->isSharing());
-    QVERIFY(!m_window->classView()->isRunning()); // let go again
-}
 
 VISORA_TEST_MAIN(TestSharePresenter)
 #include "tst_sharepresenter.moc"
