@@ -59,7 +59,6 @@ private slots:
 
     void cleanupTestCase()
     {
-        m_browser.quit();
         if (m_window) {
             m_window->closeTavNoConfirm();
             delete m_window;
