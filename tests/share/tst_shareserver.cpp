@@ -79,8 +79,8 @@ private slots:
     // Every viewer within the cap gets the pictures.
     void viewersUpToTheCap()
     {
-        const QString stream = m_share.address(QStringLiteral("127.0.0.1")).replace(QStringLiteral("http://"), QStringLiteral("ws://"))
-                               + QStringLiteral("/ws");
+        QString stream = m_share.address(QStringLiteral("127.0.0.1")) + QStringLiteral("/ws");
+        stream.replace(QStringLiteral("http://"), QStringLiteral("ws://"));
         m_heard.resize(kMaxViewers + 1);
         for (Listener &heard : m_heard) {
             m_clients.push_back(std::make_unique<QWebSocket>());

@@ -22,61 +22,48 @@ public:
     ~BrowserDriver() { quit(); }
 
     // `language` is the one the pages see (headless Chromium takes it from --accept-lang).
-    bool start(QString *error, const QString &language = QStringLiteral("en-US"))
+    bool start(QString *error, const QString &language = "en-US")
     {
-        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-        const QString driver = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
-        *error = QStringLiteral("chromium and chromedriver are needed (scripts/install-deps.sh)");
+        const QString chromium = QStandardPaths::findExecutable("chromium");
+        const QString driver = QStandardPaths::findExecutable("chromedriver");
+        *error = "chromium and chromedriver are needed (scripts/install-deps.sh)";
         if (chromium.isEmpty() || driver.isEmpty())
             return false;
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         const QString port = QString::number(probe.serverPort());
         probe.close();
-        m_base = QStringLiteral("http://127.0.0.1:") + port;
+        m_base = "http://127.0.0.1:" + port;
         m_driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_driver.setStandardOutputFile(QProcess::nullDevice());
-        m_driver.start(driver, {QStringLiteral("--port=") + port, QStringLiteral("--allowed-ips=127.0.0.1")});
-        *error = QStringLiteral("chromedriver does not answer");
-        if (!poll([this] { return call("GET", QStringLiteral("/status"))[QStringLiteral("ready")].toBool(); }, 10000))
+        m_driver.start(driver, {"--port=" + port, "--allowed-ips=127.0.0.1"});
+        *error = "chromedriver does not answer";
+        if (!poll([this] { return call("GET", "/status")["ready"].toBool(); }, 10000))
             return false;
-        QJsonArray args{QStringLiteral("--user-data-dir=") + m_profile.path(), QStringLiteral("--lang=") + language,
-                        QStringLiteral("--accept-lang=") + language};
-        for (const char *arg : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                                "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                                "--autoplay-policy=no-user-gesture-required", "--window-size=800,600"})
-            args.append(QString::fromLatin1(arg));
-        const QJsonObject options{{QStringLiteral("binary"), chromium}, {QStringLiteral("args"), args}};
-        const QJsonObject caps{{QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
-        const QJsonValue session = call("POST", QStringLiteral("/session"), {{QStringLiteral("capabilities"), caps}});
-        m_session = session[QStringLiteral("sessionId")].toString();
-        *error = QStringLiteral("no browser session: ") + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
+        const QJsonArray args{"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                              "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                              "--autoplay-policy=no-user-gesture-required", "--window-size=800,600",
+                              "--user-data-dir=" + m_profile.path(), "--lang=" + language, "--accept-lang=" + language};
+        const QJsonObject options{{"binary", chromium}, {"args", args}};
+        const QJsonObject caps{{"alwaysMatch", QJsonObject{{"goog:chromeOptions", options}}}};
+        const QJsonValue session = call("POST", "/session", {{"capabilities", caps}});
+        m_session = session["sessionId"].toString();
+        *error = "no browser session: " + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
         return !m_session.isEmpty();
     }
 
-    bool open(const QString &url)
-    {
-        return !call("POST", sessionPath(QStringLiteral("/url")), {{QStringLiteral("url"), url}})
-                    .toObject().contains(QStringLiteral("error"));
-    }
+    bool open(const QString &url) { return !call("POST", "/url", {{"url", url}}).toObject().contains("error"); }
 
     // The script's return value (the body of a function).
     QJsonValue run(const QString &script)
     {
-        return call("POST", sessionPath(QStringLiteral("/execute/sync")),
-                    {{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+        return call("POST", "/execute/sync", {{"script", script}, {"args", QJsonArray()}});
     }
 
     // The page as the browser shows it, PNG bytes.
-    QByteArray screenshot()
-    {
-        return QByteArray::fromBase64(call("GET", sessionPath(QStringLiteral("/screenshot"))).toString().toLatin1());
-    }
+    QByteArray screenshot() { return QByteArray::fromBase64(call("GET", "/screenshot").toString().toLatin1()); }
 
-    void resize(int width, int height)
-    {
-        call("POST", sessionPath(QStringLiteral("/window/rect")), {{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
-    }
+    void resize(int width, int height) { call("POST", "/window/rect", {{"width", width}, {"height", height}}); }
 
     // Until the script returns true or the time is up.
     bool waitFor(const QString &script, int timeoutMs)
@@ -94,7 +81,7 @@ public:
     void quit()
     {
         if (!m_session.isEmpty())
-            call("DELETE", sessionPath(QString()));
+            call("DELETE", QString());
         m_session.clear();
         if (m_driver.state() != QProcess::NotRunning) {
             m_driver.terminate();
@@ -105,8 +92,6 @@ public:
     }
 
 private:
-    QString sessionPath(const QString &rest) const { return QStringLiteral("/session/") + m_session + rest; }
-
     template <typename Check>
     static bool poll(Check check, int timeoutMs)
     {
@@ -118,18 +103,19 @@ private:
         return false;
     }
 
-    // Runs the network's events while it waits: the page's server may live on this thread.
+    // A path within the session once there is one. Runs the network's events
+    // while it waits: the page's server may live on this thread.
     QJsonValue call(const QByteArray &verb, const QString &path, const QJsonObject &body = {})
     {
-        QNetworkRequest request(QUrl(m_base + path));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkRequest request(QUrl(m_base + (m_session.isEmpty() ? QString() : "/session/" + m_session) + path));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         request.setTransferTimeout(60000);
         QNetworkReply *reply = m_network.sendCustomRequest(
             request, verb, verb == "GET" || verb == "DELETE" ? QByteArray() : QJsonDocument(body).toJson());
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
-        const QJsonValue value = QJsonDocument::fromJson(reply->readAll())[QStringLiteral("value")];
+        const QJsonValue value = QJsonDocument::fromJson(reply->readAll())["value"];
         reply->deleteLater();
         return value;
     }
