@@ -83,12 +83,9 @@ public:
         if (!m_session.isEmpty())
             call("DELETE", QString());
         m_session.clear();
-        if (m_driver.state() != QProcess::NotRunning) {
-            m_driver.terminate();
-            if (!m_driver.waitForFinished(5000))
-                m_driver.kill();
-            m_driver.waitForFinished(2000);
-        }
+        m_driver.terminate();
+        if (!m_driver.waitForFinished(5000))
+            m_driver.kill();
     }
 
 private:
