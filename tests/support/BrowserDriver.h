@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,7 +14,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 class BrowserDriver
@@ -23,95 +21,54 @@ class BrowserDriver
 public:
     ~BrowserDriver() { quit(); }
 
-    bool start(QString *error)
+    // `language` is the one the pages see (headless Chromium takes it from --accept-lang).
+    bool start(QString *error, const QString &language = "en-US")
     {
-        const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
-        const QString driver = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
-        if (chromium.isEmpty() || driver.isEmpty()) {
-            *error = QStringLiteral("chromium and chromedriver are needed (scripts/install-deps.sh)");
+        const QString chromium = QStandardPaths::findExecutable("chromium");
+        const QString driver = QStandardPaths::findExecutable("chromedriver");
+        *error = "chromium and chromedriver are needed (scripts/install-deps.sh)";
+        if (chromium.isEmpty() || driver.isEmpty())
             return false;
-        }
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
-        m_base = QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
         const QString port = QString::number(probe.serverPort());
         probe.close();
+        m_base = "http://127.0.0.1:" + port;
         m_driver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_driver.setStandardOutputFile(QProcess::nullDevice());
-        m_driver.start(driver, {QStringLiteral("--port=") + port, QStringLiteral("--allowed-ips=127.0.0.1")});
-        if (!m_driver.waitForStarted(5000)) {
-            *error = QStringLiteral("chromedriver did not start");
+        m_driver.start(driver, {"--port=" + port, "--allowed-ips=127.0.0.1"});
+        *error = "chromedriver does not answer";
+        if (!poll([this] { return call("GET", "/status")["ready"].toBool(); }, 10000))
             return false;
-        }
-        QElapsedTimer waited;
-        waited.start();
-        while (!call("GET", QStringLiteral("/status")).toObject().value(QStringLiteral("ready")).toBool()) {
-            if (waited.elapsed() > 10000) {
-                *error = QStringLiteral("chromedriver did not answer");
-                return false;
-            }
-            QThread::msleep(100);
-        }
-        QJsonArray args;
-        for (const char *arg : {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                                "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                                "--autoplay-policy=no-user-gesture-required", "--window-size=800,600"})
-            args.append(QString::fromLatin1(arg));
-        args.append(QStringLiteral("--user-data-dir=") + m_profile.path());
-        // Headless Chromium takes the page's language from --accept-lang.
-        if (!m_language.isEmpty()) {
-            args.append(QStringLiteral("--lang=") + m_language);
-            args.append(QStringLiteral("--accept-lang=") + m_language);
-        }
-        const QJsonObject options{{QStringLiteral("binary"), chromium}, {QStringLiteral("args"), args}};
-        const QJsonObject caps{{QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
-        const QJsonValue session = call("POST", QStringLiteral("/session"), QJsonObject{{QStringLiteral("capabilities"), caps}});
-        m_session = session.toObject().value(QStringLiteral("sessionId")).toString();
-        if (m_session.isEmpty()) {
-            *error = QStringLiteral("no browser session: ") + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
-            return false;
-        }
-        return true;
+        const QJsonArray args{"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                              "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                              "--autoplay-policy=no-user-gesture-required", "--window-size=800,600",
+                              "--user-data-dir=" + m_profile.path(), "--lang=" + language, "--accept-lang=" + language};
+        const QJsonObject options{{"binary", chromium}, {"args", args}};
+        const QJsonObject caps{{"alwaysMatch", QJsonObject{{"goog:chromeOptions", options}}}};
+        const QJsonValue session = call("POST", "/session", {{"capabilities", caps}});
+        m_session = session["sessionId"].toString();
+        *error = "no browser session: " + QString::fromUtf8(QJsonDocument(session.toObject()).toJson());
+        return !m_session.isEmpty();
     }
 
-    void setLanguage(const QString &language) { m_language = language; }
-
-    bool open(const QString &url)
-    {
-        return !call("POST", sessionPath(QStringLiteral("/url")), QJsonObject{{QStringLiteral("url"), url}})
-                    .toObject().contains(QStringLiteral("error"));
-    }
+    bool open(const QString &url) { return !call("POST", "/url", {{"url", url}}).toObject().contains("error"); }
 
     // The script's return value (the body of a function).
     QJsonValue run(const QString &script)
     {
-        return call("POST", sessionPath(QStringLiteral("/execute/sync")),
-                    QJsonObject{{QStringLiteral("script"), script}, {QStringLiteral("args"), QJsonArray()}});
+        return call("POST", "/execute/sync", {{"script", script}, {"args", QJsonArray()}});
     }
 
     // The page as the browser shows it, PNG bytes.
-    QByteArray screenshot()
-    {
-        return QByteArray::fromBase64(call("GET", sessionPath(QStringLiteral("/screenshot"))).toString().toLatin1());
-    }
+    QByteArray screenshot() { return QByteArray::fromBase64(call("GET", "/screenshot").toString().toLatin1()); }
 
-    void resize(int width, int height)
-    {
-        call("POST", sessionPath(QStringLiteral("/window/rect")),
-             QJsonObject{{QStringLiteral("width"), width}, {QStringLiteral("height"), height}});
-    }
+    void resize(int width, int height) { call("POST", "/window/rect", {{"width", width}, {"height", height}}); }
 
-    // Polls the script until it returns true or the time is up.
+    // Until the script returns true or the time is up.
     bool waitFor(const QString &script, int timeoutMs)
     {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < timeoutMs) {
-            if (run(script).toBool())
-                return true;
-            pause(100);
-        }
-        return false;
+        return poll([&] { return run(script).toBool(); }, timeoutMs);
     }
 
     static void pause(int ms)
@@ -124,31 +81,38 @@ public:
     void quit()
     {
         if (!m_session.isEmpty())
-            call("DELETE", sessionPath(QString()));
+            call("DELETE", QString());
         m_session.clear();
-        if (m_driver.state() != QProcess::NotRunning) {
-            m_driver.terminate();
-            if (!m_driver.waitForFinished(5000))
-                m_driver.kill();
-            m_driver.waitForFinished(2000);
-        }
+        m_driver.terminate();
+        if (!m_driver.waitForFinished(5000))
+            m_driver.kill();
     }
 
 private:
-    QString sessionPath(const QString &rest) const { return QStringLiteral("/session/") + m_session + rest; }
+    template <typename Check>
+    static bool poll(Check check, int timeoutMs)
+    {
+        QElapsedTimer waited;
+        for (waited.start(); waited.elapsed() < timeoutMs; pause(100)) {
+            if (check())
+                return true;
+        }
+        return false;
+    }
 
-    // Runs the network's events while it waits: the page's server may live on this thread.
+    // A path within the session once there is one. Runs the network's events
+    // while it waits: the page's server may live on this thread.
     QJsonValue call(const QByteArray &verb, const QString &path, const QJsonObject &body = {})
     {
-        QNetworkRequest request(QUrl(m_base + path));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkRequest request(QUrl(m_base + (m_session.isEmpty() ? QString() : "/session/" + m_session) + path));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         request.setTransferTimeout(60000);
         QNetworkReply *reply = m_network.sendCustomRequest(
             request, verb, verb == "GET" || verb == "DELETE" ? QByteArray() : QJsonDocument(body).toJson());
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         loop.exec();
-        const QJsonValue value = QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("value"));
+        const QJsonValue value = QJsonDocument::fromJson(reply->readAll())["value"];
         reply->deleteLater();
         return value;
     }
@@ -158,5 +122,4 @@ private:
     QNetworkAccessManager m_network;
     QString m_base;
     QString m_session;
-    QString m_language;
 };

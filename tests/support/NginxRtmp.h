@@ -93,12 +93,6 @@ public:
         out.sort();
         return out;
     }
-    static QStringList probe(const QString &url)
-    {
-        QProcess p;
-        startProbe(p, url);
-        return probeResult(p);
-    }
 
 private:
     QTemporaryDir m_dir;
