@@ -1,7 +1,7 @@
 // The virtual document camera at work, driven the way the presenter drives a
-// real one: the moving pattern in place of a bad picture, a 4K frame, and a
-// device unplugged while the picture runs. Picture sources, stills and
-// adjustments through the presenter: tst_rcamera and tst_rcameracapture.
+// real one: the moving pattern in place of a bad picture, a 4K frame, sync
+// marks. Unplugging, formats and adjustments through the presenter:
+// tst_rcamera and tst_rcameracapture.
 
 #include "VisoraTest.h"
 
@@ -13,8 +13,6 @@
 #include <QCameraInfo>
 #include <QCameraViewfinder>
 #include <QSignalSpy>
-
-#include <memory>
 
 using namespace VirtualCamTest;
 
@@ -35,8 +33,8 @@ struct Rig
     QCameraViewfinder viewfinder;
     QCameraImageCapture capture;
 
-    explicit Rig(const QByteArray &deviceName = kDocCam)
-        : camera(QCameraInfo(deviceName))
+    Rig()
+        : camera(QCameraInfo(QByteArray(kDocCam)))
         , capture(&camera)
     {
         camera.setViewfinder(&viewfinder);
@@ -63,17 +61,12 @@ struct Rig
         return viewfinder.grab().toImage();
     }
 
-    // The next still picture; null when the capture reports an error instead.
+    // The next still picture; null when none comes.
     QImage still()
     {
         QSignalSpy captured(&capture, &QCameraImageCapture::imageCaptured);
-        QSignalSpy failed(&capture, QOverload<int, QCameraImageCapture::Error, const QString &>::of(
-                                        &QCameraImageCapture::error));
-        const int id = capture.capture();
-        if (!QTest::qWaitFor([&] { return !captured.isEmpty() || !failed.isEmpty(); }, 5000)
-            || captured.isEmpty() || captured.first().at(0).toInt() != id)
-            return QImage();
-        return captured.first().at(1).value<QImage>();
+        capture.capture();
+        return QTest::qWaitFor([&] { return !captured.isEmpty(); }, 5000) ? captured.first().at(1).value<QImage>() : QImage();
     }
 };
 
@@ -110,7 +103,6 @@ private slots:
         Rig rig;
         QVERIFY(rig.startAt(resolution, format));
         QTRY_COMPARE_WITH_TIMEOUT(rig.viewfinder.sizeHint(), resolution, 3000);
-        QCOMPARE(rig.camera.viewfinderSettings().pixelFormat(), format == QVideoFrame::Format_Invalid ? QVideoFrame::Format_Jpeg : format);
         const QImage frame = rig.still();
         QCOMPARE(frame.size(), resolution);
         const QImage first = rig.grabAfter(200);
@@ -126,7 +118,6 @@ private slots:
         QTest::addColumn<bool>("marked");
         QTest::newRow("marked") << QByteArray(", \"syncMarks\": true") << true;
         QTest::newRow("not asked for") << QByteArray() << false;
-        QTest::newRow("not a boolean") << QByteArray(", \"syncMarks\": \"yes\"") << false;
     }
     void syncMarksCarryTheClock()
     {
@@ -150,34 +141,6 @@ private slots:
         const int64_t sinceBefore = ((r.second * 1000 + r.phaseMs) - before % cycle + cycle) % cycle;
         QVERIFY2(sinceBefore <= after - before, qPrintable(QString::number(sinceBefore)));
         QCOMPARE(r.flash, r.phaseMs < 100);
-    }
-
-    // Removed from the file while running, then listed again.
-    void unplugWhileRunning()
-    {
-        const QByteArray plugged = oneCamera(kDocCam, kResolutions);
-        writeConfig(plugged);
-
-        auto rig = std::make_unique<Rig>();
-        QVERIFY(rig->startAt(QSize(1280, 720)));
-        QSignalSpy errors(&rig->camera, &QCamera::errorOccurred);
-        QSignalSpy states(&rig->camera, &QCamera::stateChanged);
-
-        writeConfig("{\"cameras\": [{\"deviceName\": \"another-camera\"}]}");
-        QTRY_COMPARE_WITH_TIMEOUT(rig->camera.state(), QCamera::UnloadedState, 1500);
-        QCOMPARE(rig->camera.status(), QCamera::UnavailableStatus);
-        QCOMPARE(errors.count(), 1);
-        QCOMPARE(states.count(), 1);
-        QVERIFY(!rig->capture.isReadyForCapture());
-        QVERIFY(rig->still().isNull());
-        QVERIFY(QCameraInfo(QByteArray(kDocCam)).isNull());
-
-        // Plugged back: the application opens a fresh camera, which runs again.
-        writeConfig(plugged);
-        QCOMPARE(virtualCameras().size(), 1);
-        rig = std::make_unique<Rig>();
-        QVERIFY(rig->startAt(QSize(1280, 720)));
-        QCOMPARE(rig->still().size(), QSize(1280, 720));
     }
 };
 
