@@ -109,21 +109,15 @@ private slots:
         QVERIFY(rig.grabAfter(200) != first);
         QVERIFY(looksLikePageOnDesk(frame));
         QVERIFY(looksLikePageOnDesk(first));
+        // Sync marks only when asked for.
+        const QImage grey = frame.convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(!VirtualCameraSyncMarks::read(grey.constBits(), grey.bytesPerLine(), grey.size()).valid);
     }
 
-    // With sync marks a still picture reads back the moment it was taken; without, nothing is read.
-    void syncMarksCarryTheClock_data()
-    {
-        QTest::addColumn<QByteArray>("field");
-        QTest::addColumn<bool>("marked");
-        QTest::newRow("marked") << QByteArray(", \"syncMarks\": true") << true;
-        QTest::newRow("not asked for") << QByteArray() << false;
-    }
+    // With sync marks a still picture reads back the moment it was taken.
     void syncMarksCarryTheClock()
     {
-        QFETCH(QByteArray, field);
-        QFETCH(bool, marked);
-        writeConfig(oneCamera(kDocCam, kResolutions + field));
+        writeConfig(oneCamera(kDocCam, kResolutions + ", \"syncMarks\": true"));
         Rig rig;
         QVERIFY(rig.startAt(QSize(1280, 720)));
         // The still is the newest frame, made up to a frame interval before the request.
@@ -133,9 +127,7 @@ private slots:
         QCOMPARE(still.size(), QSize(1280, 720));
         const VirtualCameraSyncMarks::Reading r =
             VirtualCameraSyncMarks::read(still.constBits(), still.bytesPerLine(), still.size());
-        QCOMPARE(r.valid, marked);
-        if (!marked)
-            return;
+        QVERIFY(r.valid);
         // The code counts milliseconds modulo 256 s.
         const int64_t cycle = 256'000;
         const int64_t sinceBefore = ((r.second * 1000 + r.phaseMs) - before % cycle + cycle) % cycle;
