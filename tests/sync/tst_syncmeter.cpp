@@ -87,7 +87,7 @@ class TestSyncMeter : public QObject
     Q_OBJECT
 
 private slots:
-    // In step at zero: damagedFiles' rows.
+    // Sound in step: damagedFiles' rows measure zero.
     void measuresKnownOffset_data()
     {
         QTest::addColumn<int>("shiftMs");
