@@ -35,9 +35,7 @@ private slots:
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("files");
         QTest::newRow("under the limit one file") << 4000 << 2 << 50 << 1;
-        QTest::newRow("one rotation at the limit") << 1000 << 2 << 60 << 2;
         QTest::newRow("two old files kept, older ones dropped") << 500 << 2 << 400 << 3;
-        QTest::newRow("one old file kept") << 500 << 1 << 400 << 2;
         QTest::newRow("no old file kept") << 500 << 0 << 400 << 1;
     }
     void rotation()
@@ -50,7 +48,6 @@ private slots:
         QStringList written;
         {
             RLogFile log(dir.path() + "/state", "Tavimor", limit, keep);
-            QCOMPARE(log.path(), dir.path() + "/state/Tavimor.log");
             for (int i = 0; i < lines; ++i) {
                 written << QString("line %1 磁盘").arg(i, 5, 10, QChar('0'));
                 QVERIFY(log.append(written.last().toUtf8()));
@@ -75,11 +72,10 @@ private slots:
         QCOMPARE(keptLines, written.mid(written.size() - keptLines.size()));
     }
 
+    // A file where the folder goes: installedHandler's "state folder is a file".
     void unusableFolder_data()
     {
         QTest::addColumn<QString>("folder");  // relative to a scratch folder
-        QTest::newRow("a file stands where the folder goes") << "file";
-        QTest::newRow("a file stands where a parent goes") << "file/visora";
         QTest::newRow("a folder stands where the log goes") << "blocked";
         QTest::newRow("a pipe stands where the log goes") << "piped";
         QTest::newRow("no folder named") << "";
@@ -88,7 +84,6 @@ private slots:
     {
         QFETCH(QString, folder);
         QTemporaryDir dir;
-        QVERIFY(VisoraTest::touch(dir.filePath("file")));
         QVERIFY(QDir(dir.path()).mkpath("blocked/Tavimor.log"));
         QVERIFY(QDir(dir.path()).mkpath("piped"));
         QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("piped/Tavimor.log")).constData(), 0600), 0);

@@ -1,4 +1,5 @@
 #include "BadPictures.h"
+#include "FileCheck.h"
 #include "RPictureLoader.h"
 #include "VisoraTest.h"
 
@@ -21,12 +22,9 @@ class TestPictureLoader : public QObject
                                                 .arg(size.width())
                                                 .arg(size.height())
                                                 .arg(kind == "jpeg" ? "jpg" : "png"));
-        if (!QFile::exists(path)) {
-            const bool ok = kind == "jpeg" ? BadPictures::writeFlatJpeg(path, size)
-                                           : BadPictures::writeFlatPng(path, size, kind == "png16" ? 16 : 8);
-            if (!ok)
-                qWarning() << "cannot write" << path;
-        }
+        // A failed write shows as a wrong pictureSize in the test.
+        if (!QFile::exists(path))
+            kind == "jpeg" ? BadPictures::writeFlatJpeg(path, size) : BadPictures::writeFlatPng(path, size, kind == "png16" ? 16 : 8);
         return path;
     }
 
@@ -40,7 +38,6 @@ private slots:
         const QSize thumb(180, 135), scene(5000, 5000), full;
         QTest::newRow("16-bit png bomb refused in full") << "png16" << QSize(10000, 10000) << full << QSize();
         QTest::newRow("16-bit png within budget is 32-bit") << "png16" << QSize(2000, 1500) << full << QSize(2000, 1500);
-        QTest::newRow("16-bit png within budget as thumbnail") << "png16" << QSize(4000, 3000) << thumb << QSize(180, 135);
         QTest::newRow("81 MP 8-bit png refused") << "png8" << QSize(9000, 9000) << thumb << QSize();
         QTest::newRow("108 MP jpeg as thumbnail") << "jpeg" << QSize(12000, 9000) << thumb << QSize(180, 135);
         QTest::newRow("108 MP jpeg placed on the scene") << "jpeg" << QSize(12000, 9000) << scene << QSize(5000, 3750);
@@ -73,27 +70,20 @@ private slots:
         QTest::newRow("whole baseline loads") << "baseline" << true;
         QTest::newRow("whole progressive loads") << "progressive" << true;
         QTest::newRow("camera data after the end marker loads") << "trailer" << true;
-        QTest::newRow("cut in the middle refused") << "cut" << false;
         QTest::newRow("cut just before the end marker refused") << "cut-end" << false;
         QTest::newRow("header claiming 65500 x 65500 refused") << "liar" << false;
     }
     void wholeJpegs()
     {
         QFETCH(QString, kind);
-        QImage img(1200, 900, QImage::Format_RGB32);
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                img.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
         QByteArray jpg;
         QBuffer buf(&jpg);
         buf.open(QIODevice::WriteOnly);
         QImageWriter writer(&buf, "jpeg");
         writer.setProgressiveScanWrite(kind == "progressive");
-        QVERIFY(writer.write(img));
+        QVERIFY(writer.write(VisoraTest::noisy(1200, 900)));
         if (kind == "trailer")
             jpg += QByteArray(4096, 'x');
-        else if (kind == "cut")
-            jpg.truncate(jpg.size() / 2);
         else if (kind == "cut-end")
             jpg.chop(2);
         else if (kind == "liar")
@@ -109,6 +99,8 @@ private slots:
         QVERIFY2(loads || reason.startsWith("damaged"), qPrintable(reason));
     }
 
+    // What the budget rows above do not reach: the 32-bit copy of a 64-bit
+    // decode, and a picture smaller than its box.
     void decodeCost_data()
     {
         QTest::addColumn<QSize>("size");
@@ -116,12 +108,8 @@ private slots:
         QTest::addColumn<bool>("scaledDecode");
         QTest::addColumn<QSize>("box");
         QTest::addColumn<qint64>("cost");
-        const qint64 mb = 1000 * 1000;
-        QTest::newRow("32-bit full") << QSize(1000, 1000) << int(QImage::Format_RGB32) << false << QSize() << 4 * mb;
-        QTest::newRow("64-bit full with its 32-bit copy") << QSize(1000, 1000) << int(QImage::Format_RGBX64) << false << QSize() << 12 * mb;
+        QTest::newRow("64-bit full with its 32-bit copy") << QSize(1000, 1000) << int(QImage::Format_RGBX64) << false << QSize() << qint64(12000000);
         QTest::newRow("picture inside the box is not scaled") << QSize(100, 100) << int(QImage::Format_RGB32) << true << QSize(180, 135) << qint64(40000);
-        QTest::newRow("png scaled pays the full decode") << QSize(1000, 1000) << int(QImage::Format_RGB32) << false << QSize(100, 100) << 4 * mb + 40000;
-        QTest::newRow("jpeg decodes an eighth") << QSize(8000, 8000) << int(QImage::Format_RGB32) << true << QSize(1000, 1000) << 4 * mb + 4 * mb;
     }
     void decodeCost()
     {

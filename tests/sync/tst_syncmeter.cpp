@@ -87,13 +87,13 @@ class TestSyncMeter : public QObject
     Q_OBJECT
 
 private slots:
+    // Sound in step: damagedFiles' rows measure zero.
     void measuresKnownOffset_data()
     {
         QTest::addColumn<int>("shiftMs");
         QTest::addColumn<bool>("marks");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("scale");
-        QTest::newRow("in step") << 0 << true << "step.mp4" << "640:360";
         QTest::newRow("sound 200 ms late, picture scaled to half") << 200 << true << "late.mp4" << "320:180";
         QTest::newRow("sound 150 ms early, Matroska") << -150 << true << "early.mkv" << "640:360";
         QTest::newRow("sound 700 ms late: paired by pitch, not nearness") << 700 << true << "far.mp4" << "640:360";

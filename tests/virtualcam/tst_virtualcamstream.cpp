@@ -1,7 +1,7 @@
 // The virtual document camera at work, driven the way the presenter drives a
-// real one: the moving pattern in place of a bad picture, a 4K frame, and a
-// device unplugged while the picture runs. Picture sources, stills and
-// adjustments through the presenter: tst_rcamera and tst_rcameracapture.
+// real one: the moving pattern in place of a bad picture, a 4K frame, sync
+// marks. Unplugging, formats and adjustments through the presenter:
+// tst_rcamera and tst_rcameracapture.
 
 #include "VisoraTest.h"
 
@@ -13,8 +13,6 @@
 #include <QCameraInfo>
 #include <QCameraViewfinder>
 #include <QSignalSpy>
-
-#include <memory>
 
 using namespace VirtualCamTest;
 
@@ -35,8 +33,8 @@ struct Rig
     QCameraViewfinder viewfinder;
     QCameraImageCapture capture;
 
-    explicit Rig(const QByteArray &deviceName = kDocCam)
-        : camera(QCameraInfo(deviceName))
+    Rig()
+        : camera(QCameraInfo(QByteArray(kDocCam)))
         , capture(&camera)
     {
         camera.setViewfinder(&viewfinder);
@@ -63,17 +61,12 @@ struct Rig
         return viewfinder.grab().toImage();
     }
 
-    // The next still picture; null when the capture reports an error instead.
+    // The next still picture; null when none comes.
     QImage still()
     {
         QSignalSpy captured(&capture, &QCameraImageCapture::imageCaptured);
-        QSignalSpy failed(&capture, QOverload<int, QCameraImageCapture::Error, const QString &>::of(
-                                        &QCameraImageCapture::error));
-        const int id = capture.capture();
-        if (!QTest::qWaitFor([&] { return !captured.isEmpty() || !failed.isEmpty(); }, 5000)
-            || captured.isEmpty() || captured.first().at(0).toInt() != id)
-            return QImage();
-        return captured.first().at(1).value<QImage>();
+        capture.capture();
+        return QTest::qWaitFor([&] { return !captured.isEmpty(); }, 5000) ? captured.first().at(1).value<QImage>() : QImage();
     }
 };
 
@@ -110,29 +103,21 @@ private slots:
         Rig rig;
         QVERIFY(rig.startAt(resolution, format));
         QTRY_COMPARE_WITH_TIMEOUT(rig.viewfinder.sizeHint(), resolution, 3000);
-        QCOMPARE(rig.camera.viewfinderSettings().pixelFormat(), format == QVideoFrame::Format_Invalid ? QVideoFrame::Format_Jpeg : format);
         const QImage frame = rig.still();
         QCOMPARE(frame.size(), resolution);
         const QImage first = rig.grabAfter(200);
         QVERIFY(rig.grabAfter(200) != first);
         QVERIFY(looksLikePageOnDesk(frame));
         QVERIFY(looksLikePageOnDesk(first));
+        // Sync marks only when asked for.
+        const QImage grey = frame.convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(!VirtualCameraSyncMarks::read(grey.constBits(), grey.bytesPerLine(), grey.size()).valid);
     }
 
-    // With sync marks a still picture reads back the moment it was taken; without, nothing is read.
-    void syncMarksCarryTheClock_data()
-    {
-        QTest::addColumn<QByteArray>("field");
-        QTest::addColumn<bool>("marked");
-        QTest::newRow("marked") << QByteArray(", \"syncMarks\": true") << true;
-        QTest::newRow("not asked for") << QByteArray() << false;
-        QTest::newRow("not a boolean") << QByteArray(", \"syncMarks\": \"yes\"") << false;
-    }
+    // With sync marks a still picture reads back the moment it was taken.
     void syncMarksCarryTheClock()
     {
-        QFETCH(QByteArray, field);
-        QFETCH(bool, marked);
-        writeConfig(oneCamera(kDocCam, kResolutions + field));
+        writeConfig(oneCamera(kDocCam, kResolutions + ", \"syncMarks\": true"));
         Rig rig;
         QVERIFY(rig.startAt(QSize(1280, 720)));
         // The still is the newest frame, made up to a frame interval before the request.
@@ -142,42 +127,12 @@ private slots:
         QCOMPARE(still.size(), QSize(1280, 720));
         const VirtualCameraSyncMarks::Reading r =
             VirtualCameraSyncMarks::read(still.constBits(), still.bytesPerLine(), still.size());
-        QCOMPARE(r.valid, marked);
-        if (!marked)
-            return;
+        QVERIFY(r.valid);
         // The code counts milliseconds modulo 256 s.
         const int64_t cycle = 256'000;
         const int64_t sinceBefore = ((r.second * 1000 + r.phaseMs) - before % cycle + cycle) % cycle;
         QVERIFY2(sinceBefore <= after - before, qPrintable(QString::number(sinceBefore)));
         QCOMPARE(r.flash, r.phaseMs < 100);
-    }
-
-    // Removed from the file while running, then listed again.
-    void unplugWhileRunning()
-    {
-        const QByteArray plugged = oneCamera(kDocCam, kResolutions);
-        writeConfig(plugged);
-
-        auto rig = std::make_unique<Rig>();
-        QVERIFY(rig->startAt(QSize(1280, 720)));
-        QSignalSpy errors(&rig->camera, &QCamera::errorOccurred);
-        QSignalSpy states(&rig->camera, &QCamera::stateChanged);
-
-        writeConfig("{\"cameras\": [{\"deviceName\": \"another-camera\"}]}");
-        QTRY_COMPARE_WITH_TIMEOUT(rig->camera.state(), QCamera::UnloadedState, 1500);
-        QCOMPARE(rig->camera.status(), QCamera::UnavailableStatus);
-        QCOMPARE(errors.count(), 1);
-        QCOMPARE(states.count(), 1);
-        QVERIFY(!rig->capture.isReadyForCapture());
-        QVERIFY(rig->still().isNull());
-        QVERIFY(QCameraInfo(QByteArray(kDocCam)).isNull());
-
-        // Plugged back: the application opens a fresh camera, which runs again.
-        writeConfig(plugged);
-        QCOMPARE(virtualCameras().size(), 1);
-        rig = std::make_unique<Rig>();
-        QVERIFY(rig->startAt(QSize(1280, 720)));
-        QCOMPARE(rig->still().size(), QSize(1280, 720));
     }
 };
 

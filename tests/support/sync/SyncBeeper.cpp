@@ -5,16 +5,10 @@ SyncBeeper::~SyncBeeper()
     stop();
 }
 
-QString SyncBeeper::program()
-{
-    const QByteArray overridden = qgetenv("VISORA_SYNC_BEEPER");
-    return overridden.isEmpty() ? QStringLiteral(VISORA_SYNC_BEEPER) : QString::fromLocal8Bit(overridden);
-}
-
 bool SyncBeeper::start(QString *error, const QString &sink)
 {
     stop();
-    m_process.setProgram(program());
+    m_process.setProgram(QStringLiteral(VISORA_SYNC_BEEPER));
     m_process.setArguments({QStringLiteral("--sink"), sink});
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();

@@ -14,8 +14,6 @@ public:
     bool start(QString *error = nullptr, const QString &sink = QStringLiteral("visora_sink"));
     void stop();
 
-    static QString program();
-
 private:
     QProcess m_process;
 };

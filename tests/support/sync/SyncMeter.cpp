@@ -10,7 +10,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -107,40 +106,14 @@ private:
     std::vector<Entry> m_readings;
 };
 
-class LumaReader
+// Every recording measured here is planar YUV (the encoder writes 4:2:0), so
+// the marks are read straight from the luma plane; other pictures give none.
+bool hasLumaPlane(const AVFrame *f)
 {
-public:
-    ~LumaReader() { sws_freeContext(m_sws); }
-
-    // The frame's 8-bit luma, straight from the picture when it is planar or semi-planar YUV.
-    bool luma(const AVFrame *f, const uint8_t *&data, int &stride)
-    {
-        const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(AVPixelFormat(f->format));
-        if (!d)
-            return false;
-        if (!(d->flags & AV_PIX_FMT_FLAG_RGB) && !(d->flags & AV_PIX_FMT_FLAG_PAL) && d->comp[0].plane == 0
-            && d->comp[0].depth == 8 && d->comp[0].step == 1 && d->comp[0].shift == 0 && d->comp[0].offset == 0) {
-            data = f->data[0];
-            stride = f->linesize[0];
-            return true;
-        }
-        m_sws = sws_getCachedContext(m_sws, f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
-                                     AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr);
-        if (!m_sws)
-            return false;
-        m_gray.resize(size_t(f->width) * size_t(f->height));
-        uint8_t *planes[4] = {m_gray.data(), nullptr, nullptr, nullptr};
-        int strides[4] = {f->width, 0, 0, 0};
-        sws_scale(m_sws, f->data, f->linesize, 0, f->height, planes, strides);
-        data = m_gray.data();
-        stride = f->width;
-        return true;
-    }
-
-private:
-    SwsContext *m_sws = nullptr;
-    std::vector<uint8_t> m_gray;
-};
+    const AVPixFmtDescriptor *d = av_pix_fmt_desc_get(AVPixelFormat(f->format));
+    return d && !(d->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) && d->comp[0].plane == 0
+           && d->comp[0].depth == 8 && d->comp[0].step == 1 && d->comp[0].shift == 0 && d->comp[0].offset == 0;
+}
 
 // The sound as one contiguous mono track: channel 0, gaps filled with silence.
 class SoundTrack
@@ -249,7 +222,6 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
 
     std::unique_ptr<AVPacket, Freer<AVPacket, av_packet_free>> packet(av_packet_alloc());
     std::unique_ptr<AVFrame, Freer<AVFrame, av_frame_free>> frame(av_frame_alloc());
-    LumaReader lumaReader;
     MarkCollector marks;
     SoundTrack sound;
     double firstVideo = std::numeric_limits<double>::quiet_NaN(), videoEnd = 0, lastVideo = 0;
@@ -268,11 +240,9 @@ SyncMeter::Result SyncMeter::measure(const QString &path)
                                                                    : pts - lastVideo;
                     lastVideo = pts;
                     videoEnd = std::max(videoEnd, pts + std::max(0.0, length));
-                    const uint8_t *luma = nullptr;
-                    int stride = 0;
-                    if (lumaReader.luma(frame.get(), luma, stride)) {
-                        const VirtualCameraSyncMarks::Reading r =
-                            VirtualCameraSyncMarks::read(luma, stride, QSize(frame->width, frame->height));
+                    if (hasLumaPlane(frame.get())) {
+                        const VirtualCameraSyncMarks::Reading r = VirtualCameraSyncMarks::read(
+                            frame->data[0], frame->linesize[0], QSize(frame->width, frame->height));
                         if (r.valid)
                             marks.add(pts, r);
                     }

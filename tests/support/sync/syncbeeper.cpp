@@ -1,8 +1,8 @@
 // Plays the sync beeps (see SyncBeep.h) into a PulseAudio sink, timed so that
 // each beep leaves the sink at a whole second of CLOCK_MONOTONIC: the time a
 // written sample will be heard is now plus the stream's latency, which the
-// server reports. Runs until SIGTERM/SIGINT or for --seconds.
-//   syncbeeper [--sink NAME] [--seconds N]
+// server reports. Runs until SIGTERM/SIGINT.
+//   syncbeeper [--sink NAME]
 // Prints "beeping" once the stream plays with a settled latency and the
 // beeps begin, so a caller knows they are on time from then on.
 
@@ -50,14 +50,11 @@ int64_t monotonicNs()
 int main(int argc, char **argv)
 {
     const char *sink = "visora_sink";
-    double seconds = 0;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--sink") && i + 1 < argc)
             sink = argv[++i];
-        else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc)
-            seconds = std::atof(argv[++i]);
         else {
-            std::fprintf(stderr, "usage: %s [--sink NAME] [--seconds N]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--sink NAME]\n", argv[0]);
             return 2;
         }
     }
@@ -79,12 +76,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "syncbeeper: cannot play into %s: %s\n", sink, pa_strerror(error));
         return 1;
     }
-    const int64_t end = seconds > 0 ? monotonicNs() + int64_t(seconds * 1e9) : INT64_MAX;
     std::vector<int16_t> chunk(kChunk);
     int64_t next = -1;          // when the next sample written will be heard
     int64_t quietUntil = INT64_MAX; // no beep before the latency has settled
     bool announced = false;
-    while (!g_stop && monotonicNs() < end) {
+    while (!g_stop) {
         const pa_usec_t latency = pa_simple_get_latency(stream, &error);
         const int64_t now = monotonicNs();
         if (latency != pa_usec_t(-1) && latency > 0) {
