@@ -444,7 +444,7 @@ private slots:
         scene->setSaveDir(folder);
         if (setup == "spotlight") {
             scene->slotShowVideoTracker(true);
-            VisoraTest::widgetDrag(scene->tracker(), QPointF(300, 200), QPointF(100, 50));
+            VisoraTest::widgetDrag(scene->tracker(), {QPointF(300, 200), QPointF(100, 50)});
         } else if (setup == "autocrop") {
             scene->setCameraAuto(true, false);
             QVERIFY(!scene->videoRect()->hasPoints());

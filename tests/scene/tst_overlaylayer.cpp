@@ -258,7 +258,7 @@ private:
     static void dragSpotlight(RDragScene *scene, QPointF from, QPointF to)
     {
         scene->slotShowVideoTracker(true);
-        VisoraTest::widgetDrag(scene->tracker(), from, to, false);
+        VisoraTest::widgetDrag(scene->tracker(), {from, to}, false);
     }
 
     RDragScene *inkedScene(QGraphicsView &view, int angle, bool mirror, bool flip = false, bool ink = true)
