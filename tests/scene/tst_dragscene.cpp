@@ -64,8 +64,9 @@ private slots:
         const QString path = m_dir.path() + "/" + QString(QTest::currentDataTag()).replace(' ', '_')
             + (kind == "jpeg" ? ".jpg" : ".png");
         const QSize size(wh.value(0).toInt(), wh.value(1).toInt());
+        QFile text(path);
         if (kind == "text")
-            QVERIFY(VisoraTest::touch(path));
+            QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
         else
             QVERIFY(kind == "jpeg" ? BadPictures::writeFlatJpeg(path, size)
                                    : BadPictures::writeFlatPng(path, size, kind == "png16" ? 16 : 8));
@@ -146,22 +147,17 @@ private slots:
         QTRY_COMPARE(scene.picturesDecoding(), 0);
         const auto before = scene.items();
         QCOMPARE(before.count(), 2);
+        auto visible = [&] {
+            return int(std::count_if(before.begin(), before.end(), [](QGraphicsItem *i) { return i->isVisible(); }));
+        };
         scene.clearAllMyItem();
-        for (QGraphicsItem *item : before)
-            QVERIFY(!item->isVisible());
-        QCOMPARE(scene.undoRecords().size(), 2);
+        QCOMPARE(visible(), 0);
         const UndoRecord last = scene.undoRecords().last();
         scene.slotUndo();
-        QGraphicsItem *restored = last.iType == UndoRecord::Picture ? static_cast<QGraphicsItem *>(last.itemPixmap)
-                                                                    : static_cast<QGraphicsItem *>(last.itemWidget);
-        QVERIFY(restored->isVisible());
-        int visible = 0;
-        for (QGraphicsItem *item : before)
-            visible += item->isVisible();
-        QCOMPARE(visible, 1);
+        QVERIFY(last.iType == UndoRecord::Picture ? last.itemPixmap->isVisible() : last.itemWidget->isVisible());
+        QCOMPARE(visible(), 1);
         scene.slotUndo();
-        for (QGraphicsItem *item : before)
-            QVERIFY(item->isVisible());
+        QCOMPARE(visible(), 2);
     }
 
     void strokeBecomesItemInSceneCoordinates()
@@ -209,6 +205,7 @@ private slots:
         QCOMPARE(finished->pos(), QPointF(50 - 200, 40 - 100));
         QCOMPARE(finished->endPoint() - finished->startPoint(), QPointF(-40, 50));
         QCOMPARE(finished->kind(), CurRect);
+        QCOMPARE(finished->penWidth(), 10);
         QVERIFY(canvas->isVisible() && canvas->isDrawing());
         scene.slotRubber();
         QVERIFY(!canvas->isVisible());
