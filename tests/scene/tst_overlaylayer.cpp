@@ -185,10 +185,7 @@ private slots:
         QTest::addColumn<bool>("spotlight");
         QTest::addColumn<bool>("board");
         QTest::newRow("upright") << 0 << false << false << true << false << false;
-        QTest::newRow("turned") << 90 << false << false << true << false << false;
-        QTest::newRow("mirrored") << 0 << true << false << true << false << false;
         QTest::newRow("mirrored and turned, spotlight") << 90 << true << false << true << true << false;
-        QTest::newRow("upright, spotlight") << 0 << false << false << true << true << false;
         QTest::newRow("whiteboard, turned") << 90 << false << false << true << false << true;
         QTest::newRow("no ink, mirrored and turned") << 90 << true << false << false << false << false;
         QTest::newRow("no ink, flipped and mirrored") << 0 << true << true << false << false << false;
