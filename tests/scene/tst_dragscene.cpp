@@ -256,7 +256,6 @@ private slots:
         QTest::addColumn<QPoint>("pos");
         QTest::newRow("1920 at 1.0") << 1920 << 1.0 << true << QPoint(1350, 1080 - 80 - 154);
         QTest::newRow("1920 above its rows") << 1920 << 2.0 << false << QPoint();
-        QTest::newRow("2560 at 2.25") << 2560 << 2.25 << true << QPoint(1826, 1080 - 106 - 283);
         QTest::newRow("3840 at 2.25") << 3840 << 2.25 << true << QPoint(2790, 1080 - 160 - 273);
         QTest::newRow("1366 keeps default") << 1366 << 1.0 << false << QPoint();
     }

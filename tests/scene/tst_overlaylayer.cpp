@@ -42,7 +42,6 @@ private slots:
         QTest::addColumn<QPoint>("red");  // where the frame's top-left mark lands
         QTest::addColumn<QPoint>("blue"); // where the layer's bottom-right mark lands
         const QRectF all;
-        QTest::newRow("as shown") << false << false << 0 << all << QSize(40, 20) << QPoint(1, 1) << QPoint(38, 18);
         QTest::newRow("mirrored frame, layer stays") << true << false << 0 << all << QSize(40, 20) << QPoint(38, 1)
                                                      << QPoint(38, 18);
         QTest::newRow("flipped frame") << false << true << 0 << all << QSize(40, 20) << QPoint(1, 18) << QPoint(38, 18);
