@@ -1,4 +1,5 @@
 #include "VisoraTest.h"
+#include "MouseTest.h"
 
 #include "RDrawTempWidget.h"
 
@@ -11,9 +12,7 @@ namespace {
 
 using IntPoints = QVector<QPoint>;
 
-// The overlay over an opaque black widget, as in the main window; mouse input
-// comes through the window system, or straight to the overlay ("direct"),
-// which keeps repeated and sub-pixel positions that the window system drops.
+// The overlay over an opaque black widget, as in the main window.
 struct Host {
     QWidget host;
     RDrawTempWidget *overlay;
@@ -29,28 +28,6 @@ struct Host {
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
     }
-    void send(QEvent::Type type, QPointF at, bool direct)
-    {
-        if (direct) {
-            QMouseEvent e(type, at, type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(overlay, &e);
-        } else if (type == QEvent::MouseButtonPress) {
-            QTest::mousePress(host.windowHandle(), Qt::LeftButton, {}, at.toPoint());
-        } else if (type == QEvent::MouseMove) {
-            QTest::mouseMove(host.windowHandle(), at.toPoint());
-        } else {
-            QTest::mouseRelease(host.windowHandle(), Qt::LeftButton, {}, at.toPoint());
-        }
-    }
-    void stroke(QPointF press, const QVector<QPointF> &moves, bool direct = false, bool release = true)
-    {
-        send(QEvent::MouseButtonPress, press, direct);
-        for (const QPointF &p : moves)
-            send(QEvent::MouseMove, p, direct);
-        if (release)
-            send(QEvent::MouseButtonRelease, moves.isEmpty() ? press : moves.last(), direct);
-    }
     // The overlay alone, fully repainted, over transparency.
     QImage overlayImage() const
     {
@@ -60,6 +37,14 @@ struct Host {
         return image;
     }
 };
+
+// A release on its own; true when the overlay took it.
+bool release(QWidget *overlay, QPointF at)
+{
+    QMouseEvent up(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overlay, &up);
+    return up.isAccepted();
+}
 
 int inked(const QImage &image, QRect area = QRect())
 {
@@ -79,60 +64,53 @@ class TestDrawTempWidget : public QObject
 private slots:
     void strokeIsHandedOver_data()
     {
-        QTest::addColumn<QVector<QPointF>>("moves");
-        QTest::addColumn<bool>("direct");
+        QTest::addColumn<QVector<QPointF>>("stroke");
         QTest::addColumn<IntPoints>("expected");
-        QTest::newRow("click") << QVector<QPointF>{} << false << IntPoints{{20, 20}};
-        QTest::newRow("repeated positions kept") << QVector<QPointF>{{25, 25}, {25, 25}, {40, 30}} << true
+        QTest::newRow("click") << QVector<QPointF>{{20, 20}} << IntPoints{{20, 20}};
+        QTest::newRow("repeated positions kept") << QVector<QPointF>{{20, 20}, {25, 25}, {25, 25}, {40, 30}}
                                                  << IntPoints{{20, 20}, {25, 25}, {25, 25}, {40, 30}};
-        QTest::newRow("sub-pixel positions rounded") << QVector<QPointF>{{30.5, 40.49}, {99.49, 99.51}} << true
+        QTest::newRow("sub-pixel positions rounded") << QVector<QPointF>{{20, 20}, {30.5, 40.49}, {99.49, 99.51}}
                                                      << IntPoints{{20, 20}, {31, 40}, {99, 100}};
     }
 
     void strokeIsHandedOver()
     {
-        QFETCH(QVector<QPointF>, moves);
-        QFETCH(bool, direct);
+        QFETCH(QVector<QPointF>, stroke);
         QFETCH(IntPoints, expected);
-
         Host h(QSize(200, 160));
         QSignalSpy spy(h.overlay, &RDrawTempWidget::sTempPathPoints);
-        h.stroke(QPointF(20, 20), moves, direct);
+        VisoraTest::widgetDrag(h.overlay, stroke);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.first().at(0).value<IntPoints>(), expected);
         QCOMPARE(spy.first().at(1).toPointF(), QPointF(expected.last())); // start carries the last point
         QCOMPARE(spy.first().at(3).value<CurStatus>(), CurPen);
-        QVERIFY(!h.overlay->isDrawing());
-        QVERIFY(h.overlay->points().isEmpty());
 
         // Without a press, moves and releases go to the base widget and nothing is sent.
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 50), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(h.overlay, &release);
-        QVERIFY(!release.isAccepted());
+        QVERIFY(!release(h.overlay, QPointF(50, 50)));
         QCOMPARE(spy.count(), 1);
     }
 
     void liveInkAndWipe_data()
     {
-        QTest::addColumn<QVector<QPointF>>("moves");
+        QTest::addColumn<QVector<QPointF>>("stroke");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("one move shows nothing yet") << QVector<QPointF>{{60, 50}} << false;
-        QTest::newRow("two moves show the stroke") << QVector<QPointF>{{60, 50}, {100, 50}} << true;
-        QTest::newRow("repeated positions paint nothing") << QVector<QPointF>{{20, 50}, {20, 50}, {20, 50}} << false;
+        QTest::newRow("one move shows nothing yet") << QVector<QPointF>{{20, 50}, {60, 50}} << false;
+        QTest::newRow("two moves show the stroke") << QVector<QPointF>{{20, 50}, {60, 50}, {100, 50}} << true;
+        QTest::newRow("repeated positions paint nothing") << QVector<QPointF>{{20, 50}, {20, 50}, {20, 50}, {20, 50}}
+                                                          << false;
     }
 
     void liveInkAndWipe()
     {
-        QFETCH(QVector<QPointF>, moves);
+        QFETCH(QVector<QPointF>, stroke);
         QFETCH(bool, shown);
-
         Host h(QSize(240, 200));
-        h.stroke(QPointF(20, 50), moves, true, false);
+        VisoraTest::widgetDrag(h.overlay, stroke, false);
         QCOMPARE(inked(h.overlayImage()) > 0, shown);
-        h.send(QEvent::MouseButtonRelease, QPointF(20, 50), true);
+        release(h.overlay, stroke.last());
         QCOMPARE(inked(h.overlayImage()), 0);
         // The next stroke starts on a clean canvas.
-        h.stroke(QPointF(200, 180), {{210, 185}, {220, 190}}, true, false);
+        VisoraTest::widgetDrag(h.overlay, {{200, 180}, {210, 185}, {220, 190}}, false);
         QVERIFY(inked(h.overlayImage()) > 0);
         QCOMPARE(inked(h.overlayImage(), QRect(0, 0, 180, 160)), 0);
     }
@@ -150,13 +128,13 @@ private slots:
         QFETCH(int, width);
         QFETCH(QVector<QPointF>, moves);
 
-        // Each move repaints only a region; after them the screen must show what a
-        // full repaint shows.
+        // Each move, through the window system, repaints only a region; after
+        // them the screen must show what a full repaint shows.
         Host h(QSize(1200, 700));
         h.overlay->setPen(width, QColor(200, 0, 0));
-        h.send(QEvent::MouseButtonPress, QPointF(100, 100), false);
+        QTest::mousePress(h.host.windowHandle(), Qt::LeftButton, {}, QPoint(100, 100));
         for (const QPointF &p : moves) {
-            h.send(QEvent::MouseMove, p, false);
+            QTest::mouseMove(h.host.windowHandle(), p.toPoint());
             QCoreApplication::processEvents();
         }
         const QImage screen = h.host.screen()->grabWindow(h.host.winId()).toImage().convertToFormat(QImage::Format_RGB32);
@@ -168,10 +146,10 @@ private slots:
     void canvasFollowsSize()
     {
         Host h(QSize(160, 120));
-        h.stroke(QPointF(80, 60), {{90, 60}, {100, 60}}, true);
+        VisoraTest::widgetDrag(h.overlay, {{80, 60}, {90, 60}, {100, 60}});
         h.host.resize(400, 300);
         h.overlay->resize(400, 300);
-        h.stroke(QPointF(340, 280), {{360, 280}, {380, 280}}, true, false);
+        VisoraTest::widgetDrag(h.overlay, {{340, 280}, {360, 280}, {380, 280}}, false);
         QVERIFY(inked(h.overlayImage(), QRect(350, 276, 20, 8)) > 0);
     }
 };

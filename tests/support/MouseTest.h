@@ -30,17 +30,18 @@ inline void sceneDrag(QGraphicsScene *scene, const QVector<QPointF> &points, Qt:
     sceneMouse(scene, QEvent::GraphicsSceneMouseRelease, points.last(), button);
 }
 
-// A left drag on a widget from `from` to `to`, released there unless `release` is false.
-inline void widgetDrag(QWidget *widget, QPointF from, QPointF to, bool release = true)
+// A left drag on a widget through `points`, released at the last unless `release` is false.
+inline void widgetDrag(QWidget *widget, const QVector<QPointF> &points, bool release = true)
 {
-    QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &move);
-    if (!release)
-        return;
-    QMouseEvent up(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &up);
+    auto send = [widget](QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    send(QEvent::MouseButtonPress, points.first(), Qt::LeftButton, Qt::LeftButton);
+    for (int i = 1; i < points.size(); ++i)
+        send(QEvent::MouseMove, points.at(i), Qt::NoButton, Qt::LeftButton);
+    if (release)
+        send(QEvent::MouseButtonRelease, points.last(), Qt::LeftButton, Qt::NoButton);
 }
 
 } // namespace VisoraTest
