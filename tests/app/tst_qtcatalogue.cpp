@@ -2,7 +2,7 @@
 
 #include "RQtCatalogue.h"
 
-class TestRLanguage : public QObject
+class TestQtCatalogue : public QObject
 {
     Q_OBJECT
 private slots:
@@ -32,5 +32,5 @@ private slots:
     }
 };
 
-VISORA_TEST_MAIN(TestRLanguage)
-#include "tst_rlanguage.moc"
+VISORA_TEST_MAIN(TestQtCatalogue)
+#include "tst_qtcatalogue.moc"
